@@ -1,0 +1,61 @@
+#include "common/CardException.h"
+
+#include "common/Errors.h"
+#include "common/Messages.h"
+
+namespace {
+TCardException* Current = nullptr;
+}
+
+TCardException::TCardException() : FPrevious(Current)
+{
+    Current = this;
+}
+
+TCardException::~TCardException()
+{
+    Current = FPrevious;
+}
+
+TCardException* TCardException::Installed()
+{
+    return Current;
+}
+
+void TCardException::HandleException(QObject* /*sender*/, const std::exception& error)
+{
+    ReportException(error);
+}
+
+void TCardException::ReportException(const std::exception& error)
+{
+    if (const auto* card = dynamic_cast<const ECardError*>(&error))
+        FMessage = card->Message();
+    else
+        FMessage = QString::fromLocal8Bit(error.what());
+
+    if (const auto* db = dynamic_cast<const EDBException*>(&error)) {
+        FHint = db->Hint();
+        FSql = db->Sql();
+        ShowDbError(FHint, FMessage, FSql);
+    } else {
+        ShowError(FMessage);
+    }
+}
+
+void RunGuarded(const std::function<void()>& action) noexcept
+{
+    try {
+        try {
+            action();
+        } catch (const EAbort&) {
+        } catch (const std::exception& error) {
+            if (TCardException* handler = TCardException::Installed())
+                handler->HandleException(nullptr, error);
+            else
+                TCardException().ReportException(error);
+        }
+    } catch (...) {
+        // The handler itself failed (a box could not be shown): nothing is left to tell.
+    }
+}

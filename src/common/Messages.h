@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// The program's four message boxes, all modal.
+void ShowInfo(const QString& text);  // caption "提示"
+bool AskYesNo(const QString& text);  // caption "确认"; No is the default; true on Yes
+void ShowError(const QString& text); // caption "错误"
+
+// The database error box: the headline, then "详细信息：" and the details. A non-empty statement
+// is written to the daily log after the box is closed.
+void ShowDbError(const QString& headline, const QString& details, const QString& statement);
+
+// Opens a web address, file or document with the desktop's default handler. A bare host name
+// such as www.example.org opens as a web address. The outcome is not reported.
+void OpenUrl(const QString& target);

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class QUrl;
+
+enum class TBoxKind
+{
+    Information,
+    Question,
+    Error
+};
+
+// Everything the program asks of the desktop that a test must be able to answer instead: message
+// boxes, the open and save file dialogs, the clipboard and the desktop's handler for addresses.
+// The real implementation shows Qt's dialogs; tests install a scripted one.
+class TUserDialogs
+{
+public:
+    virtual ~TUserDialogs() = default;
+
+    // Shows a modal box. For a question the default button is No; the result is true exactly
+    // when the user chose Yes. Other boxes return true when closed.
+    virtual bool MessageBox(TBoxKind kind, const QString& caption, const QString& text) = 0;
+    // An empty result means the user cancelled.
+    virtual QString SaveFileName(const QString& filter) = 0;
+    virtual QString OpenFileName(const QString& filter) = 0;
+    virtual QString ClipboardText() = 0;
+    virtual void OpenUrl(const QUrl& url) = 0;
+};
+
+// The installed implementation. Before one is installed a quiet stand-in answers: it writes boxes
+// to the standard error stream and says No to every question.
+TUserDialogs& UserDialogs();
+
+// Installs an implementation (not owned) and returns the previous one; nullptr restores the
+// stand-in.
+TUserDialogs* SetUserDialogs(TUserDialogs* dialogs);

@@ -1,0 +1,184 @@
+#include "data/DbAccess.h"
+
+#include "common/AppPath.h"
+#include "common/Errors.h"
+#include "common/Messages.h"
+#include "common/TextUtil.h"
+#include "data/Sql.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include <limits>
+
+TDbAccess* DbAccess = nullptr;
+
+namespace {
+
+// A rollback journal keeps the whole database in its one file after every commit, so a byte
+// copy of the file is a complete backup; FULL makes a note durable when its save returns.
+constexpr char16_t Durability[] = u"PRAGMA journal_mode=TRUNCATE; PRAGMA synchronous=FULL;";
+
+EDBException Failure(const QString& message, const char16_t* hint, const QString& sql)
+{
+    return EDBException(message, QString::fromUtf16(hint), sql);
+}
+
+} // namespace
+
+TDbAccess::TDbAccess()
+    : FGridSet(std::make_unique<TResultSet>()), FScalarSet(std::make_unique<TResultSet>()),
+      FQuerySet(std::make_unique<TResultSet>())
+{
+    DbAccess = this;
+}
+
+TDbAccess::~TDbAccess()
+{
+    FGridSet.reset();
+    FQuerySet.reset();
+    FScalarSet.reset();
+    FConnection.reset();
+    if (DbAccess == this)
+        DbAccess = nullptr;
+}
+
+QString TDbAccess::DatabasePath() const
+{
+    return AppPath() + QLatin1String(DatabaseFile::FileName);
+}
+
+void TDbAccess::Connect()
+{
+    QString error;
+    TConnection connection = DatabaseFile::Open(DatabasePath(), true, &error);
+    if (connection) {
+        error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Durability));
+        if (!error.isEmpty())
+            connection.reset();
+    }
+    if (!connection) {
+        ShowDbError(QString::fromUtf16(DbHint::Connect), error, QString());
+        return;
+    }
+    FConnection = std::move(connection);
+}
+
+void TDbAccess::EnsureOpen(const QString& headline, const QString& sql)
+{
+    if (FConnection)
+        return;
+    QString error;
+    TConnection connection = DatabaseFile::Open(DatabasePath(), false, &error);
+    if (connection)
+        error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Durability));
+    if (!error.isEmpty())
+        throw EDBException(error, headline, sql);
+    FConnection = std::move(connection);
+}
+
+void TDbAccess::OpenQuery(const QString& sql)
+{
+    EnsureOpen(QString::fromUtf16(DbHint::Query), sql);
+    const QString error = FQuerySet->Open(FConnection.get(), sql, true);
+    if (!error.isEmpty())
+        throw Failure(error, DbHint::Query, sql);
+}
+
+int TDbAccess::QueryInteger(const QString& sql)
+{
+    EnsureOpen(QString::fromUtf16(DbHint::Query), sql);
+    const QString error = FScalarSet->Open(FConnection.get(), sql, false);
+    if (!error.isEmpty())
+        throw Failure(error, DbHint::Query, sql);
+    const QVariant value = FScalarSet->Value(0, 0);
+    FScalarSet->Close();
+
+    // The engine would read a text that is not a number as 0; the program wants to know.
+    bool ok = true;
+    qint64 number = 0;
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        break;
+    case QMetaType::LongLong:
+        number = value.toLongLong();
+        break;
+    case QMetaType::Double:
+        number = qRound64(value.toDouble());
+        break;
+    case QMetaType::QString:
+        number = value.toString().trimmed().toLongLong(&ok);
+        break;
+    default:
+        ok = false;
+    }
+    if (!ok || number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
+        throw Failure(QStringLiteral("查询结果不是有效的整数：") + value.toString(), DbHint::Query,
+                      sql);
+    return int(number);
+}
+
+void TDbAccess::ExecuteBatch(const QString& batch)
+{
+    const QStringList pieces = SplitByDelimiter(batch, QString::fromUtf16(BatchDelimiter));
+    EnsureOpen(QString::fromUtf16(DbHint::Batch), batch);
+    sqlite3* db = FConnection.get();
+
+    QString error = DatabaseFile::Execute(db, QStringLiteral("begin"));
+    for (const QString& piece : pieces) {
+        if (!error.isEmpty())
+            break;
+        if (IsBlank(piece))
+            continue;
+        // The piece runs untrimmed, statement after statement, and whatever it returns is
+        // discarded.
+        const QByteArray utf8 = piece.toUtf8();
+        const char* tail = utf8.constData();
+        const char* end = tail + utf8.size();
+        while (error.isEmpty() && tail < end) {
+            sqlite3_stmt* raw = nullptr;
+            if (sqlite3_prepare_v2(db, tail, int(end - tail), &raw, &tail) != SQLITE_OK) {
+                error = EngineMessage(db);
+                sqlite3_finalize(raw);
+                break;
+            }
+            if (!raw)
+                break; // only blanks or a comment remain
+            TStatement statement(raw);
+            int rc;
+            while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+            }
+            if (rc != SQLITE_DONE)
+                error = EngineMessage(db);
+        }
+    }
+    if (error.isEmpty())
+        error = DatabaseFile::Execute(db, QStringLiteral("commit"));
+    if (!error.isEmpty()) {
+        if (!sqlite3_get_autocommit(db))
+            DatabaseFile::Execute(db, QStringLiteral("rollback"));
+        throw Failure(error, DbHint::Batch, batch);
+    }
+}
+
+void DbExecute(const QString& batch)
+{
+    DbAccess->ExecuteBatch(batch);
+}
+
+int DbQueryInteger(const QString& sql)
+{
+    return DbAccess->QueryInteger(sql);
+}
+
+QStringList SplitByDelimiter(const QString& text, const QString& delimiter)
+{
+    QStringList pieces;
+    qsizetype from = 0;
+    qsizetype at;
+    while (!delimiter.isEmpty() && (at = text.indexOf(delimiter, from)) >= 0) {
+        pieces << text.mid(from, at - from);
+        from = at + delimiter.size();
+    }
+    pieces << text.mid(from);
+    return pieces;
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <vector>
+
+struct sqlite3;
+
+// The rows of the last statement run into it, held in memory. Fields are found by name (letter
+// case ignored) or position; a NULL field, or any field when there is no current row, reads as
+// 0, "" or false. A set over one table can also edit its current row or append one; a post
+// writes the row at once.
+class TResultSet
+{
+public:
+    TResultSet() = default;
+    virtual ~TResultSet() = default;
+    TResultSet(const TResultSet&) = delete;
+    TResultSet& operator=(const TResultSet&) = delete;
+
+    // Runs a statement and fetches all its rows; the current row is the first. Returns the
+    // engine's message, or an empty text on success. On failure the set is left closed.
+    // With updatable set, a select from one table also fetches each row's rowid, so that rows
+    // can be edited and appended.
+    QString Open(sqlite3* connection, const QString& sql, bool updatable);
+    void Close();
+
+    bool Active() const { return FActive; }
+    const QString& Statement() const { return FStatement; }
+    bool CanModify() const { return !FTable.isEmpty(); }
+
+    // Rows.
+    int RecordCount() const { return int(FRowIds.size()); }
+    bool IsEmpty() const { return FRowIds.empty(); }
+    bool Eof() const { return FCurrent >= RecordCount(); }
+    void First() { FCurrent = 0; }
+    void Next();
+    int CurrentRow() const { return FCurrent; } // 0-based; RecordCount() past the last row
+    void SetCurrentRow(int row);
+
+    // Fields.
+    int FieldCount() const { return int(FFieldNames.size()); }
+    const QStringList& FieldNames() const { return FFieldNames; }
+    int FindField(const QString& name) const; // -1 when there is none
+    QVariant Value(int row, int field) const;
+
+    int AsInteger(const QString& field) const;
+    QString AsString(const QString& field) const;
+    bool AsBoolean(const QString& field) const;
+    int AsInteger(int position) const;
+    QString AsString(int position) const;
+
+    // Editing (sets over one table only).
+    void Edit();
+    void Append();
+    void SetInteger(const QString& field, int value);
+    void SetString(const QString& field, const QString& value);
+    // Writes the edited or appended row to its table; a failure throws the plain error with the
+    // engine's message and leaves the set in its editing state.
+    void Post();
+    void Cancel();
+
+    // Converting a stored value; shared with callers that read single values.
+    static int ToInteger(const QVariant& value, const QString& field);
+    static bool ToBoolean(const QVariant& value, const QString& field);
+
+protected:
+    // Puts the rows into a new order: order[i] is the old index of the row that becomes row i.
+    void ReorderRows(const std::vector<int>& order);
+
+private:
+    enum class TState
+    {
+        Browse,
+        Edit,
+        Insert
+    };
+
+    int FieldOrThrow(const QString& name) const;
+    QVariant CurrentValue(int field) const;
+    void SetValue(const QString& field, QVariant value);
+
+    sqlite3* FConnection = nullptr;
+    bool FActive = false;
+    QString FStatement;
+    QString FTable;              // the one table of an updatable set, else empty
+    QStringList FFieldNames;     // as the statement names them
+    QStringList FColumnNames;    // the table columns behind them (updatable sets)
+    QList<QVariant> FCells;      // row-major
+    std::vector<qint64> FRowIds; // one per row; 0 in sets that are not updatable
+    int FCurrent = 0;
+
+    TState FState = TState::Browse;
+    std::vector<std::pair<int, QVariant>> FPending; // fields set since Edit or Append
+};

@@ -1,0 +1,145 @@
+#include "data/Sqlite.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+#include <sqlcipher/sqlite3.h>
+
+void TStatementFinalizer::operator()(sqlite3_stmt* statement) const noexcept
+{
+    sqlite3_finalize(statement);
+}
+
+void TConnectionCloser::operator()(sqlite3* connection) const noexcept
+{
+    sqlite3_close_v2(connection);
+}
+
+QString EngineMessage(sqlite3* connection)
+{
+    return connection ? QString::fromUtf8(sqlite3_errmsg(connection))
+                      : QStringLiteral("out of memory");
+}
+
+TStatement Prepare(sqlite3* connection, const QString& sql, QString* error)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(connection, utf8.constData(), int(utf8.size()), &raw, nullptr) !=
+        SQLITE_OK) {
+        *error = EngineMessage(connection);
+        sqlite3_finalize(raw);
+        return nullptr;
+    }
+    error->clear();
+    return TStatement(raw);
+}
+
+namespace DatabaseFile {
+namespace {
+
+// The fixed database password of the program and the page size the file is written with.
+constexpr char Key[] = "PRAGMA key = '58203917460385'";
+constexpr char PageSize[] = "PRAGMA cipher_page_size = 4096";
+
+QString FirstText(sqlite3* connection, const char* sql, QString* error)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(connection, sql, -1, &raw, nullptr) != SQLITE_OK) {
+        *error = EngineMessage(connection);
+        sqlite3_finalize(raw);
+        return {};
+    }
+    TStatement statement(raw);
+    const int rc = sqlite3_step(raw);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        *error = EngineMessage(connection);
+        return {};
+    }
+    return rc == SQLITE_ROW
+               ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)))
+               : QString();
+}
+
+TConnection OpenWith(const QString& path, int flags, QString* error)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
+    TConnection connection(raw);
+    if (rc != SQLITE_OK) {
+        *error = EngineMessage(raw);
+        return nullptr;
+    }
+    for (const char* pragma : {Key, PageSize}) {
+        if (sqlite3_exec(raw, pragma, nullptr, nullptr, nullptr) != SQLITE_OK) {
+            *error = EngineMessage(raw);
+            return nullptr;
+        }
+    }
+    return connection;
+}
+
+} // namespace
+
+const QStringList& RequiredTables()
+{
+    static const QStringList tables{QStringLiteral("IEType"), QStringLiteral("NoteType"),
+                                    QStringLiteral("IE"), QStringLiteral("NoteBook"),
+                                    QStringLiteral("SysSet")};
+    return tables;
+}
+
+TConnection Open(const QString& path, bool checkWhole, QString* error)
+{
+    // The engine opens lazily; a missing file must fail here and must not be created.
+    if (!QFileInfo(path).isFile()) {
+        *error = QStringLiteral("unable to open database file");
+        return nullptr;
+    }
+    TConnection connection = OpenWith(path, SQLITE_OPEN_READWRITE, error);
+    if (!connection)
+        return nullptr;
+
+    QStringList missing;
+    for (const QString& table : RequiredTables()) {
+        const QString sql = QStringLiteral("select count(*) from sqlite_master where type='table' "
+                                           "and name='%1' collate nocase")
+                                .arg(table);
+        const QString count = FirstText(connection.get(), sql.toUtf8().constData(), error);
+        if (!error->isEmpty())
+            return nullptr;
+        if (count == QLatin1String("0"))
+            missing << table;
+    }
+    if (!missing.isEmpty()) {
+        *error = QStringLiteral("no such table: ") + missing.join(QStringLiteral(", "));
+        return nullptr;
+    }
+    if (checkWhole) {
+        const QString verdict = FirstText(connection.get(), "PRAGMA quick_check", error);
+        if (!error->isEmpty())
+            return nullptr;
+        if (verdict != QLatin1String("ok")) {
+            *error = QStringLiteral("database disk image is malformed: ") + verdict;
+            return nullptr;
+        }
+    }
+    return connection;
+}
+
+TConnection Create(const QString& path, QString* error)
+{
+    return OpenWith(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
+}
+
+QString Execute(sqlite3* connection, const QString& sql)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(connection, sql.toUtf8().constData(), nullptr, nullptr, &message) == SQLITE_OK)
+        return {};
+    const QString text = message ? QString::fromUtf8(message) : EngineMessage(connection);
+    sqlite3_free(message);
+    return text;
+}
+
+} // namespace DatabaseFile

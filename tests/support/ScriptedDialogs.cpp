@@ -1,0 +1,36 @@
+#include "ScriptedDialogs.h"
+
+TScriptedDialogs::TScriptedDialogs() : FPrevious(SetUserDialogs(this)) {}
+
+TScriptedDialogs::~TScriptedDialogs()
+{
+    SetUserDialogs(FPrevious);
+}
+
+bool TScriptedDialogs::MessageBox(TBoxKind kind, const QString& caption, const QString& text)
+{
+    Boxes.append({kind, caption, text});
+    if (kind != TBoxKind::Question)
+        return true;
+    return Answers.isEmpty() ? false : Answers.dequeue();
+}
+
+QString TScriptedDialogs::SaveFileName(const QString& filter)
+{
+    FileFilters << filter;
+    return FileNames.isEmpty() ? QString() : FileNames.dequeue();
+}
+
+QString TScriptedDialogs::OpenFileName(const QString& filter)
+{
+    FileFilters << filter;
+    return FileNames.isEmpty() ? QString() : FileNames.dequeue();
+}
+
+QStringList TScriptedDialogs::Texts() const
+{
+    QStringList texts;
+    for (const TBox& box : Boxes)
+        texts << box.Text;
+    return texts;
+}

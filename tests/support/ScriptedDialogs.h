@@ -1,0 +1,43 @@
+#pragma once
+
+#include "common/UserDialogs.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QUrl>
+
+// Answers the program's boxes and file dialogs from a script and records what was shown.
+// Installed for its lifetime. Unscripted questions are answered No, file dialogs cancelled.
+class TScriptedDialogs final : public TUserDialogs
+{
+public:
+    struct TBox
+    {
+        TBoxKind Kind;
+        QString Caption;
+        QString Text;
+    };
+
+    TScriptedDialogs();
+    ~TScriptedDialogs() override;
+
+    bool MessageBox(TBoxKind kind, const QString& caption, const QString& text) override;
+    QString SaveFileName(const QString& filter) override;
+    QString OpenFileName(const QString& filter) override;
+    QString ClipboardText() override { return Clipboard; }
+    void OpenUrl(const QUrl& url) override { OpenedUrls << url; }
+
+    QList<TBox> Boxes;
+    QQueue<bool> Answers;
+    QQueue<QString> FileNames;
+    QStringList FileFilters;
+    QString Clipboard;
+    QList<QUrl> OpenedUrls;
+
+    // The texts of the boxes shown so far.
+    QStringList Texts() const;
+
+private:
+    TUserDialogs* FPrevious;
+};

@@ -1,0 +1,65 @@
+// Writes the database of a fresh installation: the five tables, their indexes and one settings
+// row with the login password off and empty, in a file keyed with the program's database
+// password. The program itself never creates the file or a table.
+
+#include "data/Sqlite.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+const char16_t Schema[] =
+    u"create table IEType (SelfIndex integer, ParentIndex integer, TypeName text);"
+    u"create table NoteType (SelfIndex integer, ParentIndex integer, TypeName text);"
+    u"create table IE (ID integer primary key, TypeID integer, IEUrl text, "
+    u"IEName text, ReMark text);"
+    u"create table NoteBook (TypeID integer, ReMark text);"
+    u"create table SysSet (bPass boolean, PassWord text);"
+    u"create index IEType_SelfIndex on IEType (SelfIndex);"
+    u"create index NoteType_SelfIndex on NoteType (SelfIndex);"
+    u"create index IE_TypeID on IE (TypeID);"
+    u"create index NoteBook_TypeID on NoteBook (TypeID);"
+    u"insert into SysSet (bPass, PassWord) values (0, '');";
+
+int Fail(const QString& message)
+{
+    std::fprintf(stderr, "makedb: %s\n", qUtf8Printable(message));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() != 2)
+        return Fail(QStringLiteral("usage: makedb OUTPUT"));
+    const QString target = arguments.at(1);
+    // A user's database is never written over, whatever the build asks.
+    if (QFileInfo(target).fileName().compare(QLatin1String(DatabaseFile::FileName),
+                                             Qt::CaseInsensitive) == 0 &&
+        QFileInfo::exists(target))
+        return Fail(QStringLiteral("refusing to replace ") + target);
+
+    const QString temporary = target + QStringLiteral(".new");
+    QFile::remove(temporary);
+    {
+        QString error;
+        TConnection connection = DatabaseFile::Create(temporary, &error);
+        if (!connection)
+            return Fail(error);
+        error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Schema));
+        if (!error.isEmpty())
+            return Fail(error);
+    }
+    QFile::remove(target);
+    if (!QFile::rename(temporary, target))
+        return Fail(QStringLiteral("cannot write ") + target);
+    return 0;
+}
