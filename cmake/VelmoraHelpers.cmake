@@ -12,7 +12,7 @@ function(add_unit_test NAME)
     target_link_libraries(${NAME} PRIVATE velmora_cfg velmora_testsupport Qt6::Test ${ARG_LIBS})
     add_test(NAME ${NAME} COMMAND ${NAME})
     set_tests_properties(${NAME} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELMORA_DELIVERED_DB=${VELMORA_DELIVERED_DB};ASAN_OPTIONS=detect_leaks=0"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELMORA_DELIVERED_DB=${VELMORA_DELIVERED_DB}"
         TIMEOUT 300)
     add_dependencies(${NAME} velmora_delivered_db)
 endfunction()

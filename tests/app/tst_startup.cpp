@@ -11,6 +11,24 @@
 #include <QTabWidget>
 #include <QtTest>
 
+namespace {
+// Notices whether a main window is ever shown.
+class TShowSpy final : public QObject
+{
+public:
+    TShowSpy() { qApp->installEventFilter(this); }
+    bool Seen = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && qobject_cast<TFormMain*>(watched))
+            Seen = true;
+        return false;
+    }
+};
+} // namespace
+
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -20,15 +38,11 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         TScriptedDialogs dialogs;
-        bool windowSeen = false;
-        QTimer::singleShot(0, [&] {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                windowSeen = windowSeen || qobject_cast<TFormMain*>(widget);
-        });
+        TShowSpy spy;
         QCOMPARE(RunSession(), 1);
         QCOMPARE(dialogs.Boxes.size(), 1);
         QVERIFY(dialogs.Boxes[0].Text.startsWith(QStringLiteral("数据库连接失败！\r\n")));
-        QVERIFY(!windowSeen);
+        QVERIFY(!spy.Seen);
         QVERIFY(!QFile::exists(folder.DatabasePath()));
         QVERIFY(QDir(folder.Path()).entryList(QDir::Files).isEmpty());
     }
@@ -41,7 +55,8 @@ private Q_SLOTS:
         TFormMain* seen = nullptr;
         QString caption;
         QStringList tabs;
-        QTimer::singleShot(0, [&] {
+        QObject scope;
+        QTimer::singleShot(0, &scope, [&] {
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (auto* form = qobject_cast<TFormMain*>(widget); form && form->isVisible())
                     seen = form;
