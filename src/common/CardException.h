@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 // The application-wide handler for errors that no code catches. One instance lives for the whole
@@ -37,12 +38,19 @@ private:
 // silent abort is dropped and every other error goes to the installed handler.
 void RunGuarded(const std::function<void()>& action) noexcept;
 
-// Connects a signal to a functor that runs under RunGuarded.
+// Connects a signal to a functor that runs under RunGuarded. The functor takes either all of the
+// signal's arguments or none.
 template <typename Sender, typename Signal, typename Functor>
 QMetaObject::Connection ConnectGuarded(const Sender* sender, Signal signal, const QObject* context,
                                        Functor functor)
 {
     return QObject::connect(
-        sender, signal, context,
-        [functor = std::move(functor)](auto&&... args) { RunGuarded([&] { functor(args...); }); });
+        sender, signal, context, [functor = std::move(functor)](auto&&... args) {
+            RunGuarded([&] {
+                if constexpr (std::is_invocable_v<const Functor&, decltype(args)...>)
+                    functor(args...);
+                else
+                    functor();
+            });
+        });
 }

@@ -4,6 +4,8 @@
 #include "common/Errors.h"
 #include "common/Messages.h"
 #include "common/TextUtil.h"
+#include "data/GridSet.h"
+#include "data/GridSource.h"
 #include "data/Sql.h"
 
 #include <sqlcipher/sqlite3.h>
@@ -26,7 +28,7 @@ EDBException Failure(const QString& message, const char16_t* hint, const QString
 } // namespace
 
 TDbAccess::TDbAccess()
-    : FGridSet(std::make_unique<TResultSet>()), FScalarSet(std::make_unique<TResultSet>()),
+    : FGridSet(std::make_unique<TGridSet>()), FScalarSet(std::make_unique<TResultSet>()),
       FQuerySet(std::make_unique<TResultSet>())
 {
     DbAccess = this;
@@ -34,6 +36,7 @@ TDbAccess::TDbAccess()
 
 TDbAccess::~TDbAccess()
 {
+    FGridSource.reset();
     FGridSet.reset();
     FQuerySet.reset();
     FScalarSet.reset();

@@ -8,6 +8,10 @@
 
 #include <memory>
 
+class TGridSet;
+class TGridSource;
+class TGridView;
+
 // The one connection to the database file AppPath + "bookkeep.dat" and its three result sets:
 // QuerySet, shared by every row-reading query (and editable for notes), ScalarSet for single
 // numbers, and GridSet, the rows of the address grid.
@@ -33,16 +37,28 @@ public:
     // Runs the "@#@"-separated statements of a batch in one transaction.
     void ExecuteBatch(const QString& batch);
 
+    // Copies the database file to a target (backup) or a source over it (restore).
+    void BackupTo(const QString& target);
+    void RestoreFrom(const QString& source);
+
+    // The grid query: the address grid's rows, kept open and bound to the grid between calls.
+    // GridDataSource closes the set and returns the model that binds it to a grid; OpenGrid runs
+    // a statement into it and shows it in the grid; RequeryGrid runs the same statement again.
+    TGridSource* GridDataSource();
+    void OpenGrid(const QString& sql, TGridView& grid, bool autoFit);
+    void RequeryGrid();
+
     TResultSet& QuerySet() { return *FQuerySet; }
     TResultSet& ScalarSet() { return *FScalarSet; }
-    TResultSet& GridSet() { return *FGridSet; }
+    TGridSet& GridSet() { return *FGridSet; }
 
 private:
     // Reopens a connection that a failed restore left closed; throws with the given headline.
     void EnsureOpen(const QString& headline, const QString& sql);
 
     TConnection FConnection;
-    std::unique_ptr<TResultSet> FGridSet;
+    std::unique_ptr<TGridSource> FGridSource;
+    std::unique_ptr<TGridSet> FGridSet;
     std::unique_ptr<TResultSet> FScalarSet;
     std::unique_ptr<TResultSet> FQuerySet;
 };
@@ -52,6 +68,8 @@ extern TDbAccess* DbAccess;
 
 void DbExecute(const QString& batch);
 int DbQueryInteger(const QString& sql);
+void DbBackup(const QString& target);
+void DbRestore(const QString& source);
 
 // Cuts a text at every occurrence of the delimiter (exact, case-sensitive); what follows the
 // last one is kept even when empty, so a text without the delimiter gives one piece.

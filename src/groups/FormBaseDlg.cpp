@@ -1,0 +1,84 @@
+#include "groups/FormBaseDlg.h"
+
+#include "common/CardException.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+// Dialogs are created without an owner; they still centre on, and stay above, the window that
+// was active when they were opened.
+QWidget* DefaultParent(QWidget* parent)
+{
+    return parent ? parent : QApplication::activeWindow();
+}
+} // namespace
+
+TFormBaseDlg::TFormBaseDlg(QWidget* parent) : QDialog(DefaultParent(parent))
+{
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(true);
+    resize(491, 314);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    bvl2 = new QFrame(this);
+    bvl2->setFrameShape(QFrame::HLine);
+    bvl2->setFrameShadow(QFrame::Sunken);
+    bvl2->setFixedHeight(4);
+    layout->addWidget(bvl2);
+
+    Body = new QWidget(this);
+    layout->addWidget(Body, 1);
+
+    bvl1 = new QFrame(this);
+    bvl1->setFrameShape(QFrame::HLine);
+    bvl1->setFrameShadow(QFrame::Sunken);
+    bvl1->setFixedHeight(4);
+    layout->addWidget(bvl1);
+
+    pnlBottom = new QWidget(this);
+    pnlBottom->setFixedHeight(34);
+    auto* bar = new QHBoxLayout(pnlBottom);
+    bar->setContentsMargins(8, 4, 8, 5);
+    bar->setSpacing(1);
+    bar->addStretch(1);
+    btnOK = new QPushButton(QStringLiteral("确定(&O)"), pnlBottom);
+    btnCancel = new QPushButton(QStringLiteral("取消(&C)"), pnlBottom);
+    for (QPushButton* button : {btnOK, btnCancel}) {
+        button->setFixedSize(75, 25);
+        bar->addWidget(button);
+    }
+    btnOK->setDefault(true);
+    btnCancel->setAutoDefault(false);
+    layout->addWidget(pnlBottom);
+    setTabOrder(btnOK, btnCancel);
+
+    ConnectGuarded(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
+    ConnectGuarded(btnCancel, &QPushButton::clicked, this, [this] { SetModalResult(mrCancel); });
+}
+
+TFormBaseDlg::~TFormBaseDlg() = default;
+
+TModalResult TFormBaseDlg::ShowModal()
+{
+    FModalResult = mrNone;
+    exec();
+    // Esc and the close box end the dialog without a result of their own: that is Cancel.
+    return FModalResult == mrOK ? mrOK : mrCancel;
+}
+
+void TFormBaseDlg::SetModalResult(TModalResult result)
+{
+    FModalResult = result;
+    if (result == mrOK)
+        accept();
+    else if (result != mrNone)
+        reject();
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+
+class QFrame;
+class QPushButton;
+class QWidget;
+
+// The result of a modal dialog, as the opening functions hand it back.
+enum TModalResult
+{
+    mrNone = 0,
+    mrOK = 1,
+    mrCancel = 2
+};
+
+// The base of every modal dialog of the program: a body over an OK/Cancel bar. Enter presses
+// "确定(&O)", Esc and the close box give Cancel. OK closes nothing by itself: a derived dialog
+// handles btnOKClick, validates, and calls SetModalResult(mrOK). An error thrown by that handler is
+// shown and the dialog stays open.
+class TFormBaseDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TFormBaseDlg(QWidget* parent = nullptr);
+    ~TFormBaseDlg() override;
+
+    // Shows the dialog modally; the answer is mrOK or mrCancel.
+    TModalResult ShowModal();
+    void SetModalResult(TModalResult result);
+    TModalResult ModalResult() const { return FModalResult; }
+
+    QFrame* bvl2 = nullptr;  // line along the top
+    QWidget* Body = nullptr; // the derived dialog's controls go here
+    QFrame* bvl1 = nullptr;  // line above the bar
+    QWidget* pnlBottom = nullptr;
+    QPushButton* btnOK = nullptr;
+    QPushButton* btnCancel = nullptr;
+
+protected:
+    // The OK button's reaction; runs guarded.
+    virtual void btnOKClick() {}
+
+private:
+    TModalResult FModalResult = mrNone;
+};
