@@ -69,7 +69,17 @@ const QRegularExpression& SingleTableSelect()
 
 QString TResultSet::Open(sqlite3* connection, const QString& sql, bool updatable)
 {
-    Close();
+    RowsAboutToChange();
+    Clear();
+    const QString error = Fetch(connection, sql, updatable);
+    if (!error.isEmpty())
+        Clear();
+    RowsChanged();
+    return error;
+}
+
+QString TResultSet::Fetch(sqlite3* connection, const QString& sql, bool updatable)
+{
     QString error;
     TStatement statement;
     QString table;
@@ -118,11 +128,8 @@ QString TResultSet::Open(sqlite3* connection, const QString& sql, bool updatable
         for (int i = firstField; i < columnCount; ++i)
             FCells.append(ColumnValue(raw, i));
     }
-    if (rc != SQLITE_DONE) {
-        error = EngineMessage(connection);
-        Close();
-        return error;
-    }
+    if (rc != SQLITE_DONE)
+        return EngineMessage(connection);
     FConnection = connection;
     FStatement = sql;
     FTable = table;
@@ -132,6 +139,13 @@ QString TResultSet::Open(sqlite3* connection, const QString& sql, bool updatable
 }
 
 void TResultSet::Close()
+{
+    RowsAboutToChange();
+    Clear();
+    RowsChanged();
+}
+
+void TResultSet::Clear()
 {
     FConnection = nullptr;
     FActive = false;
@@ -148,13 +162,19 @@ void TResultSet::Close()
 
 void TResultSet::Next()
 {
-    if (FCurrent < RecordCount())
+    if (FCurrent < RecordCount()) {
         ++FCurrent;
+        CurrentRowMoved();
+    }
 }
 
 void TResultSet::SetCurrentRow(int row)
 {
-    FCurrent = qBound(0, row, RecordCount());
+    const int bounded = qBound(0, row, RecordCount());
+    if (bounded == FCurrent)
+        return;
+    FCurrent = bounded;
+    CurrentRowMoved();
 }
 
 int TResultSet::FindField(const QString& name) const
@@ -363,6 +383,7 @@ void TResultSet::Post()
     if (sqlite3_step(statement.get()) != SQLITE_DONE)
         throw ECardError(EngineMessage(FConnection));
 
+    RowsAboutToChange();
     if (FState == TState::Insert) {
         FRowIds.push_back(sqlite3_last_insert_rowid(FConnection));
         for (int i = 0; i < FieldCount(); ++i)
@@ -373,6 +394,7 @@ void TResultSet::Post()
     for (const auto& pending : FPending)
         FCells[base + pending.first] = pending.second;
     Cancel();
+    RowsChanged();
 }
 
 void TResultSet::ReorderRows(const std::vector<int>& order)

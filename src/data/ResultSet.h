@@ -36,7 +36,7 @@ public:
     int RecordCount() const { return int(FRowIds.size()); }
     bool IsEmpty() const { return FRowIds.empty(); }
     bool Eof() const { return FCurrent >= RecordCount(); }
-    void First() { FCurrent = 0; }
+    void First() { SetCurrentRow(0); }
     void Next();
     int CurrentRow() const { return FCurrent; } // 0-based; RecordCount() past the last row
     void SetCurrentRow(int row);
@@ -69,7 +69,14 @@ public:
 
 protected:
     // Puts the rows into a new order: order[i] is the old index of the row that becomes row i.
+    // Notifies nothing; the caller does.
     void ReorderRows(const std::vector<int>& order);
+
+    // Called around every change of the rows (open, close, post) and after the current row
+    // moved, so that a set shown in a view can keep the view in step.
+    virtual void RowsAboutToChange() {}
+    virtual void RowsChanged() {}
+    virtual void CurrentRowMoved() {}
 
 private:
     enum class TState
@@ -79,6 +86,8 @@ private:
         Insert
     };
 
+    QString Fetch(sqlite3* connection, const QString& sql, bool updatable);
+    void Clear();
     int FieldOrThrow(const QString& name) const;
     QVariant CurrentValue(int field) const;
     void SetValue(const QString& field, QVariant value);

@@ -1,0 +1,45 @@
+// The grid query of TDbAccess: the address grid's result set, kept open and bound to the grid.
+
+#include "data/DbAccess.h"
+
+#include "common/Errors.h"
+#include "data/GridSet.h"
+#include "data/GridSource.h"
+#include "data/GridView.h"
+
+TGridSource* TDbAccess::GridDataSource()
+{
+    FGridSet->Close();
+    if (!FGridSource)
+        FGridSource = std::make_unique<TGridSource>(*FGridSet);
+    return FGridSource.get();
+}
+
+void TDbAccess::OpenGrid(const QString& sql, TGridView& grid, bool autoFit)
+{
+    grid.SetDataSource(GridDataSource());
+    const QString hint = QString::fromUtf16(DbHint::Query);
+    EnsureOpen(hint, sql);
+    const QString error = FGridSet->Open(FConnection.get(), sql, false);
+    if (!error.isEmpty())
+        throw EDBException(error, hint, sql);
+    if (autoFit)
+        grid.AutoFitColumns();
+}
+
+void TDbAccess::RequeryGrid()
+{
+    if (FGridSet->LastStatement().isEmpty())
+        throw ECardError(QStringLiteral("数据集没有打开，无法刷新"));
+    if (!FConnection) {
+        // Like the re-read itself, a connection that cannot be reopened is a plain error here.
+        try {
+            EnsureOpen(QString::fromUtf16(DbHint::Query), FGridSet->LastStatement());
+        } catch (const EDBException& error) {
+            throw ECardError(error.Message());
+        }
+    }
+    const QString error = FGridSet->Requery(FConnection.get());
+    if (!error.isEmpty())
+        throw ECardError(error);
+}

@@ -1,0 +1,219 @@
+#include "data/GridSet.h"
+
+#include "common/Errors.h"
+
+#include <QCollator>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+// Keeps the set's own notifications quiet while it changes its rows in several steps.
+class TQuiet final
+{
+public:
+    explicit TQuiet(int& depth) : FDepth(depth) { ++FDepth; }
+    ~TQuiet() { --FDepth; }
+    TQuiet(const TQuiet&) = delete;
+    TQuiet& operator=(const TQuiet&) = delete;
+
+private:
+    int& FDepth;
+};
+
+// One field value prepared for comparing: NULLs, then numbers, then texts, then anything else.
+struct TSortKey
+{
+    enum TKind
+    {
+        Null,
+        Number,
+        Text,
+        Other
+    };
+    TKind Kind = Null;
+    bool IsReal = false;
+    qint64 Integer = 0;
+    double Real = 0;
+    int TextKey = -1; // index into the collation keys
+};
+
+template <typename T> int ThreeWay(const T& a, const T& b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+} // namespace
+
+void TGridSet::RowsAboutToChange()
+{
+    if (FQuiet == 0 && FListener)
+        FListener->GridSetAboutToChange();
+}
+
+void TGridSet::RowsChanged()
+{
+    if (FQuiet != 0)
+        return;
+    // Opened or closed from outside: a new result, unsorted.
+    FSort.clear();
+    FFetchIndex.clear();
+    FLastStatement = Active() ? Statement() : QString();
+    if (FListener)
+        FListener->GridSetChanged(true);
+}
+
+void TGridSet::CurrentRowMoved()
+{
+    if (FQuiet == 0 && FListener)
+        FListener->GridSetCurrentMoved();
+}
+
+QString TGridSet::Requery(sqlite3* connection)
+{
+    if (FListener)
+        FListener->GridSetAboutToChange();
+    QString error;
+    {
+        TQuiet quiet(FQuiet);
+        FFetchIndex.clear();
+        error = Open(connection, FLastStatement, false);
+        if (error.isEmpty() && !FSort.isEmpty()) {
+            const TSortOrder order = ParseSort(FSort);
+            if (FindField(order.Field) >= 0)
+                ApplySort(order, false);
+            else
+                FSort.clear();
+        }
+    }
+    if (FListener)
+        FListener->GridSetChanged(false);
+    return error;
+}
+
+TGridSet::TSortOrder TGridSet::ParseSort(const QString& sort)
+{
+    static const QRegularExpression direction(QStringLiteral("^(.*\\S)\\s+(ASC|DESC)$"),
+                                              QRegularExpression::CaseInsensitiveOption |
+                                                  QRegularExpression::DotMatchesEverythingOption);
+    TSortOrder order;
+    const QString text = sort.trimmed();
+    const QRegularExpressionMatch match = direction.match(text);
+    if (match.hasMatch()) {
+        order.Field = match.captured(1);
+        order.Descending =
+            match.captured(2).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+    } else {
+        order.Field = text;
+    }
+    if (order.Field.size() >= 2 && order.Field.startsWith(QLatin1Char('[')) &&
+        order.Field.endsWith(QLatin1Char(']')))
+        order.Field = order.Field.mid(1, order.Field.size() - 2);
+    return order;
+}
+
+void TGridSet::SetSort(const QString& sort)
+{
+    if (!Active())
+        throw ECardError(QStringLiteral("数据集没有打开，不能排序"));
+    const TSortOrder order = ParseSort(sort);
+    if (!order.Field.isEmpty() && FindField(order.Field) < 0)
+        throw ECardError(QStringLiteral("找不到字段：") + order.Field);
+
+    if (FListener)
+        FListener->GridSetAboutToChange();
+    {
+        TQuiet quiet(FQuiet);
+        FSort = sort;
+        ApplySort(order, true);
+    }
+    if (FListener)
+        FListener->GridSetChanged(false);
+}
+
+void TGridSet::ApplySort(const TSortOrder& order, bool keepCurrent)
+{
+    const int count = RecordCount();
+    if (int(FFetchIndex.size()) != count) {
+        FFetchIndex.resize(size_t(count));
+        std::iota(FFetchIndex.begin(), FFetchIndex.end(), 0);
+    }
+    std::vector<int> rows(static_cast<size_t>(count));
+    std::iota(rows.begin(), rows.end(), 0);
+    const int field = order.Field.isEmpty() ? -1 : FindField(order.Field);
+
+    if (field < 0) {
+        std::sort(rows.begin(), rows.end(),
+                  [this](int a, int b) { return FFetchIndex[size_t(a)] < FFetchIndex[size_t(b)]; });
+    } else {
+        // Collation keys are computed once per row: comparing them is far cheaper than
+        // collating the texts at every comparison.
+        const QCollator collator{QLocale()};
+        std::vector<TSortKey> keys(static_cast<size_t>(count));
+        std::vector<QCollatorSortKey> textKeys;
+        for (int row = 0; row < count; ++row) {
+            const QVariant value = Value(row, field);
+            TSortKey& key = keys[size_t(row)];
+            switch (value.typeId()) {
+            case QMetaType::UnknownType:
+                break;
+            case QMetaType::LongLong:
+                key.Kind = TSortKey::Number;
+                key.Integer = value.toLongLong();
+                break;
+            case QMetaType::Double:
+                key.Kind = TSortKey::Number;
+                key.IsReal = true;
+                key.Real = value.toDouble();
+                break;
+            case QMetaType::QString:
+                key.Kind = TSortKey::Text;
+                key.TextKey = int(textKeys.size());
+                textKeys.push_back(collator.sortKey(value.toString()));
+                break;
+            default:
+                key.Kind = TSortKey::Other;
+            }
+        }
+        const auto compare = [&](int a, int b) {
+            const TSortKey& x = keys[size_t(a)];
+            const TSortKey& y = keys[size_t(b)];
+            if (x.Kind != y.Kind)
+                return ThreeWay(x.Kind, y.Kind);
+            switch (x.Kind) {
+            case TSortKey::Number:
+                if (!x.IsReal && !y.IsReal)
+                    return ThreeWay(x.Integer, y.Integer);
+                return ThreeWay(x.IsReal ? x.Real : double(x.Integer),
+                                y.IsReal ? y.Real : double(y.Integer));
+            case TSortKey::Text:
+                return textKeys[size_t(x.TextKey)].compare(textKeys[size_t(y.TextKey)]);
+            case TSortKey::Other:
+                return ThreeWay(Value(a, field).toByteArray(), Value(b, field).toByteArray());
+            default:
+                return 0;
+            }
+        };
+        // Equal values keep the fetched order in both directions.
+        std::sort(rows.begin(), rows.end(), [&](int a, int b) {
+            const int c = compare(a, b);
+            if (c != 0)
+                return order.Descending ? c > 0 : c < 0;
+            return FFetchIndex[size_t(a)] < FFetchIndex[size_t(b)];
+        });
+    }
+
+    const int current = CurrentRow();
+    ReorderRows(rows);
+    std::vector<int> fetchIndex(static_cast<size_t>(count));
+    int newCurrent = 0;
+    for (int i = 0; i < count; ++i) {
+        fetchIndex[size_t(i)] = FFetchIndex[size_t(rows[size_t(i)])];
+        if (keepCurrent && rows[size_t(i)] == current)
+            newCurrent = i;
+    }
+    FFetchIndex = std::move(fetchIndex);
+    SetCurrentRow(newCurrent);
+}
