@@ -1,0 +1,291 @@
+#include "controls/CardDBGrid.h"
+
+#include "common/CardException.h"
+#include "common/Errors.h"
+#include "data/GridSet.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const QChar ArrowUp(0x25B2);   // ▲
+const QChar ArrowDown(0x25BC); // ▼
+constexpr int TitleMargin = 24;
+constexpr int ValueMargin = 4;
+constexpr int TextIndent = ValueMargin / 2;
+constexpr int AutoFitRows = 50;
+
+// Paints a cell: the row's background, the text indented as the column widths assume, then the
+// line below the cell and the one at its right.
+class TStripedDelegate final : public QStyledItemDelegate
+{
+public:
+    explicit TStripedDelegate(TCardDBGrid* grid) : QStyledItemDelegate(grid), FGrid(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        const QRect rect = option.rect;
+        const bool current = index.row() == FGrid->CurrentRow();
+        painter->save();
+        painter->fillRect(rect, FGrid->RowColor(index.row()));
+        painter->setFont(option.font);
+        painter->setPen(current ? TCardDBGrid::MenuHighlightTextColor()
+                                : option.palette.color(QPalette::Text));
+        const auto alignment = index.data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+        painter->drawText(rect.adjusted(TextIndent, 0, -TextIndent, -1),
+                          int(alignment) | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+        painter->setPen(FGrid->GriddingRowColor());
+        painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter->setPen(FGrid->GriddingColColor());
+        painter->drawLine(rect.topRight(), rect.bottomRight());
+        painter->restore();
+    }
+
+private:
+    TCardDBGrid* FGrid;
+};
+
+bool StartsWithArrow(const QString& caption)
+{
+    return caption.startsWith(ArrowUp) || caption.startsWith(ArrowDown);
+}
+
+} // namespace
+
+TCardDBGrid::TCardDBGrid(QWidget* parent)
+    : QTableView(parent), FGridOddColor(palette().color(QPalette::Base)),
+      FGridEvenColor(0xFF, 0xFB, 0xF0), FGriddingRowColor(0xA6, 0xCA, 0xF0),
+      FGriddingColColor(0xA6, 0xCA, 0xF0)
+{
+    setItemDelegate(new TStripedDelegate(this));
+    setEditTriggers(NoEditTriggers);
+    setSelectionBehavior(SelectRows);
+    setSelectionMode(SingleSelection);
+    setShowGrid(false);
+    setTabKeyNavigation(true);
+    setSortingEnabled(false);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
+
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 6);
+
+    QHeaderView* titles = horizontalHeader();
+    titles->setSectionsClickable(true);
+    titles->setSectionsMovable(true);
+    titles->setHighlightSections(false);
+    titles->setSectionResizeMode(QHeaderView::Interactive);
+    titles->setSortIndicatorShown(false);
+    ConnectGuarded(titles, &QHeaderView::sectionClicked, this,
+                   [this](int column) { TitleClick(column); });
+}
+
+TCardDBGrid::~TCardDBGrid() = default;
+
+void TCardDBGrid::SetDataSource(TGridSource* source)
+{
+    if (source == FSource && model() == source)
+        return;
+    if (FSource)
+        disconnect(FSource, nullptr, this, nullptr);
+    QItemSelectionModel* oldSelection = selectionModel();
+    FSource = source;
+    setModel(source);
+    // The view made a new selection model for the new model; the old one is ours to free.
+    if (oldSelection && oldSelection != selectionModel())
+        oldSelection->deleteLater();
+    if (!source)
+        return;
+    ConnectGuarded(source, &TGridSource::CurrentRowChanged, this, [this] { FollowCurrentRow(); });
+    ConnectGuarded(
+        selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this](const QModelIndex& current, const QModelIndex&) { ViewCurrentChanged(current); });
+    FollowCurrentRow();
+}
+
+void TCardDBGrid::FollowCurrentRow()
+{
+    QItemSelectionModel* selection = selectionModel();
+    if (!FSource || !selection)
+        return;
+    const int row = FSource->CurrentRow();
+    const QModelIndex current = currentIndex();
+    if (row < 0) {
+        if (current.isValid())
+            selection->clear();
+        return;
+    }
+    if (current.isValid() && current.row() == row)
+        return;
+    const QModelIndex target =
+        FSource->index(row, current.isValid() ? current.column() : FirstVisibleColumn());
+    selection->setCurrentIndex(target,
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(target);
+}
+
+void TCardDBGrid::ViewCurrentChanged(const QModelIndex& current)
+{
+    // An invalid index comes while the model resets: the result keeps its own current row.
+    if (FSource && current.isValid())
+        FSource->SetCurrentRow(current.row());
+}
+
+int TCardDBGrid::FirstVisibleColumn() const
+{
+    const QHeaderView* titles = horizontalHeader();
+    for (int visual = 0; visual < titles->count(); ++visual) {
+        const int logical = titles->logicalIndex(visual);
+        if (!titles->isSectionHidden(logical))
+            return logical;
+    }
+    return 0;
+}
+
+void TCardDBGrid::AutoFitColumns()
+{
+    if (!FSource || !FSource->GridSet().Active())
+        return;
+    const TGridSet& set = FSource->GridSet();
+    const QFontMetrics metrics = fontMetrics();
+    const int fields = set.FieldCount();
+    std::vector<int> widths(static_cast<size_t>(fields));
+    for (int i = 0; i < fields; ++i)
+        widths[size_t(i)] =
+            metrics.horizontalAdvance(FSource->headerData(i, Qt::Horizontal).toString()) +
+            TitleMargin;
+    // A long list costs no more than a short one: only the first rows are measured, straight
+    // from the result, without moving its current row.
+    const int rows = std::min(set.RecordCount(), AutoFitRows);
+    for (int row = 0; row < rows; ++row)
+        for (int i = 0; i < fields; ++i) {
+            const int width =
+                metrics.horizontalAdvance(TGridSource::DisplayText(set.Value(row, i))) +
+                ValueMargin;
+            widths[size_t(i)] = std::max(widths[size_t(i)], width);
+        }
+    for (int i = 0; i < fields; ++i)
+        setColumnWidth(i, widths[size_t(i)]);
+}
+
+void TCardDBGrid::TitleClick(int column)
+{
+    if (!FSource || !FSource->GridSet().Active())
+        return;
+    TGridSet& set = FSource->GridSet();
+    for (int i = 0; i < FSource->columnCount(); ++i) {
+        const QString caption = FSource->headerData(i, Qt::Horizontal).toString();
+        if (StartsWithArrow(caption))
+            FSource->setHeaderData(i, Qt::Horizontal, caption.mid(1));
+    }
+    const QString name = FSource->FieldName(column);
+    if (name.isEmpty())
+        return;
+    const QString caption = FSource->headerData(column, Qt::Horizontal).toString();
+
+    // The same column toggles its direction by editing the sort text: removing "DESC" leaves the
+    // blank before it, so the texts run "name", "name DESC", "name ", "name  DESC", ...
+    const QString sort = set.Sort();
+    const TGridSet::TSortOrder order = TGridSet::ParseSort(sort);
+    QString newSort;
+    QChar arrow = ArrowUp;
+    if (order.Field.isEmpty() || order.Field.compare(name, Qt::CaseInsensitive) != 0) {
+        newSort = name;
+    } else if (order.Descending) {
+        newSort = sort;
+        newSort.remove(sort.lastIndexOf(QLatin1String("DESC"), -1, Qt::CaseInsensitive), 4);
+    } else {
+        newSort = sort + QLatin1String(" DESC");
+        arrow = ArrowDown;
+    }
+    FSource->setHeaderData(column, Qt::Horizontal, QString(arrow + caption));
+    set.SetSort(newSort);
+}
+
+void TCardDBGrid::SetGridOddColor(const QColor& color)
+{
+    if (color != FGridOddColor)
+        FGridOddColor = color;
+}
+
+void TCardDBGrid::SetGridEvenColor(const QColor& color)
+{
+    if (color != FGridEvenColor)
+        FGridEvenColor = color;
+}
+
+void TCardDBGrid::SetGriddingRowColor(const QColor& color)
+{
+    if (color != FGriddingRowColor)
+        FGriddingRowColor = color;
+}
+
+void TCardDBGrid::SetGriddingColColor(const QColor& color)
+{
+    if (color != FGriddingColColor)
+        FGriddingColColor = color;
+}
+
+QColor TCardDBGrid::MenuHighlightColor()
+{
+    return QApplication::palette("QMenu").color(QPalette::Active, QPalette::Highlight);
+}
+
+QColor TCardDBGrid::MenuHighlightTextColor()
+{
+    return QApplication::palette("QMenu").color(QPalette::Active, QPalette::HighlightedText);
+}
+
+QColor TCardDBGrid::RowColor(int row) const
+{
+    if (row >= 0 && row == CurrentRow())
+        return MenuHighlightColor();
+    return TGridSet::RecNoOf(row) % 2 == 1 ? FGridOddColor : FGridEvenColor;
+}
+
+bool TCardDBGrid::IsEmpty() const
+{
+    return !FSource || FSource->GridSet().IsEmpty();
+}
+
+int TCardDBGrid::CurrentRow() const
+{
+    return FSource ? FSource->CurrentRow() : -1;
+}
+
+QString TCardDBGrid::CurrentValue(const QString& fieldName) const
+{
+    if (!FSource)
+        return {};
+    return FSource->GridSet().AsString(fieldName);
+}
+
+int TCardDBGrid::ColumnOf(const QString& fieldName) const
+{
+    return FSource ? FSource->ColumnOf(fieldName) : -1;
+}
+
+void TCardDBGrid::HideColumn(const QString& fieldName)
+{
+    const int column = ColumnOf(fieldName);
+    if (column < 0)
+        throw ECardError(QStringLiteral("找不到字段：") + fieldName);
+    hideColumn(column);
+}
+
+void TCardDBGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    Q_EMIT DblClick();
+}

@@ -1,0 +1,352 @@
+#include "ScriptedDialogs.h"
+#include "TestFolder.h"
+
+#include "common/CardException.h"
+#include "common/DailyLog.h"
+#include "common/Errors.h"
+#include "controls/CardDBGrid.h"
+#include "data/DbAccess.h"
+#include "data/GridSet.h"
+#include "data/Sql.h"
+
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+void AddAddress(const QString& url, const QString& title, const QString& remark = {})
+{
+    DbExecute(Sql::Format(SqlTemplate::InsertAddress, {Sql::Number(0), Sql::Quoted(url),
+                                                       Sql::Quoted(title), Sql::Quoted(remark)}));
+}
+
+QString ListAll()
+{
+    return QString::fromUtf16(SqlTemplate::ListAddresses);
+}
+
+QString Caption(const TCardDBGrid& grid, const QString& field)
+{
+    return grid.model()->headerData(grid.ColumnOf(field), Qt::Horizontal).toString();
+}
+
+// The values of one field as the grid shows them, top to bottom.
+QStringList Shown(const TCardDBGrid& grid, const QString& field)
+{
+    QStringList values;
+    const int column = grid.ColumnOf(field);
+    for (int row = 0; row < grid.model()->rowCount(); ++row)
+        values << grid.model()->index(row, column).data().toString();
+    return values;
+}
+
+QStringList Texts(std::initializer_list<const char*> texts)
+{
+    QStringList list;
+    for (const char* text : texts)
+        list << QString::fromUtf8(text);
+    return list;
+}
+
+void ClickTitle(TCardDBGrid& grid, const QString& field)
+{
+    QHeaderView* titles = grid.horizontalHeader();
+    const int column = grid.ColumnOf(field);
+    const QPoint at(titles->sectionViewportPosition(column) + titles->sectionSize(column) / 2,
+                    titles->height() / 2);
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, at);
+}
+
+QPoint CellCentre(const TCardDBGrid& grid, int row, const QString& field)
+{
+    return grid.visualRect(grid.model()->index(row, grid.ColumnOf(field))).center();
+}
+
+} // namespace
+
+class TestCardDBGrid : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Clicks on a title alternate the direction by editing the sort text; another title starts
+    // ascending and takes the arrow.
+    void titleClicks()
+    {
+        TTestFolder folder;
+        TScriptedDialogs dialogs;
+        TDbAccess& db = folder.Connect();
+        AddAddress(QStringLiteral("b.org"), QStringLiteral("Y"));
+        AddAddress(QStringLiteral("c.org"), QStringLiteral("X"));
+        AddAddress(QStringLiteral("a.org"), QStringLiteral("Z"));
+        TCardDBGrid grid;
+        grid.resize(500, 300);
+        grid.show();
+        db.OpenGrid(ListAll(), grid, true);
+        grid.HideColumn(QStringLiteral("ID"));
+        TGridSet& set = db.GridSet();
+        const QString url = QStringLiteral("网址");
+
+        const struct
+        {
+            const char* Sort;
+            const char* Caption;
+            QStringList Urls;
+        } steps[] = {
+            {"网址", "▲网址", Texts({"a.org", "b.org", "c.org"})},
+            {"网址 DESC", "▼网址", Texts({"c.org", "b.org", "a.org"})},
+            {"网址 ", "▲网址", Texts({"a.org", "b.org", "c.org"})},
+            {"网址  DESC", "▼网址", Texts({"c.org", "b.org", "a.org"})},
+            {"网址  ", "▲网址", Texts({"a.org", "b.org", "c.org"})},
+        };
+        for (const auto& step : steps) {
+            ClickTitle(grid, url);
+            QCOMPARE(set.Sort(), QString::fromUtf8(step.Sort));
+            QCOMPARE(Caption(grid, url), QString::fromUtf8(step.Caption));
+            QCOMPARE(Shown(grid, url), step.Urls);
+        }
+
+        ClickTitle(grid, QStringLiteral("标题"));
+        QCOMPARE(set.Sort(), QStringLiteral("标题"));
+        QCOMPARE(Caption(grid, url), url);
+        QCOMPARE(Caption(grid, QStringLiteral("标题")), QStringLiteral("▲标题"));
+        QCOMPARE(Shown(grid, QStringLiteral("标题")), Texts({"X", "Y", "Z"}));
+        QVERIFY(dialogs.Boxes.isEmpty());
+
+        // A new list starts unsorted with bare titles.
+        db.OpenGrid(ListAll(), grid, true);
+        QCOMPARE(set.Sort(), QString());
+        QCOMPARE(Caption(grid, QStringLiteral("标题")), QStringLiteral("标题"));
+        QCOMPARE(Shown(grid, url), Texts({"b.org", "c.org", "a.org"}));
+    }
+
+    // Whether a click toggles is decided by the sorted field itself, not by a name that merely
+    // occurs in the sort text.
+    void titleClicksWithOverlappingNames()
+    {
+        TTestFolder folder;
+        TScriptedDialogs dialogs;
+        TCardException handler;
+        TDbAccess& db = folder.Connect();
+        AddAddress(QStringLiteral("2"), QStringLiteral("x"), QStringLiteral("q"));
+        AddAddress(QStringLiteral("1"), QStringLiteral("y"), QStringLiteral("p"));
+        TCardDBGrid grid;
+        db.OpenGrid(
+            QStringLiteral("select IEUrl as A, IEName as AB, ReMark as DESCRIPTION from IE"), grid,
+            false);
+        TGridSet& set = db.GridSet();
+
+        grid.TitleClick(grid.ColumnOf(QStringLiteral("AB")));
+        grid.TitleClick(grid.ColumnOf(QStringLiteral("A")));
+        QCOMPARE(set.Sort(), QStringLiteral("A"));
+        QCOMPARE(Caption(grid, QStringLiteral("A")), QStringLiteral("▲A"));
+        QCOMPARE(Caption(grid, QStringLiteral("AB")), QStringLiteral("AB"));
+
+        const int description = grid.ColumnOf(QStringLiteral("DESCRIPTION"));
+        grid.TitleClick(description);
+        grid.TitleClick(description);
+        QCOMPARE(set.Sort(), QStringLiteral("DESCRIPTION DESC"));
+        QCOMPARE(Shown(grid, QStringLiteral("DESCRIPTION")), Texts({"q", "p"}));
+        RunGuarded([&] { grid.TitleClick(description); });
+        QCOMPARE(set.Sort(), QStringLiteral("DESCRIPTION "));
+        QCOMPARE(Caption(grid, QStringLiteral("DESCRIPTION")), QStringLiteral("▲DESCRIPTION"));
+        QVERIFY(dialogs.Boxes.isEmpty());
+    }
+
+    // Rows alternate by record number, the current row shows highlighted, and every cell has
+    // its two coloured lines.
+    void stripesAndCurrentRow()
+    {
+        TTestFolder folder;
+        TScriptedDialogs dialogs;
+        TDbAccess& db = folder.Connect();
+        for (const char* url : {"d.org", "b.org", "a.org", "c.org"})
+            AddAddress(QString::fromLatin1(url), QStringLiteral("t"));
+        TCardDBGrid grid;
+        grid.resize(500, 300);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        db.OpenGrid(ListAll(), grid, true);
+        grid.HideColumn(QStringLiteral("ID"));
+        QCOMPARE(grid.CurrentRow(), 0);
+        QCOMPARE(grid.GridEvenColor(), QColor(0xFF, 0xFB, 0xF0));
+        QCOMPARE(grid.GriddingRowColor(), QColor(0xA6, 0xCA, 0xF0));
+        QCOMPARE(grid.GriddingColColor(), QColor(0xA6, 0xCA, 0xF0));
+        QVERIFY(grid.GridEvenColor() != grid.GridOddColor());
+
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                          CellCentre(grid, 2, QStringLiteral("标题")));
+        QCOMPARE(grid.CurrentRow(), 2);
+        QCOMPARE(db.GridSet().RecNo(), 3);
+        QCOMPARE(grid.CurrentValue(QStringLiteral("网址")), QStringLiteral("a.org"));
+        QCOMPARE(grid.RowColor(0), grid.GridOddColor());
+        QCOMPARE(grid.RowColor(1), grid.GridEvenColor());
+        QCOMPARE(grid.RowColor(2), TCardDBGrid::MenuHighlightColor());
+        QCOMPARE(grid.RowColor(3), grid.GridEvenColor());
+
+        const QImage image = grid.viewport()->grab().toImage();
+        const int column = grid.ColumnOf(QStringLiteral("网址"));
+        const auto pixel = [&](int row, int dx, int dy) {
+            const QRect cell(grid.columnViewportPosition(column), grid.rowViewportPosition(row),
+                             grid.columnWidth(column), grid.rowHeight(row));
+            return QColor(image.pixel(dx < 0 ? cell.right() + 1 + dx : cell.left() + dx,
+                                      dy < 0 ? cell.bottom() + 1 + dy : cell.top() + dy));
+        };
+        QCOMPARE(pixel(0, -3, 1), grid.GridOddColor());
+        QCOMPARE(pixel(1, -3, 1), grid.GridEvenColor());
+        QCOMPARE(pixel(2, -3, 1), TCardDBGrid::MenuHighlightColor());
+        QCOMPARE(pixel(1, 3, -1), grid.GriddingRowColor());
+        QCOMPARE(pixel(1, -1, 3), grid.GriddingColColor());
+
+        // The current record stays current when the rows are sorted; the stripes go by the
+        // new record numbers.
+        ClickTitle(grid, QStringLiteral("网址"));
+        QCOMPARE(grid.CurrentRow(), 0);
+        QCOMPARE(grid.currentIndex().row(), 0);
+        QCOMPARE(grid.CurrentValue(QStringLiteral("网址")), QStringLiteral("a.org"));
+        QCOMPARE(grid.RowColor(2), grid.GridOddColor());
+
+        const QColor even(0x10, 0x20, 0x30);
+        grid.SetGridEvenColor(even);
+        QCOMPARE(grid.RowColor(1), even);
+        QCOMPARE(grid.property("GridEvenColor").value<QColor>(), even);
+    }
+
+    void autoFit()
+    {
+        TTestFolder folder;
+        TScriptedDialogs dialogs;
+        TDbAccess& db = folder.Connect();
+        TCardDBGrid grid;
+        const QFontMetrics metrics = grid.fontMetrics();
+        const QStringList fields = Texts({"ID", "标题", "备注", "网址"});
+
+        db.OpenGrid(ListAll(), grid, true);
+        for (const QString& field : fields)
+            QCOMPARE(grid.columnWidth(grid.ColumnOf(field)), metrics.horizontalAdvance(field) + 24);
+
+        // Row 50 counts, row 51 does not.
+        const QString medium = QStringLiteral("a remark that is wider than its title");
+        const QString longTitle(300, QLatin1Char('W'));
+        for (int i = 1; i <= 60; ++i)
+            AddAddress(QStringLiteral("u"), i == 51 ? longTitle : QStringLiteral("t"),
+                       i == 50 ? medium : QStringLiteral("r"));
+        db.OpenGrid(ListAll(), grid, false);
+        grid.HideColumn(QStringLiteral("ID"));
+        grid.horizontalHeader()->moveSection(3, 0);
+        grid.AutoFitColumns();
+        QCOMPARE(grid.columnWidth(grid.ColumnOf(QStringLiteral("标题"))),
+                 metrics.horizontalAdvance(QStringLiteral("标题")) + 24);
+        QCOMPARE(grid.columnWidth(grid.ColumnOf(QStringLiteral("备注"))),
+                 metrics.horizontalAdvance(medium) + 4);
+        QCOMPARE(db.GridSet().CurrentRow(), 0);
+        // The hidden column is sized too; it shows with that width.
+        grid.showColumn(grid.ColumnOf(QStringLiteral("ID")));
+        QCOMPARE(grid.columnWidth(grid.ColumnOf(QStringLiteral("ID"))),
+                 metrics.horizontalAdvance(QStringLiteral("ID")) + 24);
+
+        // Sorted the other way round, the long title is among the first rows.
+        db.GridSet().SetSort(QStringLiteral("ID DESC"));
+        grid.AutoFitColumns();
+        QCOMPARE(grid.columnWidth(grid.ColumnOf(QStringLiteral("标题"))),
+                 metrics.horizontalAdvance(longTitle) + 4);
+    }
+
+    // The page reads and hides columns by field, wherever the user dragged them; a new list
+    // brings every column back in its place.
+    void columnsByField()
+    {
+        TTestFolder folder;
+        TScriptedDialogs dialogs;
+        TDbAccess& db = folder.Connect();
+        AddAddress(QStringLiteral("a.org"), QStringLiteral("A"), QStringLiteral("ra"));
+        AddAddress(QStringLiteral("b.org"), QStringLiteral("B"), QStringLiteral("rb"));
+        TCardDBGrid grid;
+        grid.resize(500, 300);
+        grid.show();
+        db.OpenGrid(ListAll(), grid, true);
+        grid.HideColumn(QStringLiteral("ID"));
+        QVERIFY(grid.isColumnHidden(0));
+        QVERIFY_THROWS_EXCEPTION(ECardError, grid.HideColumn(QStringLiteral("NoSuchField")));
+
+        QHeaderView* titles = grid.horizontalHeader();
+        titles->moveSection(titles->visualIndex(3), 1);
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                          CellCentre(grid, 1, QStringLiteral("备注")));
+        QCOMPARE(grid.CurrentValue(QStringLiteral("网址")), QStringLiteral("b.org"));
+        QCOMPARE(grid.CurrentValue(QStringLiteral("标题")), QStringLiteral("B"));
+        QCOMPARE(grid.CurrentValue(QStringLiteral("ID")), QStringLiteral("2"));
+        QVERIFY_THROWS_EXCEPTION(ECardError, grid.CurrentValue(QStringLiteral("NoSuchField")));
+        ClickTitle(grid, QStringLiteral("网址"));
+        QCOMPARE(db.GridSet().Sort(), QStringLiteral("网址"));
+
+        db.OpenGrid(ListAll(), grid, true);
+        for (int column = 0; column < 4; ++column) {
+            QVERIFY(!grid.isColumnHidden(column));
+            QCOMPARE(titles->visualIndex(column), column);
+        }
+    }
+
+    void doubleClickAndRequery()
+    {
+        TTestFolder folder;
+        TScriptedDialogs dialogs;
+        TDbAccess& db = folder.Connect();
+        AddAddress(QStringLiteral("a.org"), QStringLiteral("A"));
+        AddAddress(QStringLiteral("b.org"), QStringLiteral("B"));
+        TCardDBGrid grid;
+        grid.resize(500, 300);
+        grid.show();
+        db.OpenGrid(ListAll(), grid, true);
+        QSignalSpy doubleClicks(&grid, &TCardDBGrid::DblClick);
+        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
+                           CellCentre(grid, 1, QStringLiteral("标题")));
+        QCOMPARE(doubleClicks.size(), 1);
+        QCOMPARE(grid.CurrentValue(QStringLiteral("网址")), QStringLiteral("b.org"));
+
+        AddAddress(QStringLiteral("c.org"), QStringLiteral("C"));
+        db.RequeryGrid();
+        QCOMPARE(Shown(grid, QStringLiteral("网址")), Texts({"a.org", "b.org", "c.org"}));
+        QCOMPARE(grid.CurrentRow(), 0);
+        QCOMPARE(grid.currentIndex().row(), 0);
+        QVERIFY(grid.selectionModel()->isRowSelected(0, {}));
+        QVERIFY(!grid.IsEmpty());
+    }
+
+    // A failing list leaves the grid bound to no rows and its columns as they were; the handler
+    // shows the query headline and logs the statement. The grid then ignores title clicks and
+    // column sizing.
+    void failingList()
+    {
+        TTestFolder folder;
+        TScriptedDialogs dialogs;
+        TCardException handler;
+        const QDateTime now(QDate(2024, 3, 5), QTime(10, 0));
+        SetLogClock([now] { return now; });
+        TDbAccess& db = folder.Connect();
+        AddAddress(QStringLiteral("a.org"), QStringLiteral("A"));
+        TCardDBGrid grid;
+        db.OpenGrid(ListAll(), grid, true);
+        const int before = grid.horizontalHeader()->defaultSectionSize();
+
+        const QString bad = ListAll() + QStringLiteral(" where NoSuchColumn=1");
+        RunGuarded([&] { db.OpenGrid(bad, grid, true); });
+        QCOMPARE(grid.model()->rowCount(), 0);
+        QCOMPARE(grid.model()->columnCount(), 0);
+        QVERIFY(grid.IsEmpty());
+        QCOMPARE(grid.CurrentRow(), -1);
+        QCOMPARE(dialogs.Boxes.size(), 1);
+        QVERIFY(dialogs.Boxes[0].Text.startsWith(QStringLiteral("数据库查询错误，请检查！")));
+        QVERIFY(QString::fromLocal8Bit(folder.ReadFile(LogFileName(now))).contains(bad));
+
+        grid.TitleClick(0);
+        grid.AutoFitColumns();
+        QCOMPARE(grid.horizontalHeader()->defaultSectionSize(), before);
+        QCOMPARE(dialogs.Boxes.size(), 1);
+        SetLogClock({});
+    }
+};
+
+QTEST_MAIN(TestCardDBGrid)
+#include "tst_carddbgrid.moc"
