@@ -37,9 +37,13 @@ public:
     // Runs the "@#@"-separated statements of a batch in one transaction.
     void ExecuteBatch(const QString& batch);
 
-    // Copies the database file to a target (backup) or a source over it (restore).
+    // Copies the database file to a target (backup) or a source over it (restore). Both write
+    // through a temporary file beside the destination that is renamed into place. A restore
+    // first checks the source (key, tables, integrity) and refuses it leaving the database as it
+    // was; only then is the current database copied to safetyCopy, when one is named and it is
+    // not the source itself. Failures throw EDBException without a statement.
     void BackupTo(const QString& target);
-    void RestoreFrom(const QString& source);
+    void RestoreFrom(const QString& source, const QString& safetyCopy = QString());
 
     // The grid query: the address grid's rows, kept open and bound to the grid between calls.
     // GridDataSource closes the set and returns the model that binds it to a grid; OpenGrid runs
@@ -55,6 +59,10 @@ public:
 private:
     // Reopens a connection that a failed restore left closed; throws with the given headline.
     void EnsureOpen(const QString& headline, const QString& sql);
+    // Closes the connection and forgets the rows read through it; throws with the headline
+    // while a transaction is open.
+    void CloseConnection(const QString& headline);
+    void RequireNoTransaction(const QString& headline) const;
 
     TConnection FConnection;
     std::unique_ptr<TGridSource> FGridSource;
@@ -69,7 +77,7 @@ extern TDbAccess* DbAccess;
 void DbExecute(const QString& batch);
 int DbQueryInteger(const QString& sql);
 void DbBackup(const QString& target);
-void DbRestore(const QString& source);
+void DbRestore(const QString& source, const QString& safetyCopy = QString());
 
 // Cuts a text at every occurrence of the delimiter (exact, case-sensitive); what follows the
 // last one is kept even when empty, so a text without the delimiter gives one piece.

@@ -1,0 +1,492 @@
+#include "ScriptedDialogs.h"
+#include "TestFolder.h"
+
+#include "data/DbAccess.h"
+#include "settings/Config.h"
+#include "settings/FormConfig.h"
+#include "settings/FormPass.h"
+#include "settings/Login.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QQueue>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <optional>
+
+namespace {
+
+using TAnswer = std::optional<QString>;
+
+// Answers every password prompt that opens, in order, from a script: a text typed into the
+// prompt and OK, or Cancel for an empty entry. Prompts beyond the script are cancelled. Records
+// the caption of each prompt and the text each answer found in the edit.
+class TPromptAnswers final : public QObject
+{
+public:
+    explicit TPromptAnswers(const QList<TAnswer>& script = {})
+    {
+        for (const TAnswer& answer : script)
+            FScript.enqueue(answer);
+        FTimer.setInterval(1);
+        connect(&FTimer, &QTimer::timeout, this, &TPromptAnswers::Poll);
+        FTimer.start();
+    }
+
+    QStringList Captions;
+    QStringList FoundTexts;
+
+private:
+    void Poll()
+    {
+        auto* form = qobject_cast<TFormPass*>(QApplication::activeModalWidget());
+        if (!form || !form->isVisible())
+            return;
+        if (!form->property("answered").toBool()) {
+            form->setProperty("answered", true);
+            Captions << form->windowTitle();
+        }
+        FoundTexts << form->edtPass->text();
+        const TAnswer answer = FScript.isEmpty() ? TAnswer() : FScript.dequeue();
+        if (!answer) {
+            form->btnCancel->click();
+            return;
+        }
+        form->edtPass->clear();
+        QTest::keyClicks(form->edtPass, *answer);
+        form->btnOK->click();
+    }
+
+    QQueue<TAnswer> FScript;
+    QTimer FTimer;
+};
+
+// Opens the settings dialog, runs the action on it, and closes it if the action left it open.
+// Returns whether the action ran.
+bool WithConfigDialog(const std::function<void(TFormConfig&)>& action)
+{
+    QObject context;
+    bool ran = false;
+    std::function<void()> poll = [&] {
+        auto* form = qobject_cast<TFormConfig*>(QApplication::activeModalWidget());
+        if (!form) {
+            QTimer::singleShot(1, &context, poll);
+            return;
+        }
+        ran = true;
+        action(*form);
+        if (form->isVisible())
+            form->btnCancel->click();
+    };
+    QTimer::singleShot(0, &context, poll);
+    ShowConfigDialog();
+    return ran;
+}
+
+void StoreSettings(const QString& assignments)
+{
+    DbExecute(QStringLiteral("update SysSet set ") + assignments);
+}
+
+// The stored row as "bPass|PassWord", bPass as the integer the column holds.
+QString StoredSettings()
+{
+    DbAccess->OpenQuery(QStringLiteral("select typeof(bPass) as t, bPass, PassWord from SysSet"));
+    const TResultSet& set = DbAccess->QuerySet();
+    if (set.RecordCount() != 1)
+        return QStringLiteral("rows: %1").arg(set.RecordCount());
+    return set.AsString(QStringLiteral("t")) + QLatin1Char('|') +
+           set.AsString(QStringLiteral("bPass")) + QLatin1Char('|') +
+           set.AsString(QStringLiteral("PassWord"));
+}
+
+void SetConfig(bool pass, const QString& password)
+{
+    Config.bPass = pass;
+    Config.PassWord = password;
+}
+
+const QString WrongPassword = QStringLiteral("密码输入错误!");
+
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { Config = TConfig(); }
+    void cleanup() { Config = TConfig(); }
+
+    void promptLooks()
+    {
+        TFormPass form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.windowTitle(), QStringLiteral("请输入密码"));
+        QCOMPARE(form.lbl1->text(), QStringLiteral("输入密码"));
+        QCOMPARE(form.focusWidget(), form.edtPass);
+        QTest::keyClicks(form.edtPass, QStringLiteral("a b"));
+        QCOMPARE(form.edtPass->displayText(), QStringLiteral("***"));
+    }
+
+    // Only the exact text passes; each refusal is reported and the same prompt stays open with
+    // what was typed.
+    void promptComparesExactly()
+    {
+        TScriptedDialogs dialogs;
+        TPromptAnswers prompts({QStringLiteral("secret"), QStringLiteral(" Secret"),
+                                QStringLiteral("Secret "), QStringLiteral("Secret")});
+        QCOMPARE(AskPassword(QStringLiteral("Secret"), QStringLiteral("先输入密码登录软件")), mrOK);
+        QCOMPARE(prompts.Captions, QStringList(QStringLiteral("先输入密码登录软件")));
+        QCOMPARE(dialogs.Texts(), QStringList({WrongPassword, WrongPassword, WrongPassword}));
+        QCOMPARE(prompts.FoundTexts,
+                 QStringList({QString(), QStringLiteral("secret"), QStringLiteral(" Secret"),
+                              QStringLiteral("Secret ")}));
+    }
+
+    void promptResults()
+    {
+        TScriptedDialogs dialogs;
+        {
+            TPromptAnswers prompts({QString()});
+            QCOMPARE(AskPassword(QString(), QString()), mrOK);
+            QCOMPARE(prompts.Captions, QStringList(QStringLiteral("请输入密码")));
+        }
+        {
+            TPromptAnswers prompts({QStringLiteral("x"), TAnswer()});
+            QCOMPARE(AskPassword(QStringLiteral("y"), QString()), mrCancel);
+        }
+        {
+            // An empty expected password is not matched by a typed one.
+            TPromptAnswers prompts({QStringLiteral(" "), TAnswer()});
+            QCOMPARE(AskPassword(QString(), QString()), mrCancel);
+        }
+        QCOMPARE(dialogs.Texts(), QStringList({WrongPassword, WrongPassword}));
+    }
+
+    void configStatements()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        SetConfig(true, QStringLiteral("a'b "));
+        Config.SaveConfig();
+        QCOMPARE(Config.SqlText,
+                 QStringLiteral("update SysSet set bPass='-1',[PassWord]='a''b ' "));
+        QCOMPARE(StoredSettings(), QStringLiteral("integer|-1|a'b "));
+
+        // Whatever the password holds is stored exactly.
+        const QString password = QStringLiteral("it's \"我\" @#@ \\n\r\n%s");
+        Config.PassWord = password;
+        Config.SaveConfig();
+        QCOMPARE(StoredSettings(), QStringLiteral("integer|-1|") + password);
+
+        SetConfig(false, QString());
+        Config.LoadConfig();
+        QCOMPARE(Config.SqlText, QStringLiteral("select * from SysSet"));
+        QVERIFY(Config.bPass);
+        QCOMPARE(Config.PassWord, password);
+
+        Config.bPass = false;
+        Config.SaveConfig();
+        QVERIFY(Config.SqlText.startsWith(QStringLiteral("update SysSet set bPass='0',")));
+        QCOMPARE(StoredSettings(), QStringLiteral("integer|0|") + password);
+        Config.LoadConfig();
+        QVERIFY(!Config.bPass);
+    }
+
+    void emptySysSet()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        TPromptAnswers prompts;
+        DbExecute(QStringLiteral("delete from SysSet"));
+        SetConfig(true, QStringLiteral("x"));
+        Config.LoadConfig();
+        QVERIFY(!Config.bPass);
+        QCOMPARE(Config.PassWord, QString());
+        QVERIFY(LoginAtStart());
+
+        QVERIFY(WithConfigDialog([](TFormConfig& form) {
+            form.chkPass->click();
+            form.edtPass->setText(QStringLiteral("pw"));
+            form.edtRePass->setText(QStringLiteral("pw"));
+            form.btnOK->click();
+            QVERIFY(!form.isVisible());
+        }));
+        QCOMPARE(StoredSettings(), QStringLiteral("rows: 0"));
+        QVERIFY(prompts.Captions.isEmpty());
+        QVERIFY(dialogs.Boxes.isEmpty());
+    }
+
+    void dialogOpensWithSettings_data()
+    {
+        QTest::addColumn<bool>("pass");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("on") << true << QStringLiteral("pw");
+        QTest::newRow("off with a password") << false << QStringLiteral("pw");
+        QTest::newRow("off") << false << QString();
+    }
+
+    void dialogOpensWithSettings()
+    {
+        QFETCH(bool, pass);
+        QFETCH(QString, password);
+        TTestFolder folder;
+        folder.Connect();
+        SetConfig(pass, password);
+        QVERIFY(WithConfigDialog([&](TFormConfig& form) {
+            QCOMPARE(form.windowTitle(), QStringLiteral("软件设置"));
+            QCOMPARE(form.chkPass->text(), QStringLiteral("登录需输入密码"));
+            QCOMPARE(form.lbl1->text(), QStringLiteral("密码"));
+            QCOMPARE(form.lbl2->text(), QStringLiteral("再输入次"));
+            QCOMPARE(form.chkPass->isChecked(), pass);
+            QCOMPARE(form.edtPass->text(), password);
+            QCOMPARE(form.edtRePass->text(), password);
+            QVERIFY(form.edtPass->isEnabled());
+            QVERIFY(form.edtRePass->isEnabled());
+            QCOMPARE(form.edtRePass->echoMode(), QLineEdit::Password);
+
+            // Clearing the box empties and disables the edits; ticking it brings the stored
+            // password back.
+            if (!form.chkPass->isChecked())
+                form.chkPass->click();
+            form.edtPass->setText(QStringLiteral("typed"));
+            form.chkPass->click();
+            QCOMPARE(form.edtPass->text(), QString());
+            QCOMPARE(form.edtRePass->text(), QString());
+            QVERIFY(!form.edtPass->isEnabled());
+            QVERIFY(!form.edtRePass->isEnabled());
+            form.chkPass->click();
+            QCOMPARE(form.edtPass->text(), password);
+            QCOMPARE(form.edtRePass->text(), password);
+            QVERIFY(form.edtPass->isEnabled());
+        }));
+    }
+
+    // Refused entries: the message, the focus in the password edit, the dialog open and nothing
+    // stored.
+    void dialogRefuses_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("blank") << QStringLiteral(" \t ") << QStringLiteral(" \t ")
+                               << QStringLiteral("密码不能为空!");
+        QTest::newRow("empty") << QString() << QString() << QStringLiteral("密码不能为空!");
+        QTest::newRow("differ") << QStringLiteral("abcd") << QStringLiteral("abce")
+                                << QStringLiteral("两次输入的密码不一样,请重新输入!");
+        QTest::newRow("differ in case") << QStringLiteral("abcd") << QStringLiteral("abcD")
+                                        << QStringLiteral("两次输入的密码不一样,请重新输入!");
+    }
+
+    void dialogRefuses()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, message);
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        TPromptAnswers prompts;
+        StoreSettings(QStringLiteral("bPass='0',PassWord=''"));
+        const QString before = StoredSettings();
+        QVERIFY(WithConfigDialog([&](TFormConfig& form) {
+            form.chkPass->click();
+            form.edtPass->setText(first);
+            form.edtRePass->setText(second);
+            form.edtRePass->setFocus();
+            form.btnOK->click();
+            QVERIFY(form.isVisible());
+            QCOMPARE(form.focusWidget(), form.edtPass);
+        }));
+        QCOMPARE(dialogs.Texts(), QStringList(message));
+        QVERIFY(prompts.Captions.isEmpty());
+        QCOMPARE(StoredSettings(), before);
+        QVERIFY(!Config.bPass);
+    }
+
+    void dialogSaves_data()
+    {
+        QTest::addColumn<bool>("pass");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("tick");       // the box as the user leaves it
+        QTest::addColumn<QString>("entered"); // typed into both edits when ticked, else edtPass
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QString>("result"); // "bPass|PassWord" stored afterwards
+
+        const QString old = QStringLiteral("Old pw");
+        const QString oldCaption = QStringLiteral("请先输入旧密码");
+        const QString offCaption = QStringLiteral("请先输入密码才可以取消登录密码");
+        QTest::newRow("first password")
+            << false << QString() << true << QStringLiteral(" new ") << QStringList()
+            << QStringList() << true << QStringLiteral("-1| new ");
+        QTest::newRow("same password") << true << old << true << old << QStringList()
+                                       << QStringList() << true << QStringLiteral("-1|") + old;
+        QTest::newRow("changed, old given")
+            << true << old << true << QStringLiteral("new") << QStringList{old}
+            << QStringList{oldCaption} << true << QStringLiteral("-1|new");
+        QTest::newRow("changed, wrong then old")
+            << true << old << true << QStringLiteral("new")
+            << QStringList{QStringLiteral("old pw"), old} << QStringList{oldCaption} << true
+            << QStringLiteral("-1|new");
+        QTest::newRow("changed, cancelled")
+            << true << old << true << QStringLiteral("new") << QStringList{QString()}
+            << QStringList{oldCaption} << false << QStringLiteral("-1|") + old;
+        QTest::newRow("changed while off")
+            << false << old << true << QStringLiteral("new") << QStringList{old}
+            << QStringList{oldCaption} << true << QStringLiteral("-1|new");
+        QTest::newRow("switched off") << true << old << false << QString() << QStringList{old}
+                                      << QStringList{offCaption} << true << QStringLiteral("0|");
+        QTest::newRow("switched off, cancelled")
+            << true << old << false << QString() << QStringList{QString()}
+            << QStringList{offCaption} << false << QStringLiteral("-1|") + old;
+        QTest::newRow("off, nothing stored")
+            << false << QString() << false << QString() << QStringList() << QStringList() << true
+            << QStringLiteral("0|");
+        QTest::newRow("off, password typed")
+            << false << QString() << false << QStringLiteral("typed") << QStringList()
+            << QStringList() << true << QStringLiteral("0|typed");
+    }
+
+    void dialogSaves()
+    {
+        QFETCH(bool, pass);
+        QFETCH(QString, stored);
+        QFETCH(bool, tick);
+        QFETCH(QString, entered);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, captions);
+        QFETCH(bool, saved);
+        QFETCH(QString, result);
+
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        StoreSettings(QStringLiteral("bPass=%1,PassWord='%2'").arg(pass ? -1 : 0).arg(stored));
+        Config.LoadConfig();
+        QCOMPARE(Config.bPass, pass);
+
+        QList<TAnswer> script;
+        for (const QString& answer : answers)
+            script << (answer.isEmpty() ? TAnswer() : TAnswer(answer));
+        TPromptAnswers prompts(script);
+        bool closed = false;
+        QVERIFY(WithConfigDialog([&](TFormConfig& form) {
+            if (form.chkPass->isChecked() != tick)
+                form.chkPass->click();
+            form.edtPass->setText(tick || !entered.isEmpty() ? entered : form.edtPass->text());
+            if (tick)
+                form.edtRePass->setText(entered);
+            form.btnOK->click();
+            closed = !form.isVisible();
+        }));
+
+        QCOMPARE(closed, saved);
+        QCOMPARE(prompts.Captions, captions);
+        QCOMPARE(StoredSettings(), QStringLiteral("integer|") + result);
+        // Config follows what is stored.
+        QCOMPARE(QString::number(Config.bPass ? -1 : 0) + QLatin1Char('|') + Config.PassWord,
+                 result);
+        qsizetype wrong = 0;
+        for (const QString& answer : answers)
+            wrong += !answer.isEmpty() && answer != stored;
+        QCOMPARE(dialogs.Texts(), QStringList(wrong, WrongPassword));
+    }
+
+    // A save the database refuses is reported; the dialog stays open and neither the table nor
+    // Config takes the new values.
+    void failedSaveChangesNothing()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        TPromptAnswers prompts({QStringLiteral("pw")});
+        StoreSettings(QStringLiteral("bPass=-1,PassWord='pw'"));
+        DbExecute(QStringLiteral("create trigger NoSave before update on SysSet "
+                                 "begin select raise(abort, 'read only'); end"));
+        Config.LoadConfig();
+        const QString statement = Config.SqlText;
+        QVERIFY(WithConfigDialog([](TFormConfig& form) {
+            form.chkPass->click();
+            form.btnOK->click();
+            QVERIFY(form.isVisible());
+        }));
+        QVERIFY(prompts.Captions.size() == 1);
+        QCOMPARE(dialogs.Boxes.size(), 1);
+        QVERIFY(dialogs.Boxes[0].Text.startsWith(QStringLiteral("数据库操作失败！")));
+        QVERIFY(dialogs.Boxes[0].Text.contains(QStringLiteral("read only")));
+        QVERIFY(Config.bPass);
+        QCOMPARE(Config.PassWord, QStringLiteral("pw"));
+        QCOMPARE(Config.SqlText, statement);
+        QCOMPARE(StoredSettings(), QStringLiteral("integer|-1|pw"));
+    }
+
+    void login_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QStringList>("answers"); // an empty answer cancels
+        QTest::addColumn<bool>("granted");
+        QTest::addColumn<int>("prompts");
+        QTest::newRow("off") << QStringLiteral("bPass=0,PassWord='pw'") << QStringList() << true
+                             << 0;
+        QTest::newRow("on, right") << QStringLiteral("bPass=-1,PassWord='pw'")
+                                   << QStringList{QStringLiteral("pw")} << true << 1;
+        QTest::newRow("on, wrong, right")
+            << QStringLiteral("bPass=-1,PassWord='pw'")
+            << QStringList{QStringLiteral("PW"), QStringLiteral("pw")} << true << 1;
+        QTest::newRow("on, cancelled")
+            << QStringLiteral("bPass=-1,PassWord='pw'") << QStringList{QString()} << false << 1;
+        QTest::newRow("on, wrong, cancelled")
+            << QStringLiteral("bPass=-1,PassWord='pw'")
+            << QStringList{QStringLiteral(" pw"), QString()} << false << 1;
+    }
+
+    void login()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QStringList, answers);
+        QFETCH(bool, granted);
+        QFETCH(int, prompts);
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        StoreSettings(settings);
+        QList<TAnswer> script;
+        for (const QString& answer : answers)
+            script << (answer.isEmpty() ? TAnswer() : TAnswer(answer));
+        TPromptAnswers answered(script);
+        QCOMPARE(LoginAtStartGuarded(), granted);
+        QCOMPARE(answered.Captions, QStringList(prompts, QStringLiteral("先输入密码登录软件")));
+        QCOMPARE(StoredSettings().section(QLatin1Char('|'), 1),
+                 settings.contains(QLatin1String("-1")) ? QStringLiteral("-1|pw")
+                                                        : QStringLiteral("0|pw"));
+    }
+
+    // Settings that cannot be read end the program after the error is shown: the login never
+    // lets it open without asking.
+    void loginFailsClosed()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        TPromptAnswers prompts;
+        DbExecute(QStringLiteral("alter table SysSet rename to Settings"));
+        QVERIFY(!LoginAtStartGuarded());
+        QCOMPARE(dialogs.Boxes.size(), 1);
+        QVERIFY(dialogs.Boxes[0].Text.startsWith(QStringLiteral("数据库查询错误，请检查！")));
+        QVERIFY(dialogs.Boxes[0].Text.contains(QStringLiteral("SysSet")));
+        QVERIFY(prompts.Captions.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
