@@ -59,7 +59,6 @@ void TGridSet::RowsChanged()
         return;
     // Opened or closed from outside: a new result, unsorted.
     FSort.clear();
-    FFetchIndex.clear();
     FLastStatement = Active() ? Statement() : QString();
     if (FListener)
         FListener->GridSetChanged(true);
@@ -78,7 +77,6 @@ QString TGridSet::Requery(sqlite3* connection)
     QString error;
     {
         TQuiet quiet(FQuiet);
-        FFetchIndex.clear();
         error = Open(connection, FLastStatement, false);
         if (error.isEmpty() && !FSort.isEmpty()) {
             const TSortOrder order = ParseSort(FSort);
@@ -136,17 +134,13 @@ void TGridSet::SetSort(const QString& sort)
 void TGridSet::ApplySort(const TSortOrder& order, bool keepCurrent)
 {
     const int count = RecordCount();
-    if (int(FFetchIndex.size()) != count) {
-        FFetchIndex.resize(size_t(count));
-        std::iota(FFetchIndex.begin(), FFetchIndex.end(), 0);
-    }
     std::vector<int> rows(static_cast<size_t>(count));
     std::iota(rows.begin(), rows.end(), 0);
     const int field = order.Field.isEmpty() ? -1 : FindField(order.Field);
 
     if (field < 0) {
         std::sort(rows.begin(), rows.end(),
-                  [this](int a, int b) { return FFetchIndex[size_t(a)] < FFetchIndex[size_t(b)]; });
+                  [this](int a, int b) { return FetchedRow(a) < FetchedRow(b); });
     } else {
         // Collation keys are computed once per row: comparing them is far cheaper than
         // collating the texts at every comparison.
@@ -201,19 +195,14 @@ void TGridSet::ApplySort(const TSortOrder& order, bool keepCurrent)
             const int c = compare(a, b);
             if (c != 0)
                 return order.Descending ? c > 0 : c < 0;
-            return FFetchIndex[size_t(a)] < FFetchIndex[size_t(b)];
+            return FetchedRow(a) < FetchedRow(b);
         });
     }
 
     const int current = CurrentRow();
     ReorderRows(rows);
-    std::vector<int> fetchIndex(static_cast<size_t>(count));
     int newCurrent = 0;
-    for (int i = 0; i < count; ++i) {
-        fetchIndex[size_t(i)] = FFetchIndex[size_t(rows[size_t(i)])];
-        if (keepCurrent && rows[size_t(i)] == current)
-            newCurrent = i;
-    }
-    FFetchIndex = std::move(fetchIndex);
+    if (keepCurrent && current < count)
+        newCurrent = int(std::find(rows.begin(), rows.end(), current) - rows.begin());
     SetCurrentRow(newCurrent);
 }

@@ -65,6 +65,5 @@ private:
     TListener* FListener = nullptr;
     QString FSort;
     QString FLastStatement;
-    std::vector<int> FFetchIndex; // per row, its position in the fetched order; empty: unsorted
-    int FQuiet = 0;               // inside an operation of this class that notifies by itself
+    int FQuiet = 0; // inside an operation of this class that notifies by itself
 };

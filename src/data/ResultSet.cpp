@@ -124,6 +124,7 @@ QString TResultSet::Fetch(sqlite3* connection, const QString& sql, bool updatabl
 
     int rc;
     while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        FOrder.push_back(int(FRowIds.size()));
         FRowIds.push_back(firstField ? sqlite3_column_int64(raw, 0) : 0);
         for (int i = firstField; i < columnCount; ++i)
             FCells.append(ColumnValue(raw, i));
@@ -155,6 +156,7 @@ void TResultSet::Clear()
     FColumnNames.clear();
     FCells.clear();
     FRowIds.clear();
+    FOrder.clear();
     FCurrent = 0;
     FState = TState::Browse;
     FPending.clear();
@@ -197,7 +199,7 @@ QVariant TResultSet::Value(int row, int field) const
 {
     if (row < 0 || row >= RecordCount() || field < 0 || field >= FieldCount())
         return {};
-    return FCells.at(qsizetype(row) * FieldCount() + field);
+    return FCells.at(FirstCell(row) + field);
 }
 
 QVariant TResultSet::CurrentValue(int field) const
@@ -379,18 +381,19 @@ void TResultSet::Post()
     for (const auto& pending : FPending)
         Bind(statement.get(), index++, pending.second);
     if (FState == TState::Edit)
-        sqlite3_bind_int64(statement.get(), index, FRowIds.at(size_t(FCurrent)));
+        sqlite3_bind_int64(statement.get(), index, FRowIds.at(size_t(FOrder.at(size_t(FCurrent)))));
     if (sqlite3_step(statement.get()) != SQLITE_DONE)
         throw ECardError(EngineMessage(FConnection));
 
     RowsAboutToChange();
     if (FState == TState::Insert) {
+        FOrder.push_back(int(FRowIds.size()));
         FRowIds.push_back(sqlite3_last_insert_rowid(FConnection));
         for (int i = 0; i < FieldCount(); ++i)
             FCells.append(QVariant());
         FCurrent = RecordCount() - 1;
     }
-    const qsizetype base = qsizetype(FCurrent) * FieldCount();
+    const qsizetype base = FirstCell(FCurrent);
     for (const auto& pending : FPending)
         FCells[base + pending.first] = pending.second;
     Cancel();
@@ -399,16 +402,9 @@ void TResultSet::Post()
 
 void TResultSet::ReorderRows(const std::vector<int>& order)
 {
-    QList<QVariant> cells;
-    cells.reserve(FCells.size());
-    std::vector<qint64> rowIds;
-    rowIds.reserve(order.size());
-    const int fields = FieldCount();
-    for (const int row : order) {
-        rowIds.push_back(FRowIds.at(size_t(row)));
-        for (int i = 0; i < fields; ++i)
-            cells.append(FCells.at(qsizetype(row) * fields + i));
-    }
-    FCells = std::move(cells);
-    FRowIds = std::move(rowIds);
+    std::vector<int> fetched;
+    fetched.reserve(order.size());
+    for (const int row : order)
+        fetched.push_back(FOrder.at(size_t(row)));
+    FOrder = std::move(fetched);
 }

@@ -71,6 +71,8 @@ protected:
     // Puts the rows into a new order: order[i] is the old index of the row that becomes row i.
     // Notifies nothing; the caller does.
     void ReorderRows(const std::vector<int>& order);
+    // The position a row had when it was fetched (appended rows count after the fetched ones).
+    int FetchedRow(int row) const { return FOrder[size_t(row)]; }
 
     // Called around every change of the rows (open, close, post) and after the current row
     // moved, so that a set shown in a view can keep the view in step.
@@ -88,6 +90,7 @@ private:
 
     QString Fetch(sqlite3* connection, const QString& sql, bool updatable);
     void Clear();
+    qsizetype FirstCell(int row) const { return qsizetype(FOrder[size_t(row)]) * FieldCount(); }
     int FieldOrThrow(const QString& name) const;
     QVariant CurrentValue(int field) const;
     void SetValue(const QString& field, QVariant value);
@@ -95,11 +98,14 @@ private:
     sqlite3* FConnection = nullptr;
     bool FActive = false;
     QString FStatement;
-    QString FTable;              // the one table of an updatable set, else empty
-    QStringList FFieldNames;     // as the statement names them
-    QStringList FColumnNames;    // the table columns behind them (updatable sets)
-    QList<QVariant> FCells;      // row-major
+    QString FTable;           // the one table of an updatable set, else empty
+    QStringList FFieldNames;  // as the statement names them
+    QStringList FColumnNames; // the table columns behind them (updatable sets)
+    // The rows as fetched (appended rows at the end); FOrder puts them in the order shown, so
+    // that sorting moves row numbers rather than values.
+    QList<QVariant> FCells;      // row-major, in fetched order
     std::vector<qint64> FRowIds; // one per row; 0 in sets that are not updatable
+    std::vector<int> FOrder;     // row -> fetched row
     int FCurrent = 0;
 
     TState FState = TState::Browse;
