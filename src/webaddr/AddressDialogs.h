@@ -1,0 +1,18 @@
+#pragma once
+
+#include "groups/FormBaseDlg.h"
+
+#include <QString>
+
+// The clipboard's text when it looks like a web address: it holds "http", "www", ".com", ".cn",
+// ".net" or ".gov" (letter case significant). The text is taken whole, as it stands; anything
+// else gives an empty text.
+QString ReadClipboardUrl();
+
+// Opens the new-address dialog in the given group, the address prefilled from the clipboard.
+// mrOK only when a save closed the dialog.
+TModalResult ShowAddAddress(qint32 groupId, const QString& groupName);
+
+// Opens the modify-address dialog on the address with that ID (decimal text); mrOK when the
+// change was saved.
+TModalResult ShowModifyAddress(const QString& id);

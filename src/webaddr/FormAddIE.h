@@ -1,0 +1,24 @@
+#pragma once
+
+#include "webaddr/FormBaseIE.h"
+
+class QCheckBox;
+
+// The new-address dialog "新建网址". With "保存后继续新建" ticked, OK saves and empties the texts
+// for the next address in the same group instead of closing.
+class TFormAddIE final : public TFormBaseIE
+{
+    Q_OBJECT
+
+public:
+    explicit TFormAddIE(QWidget* parent = nullptr);
+    ~TFormAddIE() override;
+
+    QCheckBox* chk1 = nullptr;
+
+protected:
+    void btnOKClick() override;
+
+private:
+    void ClearForNext();
+};

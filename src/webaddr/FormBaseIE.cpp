@@ -1,0 +1,169 @@
+#include "webaddr/FormBaseIE.h"
+
+#include "common/CardException.h"
+#include "common/Errors.h"
+#include "common/Messages.h"
+#include "common/TextUtil.h"
+#include "controls/CardEdtBut.h"
+#include "groups/GroupDialogs.h"
+#include "webaddr/IE.h"
+#include "webaddr/WebPictures.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <initializer_list>
+
+namespace {
+
+QLabel* FieldLabel(const QString& caption, QWidget* parent)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setFixedWidth(60);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+} // namespace
+
+TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
+{
+    resize(408, 300);
+
+    auto* grid = new QGridLayout(Body);
+    grid->setContentsMargins(14, 16, 14, 8);
+    grid->setHorizontalSpacing(16);
+    grid->setVerticalSpacing(12);
+
+    LabGou = FieldLabel(QStringLiteral("分组"), Body);
+    EdtGoup = new TCardEdtBut(Body);
+    EdtGoup->setReadOnly(true);
+    QPalette face = EdtGoup->palette();
+    face.setColor(QPalette::Base, face.color(QPalette::Button));
+    EdtGoup->setPalette(face);
+    // The text cannot be typed into; the cursor says so, the button keeps its arrow.
+    EdtGoup->setCursor(Qt::ForbiddenCursor);
+    EdtGoup->SetButtonBmp(TBmpCount::CardFind);
+    EdtGoup->setText(QStringLiteral("未分组"));
+    EdtGoup->OnButClick = [this](TCardEdtBut*) {
+        EdtGoupButClick();
+    };
+
+    Label1 = FieldLabel(QStringLiteral("网址"), Body);
+    edtIE = new QLineEdit(Body);
+    QPalette blue = edtIE->palette();
+    blue.setColor(QPalette::Text, Qt::blue);
+    edtIE->setPalette(blue);
+
+    img3 = new QLabel(Body);
+    img3->setPixmap(BrowserPicture());
+    img3->setFixedSize(16, 16);
+    img3->setCursor(Qt::PointingHandCursor);
+    img3->setToolTip(QStringLiteral("打开IE"));
+    img3->installEventFilter(this);
+
+    Label2 = FieldLabel(QStringLiteral("标题"), Body);
+    edtName = new QLineEdit(Body);
+
+    Label3 = FieldLabel(QStringLiteral("备注"), Body);
+    mmoRemark = new QPlainTextEdit(Body);
+    mmoRemark->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mmoRemark->setTabChangesFocus(true);
+    mmoRemark->setFixedHeight(93);
+
+    for (QWidget* input : std::initializer_list<QWidget*>{EdtGoup, edtIE, edtName, mmoRemark})
+        input->setFixedWidth(256);
+    for (QWidget* edit : std::initializer_list<QWidget*>{EdtGoup, edtIE, edtName})
+        edit->setFixedHeight(21);
+
+    // The icon stands just right of the address.
+    auto* address = new QHBoxLayout;
+    address->setSpacing(2);
+    address->addWidget(edtIE);
+    address->addWidget(img3);
+    address->addStretch(1);
+
+    grid->addWidget(LabGou, 0, 0);
+    grid->addWidget(EdtGoup, 0, 1, Qt::AlignLeft);
+    grid->addWidget(Label1, 1, 0);
+    grid->addLayout(address, 1, 1);
+    grid->addWidget(Label2, 2, 0);
+    grid->addWidget(edtName, 2, 1, Qt::AlignLeft);
+    grid->addWidget(Label3, 3, 0, Qt::AlignRight | Qt::AlignTop);
+    grid->addWidget(mmoRemark, 3, 1, Qt::AlignLeft);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(4, 1);
+
+    setTabOrder(EdtGoup, edtIE);
+    setTabOrder(edtIE, edtName);
+    setTabOrder(edtName, mmoRemark);
+    setTabOrder(mmoRemark, btnOK);
+}
+
+TFormBaseIE::~TFormBaseIE() = default;
+
+void TFormBaseIE::EdtGoupButClick()
+{
+    int index = 0;
+    QString name;
+    if (ChooseGroup(index, name) == mrOK) {
+        GroupID = index;
+        EdtGoup->setText(name);
+    }
+    edtIE->setFocus();
+}
+
+void TFormBaseIE::img3Click()
+{
+    if (!IsBlank(edtIE->text()))
+        OpenUrl(edtIE->text());
+}
+
+void TFormBaseIE::SetRemark(const QString& remark)
+{
+    mmoRemark->setPlainText(remark);
+    FStoredRemark = remark;
+    FShownRemark = mmoRemark->toPlainText();
+}
+
+QString TFormBaseIE::Remark() const
+{
+    const QString shown = mmoRemark->toPlainText();
+    return shown == FShownRemark ? FStoredRemark : shown;
+}
+
+void TFormBaseIE::ValidateUrl() const
+{
+    if (IsBlank(edtIE->text()))
+        throw ECardError(QStringLiteral("网址不能为空！"));
+}
+
+void TFormBaseIE::CopyToStore() const
+{
+    IEStore.TypeID = GroupID;
+    IEStore.IEUrl = edtIE->text();
+    IEStore.IEName = edtName->text();
+    IEStore.ReMark = Remark();
+}
+
+void TFormBaseIE::showEvent(QShowEvent* event)
+{
+    TFormBaseDlg::showEvent(event);
+    edtIE->setFocus();
+}
+
+bool TFormBaseIE::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == img3 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+        img3->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        RunGuarded([this] { img3Click(); });
+        return true;
+    }
+    return TFormBaseDlg::eventFilter(watched, event);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "groups/FormBaseDlg.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class TCardEdtBut;
+
+// What the new-address and modify-address dialogs share: the group field with its chooser, the
+// address with the icon that opens it, the title and the remark. Never shown on its own.
+class TFormBaseIE : public TFormBaseDlg
+{
+    Q_OBJECT
+
+public:
+    explicit TFormBaseIE(QWidget* parent = nullptr);
+    ~TFormBaseIE() override;
+
+    // The group the address is saved with; 0 is the root "全部".
+    qint32 GroupID = 0;
+
+    QLabel* LabGou = nullptr;
+    TCardEdtBut* EdtGoup = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* edtIE = nullptr;
+    QLabel* img3 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* edtName = nullptr;
+    QLabel* Label3 = nullptr;
+    QPlainTextEdit* mmoRemark = nullptr;
+
+    // The group button: lets the user choose another group.
+    void EdtGoupButClick();
+    // The icon: opens the typed address, untrimmed, unless it is blank.
+    void img3Click();
+
+    // Shows a stored remark. The memo writes every line break as a line feed; a remark the user
+    // leaves untouched is saved back exactly as it was stored.
+    void SetRemark(const QString& remark);
+    QString Remark() const;
+
+protected:
+    // Refuses a blank address.
+    void ValidateUrl() const;
+    // Puts the group and the three texts, as typed, into the address store.
+    void CopyToStore() const;
+
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QString FStoredRemark;
+    QString FShownRemark;
+};

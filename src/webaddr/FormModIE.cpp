@@ -1,0 +1,18 @@
+#include "webaddr/FormModIE.h"
+
+#include "webaddr/IE.h"
+
+TFormModIE::TFormModIE(QWidget* parent) : TFormBaseIE(parent)
+{
+    setWindowTitle(QStringLiteral("修改网址"));
+}
+
+TFormModIE::~TFormModIE() = default;
+
+void TFormModIE::btnOKClick()
+{
+    ValidateUrl();
+    CopyToStore();
+    IEStore.UpdateAddress(AddressID);
+    SetModalResult(mrOK);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "webaddr/FormBaseIE.h"
+
+// The modify-address dialog "修改网址" over one stored address.
+class TFormModIE final : public TFormBaseIE
+{
+    Q_OBJECT
+
+public:
+    explicit TFormModIE(QWidget* parent = nullptr);
+    ~TFormModIE() override;
+
+    QString AddressID; // the ID of the address, as decimal text
+
+protected:
+    void btnOKClick() override;
+};

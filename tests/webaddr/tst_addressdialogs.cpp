@@ -1,0 +1,370 @@
+#include "ScriptedDialogs.h"
+#include "TestFolder.h"
+#include "WebAddrKit.h"
+
+#include "controls/CardEdtBut.h"
+#include "data/DbAccess.h"
+#include "webaddr/AddressDialogs.h"
+#include "webaddr/FormAddIE.h"
+#include "webaddr/FormModIE.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace WebAddrKit;
+
+namespace {
+
+const QString AddTitle = QStringLiteral("新建网址");
+const QString ModifyTitle = QStringLiteral("修改网址");
+const QString ChooserTitle = QStringLiteral("选择组");
+
+// Answers the choose-group dialog: picks the node with that caption and presses OK, or cancels
+// when the caption is empty.
+void AnswerChooser(QObject* context, const QString& caption)
+{
+    WhenModal(context, ChooserTitle, [caption](TFormBaseDlg* chooser) {
+        if (caption.isEmpty()) {
+            chooser->btnCancel->click();
+            return;
+        }
+        auto* tree = chooser->findChild<QTreeWidget*>();
+        const QList<QTreeWidgetItem*> found =
+            tree ? tree->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive)
+                 : QList<QTreeWidgetItem*>();
+        if (found.size() == 1)
+            tree->setCurrentItem(found.first());
+        chooser->btnOK->click();
+        // With nothing selected OK does nothing: do not leave the dialog up.
+        if (chooser->isVisible())
+            chooser->btnCancel->click();
+    });
+}
+
+// Clicks the group button of an address dialog while the chooser is answered.
+void ChooseInDialog(QObject* context, TFormBaseIE* dialog, const QString& caption)
+{
+    AnswerChooser(context, caption);
+    QTest::mouseClick(dialog->EdtGoup->Button(), Qt::LeftButton);
+}
+
+struct TSeen
+{
+    QString Group;
+    int GroupID = -1;
+    QString Url;
+    QString Name;
+    QString Remark;
+    bool FocusInAddress = false;
+    bool Ticked = false;
+    bool StillOpen = false;
+};
+
+TSeen Look(TFormBaseIE* dialog)
+{
+    TSeen seen;
+    seen.Group = dialog->EdtGoup->text();
+    seen.GroupID = dialog->GroupID;
+    seen.Url = dialog->edtIE->text();
+    seen.Name = dialog->edtName->text();
+    seen.Remark = dialog->mmoRemark->toPlainText();
+    seen.FocusInAddress = dialog->focusWidget() == dialog->edtIE;
+    if (auto* add = qobject_cast<TFormAddIE*>(dialog))
+        seen.Ticked = add->chk1->isChecked();
+    seen.StillOpen = dialog->isVisible();
+    return seen;
+}
+
+} // namespace
+
+class TestAddressDialogs : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { QCOMPARE(TakeDriverFailures(), QStringList()); }
+
+    // The clipboard fills the address only when it looks like one, and then whole.
+    void clipboardPrefill_data()
+    {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("expected");
+        const QString words = QStringLiteral("see the wwwboard for details");
+        const QString twoLines = QStringLiteral("http://example.org/a\nsecond line");
+        const QString padded = QStringLiteral("  example.net \t");
+        QTest::newRow("words with www") << words << words;
+        QTest::newRow("two lines") << twoLines << twoLines;
+        QTest::newRow("blanks kept") << padded << padded;
+        QTest::newRow(".cn") << QStringLiteral("sina.com.cn") << QStringLiteral("sina.com.cn");
+        QTest::newRow(".gov") << QStringLiteral("usa.gov") << QStringLiteral("usa.gov");
+        QTest::newRow("capitals") << QStringLiteral("WWW.EXAMPLE.COM") << QString();
+        QTest::newRow("HTTP") << QStringLiteral("HTTP://EXAMPLE.ORG") << QString();
+        QTest::newRow("plain words") << QStringLiteral("gov com net") << QString();
+        QTest::newRow("no text (a picture)") << QString() << QString();
+    }
+
+    void clipboardPrefill()
+    {
+        QFETCH(QString, clipboard);
+        QFETCH(QString, expected);
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        dialogs.Clipboard = clipboard;
+        QCOMPARE(ReadClipboardUrl(), expected);
+
+        QObject context;
+        TSeen seen;
+        WhenModal(&context, AddTitle, [&](TFormBaseDlg* dialog) {
+            seen = Look(qobject_cast<TFormBaseIE*>(dialog));
+            dialog->btnCancel->click();
+        });
+        QCOMPARE(ShowAddAddress(5, QStringLiteral("工作")), mrCancel);
+        QCOMPARE(seen.Url, expected);
+        QCOMPARE(seen.Group, QStringLiteral("工作"));
+        QCOMPARE(seen.GroupID, 5);
+        QVERIFY(seen.FocusInAddress);
+        QVERIFY(!seen.Ticked);
+        QVERIFY(Rows().isEmpty());
+    }
+
+    // A blank address is refused and not opened; blanks around an address are kept, both when
+    // opening and when saving, and the remark keeps its line breaks.
+    void blankAddressRefused()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        QObject context;
+        TSeen afterRefusal;
+        WhenModal(&context, AddTitle, [&](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormAddIE*>(base);
+            dialog->edtIE->setText(QStringLiteral(" \t "));
+            QTest::mouseClick(dialog->img3, Qt::LeftButton);
+            dialog->btnOK->click();
+            afterRefusal = Look(dialog);
+
+            dialog->edtIE->setText(QStringLiteral(" www.example.cn "));
+            dialog->edtName->setText(QStringLiteral("it's \"例子\""));
+            dialog->mmoRemark->setPlainText(QStringLiteral("first @#@ line\nsecond line"));
+            QTest::mouseClick(dialog->img3, Qt::LeftButton);
+            dialog->btnOK->click();
+        });
+        QCOMPARE(ShowAddAddress(3, QStringLiteral("工作")), mrOK);
+
+        QVERIFY(afterRefusal.StillOpen);
+        QCOMPARE(dialogs.Texts().value(0), QStringLiteral("网址不能为空！"));
+        QCOMPARE(dialogs.Texts().size(), 1);
+        QCOMPARE(dialogs.OpenedUrls.size(), 1);
+        QCOMPARE(dialogs.OpenedUrls[0].host(), QStringLiteral("www.example.cn"));
+        const QList<TRow> rows = Rows();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].TypeID, 3);
+        QCOMPARE(rows[0].IEUrl, QStringLiteral(" www.example.cn "));
+        QCOMPARE(rows[0].IEName, QStringLiteral("it's \"例子\""));
+        QCOMPARE(rows[0].ReMark, QStringLiteral("first @#@ line\nsecond line"));
+    }
+
+    // With "保存后继续新建" ticked every OK saves and empties the texts; the dialog then ends with
+    // Cancel although rows were added.
+    void continueWithNew()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        QObject context;
+        QList<TSeen> seen;
+        WhenModal(&context, AddTitle, [&](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormAddIE*>(base);
+            dialog->chk1->setChecked(true);
+            for (const QString& url :
+                 {QStringLiteral("www.one.cn"), QStringLiteral("www.two.cn")}) {
+                dialog->edtIE->setText(url);
+                dialog->edtName->setText(url.mid(4, 3));
+                dialog->mmoRemark->setPlainText(QStringLiteral("remark"));
+                dialog->btnOK->click();
+                seen << Look(dialog);
+            }
+            dialog->btnCancel->click();
+        });
+        QCOMPARE(ShowAddAddress(4, QStringLiteral("学习")), mrCancel);
+
+        QCOMPARE(seen.size(), 2);
+        for (const TSeen& after : seen) {
+            QVERIFY(after.StillOpen);
+            QVERIFY(after.Ticked);
+            QCOMPARE(after.Url, QString());
+            QCOMPARE(after.Name, QString());
+            QCOMPARE(after.Remark, QString());
+            QCOMPARE(after.Group, QStringLiteral("学习"));
+            QCOMPARE(after.GroupID, 4);
+            QVERIFY(after.FocusInAddress);
+        }
+        const QList<TRow> rows = Rows();
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].IEUrl, QStringLiteral("www.one.cn"));
+        QCOMPARE(rows[1].IEUrl, QStringLiteral("www.two.cn"));
+        QCOMPARE(rows[1].IEName, QStringLiteral("two"));
+        QCOMPARE(rows[0].TypeID, 4);
+        QCOMPARE(rows[1].TypeID, 4);
+        QVERIFY(dialogs.Boxes.isEmpty());
+    }
+
+    // The chooser's answer becomes the dialog's group; a cancelled chooser changes nothing; the
+    // root is "全部" and number 0.
+    void chooserAnswerWrittenIntoDialog()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        AddGroupRow(1, 0, QStringLiteral("工作"));
+        AddGroupRow(2, 1, QStringLiteral("项目"));
+        QObject context;
+        QList<TSeen> seen;
+        WhenModal(&context, AddTitle, [&](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormBaseIE*>(base);
+            dialog->edtName->setFocus();
+            ChooseInDialog(&context, dialog, QStringLiteral("项目"));
+            seen << Look(dialog);
+            ChooseInDialog(&context, dialog, QString());
+            seen << Look(dialog);
+            ChooseInDialog(&context, dialog, QStringLiteral("全部"));
+            seen << Look(dialog);
+            dialog->edtIE->setText(QStringLiteral("www.root.cn"));
+            dialog->btnOK->click();
+        });
+        QCOMPARE(ShowAddAddress(1, QStringLiteral("工作")), mrOK);
+
+        QCOMPARE(seen.size(), 3);
+        QCOMPARE(seen[0].Group, QStringLiteral("项目"));
+        QCOMPARE(seen[0].GroupID, 2);
+        QVERIFY(seen[0].FocusInAddress);
+        QCOMPARE(seen[1].Group, QStringLiteral("项目"));
+        QCOMPARE(seen[1].GroupID, 2);
+        QVERIFY(seen[1].FocusInAddress);
+        QCOMPARE(seen[2].Group, QStringLiteral("全部"));
+        QCOMPARE(seen[2].GroupID, 0);
+        QCOMPARE(Rows().value(0).TypeID, 0);
+    }
+
+    // The modify dialog shows the stored address and moves it to the chosen group; what the
+    // user leaves alone is saved back exactly, stored line breaks included.
+    void modifyMovesAddress()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        AddGroupRow(1, 0, QStringLiteral("工作"));
+        AddGroupRow(2, 0, QStringLiteral("娱乐"));
+        const QString remark = QStringLiteral("line 1\r\nline 2");
+        const QString id = AddRow(1, QStringLiteral("www.a.cn"), QStringLiteral("it's A"), remark);
+        const QString other = AddRow(1, QStringLiteral("www.b.cn"), QStringLiteral("B"));
+        QObject context;
+        TSeen shown;
+        WhenModal(&context, ModifyTitle, [&](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormModIE*>(base);
+            shown = Look(dialog);
+            ChooseInDialog(&context, dialog, QStringLiteral("娱乐"));
+            dialog->edtName->setText(QStringLiteral("A'"));
+            dialog->btnOK->click();
+        });
+        QCOMPARE(ShowModifyAddress(id), mrOK);
+
+        QCOMPARE(shown.Group, QStringLiteral("工作"));
+        QCOMPARE(shown.GroupID, 1);
+        QCOMPARE(shown.Url, QStringLiteral("www.a.cn"));
+        QCOMPARE(shown.Name, QStringLiteral("it's A"));
+        QCOMPARE(shown.Remark, QStringLiteral("line 1\nline 2"));
+        QVERIFY(shown.FocusInAddress);
+        const QList<TRow> rows = Rows();
+        QCOMPARE(rows[0].ID, id);
+        QCOMPARE(rows[0].TypeID, 2);
+        QCOMPARE(rows[0].IEUrl, QStringLiteral("www.a.cn"));
+        QCOMPARE(rows[0].IEName, QStringLiteral("A'"));
+        QCOMPARE(rows[0].ReMark, remark);
+        QCOMPARE(rows[1].ID, other);
+        QCOMPARE(rows[1].TypeID, 1);
+        QCOMPARE(rows[1].IEName, QStringLiteral("B"));
+
+        // An edited remark is saved as the memo holds it; Cancel saves nothing.
+        WhenModal(&context, ModifyTitle, [&](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormModIE*>(base);
+            dialog->mmoRemark->setPlainText(QStringLiteral("new\nremark"));
+            dialog->edtIE->setText(QStringLiteral("   "));
+            dialog->btnOK->click();
+            dialog->btnCancel->click();
+        });
+        QCOMPARE(ShowModifyAddress(id), mrCancel);
+        QCOMPARE(dialogs.Texts(), QStringList({QStringLiteral("网址不能为空！")}));
+        QCOMPARE(Rows().value(0).ReMark, remark);
+        WhenModal(&context, ModifyTitle, [&](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormModIE*>(base);
+            dialog->mmoRemark->setPlainText(QStringLiteral("new\nremark"));
+            dialog->btnOK->click();
+        });
+        QCOMPARE(ShowModifyAddress(id), mrOK);
+        QCOMPARE(Rows().value(0).ReMark, QStringLiteral("new\nremark"));
+    }
+
+    void modifyAddressInRoot()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        const QString id = AddRow(0, QStringLiteral("www.root.cn"));
+        // A group number that names no group shows as the root but is kept.
+        const QString orphan = AddRow(9, QStringLiteral("www.orphan.cn"));
+        QObject context;
+        QList<TSeen> shown;
+        for (int i = 0; i < 2; ++i)
+            WhenModal(&context, ModifyTitle, [&](TFormBaseDlg* base) {
+                shown << Look(qobject_cast<TFormBaseIE*>(base));
+                base->btnOK->click();
+            });
+        QCOMPARE(ShowModifyAddress(id), mrOK);
+        QCOMPARE(ShowModifyAddress(orphan), mrOK);
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].Group, QStringLiteral("全部"));
+        QCOMPARE(shown[0].GroupID, 0);
+        QCOMPARE(shown[1].Group, QStringLiteral("全部"));
+        QCOMPARE(Rows().value(1).TypeID, 9);
+    }
+
+    // A failing save shows the database error and leaves the dialog open with its contents.
+    void failingSaveKeepsDialog()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        QObject context;
+        TSeen after;
+        WhenModal(&context, AddTitle, [&](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormBaseIE*>(base);
+            dialog->edtIE->setText(QStringLiteral("www.a.cn"));
+            DbExecute(QStringLiteral("alter table IE rename to IEGone"));
+            dialog->btnOK->click();
+            after = Look(dialog);
+            DbExecute(QStringLiteral("alter table IEGone rename to IE"));
+            dialog->btnOK->click();
+        });
+        QCOMPARE(ShowAddAddress(0, QStringLiteral("全部")), mrOK);
+        QVERIFY(after.StillOpen);
+        QCOMPARE(after.Url, QStringLiteral("www.a.cn"));
+        QCOMPARE(dialogs.Boxes.size(), 1);
+        QVERIFY(dialogs.Texts()[0].startsWith(QStringLiteral("数据库操作失败！")));
+        QCOMPARE(Rows().size(), 1);
+    }
+};
+
+#include "tst_addressdialogs.moc"
+
+int RunAddressDialogTests(int argc, char** argv)
+{
+    TestAddressDialogs test;
+    return QTest::qExec(&test, argc, argv);
+}
