@@ -1,10 +1,22 @@
 #include "app/FormMain.h"
 
+#include "app/AppIcon.h"
+#include "app/Autostart.h"
+#include "app/Startup.h"
+#include "common/CardException.h"
+#include "common/Messages.h"
+
+#include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCursor>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QPushButton>
-#include <QShowEvent>
+#include <QSessionManager>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -17,10 +29,16 @@ QString ApplicationTitle()
     return QStringLiteral("Velmora");
 }
 
+QString HomePage()
+{
+    return QStringLiteral("www.velmora.app");
+}
+
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(ApplicationTitle());
+    setWindowIcon(MainIcon());
     resize(OuterWidth, OuterHeight);
     move(353, 259);
 
@@ -48,9 +66,120 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     bar->addWidget(chk1);
     bar->addWidget(btnSystem);
     layout->addWidget(pnl1);
+
+    pmSystem = new QMenu(this);
+    NOpenWWW1 = pmSystem->addAction(QStringLiteral("软件主页"));
+    ConnectGuarded(NOpenWWW1, &QAction::triggered, this, [this] { NOpenWWW2Click(); });
+
+    // The check box reacts to the user's clicks only: mirroring the entry at start writes
+    // nothing.
+    ConnectGuarded(chk1, &QCheckBox::clicked, this, [this] { chk1Click(); });
+    ConnectGuarded(btnSystem, &QPushButton::clicked, this, [this] { btnSystemClick(); });
+    ConnectGuarded(qApp, &QGuiApplication::commitDataRequest, this,
+                   [this](QSessionManager& manager) { CommitData(manager); });
+
+    AddTrayIcon();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain()
+{
+    RemoveTrayIcon();
+}
+
+void TFormMain::AddTrayIcon()
+{
+    PopupMenu = new QMenu(this);
+    NOpenWWW2 = PopupMenu->addAction(QStringLiteral("软件主页"));
+    PopupMenu->addSeparator();
+    NShowForm = PopupMenu->addAction(QStringLiteral("显示窗口"));
+    NClose = PopupMenu->addAction(QStringLiteral("关闭"));
+    ConnectGuarded(NOpenWWW2, &QAction::triggered, this, [this] { NOpenWWW2Click(); });
+    ConnectGuarded(NShowForm, &QAction::triggered, this, [this] { NShowFormClick(); });
+    ConnectGuarded(NClose, &QAction::triggered, this, [this] { NCloseClick(); });
+
+    TrayIcon = new QSystemTrayIcon(MainIcon(), this);
+    TrayIcon->setToolTip(ApplicationTitle());
+    TrayIcon->setContextMenu(PopupMenu);
+    ConnectGuarded(TrayIcon, &QSystemTrayIcon::activated, this,
+                   [this](QSystemTrayIcon::ActivationReason reason) {
+                       if (reason == QSystemTrayIcon::DoubleClick)
+                           NShowFormClick();
+                   });
+    TrayIcon->show();
+}
+
+void TFormMain::RemoveTrayIcon()
+{
+    if (TrayIcon)
+        TrayIcon->hide();
+}
+
+bool TFormMain::FormShow()
+{
+    chk1->setChecked(IsRunAtStartup(ApplicationTitle(), ExecutablePath()));
+    return true;
+}
+
+void TFormMain::AppMinimize()
+{
+    // Only where the desktop shows the icon may the window leave the taskbar: it must never be
+    // stranded without a way back.
+    if (QSystemTrayIcon::isSystemTrayAvailable() && TrayIcon && TrayIcon->isVisible())
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized())
+                hide();
+        });
+}
+
+void TFormMain::NShowFormClick()
+{
+    if (isMinimized() || !isVisible())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+void TFormMain::NCloseClick()
+{
+    close();
+}
+
+bool TFormMain::FormCloseQuery()
+{
+    if (!FExitConfirmed)
+        FExitConfirmed = AskYesNo(QStringLiteral("确定要退出程序吗？"));
+    return FExitConfirmed;
+}
+
+void TFormMain::CommitData(QSessionManager& manager)
+{
+    // Logging off or shutting down asks the same question; No refuses the log-off.
+    if (!manager.allowsInteraction())
+        return;
+    const bool leave = FormCloseQuery();
+    manager.release();
+    if (!leave)
+        manager.cancel();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    bool leave = false;
+    RunGuarded([&] { leave = FormCloseQuery(); });
+    if (!leave) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QApplication::quit();
+}
+
+void TFormMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        RunGuarded([this] { AppMinimize(); });
+}
 
 void TFormMain::showEvent(QShowEvent* event)
 {
@@ -62,4 +191,19 @@ void TFormMain::showEvent(QShowEvent* event)
     const QSize frame = frameGeometry().size() - geometry().size();
     if (!frame.isEmpty())
         resize(OuterWidth - frame.width(), OuterHeight - frame.height());
+}
+
+void TFormMain::chk1Click()
+{
+    SetRunAtStartup(ApplicationTitle(), ExecutablePath(), chk1->isChecked());
+}
+
+void TFormMain::btnSystemClick()
+{
+    pmSystem->popup(QCursor::pos());
+}
+
+void TFormMain::NOpenWWW2Click()
+{
+    OpenUrl(HomePage());
 }

@@ -2,16 +2,22 @@
 
 #include <QWidget>
 
+class QAction;
 class QCheckBox;
-class QHBoxLayout;
+class QMenu;
 class QPushButton;
+class QSessionManager;
+class QSystemTrayIcon;
 class QTabWidget;
 
 // The application title: the main window's caption and the name of the run-at-login entry.
 QString ApplicationTitle();
 
-// The main window: the notebook page "记事本", the web address page "网址管理" and the bottom
-// bar with "开机运行" and "软件设置".
+// The product home page, opened by both "软件主页" items; a bare host name.
+QString HomePage();
+
+// The main window: the notebook page "记事本", the web address page "网址管理", the bottom bar
+// with "开机运行" and "软件设置", and the notification-area icon with its menu.
 class TFormMain final : public QWidget
 {
     Q_OBJECT
@@ -20,6 +26,18 @@ public:
     explicit TFormMain(QWidget* parent = nullptr);
     ~TFormMain() override;
 
+    // The first showing: settings and login, then the first loading of both pages. False when
+    // the program must end (the login was refused).
+    bool FormShow();
+
+    // Brings the window back from the notification area or the taskbar, in front.
+    void NShowFormClick();
+    // The same close request as the window's close button.
+    void NCloseClick();
+    void chk1Click();
+    void btnSystemClick();
+    void NOpenWWW2Click();
+
     QTabWidget* pgc1 = nullptr;
     QWidget* ts2 = nullptr; // "记事本"
     QWidget* ts1 = nullptr; // "网址管理"
@@ -27,9 +45,27 @@ public:
     QCheckBox* chk1 = nullptr;
     QPushButton* btnSystem = nullptr;
 
+    QSystemTrayIcon* TrayIcon = nullptr;
+    QMenu* PopupMenu = nullptr; // the icon's menu
+    QAction* NOpenWWW2 = nullptr;
+    QAction* NShowForm = nullptr;
+    QAction* NClose = nullptr;
+    QMenu* pmSystem = nullptr; // the settings button's menu
+    QAction* NOpenWWW1 = nullptr;
+
 protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void AppMinimize();
+    // Asks "确定要退出程序吗？"; remembers a Yes so that the same exit is not asked twice.
+    bool FormCloseQuery();
+    void CommitData(QSessionManager& manager);
+
     bool FSized = false;
+    bool FExitConfirmed = false;
 };

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/FormMain.h"
+#include "app/SingleInstance.h"
 #include "common/AppPath.h"
 #include "common/CardException.h"
 #include "common/gui/QtUserDialogs.h"
@@ -9,23 +10,38 @@
 #include <QApplication>
 #include <QFileInfo>
 
-QString ExecutableFolder()
+QString ExecutablePath()
 {
     // The link names this executable wherever it was started from, before any Qt object exists.
-    return QFileInfo(QStringLiteral("/proc/self/exe"))
-        .canonicalFilePath()
-        .section(QLatin1Char('/'), 0, -2);
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+QString ExecutableFolder()
+{
+    return ExecutablePath().section(QLatin1Char('/'), 0, -2);
 }
 
 int RunSession()
 {
+    // A second start from the same folder only brings the running window to the front.
+    TSingleInstance instance(AppPath());
+    if (!instance.Acquire())
+        return 0;
+
     TDbAccess dbAccess;
     dbAccess.Connect();
     if (!dbAccess.Connected())
         return 1;
     QApplication::setApplicationName(ApplicationTitle());
+    // The window is hidden while it sits in the notification area, and a box closed then must not
+    // end the program: only the main window's accepted close does.
+    QApplication::setQuitOnLastWindowClosed(false);
     TFormMain formMain;
+    QObject::connect(&instance, &TSingleInstance::ActivationRequested, &formMain,
+                     &TFormMain::NShowFormClick);
     formMain.show();
+    if (!formMain.FormShow())
+        return 0;
     return QApplication::exec();
 }
 

@@ -11,5 +11,6 @@ int RunVelmora(int argc, char** argv);
 // and runs the message loop until it closes. Returns 1 at once when the database cannot be opened.
 int RunSession();
 
-// The folder of the running executable.
+// The running executable's full path, and its folder.
+QString ExecutablePath();
 QString ExecutableFolder();

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QIcon>
+
+// The program's icon, drawn for it: a note page with a blue link ring. Used for the windows
+// and the notification-area icon.
+QIcon MainIcon();
