@@ -5,6 +5,9 @@
 #include "app/Startup.h"
 #include "common/CardException.h"
 #include "common/Messages.h"
+#include "settings/BackupCommands.h"
+#include "settings/FormConfig.h"
+#include "settings/Login.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -69,7 +72,15 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
 
     pmSystem = new QMenu(this);
     NOpenWWW1 = pmSystem->addAction(QStringLiteral("软件主页"));
+    pmSystem->addSeparator();
+    N15 = pmSystem->addAction(QStringLiteral("软件设置"));
+    pmSystem->addSeparator();
+    Ndfdf1 = pmSystem->addAction(QStringLiteral("数据备份"));
+    N11 = pmSystem->addAction(QStringLiteral("数据恢复"));
     ConnectGuarded(NOpenWWW1, &QAction::triggered, this, [this] { NOpenWWW2Click(); });
+    ConnectGuarded(N15, &QAction::triggered, this, [this] { N15Click(); });
+    ConnectGuarded(Ndfdf1, &QAction::triggered, this, [this] { Ndfdf1Click(); });
+    ConnectGuarded(N11, &QAction::triggered, this, [this] { N11Click(); });
 
     // The check box reacts to the user's clicks only: mirroring the entry at start writes
     // nothing.
@@ -116,8 +127,16 @@ void TFormMain::RemoveTrayIcon()
 
 bool TFormMain::FormShow()
 {
-    chk1->setChecked(IsRunAtStartup(ApplicationTitle(), ExecutablePath()));
+    // No data is shown before the login: a refusal, or settings that cannot be read, end here.
+    if (!LoginAtStartGuarded())
+        return false;
+    RunGuarded([this] { LoadPages(); });
     return true;
+}
+
+void TFormMain::LoadPages()
+{
+    chk1->setChecked(IsRunAtStartup(ApplicationTitle(), ExecutablePath()));
 }
 
 void TFormMain::AppMinimize()
@@ -206,4 +225,20 @@ void TFormMain::btnSystemClick()
 void TFormMain::NOpenWWW2Click()
 {
     OpenUrl(HomePage());
+}
+
+void TFormMain::N15Click()
+{
+    ShowConfigDialog();
+}
+
+void TFormMain::Ndfdf1Click()
+{
+    BackupCommand();
+}
+
+void TFormMain::N11Click()
+{
+    if (RestoreCommand())
+        LoadPages();
 }

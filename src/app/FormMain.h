@@ -37,6 +37,9 @@ public:
     void chk1Click();
     void btnSystemClick();
     void NOpenWWW2Click();
+    void N15Click();    // "软件设置"
+    void Ndfdf1Click(); // "数据备份"
+    void N11Click();    // "数据恢复"
 
     QTabWidget* pgc1 = nullptr;
     QWidget* ts2 = nullptr; // "记事本"
@@ -52,6 +55,9 @@ public:
     QAction* NClose = nullptr;
     QMenu* pmSystem = nullptr; // the settings button's menu
     QAction* NOpenWWW1 = nullptr;
+    QAction* N15 = nullptr;
+    QAction* Ndfdf1 = nullptr;
+    QAction* N11 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -59,6 +65,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Both pages' first loading, and again after a restore replaced the data.
+    void LoadPages();
     void AddTrayIcon();
     void RemoveTrayIcon();
     void AppMinimize();

@@ -78,6 +78,43 @@ private Q_SLOTS:
         QVERIFY(DbAccess == nullptr); // the connection is gone with the session
         QCOMPARE(dialogs.Texts(), QStringList(QStringLiteral("确定要退出程序吗？")));
     }
+
+    void refusedLoginEndsBeforeAnyData()
+    {
+        TTestFolder folder;
+        {
+            TDbAccess& db = folder.Connect();
+            db.ExecuteBatch(QStringLiteral("update SysSet set bPass='-1',[PassWord]='secret' "));
+        }
+        const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
+        TScriptedDialogs dialogs;
+        QString caption;
+        QObject scope;
+        QTimer::singleShot(0, &scope, [&] {
+            QWidget* prompt = QApplication::activeModalWidget();
+            QVERIFY(prompt);
+            caption = prompt->windowTitle();
+            QTest::keyClick(prompt, Qt::Key_Escape);
+        });
+        QCOMPARE(RunSession(), 0);
+        QCOMPARE(caption, QStringLiteral("先输入密码登录软件"));
+        QVERIFY(dialogs.Boxes.isEmpty());
+        QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
+    }
+
+    void unreadableSettingsEndTheProgram()
+    {
+        TTestFolder folder;
+        {
+            TDbAccess& db = folder.Connect();
+            db.ExecuteBatch(QStringLiteral("drop table SysSet@#@create table SysSet(x)@#@"
+                                           "insert into SysSet values ('not a flag')"));
+        }
+        TScriptedDialogs dialogs;
+        QCOMPARE(RunSession(), 0);
+        QCOMPARE(dialogs.Boxes.size(), 1); // the error, and no window to work in
+        QVERIFY(!QApplication::activeModalWidget());
+    }
 };
 
 QTEST_MAIN(TestStartup)
