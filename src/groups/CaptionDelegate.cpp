@@ -1,0 +1,77 @@
+#include "groups/CaptionDelegate.h"
+
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTreeWidget>
+
+bool TCaptionDelegate::EditCaption(QTreeWidget* view, QTreeWidgetItem* node, QString& text)
+{
+    FCommitted = false;
+    FText.clear();
+    FEditor = nullptr;
+
+    QPointer<QTreeWidget> alive(view);
+    QPointer<TCaptionDelegate> self(this);
+    const Qt::ItemFlags flags = node->flags();
+    node->setFlags(flags | Qt::ItemIsEditable);
+    view->scrollToItem(node);
+    view->editItem(node, 0);
+    if (FEditor) {
+        QEventLoop loop;
+        // The view (and this delegate with it) can go while the editor is open.
+        connect(view, &QObject::destroyed, &loop, &QEventLoop::quit);
+        connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+        FLoop = &loop;
+        loop.exec();
+        if (!self)
+            return false;
+        FLoop = nullptr;
+        // The loop can also end because the application is quitting: the edit is abandoned.
+        if (FEditor) {
+            FCommitted = false;
+            emit closeEditor(FEditor, RevertModelCache);
+        }
+    }
+    if (!alive)
+        return false;
+    node->setFlags(flags);
+    text = FText;
+    return FCommitted;
+}
+
+QWidget* TCaptionDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const
+{
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    FEditor = editor;
+    // Whichever comes first, the release by the view or the editor's end, stops the wait.
+    connect(editor, &QObject::destroyed, this, [this, editor] { EditorGone(editor); });
+    return editor;
+}
+
+void TCaptionDelegate::setModelData(QWidget* editor, QAbstractItemModel* /*model*/,
+                                    const QModelIndex& /*index*/) const
+{
+    if (editor != FEditor)
+        return;
+    if (const auto* line = qobject_cast<QLineEdit*>(editor)) {
+        FText = line->text();
+        FCommitted = true;
+    }
+}
+
+void TCaptionDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
+{
+    EditorGone(editor);
+    QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+void TCaptionDelegate::EditorGone(const QWidget* editor) const
+{
+    if (editor != FEditor)
+        return;
+    FEditor = nullptr;
+    if (FLoop)
+        FLoop->quit();
+}

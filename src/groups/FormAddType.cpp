@@ -1,0 +1,80 @@
+#include "groups/FormAddType.h"
+
+#include "common/CardException.h"
+#include "common/Messages.h"
+#include "common/TextUtil.h"
+#include "groups/DateStamp.h"
+
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+TFormAddType::TFormAddType(QWidget* parent) : TFormBaseDlg(parent)
+{
+    setWindowTitle(QStringLiteral("新建组"));
+    resize(374, 201);
+
+    Label1 = new QLabel(QStringLiteral("所在位置"), Body);
+    edtPos = new QLineEdit(Body);
+    Label2 = new QLabel(QStringLiteral("组名"), Body);
+    edtName = new QLineEdit(Body);
+
+    for (QLabel* label : {Label1, Label2}) {
+        label->setFixedWidth(70);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    for (QLineEdit* edit : {edtPos, edtName})
+        edit->setFixedSize(185, 21);
+    edtPos->setReadOnly(true);
+    QPalette face = edtPos->palette();
+    face.setColor(QPalette::Base, face.color(QPalette::Button));
+    edtPos->setPalette(face);
+    Label1->setBuddy(edtPos);
+    Label2->setBuddy(edtName);
+
+    // Labels at 32, edits at 120; the rows 40 apart.
+    auto* grid = new QGridLayout(Body);
+    grid->setContentsMargins(32, 24, 0, 0);
+    grid->setHorizontalSpacing(18);
+    grid->setVerticalSpacing(19);
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(edtPos, 0, 1);
+    grid->addWidget(Label2, 1, 0);
+    grid->addWidget(edtName, 1, 1);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(2, 1);
+
+    setTabOrder(edtPos, edtName);
+    setTabOrder(edtName, btnOK);
+    edtName->setFocus();
+    edtName->installEventFilter(this);
+}
+
+TFormAddType::~TFormAddType() = default;
+
+void TFormAddType::btnOKClick()
+{
+    if (IsBlank(edtName->text())) {
+        ShowInfo(QStringLiteral("名称不能为空!"));
+        return;
+    }
+    SetModalResult(mrOK);
+}
+
+bool TFormAddType::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == edtName && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        RunGuarded([&] { edtNameKeyDown(key->key(), key->modifiers()); });
+    }
+    return TFormBaseDlg::eventFilter(watched, event);
+}
+
+void TFormAddType::edtNameKeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    bool withTime = false;
+    if (IsDateStampKey(key, modifiers, withTime))
+        edtName->insert(DateStamp(withTime));
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "groups/FormBaseDlg.h"
+
+class QLabel;
+class QLineEdit;
+
+// The new-group dialog "新建组": where the group will go, and its name. OK refuses a name of
+// blanks only; the name itself is handed back as typed.
+class TFormAddType final : public TFormBaseDlg
+{
+    Q_OBJECT
+
+public:
+    explicit TFormAddType(QWidget* parent = nullptr);
+    ~TFormAddType() override;
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* edtPos = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* edtName = nullptr;
+
+protected:
+    void btnOKClick() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Ctrl+D and Ctrl+T stamp the date (and time) at the caret; the key still reaches the edit.
+    void edtNameKeyDown(int key, Qt::KeyboardModifiers modifiers);
+};

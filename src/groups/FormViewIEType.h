@@ -1,0 +1,39 @@
+#pragma once
+
+#include "groups/FormBaseDlg.h"
+
+#include <memory>
+
+class QPushButton;
+class QTreeWidget;
+class TCardTree;
+
+// The choose-group dialog "选择组": the address groups in a tree of its own, from which the user
+// picks one (OK or a double click) or adds one ("新建分组"). Groups added here are written at
+// once, whatever the user then answers.
+class TFormViewIEType final : public TFormBaseDlg
+{
+    Q_OBJECT
+
+public:
+    explicit TFormViewIEType(QWidget* parent = nullptr);
+    ~TFormViewIEType() override;
+
+    QPushButton* btn1 = nullptr;
+    QTreeWidget* tv1 = nullptr;
+
+    TCardTree& GroupTree() const { return *FGroupTree; }
+    // The number of the group chosen with OK; 0 for the root.
+    int ChosenIndex = 0;
+
+protected:
+    void btnOKClick() override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormShow();
+    void btn1Click();
+
+    std::unique_ptr<TCardTree> FGroupTree;
+    bool FShown = false;
+};

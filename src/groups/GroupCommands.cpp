@@ -1,0 +1,118 @@
+#include "groups/GroupCommands.h"
+
+#include "common/CardException.h"
+#include "groups/CaptionDelegate.h"
+#include "groups/CardTree.h"
+#include "groups/GroupDialogs.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTreeWidget>
+
+TGroupCommands::TGroupCommands(TCardTree& tree, QObject* parent) : QObject(parent), FTree(tree)
+{
+    QTreeWidget* view = FTree.TreeView();
+    FMenu = new QMenu(view);
+    actNewGroup = FMenu->addAction(QStringLiteral("新建组"));
+    actRenameGroup = FMenu->addAction(QStringLiteral("重命名组"));
+    actDeleteGroup = FMenu->addAction(QStringLiteral("删除组"));
+    ConnectGuarded(actNewGroup, &QAction::triggered, this, [this] { NewGroupClick(); });
+    ConnectGuarded(actRenameGroup, &QAction::triggered, this, [this] { RenameGroupClick(); });
+    ConnectGuarded(actDeleteGroup, &QAction::triggered, this, [this] { DeleteGroupClick(); });
+
+    // The delegate lives with the view, which paints through it.
+    FDelegate = new TCaptionDelegate(view);
+    view->setItemDelegate(FDelegate);
+
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    ConnectGuarded(view, &QWidget::customContextMenuRequested, this,
+                   [this](const QPoint& position) { PopupMenu(position); });
+    view->viewport()->installEventFilter(this);
+}
+
+TGroupCommands::~TGroupCommands()
+{
+    delete FMenu;
+}
+
+QAction* TGroupCommands::AppendCommand(const QString& caption, std::function<void()> handler)
+{
+    FMenu->addSeparator();
+    QAction* action = FMenu->addAction(caption);
+    ConnectGuarded(action, &QAction::triggered, this,
+                   [handler = std::move(handler)] { handler(); });
+    return action;
+}
+
+bool TGroupCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    // The right button only opens the menu: the commands work on the node the user had chosen,
+    // not on the one under the mouse.
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+            return true;
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TGroupCommands::PopupMenu(const QPoint& position)
+{
+    if (FMenu)
+        FMenu->popup(FTree.TreeView()->viewport()->mapToGlobal(position));
+}
+
+void TGroupCommands::NewGroupClick()
+{
+    QTreeWidgetItem* node = FTree.Selected();
+    if (FRenaming || !node)
+        return;
+    QString name;
+    if (InputGroupName(PositionText(node), name) != mrOK)
+        return;
+    QTreeWidgetItem* added = FTree.AddGroup(name);
+    FTree.Select(added);
+    if (AfterAdd)
+        AfterAdd();
+}
+
+void TGroupCommands::RenameGroupClick()
+{
+    QTreeWidgetItem* node = FTree.Selected();
+    if (FRenaming || !node || node == FTree.RootNode() || !FDelegate)
+        return;
+
+    QPointer<TGroupCommands> alive(this);
+    FRenaming = true;
+    QString text;
+    const bool committed = FDelegate->EditCaption(FTree.TreeView(), node, text);
+    if (!alive)
+        return; // the page went away while the editor was open
+    FRenaming = false;
+    if (committed && FDelegate)
+        GroupEdited(node, text);
+}
+
+void TGroupCommands::GroupEdited(QTreeWidgetItem* node, const QString& newText)
+{
+    if (!node || newText == node->text(0))
+        return;
+    FTree.RenameNode(node, newText);
+}
+
+void TGroupCommands::DeleteGroupClick()
+{
+    if (FRenaming || !FTree.Selected())
+        return;
+    const QString selfIndex = QString::number(FTree.SelectedIndex());
+    FTree.DeleteGroup();
+    if (DeleteContent)
+        DeleteContent(selfIndex);
+    if (FTree.Selected() && ShowSelected)
+        ShowSelected();
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "groups/CaptionDelegate.h"
+
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class QAction;
+class QPoint;
+class QTreeWidgetItem;
+class TCardTree;
+
+// The group menu of a page's tree view — "新建组", "重命名组", "删除组" — and the commands
+// behind it, the same for the notebook and the address page. The page fills in the hooks that
+// refresh its content. A right click opens the menu without changing the selected node.
+class TGroupCommands final : public QObject
+{
+    Q_OBJECT
+
+public:
+    TGroupCommands(TCardTree& tree, QObject* parent = nullptr);
+    ~TGroupCommands() override;
+
+    QMenu* Menu() const { return FMenu; }
+    QAction* actNewGroup = nullptr;    // "新建组"
+    QAction* actRenameGroup = nullptr; // "重命名组"
+    QAction* actDeleteGroup = nullptr; // "删除组"
+
+    // Appends a separator and a command of the page's own to the menu; its handler runs guarded.
+    QAction* AppendCommand(const QString& caption, std::function<void()> handler);
+
+    // The commands. Each does nothing without a selected node; refusals and database errors are
+    // thrown (the menu runs them guarded, so they are shown there).
+    // New group under the selected node, named in "新建组"; the new node becomes selected.
+    void NewGroupClick();
+    // Rename the selected group in place; waits, dispatching events, until the editor closes.
+    void RenameGroupClick();
+    // Delete the selected leaf group, then its content, then show the newly selected node's.
+    void DeleteGroupClick();
+    // The end of an in-place edit with a text: an unchanged caption writes nothing, any other
+    // text renames the group; a refusal leaves the caption as it was.
+    void GroupEdited(QTreeWidgetItem* node, const QString& newText);
+
+    bool Renaming() const { return FRenaming; }
+
+    // Page hooks, each optional.
+    std::function<void()> AfterAdd; // the new group is selected: show its (empty) content
+    // The group with this number (decimal) is gone: delete its content, as a batch of its own.
+    std::function<void(const QString& selfIndex)> DeleteContent;
+    std::function<void()> ShowSelected; // after a delete: show the selected node's content
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void PopupMenu(const QPoint& position);
+
+    TCardTree& FTree;
+    QPointer<QMenu> FMenu;
+    QPointer<TCaptionDelegate> FDelegate;
+    bool FRenaming = false;
+};

@@ -1,0 +1,42 @@
+#include "groups/GroupDialogs.h"
+
+#include "groups/CardTree.h"
+#include "groups/FormAddType.h"
+#include "groups/FormViewIEType.h"
+
+#include <QLineEdit>
+#include <QTreeWidgetItem>
+
+QString PositionText(const QTreeWidgetItem* node)
+{
+    if (!node)
+        return {};
+    QString text = node->text(0);
+    for (const QTreeWidgetItem* up = node->parent(); up; up = up->parent())
+        text = up->text(0) + QStringLiteral("->") + text;
+    return text;
+}
+
+TModalResult InputGroupName(const QString& positionText, QString& name)
+{
+    name.clear();
+    TFormAddType dialog;
+    dialog.edtPos->setText(positionText);
+    const TModalResult result = dialog.ShowModal();
+    if (result == mrOK)
+        name = dialog.edtName->text();
+    return result;
+}
+
+TModalResult ChooseGroup(int& groupIndex, QString& groupName)
+{
+    groupName.clear();
+    TFormViewIEType dialog;
+    const TModalResult result = dialog.ShowModal();
+    if (result != mrOK)
+        return result;
+    groupIndex = dialog.ChosenIndex;
+    const QTreeWidgetItem* chosen = dialog.GroupTree().Selected();
+    groupName = groupIndex == 0 || !chosen ? QStringLiteral("全部") : chosen->text(0);
+    return result;
+}

@@ -1,0 +1,397 @@
+#include "GroupsTestUtil.h"
+#include "ScriptedDialogs.h"
+#include "TestFolder.h"
+
+#include "common/CardException.h"
+#include "common/DailyLog.h"
+#include "common/Errors.h"
+#include "groups/CardTree.h"
+#include "groups/TreeImages.h"
+
+#include <QIcon>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace GroupsTest;
+
+namespace {
+
+const QString NoteType = QStringLiteral("NoteType");
+const QString Root = QStringLiteral("根目录");
+const QString Taken = QStringLiteral("该名称已经存在，请重新输入！");
+
+QTreeWidgetItem* Find(const TCardTree& tree, const QString& caption)
+{
+    const QList<QTreeWidgetItem*> found =
+        tree.TreeView()->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.size() == 1 ? found.first() : nullptr;
+}
+
+// The message of the error the action throws; empty when it throws none.
+template <typename F> QString ErrorOf(F action)
+{
+    try {
+        action();
+    } catch (const ECardError& error) {
+        return error.Message();
+    }
+    return {};
+}
+
+bool SameImage(const QIcon& icon, QIcon::Mode mode, int picture)
+{
+    return icon.pixmap(TreeImageSide, mode).toImage().convertToFormat(QImage::Format_ARGB32) ==
+           TreeImage(TTreePictures::Folders, picture).convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+class TestCardTree : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void emptyTableShowsRootAndNumbersFromOne()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        QTreeWidget view;
+        view.addTopLevelItem(new QTreeWidgetItem(QStringList(QStringLiteral("stale"))));
+        TCardTree tree(&view, NoteType, Root);
+        tree.LoadGroups();
+
+        QCOMPARE(view.topLevelItemCount(), 1);
+        QCOMPARE(tree.RootNode()->text(0), Root);
+        QCOMPARE(tree.RootNode()->childCount(), 0);
+        QVERIFY(tree.RootNode()->isExpanded());
+        QCOMPARE(tree.MaxSelfIndex(), 0);
+        QCOMPARE(tree.SelectedIndex(), 0);
+        QVERIFY(view.editTriggers() == QAbstractItemView::NoEditTriggers);
+
+        // Nothing selected: the group goes under the root, which is expanded.
+        tree.RootNode()->setExpanded(false);
+        QTreeWidgetItem* first = tree.AddGroup(QStringLiteral("工作"));
+        QCOMPARE(first->parent(), tree.RootNode());
+        QVERIFY(tree.RootNode()->isExpanded());
+        QVERIFY(!first->isSelected());
+        QCOMPARE(TCardTree::KeyOf(first).SelfIndex, 1);
+        QCOMPARE(TCardTree::KeyOf(first).ParentIndex, 0);
+        QCOMPARE(GroupRows(NoteType), QStringList{QStringLiteral("1,0,工作")});
+        QVERIFY(dialogs.Boxes.isEmpty());
+    }
+
+    void loadBuildsTheDescribedShape()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        InsertGroups(NoteType, {{3, 0, QStringLiteral("C")},
+                                {1, 0, QStringLiteral("A")},
+                                {2, 1, QStringLiteral("B")}});
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.LoadGroups();
+
+        QTreeWidgetItem* root = tree.RootNode();
+        QCOMPARE(ChildCaptions(root), QStringList({QStringLiteral("A"), QStringLiteral("C")}));
+        QCOMPARE(ChildCaptions(root->child(0)), QStringList{QStringLiteral("B")});
+        QVERIFY(root->isExpanded());
+        QVERIFY(!root->child(0)->isExpanded());
+        QCOMPARE(TCardTree::KeyOf(root->child(0)->child(0)).SelfIndex, 2);
+        QCOMPARE(TCardTree::KeyOf(root->child(0)->child(0)).ParentIndex, 1);
+        QCOMPARE(tree.MaxSelfIndex(), 3);
+
+        // Pictures: the root shows 0 selected or not, a group 1, and 2 while selected.
+        QVERIFY(SameImage(root->icon(0), QIcon::Normal, 0));
+        QVERIFY(SameImage(root->icon(0), QIcon::Selected, 0));
+        QVERIFY(SameImage(root->child(0)->icon(0), QIcon::Normal, 1));
+        QVERIFY(SameImage(root->child(0)->icon(0), QIcon::Selected, 2));
+        QVERIFY(!SameImage(root->child(0)->icon(0), QIcon::Selected, 1));
+    }
+
+    // A row whose parent is unknown goes under the last node in display order at that moment.
+    void loadPlacesRowsWithUnknownParents()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        InsertGroups(NoteType, {{1, 7, QStringLiteral("first")}, // nothing read yet: the root
+                                {2, 0, QStringLiteral("A")},
+                                {3, 2, QStringLiteral("B")},
+                                {4, 3, QStringLiteral("C")},
+                                {5, 0, QStringLiteral("D")},
+                                {6, 99, QStringLiteral("lost1")}, // last node is D
+                                {7, 3, QStringLiteral("E")},      // under B, after C
+                                {8, 98, QStringLiteral("lost2")}, // last is still lost1
+                                {9, 9, QStringLiteral("self")}}); // names itself: unknown too
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.LoadGroups();
+
+        const auto parentOf = [&](const char* caption) {
+            QTreeWidgetItem* node = Find(tree, QString::fromUtf8(caption));
+            return node && node->parent() ? node->parent()->text(0) : QStringLiteral("?");
+        };
+        QCOMPARE(parentOf("first"), Root);
+        QCOMPARE(parentOf("B"), QStringLiteral("A"));
+        QCOMPARE(parentOf("C"), QStringLiteral("B"));
+        QCOMPARE(parentOf("D"), Root);
+        QCOMPARE(parentOf("lost1"), QStringLiteral("D"));
+        QCOMPARE(parentOf("E"), QStringLiteral("B"));
+        QCOMPARE(parentOf("lost2"), QStringLiteral("lost1"));
+        QCOMPARE(parentOf("self"), QStringLiteral("lost2"));
+        QCOMPARE(ChildCaptions(tree.RootNode()),
+                 QStringList({QStringLiteral("first"), QStringLiteral("A"), QStringLiteral("D")}));
+    }
+
+    // Only a damaged table repeats a number; rows then go under the first node in display
+    // order, which need not be the first one read.
+    void loadUsesFirstNodeInDisplayOrder()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        InsertGroups(NoteType, {{1, 0, QStringLiteral("A")},
+                                {2, 0, QStringLiteral("B")},
+                                {3, 2, QStringLiteral("read first, under B")},
+                                {3, 1, QStringLiteral("read second, under A")},
+                                {4, 3, QStringLiteral("child")}});
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.LoadGroups();
+        QCOMPARE(Find(tree, QStringLiteral("child"))->parent()->text(0),
+                 QStringLiteral("read second, under A"));
+
+        // With that node gone, the other one with the number takes its place.
+        tree.Select(Find(tree, QStringLiteral("child")));
+        TScriptedDialogs dialogs;
+        dialogs.Answers << true << true;
+        tree.DeleteGroup();
+        tree.Select(Find(tree, QStringLiteral("read second, under A")));
+        tree.DeleteGroup();
+        tree.Select(Find(tree, QStringLiteral("read first, under B")));
+        QCOMPARE(tree.SelectedIndex(), 3);
+        QCOMPARE(tree.MaxSelfIndex(), 3);
+    }
+
+    void loadFailureLeavesTreeUnchanged()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        DbExecute(QStringLiteral("insert into NoteType values (1, 0, 'A')@#@"
+                                 "insert into NoteType values ('x', 0, 'B')"));
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        QVERIFY(!ErrorOf([&] { tree.LoadGroups(); }).isEmpty());
+        QCOMPARE(tree.RootNode()->childCount(), 0);
+        QVERIFY(view.updatesEnabled());
+    }
+
+    void numbersFollowTheLargest()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.LoadGroups();
+        QTreeWidgetItem* a = tree.AddGroup(QStringLiteral("a"));
+        tree.Select(a);
+        QTreeWidgetItem* b = tree.AddGroup(QStringLiteral("b")); // 2, under a
+        tree.AddGroup(QStringLiteral("c"));                      // 3, under a
+        QCOMPARE(TCardTree::KeyOf(b).ParentIndex, 1);
+        QVERIFY(a->isExpanded());
+
+        // Deleting the largest hands its number out again; deleting another does not.
+        tree.Select(a->child(1));
+        dialogs.Answers << true << true;
+        tree.DeleteGroup();
+        QCOMPARE(tree.MaxSelfIndex(), 2);
+        tree.Select(a);
+        QCOMPARE(TCardTree::KeyOf(tree.AddGroup(QStringLiteral("d"))).SelfIndex, 3);
+        tree.Select(b);
+        tree.DeleteGroup();
+        QCOMPARE(tree.MaxSelfIndex(), 3);
+        QCOMPARE(TCardTree::KeyOf(tree.AddGroup(QStringLiteral("e"))).SelfIndex, 4);
+        QCOMPARE(GroupRows(NoteType), QStringList({QStringLiteral("1,0,a"), QStringLiteral("3,1,d"),
+                                                   QStringLiteral("4,3,e")}));
+    }
+
+    void captionsAreUniqueAndExact()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.LoadGroups();
+        QVERIFY(tree.NameExists(Root));
+        QCOMPARE(ErrorOf([&] { tree.AddGroup(Root); }), Taken);
+
+        QTreeWidgetItem* work = tree.AddGroup(QStringLiteral("Work"));
+        tree.AddGroup(QStringLiteral("work"));
+        tree.AddGroup(QStringLiteral("a"));
+        tree.AddGroup(QStringLiteral(" a"));
+        const QString odd = QStringLiteral("it's @#@ 50% \\ done");
+        tree.AddGroup(odd);
+        QCOMPARE(ErrorOf([&] { tree.AddGroup(QStringLiteral("Work")); }), Taken);
+        QCOMPARE(GroupRows(NoteType).size(), 5);
+        QCOMPARE(GroupRows(NoteType).last(), QStringLiteral("5,0,") + odd);
+
+        // A rename takes the new caption and frees the old one.
+        tree.Select(work);
+        QCOMPARE(ErrorOf([&] { tree.RenameGroup(QStringLiteral("work")); }), Taken);
+        QCOMPARE(ErrorOf([&] { tree.RenameGroup(Root); }), Taken);
+        QCOMPARE(work->text(0), QStringLiteral("Work"));
+        QVERIFY(tree.RenameGroup(QStringLiteral("工作")));
+        QCOMPARE(work->text(0), QStringLiteral("工作"));
+        QVERIFY(!tree.NameExists(QStringLiteral("Work")));
+        QVERIFY(tree.NameExists(QStringLiteral("工作")));
+        QCOMPARE(GroupRows(NoteType).first(), QStringLiteral("1,0,工作"));
+        tree.AddGroup(QStringLiteral("Work"));
+
+        // An empty caption is allowed; the root is never renamed.
+        QVERIFY(tree.RenameGroup(QString()));
+        QCOMPARE(GroupRows(NoteType).first(), QStringLiteral("1,0,"));
+        tree.Select(tree.RootNode());
+        QVERIFY(!tree.RenameGroup(QStringLiteral("x")));
+        QCOMPARE(tree.RootNode()->text(0), Root);
+
+        // A deleted group's caption is free again.
+        tree.Select(Find(tree, QStringLiteral("work")));
+        dialogs.Answers << true;
+        tree.DeleteGroup();
+        QVERIFY(!tree.NameExists(QStringLiteral("work")));
+        QVERIFY(tree.NameExists(QStringLiteral("Work")));
+    }
+
+    void deleteRefusesInOrder()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.LoadGroups();
+
+        QCOMPARE(ErrorOf([&] { tree.DeleteGroup(); }), QStringLiteral("请选择要删除的分组！"));
+        tree.Select(tree.RootNode());
+        QCOMPARE(ErrorOf([&] { tree.DeleteGroup(); }), QStringLiteral("不能删除根分组！"));
+        QTreeWidgetItem* parent = tree.AddGroup(QStringLiteral("parent"));
+        QCOMPARE(ErrorOf([&] { tree.DeleteGroup(); }),
+                 QStringLiteral("还有下级分组，不能删除该分组！"));
+        tree.Select(parent);
+        tree.AddGroup(QStringLiteral("child"));
+        QCOMPARE(ErrorOf([&] { tree.DeleteGroup(); }),
+                 QStringLiteral("还有下级分组，不能删除该分组！"));
+        QVERIFY(dialogs.Boxes.isEmpty()); // refused before any question
+        QCOMPARE(GroupRows(NoteType).size(), 2);
+    }
+
+    void deleteAsksAndSelectsNeighbour()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        InsertGroups(NoteType, {{1, 0, QStringLiteral("工作")},
+                                {2, 1, QStringLiteral("x")},
+                                {3, 1, QStringLiteral("y")},
+                                {4, 1, QStringLiteral("z")}});
+        TScriptedDialogs dialogs;
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.LoadGroups();
+        QTreeWidgetItem* work = tree.RootNode()->child(0);
+        // A row that still names y as its parent goes with it.
+        DbExecute(QStringLiteral("insert into NoteType values (9, 3, 'orphan')"));
+
+        tree.Select(work->child(1));
+        dialogs.Answers << false;
+        bool aborted = false;
+        try {
+            tree.DeleteGroup();
+        } catch (const EAbort&) {
+            aborted = true;
+        }
+        QVERIFY(aborted);
+        QCOMPARE(dialogs.Texts(), QStringList{QStringLiteral("确定要删除 y 分组吗？")});
+        QCOMPARE(work->childCount(), 3);
+        QCOMPARE(GroupRows(NoteType).size(), 5);
+
+        dialogs.Answers << true;
+        tree.DeleteGroup();
+        QCOMPARE(ChildCaptions(work), QStringList({QStringLiteral("x"), QStringLiteral("z")}));
+        QCOMPARE(tree.Selected()->text(0), QStringLiteral("z")); // the next sibling
+        QCOMPARE(GroupRows(NoteType),
+                 QStringList({QStringLiteral("1,0,工作"), QStringLiteral("2,1,x"),
+                              QStringLiteral("4,1,z")}));
+        dialogs.Answers << true << true;
+        tree.DeleteGroup();
+        QCOMPARE(tree.Selected()->text(0), QStringLiteral("x")); // the previous one
+        tree.DeleteGroup();
+        QCOMPARE(tree.Selected(), work); // the parent
+        dialogs.Answers << true;
+        tree.DeleteGroup();
+        QCOMPARE(dialogs.Texts().last(), QStringLiteral("确定要删除 工作 分组吗？"));
+        QCOMPARE(tree.Selected(), tree.RootNode());
+        QVERIFY(GroupRows(NoteType).isEmpty());
+    }
+
+    // Both statements run as one batch: when the second fails, the first is undone as well,
+    // and the tree keeps the node.
+    void deleteRunsOneBatch()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TCardException handler;
+        InsertGroups(NoteType, {{7, 0, QStringLiteral("seven")}});
+        TScriptedDialogs dialogs;
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.LoadGroups();
+        // A row the tree doesn't show still names 7 as its parent, and may not be deleted.
+        DbExecute(QStringLiteral("create trigger keep_children before delete on NoteType "
+                                 "when old.ParentIndex = 7 begin select raise(abort, 'kept'); end"
+                                 "@#@insert into NoteType values (8, 7, 'stray')"));
+        tree.Select(Find(tree, QStringLiteral("seven")));
+        dialogs.Answers << true;
+        RunGuarded([&] { tree.DeleteGroup(); });
+
+        QCOMPARE(GroupRows(NoteType),
+                 QStringList({QStringLiteral("7,0,seven"), QStringLiteral("8,7,stray")}));
+        QVERIFY(Find(tree, QStringLiteral("seven")));
+        QCOMPARE(tree.Selected()->text(0), QStringLiteral("seven"));
+        const QString log =
+            QString::fromLocal8Bit(folder.ReadFile(LogFileName(QDateTime::currentDateTime())));
+        QVERIFY2(log.contains(QStringLiteral("delete from NoteType where selfIndex=7 @#@"
+                                             "delete from NoteType where ParentIndex=7 \r\n")),
+                 qPrintable(log));
+    }
+
+    // The selected node is the one the user chose: focus alone chooses none, and a chosen
+    // node can't be unselected.
+    void selectionIsTheChosenNode()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        InsertGroups(NoteType, {{1, 0, QStringLiteral("A")}});
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.LoadGroups();
+        QTreeWidgetItem* a = tree.RootNode()->child(0);
+        view.setCurrentItem(a, 0, QItemSelectionModel::NoUpdate);
+        QCOMPARE(tree.Selected(), nullptr);
+        QCOMPARE(tree.SelectedIndex(), 0);
+
+        tree.Select(a);
+        QCOMPARE(tree.SelectedIndex(), 1);
+        view.selectionModel()->select(view.currentIndex(), QItemSelectionModel::Deselect);
+        QVERIFY(a->isSelected());
+        QCOMPARE(tree.Selected(), a);
+    }
+};
+
+int RunCardTreeTests(int argc, char** argv)
+{
+    TestCardTree test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_cardtree.moc"

@@ -1,0 +1,302 @@
+#include "GroupsTestUtil.h"
+#include "ScriptedDialogs.h"
+#include "TestFolder.h"
+
+#include "common/CardException.h"
+#include "common/Errors.h"
+#include "groups/CardTree.h"
+#include "groups/FormAddType.h"
+#include "groups/GroupCommands.h"
+
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include <memory>
+
+using namespace GroupsTest;
+
+namespace {
+
+const QString NoteType = QStringLiteral("NoteType");
+const QString Root = QStringLiteral("根目录");
+
+// A note tree with its menu, over a fresh database holding 工作 (1) with 项目 (2) under it and
+// 其他 (3) under the root. The hooks write what they see into Log.
+struct TFixture
+{
+    TTestFolder Folder;
+    TScriptedDialogs Dialogs;
+    QWidget Window;
+    QTreeWidget* View = nullptr;
+    QLineEdit* Other = nullptr;
+    std::unique_ptr<TCardTree> Tree;
+    std::unique_ptr<TGroupCommands> Commands;
+    QStringList Log;
+
+    TFixture()
+    {
+        Folder.Connect();
+        InsertGroups(NoteType, {{1, 0, QStringLiteral("工作")},
+                                {2, 1, QStringLiteral("项目")},
+                                {3, 0, QStringLiteral("其他")}});
+        auto* layout = new QVBoxLayout(&Window);
+        View = new QTreeWidget(&Window);
+        Other = new QLineEdit(&Window);
+        layout->addWidget(View);
+        layout->addWidget(Other);
+        Tree = std::make_unique<TCardTree>(View, NoteType, Root);
+        Tree->LoadGroups();
+        View->expandAll();
+        Commands = std::make_unique<TGroupCommands>(*Tree);
+        Commands->AfterAdd = [this] {
+            Log << QStringLiteral("added:") + Selected();
+        };
+        Commands->DeleteContent = [this](const QString& n) {
+            Log << QStringLiteral("content:") + n;
+        };
+        Commands->ShowSelected = [this] {
+            Log << QStringLiteral("show:") + Selected();
+        };
+        Window.resize(300, 400);
+        Window.show();
+    }
+
+    QString Selected() const { return Tree->Selected() ? Tree->Selected()->text(0) : QString(); }
+
+    QTreeWidgetItem* Node(const QString& caption) const
+    {
+        const QList<QTreeWidgetItem*> found =
+            View->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.size() == 1 ? found.first() : nullptr;
+    }
+
+    // The caption editor while it is open.
+    QLineEdit* Editor() const
+    {
+        for (QLineEdit* editor : View->viewport()->findChildren<QLineEdit*>())
+            if (editor->isVisible())
+                return editor;
+        return nullptr;
+    }
+
+    // Renames the selected group in place: once the editor is up, the action ends the edit.
+    template <typename F> void Rename(QObject* context, F endEdit)
+    {
+        QTimer::singleShot(0, context, [this, endEdit] {
+            if (QLineEdit* editor = Editor())
+                endEdit(editor);
+        });
+        Commands->actRenameGroup->trigger();
+    }
+};
+
+} // namespace
+
+class TestGroupCommands : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void newGroupGoesUnderSelectedAndIsSelected()
+    {
+        TFixture f;
+        QObject context;
+        f.Commands->NewGroupClick(); // nothing selected: no dialog, nothing added
+        QVERIFY(f.Log.isEmpty());
+
+        QStringList positions;
+        const auto answer = [&](const QString& name) {
+            WhenModal<TFormAddType>(&context, [&positions, name](TFormAddType* dialog) {
+                positions << dialog->edtPos->text();
+                dialog->edtName->setText(name);
+                dialog->btnOK->click();
+            });
+        };
+        f.Tree->Select(f.Tree->RootNode());
+        answer(QStringLiteral("新组"));
+        f.Commands->actNewGroup->trigger();
+        f.Tree->Select(f.Node(QStringLiteral("工作")));
+        answer(QStringLiteral("子组"));
+        f.Commands->actNewGroup->trigger();
+
+        QCOMPARE(positions, QStringList({Root, Root + QStringLiteral("->工作")}));
+        QCOMPARE(f.Log, QStringList({QStringLiteral("added:新组"), QStringLiteral("added:子组")}));
+        QCOMPARE(f.Node(QStringLiteral("新组"))->parent(), f.Tree->RootNode());
+        QCOMPARE(f.Node(QStringLiteral("子组"))->parent(), f.Node(QStringLiteral("工作")));
+        QCOMPARE(GroupRows(NoteType).mid(3),
+                 QStringList({QStringLiteral("4,0,新组"), QStringLiteral("5,1,子组")}));
+
+        // Cancelled, or refused: nothing is added and the page is not refreshed.
+        WhenModal<TFormAddType>(&context, [](TFormAddType* dialog) { dialog->reject(); });
+        f.Commands->actNewGroup->trigger();
+        answer(QStringLiteral("其他"));
+        f.Commands->actNewGroup->trigger();
+        QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("该名称已经存在，请重新输入！")});
+        QCOMPARE(f.Log.size(), 2);
+        QCOMPARE(GroupRows(NoteType).size(), 5);
+        QCOMPARE(f.Selected(), QStringLiteral("子组"));
+    }
+
+    void deleteRefusalsAndHooks()
+    {
+        TFixture f;
+        f.Commands->DeleteGroupClick(); // nothing selected
+        f.Tree->Select(f.Tree->RootNode());
+        f.Commands->actDeleteGroup->trigger();
+        QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("还有下级分组，不能删除该分组！")});
+
+        // No: nothing happens.
+        f.Tree->Select(f.Node(QStringLiteral("项目")));
+        f.Dialogs.Answers << false;
+        f.Commands->actDeleteGroup->trigger();
+        QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("确定要删除 项目 分组吗？"));
+        QVERIFY(f.Log.isEmpty());
+        QCOMPARE(GroupRows(NoteType).size(), 3);
+
+        // Yes: the group, then its content, then the newly selected node's content.
+        f.Dialogs.Answers << true;
+        f.Commands->actDeleteGroup->trigger();
+        QCOMPARE(f.Log, QStringList({QStringLiteral("content:2"), QStringLiteral("show:工作")}));
+        QCOMPARE(GroupRows(NoteType).size(), 2);
+
+        // A failing content deletion stops the command before the page is refreshed.
+        f.Log.clear();
+        f.Commands->DeleteContent = [](const QString&) {
+            throw ECardError(QStringLiteral("boom"));
+        };
+        f.Dialogs.Answers << true << true << true;
+        f.Commands->actDeleteGroup->trigger();
+        QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("boom"));
+        QVERIFY(f.Log.isEmpty());
+        f.Commands->DeleteContent = nullptr;
+        f.Commands->actDeleteGroup->trigger(); // now 其他
+        QCOMPARE(f.Log, QStringList{QStringLiteral("show:根目录")});
+        f.Commands->actDeleteGroup->trigger();
+        QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("不能删除根分组！"));
+        QVERIFY(GroupRows(NoteType).isEmpty());
+    }
+
+    void renameInPlace()
+    {
+        TFixture f;
+        QObject context;
+        QTreeWidgetItem* work = f.Node(QStringLiteral("工作"));
+
+        // The root is not renamed, and nothing opens an editor outside the command.
+        f.Tree->Select(f.Tree->RootNode());
+        f.Commands->RenameGroupClick();
+        QVERIFY(!f.Editor());
+        f.Tree->Select(work);
+        const QPoint at = f.View->visualItemRect(work).center();
+        QTest::mouseDClick(f.View->viewport(), Qt::LeftButton, {}, at);
+        QTest::keyClick(f.View, Qt::Key_F2);
+        QVERIFY(!f.Editor());
+
+        const int before = TotalChanges();
+        f.Rename(&context, [](QLineEdit* editor) { QTest::keyClick(editor, Qt::Key_Return); });
+        QCOMPARE(TotalChanges(), before); // unchanged: nothing written
+
+        f.Rename(&context, [](QLineEdit* editor) {
+            editor->setText(QStringLiteral("改名"));
+            QTest::keyClick(editor, Qt::Key_Escape);
+        });
+        QCOMPARE(work->text(0), QStringLiteral("工作"));
+        QCOMPARE(TotalChanges(), before);
+
+        f.Rename(&context, [](QLineEdit* editor) {
+            editor->setText(QStringLiteral("其他"));
+            QTest::keyClick(editor, Qt::Key_Return);
+        });
+        QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("该名称已经存在，请重新输入！")});
+        QCOMPARE(work->text(0), QStringLiteral("工作"));
+        QCOMPARE(TotalChanges(), before);
+
+        f.Rename(&context, [](QLineEdit* editor) {
+            editor->setText(QStringLiteral("改名"));
+            QTest::keyClick(editor, Qt::Key_Return);
+        });
+        QCOMPARE(work->text(0), QStringLiteral("改名"));
+        QCOMPARE(GroupRows(NoteType).first(), QStringLiteral("1,0,改名"));
+        QVERIFY(!(work->flags() & Qt::ItemIsEditable));
+        QVERIFY(!f.Commands->Renaming());
+        QVERIFY(f.Log.isEmpty());
+    }
+
+    // Whatever ends the edit, the group that was being edited is the one renamed.
+    void renameEndsWhenSelectionMoves()
+    {
+        TFixture f;
+        QObject context;
+        QTreeWidgetItem* project = f.Node(QStringLiteral("项目"));
+        f.Tree->Select(project);
+        f.Rename(&context, [&f](QLineEdit* editor) {
+            editor->setText(QStringLiteral("新项目"));
+            f.Tree->Select(f.Node(QStringLiteral("其他")));
+        });
+        QCOMPARE(project->text(0), QStringLiteral("新项目"));
+        QCOMPARE(f.Node(QStringLiteral("其他"))->text(0), QStringLiteral("其他"));
+        QCOMPARE(GroupRows(NoteType),
+                 QStringList({QStringLiteral("1,0,工作"), QStringLiteral("2,1,新项目"),
+                              QStringLiteral("3,0,其他")}));
+    }
+
+    void renameEndsWhenFocusLeaves()
+    {
+        TFixture f;
+        QObject context;
+        f.Window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&f.Window))
+            QSKIP("the platform does not activate windows");
+        QTreeWidgetItem* other = f.Node(QStringLiteral("其他"));
+        f.Tree->Select(other);
+        f.Rename(&context, [&f](QLineEdit* editor) {
+            editor->setText(QStringLiteral("别的"));
+            f.Other->setFocus();
+        });
+        QCOMPARE(other->text(0), QStringLiteral("别的"));
+        QCOMPARE(GroupRows(NoteType).last(), QStringLiteral("3,0,别的"));
+    }
+
+    void rightClickKeepsSelectionAndOpensMenu()
+    {
+        TFixture f;
+        QTreeWidgetItem* work = f.Node(QStringLiteral("工作"));
+        QTreeWidgetItem* other = f.Node(QStringLiteral("其他"));
+        f.Tree->Select(work);
+        const QPoint at = f.View->visualItemRect(other).center();
+        QTest::mousePress(f.View->viewport(), Qt::RightButton, {}, at);
+        QTest::mouseRelease(f.View->viewport(), Qt::RightButton, {}, at);
+        QCOMPARE(f.Tree->Selected(), work);
+
+        bool ran = false;
+        f.Commands->AppendCommand(QStringLiteral("新建网址"), [&ran] { ran = true; });
+        QStringList captions;
+        for (QAction* action : f.Commands->Menu()->actions())
+            captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(captions, QStringList({QStringLiteral("新建组"), QStringLiteral("重命名组"),
+                                        QStringLiteral("删除组"), QStringLiteral("-"),
+                                        QStringLiteral("新建网址")}));
+
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at,
+                                    f.View->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(f.View->viewport(), &menuEvent);
+        QTRY_VERIFY(f.Commands->Menu()->isVisible());
+        f.Commands->Menu()->close();
+        QCOMPARE(f.Tree->Selected(), work);
+        f.Commands->Menu()->actions().last()->trigger();
+        QVERIFY(ran);
+    }
+};
+
+int RunGroupCommandsTests(int argc, char** argv)
+{
+    TestGroupCommands test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_groupcommands.moc"
