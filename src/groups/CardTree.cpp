@@ -5,11 +5,13 @@
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
 #include <algorithm>
 #include <limits>
+#include <set>
 #include <vector>
 
 namespace {
@@ -336,4 +338,45 @@ void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
         for (int i = 0; i < node->childCount(); ++i)
             pending.push_back(node->child(i));
     }
+}
+
+void TCardTree::Reload()
+{
+    // What the user sees is kept by group number: the selection, the open branches, the scroll.
+    const QTreeWidgetItem* selected = Selected();
+    const qint32 selectedIndex = SelectedIndex();
+    std::set<qint32> expanded;
+    std::vector<QTreeWidgetItem*> pending{FRootNode};
+    while (!pending.empty()) {
+        QTreeWidgetItem* node = pending.back();
+        pending.pop_back();
+        if (node->isExpanded())
+            expanded.insert(KeyOf(node).SelfIndex);
+        for (int i = 0; i < node->childCount(); ++i)
+            pending.push_back(node->child(i));
+    }
+    const int scroll = FTreeView->verticalScrollBar()->value();
+
+    FTreeView->clear();
+    FFirstBySelf.clear();
+    FOthersBySelf.clear();
+    FCaptions.clear();
+    FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0});
+    FRootNode->setIcon(0, FRootIcon);
+    FTreeView->addTopLevelItem(FRootNode);
+    IndexNode(FRootNode);
+    LoadGroups();
+
+    pending = {FRootNode};
+    while (!pending.empty()) {
+        QTreeWidgetItem* node = pending.back();
+        pending.pop_back();
+        node->setExpanded(expanded.count(KeyOf(node).SelfIndex) > 0);
+        for (int i = 0; i < node->childCount(); ++i)
+            pending.push_back(node->child(i));
+    }
+    if (selected)
+        if (QTreeWidgetItem* node = FirstWithSelfIndex(selectedIndex))
+            Select(node);
+    FTreeView->verticalScrollBar()->setValue(scroll);
 }

@@ -40,6 +40,10 @@ public:
     // the last node in display order when there is none. A row that can't be read leaves the
     // tree as it was.
     void LoadGroups();
+    // Reads the table afresh, for the groups another tree object over the same table has added
+    // meanwhile (the choose-group dialog's). The selected group and the open branches stay as
+    // they were.
+    void Reload();
     // Adds a group under the selected node (under the root when nothing is selected) and returns
     // the new node, which is not selected. Refuses a caption that already stands in the tree.
     QTreeWidgetItem* AddGroup(const QString& name);

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "groups/FormBaseDlg.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+class QSplitter;
+class QTreeWidget;
+class TCardDBGrid;
+class TCardTree;
+class TGroupCommands;
+
+// The web address page "网址管理": the address groups on the left, the addresses of the group
+// last clicked on the right in the striped grid. The page owns the address tree IETree with its
+// group menu pmIEType, and the grid's menu pmIE. Commands that need a row do nothing on an empty
+// grid and read the row's values by field name, wherever the user has dragged the columns.
+class TWebAddrPage final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TWebAddrPage(QWidget* parent = nullptr);
+    ~TWebAddrPage() override;
+
+    // The main window's first showing: the groups are read, then every address is listed. Both
+    // throw; the caller runs them guarded. FirstShow does the two in that order.
+    void LoadGroups();
+    void ListAllAddresses();
+    void FirstShow();
+
+    TCardTree& IETree() const { return *FIETree; }
+    TGroupCommands& IECommands() const { return *FIECommands; }
+    QMenu* pmIEType() const;
+
+    // The handlers; the page's connections run them guarded.
+    // Lists the addresses of the selected group, every address for the root.
+    void tvIEClick();
+    void N1Click(); // "新建" on the grid
+    void N5Click(); // "新建网址" on the tree
+    void N2Click(); // "修改"
+    void N3Click(); // "删除"
+    void N8Click(); // "打开网页"
+    void DBGrid1DblClick();
+
+    QWidget* pnl2 = nullptr;
+    QTreeWidget* tvIE = nullptr;
+    QSplitter* spl1 = nullptr;
+    QWidget* pnl3 = nullptr;
+    TCardDBGrid* DBGrid1 = nullptr;
+
+    QAction* N5 = nullptr; // "新建网址" in pmIEType
+    QMenu* pmIE = nullptr;
+    QAction* N1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* N3 = nullptr;
+    QAction* N8 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The root counts as selected when nothing is.
+    bool SelectionIsRoot() const;
+    void AddAddress();
+    // After an address dialog: the choose-group dialog may have added groups, which the tree
+    // must show (and count) before it hands out another group number.
+    void AfterAddressDialog(TModalResult result);
+    void OpenCurrentAddress();
+
+    std::unique_ptr<TCardTree> FIETree;
+    std::unique_ptr<TGroupCommands> FIECommands;
+};

@@ -1,0 +1,376 @@
+#include "ScriptedDialogs.h"
+#include "TestFolder.h"
+#include "WebAddrKit.h"
+
+#include "controls/CardDBGrid.h"
+#include "controls/CardEdtBut.h"
+#include "groups/CardTree.h"
+#include "groups/FormAddType.h"
+#include "groups/FormViewIEType.h"
+#include "groups/GroupCommands.h"
+#include "webaddr/FormBaseIE.h"
+#include "webaddr/IE.h"
+#include "webaddr/WebAddrPage.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <initializer_list>
+#include <memory>
+
+using namespace WebAddrKit;
+
+namespace {
+
+// The page over a fresh database holding:
+//   groups  1 工作 (under the root), 2 项目 (under 工作), 3 娱乐 (under the root)
+//   addresses  in the root: R; in 工作: W1, W2; in 项目: P; in the lost group 9: O
+struct TPageFixture
+{
+    TTestFolder Folder;
+    TScriptedDialogs Dialogs;
+    std::unique_ptr<TWebAddrPage> Page;
+
+    TPageFixture()
+    {
+        Folder.Connect();
+        AddGroupRow(1, 0, QStringLiteral("工作"));
+        AddGroupRow(2, 1, QStringLiteral("项目"));
+        AddGroupRow(3, 0, QStringLiteral("娱乐"));
+        AddRow(0, QStringLiteral("www.r.cn"), QStringLiteral("R"));
+        AddRow(1, QStringLiteral("www.w1.cn"), QStringLiteral("W1"), QStringLiteral("备注 1"));
+        AddRow(1, QStringLiteral("www.w2.cn"), QStringLiteral("W2"));
+        AddRow(2, QStringLiteral("www.p.cn"), QStringLiteral("P"));
+        AddRow(9, QStringLiteral("www.o.cn"), QStringLiteral("O"));
+        Page = std::make_unique<TWebAddrPage>();
+        Page->resize(800, 400);
+        Page->show();
+        Page->FirstShow();
+    }
+
+    TCardDBGrid& Grid() const { return *Page->DBGrid1; }
+    QTreeWidget& Tree() const { return *Page->tvIE; }
+
+    QTreeWidgetItem* Node(const QString& caption) const
+    {
+        const auto found = Tree().findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.size() == 1 ? found.first() : nullptr;
+    }
+
+    void Click(const QString& caption, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        QTreeWidgetItem* node = Node(caption);
+        QVERIFY(node);
+        Tree().scrollToItem(node);
+        QTest::mouseClick(Tree().viewport(), button, {}, Tree().visualItemRect(node).center());
+    }
+
+    // The grid's values of one field, in row order.
+    QStringList Column(const QString& field) const
+    {
+        QStringList values;
+        const int column = Grid().ColumnOf(field);
+        for (int row = 0; row < Grid().model()->rowCount(); ++row)
+            values << Grid().model()->index(row, column).data().toString();
+        return values;
+    }
+
+    void MakeCurrent(const QString& title) const
+    {
+        const int row = int(Column(QStringLiteral("标题")).indexOf(title));
+        QVERIFY(row >= 0);
+        Grid().setCurrentIndex(Grid().model()->index(row, Grid().ColumnOf(QStringLiteral("标题"))));
+        QCOMPARE(Grid().CurrentValue(QStringLiteral("标题")), title);
+    }
+};
+
+QStringList List(std::initializer_list<const char*> texts)
+{
+    QStringList list;
+    for (const char* text : texts)
+        list << QString::fromUtf8(text);
+    return list;
+}
+
+QStringList Sorted(QStringList values)
+{
+    values.sort();
+    return values;
+}
+
+// Answers the new-group dialog with a name.
+void AnswerGroupName(QObject* context, const QString& name)
+{
+    WhenModal(context, QStringLiteral("新建组"), [name](TFormBaseDlg* base) {
+        qobject_cast<TFormAddType*>(base)->edtName->setText(name);
+        base->btnOK->click();
+    });
+}
+
+} // namespace
+
+class TestWebAddrPage : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { QCOMPARE(TakeDriverFailures(), QStringList()); }
+
+    // The root lists every address, lost groups included; a group lists only what is filed
+    // directly in it. Only mouse clicks change the list.
+    void listsTheClickedGroup()
+    {
+        TPageFixture f;
+        const int id = f.Grid().ColumnOf(QStringLiteral("ID"));
+        QVERIFY(f.Grid().isColumnHidden(id));
+        QCOMPARE(f.Grid().model()->columnCount(), 4);
+        QCOMPARE(f.Grid().model()->headerData(1, Qt::Horizontal).toString(),
+                 QStringLiteral("标题"));
+        QCOMPARE(f.Grid().model()->headerData(2, Qt::Horizontal).toString(),
+                 QStringLiteral("备注"));
+        QCOMPARE(f.Grid().model()->headerData(3, Qt::Horizontal).toString(),
+                 QStringLiteral("网址"));
+        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), List({"O", "P", "R", "W1", "W2"}));
+
+        f.Click(QStringLiteral("工作"));
+        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), List({"W1", "W2"}));
+        QVERIFY(f.Grid().isColumnHidden(id));
+        f.Click(QStringLiteral("娱乐"));
+        QVERIFY(f.Grid().IsEmpty());
+
+        // Keys move the selection but leave the list alone.
+        f.Tree().setFocus();
+        QTest::keyClick(&f.Tree(), Qt::Key_Up);
+        QVERIFY(f.Page->IETree().Selected() != f.Node(QStringLiteral("娱乐")));
+        QVERIFY(f.Grid().IsEmpty());
+
+        f.Click(QStringLiteral("全部"));
+        QCOMPARE(f.Grid().model()->rowCount(), 5);
+        QVERIFY(f.Dialogs.Boxes.isEmpty());
+    }
+
+    // The deletes of the store re-read the grid, also when the row was already gone.
+    void storeDeletesRereadTheGrid()
+    {
+        TPageFixture f;
+        f.Click(QStringLiteral("工作"));
+        const QString w1 = Rows().at(1).ID;
+        IEStore.DeleteAddress(w1);
+        QCOMPARE(f.Column(QStringLiteral("标题")), List({"W2"}));
+        AddRow(1, QStringLiteral("www.w3.cn"), QStringLiteral("W3"));
+        IEStore.DeleteAddress(w1);
+        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), List({"W2", "W3"}));
+        IEStore.DeleteAddressesOfType(QStringLiteral("1"));
+        QVERIFY(f.Grid().IsEmpty());
+        // Only group 1's rows went: the sub-group's address stays.
+        QCOMPARE(Rows().size(), 3);
+        QVERIFY(f.Dialogs.Boxes.isEmpty());
+    }
+
+    // "新建" files the address in the selected group, the root when nothing is selected; the
+    // tree menu's "新建网址" works on the selected node even after a right click on another.
+    void newAddressGoesIntoSelectedGroup()
+    {
+        TPageFixture f;
+        QObject context;
+        QStringList groups;
+        QList<int> ids;
+        const auto save = [&](const QString& url) {
+            WhenModal(&context, QStringLiteral("新建网址"), [&, url](TFormBaseDlg* base) {
+                auto* dialog = qobject_cast<TFormBaseIE*>(base);
+                groups << dialog->EdtGoup->text();
+                ids << dialog->GroupID;
+                dialog->edtIE->setText(url);
+                dialog->edtName->setText(url);
+                dialog->btnOK->click();
+            });
+        };
+
+        QVERIFY(!f.Page->IETree().Selected());
+        save(QStringLiteral("www.new0.cn"));
+        f.Page->N1->trigger();
+        QCOMPARE(Rows().last().TypeID, 0);
+        QVERIFY(f.Column(QStringLiteral("网址")).contains(QStringLiteral("www.new0.cn")));
+
+        f.Click(QStringLiteral("项目"));
+        f.Click(QStringLiteral("娱乐"), Qt::RightButton);
+        QCOMPARE(f.Page->IETree().Selected(), f.Node(QStringLiteral("项目")));
+        save(QStringLiteral("www.new2.cn"));
+        f.Page->N5->trigger();
+        QCOMPARE(Rows().last().TypeID, 2);
+        QCOMPARE(Sorted(f.Column(QStringLiteral("网址"))), List({"www.new2.cn", "www.p.cn"}));
+
+        f.Click(QStringLiteral("全部"));
+        save(QStringLiteral("www.new3.cn"));
+        f.Page->N5->trigger();
+        QCOMPARE(Rows().last().TypeID, 0);
+
+        QCOMPARE(groups, List({"全部", "项目", "全部"}));
+        QCOMPARE(ids, QList<int>({0, 2, 0}));
+        QVERIFY(f.Dialogs.Boxes.isEmpty());
+    }
+
+    // The commands take the row's values by field, whatever the column order or the sort.
+    void rowCommandsReadFieldsByName()
+    {
+        TPageFixture f;
+        AddRow(3, QStringLiteral("  "), QString());
+        AddRow(3, QStringLiteral(" www.e.cn "), QStringLiteral("E"));
+        f.Click(QStringLiteral("工作"));
+        QHeaderView* titles = f.Grid().horizontalHeader();
+        titles->moveSection(titles->visualIndex(f.Grid().ColumnOf(QStringLiteral("网址"))), 0);
+        f.Grid().TitleClick(f.Grid().ColumnOf(QStringLiteral("网址")));
+        f.Grid().TitleClick(f.Grid().ColumnOf(QStringLiteral("网址")));
+        QCOMPARE(f.Column(QStringLiteral("标题")), List({"W2", "W1"}));
+
+        QObject context;
+        QString shownUrl;
+        f.MakeCurrent(QStringLiteral("W1"));
+        WhenModal(&context, QStringLiteral("修改网址"), [&](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormBaseIE*>(base);
+            shownUrl = dialog->edtIE->text();
+            dialog->edtName->setText(QStringLiteral("W1 changed"));
+            dialog->btnOK->click();
+        });
+        f.Page->N2->trigger();
+        QCOMPARE(shownUrl, QStringLiteral("www.w1.cn"));
+        // Re-read with the same statement: still the group's list.
+        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), List({"W1 changed", "W2"}));
+
+        f.MakeCurrent(QStringLiteral("W2"));
+        f.Dialogs.Answers << false;
+        f.Page->N3->trigger();
+        QCOMPARE(f.Dialogs.Texts(), QStringList({QStringLiteral("确实要删除：＂W2＂吗?")}));
+        QCOMPARE(Rows().size(), 7);
+        QCOMPARE(f.Grid().model()->rowCount(), 2);
+        f.Dialogs.Answers << true;
+        f.Page->N3->trigger();
+        QCOMPARE(f.Column(QStringLiteral("标题")), List({"W1 changed"}));
+        QCOMPARE(Rows().size(), 6);
+
+        f.Page->N8->trigger();
+        QCOMPARE(f.Dialogs.OpenedUrls.size(), 1);
+        QCOMPARE(f.Dialogs.OpenedUrls[0].host(), QStringLiteral("www.w1.cn"));
+
+        // A blank address opens nothing; blanks around an address are handed on.
+        f.Click(QStringLiteral("娱乐"));
+        f.MakeCurrent(QString());
+        f.Page->N8->trigger();
+        const QRect blankRow = f.Grid().visualRect(f.Grid().currentIndex());
+        QTest::mouseDClick(f.Grid().viewport(), Qt::LeftButton, {}, blankRow.center());
+        QCOMPARE(f.Dialogs.OpenedUrls.size(), 1);
+        f.MakeCurrent(QStringLiteral("E"));
+        QTest::mouseDClick(f.Grid().viewport(), Qt::LeftButton, {},
+                           f.Grid().visualRect(f.Grid().currentIndex()).center());
+        QCOMPARE(f.Dialogs.OpenedUrls.size(), 2);
+        QCOMPARE(f.Dialogs.OpenedUrls[1].host(), QStringLiteral("www.e.cn"));
+
+        // An empty title asks with the two quotation marks side by side.
+        f.MakeCurrent(QString());
+        f.Page->N3->trigger();
+        QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("确实要删除：＂＂吗?"));
+    }
+
+    // On an empty grid the row commands say nothing and open nothing.
+    void emptyGridCommandsDoNothing()
+    {
+        TPageFixture f;
+        f.Click(QStringLiteral("娱乐"));
+        QVERIFY(f.Grid().IsEmpty());
+        QObject context;
+        bool opened = false;
+        QTimer::singleShot(0, &context, [&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = true;
+                dialog->reject();
+            }
+        });
+        f.Page->N2->trigger();
+        f.Page->N3->trigger();
+        f.Page->N8->trigger();
+        f.Page->DBGrid1DblClick();
+        QTest::mouseDClick(f.Grid().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!opened);
+        QVERIFY(f.Dialogs.Boxes.isEmpty());
+        QVERIFY(f.Dialogs.OpenedUrls.isEmpty());
+        QCOMPARE(Rows().size(), 5);
+    }
+
+    // A group added in the chooser shows in the page's tree once the address dialog closes,
+    // however it closes, and the next group added in the tree gets a number of its own.
+    void chooserGroupsJoinTheTree()
+    {
+        TPageFixture f;
+        f.Click(QStringLiteral("项目"));
+        QObject context;
+        WhenModal(&context, QStringLiteral("新建网址"), [&](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormBaseIE*>(base);
+            WhenModal(&context, QStringLiteral("选择组"), [&](TFormBaseDlg* chooserBase) {
+                auto* chooser = qobject_cast<TFormViewIEType*>(chooserBase);
+                chooser->tv1->setCurrentItem(chooser->tv1->topLevelItem(0));
+                AnswerGroupName(&context, QStringLiteral("新组"));
+                chooser->btn1->click();
+                chooser->btnCancel->click();
+            });
+            QTest::mouseClick(dialog->EdtGoup->Button(), Qt::LeftButton);
+            dialog->btnCancel->click();
+        });
+        f.Page->N5->trigger();
+
+        QTreeWidgetItem* added = f.Node(QStringLiteral("新组"));
+        QVERIFY(added);
+        QCOMPARE(added->parent(), f.Page->IETree().RootNode());
+        QCOMPARE(TCardTree::KeyOf(added).SelfIndex, 4);
+        // The tree kept the selected group and the open branches.
+        QCOMPARE(f.Page->IETree().Selected(), f.Node(QStringLiteral("项目")));
+        QVERIFY(f.Node(QStringLiteral("工作"))->isExpanded());
+        QVERIFY(f.Page->IETree().RootNode()->isExpanded());
+
+        AnswerGroupName(&context, QStringLiteral("再一个"));
+        f.Page->IECommands().actNewGroup->trigger();
+        QCOMPARE(GroupNumbers(), QList<int>({1, 2, 3, 4, 5}));
+        QTreeWidgetItem* another = f.Node(QStringLiteral("再一个"));
+        QVERIFY(another);
+        QCOMPARE(another->parent(), f.Node(QStringLiteral("项目")));
+        // The new group is selected and its empty list shown.
+        QCOMPARE(f.Page->IETree().Selected(), another);
+        QVERIFY(f.Grid().IsEmpty());
+        QVERIFY(f.Dialogs.Boxes.isEmpty());
+    }
+
+    // Deleting a group deletes the addresses filed directly in it and shows the group selected
+    // instead; No deletes nothing.
+    void deletingAGroupDeletesItsAddresses()
+    {
+        TPageFixture f;
+        f.Click(QStringLiteral("项目"));
+        QCOMPARE(f.Column(QStringLiteral("标题")), List({"P"}));
+        f.Dialogs.Answers << false;
+        f.Page->IECommands().actDeleteGroup->trigger();
+        QCOMPARE(Rows().size(), 5);
+        QCOMPARE(GroupNumbers(), QList<int>({1, 2, 3}));
+
+        f.Dialogs.Answers << true;
+        f.Page->IECommands().actDeleteGroup->trigger();
+        QCOMPARE(GroupNumbers(), QList<int>({1, 3}));
+        QStringList left;
+        for (const TRow& row : Rows())
+            left << row.IEName;
+        QCOMPARE(left, List({"R", "W1", "W2", "O"}));
+        QCOMPARE(f.Page->IETree().Selected(), f.Node(QStringLiteral("工作")));
+        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), List({"W1", "W2"}));
+    }
+};
+
+#include "tst_webaddrpage.moc"
+
+int RunWebAddrPageTests(int argc, char** argv)
+{
+    TestWebAddrPage test;
+    return QTest::qExec(&test, argc, argv);
+}
