@@ -1,0 +1,228 @@
+#include "notes/NotePage.h"
+
+#include "common/CardException.h"
+#include "groups/CardTree.h"
+#include "groups/DateStamp.h"
+#include "groups/GroupCommands.h"
+#include "notes/Note.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSplitter>
+#include <QTextCursor>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace {
+
+// Letter case is ignored for a to z only; every other character is compared as it stands.
+QString AsciiUpper(QString text)
+{
+    for (QChar& c : text)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    return text;
+}
+
+} // namespace
+
+TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    layout->addWidget(splitter);
+
+    pnlTree = new QWidget(splitter);
+    auto* treeLayout = new QVBoxLayout(pnlTree);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    tvNote = new QTreeWidget(pnlTree);
+    tvNote->setIndentation(19);
+    treeLayout->addWidget(tvNote);
+
+    pnlNote = new QWidget(splitter);
+    auto* noteLayout = new QVBoxLayout(pnlNote);
+    noteLayout->setContentsMargins(0, 0, 0, 0);
+    noteLayout->setSpacing(0);
+    mmoNote = new QPlainTextEdit(pnlNote);
+    mmoNote->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    mmoNote->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    noteLayout->addWidget(mmoNote, 1);
+
+    pnlFind = new QWidget(pnlNote);
+    pnlFind->setFixedHeight(41);
+    auto* findLayout = new QHBoxLayout(pnlFind);
+    findLayout->setContentsMargins(8, 0, 8, 0);
+    lblQuery = new QLabel(QStringLiteral("查找字符"), pnlFind);
+    edtQuery = new QLineEdit(pnlFind);
+    edtQuery->setFixedWidth(145);
+    lblQuery->setBuddy(edtQuery);
+    btn2 = new QPushButton(QStringLiteral("查找"), pnlFind);
+    btn2->setAutoDefault(false);
+    findLayout->addWidget(lblQuery);
+    findLayout->addWidget(edtQuery);
+    findLayout->addWidget(btn2);
+    findLayout->addStretch(1);
+    noteLayout->addWidget(pnlFind);
+
+    splitter->addWidget(pnlTree);
+    splitter->addWidget(pnlNote);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({200, 600});
+
+    FNoteTree = std::make_unique<TCardTree>(tvNote, QStringLiteral("NoteType"),
+                                            QStringLiteral("根目录"), TTreePictures::Folders);
+    FNoteCommands = new TGroupCommands(*FNoteTree, this);
+    FNoteCommands->AfterAdd = [this] {
+        ShowText(QString());
+    };
+    FNoteCommands->DeleteContent = [this](const QString& selfIndex) {
+        FShownNode = nullptr;
+        Note.DeleteNote(selfIndex);
+    };
+    FNoteCommands->ShowSelected = [this] {
+        ShowSelectedNote();
+    };
+
+    // A click and the keyboard both move the selection; one move shows the note once, even
+    // though it arrives as several signals.
+    ConnectGuarded(tvNote, &QTreeWidget::itemClicked, this, [this] { tvNoteClick(); });
+    ConnectGuarded(tvNote, &QTreeWidget::currentItemChanged, this, [this] { SelectionMoved(); });
+    ConnectGuarded(tvNote, &QTreeWidget::itemSelectionChanged, this, [this] { SelectionMoved(); });
+    ConnectGuarded(mmoNote, &QPlainTextEdit::textChanged, this, [this] { mmoNoteChange(); });
+    ConnectGuarded(btn2, &QPushButton::clicked, this, [this] { btn2Click(); });
+    mmoNote->installEventFilter(this);
+    tvNote->viewport()->installEventFilter(this);
+}
+
+TNotePage::~TNotePage() = default;
+
+QMenu* TNotePage::pmNoteType() const
+{
+    return FNoteCommands->Menu();
+}
+
+void TNotePage::LoadGroups()
+{
+    FNoteTree->LoadGroups();
+}
+
+void TNotePage::ShowRootNote()
+{
+    FNoteTree->Select(FNoteTree->RootNode());
+    tvNoteClick();
+}
+
+void TNotePage::tvNoteClick()
+{
+    // The press of this click has shown the note already, unless it was on screen before. A
+    // note that failed to load is tried again by a click of its own.
+    const QTreeWidgetItem* node = FNoteTree->Selected();
+    if (node && (node != FShownNode || (FShowFailed && FShownAtPress != FPresses)))
+        ShowSelectedNote();
+}
+
+void TNotePage::SelectionMoved()
+{
+    const QTreeWidgetItem* node = FNoteTree->Selected();
+    if (node && node != FShownNode)
+        ShowSelectedNote();
+}
+
+void TNotePage::ShowSelectedNote()
+{
+    const QTreeWidgetItem* node = FNoteTree->Selected();
+    if (!node)
+        return;
+    FShownNode = node;
+    FShownAtPress = FPresses;
+    FShowFailed = true;
+    // Should the note fail to load, the editor must not go on showing the previous group's
+    // text: the next keystroke would store it as this group's note. It stays empty and
+    // read-only until a note is shown again.
+    const int failures = std::uncaught_exceptions();
+    const auto onFailure = qScopeGuard([this, failures] {
+        if (std::uncaught_exceptions() > failures) {
+            ShowText(QString());
+            mmoNote->setReadOnly(true);
+        }
+    });
+    const QString key = QString::number(FNoteTree->SelectedIndex());
+    if (Note.NoteExists(key)) {
+        Note.LoadNote(key);
+        ShowText(Note.ReMark);
+    } else {
+        ShowText(QString());
+    }
+    mmoNote->setReadOnly(false);
+    FShowFailed = false;
+}
+
+void TNotePage::ShowText(const QString& text)
+{
+    FShowing = true;
+    const auto done = qScopeGuard([this] { FShowing = false; });
+    mmoNote->setPlainText(text);
+}
+
+QString TNotePage::MemoText() const
+{
+    // The editor keeps its lines apart with separator characters; the note stores line feeds.
+    // No-break spaces and everything else stay as typed.
+    QString text = mmoNote->document()->toRawText();
+    for (QChar& c : text)
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = QLatin1Char('\n');
+    return text;
+}
+
+void TNotePage::mmoNoteChange()
+{
+    if (FShowing || !FNoteTree->Selected())
+        return;
+    SaveNoteText(QString::number(FNoteTree->SelectedIndex()), MemoText());
+}
+
+bool TNotePage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == tvNote->viewport() && event->type() == QEvent::MouseButtonPress)
+        ++FPresses;
+    if (watched == mmoNote && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        RunGuarded([&] { mmoNoteKeyDown(key->key(), key->modifiers()); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TNotePage::mmoNoteKeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    bool withTime = false;
+    if (IsDateStampKey(key, modifiers, withTime) && !mmoNote->isReadOnly())
+        mmoNote->insertPlainText(DateStamp(withTime));
+}
+
+void TNotePage::btn2Click()
+{
+    const QString query = edtQuery->text();
+    QTextCursor cursor = mmoNote->textCursor();
+    const int start = cursor.selectionEnd();
+    const qsizetype hit =
+        query.isEmpty() ? -1 : AsciiUpper(MemoText().mid(start)).indexOf(AsciiUpper(query));
+    if (hit >= 0) {
+        mmoNote->setFocus();
+        cursor.setPosition(start + int(hit));
+        cursor.setPosition(start + int(hit + query.size()), QTextCursor::KeepAnchor);
+    } else {
+        cursor.setPosition(0);
+    }
+    mmoNote->setTextCursor(cursor);
+}

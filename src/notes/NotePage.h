@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TCardTree;
+class TGroupCommands;
+
+// The notebook page "记事本": the note groups on the left, the selected group's note on the right
+// with a find bar below it. There is no save command: every change of the note is written at
+// once. The page owns the note tree NoteTree and its group menu pmNoteType.
+class TNotePage final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TNotePage(QWidget* parent = nullptr);
+    ~TNotePage() override;
+
+    // The main window's first showing, in its order: the groups are loaded with the other
+    // tree's, and the root's note is shown last. Both throw; the caller runs them guarded.
+    void LoadGroups();
+    void ShowRootNote();
+
+    TCardTree& NoteTree() const { return *FNoteTree; }
+    TGroupCommands& NoteCommands() const { return *FNoteCommands; }
+    QMenu* pmNoteType() const;
+
+    // The handlers; the page's connections run them guarded.
+    // Shows the selected group's note; a click, or the keyboard moving the selection, shows it
+    // unless it is already on screen.
+    void tvNoteClick();
+    // Shows the selected group's note, or an empty editor when it has none; writes nothing.
+    void ShowSelectedNote();
+    // Saves the editor's text for the selected group (when it differs from the stored one).
+    void mmoNoteChange();
+    // Ctrl+D and Ctrl+T stamp the date (and time) into the note; the key still reaches the editor.
+    void mmoNoteKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // Finds the query after the selection, letter case ignored for a to z only.
+    void btn2Click();
+
+    // The editor's text as it is stored.
+    QString MemoText() const;
+
+    QSplitter* splitter = nullptr;
+    QWidget* pnlTree = nullptr;
+    QTreeWidget* tvNote = nullptr;
+    QWidget* pnlNote = nullptr;
+    QPlainTextEdit* mmoNote = nullptr;
+    QWidget* pnlFind = nullptr;
+    QLabel* lblQuery = nullptr;
+    QLineEdit* edtQuery = nullptr;
+    QPushButton* btn2 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void SelectionMoved();
+    // Puts a stored text on screen; that is not a change of the note, so nothing is saved.
+    void ShowText(const QString& text);
+
+    std::unique_ptr<TCardTree> FNoteTree;
+    TGroupCommands* FNoteCommands = nullptr;
+    bool FShowing = false;
+    // The node whose note the editor shows (or failed to show), and the mouse press it came with.
+    const QTreeWidgetItem* FShownNode = nullptr;
+    bool FShowFailed = false;
+    int FPresses = 0;
+    int FShownAtPress = 0;
+};
