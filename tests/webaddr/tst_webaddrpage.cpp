@@ -162,6 +162,8 @@ private Q_SLOTS:
         const QString w1 = Rows().at(1).ID;
         IEStore.DeleteAddress(w1);
         QCOMPARE(f.Column(QStringLiteral("标题")), List({"W2"}));
+        // A re-read keeps the ID column hidden.
+        QVERIFY(f.Grid().isColumnHidden(f.Grid().ColumnOf(QStringLiteral("ID"))));
         AddRow(1, QStringLiteral("www.w3.cn"), QStringLiteral("W3"));
         IEStore.DeleteAddress(w1);
         QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), List({"W2", "W3"}));
