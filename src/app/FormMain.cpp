@@ -5,9 +5,12 @@
 #include "app/Startup.h"
 #include "common/CardException.h"
 #include "common/Messages.h"
+#include "groups/CardTree.h"
+#include "notes/NotePage.h"
 #include "settings/BackupCommands.h"
 #include "settings/FormConfig.h"
 #include "settings/Login.h"
+#include "webaddr/WebAddrPage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -52,6 +55,14 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     pgc1 = new QTabWidget(this);
     ts2 = new QWidget;
     ts1 = new QWidget;
+    for (QWidget* page : {ts2, ts1}) {
+        auto* pageLayout = new QVBoxLayout(page);
+        pageLayout->setContentsMargins(0, 0, 0, 0);
+    }
+    NotePage = new TNotePage(ts2);
+    ts2->layout()->addWidget(NotePage);
+    WebAddrPage = new TWebAddrPage(ts1);
+    ts1->layout()->addWidget(WebAddrPage);
     pgc1->addTab(ts2, QStringLiteral("记事本"));
     pgc1->addTab(ts1, QStringLiteral("网址管理"));
     pgc1->setCurrentIndex(0);
@@ -136,7 +147,23 @@ bool TFormMain::FormShow()
 
 void TFormMain::LoadPages()
 {
+    WebAddrPage->LoadGroups();
+    NotePage->LoadGroups();
+    WebAddrPage->ListAllAddresses();
     chk1->setChecked(IsRunAtStartup(ApplicationTitle(), ExecutablePath()));
+    NotePage->ShowRootNote();
+}
+
+void TFormMain::ReloadPages()
+{
+    WebAddrPage->IETree().Reload();
+    NotePage->NoteTree().Reload();
+    if (WebAddrPage->IETree().Selected())
+        WebAddrPage->tvIEClick();
+    else
+        WebAddrPage->ListAllAddresses();
+    NotePage->NoteTree().Select(NotePage->NoteTree().RootNode());
+    NotePage->ShowSelectedNote();
 }
 
 void TFormMain::AppMinimize()
@@ -240,5 +267,5 @@ void TFormMain::Ndfdf1Click()
 void TFormMain::N11Click()
 {
     if (RestoreCommand())
-        LoadPages();
+        ReloadPages();
 }

@@ -9,6 +9,8 @@ class QPushButton;
 class QSessionManager;
 class QSystemTrayIcon;
 class QTabWidget;
+class TNotePage;
+class TWebAddrPage;
 
 // The application title: the main window's caption and the name of the run-at-login entry.
 QString ApplicationTitle();
@@ -44,6 +46,8 @@ public:
     QTabWidget* pgc1 = nullptr;
     QWidget* ts2 = nullptr; // "记事本"
     QWidget* ts1 = nullptr; // "网址管理"
+    TNotePage* NotePage = nullptr;
+    TWebAddrPage* WebAddrPage = nullptr;
     QWidget* pnl1 = nullptr;
     QCheckBox* chk1 = nullptr;
     QPushButton* btnSystem = nullptr;
@@ -65,8 +69,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Both pages' first loading, and again after a restore replaced the data.
+    // Both pages' first loading.
     void LoadPages();
+    // After a restore replaced the data: the trees, the address list and the note again.
+    void ReloadPages();
     void AddTrayIcon();
     void RemoveTrayIcon();
     void AppMinimize();

@@ -5,13 +5,21 @@
 #include "app/FormMain.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
+#include "controls/CardDBGrid.h"
+#include "data/DbAccess.h"
+#include "groups/CardTree.h"
+#include "notes/NotePage.h"
+#include "webaddr/WebAddrPage.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 
 // The main window's frame: the exit question, the icon's menu, run at login and the single start.
@@ -154,6 +162,59 @@ private Q_SLOTS:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (root)
             QSKIP("running as root: no folder is unwritable");
+    }
+
+    void firstShowingLoadsBothPages()
+    {
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        db.ExecuteBatch(QStringLiteral(
+            "insert into IEType(SelfIndex,ParentIndex,TypeName) values (1,0,'工作')@#@"
+            "insert into NoteType(SelfIndex,ParentIndex,TypeName) values (1,0,'日记')@#@"
+            "insert into NoteBook(TypeID,ReMark) values (0,'根的笔记')@#@"
+            "insert into IE(TypeID,IEUrl,IEName,ReMark) values (1,'a.org','A','')@#@"
+            "insert into IE(TypeID,IEUrl,IEName,ReMark) values (0,'b.org','B','')"));
+        TScriptedDialogs dialogs;
+        TFormMain form;
+        form.show();
+        QVERIFY(form.FormShow());
+        QCOMPARE(form.pgc1->currentIndex(), 0);
+        QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("根的笔记"));
+        QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->text(0), QStringLiteral("根目录"));
+        QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->child(0)->text(0), QStringLiteral("日记"));
+        QCOMPARE(form.WebAddrPage->tvIE->topLevelItem(0)->text(0), QStringLiteral("全部"));
+        QCOMPARE(form.WebAddrPage->tvIE->topLevelItem(0)->childCount(), 1);
+        QVERIFY(!form.WebAddrPage->IETree().Selected());
+        QCOMPARE(form.WebAddrPage->DBGrid1->model()->rowCount(), 2);
+        QVERIFY(dialogs.Boxes.isEmpty());
+    }
+
+    void restoreReloadsTheWindow()
+    {
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        db.ExecuteBatch(QStringLiteral("insert into NoteBook(TypeID,ReMark) values (0,'旧的')@#@"
+                                       "insert into NoteType(SelfIndex,ParentIndex,TypeName) "
+                                       "values (1,0,'留下')"));
+        const QString backup = folder.Path() + QStringLiteral("old.bat");
+        DbBackup(backup);
+        db.ExecuteBatch(QStringLiteral("update NoteBook set ReMark='新的'@#@delete from NoteType@#@"
+                                       "insert into IE(TypeID,IEUrl) values (0,'x.org')"));
+
+        TScriptedDialogs dialogs;
+        TFormMain form;
+        form.show();
+        QVERIFY(form.FormShow());
+        QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("新的"));
+        QCOMPARE(form.WebAddrPage->DBGrid1->model()->rowCount(), 1);
+
+        dialogs.Answers << true;
+        dialogs.FileNames << backup;
+        form.N11->trigger();
+        QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("旧的"));
+        QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->childCount(), 1);
+        QCOMPARE(form.WebAddrPage->DBGrid1->model()->rowCount(), 0);
+        QCOMPARE(dialogs.Boxes.size(), 1); // the question only
     }
 
     void secondStartActivatesTheFirst()
