@@ -18,7 +18,11 @@ namespace {
 
 // A rollback journal keeps the whole database in its one file after every commit, so a byte
 // copy of the file is a complete backup; FULL makes a note durable when its save returns.
-constexpr char16_t Durability[] = u"PRAGMA journal_mode=TRUNCATE; PRAGMA synchronous=FULL;";
+// TRUNCATE measured as fast as PERSIST and faster than DELETE, and leaves an empty journal, not
+// the last save's pages. The page cache (16 MiB) holds a long note's old and new pages, so a
+// keystroke's save reads and journals them without decrypting them from the file again.
+constexpr char16_t Durability[] =
+    u"PRAGMA journal_mode=TRUNCATE; PRAGMA synchronous=FULL; PRAGMA cache_size=-16384;";
 
 EDBException Failure(const QString& message, const char16_t* hint, const QString& sql)
 {

@@ -1,0 +1,87 @@
+// Loading a group tree of 1,000, 10,000 and 100,000 groups: all under the root, and as a tree
+// where each group hangs under a random earlier one. Time per group should stay flat. The load
+// includes its query (shown apart as well); the first paint of the loaded view is shown beside.
+// Run: bench_grouptree [delivered database]; it works in a temporary folder, offscreen.
+
+#include "common/AppPath.h"
+#include "data/DbAccess.h"
+#include "groups/CardTree.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <cstdio>
+
+namespace {
+
+void FillGroups(int count, bool flat)
+{
+    DbExecute(QStringLiteral("delete from NoteType"));
+    DbExecute(
+        QStringLiteral("insert into NoteType(SelfIndex,ParentIndex,TypeName) "
+                       "with recursive n(i) as (select 1 union all select i+1 from n "
+                       "where i<%1) select i, %2, '分组 ' || i from n")
+            .arg(count)
+            .arg(flat ? QStringLiteral("0")
+                      : QStringLiteral("case when i<=10 then 0 else abs(random())%(i-1)+1 end")));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString delivered =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(VELMORA_DELIVERED_DB);
+    QTemporaryDir folder;
+    SetAppPath(folder.path());
+    if (!QFile::copy(delivered, AppPath() + QStringLiteral("bookkeep.dat"))) {
+        std::fprintf(stderr, "cannot copy %s\n", qPrintable(delivered));
+        return 1;
+    }
+    QFile::setPermissions(AppPath() + QStringLiteral("bookkeep.dat"),
+                          QFile::ReadOwner | QFile::WriteOwner);
+    TDbAccess db;
+    db.Connect();
+    if (!db.Connected())
+        return 1;
+
+    std::printf("%-6s %8s %10s %10s %12s\n", "shape", "groups", "query ms", "load ms", "us/group");
+    for (const bool flat : {true, false}) {
+        for (const int count : {1000, 10000, 100000}) {
+            FillGroups(count, flat);
+            double best = 1e300;
+            double query = 1e300;
+            double paint = 1e300;
+            for (int round = 0; round < 3; ++round) {
+                QElapsedTimer timer;
+                timer.start();
+                DbAccess->OpenQuery(QStringLiteral("select SelfIndex,ParentIndex,TypeName from "
+                                                   "NoteType  order by SelfIndex asc"));
+                query = std::min(query, double(timer.nsecsElapsed()) / 1e6);
+
+                QTreeWidget view;
+                view.resize(200, 400);
+                view.show();
+                TCardTree tree(&view, QStringLiteral("NoteType"), QStringLiteral("根目录"));
+                timer.start();
+                tree.LoadGroups();
+                best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+                timer.start();
+                view.grab();
+                paint = std::min(paint, double(timer.nsecsElapsed()) / 1e6);
+                if (tree.MaxSelfIndex() != count)
+                    return 1;
+            }
+            std::printf("%-6s %8d %10.1f %10.1f %12.2f %10.1f\n", flat ? "flat" : "tree", count,
+                        query, best, best * 1000.0 / count, paint);
+        }
+    }
+    std::printf("target: 100000 groups under 1000 ms, time per group flat\n");
+    return 0;
+}
