@@ -230,13 +230,26 @@ void TFormMain::changeEvent(QEvent* event)
 void TFormMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (FSized)
+    FitOuterSize();
+}
+
+void TFormMain::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    FitOuterSize();
+}
+
+void TFormMain::FitOuterSize()
+{
+    // The design size is the outer size. The window manager tells the frame only after the
+    // window is mapped; once it is known, the client area gives way to it, once.
+    if (FSized || !isVisible())
+        return;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.width() <= 0 && frame.height() <= 0)
         return;
     FSized = true;
-    // The design size is the outer size; once the frame is known the client area gives way to it.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    if (!frame.isEmpty())
-        resize(OuterWidth - frame.width(), OuterHeight - frame.height());
+    resize(OuterWidth - frame.width(), OuterHeight - frame.height());
 }
 
 void TFormMain::chk1Click()

@@ -67,12 +67,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     // Both pages' first loading.
     void LoadPages();
     // After a restore replaced the data: the trees, the address list and the note again.
     void ReloadPages();
+    void FitOuterSize();
     void AddTrayIcon();
     void RemoveTrayIcon();
     void AppMinimize();

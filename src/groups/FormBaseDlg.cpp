@@ -19,8 +19,8 @@ QWidget* DefaultParent(QWidget* parent)
 
 TFormBaseDlg::TFormBaseDlg(QWidget* parent) : QDialog(DefaultParent(parent))
 {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
     resize(491, 314);
 

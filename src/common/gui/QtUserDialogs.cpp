@@ -1,5 +1,6 @@
 #include "common/gui/QtUserDialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -37,12 +38,17 @@ bool TQtUserDialogs::MessageBox(TBoxKind kind, const QString& caption, const QSt
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
         break;
     case TBoxKind::Error:
         box.setIcon(QMessageBox::Critical);
         box.setStandardButtons(QMessageBox::Ok);
         break;
     }
+    // The program speaks Chinese whatever Qt's own translations are.
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
+        ok->setText(QStringLiteral("确定"));
     const int answer = box.exec();
     return kind == TBoxKind::Question ? answer == QMessageBox::Yes : true;
 }
