@@ -29,17 +29,17 @@ install_missing() {
         --no-install-recommends "${missing[@]}"
 }
 
-build() { # build FOLDER CMAKE-OPTIONS...
+configure() { # configure FOLDER CMAKE-OPTIONS...
     local folder=$1
     shift
     cmake -S "$here" -B "$folder" -G Ninja "$@" >/dev/null
-    cmake --build "$folder"
 }
 
 start() {
     install_missing "${build_packages[@]}" "${start_packages[@]}"
     say "Building"
-    build "$here/build" -DCMAKE_BUILD_TYPE=Release -DVELMORA_BENCHMARKS=OFF
+    configure "$here/build" -DCMAKE_BUILD_TYPE=Release -DVELMORA_BENCHMARKS=OFF
+    cmake --build "$here/build" --target velmora velmora_delivered_db
     # The program lives in its own folder beside its database; an existing bookkeep.dat there
     # is the user's and is never replaced.
     say "Installing into $data_folder"
@@ -77,7 +77,7 @@ smoke_start() { # the built program comes up on its delivered database and stays
 run_tests() {
     install_missing "${build_packages[@]}" "${test_packages[@]}"
     say "Checking the formatting"
-    cmake -S "$here" -B "$here/build-test" -G Ninja -DVELMORA_WERROR=ON >/dev/null
+    configure "$here/build-test" -DVELMORA_WERROR=ON
     cmake --build "$here/build-test" --target format-check
     say "Building"
     cmake --build "$here/build-test"
@@ -86,7 +86,8 @@ run_tests() {
     say "Smoke start"
     smoke_start "$here/build-test"
     say "Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-    build "$here/build-asan" -DVELMORA_ASAN=ON -DVELMORA_WERROR=ON -DVELMORA_BENCHMARKS=OFF
+    configure "$here/build-asan" -DVELMORA_ASAN=ON -DVELMORA_WERROR=ON -DVELMORA_BENCHMARKS=OFF
+    cmake --build "$here/build-asan"
     (cd "$here/build-asan" && ctest --output-on-failure)
 }
 
