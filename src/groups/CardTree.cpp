@@ -49,12 +49,6 @@ bool Before(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
     return PathOf(a) < PathOf(b);
 }
 
-struct TGroupRow
-{
-    TGroupKey Key;
-    QString Caption;
-};
-
 // Repainting is off while many nodes are added, and back on however the adding ends.
 class TUpdatesOff final
 {
@@ -171,7 +165,13 @@ QTreeWidgetItem* TCardTree::FirstWithSelfIndex(qint32 selfIndex) const
     return at == FFirstBySelf.end() ? nullptr : at->second;
 }
 
-void TCardTree::LoadGroups()
+struct TCardTree::TGroupRow
+{
+    TGroupKey Key;
+    QString Caption;
+};
+
+std::vector<TCardTree::TGroupRow> TCardTree::ReadRows() const
 {
     DbAccess->OpenQuery(Sql::Format(SqlTemplate::LoadGroups, {Sql::Name(FTableName)}));
     TResultSet& set = DbAccess->QuerySet();
@@ -181,7 +181,16 @@ void TCardTree::LoadGroups()
         rows.push_back({{set.AsInteger(QStringLiteral("SelfIndex")),
                          set.AsInteger(QStringLiteral("ParentIndex"))},
                         set.AsString(QStringLiteral("TypeName"))});
+    return rows;
+}
 
+void TCardTree::LoadGroups()
+{
+    AddRows(ReadRows());
+}
+
+void TCardTree::AddRows(const std::vector<TGroupRow>& rows)
+{
     const TUpdatesOff updatesOff(FTreeView);
 
     // The path from the root to the last node in display order, and each node's depth: a new
@@ -342,6 +351,9 @@ void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
 
 void TCardTree::Reload()
 {
+    // Read first: a table that can't be read leaves the tree as it was, numbers and all.
+    const std::vector<TGroupRow> rows = ReadRows();
+
     // What the user sees is kept by group number: the selection, the open branches, the scroll.
     const QTreeWidgetItem* selected = Selected();
     const qint32 selectedIndex = SelectedIndex();
@@ -365,7 +377,7 @@ void TCardTree::Reload()
     FRootNode->setIcon(0, FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);
     IndexNode(FRootNode);
-    LoadGroups();
+    AddRows(rows);
 
     pending = {FRootNode};
     while (!pending.empty()) {

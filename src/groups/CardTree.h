@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <map>
+#include <vector>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -75,6 +76,9 @@ public:
     static TGroupKey KeyOf(const QTreeWidgetItem* node);
 
 private:
+    struct TGroupRow;
+    std::vector<TGroupRow> ReadRows() const;
+    void AddRows(const std::vector<TGroupRow>& rows);
     QTreeWidgetItem* MakeNode(const QString& caption, TGroupKey key) const;
     void IndexNode(QTreeWidgetItem* node);
     void UnindexNode(QTreeWidgetItem* node);

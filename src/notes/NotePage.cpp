@@ -85,8 +85,7 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     FNoteCommands->AfterAdd = [this] {
         ShowText(QString());
     };
-    FNoteCommands->DeleteContent = [this](const QString& selfIndex) {
-        FShownNode = nullptr;
+    FNoteCommands->DeleteContent = [](const QString& selfIndex) {
         Note.DeleteNote(selfIndex);
     };
     FNoteCommands->ShowSelected = [this] {
@@ -98,6 +97,12 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     ConnectGuarded(tvNote, &QTreeWidget::itemClicked, this, [this] { tvNoteClick(); });
     ConnectGuarded(tvNote, &QTreeWidget::currentItemChanged, this, [this] { SelectionMoved(); });
     ConnectGuarded(tvNote, &QTreeWidget::itemSelectionChanged, this, [this] { SelectionMoved(); });
+    // A node that goes (a deleted group, a reloaded tree) may leave its address to a new one.
+    QAbstractItemModel* nodes = tvNote->model();
+    connect(nodes, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this] { FShownNode = nullptr; });
+    connect(nodes, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { FShownNode = nullptr; });
     ConnectGuarded(mmoNote, &QPlainTextEdit::textChanged, this, [this] { mmoNoteChange(); });
     ConnectGuarded(btn2, &QPushButton::clicked, this, [this] { btn2Click(); });
     mmoNote->installEventFilter(this);

@@ -185,6 +185,37 @@ private Q_SLOTS:
         QVERIFY(view.updatesEnabled());
     }
 
+    // Groups another tree added show after a reload, which keeps the selection; a table that
+    // can't be read leaves the tree, and so its numbering, as it was.
+    void reloadKeepsSelectionOrEverything()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        InsertGroups(NoteType, {{1, 0, QStringLiteral("A")}, {2, 1, QStringLiteral("B")}});
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.LoadGroups();
+        tree.Select(Find(tree, QStringLiteral("B")));
+        QTreeWidget otherView;
+        TCardTree other(&otherView, NoteType, Root);
+        other.LoadGroups();
+        other.AddGroup(QStringLiteral("C"));
+
+        tree.Reload();
+        QCOMPARE(ChildCaptions(tree.RootNode()),
+                 QStringList({QStringLiteral("A"), QStringLiteral("C")}));
+        QCOMPARE(tree.SelectedIndex(), 2);
+        QCOMPARE(tree.MaxSelfIndex(), 3);
+        QVERIFY(tree.NameExists(QStringLiteral("C")));
+
+        DbExecute(QStringLiteral("insert into NoteType values ('x', 0, 'bad')"));
+        QVERIFY(!ErrorOf([&] { tree.Reload(); }).isEmpty());
+        QCOMPARE(ChildCaptions(tree.RootNode()),
+                 QStringList({QStringLiteral("A"), QStringLiteral("C")}));
+        QCOMPARE(tree.MaxSelfIndex(), 3);
+        QCOMPARE(tree.SelectedIndex(), 2);
+    }
+
     void numbersFollowTheLargest()
     {
         TTestFolder folder;

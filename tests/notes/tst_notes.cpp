@@ -223,6 +223,18 @@ private Q_SLOTS:
         QCOMPARE(NoteRows(), QStringList({QStringLiteral("1:work"), QStringLiteral("3:other")}));
     }
 
+    // A reloaded tree shows the selected group's note as it now stands in the table.
+    void reloadShowsTheNoteAgain()
+    {
+        TPage p(QStringLiteral("insert into NoteBook values (3, 'other')"));
+        p.Click(QStringLiteral("其他"));
+        DbExecute(QStringLiteral("update NoteBook set ReMark='restored' where TypeID=3"));
+        p.Page->NoteTree().Reload();
+        QCOMPARE(p.Page->NoteTree().SelectedIndex(), 3);
+        QCOMPARE(p.Memo(), QStringLiteral("restored"));
+        QCOMPARE(NoteRows(), QStringList{QStringLiteral("3:restored")});
+    }
+
     // The arrow keys move the selection, and the note follows it.
     void keyboardNavigationShowsAndSaves()
     {
