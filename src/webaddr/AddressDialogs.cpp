@@ -18,13 +18,16 @@ QString ReadClipboardUrl()
     return {};
 }
 
-TModalResult ShowAddAddress(qint32 groupId, const QString& groupName)
+TModalResult ShowAddAddress(qint32 groupId, const QString& groupName, int* saved)
 {
     TFormAddIE dialog;
     dialog.GroupID = groupId;
     dialog.EdtGoup->setText(groupName);
     dialog.edtIE->setText(ReadClipboardUrl());
-    return dialog.ShowModal();
+    const TModalResult result = dialog.ShowModal();
+    if (saved)
+        *saved = dialog.Saved;
+    return result;
 }
 
 TModalResult ShowModifyAddress(const QString& id)

@@ -11,7 +11,9 @@ QString ReadClipboardUrl();
 
 // Opens the new-address dialog in the given group, the address prefilled from the clipboard.
 // mrOK only when a save closed the dialog.
-TModalResult ShowAddAddress(qint32 groupId, const QString& groupName);
+// saved, when given, receives how many addresses were saved, also when the dialog ended with
+// Cancel after "保存后继续新建".
+TModalResult ShowAddAddress(qint32 groupId, const QString& groupName, int* saved = nullptr);
 
 // Opens the modify-address dialog on the address with that ID (decimal text); mrOK when the
 // change was saved.

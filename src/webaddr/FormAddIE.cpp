@@ -28,6 +28,7 @@ void TFormAddIE::btnOKClick()
     ValidateUrl();
     CopyToStore();
     IEStore.InsertAddress();
+    ++Saved;
     if (chk1->isChecked())
         ClearForNext();
     else

@@ -15,6 +15,8 @@ public:
     ~TFormAddIE() override;
 
     QCheckBox* chk1 = nullptr;
+    // How many addresses this dialog has saved, with OK or "保存后继续新建".
+    int Saved = 0;
 
 protected:
     void btnOKClick() override;

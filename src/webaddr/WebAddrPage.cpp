@@ -136,7 +136,11 @@ void TWebAddrPage::tvIEClick()
 void TWebAddrPage::AddAddress()
 {
     const QString groupName = SelectionIsRoot() ? RootCaption : FIETree->Selected()->text(0);
-    AfterAddressDialog(ShowAddAddress(FIETree->SelectedIndex(), groupName));
+    // Addresses saved with "保存后继续新建" show at once, even when the dialog then ends with
+    // Cancel.
+    int saved = 0;
+    const TModalResult result = ShowAddAddress(FIETree->SelectedIndex(), groupName, &saved);
+    AfterAddressDialog(saved > 0 ? mrOK : result);
 }
 
 void TWebAddrPage::N1Click()

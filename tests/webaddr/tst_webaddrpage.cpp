@@ -8,11 +8,13 @@
 #include "groups/FormAddType.h"
 #include "groups/FormViewIEType.h"
 #include "groups/GroupCommands.h"
+#include "webaddr/FormAddIE.h"
 #include "webaddr/FormBaseIE.h"
 #include "webaddr/IE.h"
 #include "webaddr/WebAddrPage.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -347,6 +349,28 @@ private Q_SLOTS:
 
     // Deleting a group deletes the addresses filed directly in it and shows the group selected
     // instead; No deletes nothing.
+    // Addresses saved with "保存后继续新建" show in the list even when the dialog then ends with
+    // Cancel.
+    void savedAndContinuedAddressesShowAfterCancel()
+    {
+        TPageFixture f;
+        QObject context;
+        WhenModal(&context, QStringLiteral("新建网址"), [](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormAddIE*>(base);
+            dialog->chk1->setChecked(true);
+            for (const char* url : {"www.k1.cn", "www.k2.cn"}) {
+                dialog->edtIE->setText(QString::fromUtf8(url));
+                dialog->btnOK->click();
+            }
+            dialog->btnCancel->click();
+        });
+        f.Page->N1->trigger();
+        QVERIFY(TakeDriverFailures().isEmpty());
+        const QStringList urls = f.Column(QStringLiteral("网址"));
+        QVERIFY(urls.contains(QStringLiteral("www.k1.cn")));
+        QVERIFY(urls.contains(QStringLiteral("www.k2.cn")));
+    }
+
     void deletingAGroupDeletesItsAddresses()
     {
         TPageFixture f;
