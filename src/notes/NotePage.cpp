@@ -109,7 +109,17 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     tvNote->viewport()->installEventFilter(this);
 }
 
-TNotePage::~TNotePage() = default;
+TNotePage::~TNotePage()
+{
+    // The controls outlive this part of the page while the widget below it deletes them: nothing
+    // they signal on the way out may reach the handlers.
+    tvNote->model()->disconnect(this);
+    tvNote->disconnect(this);
+    mmoNote->disconnect(this);
+    btn2->disconnect(this);
+    mmoNote->removeEventFilter(this);
+    tvNote->viewport()->removeEventFilter(this);
+}
 
 QMenu* TNotePage::pmNoteType() const
 {
