@@ -9,7 +9,7 @@ data_folder=${VELMORA_HOME:-$HOME/Velmora}
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libsqlcipher-dev
                 libgl-dev)
-start_packages=(fonts-wqy-microhei)
+start_packages=(fonts-wqy-microhei qt6-translations-l10n)
 test_packages=(clang-format libbenchmark-dev)
 
 say() { printf '\n== %s\n' "$*"; }

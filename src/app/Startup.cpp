@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/AppIcon.h"
 #include "app/FormMain.h"
 #include "app/SingleInstance.h"
 #include "common/AppPath.h"
@@ -9,6 +10,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 QString ExecutablePath()
 {
@@ -51,6 +54,12 @@ int RunVelmora(int argc, char** argv)
     SetAppPath(ExecutableFolder());
 
     QApplication application(argc, argv);
+    QApplication::setWindowIcon(MainIcon());
+    // The program speaks Chinese; Qt's own dialogs (the file dialogs) should too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     TQtUserDialogs dialogs;
     SetUserDialogs(&dialogs);
     const int status = RunSession();
