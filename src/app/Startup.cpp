@@ -40,8 +40,8 @@ int RunSession()
     // end the program: only the main window's accepted close does.
     QApplication::setQuitOnLastWindowClosed(false);
     TFormMain formMain;
-    QObject::connect(&instance, &TSingleInstance::ActivationRequested, &formMain,
-                     &TFormMain::NShowFormClick);
+    ConnectGuarded(&instance, &TSingleInstance::ActivationRequested, &formMain,
+                   [&formMain] { formMain.NShowFormClick(); });
     formMain.show();
     if (!formMain.FormShow())
         return 0;
