@@ -1,3 +1,4 @@
+#include "FixedDateStampClock.h"
 #include "GroupsTestUtil.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
@@ -28,19 +29,6 @@ QTreeWidgetItem* Find(QTreeWidget* view, const QString& caption)
         view->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
     return found.size() == 1 ? found.first() : nullptr;
 }
-
-// The clock of the date stamps, fixed for one test.
-class TFixedClock final
-{
-public:
-    explicit TFixedClock(const QDateTime& now)
-    {
-        SetDateStampClock([now] { return now; });
-    }
-    ~TFixedClock() { SetDateStampClock({}); }
-    TFixedClock(const TFixedClock&) = delete;
-    TFixedClock& operator=(const TFixedClock&) = delete;
-};
 
 } // namespace
 

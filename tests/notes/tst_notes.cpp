@@ -1,3 +1,4 @@
+#include "FixedDateStampClock.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
@@ -86,18 +87,6 @@ struct TPage
                    ? QStringLiteral("%1-%2").arg(cursor.selectionStart()).arg(cursor.selectionEnd())
                    : QString::number(cursor.position());
     }
-};
-
-class TFixedClock final
-{
-public:
-    explicit TFixedClock(const QDateTime& now)
-    {
-        SetDateStampClock([now] { return now; });
-    }
-    ~TFixedClock() { SetDateStampClock({}); }
-    TFixedClock(const TFixedClock&) = delete;
-    TFixedClock& operator=(const TFixedClock&) = delete;
 };
 
 } // namespace
