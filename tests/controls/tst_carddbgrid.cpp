@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "TestText.h"
 
 #include "common/CardException.h"
 #include "common/DailyLog.h"
@@ -39,14 +40,6 @@ QStringList Shown(const TCardDBGrid& grid, const QString& field)
     for (int row = 0; row < grid.model()->rowCount(); ++row)
         values << grid.model()->index(row, column).data().toString();
     return values;
-}
-
-QStringList Texts(std::initializer_list<const char*> texts)
-{
-    QStringList list;
-    for (const char* text : texts)
-        list << QString::fromUtf8(text);
-    return list;
 }
 
 void ClickTitle(TCardDBGrid& grid, const QString& field)

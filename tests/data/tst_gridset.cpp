@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "TestText.h"
 
 #include "common/CardException.h"
 #include "common/DailyLog.h"
@@ -57,14 +58,6 @@ QStringList Column(const TGridSet& set, const QString& field)
         values << (value.isNull() ? QStringLiteral("<null>") : value.toString());
     }
     return values;
-}
-
-QStringList Texts(std::initializer_list<const char*> texts)
-{
-    QStringList list;
-    for (const char* text : texts)
-        list << QString::fromUtf8(text);
-    return list;
 }
 
 // The user's locale for one test.

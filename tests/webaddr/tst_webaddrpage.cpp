@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "TestText.h"
 #include "WebAddrKit.h"
 
 #include "controls/CardDBGrid.h"
@@ -91,14 +92,6 @@ struct TPageFixture
     }
 };
 
-QStringList List(std::initializer_list<const char*> texts)
-{
-    QStringList list;
-    for (const char* text : texts)
-        list << QString::fromUtf8(text);
-    return list;
-}
-
 QStringList Sorted(QStringList values)
 {
     values.sort();
@@ -137,10 +130,10 @@ private Q_SLOTS:
                  QStringLiteral("备注"));
         QCOMPARE(f.Grid().model()->headerData(3, Qt::Horizontal).toString(),
                  QStringLiteral("网址"));
-        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), List({"O", "P", "R", "W1", "W2"}));
+        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), Texts({"O", "P", "R", "W1", "W2"}));
 
         f.Click(QStringLiteral("工作"));
-        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), List({"W1", "W2"}));
+        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), Texts({"W1", "W2"}));
         QVERIFY(f.Grid().isColumnHidden(id));
         f.Click(QStringLiteral("娱乐"));
         QVERIFY(f.Grid().IsEmpty());
@@ -163,12 +156,12 @@ private Q_SLOTS:
         f.Click(QStringLiteral("工作"));
         const QString w1 = Rows().at(1).ID;
         IEStore.DeleteAddress(w1);
-        QCOMPARE(f.Column(QStringLiteral("标题")), List({"W2"}));
+        QCOMPARE(f.Column(QStringLiteral("标题")), Texts({"W2"}));
         // A re-read keeps the ID column hidden.
         QVERIFY(f.Grid().isColumnHidden(f.Grid().ColumnOf(QStringLiteral("ID"))));
         AddRow(1, QStringLiteral("www.w3.cn"), QStringLiteral("W3"));
         IEStore.DeleteAddress(w1);
-        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), List({"W2", "W3"}));
+        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), Texts({"W2", "W3"}));
         IEStore.DeleteAddressesOfType(QStringLiteral("1"));
         QVERIFY(f.Grid().IsEmpty());
         // Only group 1's rows went: the sub-group's address stays.
@@ -207,14 +200,14 @@ private Q_SLOTS:
         save(QStringLiteral("www.new2.cn"));
         f.Page->N5->trigger();
         QCOMPARE(Rows().last().TypeID, 2);
-        QCOMPARE(Sorted(f.Column(QStringLiteral("网址"))), List({"www.new2.cn", "www.p.cn"}));
+        QCOMPARE(Sorted(f.Column(QStringLiteral("网址"))), Texts({"www.new2.cn", "www.p.cn"}));
 
         f.Click(QStringLiteral("全部"));
         save(QStringLiteral("www.new3.cn"));
         f.Page->N5->trigger();
         QCOMPARE(Rows().last().TypeID, 0);
 
-        QCOMPARE(groups, List({"全部", "项目", "全部"}));
+        QCOMPARE(groups, Texts({"全部", "项目", "全部"}));
         QCOMPARE(ids, QList<int>({0, 2, 0}));
         QVERIFY(f.Dialogs.Boxes.isEmpty());
     }
@@ -230,7 +223,7 @@ private Q_SLOTS:
         titles->moveSection(titles->visualIndex(f.Grid().ColumnOf(QStringLiteral("网址"))), 0);
         f.Grid().TitleClick(f.Grid().ColumnOf(QStringLiteral("网址")));
         f.Grid().TitleClick(f.Grid().ColumnOf(QStringLiteral("网址")));
-        QCOMPARE(f.Column(QStringLiteral("标题")), List({"W2", "W1"}));
+        QCOMPARE(f.Column(QStringLiteral("标题")), Texts({"W2", "W1"}));
 
         QObject context;
         QString shownUrl;
@@ -244,7 +237,7 @@ private Q_SLOTS:
         f.Page->N2->trigger();
         QCOMPARE(shownUrl, QStringLiteral("www.w1.cn"));
         // Re-read with the same statement: still the group's list.
-        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), List({"W1 changed", "W2"}));
+        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), Texts({"W1 changed", "W2"}));
 
         f.MakeCurrent(QStringLiteral("W2"));
         f.Dialogs.Answers << false;
@@ -254,7 +247,7 @@ private Q_SLOTS:
         QCOMPARE(f.Grid().model()->rowCount(), 2);
         f.Dialogs.Answers << true;
         f.Page->N3->trigger();
-        QCOMPARE(f.Column(QStringLiteral("标题")), List({"W1 changed"}));
+        QCOMPARE(f.Column(QStringLiteral("标题")), Texts({"W1 changed"}));
         QCOMPARE(Rows().size(), 6);
 
         f.Page->N8->trigger();
@@ -375,7 +368,7 @@ private Q_SLOTS:
     {
         TPageFixture f;
         f.Click(QStringLiteral("项目"));
-        QCOMPARE(f.Column(QStringLiteral("标题")), List({"P"}));
+        QCOMPARE(f.Column(QStringLiteral("标题")), Texts({"P"}));
         f.Dialogs.Answers << false;
         f.Page->IECommands().actDeleteGroup->trigger();
         QCOMPARE(Rows().size(), 5);
@@ -387,9 +380,9 @@ private Q_SLOTS:
         QStringList left;
         for (const TRow& row : Rows())
             left << row.IEName;
-        QCOMPARE(left, List({"R", "W1", "W2", "O"}));
+        QCOMPARE(left, Texts({"R", "W1", "W2", "O"}));
         QCOMPARE(f.Page->IETree().Selected(), f.Node(QStringLiteral("工作")));
-        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), List({"W1", "W2"}));
+        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), Texts({"W1", "W2"}));
     }
 };
 

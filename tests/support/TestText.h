@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStringList>
+
+#include <initializer_list>
+
+// A list of UTF-8 literals, for comparing with what the program shows.
+inline QStringList Texts(std::initializer_list<const char*> texts)
+{
+    QStringList list;
+    for (const char* text : texts)
+        list << QString::fromUtf8(text);
+    return list;
+}
