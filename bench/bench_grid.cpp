@@ -2,6 +2,7 @@
 // and the first paint timed apart), a title-click sort, and the program's peak memory.
 // Run: bench_grid [delivered database]; it works in a temporary folder, offscreen.
 
+#include "BenchDatabase.h"
 #include "common/AppPath.h"
 #include "controls/CardDBGrid.h"
 #include "data/DbAccess.h"
@@ -60,16 +61,9 @@ int main(int argc, char* argv[])
     // Sort texts as a Chinese user's desktop does.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 
-    const QString delivered =
-        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(VELMORA_DELIVERED_DB);
     QTemporaryDir folder;
-    SetAppPath(folder.path());
-    if (!QFile::copy(delivered, AppPath() + QStringLiteral("bookkeep.dat"))) {
-        std::fprintf(stderr, "cannot copy %s\n", qPrintable(delivered));
+    if (!InstallDatabase(folder, DeliveredDatabase(argc, argv)))
         return 1;
-    }
-    QFile::setPermissions(AppPath() + QStringLiteral("bookkeep.dat"),
-                          QFile::ReadOwner | QFile::WriteOwner);
 
     {
         TDbAccess db;

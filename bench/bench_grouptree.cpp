@@ -3,6 +3,7 @@
 // includes its query (shown apart as well); the first paint of the loaded view is shown beside.
 // Run: bench_grouptree [delivered database]; it works in a temporary folder, offscreen.
 
+#include "BenchDatabase.h"
 #include "common/AppPath.h"
 #include "data/DbAccess.h"
 #include "groups/CardTree.h"
@@ -36,16 +37,9 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QString delivered =
-        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(VELMORA_DELIVERED_DB);
     QTemporaryDir folder;
-    SetAppPath(folder.path());
-    if (!QFile::copy(delivered, AppPath() + QStringLiteral("bookkeep.dat"))) {
-        std::fprintf(stderr, "cannot copy %s\n", qPrintable(delivered));
+    if (!InstallDatabase(folder, DeliveredDatabase(argc, argv)))
         return 1;
-    }
-    QFile::setPermissions(AppPath() + QStringLiteral("bookkeep.dat"),
-                          QFile::ReadOwner | QFile::WriteOwner);
     TDbAccess db;
     db.Connect();
     if (!db.Connected())
