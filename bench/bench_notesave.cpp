@@ -33,8 +33,11 @@ QString NoteText(int bytes)
     const QString line =
         QStringLiteral("2024/3/5 会议记录：讨论项目进度 and next steps, 第 %1 行\n");
     QString text;
-    for (int i = 0; text.toUtf8().size() < bytes; ++i)
-        text += line.arg(i);
+    for (qsizetype size = 0, i = 0; size < bytes; ++i) {
+        const QString next = line.arg(i);
+        text += next;
+        size += next.toUtf8().size();
+    }
     return text;
 }
 

@@ -11,6 +11,14 @@
 
 namespace {
 
+// A long text is kept as the engine's UTF-8 until it is read: a row that is fetched only to be
+// edited (a note saved on a keystroke) never pays for decoding its text.
+struct TUtf8Text
+{
+    QByteArray Bytes;
+};
+constexpr int EagerTextBytes = 4096;
+
 QVariant ColumnValue(sqlite3_stmt* statement, int column)
 {
     switch (sqlite3_column_type(statement, column)) {
@@ -20,7 +28,10 @@ QVariant ColumnValue(sqlite3_stmt* statement, int column)
         return QVariant(sqlite3_column_double(statement, column));
     case SQLITE_TEXT: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(statement, column)));
+        const int bytes = sqlite3_column_bytes(statement, column);
+        if (bytes > EagerTextBytes)
+            return QVariant::fromValue(TUtf8Text{QByteArray(text, bytes)});
+        return QVariant(QString::fromUtf8(text, bytes));
     }
     case SQLITE_BLOB: {
         const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, column));
@@ -199,7 +210,10 @@ QVariant TResultSet::Value(int row, int field) const
 {
     if (row < 0 || row >= RecordCount() || field < 0 || field >= FieldCount())
         return {};
-    return FCells.at(FirstCell(row) + field);
+    const QVariant& value = FCells.at(FirstCell(row) + field);
+    if (value.metaType() == QMetaType::fromType<TUtf8Text>())
+        return QVariant(QString::fromUtf8(value.value<TUtf8Text>().Bytes));
+    return value;
 }
 
 QVariant TResultSet::CurrentValue(int field) const
