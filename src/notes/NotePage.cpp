@@ -8,6 +8,7 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -55,6 +56,9 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     mmoNote = new QPlainTextEdit(pnlNote);
     mmoNote->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     mmoNote->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont noteFont = mmoNote->font();
+    noteFont.setPixelSize(13);
+    mmoNote->setFont(noteFont);
     noteLayout->addWidget(mmoNote, 1);
 
     pnlFind = new QWidget(pnlNote);
