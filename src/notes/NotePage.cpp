@@ -6,9 +6,9 @@
 #include "groups/GroupCommands.h"
 #include "notes/Note.h"
 
+#include <QFont>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
