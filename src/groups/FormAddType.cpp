@@ -67,14 +67,20 @@ bool TFormAddType::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == edtName && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        RunGuarded([&] { edtNameKeyDown(key->key(), key->modifiers()); });
+        bool stamped = false;
+        RunGuarded([&] { stamped = edtNameKeyDown(key->key(), key->modifiers()); });
+        // On X11 desktops the edit would take Ctrl+D on to delete the character after the stamp.
+        if (stamped)
+            return true;
     }
     return TFormBaseDlg::eventFilter(watched, event);
 }
 
-void TFormAddType::edtNameKeyDown(int key, Qt::KeyboardModifiers modifiers)
+bool TFormAddType::edtNameKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     bool withTime = false;
-    if (IsDateStampKey(key, modifiers, withTime))
-        edtName->insert(DateStamp(withTime));
+    if (!IsDateStampKey(key, modifiers, withTime))
+        return false;
+    edtName->insert(DateStamp(withTime));
+    return true;
 }

@@ -25,6 +25,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Ctrl+D and Ctrl+T stamp the date (and time) at the caret; the key still reaches the edit.
-    void edtNameKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // Ctrl+D and Ctrl+T stamp the date (and time) at the caret; true when it did, and then the
+    // key goes no further.
+    bool edtNameKeyDown(int key, Qt::KeyboardModifiers modifiers);
 };

@@ -217,16 +217,23 @@ bool TNotePage::eventFilter(QObject* watched, QEvent* event)
         ++FPresses;
     if (watched == mmoNote && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        RunGuarded([&] { mmoNoteKeyDown(key->key(), key->modifiers()); });
+        bool stamped = false;
+        RunGuarded([&] { stamped = mmoNoteKeyDown(key->key(), key->modifiers()); });
+        // The stamp is all the key does: on X11 desktops the editor would take Ctrl+D on to
+        // delete the character after the stamp, which the user typed.
+        if (stamped)
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TNotePage::mmoNoteKeyDown(int key, Qt::KeyboardModifiers modifiers)
+bool TNotePage::mmoNoteKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     bool withTime = false;
-    if (IsDateStampKey(key, modifiers, withTime) && !mmoNote->isReadOnly())
-        mmoNote->insertPlainText(DateStamp(withTime));
+    if (!IsDateStampKey(key, modifiers, withTime) || mmoNote->isReadOnly())
+        return false;
+    mmoNote->insertPlainText(DateStamp(withTime));
+    return true;
 }
 
 void TNotePage::btn2Click()

@@ -43,8 +43,9 @@ public:
     void ShowSelectedNote();
     // Saves the editor's text for the selected group (when it differs from the stored one).
     void mmoNoteChange();
-    // Ctrl+D and Ctrl+T stamp the date (and time) into the note; the key still reaches the editor.
-    void mmoNoteKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // Ctrl+D and Ctrl+T stamp the date (and time) into the note; true when it did, and then the
+    // key goes no further.
+    bool mmoNoteKeyDown(int key, Qt::KeyboardModifiers modifiers);
     // Finds the query after the selection, letter case ignored for a to z only.
     void btn2Click();
 

@@ -165,6 +165,13 @@ private Q_SLOTS:
             QTest::keyClick(dialog.edtName, Qt::Key_D, Qt::ControlModifier);
             QCOMPARE(dialog.edtName->text(), QStringLiteral("ab") + date + QStringLiteral("ef"));
             QCOMPARE(dialog.edtName->cursorPosition(), 2 + date.size());
+            // The stamp is all the key does: where the edit binds Ctrl+D to deleting the next
+            // character (X11 desktops), it must not reach it.
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_D, Qt::ControlModifier);
+            QApplication::sendEvent(dialog.edtName, &press);
+            QVERIFY(press.isAccepted());
+            QCOMPARE(dialog.edtName->text(),
+                     QStringLiteral("ab") + date + date + QStringLiteral("ef"));
 
             dialog.edtName->clear();
             QTest::keyClick(dialog.edtName, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);

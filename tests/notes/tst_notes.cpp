@@ -269,6 +269,14 @@ private Q_SLOTS:
         QTest::keyClicks(memo, QStringLiteral("dt"));
         QCOMPARE(p.Memo(), date + QStringLiteral("dt"));
         QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:") + date + QStringLiteral("dt")});
+
+        // The stamp is all the key does: where the editor binds Ctrl+D to deleting the next
+        // character (X11 desktops), it must not reach it.
+        memo->moveCursor(QTextCursor::Start);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_D, Qt::ControlModifier);
+        QApplication::sendEvent(memo, &press);
+        QVERIFY(press.isAccepted());
+        QCOMPARE(p.Memo(), date + date + QStringLiteral("dt"));
     }
 
     void findSelectsMatches()
