@@ -59,6 +59,8 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     QFont noteFont = mmoNote->font();
     noteFont.setPixelSize(13);
     mmoNote->setFont(noteFont);
+    // Until a group's note is shown there is no group to save typing for: it would be lost.
+    mmoNote->setReadOnly(true);
     noteLayout->addWidget(mmoNote, 1);
 
     pnlFind = new QWidget(pnlNote);

@@ -168,6 +168,23 @@ private Q_SLOTS:
         QVERIFY(NoteRows().isEmpty());
     }
 
+    // Before the first note is shown (the groups failed to load, say) nothing typed could be
+    // saved anywhere, so the editor takes nothing.
+    void noTypingBeforeANoteIsShown()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TNotePage page;
+        page.show();
+        QTest::keyClicks(page.mmoNote, QStringLiteral("lost"));
+        QCOMPARE(page.MemoText(), QString());
+        QVERIFY(NoteRows().isEmpty());
+
+        page.ShowRootNote();
+        QTest::keyClicks(page.mmoNote, QStringLiteral("kept"));
+        QCOMPARE(NoteRows(), QStringList{QStringLiteral("0:kept")});
+    }
+
     // A group gets its row with the first change; each change writes the whole text once.
     void everyChangeIsSaved()
     {
