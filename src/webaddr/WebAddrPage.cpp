@@ -162,9 +162,11 @@ void TWebAddrPage::N2Click()
 
 void TWebAddrPage::AfterAddressDialog(TModalResult result)
 {
+    // The tree first: a list that cannot be re-read must not keep it from counting the groups
+    // added in the chooser.
+    FIETree->Reload();
     if (result == mrOK)
         DbAccess->RequeryGrid();
-    FIETree->Reload();
 }
 
 void TWebAddrPage::N3Click()

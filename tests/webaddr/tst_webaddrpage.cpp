@@ -3,8 +3,10 @@
 #include "TestText.h"
 #include "WebAddrKit.h"
 
+#include "common/CardException.h"
 #include "controls/CardDBGrid.h"
 #include "controls/CardEdtBut.h"
+#include "data/DbAccess.h"
 #include "groups/CardTree.h"
 #include "groups/FormAddType.h"
 #include "groups/FormViewIEType.h"
@@ -340,8 +342,40 @@ private Q_SLOTS:
         QVERIFY(f.Dialogs.Boxes.isEmpty());
     }
 
-    // Deleting a group deletes the addresses filed directly in it and shows the group selected
-    // instead; No deletes nothing.
+    // When the list cannot be re-read after a save, the groups added in the chooser still join
+    // the tree, so the next group added there gets a number of its own.
+    void chooserGroupsJoinTheTreeWhenTheListFails()
+    {
+        TPageFixture f;
+        TCardException handler;
+        f.Click(QStringLiteral("项目"));
+        RunGuarded([&] { DbAccess->OpenGrid(QStringLiteral("select nothing"), f.Grid(), true); });
+        QCOMPARE(f.Dialogs.Boxes.size(), 1);
+        QObject context;
+        WhenModal(&context, QStringLiteral("新建网址"), [&](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormBaseIE*>(base);
+            WhenModal(&context, QStringLiteral("选择组"), [&](TFormBaseDlg* chooserBase) {
+                auto* chooser = qobject_cast<TFormViewIEType*>(chooserBase);
+                chooser->tv1->setCurrentItem(chooser->tv1->topLevelItem(0));
+                AnswerGroupName(&context, QStringLiteral("新组"));
+                chooser->btn1->click();
+                chooser->btnCancel->click();
+            });
+            QTest::mouseClick(dialog->EdtGoup->Button(), Qt::LeftButton);
+            dialog->edtIE->setText(QStringLiteral("www.saved.cn"));
+            dialog->btnOK->click();
+        });
+        f.Page->N5->trigger();
+        QCOMPARE(Rows().last().IEUrl, QStringLiteral("www.saved.cn"));
+
+        QTreeWidgetItem* added = f.Node(QStringLiteral("新组"));
+        QVERIFY(added);
+        QCOMPARE(TCardTree::KeyOf(added).SelfIndex, 4);
+        AnswerGroupName(&context, QStringLiteral("再一个"));
+        f.Page->IECommands().actNewGroup->trigger();
+        QCOMPARE(GroupNumbers(), QList<int>({1, 2, 3, 4, 5}));
+    }
+
     // Addresses saved with "保存后继续新建" show in the list even when the dialog then ends with
     // Cancel.
     void savedAndContinuedAddressesShowAfterCancel()
@@ -364,6 +398,8 @@ private Q_SLOTS:
         QVERIFY(urls.contains(QStringLiteral("www.k2.cn")));
     }
 
+    // Deleting a group deletes the addresses filed directly in it and shows the group selected
+    // instead; No deletes nothing.
     void deletingAGroupDeletesItsAddresses()
     {
         TPageFixture f;
