@@ -2,8 +2,21 @@
 
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QTreeWidget>
+
+namespace {
+// The node's place in the view's model, which follows the node while it lives and turns invalid
+// when it goes.
+QPersistentModelIndex PlaceOf(const QTreeWidget* view, const QTreeWidgetItem* node)
+{
+    if (const QTreeWidgetItem* parent = node->parent())
+        return view->model()->index(parent->indexOfChild(const_cast<QTreeWidgetItem*>(node)), 0,
+                                    PlaceOf(view, parent));
+    return view->model()->index(view->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(node)), 0);
+}
+} // namespace
 
 bool TCaptionDelegate::EditCaption(QTreeWidget* view, QTreeWidgetItem* node, QString& text)
 {
@@ -13,6 +26,8 @@ bool TCaptionDelegate::EditCaption(QTreeWidget* view, QTreeWidgetItem* node, QSt
 
     QPointer<QTreeWidget> alive(view);
     QPointer<TCaptionDelegate> self(this);
+    // Whatever runs while the editor is open (a reload of the tree) may delete the node.
+    const QPersistentModelIndex place = PlaceOf(view, node);
     const Qt::ItemFlags flags = node->flags();
     node->setFlags(flags | Qt::ItemIsEditable);
     view->scrollToItem(node);
@@ -33,7 +48,7 @@ bool TCaptionDelegate::EditCaption(QTreeWidget* view, QTreeWidgetItem* node, QSt
             emit closeEditor(FEditor, RevertModelCache);
         }
     }
-    if (!alive)
+    if (!alive || !place.isValid())
         return false;
     node->setFlags(flags);
     text = FText;

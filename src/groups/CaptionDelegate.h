@@ -18,7 +18,7 @@ public:
 
     // Opens the editor on the node and dispatches events until it closes. True, with the text,
     // when the edit ended with one (Enter, or the focus moving away); false when it was cancelled
-    // (Esc) or no editor opened. The node is editable only meanwhile.
+    // (Esc), no editor opened, or the node went meanwhile. The node is editable only meanwhile.
     bool EditCaption(QTreeWidget* view, QTreeWidgetItem* node, QString& text);
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,

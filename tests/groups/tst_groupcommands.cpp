@@ -245,6 +245,26 @@ private Q_SLOTS:
                               QStringLiteral("3,0,其他")}));
     }
 
+    // A reload while the editor is open takes the edited node away: the edit ends with no
+    // rename, and nothing touches the node that went.
+    void renameEndsWhenTheTreeIsReloaded()
+    {
+        TFixture f;
+        QObject context;
+        f.Tree->Select(f.Node(QStringLiteral("其他")));
+        const int before = TotalChanges();
+        f.Rename(&context, [&f](QLineEdit* editor) {
+            editor->setText(QStringLiteral("别的"));
+            f.Tree->Reload();
+        });
+        QVERIFY(!f.Commands->Renaming());
+        QCOMPARE(TotalChanges(), before);
+        QTreeWidgetItem* other = f.Node(QStringLiteral("其他"));
+        QVERIFY(other);
+        QCOMPARE(f.Tree->Selected(), other);
+        QVERIFY(!(other->flags() & Qt::ItemIsEditable));
+    }
+
     void renameEndsWhenFocusLeaves()
     {
         TFixture f;
