@@ -81,7 +81,10 @@ private Q_SLOTS:
         QCOMPARE(Captions(form.PopupMenu),
                  QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
                               QStringLiteral("显示窗口"), QStringLiteral("关闭")}));
-        QCOMPARE(Captions(form.pmSystem).value(0), QStringLiteral("软件主页"));
+        QCOMPARE(Captions(form.pmSystem),
+                 QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
+                              QStringLiteral("软件设置"), QStringLiteral("-"),
+                              QStringLiteral("数据备份"), QStringLiteral("数据恢复")}));
 
         form.NOpenWWW2->trigger();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);

@@ -155,7 +155,8 @@ private Q_SLOTS:
     void realQuestionBoxDefaultsToNo()
     {
         TQtUserDialogs real;
-        QTimer::singleShot(0, [] {
+        QObject context;
+        QTimer::singleShot(0, &context, [] {
             QWidget* box = QApplication::activeModalWidget();
             QVERIFY(box);
             QTest::keyClick(box, Qt::Key_Return);
