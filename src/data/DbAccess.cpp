@@ -10,8 +10,6 @@
 
 #include <sqlcipher/sqlite3.h>
 
-#include <limits>
-
 TDbAccess* DbAccess = nullptr;
 
 namespace {
@@ -101,27 +99,12 @@ int TDbAccess::QueryInteger(const QString& sql)
     FScalarSet->Close();
 
     // The engine would read a text that is not a number as 0; the program wants to know.
-    bool ok = true;
-    qint64 number = 0;
-    switch (value.typeId()) {
-    case QMetaType::UnknownType:
-        break;
-    case QMetaType::LongLong:
-        number = value.toLongLong();
-        break;
-    case QMetaType::Double:
-        number = qRound64(value.toDouble());
-        break;
-    case QMetaType::QString:
-        number = value.toString().trimmed().toLongLong(&ok);
-        break;
-    default:
-        ok = false;
-    }
-    if (!ok || number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
+    try {
+        return TResultSet::ToInteger(value, QStringLiteral("0"));
+    } catch (const ECardError&) {
         throw Failure(QStringLiteral("查询结果不是有效的整数：") + value.toString(), DbHint::Query,
                       sql);
-    return int(number);
+    }
 }
 
 void TDbAccess::ExecuteBatch(const QString& batch)

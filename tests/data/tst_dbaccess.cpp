@@ -198,8 +198,11 @@ private Q_SLOTS:
             2);
         QCOMPARE(db.QueryInteger(QStringLiteral("select TypeID from NoteBook where 1<>1")), 0);
         QCOMPARE(db.QueryInteger(QStringLiteral("select null")), 0);
-        for (const QString& sql : {QStringLiteral("select ReMark from NoteBook"),
-                                   QStringLiteral("select * from Missing")}) {
+        QCOMPARE(db.QueryInteger(QStringLiteral("select 2.6")), 3);
+        for (const QString& sql :
+             {QStringLiteral("select ReMark from NoteBook"),
+              QStringLiteral("select * from Missing"), QStringLiteral("select 1e300"),
+              QStringLiteral("select 2147483648")}) {
             try {
                 db.QueryInteger(sql);
                 QFAIL("not a number");
