@@ -282,6 +282,12 @@ void TCardDBGrid::HideColumn(const QString& fieldName)
     if (column < 0)
         throw ECardError(QStringLiteral("找不到字段：") + fieldName);
     hideColumn(column);
+    // The keys move the current cell, which they cannot do from a hidden column.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && current.column() == column)
+        selectionModel()->setCurrentIndex(FSource->index(current.row(), FirstVisibleColumn()),
+                                          QItemSelectionModel::ClearAndSelect |
+                                              QItemSelectionModel::Rows);
 }
 
 void TCardDBGrid::mouseDoubleClickEvent(QMouseEvent* event)

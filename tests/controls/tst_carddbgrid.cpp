@@ -281,6 +281,33 @@ private Q_SLOTS:
         }
     }
 
+    // The arrow keys move the current row from the start, although the column the first row was
+    // made current in is hidden afterwards, and again after a re-read.
+    void keysMoveTheCurrentRow()
+    {
+        TTestFolder folder;
+        TScriptedDialogs dialogs;
+        TDbAccess& db = folder.Connect();
+        for (const char* url : {"a.org", "b.org", "c.org"})
+            AddAddress(QString::fromLatin1(url), QStringLiteral("t"));
+        TCardDBGrid grid;
+        grid.resize(500, 300);
+        grid.show();
+        db.OpenGrid(ListAll(), grid, true);
+        grid.HideColumn(QStringLiteral("ID"));
+        QCOMPARE(grid.CurrentRow(), 0);
+        QTest::keyClick(&grid, Qt::Key_Down);
+        QCOMPARE(grid.CurrentRow(), 1);
+        QTest::keyClick(&grid, Qt::Key_Down);
+        QCOMPARE(grid.CurrentValue(QStringLiteral("网址")), QStringLiteral("c.org"));
+        QVERIFY(grid.selectionModel()->isRowSelected(2, {}));
+
+        db.RequeryGrid();
+        QCOMPARE(grid.CurrentRow(), 0);
+        QTest::keyClick(&grid, Qt::Key_Down);
+        QCOMPARE(grid.CurrentRow(), 1);
+    }
+
     void doubleClickAndRequery()
     {
         TTestFolder folder;
