@@ -162,8 +162,7 @@ void TFormMain::ReloadPages()
         WebAddrPage->tvIEClick();
     else
         WebAddrPage->ListAllAddresses();
-    NotePage->NoteTree().Select(NotePage->NoteTree().RootNode());
-    NotePage->ShowSelectedNote();
+    NotePage->ShowRootNote();
 }
 
 void TFormMain::AppMinimize()

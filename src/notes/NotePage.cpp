@@ -94,8 +94,11 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     FNoteCommands->DeleteContent = [](const QString& selfIndex) {
         Note.DeleteNote(selfIndex);
     };
+    // Deleting a group moved the selection, which has shown the new node's note already.
     FNoteCommands->ShowSelected = [this] {
-        ShowSelectedNote();
+        const QTreeWidgetItem* node = FNoteTree->Selected();
+        if (node && (node != FShownNode || FShowFailed))
+            ShowSelectedNote();
     };
 
     // A click and the keyboard both move the selection; one move shows the note once, even
