@@ -52,50 +52,50 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    pgc1 = new QTabWidget(this);
-    ts2 = new QWidget;
-    ts1 = new QWidget;
-    for (QWidget* page : {ts2, ts1}) {
+    PageTabs = new QTabWidget(this);
+    NotePageTab = new QWidget;
+    WebAddrTab = new QWidget;
+    for (QWidget* page : {NotePageTab, WebAddrTab}) {
         auto* pageLayout = new QVBoxLayout(page);
         pageLayout->setContentsMargins(0, 0, 0, 0);
     }
-    NotePage = new TNotePage(ts2);
-    ts2->layout()->addWidget(NotePage);
-    WebAddrPage = new TWebAddrPage(ts1);
-    ts1->layout()->addWidget(WebAddrPage);
-    pgc1->addTab(ts2, QStringLiteral("记事本"));
-    pgc1->addTab(ts1, QStringLiteral("网址管理"));
-    pgc1->setCurrentIndex(0);
-    layout->addWidget(pgc1, 1);
+    NotePage = new TNotePage(NotePageTab);
+    NotePageTab->layout()->addWidget(NotePage);
+    WebAddrPage = new TWebAddrPage(WebAddrTab);
+    WebAddrTab->layout()->addWidget(WebAddrPage);
+    PageTabs->addTab(NotePageTab, QStringLiteral("记事本"));
+    PageTabs->addTab(WebAddrTab, QStringLiteral("网址管理"));
+    PageTabs->setCurrentIndex(0);
+    layout->addWidget(PageTabs, 1);
 
-    pnl1 = new QWidget(this);
-    pnl1->setFixedHeight(25);
-    auto* bar = new QHBoxLayout(pnl1);
+    pnlBottomBar = new QWidget(this);
+    pnlBottomBar->setFixedHeight(25);
+    auto* bar = new QHBoxLayout(pnlBottomBar);
     bar->setContentsMargins(0, 0, 23, 0);
     bar->setSpacing(5);
     bar->addStretch(1);
-    chk1 = new QCheckBox(QStringLiteral("开机运行"), pnl1);
-    btnSystem = new QPushButton(QStringLiteral("软件设置"), pnl1);
+    chkRunAtLogin = new QCheckBox(QStringLiteral("开机运行"), pnlBottomBar);
+    btnSystem = new QPushButton(QStringLiteral("软件设置"), pnlBottomBar);
     btnSystem->setFixedSize(75, 25);
-    bar->addWidget(chk1);
+    bar->addWidget(chkRunAtLogin);
     bar->addWidget(btnSystem);
-    layout->addWidget(pnl1);
+    layout->addWidget(pnlBottomBar);
 
     pmSystem = new QMenu(this);
-    NOpenWWW1 = pmSystem->addAction(QStringLiteral("软件主页"));
+    actHomePage = pmSystem->addAction(QStringLiteral("软件主页"));
     pmSystem->addSeparator();
-    N15 = pmSystem->addAction(QStringLiteral("软件设置"));
+    actSettings = pmSystem->addAction(QStringLiteral("软件设置"));
     pmSystem->addSeparator();
-    Ndfdf1 = pmSystem->addAction(QStringLiteral("数据备份"));
-    N11 = pmSystem->addAction(QStringLiteral("数据恢复"));
-    ConnectGuarded(NOpenWWW1, &QAction::triggered, this, [this] { NOpenWWW2Click(); });
-    ConnectGuarded(N15, &QAction::triggered, this, [this] { N15Click(); });
-    ConnectGuarded(Ndfdf1, &QAction::triggered, this, [this] { Ndfdf1Click(); });
-    ConnectGuarded(N11, &QAction::triggered, this, [this] { N11Click(); });
+    actBackup = pmSystem->addAction(QStringLiteral("数据备份"));
+    actRestore = pmSystem->addAction(QStringLiteral("数据恢复"));
+    ConnectGuarded(actHomePage, &QAction::triggered, this, [this] { HomePageClick(); });
+    ConnectGuarded(actSettings, &QAction::triggered, this, [this] { SettingsClick(); });
+    ConnectGuarded(actBackup, &QAction::triggered, this, [this] { BackupClick(); });
+    ConnectGuarded(actRestore, &QAction::triggered, this, [this] { RestoreClick(); });
 
     // The check box reacts to the user's clicks only: mirroring the entry at start writes
     // nothing.
-    ConnectGuarded(chk1, &QCheckBox::clicked, this, [this] { chk1Click(); });
+    ConnectGuarded(chkRunAtLogin, &QCheckBox::clicked, this, [this] { chkRunAtLoginClick(); });
     ConnectGuarded(btnSystem, &QPushButton::clicked, this, [this] { btnSystemClick(); });
     ConnectGuarded(qApp, &QGuiApplication::commitDataRequest, this,
                    [this](QSessionManager& manager) { CommitData(manager); });
@@ -111,11 +111,11 @@ TFormMain::~TFormMain()
 void TFormMain::AddTrayIcon()
 {
     PopupMenu = new QMenu(this);
-    NOpenWWW2 = PopupMenu->addAction(QStringLiteral("软件主页"));
+    actTrayHomePage = PopupMenu->addAction(QStringLiteral("软件主页"));
     PopupMenu->addSeparator();
     NShowForm = PopupMenu->addAction(QStringLiteral("显示窗口"));
     NClose = PopupMenu->addAction(QStringLiteral("关闭"));
-    ConnectGuarded(NOpenWWW2, &QAction::triggered, this, [this] { NOpenWWW2Click(); });
+    ConnectGuarded(actTrayHomePage, &QAction::triggered, this, [this] { HomePageClick(); });
     ConnectGuarded(NShowForm, &QAction::triggered, this, [this] { NShowFormClick(); });
     ConnectGuarded(NClose, &QAction::triggered, this, [this] { NCloseClick(); });
 
@@ -150,7 +150,7 @@ void TFormMain::LoadPages()
     WebAddrPage->LoadGroups();
     NotePage->LoadGroups();
     WebAddrPage->ListAllAddresses();
-    chk1->setChecked(IsRunAtStartup(ApplicationTitle(), ExecutablePath()));
+    chkRunAtLogin->setChecked(IsRunAtStartup(ApplicationTitle(), ExecutablePath()));
     NotePage->ShowRootNote();
 }
 
@@ -251,9 +251,9 @@ void TFormMain::FitOuterSize()
     resize(OuterWidth - frame.width(), OuterHeight - frame.height());
 }
 
-void TFormMain::chk1Click()
+void TFormMain::chkRunAtLoginClick()
 {
-    SetRunAtStartup(ApplicationTitle(), ExecutablePath(), chk1->isChecked());
+    SetRunAtStartup(ApplicationTitle(), ExecutablePath(), chkRunAtLogin->isChecked());
 }
 
 void TFormMain::btnSystemClick()
@@ -261,22 +261,22 @@ void TFormMain::btnSystemClick()
     pmSystem->popup(QCursor::pos());
 }
 
-void TFormMain::NOpenWWW2Click()
+void TFormMain::HomePageClick()
 {
     OpenUrl(HomePage());
 }
 
-void TFormMain::N15Click()
+void TFormMain::SettingsClick()
 {
     ShowConfigDialog();
 }
 
-void TFormMain::Ndfdf1Click()
+void TFormMain::BackupClick()
 {
     BackupCommand();
 }
 
-void TFormMain::N11Click()
+void TFormMain::RestoreClick()
 {
     if (RestoreCommand())
         ReloadPages();

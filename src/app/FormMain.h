@@ -36,32 +36,32 @@ public:
     void NShowFormClick();
     // The same close request as the window's close button.
     void NCloseClick();
-    void chk1Click();
+    void chkRunAtLoginClick();
     void btnSystemClick();
-    void NOpenWWW2Click();
-    void N15Click();    // "软件设置"
-    void Ndfdf1Click(); // "数据备份"
-    void N11Click();    // "数据恢复"
+    void HomePageClick();
+    void SettingsClick(); // "软件设置"
+    void BackupClick();   // "数据备份"
+    void RestoreClick();  // "数据恢复"
 
-    QTabWidget* pgc1 = nullptr;
-    QWidget* ts2 = nullptr; // "记事本"
-    QWidget* ts1 = nullptr; // "网址管理"
+    QTabWidget* PageTabs = nullptr;
+    QWidget* NotePageTab = nullptr; // "记事本"
+    QWidget* WebAddrTab = nullptr;  // "网址管理"
     TNotePage* NotePage = nullptr;
     TWebAddrPage* WebAddrPage = nullptr;
-    QWidget* pnl1 = nullptr;
-    QCheckBox* chk1 = nullptr;
+    QWidget* pnlBottomBar = nullptr;
+    QCheckBox* chkRunAtLogin = nullptr;
     QPushButton* btnSystem = nullptr;
 
     QSystemTrayIcon* TrayIcon = nullptr;
     QMenu* PopupMenu = nullptr; // the icon's menu
-    QAction* NOpenWWW2 = nullptr;
+    QAction* actTrayHomePage = nullptr;
     QAction* NShowForm = nullptr;
     QAction* NClose = nullptr;
     QMenu* pmSystem = nullptr; // the settings button's menu
-    QAction* NOpenWWW1 = nullptr;
-    QAction* N15 = nullptr;
-    QAction* Ndfdf1 = nullptr;
-    QAction* N11 = nullptr;
+    QAction* actHomePage = nullptr;
+    QAction* actSettings = nullptr;
+    QAction* actBackup = nullptr;
+    QAction* actRestore = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -16,12 +16,12 @@ TFormAddType::TFormAddType(QWidget* parent) : TFormBaseDlg(parent)
     setWindowTitle(QStringLiteral("新建组"));
     resize(374, 201);
 
-    Label1 = new QLabel(QStringLiteral("所在位置"), Body);
+    lblAddress = new QLabel(QStringLiteral("所在位置"), Body);
     edtPos = new QLineEdit(Body);
-    Label2 = new QLabel(QStringLiteral("组名"), Body);
+    lblTitle = new QLabel(QStringLiteral("组名"), Body);
     edtName = new QLineEdit(Body);
 
-    for (QLabel* label : {Label1, Label2}) {
+    for (QLabel* label : {lblAddress, lblTitle}) {
         label->setFixedWidth(70);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
@@ -31,17 +31,17 @@ TFormAddType::TFormAddType(QWidget* parent) : TFormBaseDlg(parent)
     QPalette face = edtPos->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     edtPos->setPalette(face);
-    Label1->setBuddy(edtPos);
-    Label2->setBuddy(edtName);
+    lblAddress->setBuddy(edtPos);
+    lblTitle->setBuddy(edtName);
 
     // Labels at 32, edits at 120; the rows 40 apart.
     auto* grid = new QGridLayout(Body);
     grid->setContentsMargins(32, 24, 0, 0);
     grid->setHorizontalSpacing(18);
     grid->setVerticalSpacing(19);
-    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(lblAddress, 0, 0);
     grid->addWidget(edtPos, 0, 1);
-    grid->addWidget(Label2, 1, 0);
+    grid->addWidget(lblTitle, 1, 0);
     grid->addWidget(edtName, 1, 1);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(2, 1);

@@ -15,9 +15,9 @@ public:
     explicit TFormAddType(QWidget* parent = nullptr);
     ~TFormAddType() override;
 
-    QLabel* Label1 = nullptr;
+    QLabel* lblAddress = nullptr;
     QLineEdit* edtPos = nullptr;
-    QLabel* Label2 = nullptr;
+    QLabel* lblTitle = nullptr;
     QLineEdit* edtName = nullptr;
 
 protected:

@@ -28,20 +28,20 @@ TFormBaseDlg::TFormBaseDlg(QWidget* parent) : QDialog(DefaultParent(parent))
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    bvl2 = new QFrame(this);
-    bvl2->setFrameShape(QFrame::HLine);
-    bvl2->setFrameShadow(QFrame::Sunken);
-    bvl2->setFixedHeight(4);
-    layout->addWidget(bvl2);
+    bvlTop = new QFrame(this);
+    bvlTop->setFrameShape(QFrame::HLine);
+    bvlTop->setFrameShadow(QFrame::Sunken);
+    bvlTop->setFixedHeight(4);
+    layout->addWidget(bvlTop);
 
     Body = new QWidget(this);
     layout->addWidget(Body, 1);
 
-    bvl1 = new QFrame(this);
-    bvl1->setFrameShape(QFrame::HLine);
-    bvl1->setFrameShadow(QFrame::Sunken);
-    bvl1->setFixedHeight(4);
-    layout->addWidget(bvl1);
+    bvlBottom = new QFrame(this);
+    bvlBottom->setFrameShape(QFrame::HLine);
+    bvlBottom->setFrameShadow(QFrame::Sunken);
+    bvlBottom->setFixedHeight(4);
+    layout->addWidget(bvlBottom);
 
     pnlBottom = new QWidget(this);
     pnlBottom->setFixedHeight(34);

@@ -31,9 +31,9 @@ public:
     void SetModalResult(TModalResult result);
     TModalResult ModalResult() const { return FModalResult; }
 
-    QFrame* bvl2 = nullptr;  // line along the top
-    QWidget* Body = nullptr; // the derived dialog's controls go here
-    QFrame* bvl1 = nullptr;  // line above the bar
+    QFrame* bvlTop = nullptr;    // line along the top
+    QWidget* Body = nullptr;     // the derived dialog's controls go here
+    QFrame* bvlBottom = nullptr; // line above the bar
     QWidget* pnlBottom = nullptr;
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;

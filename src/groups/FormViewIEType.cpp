@@ -13,26 +13,26 @@ TFormViewIEType::TFormViewIEType(QWidget* parent) : TFormBaseDlg(parent)
     setWindowTitle(QStringLiteral("选择组"));
     resize(288, 381);
 
-    tv1 = new QTreeWidget(Body);
-    tv1->setIndentation(19);
+    tvGroups = new QTreeWidget(Body);
+    tvGroups->setIndentation(19);
     auto* layout = new QVBoxLayout(Body);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(tv1);
+    layout->addWidget(tvGroups);
 
-    btn1 = new QPushButton(QStringLiteral("新建分组"), pnlBottom);
-    btn1->setFixedSize(75, 25);
+    btnNewGroup = new QPushButton(QStringLiteral("新建分组"), pnlBottom);
+    btnNewGroup->setFixedSize(75, 25);
     if (auto* bar = qobject_cast<QBoxLayout*>(pnlBottom->layout()))
-        bar->insertWidget(0, btn1);
+        bar->insertWidget(0, btnNewGroup);
 
-    setTabOrder(tv1, btn1);
-    setTabOrder(btn1, btnOK);
-    tv1->setFocus();
+    setTabOrder(tvGroups, btnNewGroup);
+    setTabOrder(btnNewGroup, btnOK);
+    tvGroups->setFocus();
 
-    FGroupTree = std::make_unique<TCardTree>(tv1, QStringLiteral("IEType"), QStringLiteral("全部"),
-                                             TTreePictures::Folders);
+    FGroupTree = std::make_unique<TCardTree>(tvGroups, QStringLiteral("IEType"),
+                                             QStringLiteral("全部"), TTreePictures::Folders);
 
-    ConnectGuarded(btn1, &QPushButton::clicked, this, [this] { btn1Click(); });
-    ConnectGuarded(tv1, &QTreeWidget::itemDoubleClicked, this, [this] { btnOKClick(); });
+    ConnectGuarded(btnNewGroup, &QPushButton::clicked, this, [this] { btnNewGroupClick(); });
+    ConnectGuarded(tvGroups, &QTreeWidget::itemDoubleClicked, this, [this] { btnOKClick(); });
 }
 
 TFormViewIEType::~TFormViewIEType() = default;
@@ -60,7 +60,7 @@ void TFormViewIEType::btnOKClick()
     SetModalResult(mrOK);
 }
 
-void TFormViewIEType::btn1Click()
+void TFormViewIEType::btnNewGroupClick()
 {
     QTreeWidgetItem* node = FGroupTree->Selected();
     if (!node)

@@ -19,8 +19,8 @@ public:
     explicit TFormViewIEType(QWidget* parent = nullptr);
     ~TFormViewIEType() override;
 
-    QPushButton* btn1 = nullptr;
-    QTreeWidget* tv1 = nullptr;
+    QPushButton* btnNewGroup = nullptr;
+    QTreeWidget* tvGroups = nullptr;
 
     TCardTree& GroupTree() const { return *FGroupTree; }
     // The number of the group chosen with OK; 0 for the root.
@@ -32,7 +32,7 @@ protected:
 
 private:
     void FormShow();
-    void btn1Click();
+    void btnNewGroupClick();
 
     std::unique_ptr<TCardTree> FGroupTree;
     bool FShown = false;

@@ -71,11 +71,11 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     edtQuery = new QLineEdit(pnlFind);
     edtQuery->setFixedWidth(145);
     lblQuery->setBuddy(edtQuery);
-    btn2 = new QPushButton(QStringLiteral("查找"), pnlFind);
-    btn2->setAutoDefault(false);
+    btnFind = new QPushButton(QStringLiteral("查找"), pnlFind);
+    btnFind->setAutoDefault(false);
     findLayout->addWidget(lblQuery);
     findLayout->addWidget(edtQuery);
-    findLayout->addWidget(btn2);
+    findLayout->addWidget(btnFind);
     findLayout->addStretch(1);
     noteLayout->addWidget(pnlFind);
 
@@ -113,7 +113,7 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     connect(nodes, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { FShownNode = nullptr; });
     ConnectGuarded(mmoNote, &QPlainTextEdit::textChanged, this, [this] { mmoNoteChange(); });
-    ConnectGuarded(btn2, &QPushButton::clicked, this, [this] { btn2Click(); });
+    ConnectGuarded(btnFind, &QPushButton::clicked, this, [this] { btnFindClick(); });
     mmoNote->installEventFilter(this);
     tvNote->viewport()->installEventFilter(this);
 }
@@ -125,7 +125,7 @@ TNotePage::~TNotePage()
     tvNote->model()->disconnect(this);
     tvNote->disconnect(this);
     mmoNote->disconnect(this);
-    btn2->disconnect(this);
+    btnFind->disconnect(this);
     mmoNote->removeEventFilter(this);
     tvNote->viewport()->removeEventFilter(this);
 }
@@ -241,7 +241,7 @@ bool TNotePage::mmoNoteKeyDown(int key, Qt::KeyboardModifiers modifiers)
     return true;
 }
 
-void TNotePage::btn2Click()
+void TNotePage::btnFindClick()
 {
     const QString query = edtQuery->text();
     QTextCursor cursor = mmoNote->textCursor();

@@ -47,7 +47,7 @@ public:
     // key goes no further.
     bool mmoNoteKeyDown(int key, Qt::KeyboardModifiers modifiers);
     // Finds the query after the selection, letter case ignored for a to z only.
-    void btn2Click();
+    void btnFindClick();
 
     // The editor's text as it is stored.
     QString MemoText() const;
@@ -60,7 +60,7 @@ public:
     QWidget* pnlFind = nullptr;
     QLabel* lblQuery = nullptr;
     QLineEdit* edtQuery = nullptr;
-    QPushButton* btn2 = nullptr;
+    QPushButton* btnFind = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

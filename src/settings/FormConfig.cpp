@@ -35,8 +35,8 @@ TFormConfig::TFormConfig(QWidget* parent) : TFormBaseDlg(parent)
     chkPass->setFixedWidth(145);
     edtPass = NewPasswordEdit(Body);
     edtRePass = NewPasswordEdit(Body);
-    lbl1 = NewCaption(QStringLiteral("密码"), edtPass, Body);
-    lbl2 = NewCaption(QStringLiteral("再输入次"), edtRePass, Body);
+    lblPass = NewCaption(QStringLiteral("密码"), edtPass, Body);
+    lblRePass = NewCaption(QStringLiteral("再输入次"), edtRePass, Body);
 
     auto* grid = new QGridLayout(Body);
     grid->setContentsMargins(24, 28, 0, 0);
@@ -49,9 +49,9 @@ TFormConfig::TFormConfig(QWidget* parent) : TFormBaseDlg(parent)
     row->addStretch(1);
     grid->addLayout(row, 0, 0, 1, 3);
     grid->setRowMinimumHeight(0, 38);
-    grid->addWidget(lbl1, 1, 0);
+    grid->addWidget(lblPass, 1, 0);
     grid->addWidget(edtPass, 1, 1);
-    grid->addWidget(lbl2, 2, 0);
+    grid->addWidget(lblRePass, 2, 0);
     grid->addWidget(edtRePass, 2, 1);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(3, 1);

@@ -17,9 +17,9 @@ public:
     ~TFormConfig() override;
 
     QCheckBox* chkPass = nullptr;
-    QLabel* lbl1 = nullptr; // "密码"
+    QLabel* lblPass = nullptr; // "密码"
     QLineEdit* edtPass = nullptr;
-    QLabel* lbl2 = nullptr; // "再输入次"
+    QLabel* lblRePass = nullptr; // "再输入次"
     QLineEdit* edtRePass = nullptr;
 
 protected:

@@ -13,15 +13,15 @@ TFormPass::TFormPass(QWidget* parent) : TFormBaseDlg(parent)
     setWindowTitle(QStringLiteral("请输入密码"));
     resize(300, 160);
 
-    lbl1 = new QLabel(QStringLiteral("输入密码"), Body);
-    lbl1->setFixedWidth(65);
+    lblPass = new QLabel(QStringLiteral("输入密码"), Body);
+    lblPass->setFixedWidth(65);
     edtPass = NewPasswordEdit(Body);
-    lbl1->setBuddy(edtPass);
+    lblPass->setBuddy(edtPass);
 
     auto* grid = new QGridLayout(Body);
     grid->setContentsMargins(44, 35, 0, 0);
     grid->setHorizontalSpacing(7);
-    grid->addWidget(lbl1, 0, 0);
+    grid->addWidget(lblPass, 0, 0);
     grid->addWidget(edtPass, 0, 1);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(1, 1);

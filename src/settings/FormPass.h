@@ -17,7 +17,7 @@ public:
 
     QString ExpectedPassword;
 
-    QLabel* lbl1 = nullptr; // "输入密码"
+    QLabel* lblPass = nullptr; // "输入密码"
     QLineEdit* edtPass = nullptr;
 
 protected:

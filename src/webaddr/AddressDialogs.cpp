@@ -22,7 +22,7 @@ TModalResult ShowAddAddress(qint32 groupId, const QString& groupName, int* saved
 {
     TFormAddIE dialog;
     dialog.GroupID = groupId;
-    dialog.EdtGoup->setText(groupName);
+    dialog.edtGroup->setText(groupName);
     dialog.edtIE->setText(ReadClipboardUrl());
     const TModalResult result = dialog.ShowModal();
     if (saved)
@@ -35,7 +35,8 @@ TModalResult ShowModifyAddress(const QString& id)
     TFormModIE dialog;
     dialog.AddressID = id;
     IEStore.LoadAddress(id);
-    dialog.EdtGoup->setText(IEStore.TypeName.isEmpty() ? QStringLiteral("全部") : IEStore.TypeName);
+    dialog.edtGroup->setText(IEStore.TypeName.isEmpty() ? QStringLiteral("全部")
+                                                        : IEStore.TypeName);
     dialog.GroupID = IEStore.TypeID;
     dialog.edtIE->setText(IEStore.IEUrl);
     dialog.edtName->setText(IEStore.IEName);

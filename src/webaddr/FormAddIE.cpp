@@ -12,13 +12,13 @@ TFormAddIE::TFormAddIE(QWidget* parent) : TFormBaseIE(parent)
 {
     setWindowTitle(QStringLiteral("新建网址"));
 
-    chk1 = new QCheckBox(QStringLiteral("保存后继续新建"), pnlBottom);
+    chkKeepAdding = new QCheckBox(QStringLiteral("保存后继续新建"), pnlBottom);
     if (auto* bar = qobject_cast<QHBoxLayout*>(pnlBottom->layout())) {
         bar->insertSpacing(0, 26);
-        bar->insertWidget(1, chk1);
+        bar->insertWidget(1, chkKeepAdding);
     }
-    setTabOrder(mmoRemark, chk1);
-    setTabOrder(chk1, btnOK);
+    setTabOrder(mmoRemark, chkKeepAdding);
+    setTabOrder(chkKeepAdding, btnOK);
 }
 
 TFormAddIE::~TFormAddIE() = default;
@@ -29,7 +29,7 @@ void TFormAddIE::btnOKClick()
     CopyToStore();
     IEStore.InsertAddress();
     ++Saved;
-    if (chk1->isChecked())
+    if (chkKeepAdding->isChecked())
         ClearForNext();
     else
         SetModalResult(mrOK);

@@ -14,7 +14,7 @@ public:
     explicit TFormAddIE(QWidget* parent = nullptr);
     ~TFormAddIE() override;
 
-    QCheckBox* chk1 = nullptr;
+    QCheckBox* chkKeepAdding = nullptr;
     // How many addresses this dialog has saved, with OK or "保存后继续新建".
     int Saved = 0;
 

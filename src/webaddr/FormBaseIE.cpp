@@ -40,66 +40,66 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
     grid->setHorizontalSpacing(16);
     grid->setVerticalSpacing(12);
 
-    LabGou = FieldLabel(QStringLiteral("分组"), Body);
-    EdtGoup = new TCardEdtBut(Body);
-    EdtGoup->setReadOnly(true);
-    QPalette face = EdtGoup->palette();
+    lblGroup = FieldLabel(QStringLiteral("分组"), Body);
+    edtGroup = new TCardEdtBut(Body);
+    edtGroup->setReadOnly(true);
+    QPalette face = edtGroup->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
-    EdtGoup->setPalette(face);
+    edtGroup->setPalette(face);
     // The text cannot be typed into; the cursor says so, the button keeps its arrow.
-    EdtGoup->setCursor(Qt::ForbiddenCursor);
-    EdtGoup->SetButtonBmp(TBmpCount::CardFind);
-    EdtGoup->setText(QStringLiteral("未分组"));
-    EdtGoup->OnButClick = [this](TCardEdtBut*) {
+    edtGroup->setCursor(Qt::ForbiddenCursor);
+    edtGroup->SetButtonBmp(TBmpCount::CardFind);
+    edtGroup->setText(QStringLiteral("未分组"));
+    edtGroup->OnButClick = [this](TCardEdtBut*) {
         EdtGoupButClick();
     };
 
-    Label1 = FieldLabel(QStringLiteral("网址"), Body);
+    lblAddress = FieldLabel(QStringLiteral("网址"), Body);
     edtIE = new QLineEdit(Body);
     QPalette blue = edtIE->palette();
     blue.setColor(QPalette::Text, Qt::blue);
     edtIE->setPalette(blue);
 
-    img3 = new QLabel(Body);
-    img3->setPixmap(BrowserPicture());
-    img3->setFixedSize(16, 16);
-    img3->setCursor(Qt::PointingHandCursor);
-    img3->setToolTip(QStringLiteral("打开IE"));
-    img3->installEventFilter(this);
+    imgOpen = new QLabel(Body);
+    imgOpen->setPixmap(BrowserPicture());
+    imgOpen->setFixedSize(16, 16);
+    imgOpen->setCursor(Qt::PointingHandCursor);
+    imgOpen->setToolTip(QStringLiteral("打开IE"));
+    imgOpen->installEventFilter(this);
 
-    Label2 = FieldLabel(QStringLiteral("标题"), Body);
+    lblTitle = FieldLabel(QStringLiteral("标题"), Body);
     edtName = new QLineEdit(Body);
 
-    Label3 = FieldLabel(QStringLiteral("备注"), Body);
+    lblRemark = FieldLabel(QStringLiteral("备注"), Body);
     mmoRemark = new QPlainTextEdit(Body);
     mmoRemark->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mmoRemark->setTabChangesFocus(true);
     mmoRemark->setFixedHeight(93);
 
-    for (QWidget* input : std::initializer_list<QWidget*>{EdtGoup, edtIE, edtName, mmoRemark})
+    for (QWidget* input : std::initializer_list<QWidget*>{edtGroup, edtIE, edtName, mmoRemark})
         input->setFixedWidth(256);
-    for (QWidget* edit : std::initializer_list<QWidget*>{EdtGoup, edtIE, edtName})
+    for (QWidget* edit : std::initializer_list<QWidget*>{edtGroup, edtIE, edtName})
         edit->setFixedHeight(21);
 
     // The icon stands just right of the address.
     auto* address = new QHBoxLayout;
     address->setSpacing(2);
     address->addWidget(edtIE);
-    address->addWidget(img3);
+    address->addWidget(imgOpen);
     address->addStretch(1);
 
-    grid->addWidget(LabGou, 0, 0);
-    grid->addWidget(EdtGoup, 0, 1, Qt::AlignLeft);
-    grid->addWidget(Label1, 1, 0);
+    grid->addWidget(lblGroup, 0, 0);
+    grid->addWidget(edtGroup, 0, 1, Qt::AlignLeft);
+    grid->addWidget(lblAddress, 1, 0);
     grid->addLayout(address, 1, 1);
-    grid->addWidget(Label2, 2, 0);
+    grid->addWidget(lblTitle, 2, 0);
     grid->addWidget(edtName, 2, 1, Qt::AlignLeft);
-    grid->addWidget(Label3, 3, 0, Qt::AlignRight | Qt::AlignTop);
+    grid->addWidget(lblRemark, 3, 0, Qt::AlignRight | Qt::AlignTop);
     grid->addWidget(mmoRemark, 3, 1, Qt::AlignLeft);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(4, 1);
 
-    setTabOrder(EdtGoup, edtIE);
+    setTabOrder(edtGroup, edtIE);
     setTabOrder(edtIE, edtName);
     setTabOrder(edtName, mmoRemark);
     setTabOrder(mmoRemark, btnOK);
@@ -113,12 +113,12 @@ void TFormBaseIE::EdtGoupButClick()
     QString name;
     if (ChooseGroup(index, name) == mrOK) {
         GroupID = index;
-        EdtGoup->setText(name);
+        edtGroup->setText(name);
     }
     edtIE->setFocus();
 }
 
-void TFormBaseIE::img3Click()
+void TFormBaseIE::imgOpenClick()
 {
     if (!IsBlank(edtIE->text()))
         OpenUrl(edtIE->text());
@@ -159,10 +159,10 @@ void TFormBaseIE::showEvent(QShowEvent* event)
 
 bool TFormBaseIE::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == img3 && event->type() == QEvent::MouseButtonRelease &&
+    if (watched == imgOpen && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-        img3->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-        RunGuarded([this] { img3Click(); });
+        imgOpen->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        RunGuarded([this] { imgOpenClick(); });
         return true;
     }
     return TFormBaseDlg::eventFilter(watched, event);

@@ -20,20 +20,20 @@ public:
     // The group the address is saved with; 0 is the root "全部".
     qint32 GroupID = 0;
 
-    QLabel* LabGou = nullptr;
-    TCardEdtBut* EdtGoup = nullptr;
-    QLabel* Label1 = nullptr;
+    QLabel* lblGroup = nullptr;
+    TCardEdtBut* edtGroup = nullptr;
+    QLabel* lblAddress = nullptr;
     QLineEdit* edtIE = nullptr;
-    QLabel* img3 = nullptr;
-    QLabel* Label2 = nullptr;
+    QLabel* imgOpen = nullptr;
+    QLabel* lblTitle = nullptr;
     QLineEdit* edtName = nullptr;
-    QLabel* Label3 = nullptr;
+    QLabel* lblRemark = nullptr;
     QPlainTextEdit* mmoRemark = nullptr;
 
     // The group button: lets the user choose another group.
     void EdtGoupButClick();
     // The icon: opens the typed address, untrimmed, unless it is blank.
-    void img3Click();
+    void imgOpenClick();
 
     // Shows a stored remark. The memo writes every line break as a line feed; a remark the user
     // leaves untouched is saved back exactly as it was stored.

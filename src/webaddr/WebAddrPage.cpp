@@ -25,35 +25,35 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    spl1 = new QSplitter(Qt::Horizontal, this);
-    layout->addWidget(spl1);
+    splitter = new QSplitter(Qt::Horizontal, this);
+    layout->addWidget(splitter);
 
-    pnl2 = new QWidget(spl1);
-    auto* left = new QHBoxLayout(pnl2);
+    pnlGroupTree = new QWidget(splitter);
+    auto* left = new QHBoxLayout(pnlGroupTree);
     left->setContentsMargins(0, 0, 0, 0);
-    tvIE = new QTreeWidget(pnl2);
+    tvIE = new QTreeWidget(pnlGroupTree);
     tvIE->setIndentation(19);
     left->addWidget(tvIE);
 
-    pnl3 = new QWidget(spl1);
-    auto* right = new QHBoxLayout(pnl3);
+    pnlAddressGrid = new QWidget(splitter);
+    auto* right = new QHBoxLayout(pnlAddressGrid);
     right->setContentsMargins(0, 0, 0, 0);
-    DBGrid1 = new TCardDBGrid(pnl3);
-    DBGrid1->SetGridEvenColor(QColor(0xFF, 0xFB, 0xF0)); // cream
-    right->addWidget(DBGrid1);
+    AddressGrid = new TCardDBGrid(pnlAddressGrid);
+    AddressGrid->SetGridEvenColor(QColor(0xFF, 0xFB, 0xF0)); // cream
+    right->addWidget(AddressGrid);
 
-    spl1->addWidget(pnl2);
-    spl1->addWidget(pnl3);
-    spl1->setStretchFactor(0, 0);
-    spl1->setStretchFactor(1, 1);
-    spl1->setChildrenCollapsible(false);
-    spl1->setSizes({200, 600});
+    splitter->addWidget(pnlGroupTree);
+    splitter->addWidget(pnlAddressGrid);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
+    splitter->setSizes({200, 600});
 
     FIETree = std::make_unique<TCardTree>(tvIE, QStringLiteral("IEType"), RootCaption,
                                           TTreePictures::WebPages);
     FIECommands = std::make_unique<TGroupCommands>(*FIETree);
     FIECommands->AfterAdd = [this] {
-        IEStore.ListAddresses(*DBGrid1, FIETree->SelectedIndex());
+        IEStore.ListAddresses(*AddressGrid, FIETree->SelectedIndex());
     };
     FIECommands->DeleteContent = [](const QString& selfIndex) {
         IEStore.DeleteAddressesOfType(selfIndex);
@@ -61,28 +61,29 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
     FIECommands->ShowSelected = [this] {
         tvIEClick();
     };
-    N5 = FIECommands->AppendCommand(QStringLiteral("新建网址"), [this] { N5Click(); });
+    actNewAddressInGroup = FIECommands->AppendCommand(QStringLiteral("新建网址"),
+                                                      [this] { NewAddressInGroupClick(); });
 
     // Only a click of the mouse lists another group; moving with the keys does not.
     tvIE->viewport()->installEventFilter(this);
 
     pmIE = new QMenu(this);
-    N1 = pmIE->addAction(QStringLiteral("新建"));
-    N2 = pmIE->addAction(QStringLiteral("修改"));
-    N3 = pmIE->addAction(QStringLiteral("删除"));
+    actNewAddress = pmIE->addAction(QStringLiteral("新建"));
+    actModifyAddress = pmIE->addAction(QStringLiteral("修改"));
+    actDeleteAddress = pmIE->addAction(QStringLiteral("删除"));
     pmIE->addSeparator();
-    N8 = pmIE->addAction(QStringLiteral("打开网页"));
-    ConnectGuarded(N1, &QAction::triggered, this, [this] { N1Click(); });
-    ConnectGuarded(N2, &QAction::triggered, this, [this] { N2Click(); });
-    ConnectGuarded(N3, &QAction::triggered, this, [this] { N3Click(); });
-    ConnectGuarded(N8, &QAction::triggered, this, [this] { N8Click(); });
+    actOpenAddress = pmIE->addAction(QStringLiteral("打开网页"));
+    ConnectGuarded(actNewAddress, &QAction::triggered, this, [this] { NewAddressClick(); });
+    ConnectGuarded(actModifyAddress, &QAction::triggered, this, [this] { ModifyAddressClick(); });
+    ConnectGuarded(actDeleteAddress, &QAction::triggered, this, [this] { DeleteAddressClick(); });
+    ConnectGuarded(actOpenAddress, &QAction::triggered, this, [this] { OpenAddressClick(); });
 
-    DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
-    ConnectGuarded(DBGrid1, &QWidget::customContextMenuRequested, this,
+    AddressGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    ConnectGuarded(AddressGrid, &QWidget::customContextMenuRequested, this,
                    [this](const QPoint& position) {
-                       pmIE->popup(DBGrid1->viewport()->mapToGlobal(position));
+                       pmIE->popup(AddressGrid->viewport()->mapToGlobal(position));
                    });
-    ConnectGuarded(DBGrid1, &TCardDBGrid::DblClick, this, [this] { DBGrid1DblClick(); });
+    ConnectGuarded(AddressGrid, &TCardDBGrid::DblClick, this, [this] { AddressGridDblClick(); });
 }
 
 TWebAddrPage::~TWebAddrPage()
@@ -104,7 +105,7 @@ void TWebAddrPage::LoadGroups()
 
 void TWebAddrPage::ListAllAddresses()
 {
-    IEStore.ListAddresses(*DBGrid1, 0);
+    IEStore.ListAddresses(*AddressGrid, 0);
 }
 
 void TWebAddrPage::FirstShow()
@@ -130,7 +131,7 @@ bool TWebAddrPage::SelectionIsRoot() const
 
 void TWebAddrPage::tvIEClick()
 {
-    IEStore.ListAddresses(*DBGrid1, SelectionIsRoot() ? 0 : FIETree->SelectedIndex());
+    IEStore.ListAddresses(*AddressGrid, SelectionIsRoot() ? 0 : FIETree->SelectedIndex());
 }
 
 void TWebAddrPage::AddAddress()
@@ -143,21 +144,21 @@ void TWebAddrPage::AddAddress()
     AfterAddressDialog(saved > 0 ? mrOK : result);
 }
 
-void TWebAddrPage::N1Click()
+void TWebAddrPage::NewAddressClick()
 {
     AddAddress();
 }
 
-void TWebAddrPage::N5Click()
+void TWebAddrPage::NewAddressInGroupClick()
 {
     AddAddress();
 }
 
-void TWebAddrPage::N2Click()
+void TWebAddrPage::ModifyAddressClick()
 {
-    if (DBGrid1->IsEmpty())
+    if (AddressGrid->IsEmpty())
         return;
-    AfterAddressDialog(ShowModifyAddress(DBGrid1->CurrentValue(QStringLiteral("ID"))));
+    AfterAddressDialog(ShowModifyAddress(AddressGrid->CurrentValue(QStringLiteral("ID"))));
 }
 
 void TWebAddrPage::AfterAddressDialog(TModalResult result)
@@ -169,31 +170,31 @@ void TWebAddrPage::AfterAddressDialog(TModalResult result)
         DbAccess->RequeryGrid();
 }
 
-void TWebAddrPage::N3Click()
+void TWebAddrPage::DeleteAddressClick()
 {
-    if (DBGrid1->IsEmpty())
+    if (AddressGrid->IsEmpty())
         return;
-    const QString id = DBGrid1->CurrentValue(QStringLiteral("ID"));
-    const QString title = DBGrid1->CurrentValue(QStringLiteral("标题"));
+    const QString id = AddressGrid->CurrentValue(QStringLiteral("ID"));
+    const QString title = AddressGrid->CurrentValue(QStringLiteral("标题"));
     if (AskYesNo(QStringLiteral("确实要删除：＂") + title + QStringLiteral("＂吗?")))
         IEStore.DeleteAddress(id);
 }
 
 void TWebAddrPage::OpenCurrentAddress()
 {
-    if (DBGrid1->IsEmpty())
+    if (AddressGrid->IsEmpty())
         return;
-    const QString url = DBGrid1->CurrentValue(QStringLiteral("网址"));
+    const QString url = AddressGrid->CurrentValue(QStringLiteral("网址"));
     if (!IsBlank(url))
         OpenUrl(url);
 }
 
-void TWebAddrPage::N8Click()
+void TWebAddrPage::OpenAddressClick()
 {
     OpenCurrentAddress();
 }
 
-void TWebAddrPage::DBGrid1DblClick()
+void TWebAddrPage::AddressGridDblClick()
 {
     OpenCurrentAddress();
 }

@@ -39,25 +39,25 @@ public:
     // The handlers; the page's connections run them guarded.
     // Lists the addresses of the selected group, every address for the root.
     void tvIEClick();
-    void N1Click(); // "新建" on the grid
-    void N5Click(); // "新建网址" on the tree
-    void N2Click(); // "修改"
-    void N3Click(); // "删除"
-    void N8Click(); // "打开网页"
-    void DBGrid1DblClick();
+    void NewAddressClick();        // "新建" on the grid
+    void NewAddressInGroupClick(); // "新建网址" on the tree
+    void ModifyAddressClick();     // "修改"
+    void DeleteAddressClick();     // "删除"
+    void OpenAddressClick();       // "打开网页"
+    void AddressGridDblClick();
 
-    QWidget* pnl2 = nullptr;
+    QWidget* pnlGroupTree = nullptr;
     QTreeWidget* tvIE = nullptr;
-    QSplitter* spl1 = nullptr;
-    QWidget* pnl3 = nullptr;
-    TCardDBGrid* DBGrid1 = nullptr;
+    QSplitter* splitter = nullptr;
+    QWidget* pnlAddressGrid = nullptr;
+    TCardDBGrid* AddressGrid = nullptr;
 
-    QAction* N5 = nullptr; // "新建网址" in pmIEType
+    QAction* actNewAddressInGroup = nullptr; // "新建网址" in pmIEType
     QMenu* pmIE = nullptr;
-    QAction* N1 = nullptr;
-    QAction* N2 = nullptr;
-    QAction* N3 = nullptr;
-    QAction* N8 = nullptr;
+    QAction* actNewAddress = nullptr;
+    QAction* actModifyAddress = nullptr;
+    QAction* actDeleteAddress = nullptr;
+    QAction* actOpenAddress = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -86,7 +86,7 @@ private Q_SLOTS:
                               QStringLiteral("软件设置"), QStringLiteral("-"),
                               QStringLiteral("数据备份"), QStringLiteral("数据恢复")}));
 
-        form.NOpenWWW2->trigger();
+        form.actTrayHomePage->trigger();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);
         QCOMPARE(dialogs.OpenedUrls[0].host(), HomePage());
         QCOMPARE(dialogs.OpenedUrls[0].scheme(), QStringLiteral("http"));
@@ -117,16 +117,16 @@ private Q_SLOTS:
         folder.Connect();
         TFormMain form;
         QVERIFY(form.FormShow());
-        QVERIFY(!form.chk1->isChecked());
+        QVERIFY(!form.chkRunAtLogin->isChecked());
 
-        form.chk1->click();
+        form.chkRunAtLogin->click();
         QVERIFY(QFile::exists(AutostartEntryPath(QStringLiteral("Velmora"))));
         QVERIFY(IsRunAtStartup(QStringLiteral("Velmora"), ExecutablePath()));
         TFormMain again;
         again.FormShow();
-        QVERIFY(again.chk1->isChecked());
+        QVERIFY(again.chkRunAtLogin->isChecked());
 
-        form.chk1->click();
+        form.chkRunAtLogin->click();
         QVERIFY(!QFile::exists(AutostartEntryPath(QStringLiteral("Velmora"))));
     }
 
@@ -145,7 +145,7 @@ private Q_SLOTS:
         folder.Connect();
         TFormMain form;
         form.FormShow();
-        QVERIFY(!form.chk1->isChecked());
+        QVERIFY(!form.chkRunAtLogin->isChecked());
     }
 
     void runAtLoginWithUnwritableFolder()
@@ -164,12 +164,12 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         TFormMain form;
         form.FormShow();
-        form.chk1->click(); // quietly nothing
-        QVERIFY(form.chk1->isChecked());
+        form.chkRunAtLogin->click(); // quietly nothing
+        QVERIFY(form.chkRunAtLogin->isChecked());
         QVERIFY(!IsRunAtStartup(QStringLiteral("Velmora"), ExecutablePath()));
         TFormMain next;
         next.FormShow();
-        QVERIFY(!next.chk1->isChecked());
+        QVERIFY(!next.chkRunAtLogin->isChecked());
         QVERIFY(dialogs.Boxes.isEmpty());
         qputenv("XDG_CONFIG_HOME", saved);
     }
@@ -188,14 +188,14 @@ private Q_SLOTS:
         TFormMain form;
         form.show();
         QVERIFY(form.FormShow());
-        QCOMPARE(form.pgc1->currentIndex(), 0);
+        QCOMPARE(form.PageTabs->currentIndex(), 0);
         QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("根的笔记"));
         QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->text(0), QStringLiteral("根目录"));
         QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->child(0)->text(0), QStringLiteral("日记"));
         QCOMPARE(form.WebAddrPage->tvIE->topLevelItem(0)->text(0), QStringLiteral("全部"));
         QCOMPARE(form.WebAddrPage->tvIE->topLevelItem(0)->childCount(), 1);
         QVERIFY(!form.WebAddrPage->IETree().Selected());
-        QCOMPARE(form.WebAddrPage->DBGrid1->model()->rowCount(), 2);
+        QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 2);
         QVERIFY(dialogs.Boxes.isEmpty());
     }
 
@@ -216,14 +216,14 @@ private Q_SLOTS:
         form.show();
         QVERIFY(form.FormShow());
         QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("新的"));
-        QCOMPARE(form.WebAddrPage->DBGrid1->model()->rowCount(), 1);
+        QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 1);
 
         dialogs.Answers << true;
         dialogs.FileNames << backup;
-        form.N11->trigger();
+        form.actRestore->trigger();
         QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("旧的"));
         QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->childCount(), 1);
-        QCOMPARE(form.WebAddrPage->DBGrid1->model()->rowCount(), 0);
+        QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 0);
         QCOMPARE(dialogs.Boxes.size(), 1); // the question only
     }
 

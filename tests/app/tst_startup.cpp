@@ -63,10 +63,10 @@ private Q_SLOTS:
                     seen = form;
             QVERIFY(seen);
             caption = seen->windowTitle();
-            for (int i = 0; i < seen->pgc1->count(); ++i)
-                tabs << seen->pgc1->tabText(i);
-            QCOMPARE(seen->pgc1->currentIndex(), 0);
-            QCOMPARE(seen->chk1->text(), QStringLiteral("开机运行"));
+            for (int i = 0; i < seen->PageTabs->count(); ++i)
+                tabs << seen->PageTabs->tabText(i);
+            QCOMPARE(seen->PageTabs->currentIndex(), 0);
+            QCOMPARE(seen->chkRunAtLogin->text(), QStringLiteral("开机运行"));
             QCOMPARE(seen->btnSystem->text(), QStringLiteral("软件设置"));
             QVERIFY(DbAccess && DbAccess->Connected());
             seen->close();

@@ -200,8 +200,8 @@ private Q_SLOTS:
                           !dialog->GroupTree().Selected() &&
                           dialog->GroupTree().RootNode()->isExpanded() &&
                           dialog->GroupTree().RootNode()->childCount() == 1;
-            dialog->btnOK->click(); // nothing selected: stays open
-            dialog->btn1->click();  // nor does it ask for a name
+            dialog->btnOK->click();       // nothing selected: stays open
+            dialog->btnNewGroup->click(); // nor does it ask for a name
             if (!dialog->isVisible())
                 return;
             dialog->GroupTree().Select(dialog->GroupTree().RootNode());
@@ -215,7 +215,7 @@ private Q_SLOTS:
         QCOMPARE(name, QStringLiteral("全部"));
 
         WhenModal<TFormViewIEType>(&context, [&](TFormViewIEType* dialog) {
-            QTreeWidget* tree = dialog->tv1;
+            QTreeWidget* tree = dialog->tvGroups;
             tree->expandAll();
             QTreeWidgetItem* project = Find(tree, QStringLiteral("项目"));
             tree->scrollToItem(project);
@@ -228,8 +228,8 @@ private Q_SLOTS:
         QCOMPARE(name, QStringLiteral("项目"));
 
         WhenModal<TFormViewIEType>(&context, [&](TFormViewIEType* dialog) {
-            dialog->GroupTree().Select(Find(dialog->tv1, QStringLiteral("工作")));
-            QTest::keyClick(dialog->tv1, Qt::Key_Escape);
+            dialog->GroupTree().Select(Find(dialog->tvGroups, QStringLiteral("工作")));
+            QTest::keyClick(dialog->tvGroups, Qt::Key_Escape);
         });
         index = -5;
         QCOMPARE(ChooseGroup(index, name), mrCancel);
@@ -250,14 +250,14 @@ private Q_SLOTS:
         bool addedUnselected = false;
         bool duplicateRefused = false;
         WhenModal<TFormViewIEType>(&context, [&](TFormViewIEType* dialog) {
-            QTreeWidgetItem* work = Find(dialog->tv1, QStringLiteral("工作"));
+            QTreeWidgetItem* work = Find(dialog->tvGroups, QStringLiteral("工作"));
             dialog->GroupTree().Select(work);
             WhenModal<TFormAddType>(&context, [&](TFormAddType* add) {
                 position = add->edtPos->text();
                 add->edtName->setText(QStringLiteral("新组"));
                 add->btnOK->click();
             });
-            dialog->btn1->click();
+            dialog->btnNewGroup->click();
             addedUnselected = work->isExpanded() && work->childCount() == 1 &&
                               work->child(0)->text(0) == QStringLiteral("新组") &&
                               dialog->GroupTree().Selected() == work;
@@ -266,7 +266,7 @@ private Q_SLOTS:
                 add->edtName->setText(QStringLiteral("工作"));
                 add->btnOK->click();
             });
-            dialog->btn1->click();
+            dialog->btnNewGroup->click();
             duplicateRefused = dialog->isVisible() && work->childCount() == 1;
             dialog->btnCancel->click();
         });

@@ -152,7 +152,7 @@ private Q_SLOTS:
         QCOMPARE(page.pnlFind->height(), 41);
         QCOMPARE(page.lblQuery->text(), QStringLiteral("查找字符"));
         QCOMPARE(page.edtQuery->width(), 145);
-        QCOMPARE(page.btn2->text(), QStringLiteral("查找"));
+        QCOMPARE(page.btnFind->text(), QStringLiteral("查找"));
         QCOMPARE(page.pmNoteType()->actions().size(), 3);
     }
 
@@ -303,7 +303,7 @@ private Q_SLOTS:
         QPlainTextEdit* memo = p.Page->mmoNote;
         const auto find = [&](const QString& query) {
             p.Page->edtQuery->setText(query);
-            QTest::mouseClick(p.Page->btn2, Qt::LeftButton);
+            QTest::mouseClick(p.Page->btnFind, Qt::LeftButton);
             return p.Selection();
         };
 

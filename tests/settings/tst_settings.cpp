@@ -138,7 +138,7 @@ private Q_SLOTS:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.windowTitle(), QStringLiteral("请输入密码"));
-        QCOMPARE(form.lbl1->text(), QStringLiteral("输入密码"));
+        QCOMPARE(form.lblPass->text(), QStringLiteral("输入密码"));
         QCOMPARE(form.focusWidget(), form.edtPass);
         QTest::keyClicks(form.edtPass, QStringLiteral("a b"));
         QCOMPARE(form.edtPass->displayText(), QStringLiteral("***"));
@@ -252,8 +252,8 @@ private Q_SLOTS:
         QVERIFY(WithConfigDialog([&](TFormConfig& form) {
             QCOMPARE(form.windowTitle(), QStringLiteral("软件设置"));
             QCOMPARE(form.chkPass->text(), QStringLiteral("登录需输入密码"));
-            QCOMPARE(form.lbl1->text(), QStringLiteral("密码"));
-            QCOMPARE(form.lbl2->text(), QStringLiteral("再输入次"));
+            QCOMPARE(form.lblPass->text(), QStringLiteral("密码"));
+            QCOMPARE(form.lblRePass->text(), QStringLiteral("再输入次"));
             QCOMPARE(form.chkPass->isChecked(), pass);
             QCOMPARE(form.edtPass->text(), password);
             QCOMPARE(form.edtRePass->text(), password);

@@ -50,7 +50,7 @@ void AnswerChooser(QObject* context, const QString& caption)
 void ChooseInDialog(QObject* context, TFormBaseIE* dialog, const QString& caption)
 {
     AnswerChooser(context, caption);
-    QTest::mouseClick(dialog->EdtGoup->Button(), Qt::LeftButton);
+    QTest::mouseClick(dialog->edtGroup->Button(), Qt::LeftButton);
 }
 
 struct TSeen
@@ -68,14 +68,14 @@ struct TSeen
 TSeen Look(TFormBaseIE* dialog)
 {
     TSeen seen;
-    seen.Group = dialog->EdtGoup->text();
+    seen.Group = dialog->edtGroup->text();
     seen.GroupID = dialog->GroupID;
     seen.Url = dialog->edtIE->text();
     seen.Name = dialog->edtName->text();
     seen.Remark = dialog->mmoRemark->toPlainText();
     seen.FocusInAddress = dialog->focusWidget() == dialog->edtIE;
     if (auto* add = qobject_cast<TFormAddIE*>(dialog))
-        seen.Ticked = add->chk1->isChecked();
+        seen.Ticked = add->chkKeepAdding->isChecked();
     seen.StillOpen = dialog->isVisible();
     return seen;
 }
@@ -144,14 +144,14 @@ private Q_SLOTS:
         WhenModal(&context, AddTitle, [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormAddIE*>(base);
             dialog->edtIE->setText(QStringLiteral(" \t "));
-            QTest::mouseClick(dialog->img3, Qt::LeftButton);
+            QTest::mouseClick(dialog->imgOpen, Qt::LeftButton);
             dialog->btnOK->click();
             afterRefusal = Look(dialog);
 
             dialog->edtIE->setText(QStringLiteral(" www.example.cn "));
             dialog->edtName->setText(QStringLiteral("it's \"例子\""));
             dialog->mmoRemark->setPlainText(QStringLiteral("first @#@ line\nsecond line"));
-            QTest::mouseClick(dialog->img3, Qt::LeftButton);
+            QTest::mouseClick(dialog->imgOpen, Qt::LeftButton);
             dialog->btnOK->click();
         });
         QCOMPARE(ShowAddAddress(3, QStringLiteral("工作")), mrOK);
@@ -180,7 +180,7 @@ private Q_SLOTS:
         QList<TSeen> seen;
         WhenModal(&context, AddTitle, [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormAddIE*>(base);
-            dialog->chk1->setChecked(true);
+            dialog->chkKeepAdding->setChecked(true);
             for (const QString& url :
                  {QStringLiteral("www.one.cn"), QStringLiteral("www.two.cn")}) {
                 dialog->edtIE->setText(url);

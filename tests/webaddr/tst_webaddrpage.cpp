@@ -58,7 +58,7 @@ struct TPageFixture
         Page->FirstShow();
     }
 
-    TCardDBGrid& Grid() const { return *Page->DBGrid1; }
+    TCardDBGrid& Grid() const { return *Page->AddressGrid; }
     QTreeWidget& Tree() const { return *Page->tvIE; }
 
     QTreeWidgetItem* Node(const QString& caption) const
@@ -182,7 +182,7 @@ private Q_SLOTS:
         const auto save = [&](const QString& url) {
             WhenModal(&context, QStringLiteral("新建网址"), [&, url](TFormBaseDlg* base) {
                 auto* dialog = qobject_cast<TFormBaseIE*>(base);
-                groups << dialog->EdtGoup->text();
+                groups << dialog->edtGroup->text();
                 ids << dialog->GroupID;
                 dialog->edtIE->setText(url);
                 dialog->edtName->setText(url);
@@ -192,7 +192,7 @@ private Q_SLOTS:
 
         QVERIFY(!f.Page->IETree().Selected());
         save(QStringLiteral("www.new0.cn"));
-        f.Page->N1->trigger();
+        f.Page->actNewAddress->trigger();
         QCOMPARE(Rows().last().TypeID, 0);
         QVERIFY(f.Column(QStringLiteral("网址")).contains(QStringLiteral("www.new0.cn")));
 
@@ -200,13 +200,13 @@ private Q_SLOTS:
         f.Click(QStringLiteral("娱乐"), Qt::RightButton);
         QCOMPARE(f.Page->IETree().Selected(), f.Node(QStringLiteral("项目")));
         save(QStringLiteral("www.new2.cn"));
-        f.Page->N5->trigger();
+        f.Page->actNewAddressInGroup->trigger();
         QCOMPARE(Rows().last().TypeID, 2);
         QCOMPARE(Sorted(f.Column(QStringLiteral("网址"))), Texts({"www.new2.cn", "www.p.cn"}));
 
         f.Click(QStringLiteral("全部"));
         save(QStringLiteral("www.new3.cn"));
-        f.Page->N5->trigger();
+        f.Page->actNewAddressInGroup->trigger();
         QCOMPARE(Rows().last().TypeID, 0);
 
         QCOMPARE(groups, Texts({"全部", "项目", "全部"}));
@@ -236,30 +236,30 @@ private Q_SLOTS:
             dialog->edtName->setText(QStringLiteral("W1 changed"));
             dialog->btnOK->click();
         });
-        f.Page->N2->trigger();
+        f.Page->actModifyAddress->trigger();
         QCOMPARE(shownUrl, QStringLiteral("www.w1.cn"));
         // Re-read with the same statement: still the group's list.
         QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), Texts({"W1 changed", "W2"}));
 
         f.MakeCurrent(QStringLiteral("W2"));
         f.Dialogs.Answers << false;
-        f.Page->N3->trigger();
+        f.Page->actDeleteAddress->trigger();
         QCOMPARE(f.Dialogs.Texts(), QStringList({QStringLiteral("确实要删除：＂W2＂吗?")}));
         QCOMPARE(Rows().size(), 7);
         QCOMPARE(f.Grid().model()->rowCount(), 2);
         f.Dialogs.Answers << true;
-        f.Page->N3->trigger();
+        f.Page->actDeleteAddress->trigger();
         QCOMPARE(f.Column(QStringLiteral("标题")), Texts({"W1 changed"}));
         QCOMPARE(Rows().size(), 6);
 
-        f.Page->N8->trigger();
+        f.Page->actOpenAddress->trigger();
         QCOMPARE(f.Dialogs.OpenedUrls.size(), 1);
         QCOMPARE(f.Dialogs.OpenedUrls[0].host(), QStringLiteral("www.w1.cn"));
 
         // A blank address opens nothing; blanks around an address are handed on.
         f.Click(QStringLiteral("娱乐"));
         f.MakeCurrent(QString());
-        f.Page->N8->trigger();
+        f.Page->actOpenAddress->trigger();
         const QRect blankRow = f.Grid().visualRect(f.Grid().currentIndex());
         QTest::mouseDClick(f.Grid().viewport(), Qt::LeftButton, {}, blankRow.center());
         QCOMPARE(f.Dialogs.OpenedUrls.size(), 1);
@@ -271,7 +271,7 @@ private Q_SLOTS:
 
         // An empty title asks with the two quotation marks side by side.
         f.MakeCurrent(QString());
-        f.Page->N3->trigger();
+        f.Page->actDeleteAddress->trigger();
         QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("确实要删除：＂＂吗?"));
     }
 
@@ -289,10 +289,10 @@ private Q_SLOTS:
                 dialog->reject();
             }
         });
-        f.Page->N2->trigger();
-        f.Page->N3->trigger();
-        f.Page->N8->trigger();
-        f.Page->DBGrid1DblClick();
+        f.Page->actModifyAddress->trigger();
+        f.Page->actDeleteAddress->trigger();
+        f.Page->actOpenAddress->trigger();
+        f.Page->AddressGridDblClick();
         QTest::mouseDClick(f.Grid().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(!opened);
         QVERIFY(f.Dialogs.Boxes.isEmpty());
@@ -311,15 +311,15 @@ private Q_SLOTS:
             auto* dialog = qobject_cast<TFormBaseIE*>(base);
             WhenModal(&context, QStringLiteral("选择组"), [&](TFormBaseDlg* chooserBase) {
                 auto* chooser = qobject_cast<TFormViewIEType*>(chooserBase);
-                chooser->tv1->setCurrentItem(chooser->tv1->topLevelItem(0));
+                chooser->tvGroups->setCurrentItem(chooser->tvGroups->topLevelItem(0));
                 AnswerGroupName(&context, QStringLiteral("新组"));
-                chooser->btn1->click();
+                chooser->btnNewGroup->click();
                 chooser->btnCancel->click();
             });
-            QTest::mouseClick(dialog->EdtGoup->Button(), Qt::LeftButton);
+            QTest::mouseClick(dialog->edtGroup->Button(), Qt::LeftButton);
             dialog->btnCancel->click();
         });
-        f.Page->N5->trigger();
+        f.Page->actNewAddressInGroup->trigger();
 
         QTreeWidgetItem* added = f.Node(QStringLiteral("新组"));
         QVERIFY(added);
@@ -356,16 +356,16 @@ private Q_SLOTS:
             auto* dialog = qobject_cast<TFormBaseIE*>(base);
             WhenModal(&context, QStringLiteral("选择组"), [&](TFormBaseDlg* chooserBase) {
                 auto* chooser = qobject_cast<TFormViewIEType*>(chooserBase);
-                chooser->tv1->setCurrentItem(chooser->tv1->topLevelItem(0));
+                chooser->tvGroups->setCurrentItem(chooser->tvGroups->topLevelItem(0));
                 AnswerGroupName(&context, QStringLiteral("新组"));
-                chooser->btn1->click();
+                chooser->btnNewGroup->click();
                 chooser->btnCancel->click();
             });
-            QTest::mouseClick(dialog->EdtGoup->Button(), Qt::LeftButton);
+            QTest::mouseClick(dialog->edtGroup->Button(), Qt::LeftButton);
             dialog->edtIE->setText(QStringLiteral("www.saved.cn"));
             dialog->btnOK->click();
         });
-        f.Page->N5->trigger();
+        f.Page->actNewAddressInGroup->trigger();
         QCOMPARE(Rows().last().IEUrl, QStringLiteral("www.saved.cn"));
 
         QTreeWidgetItem* added = f.Node(QStringLiteral("新组"));
@@ -384,14 +384,14 @@ private Q_SLOTS:
         QObject context;
         WhenModal(&context, QStringLiteral("新建网址"), [](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormAddIE*>(base);
-            dialog->chk1->setChecked(true);
+            dialog->chkKeepAdding->setChecked(true);
             for (const char* url : {"www.k1.cn", "www.k2.cn"}) {
                 dialog->edtIE->setText(QString::fromUtf8(url));
                 dialog->btnOK->click();
             }
             dialog->btnCancel->click();
         });
-        f.Page->N1->trigger();
+        f.Page->actNewAddress->trigger();
         QVERIFY(TakeDriverFailures().isEmpty());
         const QStringList urls = f.Column(QStringLiteral("网址"));
         QVERIFY(urls.contains(QStringLiteral("www.k1.cn")));
