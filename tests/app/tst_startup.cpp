@@ -1,3 +1,4 @@
+#include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
@@ -89,10 +91,8 @@ private Q_SLOTS:
         const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
         TScriptedDialogs dialogs;
         QString caption;
-        QObject scope;
-        QTimer::singleShot(0, &scope, [&] {
-            QWidget* prompt = QApplication::activeModalWidget();
-            QVERIFY(prompt);
+        TModalDriver modals;
+        modals.When<QDialog>([&](QDialog* prompt) {
             caption = prompt->windowTitle();
             QTest::keyClick(prompt, Qt::Key_Escape);
         });

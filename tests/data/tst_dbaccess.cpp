@@ -63,6 +63,22 @@ private Q_SLOTS:
         QVERIFY(dialogs.Boxes.isEmpty());
     }
 
+    // A save is on the disk when it returns, and after it the whole database is in its one file:
+    // full syncs and a rollback journal, never a write-ahead log.
+    void connectionSyncsFullyWithARollbackJournal()
+    {
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        db.OpenQuery(QStringLiteral("PRAGMA synchronous"));
+        QCOMPARE(db.QuerySet().AsInteger(0), 2);
+        db.OpenQuery(QStringLiteral("PRAGMA journal_mode"));
+        const QString journal = db.QuerySet().AsString(0);
+        QVERIFY2(QStringList({QStringLiteral("delete"), QStringLiteral("truncate"),
+                              QStringLiteral("persist")})
+                     .contains(journal),
+                 qPrintable(journal));
+    }
+
     // Each bad file gives one connection box with the engine's message, no log, the file
     // untouched, and a closed connection.
     void connectFailures_data()

@@ -3,12 +3,7 @@
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
-#include <QApplication>
-#include <QTimer>
 #include <QTreeWidgetItem>
-#include <QWidget>
-
-#include <tuple>
 
 // Helpers shared by the group tests.
 namespace GroupsTest {
@@ -55,23 +50,6 @@ inline QStringList ChildCaptions(const QTreeWidgetItem* node)
     for (int i = 0; i < node->childCount(); ++i)
         captions << node->child(i)->text(0);
     return captions;
-}
-
-// Runs the action on the program's modal dialog of type T as soon as it is up. Should another
-// modal window be up instead, or none come, it is closed so the test can't hang.
-template <typename T, typename F> void WhenModal(QObject* context, F action, int attemptsLeft = 300)
-{
-    QTimer::singleShot(attemptsLeft == 300 ? 0 : 10, context, [context, action, attemptsLeft] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* dialog = qobject_cast<T*>(modal)) {
-            action(dialog);
-        } else if (attemptsLeft > 0) {
-            WhenModal<T>(context, action, attemptsLeft - 1);
-        } else if (modal) {
-            qWarning("an unexpected modal window was closed");
-            modal->close();
-        }
-    });
 }
 
 } // namespace GroupsTest

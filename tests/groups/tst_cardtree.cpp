@@ -1,9 +1,9 @@
+#include "FixedLogClock.h"
 #include "GroupsTestUtil.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
 #include "common/CardException.h"
-#include "common/DailyLog.h"
 #include "common/Errors.h"
 #include "groups/CardTree.h"
 #include "groups/TreeImages.h"
@@ -372,6 +372,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TCardException handler;
+        const TFixedLogClock logClock;
         InsertGroups(NoteType, {{7, 0, QStringLiteral("seven")}});
         TScriptedDialogs dialogs;
         QTreeWidget view;
@@ -389,8 +390,7 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("7,0,seven"), QStringLiteral("8,7,stray")}));
         QVERIFY(Find(tree, QStringLiteral("seven")));
         QCOMPARE(tree.Selected()->text(0), QStringLiteral("seven"));
-        const QString log =
-            QString::fromLocal8Bit(folder.ReadFile(LogFileName(QDateTime::currentDateTime())));
+        const QString log = QString::fromLocal8Bit(folder.ReadFile(logClock.FileName()));
         QVERIFY2(log.contains(QStringLiteral("delete from NoteType where selfIndex=7 @#@"
                                              "delete from NoteType where ParentIndex=7 \r\n")),
                  qPrintable(log));
@@ -419,10 +419,6 @@ private Q_SLOTS:
     }
 };
 
-int RunCardTreeTests(int argc, char** argv)
-{
-    TestCardTree test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestCardTree)
 
 #include "tst_cardtree.moc"

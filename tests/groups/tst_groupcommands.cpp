@@ -1,4 +1,5 @@
 #include "GroupsTestUtil.h"
+#include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
@@ -105,13 +106,13 @@ private Q_SLOTS:
     void newGroupGoesUnderSelectedAndIsSelected()
     {
         TFixture f;
-        QObject context;
+        TModalDriver modals;
         f.Commands->NewGroupClick(); // nothing selected: no dialog, nothing added
         QVERIFY(f.Log.isEmpty());
 
         QStringList positions;
         const auto answer = [&](const QString& name) {
-            WhenModal<TFormAddType>(&context, [&positions, name](TFormAddType* dialog) {
+            modals.When<TFormAddType>([&positions, name](TFormAddType* dialog) {
                 positions << dialog->edtPos->text();
                 dialog->edtName->setText(name);
                 dialog->btnOK->click();
@@ -132,7 +133,7 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("4,0,新组"), QStringLiteral("5,1,子组")}));
 
         // Cancelled, or refused: nothing is added and the page is not refreshed.
-        WhenModal<TFormAddType>(&context, [](TFormAddType* dialog) { dialog->reject(); });
+        modals.When<TFormAddType>([](TFormAddType* dialog) { dialog->reject(); });
         f.Commands->actNewGroup->trigger();
         answer(QStringLiteral("其他"));
         f.Commands->actNewGroup->trigger();
@@ -313,10 +314,6 @@ private Q_SLOTS:
     }
 };
 
-int RunGroupCommandsTests(int argc, char** argv)
-{
-    TestGroupCommands test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestGroupCommands)
 
 #include "tst_groupcommands.moc"

@@ -1,5 +1,6 @@
 #include "FixedDateStampClock.h"
 #include "GroupsTestUtil.h"
+#include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
@@ -54,6 +55,11 @@ private Q_SLOTS:
         const QString date = locale.toString(Afternoon.date(), QLocale::ShortFormat);
         QCOMPARE(FormatDateStamp(Afternoon, false), date);
         QCOMPARE(FormatDateStamp(Midnight, true), date);
+        // Only 00:00:00 itself leaves the time out: seconds past midnight are a time.
+        const QString pastMidnight = FormatDateStamp(Midnight.addSecs(5), true);
+        QVERIFY2(pastMidnight.startsWith(date + QLatin1Char(' ')) &&
+                     pastMidnight.size() > date.size() + 1,
+                 qPrintable(pastMidnight));
         const QString stamp = FormatDateStamp(Afternoon, true);
         QVERIFY(stamp.startsWith(date + QLatin1Char(' ')));
         QVERIFY(stamp.size() > date.size() + 1);
@@ -80,11 +86,11 @@ private Q_SLOTS:
     {
         QFETCH(bool, byEnter);
         TScriptedDialogs dialogs;
-        QObject context;
+        TModalDriver modals;
         QString position;
         QString title;
         bool nameHasFocus = false;
-        WhenModal<TFormAddType>(&context, [&](TFormAddType* dialog) {
+        modals.When<TFormAddType>([&](TFormAddType* dialog) {
             position = dialog->edtPos->text();
             title = dialog->windowTitle();
             nameHasFocus = dialog->focusWidget() == dialog->edtName;
@@ -107,9 +113,9 @@ private Q_SLOTS:
     void blankNameKeepsDialogOpen()
     {
         TScriptedDialogs dialogs;
-        QObject context;
+        TModalDriver modals;
         bool stayedOpen = false;
-        WhenModal<TFormAddType>(&context, [&](TFormAddType* dialog) {
+        modals.When<TFormAddType>([&](TFormAddType* dialog) {
             dialog->edtName->setText(QStringLiteral(" \t "));
             dialog->btnOK->click();
             stayedOpen = dialog->isVisible() && dialog->edtName->text() == QStringLiteral(" \t ");
@@ -136,8 +142,8 @@ private Q_SLOTS:
     {
         QFETCH(int, how);
         TScriptedDialogs dialogs;
-        QObject context;
-        WhenModal<TFormAddType>(&context, [how](TFormAddType* dialog) {
+        TModalDriver modals;
+        modals.When<TFormAddType>([how](TFormAddType* dialog) {
             dialog->edtName->setText(QStringLiteral("typed"));
             if (how == 0)
                 dialog->btnCancel->click();
@@ -192,10 +198,10 @@ private Q_SLOTS:
         folder.Connect();
         TScriptedDialogs dialogs;
         InsertGroups(IEType, {{1, 0, QStringLiteral("工作")}, {2, 1, QStringLiteral("项目")}});
-        QObject context;
+        TModalDriver modals;
 
         bool openedEmpty = false;
-        WhenModal<TFormViewIEType>(&context, [&](TFormViewIEType* dialog) {
+        modals.When<TFormViewIEType>([&](TFormViewIEType* dialog) {
             openedEmpty = dialog->windowTitle() == QStringLiteral("选择组") &&
                           !dialog->GroupTree().Selected() &&
                           dialog->GroupTree().RootNode()->isExpanded() &&
@@ -214,7 +220,7 @@ private Q_SLOTS:
         QCOMPARE(index, 0);
         QCOMPARE(name, QStringLiteral("全部"));
 
-        WhenModal<TFormViewIEType>(&context, [&](TFormViewIEType* dialog) {
+        modals.When<TFormViewIEType>([&](TFormViewIEType* dialog) {
             QTreeWidget* tree = dialog->tvGroups;
             tree->expandAll();
             QTreeWidgetItem* project = Find(tree, QStringLiteral("项目"));
@@ -227,7 +233,7 @@ private Q_SLOTS:
         QCOMPARE(index, 2);
         QCOMPARE(name, QStringLiteral("项目"));
 
-        WhenModal<TFormViewIEType>(&context, [&](TFormViewIEType* dialog) {
+        modals.When<TFormViewIEType>([&](TFormViewIEType* dialog) {
             dialog->GroupTree().Select(Find(dialog->tvGroups, QStringLiteral("工作")));
             QTest::keyClick(dialog->tvGroups, Qt::Key_Escape);
         });
@@ -245,14 +251,14 @@ private Q_SLOTS:
         folder.Connect();
         TScriptedDialogs dialogs;
         InsertGroups(IEType, {{1, 0, QStringLiteral("工作")}});
-        QObject context;
+        TModalDriver modals;
         QString position;
         bool addedUnselected = false;
         bool duplicateRefused = false;
-        WhenModal<TFormViewIEType>(&context, [&](TFormViewIEType* dialog) {
+        modals.When<TFormViewIEType>([&](TFormViewIEType* dialog) {
             QTreeWidgetItem* work = Find(dialog->tvGroups, QStringLiteral("工作"));
             dialog->GroupTree().Select(work);
-            WhenModal<TFormAddType>(&context, [&](TFormAddType* add) {
+            modals.When<TFormAddType>([&](TFormAddType* add) {
                 position = add->edtPos->text();
                 add->edtName->setText(QStringLiteral("新组"));
                 add->btnOK->click();
@@ -262,7 +268,7 @@ private Q_SLOTS:
                               work->child(0)->text(0) == QStringLiteral("新组") &&
                               dialog->GroupTree().Selected() == work;
 
-            WhenModal<TFormAddType>(&context, [&](TFormAddType* add) {
+            modals.When<TFormAddType>([&](TFormAddType* add) {
                 add->edtName->setText(QStringLiteral("工作"));
                 add->btnOK->click();
             });
@@ -283,10 +289,6 @@ private Q_SLOTS:
     }
 };
 
-int RunGroupDialogsTests(int argc, char** argv)
-{
-    TestGroupDialogs test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestGroupDialogs)
 
 #include "tst_groupdialogs.moc"

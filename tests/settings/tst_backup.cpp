@@ -1,8 +1,8 @@
+#include "FixedLogClock.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
 #include "common/CardException.h"
-#include "common/DailyLog.h"
 #include "data/DbAccess.h"
 #include "data/GridSet.h"
 #include "data/GridSource.h"
@@ -49,9 +49,9 @@ QStringList Files(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-QString LogText(const TTestFolder& folder)
+QString LogText(const TTestFolder& folder, const TFixedLogClock& clock)
 {
-    return QString::fromLocal8Bit(folder.ReadFile(LogFileName(QDateTime::currentDateTime())));
+    return QString::fromLocal8Bit(folder.ReadFile(clock.FileName()));
 }
 
 // Runs a command the way the main window does: an error is shown by the handler.
@@ -96,6 +96,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
+        const TFixedLogClock logClock;
         TScriptedDialogs dialogs;
         const QString target = folder.Path() + QStringLiteral("backups/");
         QVERIFY(QDir().mkpath(target));
@@ -125,7 +126,7 @@ private Q_SLOTS:
         BackupCommand();
         QCOMPARE(Files(target).size(), 2);
         QVERIFY(dialogs.Boxes.isEmpty());
-        QVERIFY(LogText(folder).isEmpty());
+        QVERIFY(LogText(folder, logClock).isEmpty());
         QCOMPARE(Groups(), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
     }
 
@@ -177,6 +178,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
+        const TFixedLogClock logClock;
         TScriptedDialogs dialogs;
         AddGroup(1, QStringLiteral("saved"));
         const QString backup = folder.Path() + QStringLiteral("b.bat");
@@ -204,7 +206,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(journal));
         QCOMPARE(Hash(SafetyCopyPath()), current);
         QCOMPARE(SafetyCopyPath(), folder.Path() + QStringLiteral("tmpData.bat"));
-        QVERIFY(LogText(folder).endsWith(QStringLiteral("：数据恢复！\r\n")));
+        QVERIFY(LogText(folder, logClock).endsWith(QStringLiteral("：数据恢复！\r\n")));
         // Nothing read from the old file survives, and the reopened connection works.
         QVERIFY(DbAccess->Connected());
         QVERIFY(!DbAccess->QuerySet().Active());
@@ -250,6 +252,7 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         TTestFolder folder;
         folder.Connect();
+        const TFixedLogClock logClock;
         TScriptedDialogs dialogs;
         const QString source = folder.Path() + QStringLiteral("bad.bat");
         DbExecute(QStringLiteral("insert into IE(TypeID,IEUrl,IEName,ReMark) "
@@ -288,7 +291,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(SafetyCopyPath()));
         QVERIFY(DbAccess->Connected());
         QCOMPARE(Groups(), QStringList(QStringLiteral("kept")));
-        QVERIFY(LogText(folder).isEmpty());
+        QVERIFY(LogText(folder, logClock).isEmpty());
     }
 
     // Choosing the safety copy restores it as it is; it is not first overwritten with the

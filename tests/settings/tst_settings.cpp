@@ -1,3 +1,4 @@
+#include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
@@ -79,20 +80,14 @@ QList<TAnswer> Script(const QStringList& answers)
 // Returns whether the action ran.
 bool WithConfigDialog(const std::function<void(TFormConfig&)>& action)
 {
-    QObject context;
+    TModalDriver modals;
     bool ran = false;
-    std::function<void()> poll = [&] {
-        auto* form = qobject_cast<TFormConfig*>(QApplication::activeModalWidget());
-        if (!form) {
-            QTimer::singleShot(1, &context, poll);
-            return;
-        }
+    modals.When<TFormConfig>([&](TFormConfig* form) {
         ran = true;
         action(*form);
         if (form->isVisible())
             form->btnCancel->click();
-    };
-    QTimer::singleShot(0, &context, poll);
+    });
     ShowConfigDialog();
     return ran;
 }

@@ -3,32 +3,7 @@
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
-#include <QApplication>
-#include <QTimer>
-
 namespace WebAddrKit {
-
-namespace {
-QStringList Failures;
-
-void Poll(QObject* context, const QString& title, std::function<void(TFormBaseDlg*)> action,
-          int triesLeft)
-{
-    auto* dialog = qobject_cast<TFormBaseDlg*>(QApplication::activeModalWidget());
-    if (dialog && dialog->isVisible() && dialog->windowTitle() == title) {
-        action(dialog);
-        return;
-    }
-    if (triesLeft == 0) {
-        Failures << QStringLiteral("no dialog ") + title;
-        // Whatever is open instead must not keep the test waiting.
-        if (auto* other = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            other->reject();
-        return;
-    }
-    QTimer::singleShot(10, context, [=] { Poll(context, title, action, triesLeft - 1); });
-}
-} // namespace
 
 QString AddRow(int typeId, const QString& url, const QString& name, const QString& remark)
 {
@@ -62,18 +37,6 @@ QList<int> GroupNumbers()
     for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next())
         numbers << set.AsInteger(0);
     return numbers;
-}
-
-void WhenModal(QObject* context, const QString& title, std::function<void(TFormBaseDlg*)> action)
-{
-    QTimer::singleShot(0, context, [=] { Poll(context, title, std::move(action), 300); });
-}
-
-QStringList TakeDriverFailures()
-{
-    QStringList failures;
-    failures.swap(Failures);
-    return failures;
 }
 
 } // namespace WebAddrKit

@@ -1,9 +1,11 @@
+#include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 #include "WebAddrKit.h"
 
 #include "controls/CardEdtBut.h"
 #include "data/DbAccess.h"
+#include "groups/FormBaseDlg.h"
 #include "webaddr/AddressDialogs.h"
 #include "webaddr/FormAddIE.h"
 #include "webaddr/FormModIE.h"
@@ -26,9 +28,9 @@ const QString ChooserTitle = QStringLiteral("选择组");
 
 // Answers the choose-group dialog: picks the node with that caption and presses OK, or cancels
 // when the caption is empty.
-void AnswerChooser(QObject* context, const QString& caption)
+void AnswerChooser(TModalDriver& modals, const QString& caption)
 {
-    WhenModal(context, ChooserTitle, [caption](TFormBaseDlg* chooser) {
+    modals.When<TFormBaseDlg>(ChooserTitle, [caption](TFormBaseDlg* chooser) {
         if (caption.isEmpty()) {
             chooser->btnCancel->click();
             return;
@@ -47,9 +49,9 @@ void AnswerChooser(QObject* context, const QString& caption)
 }
 
 // Clicks the group button of an address dialog while the chooser is answered.
-void ChooseInDialog(QObject* context, TFormBaseIE* dialog, const QString& caption)
+void ChooseInDialog(TModalDriver& modals, TFormBaseIE* dialog, const QString& caption)
 {
-    AnswerChooser(context, caption);
+    AnswerChooser(modals, caption);
     QTest::mouseClick(dialog->edtGroup->Button(), Qt::LeftButton);
 }
 
@@ -87,8 +89,6 @@ class TestAddressDialogs : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { QCOMPARE(TakeDriverFailures(), QStringList()); }
-
     // The clipboard fills the address only when it looks like one, and then whole.
     void clipboardPrefill_data()
     {
@@ -117,9 +117,9 @@ private Q_SLOTS:
         dialogs.Clipboard = clipboard;
         QCOMPARE(ReadClipboardUrl(), expected);
 
-        QObject context;
+        TModalDriver modals;
         TSeen seen;
-        WhenModal(&context, AddTitle, [&](TFormBaseDlg* dialog) {
+        modals.When<TFormBaseDlg>(AddTitle, [&](TFormBaseDlg* dialog) {
             seen = Look(qobject_cast<TFormBaseIE*>(dialog));
             dialog->btnCancel->click();
         });
@@ -139,9 +139,9 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        QObject context;
+        TModalDriver modals;
         TSeen afterRefusal;
-        WhenModal(&context, AddTitle, [&](TFormBaseDlg* base) {
+        modals.When<TFormBaseDlg>(AddTitle, [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormAddIE*>(base);
             dialog->edtIE->setText(QStringLiteral(" \t "));
             QTest::mouseClick(dialog->imgOpen, Qt::LeftButton);
@@ -176,9 +176,9 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        QObject context;
+        TModalDriver modals;
         QList<TSeen> seen;
-        WhenModal(&context, AddTitle, [&](TFormBaseDlg* base) {
+        modals.When<TFormBaseDlg>(AddTitle, [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormAddIE*>(base);
             dialog->chkKeepAdding->setChecked(true);
             for (const QString& url :
@@ -223,16 +223,16 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         AddGroupRow(1, 0, QStringLiteral("工作"));
         AddGroupRow(2, 1, QStringLiteral("项目"));
-        QObject context;
+        TModalDriver modals;
         QList<TSeen> seen;
-        WhenModal(&context, AddTitle, [&](TFormBaseDlg* base) {
+        modals.When<TFormBaseDlg>(AddTitle, [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormBaseIE*>(base);
             dialog->edtName->setFocus();
-            ChooseInDialog(&context, dialog, QStringLiteral("项目"));
+            ChooseInDialog(modals, dialog, QStringLiteral("项目"));
             seen << Look(dialog);
-            ChooseInDialog(&context, dialog, QString());
+            ChooseInDialog(modals, dialog, QString());
             seen << Look(dialog);
-            ChooseInDialog(&context, dialog, QStringLiteral("全部"));
+            ChooseInDialog(modals, dialog, QStringLiteral("全部"));
             seen << Look(dialog);
             dialog->edtIE->setText(QStringLiteral("www.root.cn"));
             dialog->btnOK->click();
@@ -263,12 +263,12 @@ private Q_SLOTS:
         const QString remark = QStringLiteral("line 1\r\nline 2");
         const QString id = AddRow(1, QStringLiteral("www.a.cn"), QStringLiteral("it's A"), remark);
         const QString other = AddRow(1, QStringLiteral("www.b.cn"), QStringLiteral("B"));
-        QObject context;
+        TModalDriver modals;
         TSeen shown;
-        WhenModal(&context, ModifyTitle, [&](TFormBaseDlg* base) {
+        modals.When<TFormBaseDlg>(ModifyTitle, [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormModIE*>(base);
             shown = Look(dialog);
-            ChooseInDialog(&context, dialog, QStringLiteral("娱乐"));
+            ChooseInDialog(modals, dialog, QStringLiteral("娱乐"));
             dialog->edtName->setText(QStringLiteral("A'"));
             dialog->btnOK->click();
         });
@@ -291,7 +291,7 @@ private Q_SLOTS:
         QCOMPARE(rows[1].IEName, QStringLiteral("B"));
 
         // An edited remark is saved as the memo holds it; Cancel saves nothing.
-        WhenModal(&context, ModifyTitle, [&](TFormBaseDlg* base) {
+        modals.When<TFormBaseDlg>(ModifyTitle, [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormModIE*>(base);
             dialog->mmoRemark->setPlainText(QStringLiteral("new\nremark"));
             dialog->edtIE->setText(QStringLiteral("   "));
@@ -301,7 +301,7 @@ private Q_SLOTS:
         QCOMPARE(ShowModifyAddress(id), mrCancel);
         QCOMPARE(dialogs.Texts(), QStringList({QStringLiteral("网址不能为空！")}));
         QCOMPARE(Rows().value(0).ReMark, remark);
-        WhenModal(&context, ModifyTitle, [&](TFormBaseDlg* base) {
+        modals.When<TFormBaseDlg>(ModifyTitle, [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormModIE*>(base);
             dialog->mmoRemark->setPlainText(QStringLiteral("new\nremark"));
             dialog->btnOK->click();
@@ -318,10 +318,10 @@ private Q_SLOTS:
         const QString id = AddRow(0, QStringLiteral("www.root.cn"));
         // A group number that names no group shows as the root but is kept.
         const QString orphan = AddRow(9, QStringLiteral("www.orphan.cn"));
-        QObject context;
+        TModalDriver modals;
         QList<TSeen> shown;
         for (int i = 0; i < 2; ++i)
-            WhenModal(&context, ModifyTitle, [&](TFormBaseDlg* base) {
+            modals.When<TFormBaseDlg>(ModifyTitle, [&](TFormBaseDlg* base) {
                 shown << Look(qobject_cast<TFormBaseIE*>(base));
                 base->btnOK->click();
             });
@@ -340,9 +340,9 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        QObject context;
+        TModalDriver modals;
         TSeen after;
-        WhenModal(&context, AddTitle, [&](TFormBaseDlg* base) {
+        modals.When<TFormBaseDlg>(AddTitle, [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormBaseIE*>(base);
             dialog->edtIE->setText(QStringLiteral("www.a.cn"));
             DbExecute(QStringLiteral("alter table IE rename to IEGone"));
@@ -362,8 +362,4 @@ private Q_SLOTS:
 
 #include "tst_addressdialogs.moc"
 
-int RunAddressDialogTests(int argc, char** argv)
-{
-    TestAddressDialogs test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestAddressDialogs)

@@ -131,8 +131,4 @@ private Q_SLOTS:
 
 #include "tst_iestore.moc"
 
-int RunIEStoreTests(int argc, char** argv)
-{
-    TestIEStore test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestIEStore)

@@ -1,3 +1,4 @@
+#include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 #include "TestText.h"
@@ -101,9 +102,9 @@ QStringList Sorted(QStringList values)
 }
 
 // Answers the new-group dialog with a name.
-void AnswerGroupName(QObject* context, const QString& name)
+void AnswerGroupName(TModalDriver& modals, const QString& name)
 {
-    WhenModal(context, QStringLiteral("新建组"), [name](TFormBaseDlg* base) {
+    modals.When<TFormBaseDlg>(QStringLiteral("新建组"), [name](TFormBaseDlg* base) {
         qobject_cast<TFormAddType*>(base)->edtName->setText(name);
         base->btnOK->click();
     });
@@ -116,8 +117,6 @@ class TestWebAddrPage : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { QCOMPARE(TakeDriverFailures(), QStringList()); }
-
     // The root lists every address, lost groups included; a group lists only what is filed
     // directly in it. Only mouse clicks change the list.
     void listsTheClickedGroup()
@@ -176,11 +175,11 @@ private Q_SLOTS:
     void newAddressGoesIntoSelectedGroup()
     {
         TPageFixture f;
-        QObject context;
+        TModalDriver modals;
         QStringList groups;
         QList<int> ids;
         const auto save = [&](const QString& url) {
-            WhenModal(&context, QStringLiteral("新建网址"), [&, url](TFormBaseDlg* base) {
+            modals.When<TFormBaseDlg>(QStringLiteral("新建网址"), [&, url](TFormBaseDlg* base) {
                 auto* dialog = qobject_cast<TFormBaseIE*>(base);
                 groups << dialog->edtGroup->text();
                 ids << dialog->GroupID;
@@ -227,10 +226,10 @@ private Q_SLOTS:
         f.Grid().TitleClick(f.Grid().ColumnOf(QStringLiteral("网址")));
         QCOMPARE(f.Column(QStringLiteral("标题")), Texts({"W2", "W1"}));
 
-        QObject context;
+        TModalDriver modals;
         QString shownUrl;
         f.MakeCurrent(QStringLiteral("W1"));
-        WhenModal(&context, QStringLiteral("修改网址"), [&](TFormBaseDlg* base) {
+        modals.When<TFormBaseDlg>(QStringLiteral("修改网址"), [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormBaseIE*>(base);
             shownUrl = dialog->edtIE->text();
             dialog->edtName->setText(QStringLiteral("W1 changed"));
@@ -306,13 +305,13 @@ private Q_SLOTS:
     {
         TPageFixture f;
         f.Click(QStringLiteral("项目"));
-        QObject context;
-        WhenModal(&context, QStringLiteral("新建网址"), [&](TFormBaseDlg* base) {
+        TModalDriver modals;
+        modals.When<TFormBaseDlg>(QStringLiteral("新建网址"), [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormBaseIE*>(base);
-            WhenModal(&context, QStringLiteral("选择组"), [&](TFormBaseDlg* chooserBase) {
+            modals.When<TFormBaseDlg>(QStringLiteral("选择组"), [&](TFormBaseDlg* chooserBase) {
                 auto* chooser = qobject_cast<TFormViewIEType*>(chooserBase);
                 chooser->tvGroups->setCurrentItem(chooser->tvGroups->topLevelItem(0));
-                AnswerGroupName(&context, QStringLiteral("新组"));
+                AnswerGroupName(modals, QStringLiteral("新组"));
                 chooser->btnNewGroup->click();
                 chooser->btnCancel->click();
             });
@@ -330,7 +329,7 @@ private Q_SLOTS:
         QVERIFY(f.Node(QStringLiteral("工作"))->isExpanded());
         QVERIFY(f.Page->IETree().RootNode()->isExpanded());
 
-        AnswerGroupName(&context, QStringLiteral("再一个"));
+        AnswerGroupName(modals, QStringLiteral("再一个"));
         f.Page->IECommands().actNewGroup->trigger();
         QCOMPARE(GroupNumbers(), QList<int>({1, 2, 3, 4, 5}));
         QTreeWidgetItem* another = f.Node(QStringLiteral("再一个"));
@@ -351,13 +350,13 @@ private Q_SLOTS:
         f.Click(QStringLiteral("项目"));
         RunGuarded([&] { DbAccess->OpenGrid(QStringLiteral("select nothing"), f.Grid(), true); });
         QCOMPARE(f.Dialogs.Boxes.size(), 1);
-        QObject context;
-        WhenModal(&context, QStringLiteral("新建网址"), [&](TFormBaseDlg* base) {
+        TModalDriver modals;
+        modals.When<TFormBaseDlg>(QStringLiteral("新建网址"), [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormBaseIE*>(base);
-            WhenModal(&context, QStringLiteral("选择组"), [&](TFormBaseDlg* chooserBase) {
+            modals.When<TFormBaseDlg>(QStringLiteral("选择组"), [&](TFormBaseDlg* chooserBase) {
                 auto* chooser = qobject_cast<TFormViewIEType*>(chooserBase);
                 chooser->tvGroups->setCurrentItem(chooser->tvGroups->topLevelItem(0));
-                AnswerGroupName(&context, QStringLiteral("新组"));
+                AnswerGroupName(modals, QStringLiteral("新组"));
                 chooser->btnNewGroup->click();
                 chooser->btnCancel->click();
             });
@@ -371,7 +370,7 @@ private Q_SLOTS:
         QTreeWidgetItem* added = f.Node(QStringLiteral("新组"));
         QVERIFY(added);
         QCOMPARE(TCardTree::KeyOf(added).SelfIndex, 4);
-        AnswerGroupName(&context, QStringLiteral("再一个"));
+        AnswerGroupName(modals, QStringLiteral("再一个"));
         f.Page->IECommands().actNewGroup->trigger();
         QCOMPARE(GroupNumbers(), QList<int>({1, 2, 3, 4, 5}));
     }
@@ -381,8 +380,8 @@ private Q_SLOTS:
     void savedAndContinuedAddressesShowAfterCancel()
     {
         TPageFixture f;
-        QObject context;
-        WhenModal(&context, QStringLiteral("新建网址"), [](TFormBaseDlg* base) {
+        TModalDriver modals;
+        modals.When<TFormBaseDlg>(QStringLiteral("新建网址"), [](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormAddIE*>(base);
             dialog->chkKeepAdding->setChecked(true);
             for (const char* url : {"www.k1.cn", "www.k2.cn"}) {
@@ -392,7 +391,6 @@ private Q_SLOTS:
             dialog->btnCancel->click();
         });
         f.Page->actNewAddress->trigger();
-        QVERIFY(TakeDriverFailures().isEmpty());
         const QStringList urls = f.Column(QStringLiteral("网址"));
         QVERIFY(urls.contains(QStringLiteral("www.k1.cn")));
         QVERIFY(urls.contains(QStringLiteral("www.k2.cn")));
@@ -424,8 +422,4 @@ private Q_SLOTS:
 
 #include "tst_webaddrpage.moc"
 
-int RunWebAddrPageTests(int argc, char** argv)
-{
-    TestWebAddrPage test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestWebAddrPage)
