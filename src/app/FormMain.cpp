@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/Autostart.h"
+#include "app/SessionEnd.h"
 #include "app/Startup.h"
 #include "common/CardException.h"
 #include "common/Messages.h"
@@ -191,19 +192,23 @@ void TFormMain::NCloseClick()
 
 bool TFormMain::FormCloseQuery()
 {
-    if (!FExitConfirmed)
-        FExitConfirmed = AskYesNo(QStringLiteral("确定要退出程序吗？"));
+    if (!CloseNeedsQuestion(FExitConfirmed, qApp->isSavingSession(), FSessionEndAgreed))
+        return true;
+    FExitConfirmed = AskYesNo(QStringLiteral("确定要退出程序吗？"));
     return FExitConfirmed;
 }
 
 void TFormMain::CommitData(QSessionManager& manager)
 {
     // Logging off or shutting down asks the same question; No refuses the log-off.
+    const TSessionEndDecision decision =
+        DecideSessionEnd(manager.allowsInteraction(), FExitConfirmed,
+                         [] { return AskYesNo(QStringLiteral("确定要退出程序吗？")); });
+    FSessionEndAgreed = decision.Agreed;
     if (!manager.allowsInteraction())
         return;
-    const bool leave = FormCloseQuery();
     manager.release();
-    if (!leave)
+    if (decision.Cancel)
         manager.cancel();
 }
 

@@ -78,10 +78,12 @@ private:
     void AddTrayIcon();
     void RemoveTrayIcon();
     void AppMinimize();
-    // Asks "确定要退出程序吗？"; remembers a Yes so that the same exit is not asked twice.
+    // Asks "确定要退出程序吗？" unless the exit is confirmed; remembers a Yes so that the same
+    // exit is not asked twice.
     bool FormCloseQuery();
     void CommitData(QSessionManager& manager);
 
     bool FSized = false;
     bool FExitConfirmed = false;
+    bool FSessionEndAgreed = false;
 };

@@ -3,6 +3,7 @@
 
 #include "app/Autostart.h"
 #include "app/FormMain.h"
+#include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "controls/CardDBGrid.h"
@@ -67,6 +68,34 @@ private Q_SLOTS:
         dialogs.Answers << true;
         QVERIFY(form.close());
         QVERIFY(!form.isVisible());
+    }
+
+    // A session end asks where it may, once per exit; No refuses it. Its Yes serves only the
+    // closing within the request: once the session end was cancelled, a close asks again.
+    void sessionEndDecision()
+    {
+        int asked = 0;
+        const auto answer = [&asked](bool yes) {
+            return [&asked, yes] {
+                ++asked;
+                return yes;
+            };
+        };
+        TSessionEndDecision decision = DecideSessionEnd(false, false, answer(true));
+        QVERIFY(!decision.Cancel && !decision.Agreed);
+        decision = DecideSessionEnd(true, false, answer(false));
+        QVERIFY(decision.Cancel && !decision.Agreed);
+        decision = DecideSessionEnd(true, true, answer(false));
+        QVERIFY(!decision.Cancel && decision.Agreed);
+        QCOMPARE(asked, 1);
+        decision = DecideSessionEnd(true, false, answer(true));
+        QVERIFY(!decision.Cancel && decision.Agreed);
+        QCOMPARE(asked, 2);
+
+        QVERIFY(!CloseNeedsQuestion(false, true, decision.Agreed));
+        QVERIFY(CloseNeedsQuestion(false, false, decision.Agreed));
+        QVERIFY(CloseNeedsQuestion(false, true, false));
+        QVERIFY(!CloseNeedsQuestion(true, false, false));
     }
 
     void iconAndSettingsMenus()
@@ -138,6 +167,7 @@ private Q_SLOTS:
             SetRunAtStartup(QStringLiteral("Velmora"), path, true);
             QVERIFY2(IsRunAtStartup(QStringLiteral("Velmora"), path), qPrintable(path));
             QVERIFY(!IsRunAtStartup(QStringLiteral("Velmora"), path + QStringLiteral("2")));
+            QVERIFY(!IsRunAtStartup(QStringLiteral("Velmora"), path.chopped(1)));
         }
         // An entry written by a copy in another folder shows as off.
         SetRunAtStartup(QStringLiteral("Velmora"), QStringLiteral("/elsewhere/velmora"), true);
