@@ -1,3 +1,4 @@
+#include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
@@ -12,6 +13,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringDecoder>
@@ -155,13 +157,30 @@ private Q_SLOTS:
     void realQuestionBoxDefaultsToNo()
     {
         TQtUserDialogs real;
-        QObject context;
-        QTimer::singleShot(0, &context, [] {
-            QWidget* box = QApplication::activeModalWidget();
-            QVERIFY(box);
-            QTest::keyClick(box, Qt::Key_Return);
-        });
+        TModalDriver modals;
+        modals.When<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
         QVERIFY(!real.MessageBox(TBoxKind::Question, QStringLiteral("确认"), QStringLiteral("?")));
+    }
+
+    // The real file dialogs offer the filter's text with its pattern.
+    void realFileDialogsGetTextAndPattern()
+    {
+        const QString filter = QStringLiteral("数据文件 (*.bat)|*.bat");
+        TQtUserDialogs real;
+        QStringList offered;
+        TModalDriver modals;
+        const auto cancel = [&offered](QFileDialog* dialog) {
+            offered << dialog->nameFilters();
+            dialog->reject();
+        };
+        modals.When<QFileDialog>(cancel);
+        QCOMPARE(real.SaveFileName(filter), QString());
+        modals.When<QFileDialog>(cancel);
+        QCOMPARE(real.OpenFileName(filter), QString());
+        QCOMPARE(offered, QStringList({QStringLiteral("数据文件 (*.bat)"),
+                                       QStringLiteral("数据文件 (*.bat)")}));
+        QCOMPARE(QtFileFilter(QStringLiteral("数据|*.bat;*.dat|全部|*")),
+                 QStringLiteral("数据 (*.bat *.dat);;全部 (*)"));
     }
 
     void trimmingRemovesBlanksAndControls()

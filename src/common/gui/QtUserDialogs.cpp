@@ -14,14 +14,23 @@ QWidget* Owner()
 {
     return QApplication::activeWindow();
 }
-
-// The filters are written the way the user sees them described, "数据文件 (*.bat)|*.bat"; Qt
-// wants the description alone.
-QString QtFilter(const QString& filter)
-{
-    return filter.section(QLatin1Char('|'), 0, 0);
-}
 } // namespace
+
+QString QtFileFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    if (parts.size() < 2)
+        return filter;
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns = QStringLiteral("(") +
+                                 parts.at(i + 1).split(QLatin1Char(';')).join(QLatin1Char(' ')) +
+                                 QLatin1Char(')');
+        const QString text = parts.at(i).trimmed();
+        filters << (text.endsWith(patterns) ? text : text + QLatin1Char(' ') + patterns);
+    }
+    return filters.join(QStringLiteral(";;"));
+}
 
 bool TQtUserDialogs::MessageBox(TBoxKind kind, const QString& caption, const QString& text)
 {
@@ -55,15 +64,15 @@ bool TQtUserDialogs::MessageBox(TBoxKind kind, const QString& caption, const QSt
 
 QString TQtUserDialogs::SaveFileName(const QString& filter)
 {
-    return QFileDialog::getSaveFileName(Owner(), QString(), QString(), QtFilter(filter), nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    return QFileDialog::getSaveFileName(Owner(), QString(), QString(), QtFileFilter(filter),
+                                        nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 QString TQtUserDialogs::OpenFileName(const QString& filter)
 {
     // Like the save dialog, the open dialog hands back a typed name even when no such file
     // exists; the command that asked checks it.
-    QFileDialog dialog(Owner(), QString(), QString(), QtFilter(filter));
+    QFileDialog dialog(Owner(), QString(), QString(), QtFileFilter(filter));
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
