@@ -207,9 +207,18 @@ void TFormMain::CommitData(QSessionManager& manager)
     FSessionEndAgreed = decision.Agreed;
     if (!manager.allowsInteraction())
         return;
-    manager.release();
-    if (decision.Cancel)
+    // Cancelled before the interaction ends, so that the end of the interaction carries the
+    // refusal.
+    if (decision.Cancel) {
         manager.cancel();
+        return;
+    }
+    manager.release();
+    // The program leaves on the Yes, within the request: nothing tells it when a session end is
+    // cancelled later by another program, so a Yes kept for the session's last close would
+    // outlive a cancelled one and let a later close leave unasked.
+    if (decision.Agreed)
+        close();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)

@@ -16,7 +16,6 @@ TSessionEndDecision DecideSessionEnd(bool allowsInteraction, bool exitConfirmed,
                                      const std::function<bool()>& askExit);
 
 // Whether closing the main window asks the exit question. A Yes given to a session end serves
-// only the closing Qt does within that request (savingSession): should the session end be
-// cancelled afterwards, by another program or a window that refuses to close, the program runs
-// on and asks again when it is closed.
+// only the close made within that request (savingSession); after it, should the program still
+// run because the session end was cancelled, a close asks again.
 bool CloseNeedsQuestion(bool exitConfirmed, bool savingSession, bool sessionEndAgreed);
