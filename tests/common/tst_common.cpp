@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringDecoder>
@@ -50,6 +51,10 @@ private Q_SLOTS:
         QCOMPARE(decoder(folder.ReadFile(QStringLiteral("Log20261207.log"))),
                  QStringLiteral("2026-12-07 00:00:00：next\r\n"));
         QCOMPARE(folder.ReadFile(QStringLiteral("Log20261206.log")), bytes);
+        // Readable by the user alone.
+        QCOMPARE(QFileInfo(folder.Path() + QStringLiteral("Log20261207.log")).permissions() &
+                     ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void logIntoUnwritableFolderIsQuiet()

@@ -10,6 +10,7 @@
 #include "data/Schema.h"
 #include "data/Sqlite.h"
 #include "settings/BackupCommands.h"
+#include "settings/Config.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -238,7 +239,9 @@ private Q_SLOTS:
         QVERIFY(LogText(folder).endsWith(QStringLiteral("：数据恢复！\r\n")));
         // Nothing read from the old file survives, and the reopened connection works.
         QVERIFY(DbAccess->Connected());
-        QVERIFY(!DbAccess->QuerySet().Active());
+        // The query set holds only the restored file's settings, read after the restore.
+        QCOMPARE(DbAccess->QuerySet().RecordCount(), 1);
+        QVERIFY(!DbAccess->QuerySet().AsBoolean(QStringLiteral("bPass")));
         QVERIFY(!DbAccess->GridSet().Active());
         QCOMPARE(grid.Source->rowCount(), 0);
         QVERIFY(!gridReset.isEmpty());
@@ -419,6 +422,73 @@ private Q_SLOTS:
         TDbAccess again;
         again.Connect();
         QVERIFY(again.Connected());
+    }
+
+    // The restored file's login password holds at once: the settings dialog and the next
+    // change of the settings ask for it.
+    void restoredSettingsInForce()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        DbExecute(QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw' "));
+        const QString backup = folder.Path() + QStringLiteral("b.bat");
+        DbBackup(backup);
+        DbExecute(QStringLiteral("update SysSet set bPass='0',[PassWord]='' "));
+        Config.LoadConfig();
+        dialogs.Answers << true;
+        dialogs.FileNames << backup;
+        QVERIFY(Guarded(RestoreCommand));
+        QVERIFY(Config.bPass);
+        QCOMPARE(Config.PassWord, QStringLiteral("pw"));
+        Config = TConfig();
+    }
+
+    // The first start of a day copies the database into "备份" as that day's file, staged like
+    // the backup command; the last 14 days are kept, and the restore dialog opens there.
+    void dailyBackups()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        const QString backups = folder.Path() + QStringLiteral("备份/");
+        const QDate first(2026, 3, 1);
+        DailyBackup(first);
+        const QString day = backups + QStringLiteral("bookkeep-20260301.bat");
+        QCOMPARE(Hash(day), Hash(folder.DatabasePath()));
+        // Later starts that day leave the day's copy as it is.
+        AddGroup(1, QStringLiteral("later"));
+        DailyBackup(first);
+        QVERIFY(Hash(day) != Hash(folder.DatabasePath()));
+
+        for (int i = 1; i < 20; ++i)
+            DailyBackup(first.addDays(i));
+        const QStringList kept = Files(backups);
+        QCOMPARE(kept.size(), 14);
+        QCOMPARE(kept.first(), QStringLiteral("bookkeep-20260307.bat"));
+        QCOMPARE(kept.last(), QStringLiteral("bookkeep-20260320.bat"));
+        QVERIFY(LogText(folder).isEmpty());
+
+        dialogs.Answers << true;
+        RestoreCommand();
+        QCOMPARE(dialogs.OpenFolders, QStringList(folder.Path() + QStringLiteral("备份")));
+    }
+
+    // A failed automatic backup is only logged.
+    void dailyBackupFailureIsLogged()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        folder.WriteFile(QStringLiteral("备份"), "a file, not a folder");
+        DailyBackup(QDate(2026, 3, 1));
+        QVERIFY(dialogs.Boxes.isEmpty());
+        QVERIFY2(LogText(folder).contains(QStringLiteral("自动备份失败")), qPrintable(LogText(folder)));
+
+        // Without the folder the restore dialog opens where the desktop chooses.
+        dialogs.Answers << true;
+        RestoreCommand();
+        QCOMPARE(dialogs.OpenFolders, QStringList(QString()));
     }
 
     // Choosing the safety copy restores it as it is; it is not first overwritten with the

@@ -59,11 +59,11 @@ QString TQtUserDialogs::SaveFileName(const QString& filter)
                                         QFileDialog::DontConfirmOverwrite);
 }
 
-QString TQtUserDialogs::OpenFileName(const QString& filter)
+QString TQtUserDialogs::OpenFileName(const QString& filter, const QString& folder)
 {
     // Like the save dialog, the open dialog hands back a typed name even when no such file
     // exists; the command that asked checks it.
-    QFileDialog dialog(Owner(), QString(), QString(), QtFilter(filter));
+    QFileDialog dialog(Owner(), QString(), folder, QtFilter(filter));
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
