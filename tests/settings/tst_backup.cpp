@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "Unprivileged.h"
 
 #include "common/CardException.h"
 #include "common/DailyLog.h"
@@ -21,6 +22,9 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -203,6 +207,39 @@ private Q_SLOTS:
         // No file, no temporary left behind, nothing logged.
         QCOMPARE(Files(folder.Path()), before);
         QVERIFY(QDir(folder.Path() + QStringLiteral("folder.bat")).isEmpty());
+    }
+
+    // A failed copy says the system's reason: a folder that may not be written is named as
+    // such, a file the system will not let grow says so.
+    void backupFailureNamesTheCause()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        DbExecute(QStringLiteral("insert into IE(TypeID,IEUrl,IEName,ReMark) "
+                                 "values (0,'u','n', hex(randomblob(100000)))"));
+        const QString readOnly = folder.Path() + QStringLiteral("ro");
+        QVERIFY(QDir().mkdir(readOnly));
+        ::chmod(QFile::encodeName(readOnly).constData(), 0555);
+        ::chmod(QFile::encodeName(folder.Path()).constData(), 0755);
+        ::chmod(QFile::encodeName(folder.DatabasePath()).constData(), 0644);
+        QVERIFY(RunUnprivileged([&] {
+            return DbAccess->CopyTo(readOnly + QStringLiteral("/b.bat"))
+                .contains(QDir::toNativeSeparators(readOnly) +
+                          QStringLiteral(": 文件夹是只读的"));
+        }));
+        ::chmod(QFile::encodeName(readOnly).constData(), 0755);
+
+        rlimit previous{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = previous;
+        small.rlim_cur = 64 * 1024;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const QString reason = DbAccess->CopyTo(folder.Path() + QStringLiteral("big.bat"));
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        QVERIFY2(reason.contains(qt_error_string(EFBIG)), qPrintable(reason));
+        QVERIFY(!QFile::exists(folder.Path() + QStringLiteral("big.bat")));
     }
 
     void restoreReplacesTheDatabase()
