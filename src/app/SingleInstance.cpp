@@ -26,10 +26,10 @@ TSingleInstance::TSingleInstance(const QString& dataFile, QObject* parent)
     const QFileInfo file(dataFile);
     const QString key =
         file.canonicalFilePath().isEmpty() ? file.absoluteFilePath() : file.canonicalFilePath();
-    FSocket = runtime + QStringLiteral("/velmora-") +
-              QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256)
-                                      .toHex()
-                                      .left(16));
+    FSocket =
+        runtime + QStringLiteral("/velmora-") +
+        QString::fromLatin1(
+            QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
 }
 
 TSingleInstance::~TSingleInstance()

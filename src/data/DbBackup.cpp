@@ -153,7 +153,8 @@ public:
             if (got == 0)
                 break;
             for (ssize_t done = 0; done < got;) {
-                const ssize_t put = ::write(out.Get(), chunk.constData() + done, size_t(got - done));
+                const ssize_t put =
+                    ::write(out.Get(), chunk.constData() + done, size_t(got - done));
                 if (put < 0 && errno == EINTR)
                     continue;
                 if (put < 0)
@@ -172,8 +173,8 @@ public:
 
     QString Commit()
     {
-        if (::rename(QFile::encodeName(FPath).constData(), QFile::encodeName(FTarget).constData()) !=
-            0)
+        if (::rename(QFile::encodeName(FPath).constData(),
+                     QFile::encodeName(FTarget).constData()) != 0)
             return Located(FTarget, qt_error_string(errno));
         FPath.clear();
         SyncFolder(QFileInfo(FTarget).absolutePath());
@@ -199,7 +200,8 @@ QString CheckDatabase(const QString& path)
     if (!error.isEmpty())
         return error;
     // A write-ahead log would keep changes outside the one file that backups copy.
-    const TStatement mode = Prepare(connection.get(), QStringLiteral("PRAGMA journal_mode"), &error);
+    const TStatement mode =
+        Prepare(connection.get(), QStringLiteral("PRAGMA journal_mode"), &error);
     if (mode && sqlite3_step(mode.get()) == SQLITE_ROW &&
         qstricmp(reinterpret_cast<const char*>(sqlite3_column_text(mode.get(), 0)), "wal") == 0)
         return QStringLiteral("数据库处于 WAL 日志模式，不是本程序写的备份");

@@ -25,7 +25,7 @@ void BackupCommand();
 
 // "数据恢复": asks, lets the user choose a backup (the file dialog opens in the folder of the
 // automatic backups when there is one), and puts it in place of the database after keeping the
-// current one as the safety copy; the restored settings are then in force. True when the database was replaced: the window
-// must then load its trees, note and addresses again. False when the user stopped; a refused
-// file throws the restore error and leaves the database as it was.
+// current one as the safety copy; the restored settings are then in force. True when the database
+// was replaced: the window must then load its trees, note and addresses again. False when the user
+// stopped; a refused file throws the restore error and leaves the database as it was.
 bool RestoreCommand();

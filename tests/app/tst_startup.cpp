@@ -10,8 +10,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -116,8 +116,8 @@ private Q_SLOTS:
         const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
         const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
         QTemporaryDir otherSession;
-        QFile::setPermissions(otherSession.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                       QFile::ExeOwner);
+        QFile::setPermissions(otherSession.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(otherSession.path()));
         TScriptedDialogs dialogs;
         TShowSpy spy;

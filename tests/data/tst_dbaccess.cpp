@@ -167,8 +167,9 @@ private Q_SLOTS:
         QString error;
         const TConnection reader = DatabaseFile::Open(folder.DatabasePath(), false, &error);
         QVERIFY2(reader, qPrintable(error));
-        QVERIFY(DatabaseFile::Execute(reader.get(), QStringLiteral("begin; select count(*) from IE"))
-                    .isEmpty());
+        QVERIFY(
+            DatabaseFile::Execute(reader.get(), QStringLiteral("begin; select count(*) from IE"))
+                .isEmpty());
         std::thread done([&reader] {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             DatabaseFile::Execute(reader.get(), QStringLiteral("commit"));

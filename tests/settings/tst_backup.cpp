@@ -224,8 +224,7 @@ private Q_SLOTS:
         ::chmod(QFile::encodeName(folder.DatabasePath()).constData(), 0644);
         QVERIFY(RunUnprivileged([&] {
             return DbAccess->CopyTo(readOnly + QStringLiteral("/b.bat"))
-                .contains(QDir::toNativeSeparators(readOnly) +
-                          QStringLiteral(": 文件夹是只读的"));
+                .contains(QDir::toNativeSeparators(readOnly) + QStringLiteral(": 文件夹是只读的"));
         }));
         ::chmod(QFile::encodeName(readOnly).constData(), 0755);
 
@@ -320,23 +319,26 @@ private Q_SLOTS:
             << "crafted"
             << "create trigger Wipe after insert on NoteBook begin delete from IE; end"
             << QStringLiteral("多出触发器 Wipe");
-        QTest::newRow("view") << "crafted" << "create view Everything as select * from IE"
+        QTest::newRow("view") << "crafted"
+                              << "create view Everything as select * from IE"
                               << QStringLiteral("多出视图 Everything");
         QTest::newRow("constraint")
             << "crafted"
             << "drop table SysSet; create table SysSet (bPass boolean, PassWord text "
                "check (length(PassWord) < 3)); insert into SysSet values (0, '')"
             << QStringLiteral("表 SysSet 的定义不同");
-        QTest::newRow("extra table") << "crafted" << "create table Extra (x)"
-                                     << QStringLiteral("多出表 Extra");
+        QTest::newRow("extra table") << "crafted"
+                                     << "create table Extra (x)" << QStringLiteral("多出表 Extra");
         QTest::newRow("wrong column")
             << "crafted"
             << "drop table NoteBook; create table NoteBook (TypeID integer, Remarks text); "
                "create index NoteBook_TypeID on NoteBook (TypeID)"
             << QStringLiteral("表 NoteBook 的定义不同");
-        QTest::newRow("index missing") << "crafted" << "drop index IE_TypeID"
-                                       << QStringLiteral("缺少索引 IE_TypeID");
-        QTest::newRow("WAL file") << "crafted" << "PRAGMA journal_mode=WAL" << QStringLiteral("WAL");
+        QTest::newRow("index missing")
+            << "crafted"
+            << "drop index IE_TypeID" << QStringLiteral("缺少索引 IE_TypeID");
+        QTest::newRow("WAL file") << "crafted"
+                                  << "PRAGMA journal_mode=WAL" << QStringLiteral("WAL");
         QTest::newRow("truncated") << "truncated" << QString() << QString();
         QTest::newRow("zero bytes") << "empty" << QString() << QStringLiteral("空的");
         QTest::newRow("a directory") << "directory" << QString() << qt_error_string(EISDIR);
@@ -428,9 +430,10 @@ private Q_SLOTS:
             DbRestore(backup, SafetyCopyPath());
         }
         QCOMPARE(Hash(SafetyCopyPath()), replaced.last());
-        const QStringList dated = QDir(folder.Path()).entryList(
-            {QStringLiteral("tmpData-\?\?\?\?\?\?\?\?-\?\?\?\?\?\?.bat")}, QDir::Files,
-            QDir::Name);
+        const QStringList dated =
+            QDir(folder.Path())
+                .entryList({QStringLiteral("tmpData-\?\?\?\?\?\?\?\?-\?\?\?\?\?\?.bat")},
+                           QDir::Files, QDir::Name);
         QCOMPARE(dated.size(), 10);
         for (int i = 0; i < 10; ++i)
             QCOMPARE(Hash(folder.Path() + dated[i]), replaced[i + 1]);
@@ -520,7 +523,8 @@ private Q_SLOTS:
         folder.WriteFile(QStringLiteral("备份"), "a file, not a folder");
         DailyBackup(QDate(2026, 3, 1));
         QVERIFY(dialogs.Boxes.isEmpty());
-        QVERIFY2(LogText(folder).contains(QStringLiteral("自动备份失败")), qPrintable(LogText(folder)));
+        QVERIFY2(LogText(folder).contains(QStringLiteral("自动备份失败")),
+                 qPrintable(LogText(folder)));
 
         // Without the folder the restore dialog opens where the desktop chooses.
         dialogs.Answers << true;

@@ -430,8 +430,8 @@ private Q_SLOTS:
         changed.bPass = true;
         changed.PassWord = QStringLiteral("Zq7'x@#@y");
         RunGuarded([&] { changed.SaveConfig(); });
-        const QString log = QString::fromLocal8Bit(
-            folder.ReadFile(LogFileName(QDateTime::currentDateTime())));
+        const QString log =
+            QString::fromLocal8Bit(folder.ReadFile(LogFileName(QDateTime::currentDateTime())));
         QVERIFY2(log.contains(QStringLiteral("update SysSet set bPass='-1',[PassWord]='******' ")),
                  qPrintable(log));
         QVERIFY(!log.contains(QStringLiteral("Zq7")));
