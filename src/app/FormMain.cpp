@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDate>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPushButton>
@@ -142,6 +143,7 @@ bool TFormMain::FormShow()
     // No data is shown before the login: a refusal, or settings that cannot be read, end here.
     if (!LoginAtStartGuarded())
         return false;
+    DailyBackup(QDate::currentDate());
     RunGuarded([this] { LoadPages(); });
     return true;
 }

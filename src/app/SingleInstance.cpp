@@ -3,62 +3,85 @@
 #include "common/CardException.h"
 
 #include <QCryptographicHash>
-#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QStandardPaths>
 
-namespace {
-QString RuntimeFolder()
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+TSingleInstance::TSingleInstance(const QString& dataFile, QObject* parent)
+    : QObject(parent), FDataFile(dataFile)
 {
+    // The runtime folder is the user's own; a name in a shared temporary folder could be taken
+    // by anyone.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+    if (runtime.isEmpty())
+        return;
+    const QFileInfo file(dataFile);
+    const QString key =
+        file.canonicalFilePath().isEmpty() ? file.absoluteFilePath() : file.canonicalFilePath();
+    FSocket =
+        runtime + QStringLiteral("/velmora-") +
+        QString::fromLatin1(
+            QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
 }
-} // namespace
 
-TSingleInstance::TSingleInstance(const QString& key, QObject* parent)
-    : QObject(parent),
-      FName(
-          QStringLiteral("velmora-") +
-          QString::fromLatin1(
-              QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex().left(16)))
-{}
-
-TSingleInstance::~TSingleInstance() = default;
+TSingleInstance::~TSingleInstance()
+{
+    FServer.reset();
+    if (FLock >= 0)
+        ::close(FLock);
+}
 
 bool TSingleInstance::Acquire()
 {
-    FLock = std::make_unique<QLockFile>(RuntimeFolder() + QLatin1Char('/') + FName +
-                                        QStringLiteral(".lock"));
-    FLock->setStaleLockTime(0); // a lock is stale only when its process is gone
-    if (FLock->tryLock(0)) {
+    if (!QFileInfo::exists(FDataFile))
+        return true;
+    // The lock file stays beside the data file; removing it would let a start lock a file
+    // that no longer has the name. Others may open it to try the lock.
+    const QByteArray path = QFile::encodeName(FDataFile + QStringLiteral(".lock"));
+    FLock = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (FLock < 0)
+        FLock = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (FLock < 0)
+        return true; // no lock can be had here at all: don't keep the user out
+    int rc;
+    while ((rc = ::flock(FLock, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (rc == 0) {
         Listen();
         return true;
     }
-    if (FLock->error() != QLockFile::LockFailedError) {
-        // No lock can be had here at all (an unwritable runtime folder): don't keep the user out.
-        FLock.reset();
-        return true;
-    }
-    FLock.reset();
-    QLocalSocket socket;
-    socket.connectToServer(FName);
-    if (socket.waitForConnected(1000)) {
-        socket.write("show\n");
-        socket.waitForBytesWritten(1000);
-        socket.disconnectFromServer();
+    ::close(FLock);
+    FLock = -1;
+    if (!FSocket.isEmpty()) {
+        QLocalSocket socket;
+        socket.connectToServer(FSocket);
+        if (socket.waitForConnected(1000)) {
+            socket.write("show\n");
+            socket.waitForBytesWritten(1000);
+            socket.disconnectFromServer();
+            FActivated = true;
+        }
     }
     return false;
 }
 
 void TSingleInstance::Listen()
 {
+    if (FSocket.isEmpty())
+        return;
     // The lock is ours, so a socket left under this name is from a start that died.
-    QLocalServer::removeServer(FName);
+    QLocalServer::removeServer(FSocket);
     FServer = std::make_unique<QLocalServer>();
     FServer->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!FServer->listen(FName))
+    if (!FServer->listen(FSocket))
         return;
     ConnectGuarded(FServer.get(), &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = FServer->nextPendingConnection()) {

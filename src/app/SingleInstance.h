@@ -6,22 +6,25 @@
 #include <memory>
 
 class QLocalServer;
-class QLockFile;
 
-// One running Velmora per program folder. The first start holds a lock and listens for later
-// starts; a later start finds the lock taken, asks the running one to come to the front, and
-// ends without opening the database.
+// One running Velmora per data file. The first start holds an exclusive lock on a lock file
+// beside the data file for its whole run and listens, in the user's runtime folder, for later
+// starts; a later start finds the lock taken, asks the running one to come to the front where
+// it can reach it, and ends without opening the database. The system drops the lock of a
+// program that was killed, so it never blocks the next start.
 class TSingleInstance final : public QObject
 {
     Q_OBJECT
 
 public:
-    // key: what identifies "the same program" (the program's folder).
-    explicit TSingleInstance(const QString& key, QObject* parent = nullptr);
+    // dataFile: the database the program is to open.
+    explicit TSingleInstance(const QString& dataFile, QObject* parent = nullptr);
     ~TSingleInstance() override;
 
-    // True when this is the only start; otherwise the running one was asked to show itself.
+    // True when no other program holds the data file (also when it does not exist: opening it
+    // reports that). Otherwise Activated tells whether the running one was asked to show itself.
     bool Acquire();
+    bool Activated() const { return FActivated; }
 
 Q_SIGNALS:
     // Another start asked this one to come to the front.
@@ -30,7 +33,9 @@ Q_SIGNALS:
 private:
     void Listen();
 
-    QString FName;
-    std::unique_ptr<QLockFile> FLock;
+    QString FDataFile;
+    QString FSocket; // full path in the runtime folder; empty where there is none
+    int FLock = -1;
+    bool FActivated = false;
     std::unique_ptr<QLocalServer> FServer;
 };

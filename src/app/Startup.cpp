@@ -1,12 +1,14 @@
 #include "app/Startup.h"
 
 #include "app/AppIcon.h"
+#include "app/DataFileClaim.h"
 #include "app/FormMain.h"
 #include "app/SingleInstance.h"
 #include "common/AppPath.h"
 #include "common/CardException.h"
 #include "common/gui/QtUserDialogs.h"
 #include "data/DbAccess.h"
+#include "data/Sqlite.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -26,10 +28,10 @@ QString ExecutableFolder()
 
 int RunSession()
 {
-    // A second start from the same folder only brings the running window to the front.
-    TSingleInstance instance(AppPath());
-    if (!instance.Acquire())
-        return 0;
+    // A second start on the same data file only brings the running window to the front.
+    TSingleInstance instance(AppPath() + QLatin1String(DatabaseFile::FileName));
+    if (int status = 0; !ClaimDataFile(instance, &status))
+        return status;
 
     TDbAccess dbAccess;
     dbAccess.Connect();

@@ -42,7 +42,9 @@ void WriteLog(const QString& text)
     const QByteArray bytes = encoder.encode(entry);
 
     QFile file(AppPath() + LogFileName(now));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // The log names what the user did; only the user may read it.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return;
     file.write(bytes);
     file.close();

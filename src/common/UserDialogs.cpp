@@ -15,7 +15,7 @@ public:
         return kind != TBoxKind::Question;
     }
     QString SaveFileName(const QString&) override { return {}; }
-    QString OpenFileName(const QString&) override { return {}; }
+    QString OpenFileName(const QString&, const QString&) override { return {}; }
     QString ClipboardText() override { return {}; }
     void OpenUrl(const QUrl&) override {}
 };

@@ -22,9 +22,10 @@ public:
     // Shows a modal box. For a question the default button is No; the result is true exactly
     // when the user chose Yes. Other boxes return true when closed.
     virtual bool MessageBox(TBoxKind kind, const QString& caption, const QString& text) = 0;
-    // An empty result means the user cancelled.
+    // An empty result means the user cancelled. The open dialog starts in folder when one is
+    // given.
     virtual QString SaveFileName(const QString& filter) = 0;
-    virtual QString OpenFileName(const QString& filter) = 0;
+    virtual QString OpenFileName(const QString& filter, const QString& folder) = 0;
     virtual QString ClipboardText() = 0;
     virtual void OpenUrl(const QUrl& url) = 0;
 };

@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <QToolButton>
 
+#include <limits>
+
 namespace {
 // What the sunken frame of the edit takes on each side: the button sits inside it.
 constexpr int FrameInset = 2;
@@ -17,6 +19,7 @@ TCardEdtBut::TCardEdtBut(QWidget* parent)
 {
     // The button never takes the focus: a click leaves it in the edit.
     FButton->setFocusPolicy(Qt::NoFocus);
+    setMaxLength(std::numeric_limits<int>::max()); // a stored name is never cut
     FButton->setCursor(Qt::ArrowCursor);
     FButton->setIconSize(QSize(ButtonGlyphSide, ButtonGlyphSide));
     FPanel->setCursor(Qt::ArrowCursor);

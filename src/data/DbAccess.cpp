@@ -24,7 +24,7 @@ constexpr char16_t Durability[] =
 
 EDBException Failure(const QString& message, const char16_t* hint, const QString& sql)
 {
-    return EDBException(message, QString::fromUtf16(hint), sql);
+    return EDBException(message, QString::fromUtf16(hint), Sql::WithoutPassword(sql));
 }
 
 } // namespace
@@ -77,7 +77,7 @@ void TDbAccess::EnsureOpen(const QString& headline, const QString& sql)
     if (connection)
         error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Durability));
     if (!error.isEmpty())
-        throw EDBException(error, headline, sql);
+        throw EDBException(error, headline, Sql::WithoutPassword(sql));
     FConnection = std::move(connection);
 }
 

@@ -39,10 +39,14 @@ public:
 
     // Copies the database file to a target (backup) or a source over it (restore). Both write
     // through a temporary file beside the destination that is renamed into place. A restore
-    // first checks the source (key, tables, integrity) and refuses it leaving the database as it
-    // was; only then is the current database copied to safetyCopy, when one is named and it is
-    // not the source itself. Failures throw EDBException without a statement.
+    // first checks the source (key, schema, journal mode, integrity) and refuses it leaving the
+    // database as it was; only then is the current database copied to safetyCopy, when one is
+    // named and it is not the source itself. The safety copy before it is kept beside it under a
+    // dated name "<name>-yyyyMMdd-hhmmss.<suffix>", the last 10 of them. Failures throw
+    // EDBException without a statement; every reason names the file and the system's cause.
     void BackupTo(const QString& target);
+    // BackupTo that returns the reason of a failure instead of throwing it.
+    QString CopyTo(const QString& target);
     void RestoreFrom(const QString& source, const QString& safetyCopy = QString());
 
     // The grid query: the address grid's rows, kept open and bound to the grid between calls.

@@ -1,13 +1,15 @@
 #include "data/DbAccess.h"
 
 #include "common/Errors.h"
+#include "data/CopyRotation.h"
 #include "data/GridSet.h"
+#include "data/Schema.h"
 #include "data/Sqlite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRegularExpression>
 
 #include <sqlcipher/sqlite3.h>
 
@@ -20,6 +22,7 @@
 namespace {
 
 constexpr qint64 ChunkSize = 1 << 20;
+constexpr int KeptSafetyCopies = 10;
 
 QString Located(const QString& path, const QString& reason)
 {
@@ -48,67 +51,160 @@ void SyncFolder(const QString& folder)
     }
 }
 
+// Why a file cannot be read as a backup, when it is not a plain file with content; empty when it
+// is one.
+QString NotAPlainFile(const QString& path, const struct stat& about)
+{
+    QString reason;
+    if (S_ISDIR(about.st_mode))
+        reason = qt_error_string(EISDIR);
+    else if (S_ISFIFO(about.st_mode))
+        reason = QStringLiteral("不是普通文件，而是命名管道");
+    else if (S_ISCHR(about.st_mode) || S_ISBLK(about.st_mode))
+        reason = QStringLiteral("不是普通文件，而是设备");
+    else if (!S_ISREG(about.st_mode))
+        reason = QStringLiteral("不是普通文件");
+    else if (about.st_size == 0)
+        reason = QStringLiteral("文件是空的（0 字节），不是数据库");
+    return reason.isEmpty() ? QString() : Located(path, reason);
+}
+
+// The system's reason for a failure to create a file in a folder; a folder that may not be
+// written is named as such.
+QString CannotCreateIn(const QString& target, int error)
+{
+    const QString folder = QFileInfo(target).absolutePath();
+    if (error == EACCES || error == EPERM || error == EROFS)
+        return Located(folder, QStringLiteral("文件夹是只读的，不能在其中写入文件（") +
+                                   qt_error_string(error) + QStringLiteral("）"));
+    return Located(target, qt_error_string(error));
+}
+
+// A file descriptor that is closed when its owner goes.
+class TDescriptor final
+{
+public:
+    explicit TDescriptor(int fd = -1) : FFd(fd) {}
+    ~TDescriptor()
+    {
+        if (FFd >= 0)
+            ::close(FFd);
+    }
+    TDescriptor(const TDescriptor&) = delete;
+    TDescriptor& operator=(const TDescriptor&) = delete;
+    int Get() const { return FFd; }
+    // Closes now; returns the system's error number or 0.
+    int Close()
+    {
+        const int rc = ::close(FFd);
+        FFd = -1;
+        return rc == 0 ? 0 : errno;
+    }
+
+private:
+    int FFd;
+};
+
 // A copy of a file written beside the file it is to replace and on disk in full before it takes
 // that name, so the destination never holds half a file. Unless committed it is removed again.
+// Every failure names the file and the system's own reason.
 class TStagedCopy final
 {
 public:
+    TStagedCopy() = default;
+    TStagedCopy(const TStagedCopy&) = delete;
+    TStagedCopy& operator=(const TStagedCopy&) = delete;
+    ~TStagedCopy()
+    {
+        if (!FPath.isEmpty())
+            ::unlink(QFile::encodeName(FPath).constData());
+    }
+
     // Returns the reason on failure.
     QString Write(const QString& source, const QString& target)
     {
         FTarget = target;
-        const QFileInfo about(source);
-        if (!about.isFile())
-            return Located(source, qt_error_string(about.isDir() ? EISDIR : ENOENT));
-        QFile in(source);
-        if (!in.open(QIODevice::ReadOnly))
-            return Located(source, in.errorString());
+        // Opened without waiting, so that a named pipe cannot hold the program up; only a plain
+        // file is read.
+        TDescriptor in(
+            ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (in.Get() < 0)
+            return Located(source, qt_error_string(errno));
+        struct stat about
+        {};
+        if (::fstat(in.Get(), &about) != 0)
+            return Located(source, qt_error_string(errno));
+        if (QString reason = NotAPlainFile(source, about); !reason.isEmpty())
+            return reason;
 
-        FFile.setFileTemplate(target + QStringLiteral(".XXXXXX"));
-        if (!FFile.open())
-            return Located(target, FFile.errorString());
+        QByteArray name = QFile::encodeName(target + QStringLiteral(".XXXXXX"));
+        TDescriptor out(::mkostemp(name.data(), O_CLOEXEC));
+        if (out.Get() < 0)
+            return CannotCreateIn(target, errno);
+        FPath = QFile::decodeName(name);
+
+        QByteArray chunk(ChunkSize, Qt::Uninitialized);
         for (;;) {
-            const QByteArray chunk = in.read(ChunkSize);
-            if (chunk.isEmpty())
+            const ssize_t got = ::read(in.Get(), chunk.data(), size_t(chunk.size()));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return Located(source, qt_error_string(errno));
+            if (got == 0)
                 break;
-            if (FFile.write(chunk) != chunk.size())
-                return Located(target, FFile.errorString());
+            for (ssize_t done = 0; done < got;) {
+                const ssize_t put =
+                    ::write(out.Get(), chunk.constData() + done, size_t(got - done));
+                if (put < 0 && errno == EINTR)
+                    continue;
+                if (put < 0)
+                    return Located(target, qt_error_string(errno));
+                done += put;
+            }
         }
-        if (in.error() != QFileDevice::NoError)
-            return Located(source, in.errorString());
-        if (!FFile.flush())
-            return Located(target, FFile.errorString());
-        if (::fsync(FFile.handle()) != 0)
+        if (::fsync(out.Get()) != 0)
             return Located(target, qt_error_string(errno));
-        FFile.close();
+        if (const int error = out.Close(); error != 0)
+            return Located(target, qt_error_string(error));
         return {};
     }
 
-    QString Path() const { return FFile.fileName(); }
+    QString Path() const { return FPath; }
 
     QString Commit()
     {
-        if (::rename(QFile::encodeName(FFile.fileName()).constData(),
+        if (::rename(QFile::encodeName(FPath).constData(),
                      QFile::encodeName(FTarget).constData()) != 0)
             return Located(FTarget, qt_error_string(errno));
-        FFile.setAutoRemove(false);
+        FPath.clear();
         SyncFolder(QFileInfo(FTarget).absolutePath());
         return {};
     }
 
 private:
     QString FTarget;
-    QTemporaryFile FFile;
+    QString FPath; // the staged file while it is ours to remove
 };
 
-// Whether a file is a database this program can take: the program's key opens it, it holds the
-// five tables, and every page is sound. Returns the reason when it is not.
+// Whether a file is a database this program can take: the program's key opens it, its schema is
+// the program's and nothing more (a trigger or a view could act on the data behind the
+// program's back), it keeps a rollback journal, and every page is sound. Returns the reason when
+// it is not.
 QString CheckDatabase(const QString& path)
 {
     QString error;
     const TConnection connection = DatabaseFile::Open(path, false, &error);
     if (!connection)
         return error;
+    error = DatabaseSchema::Difference(connection.get());
+    if (!error.isEmpty())
+        return error;
+    // A write-ahead log would keep changes outside the one file that backups copy.
+    const TStatement mode =
+        Prepare(connection.get(), QStringLiteral("PRAGMA journal_mode"), &error);
+    if (mode && sqlite3_step(mode.get()) == SQLITE_ROW &&
+        qstricmp(reinterpret_cast<const char*>(sqlite3_column_text(mode.get(), 0)), "wal") == 0)
+        return QStringLiteral("数据库处于 WAL 日志模式，不是本程序写的备份");
     const TStatement statement =
         Prepare(connection.get(), QStringLiteral("PRAGMA integrity_check"), &error);
     if (!statement)
@@ -159,20 +255,28 @@ void TDbAccess::CloseConnection(const QString& headline)
     FConnection.reset();
 }
 
-void TDbAccess::BackupTo(const QString& target)
+QString TDbAccess::CopyTo(const QString& target)
 {
-    const QString headline = QString::fromUtf16(DbHint::Backup);
-    RequireNoTransaction(headline);
+    // Every write commits before control returns to the user, so an open transaction means the
+    // file is not complete on disk.
+    if (FConnection && !sqlite3_get_autocommit(FConnection.get()))
+        return QStringLiteral("a transaction is still open");
     // Renaming a copy over the open file would leave the connection writing to a file that no
     // longer has a name; the target already holds the database anyway.
     if (SameFile(target, DatabasePath()))
-        return;
+        return {};
     TStagedCopy copy;
     QString reason = copy.Write(DatabasePath(), target);
     if (reason.isEmpty())
         reason = copy.Commit();
+    return reason;
+}
+
+void TDbAccess::BackupTo(const QString& target)
+{
+    const QString reason = CopyTo(target);
     if (!reason.isEmpty())
-        throw EDBException(reason, headline, QString());
+        throw EDBException(reason, QString::fromUtf16(DbHint::Backup), QString());
 }
 
 void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy)
@@ -189,9 +293,22 @@ void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy)
     if (!reason.isEmpty())
         throw EDBException(reason, headline, QString());
 
-    // Restoring the safety copy itself must not overwrite it first.
-    if (!safetyCopy.isEmpty() && !SameFile(source, safetyCopy))
+    // Restoring the safety copy itself must not overwrite it first. The copies of earlier
+    // restores stay under dated names.
+    if (!safetyCopy.isEmpty() && !SameFile(source, safetyCopy)) {
+        reason = SetAsideAsDated(safetyCopy);
+        if (!reason.isEmpty())
+            throw EDBException(reason, headline, QString());
+        const QFileInfo latest(safetyCopy);
+        PruneCopies(latest.absolutePath(),
+                    QRegularExpression(QStringLiteral("^") +
+                                       QRegularExpression::escape(latest.completeBaseName()) +
+                                       QStringLiteral("-\\d{8}-\\d{6}\\.") +
+                                       QRegularExpression::escape(latest.suffix()) +
+                                       QStringLiteral("$")),
+                    KeptSafetyCopies);
         BackupTo(safetyCopy);
+    }
 
     CloseConnection(headline);
     reason = RemoveJournals(DatabasePath());

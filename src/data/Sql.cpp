@@ -32,6 +32,20 @@ TArg Quoted(const QString& text)
     return TArg(out);
 }
 
+QString WithoutPassword(const QString& statement)
+{
+    const QLatin1String opening("[PassWord]='");
+    const qsizetype at = statement.indexOf(opening, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return statement;
+    const qsizetype start = at + opening.size();
+    const qsizetype end = statement.lastIndexOf(QLatin1Char('\''));
+    if (end < start)
+        return statement;
+    QString masked = statement;
+    return masked.replace(start, end - start, QStringLiteral("******"));
+}
+
 TArg Name(const QString& identifier)
 {
     bool valid = !identifier.isEmpty() && !identifier.at(0).isDigit();

@@ -32,6 +32,10 @@ inline constexpr char16_t DeleteNote[] = u"delete from NoteBook where TypeID=%s"
 
 inline constexpr char16_t LoadConfig[] = u"select * from SysSet";
 inline constexpr char16_t SaveConfig[] = u"update SysSet set bPass='%s',[PassWord]='%s' ";
+// The statement as it may be written to the log: the login password of a settings statement,
+// the last literal of the statement, reads "******"; everything else stays as it is.
+QString WithoutPassword(const QString& statement);
+
 } // namespace SqlTemplate
 // clang-format on
 
@@ -73,5 +77,9 @@ TArg Key(const QString& decimalText);
 // Fills each %s of the template, left to right, with the next value. Inserted values are never
 // scanned again, so a text holding "%s" stays as it is.
 QString Format(const char16_t* sqlTemplate, std::initializer_list<TArg> args);
+
+// The statement as it may be written to the log: the login password of a settings statement,
+// the last literal of the statement, reads "******"; everything else stays as it is.
+QString WithoutPassword(const QString& statement);
 
 } // namespace Sql

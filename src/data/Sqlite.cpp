@@ -38,9 +38,15 @@ TStatement Prepare(sqlite3* connection, const QString& sql, QString* error)
 namespace DatabaseFile {
 namespace {
 
-// The fixed database password of the program and the page size the file is written with.
+// The fixed database password of the program and the page size the file is written with. A file
+// made with the engine's own tools has the engine's default page size; it is read with that when
+// the program's size does not fit.
 constexpr char Key[] = "PRAGMA key = '58203917460385'";
 constexpr char PageSize[] = "PRAGMA cipher_page_size = 4096";
+
+// Another program reading the file (a backup or sync tool) holds it only briefly: a write waits
+// that long for it rather than failing.
+constexpr int BusyTimeoutMs = 8000;
 
 QString FirstText(sqlite3* connection, const char* sql, QString* error)
 {
@@ -61,7 +67,7 @@ QString FirstText(sqlite3* connection, const char* sql, QString* error)
                : QString();
 }
 
-TConnection OpenWith(const QString& path, int flags, QString* error)
+TConnection OpenWith(const QString& path, int flags, bool programPageSize, QString* error)
 {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
@@ -70,13 +76,29 @@ TConnection OpenWith(const QString& path, int flags, QString* error)
         *error = EngineMessage(raw);
         return nullptr;
     }
-    for (const char* pragma : {Key, PageSize}) {
-        if (sqlite3_exec(raw, pragma, nullptr, nullptr, nullptr) != SQLITE_OK) {
-            *error = EngineMessage(raw);
-            return nullptr;
-        }
+    sqlite3_busy_timeout(raw, BusyTimeoutMs);
+    if (sqlite3_exec(raw, Key, nullptr, nullptr, nullptr) != SQLITE_OK ||
+        (programPageSize && sqlite3_exec(raw, PageSize, nullptr, nullptr, nullptr) != SQLITE_OK)) {
+        *error = EngineMessage(raw);
+        return nullptr;
     }
     return connection;
+}
+
+QStringList MissingTables(sqlite3* connection, QString* error)
+{
+    QStringList missing;
+    for (const QString& table : RequiredTables()) {
+        const QString sql = QStringLiteral("select count(*) from sqlite_master where type='table' "
+                                           "and name='%1' collate nocase")
+                                .arg(table);
+        const QString count = FirstText(connection, sql.toUtf8().constData(), error);
+        if (!error->isEmpty())
+            return {};
+        if (count == QLatin1String("0"))
+            missing << table;
+    }
+    return missing;
 }
 
 } // namespace
@@ -96,20 +118,24 @@ TConnection Open(const QString& path, bool checkWhole, QString* error)
         *error = QStringLiteral("unable to open database file");
         return nullptr;
     }
-    TConnection connection = OpenWith(path, SQLITE_OPEN_READWRITE, error);
+    TConnection connection = OpenWith(path, SQLITE_OPEN_READWRITE, true, error);
     if (!connection)
         return nullptr;
-
-    QStringList missing;
-    for (const QString& table : RequiredTables()) {
-        const QString sql = QStringLiteral("select count(*) from sqlite_master where type='table' "
-                                           "and name='%1' collate nocase")
-                                .arg(table);
-        const QString count = FirstText(connection.get(), sql.toUtf8().constData(), error);
-        if (!error->isEmpty())
+    QStringList missing = MissingTables(connection.get(), error);
+    if (!error->isEmpty()) {
+        // The key decrypts no page at the program's page size: try the engine's default.
+        if (sqlite3_errcode(connection.get()) != SQLITE_NOTADB)
             return nullptr;
-        if (count == QLatin1String("0"))
-            missing << table;
+        const QString first = *error;
+        error->clear();
+        connection = OpenWith(path, SQLITE_OPEN_READWRITE, false, error);
+        if (!connection)
+            return nullptr;
+        missing = MissingTables(connection.get(), error);
+        if (!error->isEmpty()) {
+            *error = first;
+            return nullptr;
+        }
     }
     if (!missing.isEmpty()) {
         *error = QStringLiteral("no such table: ") + missing.join(QStringLiteral(", "));
@@ -129,7 +155,7 @@ TConnection Open(const QString& path, bool checkWhole, QString* error)
 
 TConnection Create(const QString& path, QString* error)
 {
-    return OpenWith(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
+    return OpenWith(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, true, error);
 }
 
 QString Execute(sqlite3* connection, const QString& sql)

@@ -5,6 +5,7 @@
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QTreeWidget>
+#include <limits>
 
 namespace {
 // The node's place in the view's model, which follows the node while it lives and turns invalid
@@ -59,6 +60,8 @@ QWidget* TCaptionDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
                                         const QModelIndex& index) const
 {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor))
+        line->setMaxLength(std::numeric_limits<int>::max()); // a stored caption is never cut
     FEditor = editor;
     // Whichever comes first, the release by the view or the editor's end, stops the wait.
     connect(editor, &QObject::destroyed, this, [this, editor] { EditorGone(editor); });

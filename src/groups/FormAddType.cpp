@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <limits>
 
 TFormAddType::TFormAddType(QWidget* parent) : TFormBaseDlg(parent)
 {
@@ -25,8 +26,10 @@ TFormAddType::TFormAddType(QWidget* parent) : TFormBaseDlg(parent)
         label->setFixedWidth(70);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
-    for (QLineEdit* edit : {edtPos, edtName})
+    for (QLineEdit* edit : {edtPos, edtName}) {
         edit->setFixedSize(185, 21);
+        edit->setMaxLength(std::numeric_limits<int>::max()); // a stored name is never cut
+    }
     edtPos->setReadOnly(true);
     QPalette face = edtPos->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));

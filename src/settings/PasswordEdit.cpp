@@ -1,6 +1,7 @@
 #include "settings/PasswordEdit.h"
 
 #include <QLineEdit>
+#include <limits>
 
 QLineEdit* NewPasswordEdit(QWidget* parent)
 {
@@ -9,5 +10,6 @@ QLineEdit* NewPasswordEdit(QWidget* parent)
     // The desktop's own mask character varies; the program shows "*".
     edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     edit->setFixedWidth(121);
+    edit->setMaxLength(std::numeric_limits<int>::max()); // a stored password is never cut
     return edit;
 }

@@ -18,6 +18,7 @@
 #include <QPushButton>
 
 #include <initializer_list>
+#include <limits>
 
 namespace {
 
@@ -78,6 +79,9 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
 
     for (QWidget* input : std::initializer_list<QWidget*>{edtGroup, edtIE, edtName, mmoRemark})
         input->setFixedWidth(256);
+    // A stored address or title is never cut at the edit's default length.
+    for (QLineEdit* edit : {edtIE, edtName})
+        edit->setMaxLength(std::numeric_limits<int>::max());
     for (QWidget* edit : std::initializer_list<QWidget*>{edtGroup, edtIE, edtName})
         edit->setFixedHeight(21);
 

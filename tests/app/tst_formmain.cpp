@@ -23,6 +23,11 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <csignal>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
 // The main window's frame: the exit question, the icon's menu, run at login and the single start.
 class TestFormMain : public QObject
 {
@@ -260,18 +265,44 @@ private Q_SLOTS:
     void secondStartActivatesTheFirst()
     {
         QTemporaryDir place;
-        TSingleInstance first(place.path());
+        const QString data = place.filePath(QStringLiteral("bookkeep.dat"));
+        QVERIFY(QFile(data).open(QIODevice::WriteOnly));
+        TSingleInstance first(data);
         QVERIFY(first.Acquire());
         QSignalSpy activations(&first, &TSingleInstance::ActivationRequested);
 
-        TSingleInstance second(place.path());
+        TSingleInstance second(data);
         QVERIFY(!second.Acquire());
+        QVERIFY(second.Activated());
         QTRY_COMPARE(activations.size(), 1);
 
-        // Another folder is another program.
+        // Another data file is another program.
         QTemporaryDir elsewhere;
-        TSingleInstance other(elsewhere.path());
-        QVERIFY(other.Acquire());
+        const QString other = elsewhere.filePath(QStringLiteral("bookkeep.dat"));
+        QVERIFY(QFile(other).open(QIODevice::WriteOnly));
+        TSingleInstance third(other);
+        QVERIFY(third.Acquire());
+    }
+
+    // The lock of a program that was killed goes with it.
+    void killedProgramLeavesNoLock()
+    {
+        QTemporaryDir place;
+        const QString data = place.filePath(QStringLiteral("bookkeep.dat"));
+        QVERIFY(QFile(data).open(QIODevice::WriteOnly));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            TSingleInstance first(data);
+            if (first.Acquire())
+                ::raise(SIGKILL);
+            ::_exit(1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        QVERIFY(QFile::exists(data + QStringLiteral(".lock")));
+        TSingleInstance next(data);
+        QVERIFY(next.Acquire());
     }
 };
 

@@ -2,7 +2,9 @@
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
+#include "app/DataFileClaim.h"
 #include "app/FormMain.h"
+#include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "data/DbAccess.h"
 
@@ -11,6 +13,7 @@
 #include <QDialog>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -100,6 +103,69 @@ private Q_SLOTS:
         QCOMPARE(caption, QStringLiteral("先输入密码登录软件"));
         QVERIFY(dialogs.Boxes.isEmpty());
         QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
+    }
+
+    // A second start that cannot reach the running program (another session's runtime folder)
+    // says so and ends without writing.
+    void secondStartOnTheSameDataFile()
+    {
+        TTestFolder folder;
+        folder.InstallDatabase();
+        TSingleInstance first(folder.DatabasePath());
+        QVERIFY(first.Acquire());
+        const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        QTemporaryDir otherSession;
+        QFile::setPermissions(otherSession.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(otherSession.path()));
+        TScriptedDialogs dialogs;
+        TShowSpy spy;
+        const int status = RunSession();
+        if (runtime.isEmpty())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", runtime);
+        QCOMPARE(status, 1);
+        QCOMPARE(dialogs.Texts(), QStringList(QStringLiteral("Velmora 已在运行")));
+        QVERIFY(!spy.Seen);
+        QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
+    }
+
+    // A data file the program could not write is said once, before anything is opened.
+    void unwritableDataFileEndsTheStart()
+    {
+        TTestFolder folder;
+        folder.InstallDatabase();
+        const QString journal = folder.DatabasePath() + QStringLiteral("-journal");
+        QVERIFY(QDir().mkdir(journal)); // a journal that cannot be written, whoever runs
+        const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
+        TScriptedDialogs dialogs;
+        TShowSpy spy;
+        QCOMPARE(RunSession(), 1);
+        QCOMPARE(dialogs.Boxes.size(), 1);
+        QCOMPARE(dialogs.Boxes[0].Caption, QStringLiteral("错误"));
+        QVERIFY2(dialogs.Boxes[0].Text.contains(journal), qPrintable(dialogs.Boxes[0].Text));
+        QVERIFY(!spy.Seen);
+        QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
+        QVERIFY(!QFile::exists(folder.DatabasePath() + QStringLiteral(".lock")));
+    }
+
+    // A copy staged by a restore that crashed is removed; nothing else is.
+    void stagedLeftoversRemoved()
+    {
+        TTestFolder folder;
+        folder.InstallDatabase();
+        folder.WriteFile(QStringLiteral("bookkeep.dat.Ab12Cd"), "half a database");
+        folder.WriteFile(QStringLiteral("bookkeep.dat.keep"), "kept");
+        folder.WriteFile(QStringLiteral("bookkeep.dat-journal"), QByteArray());
+        TSingleInstance instance(folder.DatabasePath());
+        int status = -1;
+        QVERIFY(ClaimDataFile(instance, &status));
+        QVERIFY(!QFile::exists(folder.Path() + QStringLiteral("bookkeep.dat.Ab12Cd")));
+        QVERIFY(QFile::exists(folder.Path() + QStringLiteral("bookkeep.dat.keep")));
+        QVERIFY(QFile::exists(folder.Path() + QStringLiteral("bookkeep.dat-journal")));
+        QVERIFY(QFile::exists(folder.DatabasePath()));
     }
 
     void unreadableSettingsEndTheProgram()

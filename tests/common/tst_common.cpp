@@ -14,6 +14,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringDecoder>
@@ -52,6 +53,10 @@ private Q_SLOTS:
         QCOMPARE(decoder(folder.ReadFile(QStringLiteral("Log20261207.log"))),
                  QStringLiteral("2026-12-07 00:00:00：next\r\n"));
         QCOMPARE(folder.ReadFile(QStringLiteral("Log20261206.log")), bytes);
+        // Readable by the user alone.
+        QCOMPARE(QFileInfo(folder.Path() + QStringLiteral("Log20261207.log")).permissions() &
+                     ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void logIntoUnwritableFolderIsQuiet()
@@ -176,7 +181,7 @@ private Q_SLOTS:
         modals.When<QFileDialog>(cancel);
         QCOMPARE(real.SaveFileName(filter), QString());
         modals.When<QFileDialog>(cancel);
-        QCOMPARE(real.OpenFileName(filter), QString());
+        QCOMPARE(real.OpenFileName(filter, QString()), QString());
         QCOMPARE(offered, QStringList({QStringLiteral("数据文件 (*.bat)"),
                                        QStringLiteral("数据文件 (*.bat)")}));
         QCOMPARE(QtFileFilter(QStringLiteral("数据|*.bat;*.dat|全部|*")),

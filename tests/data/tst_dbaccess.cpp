@@ -1,9 +1,12 @@
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "Unprivileged.h"
 
 #include "common/DailyLog.h"
 #include "common/Errors.h"
+#include "data/DataFileCheck.h"
 #include "data/DbAccess.h"
+#include "data/Sqlite.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -11,6 +14,11 @@
 #include <QtTest>
 
 #include <sqlcipher/sqlite3.h>
+
+#include <chrono>
+#include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -165,6 +173,65 @@ private Q_SLOTS:
         db.ExecuteBatch(QStringLiteral(
             "insert into NoteType(SelfIndex,ParentIndex,TypeName) values (1,0,'A')"));
         QCOMPARE(db.QueryInteger(QStringLiteral("select count(*) from NoteType")), 1);
+    }
+
+    // Another program reading the file (a backup tool) only delays a write.
+    void writeWaitsForAReader()
+    {
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        QString error;
+        const TConnection reader = DatabaseFile::Open(folder.DatabasePath(), false, &error);
+        QVERIFY2(reader, qPrintable(error));
+        QVERIFY(
+            DatabaseFile::Execute(reader.get(), QStringLiteral("begin; select count(*) from IE"))
+                .isEmpty());
+        std::thread done([&reader] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            DatabaseFile::Execute(reader.get(), QStringLiteral("commit"));
+        });
+        db.ExecuteBatch(QStringLiteral(
+            "insert into NoteType(SelfIndex,ParentIndex,TypeName) values (1,0,'A')"));
+        done.join();
+        QCOMPARE(db.QueryInteger(QStringLiteral("select count(*) from NoteType")), 1);
+    }
+
+    // What start-up finds unwritable, named: the folder, the file, a journal left by another.
+    void dataFileThatCannotBeWritten_data()
+    {
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<int>("fileMode");
+        QTest::addColumn<int>("journalMode"); // 0: no journal
+        QTest::addColumn<QString>("named");
+        QTest::newRow("read-only folder") << 0555 << 0644 << 0 << QStringLiteral("是只读的");
+        QTest::newRow("read-only file") << 0777 << 0444 << 0 << QStringLiteral("bookkeep.dat”");
+        QTest::newRow("foreign journal")
+            << 0777 << 0666 << 0444 << QStringLiteral("bookkeep.dat-journal”");
+        QTest::newRow("all writable") << 0777 << 0666 << 0666 << QString();
+    }
+
+    void dataFileThatCannotBeWritten()
+    {
+        QFETCH(int, folderMode);
+        QFETCH(int, fileMode);
+        QFETCH(int, journalMode);
+        QFETCH(QString, named);
+        TTestFolder folder;
+        folder.InstallDatabase();
+        const QString journal = folder.DatabasePath() + QStringLiteral("-journal");
+        if (journalMode != 0) {
+            folder.WriteFile(QStringLiteral("bookkeep.dat-journal"), QByteArray());
+            ::chmod(QFile::encodeName(journal).constData(), mode_t(journalMode));
+        }
+        ::chmod(QFile::encodeName(folder.DatabasePath()).constData(), mode_t(fileMode));
+        ::chmod(QFile::encodeName(folder.Path()).constData(), mode_t(folderMode));
+        const QString database = folder.DatabasePath();
+        const bool found = RunUnprivileged([&] {
+            const QString problem = DataFileCheck::WriteProblem(database);
+            return named.isEmpty() ? problem.isEmpty() : problem.contains(named);
+        });
+        ::chmod(QFile::encodeName(folder.Path()).constData(), 0700);
+        QVERIFY(found);
     }
 
     void batchOfBlanksRunsNothing()

@@ -1,21 +1,31 @@
 #include "FixedLogClock.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "Unprivileged.h"
 
 #include "common/CardException.h"
 #include "data/DbAccess.h"
 #include "data/GridSet.h"
 #include "data/GridSource.h"
 #include "data/GridView.h"
+#include "data/Schema.h"
+#include "data/Sqlite.h"
 #include "settings/BackupCommands.h"
+#include "settings/Config.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <sqlcipher/sqlite3.h>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -75,6 +85,32 @@ void WriteForeignDatabase(const QString& path)
                           nullptr, nullptr, nullptr),
              SQLITE_OK);
     sqlite3_close(raw);
+}
+
+// Every file under a folder with its hash.
+QMap<QString, QByteArray> Tree(const QString& folder)
+{
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        tree.insert(path, it.fileInfo().isFile() ? Hash(path) : QByteArray());
+    }
+    return tree;
+}
+
+// A copy of the delivered database changed by statements run on it with the program's key.
+void WriteCraftedDatabase(const QString& path, const QString& statements)
+{
+    QFile::remove(path);
+    QVERIFY(QFile::copy(TTestFolder::DeliveredDatabase(), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QString error;
+    const TConnection connection = DatabaseFile::Open(path, false, &error);
+    QVERIFY2(connection, qPrintable(error));
+    error = DatabaseFile::Execute(connection.get(), statements);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 class TGridStub final : public TGridView
@@ -174,6 +210,38 @@ private Q_SLOTS:
         QVERIFY(QDir(folder.Path() + QStringLiteral("folder.bat")).isEmpty());
     }
 
+    // A failed copy says the system's reason: a folder that may not be written is named as
+    // such, a file the system will not let grow says so.
+    void backupFailureNamesTheCause()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        DbExecute(QStringLiteral("insert into IE(TypeID,IEUrl,IEName,ReMark) "
+                                 "values (0,'u','n', hex(randomblob(100000)))"));
+        const QString readOnly = folder.Path() + QStringLiteral("ro");
+        QVERIFY(QDir().mkdir(readOnly));
+        ::chmod(QFile::encodeName(readOnly).constData(), 0555);
+        ::chmod(QFile::encodeName(folder.Path()).constData(), 0755);
+        ::chmod(QFile::encodeName(folder.DatabasePath()).constData(), 0644);
+        QVERIFY(RunUnprivileged([&] {
+            return DbAccess->CopyTo(readOnly + QStringLiteral("/b.bat"))
+                .contains(QDir::toNativeSeparators(readOnly) + QStringLiteral(": 文件夹是只读的"));
+        }));
+        ::chmod(QFile::encodeName(readOnly).constData(), 0755);
+
+        rlimit previous{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = previous;
+        small.rlim_cur = 64 * 1024;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const QString reason = DbAccess->CopyTo(folder.Path() + QStringLiteral("big.bat"));
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        QVERIFY2(reason.contains(qt_error_string(EFBIG)), qPrintable(reason));
+        QVERIFY(!QFile::exists(folder.Path() + QStringLiteral("big.bat")));
+    }
+
     void restoreReplacesTheDatabase()
     {
         TTestFolder folder;
@@ -209,7 +277,9 @@ private Q_SLOTS:
         QVERIFY(LogText(folder, logClock).endsWith(QStringLiteral("：数据恢复！\r\n")));
         // Nothing read from the old file survives, and the reopened connection works.
         QVERIFY(DbAccess->Connected());
-        QVERIFY(!DbAccess->QuerySet().Active());
+        // The query set holds only the restored file's settings, read after the restore.
+        QCOMPARE(DbAccess->QuerySet().RecordCount(), 1);
+        QVERIFY(!DbAccess->QuerySet().AsBoolean(QStringLiteral("bPass")));
         QVERIFY(!DbAccess->GridSet().Active());
         QCOMPARE(grid.Source->rowCount(), 0);
         QVERIFY(!gridReset.isEmpty());
@@ -240,21 +310,59 @@ private Q_SLOTS:
     void restoreRefused_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("text file") << "text";
-        QTest::newRow("missing") << "missing";
-        QTest::newRow("a damaged page") << "damaged";
-        QTest::newRow("other password") << "password";
-        QTest::newRow("a table missing") << "table";
+        QTest::addColumn<QString>("crafted"); // statements run on a copy of the delivered file
+        QTest::addColumn<QString>("cause");   // what the box must name
+        QTest::newRow("text file") << "text" << QString() << QString();
+        QTest::newRow("missing") << "missing" << QString() << qt_error_string(ENOENT);
+        QTest::newRow("a damaged page") << "damaged" << QString() << QString();
+        QTest::newRow("other password") << "password" << QString() << QString();
+        QTest::newRow("a table missing") << "table" << QString() << QStringLiteral("IE");
+        QTest::newRow("trigger")
+            << "crafted"
+            << "create trigger Wipe after insert on NoteBook begin delete from IE; end"
+            << QStringLiteral("多出触发器 Wipe");
+        QTest::newRow("view") << "crafted"
+                              << "create view Everything as select * from IE"
+                              << QStringLiteral("多出视图 Everything");
+        QTest::newRow("constraint")
+            << "crafted"
+            << "drop table SysSet; create table SysSet (bPass boolean, PassWord text "
+               "check (length(PassWord) < 3)); insert into SysSet values (0, '')"
+            << QStringLiteral("表 SysSet 的定义不同");
+        QTest::newRow("extra table") << "crafted"
+                                     << "create table Extra (x)" << QStringLiteral("多出表 Extra");
+        QTest::newRow("wrong column")
+            << "crafted"
+            << "drop table NoteBook; create table NoteBook (TypeID integer, Remarks text); "
+               "create index NoteBook_TypeID on NoteBook (TypeID)"
+            << QStringLiteral("表 NoteBook 的定义不同");
+        QTest::newRow("index missing")
+            << "crafted"
+            << "drop index IE_TypeID" << QStringLiteral("缺少索引 IE_TypeID");
+        QTest::newRow("WAL file") << "crafted"
+                                  << "PRAGMA journal_mode=WAL" << QStringLiteral("WAL");
+        QTest::newRow("truncated") << "truncated" << QString() << QString();
+        QTest::newRow("zero bytes") << "empty" << QString() << QStringLiteral("空的");
+        QTest::newRow("a directory") << "directory" << QString() << qt_error_string(EISDIR);
+        QTest::newRow("a FIFO") << "fifo" << QString() << QStringLiteral("命名管道");
+        QTest::newRow("a link to /dev/zero") << "zero" << QString() << QStringLiteral("设备");
     }
 
     void restoreRefused()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, crafted);
+        QFETCH(QString, cause);
         TTestFolder folder;
         folder.Connect();
         const TFixedLogClock logClock;
         TScriptedDialogs dialogs;
         const QString source = folder.Path() + QStringLiteral("bad.bat");
+        // Earlier safety copies and automatic backups, which a refused file must leave alone.
+        DbBackup(SafetyCopyPath());
+        DbBackup(folder.Path() + QStringLiteral("tmpData-20260101-101010.bat"));
+        QVERIFY(QDir(folder.Path()).mkdir(QStringLiteral("备份")));
+        DbBackup(folder.Path() + QStringLiteral("备份/bookkeep-20260101.bat"));
         DbExecute(QStringLiteral("insert into IE(TypeID,IEUrl,IEName,ReMark) "
                                  "values (0,'u','n', hex(randomblob(100000)))"));
         if (kind == QLatin1String("text")) {
@@ -272,10 +380,25 @@ private Q_SLOTS:
             DbExecute(QStringLiteral("create table Saved as select * from IE@#@drop table IE"));
             DbBackup(source);
             DbExecute(QStringLiteral("create table IE as select * from Saved@#@drop table Saved"));
+        } else if (kind == QLatin1String("crafted")) {
+            WriteCraftedDatabase(source, crafted);
+        } else if (kind == QLatin1String("truncated")) {
+            DbBackup(source);
+            const QByteArray bytes = folder.ReadFile(QStringLiteral("bad.bat"));
+            folder.WriteFile(QStringLiteral("bad.bat"), bytes.left(bytes.size() / 2));
+        } else if (kind == QLatin1String("empty")) {
+            folder.WriteFile(QStringLiteral("bad.bat"), QByteArray());
+        } else if (kind == QLatin1String("directory")) {
+            QVERIFY(QDir(folder.Path()).mkdir(QStringLiteral("bad.bat")));
+        } else if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(source).constData(), 0600), 0);
+        } else if (kind == QLatin1String("zero")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), source));
         }
         AddGroup(1, QStringLiteral("kept"));
         const QByteArray database = Hash(folder.DatabasePath());
         const QStringList before = Files(folder.Path());
+        const QMap<QString, QByteArray> files = Tree(folder.Path());
 
         dialogs.Answers << true;
         dialogs.FileNames << source;
@@ -285,13 +408,133 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines[0], QStringLiteral("数据库恢复失败！"));
         QVERIFY2(lines[1].size() > QStringLiteral("详细信息：").size(), qPrintable(lines[1]));
+        QVERIFY2(lines[1].contains(cause), qPrintable(lines[1]));
 
         QCOMPARE(Hash(folder.DatabasePath()), database);
         QCOMPARE(Files(folder.Path()), before);
-        QVERIFY(!QFile::exists(SafetyCopyPath()));
+        QCOMPARE(Tree(folder.Path()), files);
         QVERIFY(DbAccess->Connected());
         QCOMPARE(Groups(), QStringList(QStringLiteral("kept")));
         QVERIFY(LogText(folder, logClock).isEmpty());
+    }
+
+    // Every restore keeps the database it replaces: the newest as the safety copy, the ten before
+    // it under dated names in the order they were made.
+    void safetyCopiesRotate()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        const QString backup = folder.Path() + QStringLiteral("b.bat");
+        DbBackup(backup);
+        QList<QByteArray> replaced;
+        for (int i = 0; i < 12; ++i) {
+            AddGroup(1, QString::number(i));
+            replaced << Hash(folder.DatabasePath());
+            DbRestore(backup, SafetyCopyPath());
+        }
+        QCOMPARE(Hash(SafetyCopyPath()), replaced.last());
+        const QStringList dated =
+            QDir(folder.Path())
+                .entryList({QStringLiteral("tmpData-\?\?\?\?\?\?\?\?-\?\?\?\?\?\?.bat")},
+                           QDir::Files, QDir::Name);
+        QCOMPARE(dated.size(), 10);
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(Hash(folder.Path() + dated[i]), replaced[i + 1]);
+    }
+
+    // A file made with the engine's own tools has the engine's default page size.
+    void restoreEngineDefaultPageSize()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        const QString source = folder.Path() + QStringLiteral("made.bat");
+        {
+            sqlite3* raw = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(source).constData(), &raw), SQLITE_OK);
+            const TConnection connection(raw);
+            QVERIFY(DatabaseFile::Execute(raw, QStringLiteral("PRAGMA key='58203917460385'"))
+                        .isEmpty());
+            QVERIFY(DatabaseFile::Execute(
+                        raw, DatabaseSchema::CreateStatements() +
+                                 QStringLiteral("insert into SysSet values (0, '');"
+                                                "insert into NoteType values (1, 0, 'made');"))
+                        .isEmpty());
+        }
+        DbRestore(source, SafetyCopyPath());
+        QCOMPARE(Groups(), QStringList(QStringLiteral("made")));
+        TDbAccess again;
+        again.Connect();
+        QVERIFY(again.Connected());
+    }
+
+    // The restored file's login password holds at once: the settings dialog and the next
+    // change of the settings ask for it.
+    void restoredSettingsInForce()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        DbExecute(QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw' "));
+        const QString backup = folder.Path() + QStringLiteral("b.bat");
+        DbBackup(backup);
+        DbExecute(QStringLiteral("update SysSet set bPass='0',[PassWord]='' "));
+        Config.LoadConfig();
+        dialogs.Answers << true;
+        dialogs.FileNames << backup;
+        QVERIFY(Guarded(RestoreCommand));
+        QVERIFY(Config.bPass);
+        QCOMPARE(Config.PassWord, QStringLiteral("pw"));
+        Config = TConfig();
+    }
+
+    // The first start of a day copies the database into "备份" as that day's file, staged like
+    // the backup command; the last 14 days are kept, and the restore dialog opens there.
+    void dailyBackups()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        const TFixedLogClock logClock;
+        const QString backups = folder.Path() + QStringLiteral("备份/");
+        const QDate first(2026, 3, 1);
+        DailyBackup(first);
+        const QString day = backups + QStringLiteral("bookkeep-20260301.bat");
+        QCOMPARE(Hash(day), Hash(folder.DatabasePath()));
+        // Later starts that day leave the day's copy as it is.
+        AddGroup(1, QStringLiteral("later"));
+        DailyBackup(first);
+        QVERIFY(Hash(day) != Hash(folder.DatabasePath()));
+
+        for (int i = 1; i < 20; ++i)
+            DailyBackup(first.addDays(i));
+        const QStringList kept = Files(backups);
+        QCOMPARE(kept.size(), 14);
+        QCOMPARE(kept.first(), QStringLiteral("bookkeep-20260307.bat"));
+        QCOMPARE(kept.last(), QStringLiteral("bookkeep-20260320.bat"));
+        QVERIFY(LogText(folder, logClock).isEmpty());
+
+        dialogs.Answers << true;
+        RestoreCommand();
+        QCOMPARE(dialogs.OpenFolders, QStringList(folder.Path() + QStringLiteral("备份")));
+    }
+
+    // A failed automatic backup is only logged.
+    void dailyBackupFailureIsLogged()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        const TFixedLogClock logClock;
+        folder.WriteFile(QStringLiteral("备份"), "a file, not a folder");
+        DailyBackup(QDate(2026, 3, 1));
+        QVERIFY(dialogs.Boxes.isEmpty());
+        QVERIFY2(LogText(folder, logClock).contains(QStringLiteral("自动备份失败")),
+                 qPrintable(LogText(folder, logClock)));
+
+        // Without the folder the restore dialog opens where the desktop chooses.
+        dialogs.Answers << true;
+        RestoreCommand();
+        QCOMPARE(dialogs.OpenFolders, QStringList(QString()));
     }
 
     // Choosing the safety copy restores it as it is; it is not first overwritten with the

@@ -2,6 +2,8 @@
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
+#include "common/CardException.h"
+#include "common/DailyLog.h"
 #include "data/DbAccess.h"
 #include "settings/Config.h"
 #include "settings/FormConfig.h"
@@ -409,6 +411,25 @@ private Q_SLOTS:
         QCOMPARE(Config.PassWord, QStringLiteral("pw"));
         QCOMPARE(Config.SqlText, statement);
         QCOMPARE(StoredSettings(), QStringLiteral("integer|-1|pw"));
+    }
+
+    // A failed save is logged with its statement, but not with the password in it.
+    void loggedStatementHidesPassword()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        DbExecute(QStringLiteral("create trigger NoSave before update on SysSet "
+                                 "begin select raise(abort, 'read only'); end"));
+        TConfig changed;
+        changed.bPass = true;
+        changed.PassWord = QStringLiteral("Zq7'x@#@y");
+        RunGuarded([&] { changed.SaveConfig(); });
+        const QString log =
+            QString::fromLocal8Bit(folder.ReadFile(LogFileName(QDateTime::currentDateTime())));
+        QVERIFY2(log.contains(QStringLiteral("update SysSet set bPass='-1',[PassWord]='******' ")),
+                 qPrintable(log));
+        QVERIFY(!log.contains(QStringLiteral("Zq7")));
     }
 
     void login_data()

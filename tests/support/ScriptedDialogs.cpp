@@ -21,9 +21,10 @@ QString TScriptedDialogs::SaveFileName(const QString& filter)
     return FileNames.isEmpty() ? QString() : FileNames.dequeue();
 }
 
-QString TScriptedDialogs::OpenFileName(const QString& filter)
+QString TScriptedDialogs::OpenFileName(const QString& filter, const QString& folder)
 {
     FileFilters << filter;
+    OpenFolders << folder;
     return FileNames.isEmpty() ? QString() : FileNames.dequeue();
 }
 

@@ -24,7 +24,7 @@ public:
 
     bool MessageBox(TBoxKind kind, const QString& caption, const QString& text) override;
     QString SaveFileName(const QString& filter) override;
-    QString OpenFileName(const QString& filter) override;
+    QString OpenFileName(const QString& filter, const QString& folder) override;
     QString ClipboardText() override { return Clipboard; }
     void OpenUrl(const QUrl& url) override { OpenedUrls << url; }
 
@@ -32,6 +32,7 @@ public:
     QQueue<bool> Answers;
     QQueue<QString> FileNames;
     QStringList FileFilters;
+    QStringList OpenFolders; // the start folder of each open dialog
     QString Clipboard;
     QList<QUrl> OpenedUrls;
 

@@ -310,6 +310,25 @@ private Q_SLOTS:
         QCOMPARE(Rows().value(0).ReMark, QStringLiteral("new\nremark"));
     }
 
+    // Long texts pass through the dialog whole, also when only another field was changed.
+    void longTextsAreNotCut()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        const QString url = QStringLiteral("www.a.cn/") + QString(40000, QLatin1Char('u'));
+        const QString name = QString(40000, QLatin1Char('n'));
+        const QString id = AddRow(0, url, name);
+        TModalDriver modals;
+        modals.When<TFormBaseDlg>(ModifyTitle, [&](TFormBaseDlg* base) {
+            qobject_cast<TFormModIE*>(base)->mmoRemark->setPlainText(QStringLiteral("r"));
+            base->btnOK->click();
+        });
+        QCOMPARE(ShowModifyAddress(id), mrOK);
+        QCOMPARE(Rows().value(0).IEUrl, url);
+        QCOMPARE(Rows().value(0).IEName, name);
+    }
+
     void modifyAddressInRoot()
     {
         TTestFolder folder;

@@ -2,6 +2,7 @@
 // row with the login password off and empty, in a file keyed with the program's database
 // password. The program itself never creates the file or a table.
 
+#include "data/Schema.h"
 #include "data/Sqlite.h"
 
 #include <QCoreApplication>
@@ -13,18 +14,7 @@
 
 namespace {
 
-const char16_t Schema[] =
-    u"create table IEType (SelfIndex integer, ParentIndex integer, TypeName text);"
-    u"create table NoteType (SelfIndex integer, ParentIndex integer, TypeName text);"
-    u"create table IE (ID integer primary key, TypeID integer, IEUrl text, "
-    u"IEName text, ReMark text);"
-    u"create table NoteBook (TypeID integer, ReMark text);"
-    u"create table SysSet (bPass boolean, PassWord text);"
-    u"create index IEType_SelfIndex on IEType (SelfIndex);"
-    u"create index NoteType_SelfIndex on NoteType (SelfIndex);"
-    u"create index IE_TypeID on IE (TypeID);"
-    u"create index NoteBook_TypeID on NoteBook (TypeID);"
-    u"insert into SysSet (bPass, PassWord) values (0, '');";
+constexpr char16_t Settings[] = u"insert into SysSet (bPass, PassWord) values (0, '');";
 
 int Fail(const QString& message)
 {
@@ -54,7 +44,8 @@ int main(int argc, char** argv)
         TConnection connection = DatabaseFile::Create(temporary, &error);
         if (!connection)
             return Fail(error);
-        error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Schema));
+        error = DatabaseFile::Execute(connection.get(), DatabaseSchema::CreateStatements() +
+                                                            QString::fromUtf16(Settings));
         if (!error.isEmpty())
             return Fail(error);
     }

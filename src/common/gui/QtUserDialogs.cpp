@@ -68,11 +68,11 @@ QString TQtUserDialogs::SaveFileName(const QString& filter)
                                         nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
-QString TQtUserDialogs::OpenFileName(const QString& filter)
+QString TQtUserDialogs::OpenFileName(const QString& filter, const QString& folder)
 {
     // Like the save dialog, the open dialog hands back a typed name even when no such file
     // exists; the command that asked checks it.
-    QFileDialog dialog(Owner(), QString(), QString(), QtFileFilter(filter));
+    QFileDialog dialog(Owner(), QString(), folder, QtFileFilter(filter));
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

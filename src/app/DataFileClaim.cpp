@@ -1,0 +1,26 @@
+#include "app/DataFileClaim.h"
+
+#include "app/SingleInstance.h"
+#include "common/AppPath.h"
+#include "common/Messages.h"
+#include "data/DataFileCheck.h"
+#include "data/Sqlite.h"
+
+bool ClaimDataFile(TSingleInstance& instance, int* status)
+{
+    const QString database = AppPath() + QLatin1String(DatabaseFile::FileName);
+    const QString problem = DataFileCheck::WriteProblem(database);
+    if (!problem.isEmpty()) {
+        ShowError(problem);
+        *status = 1;
+        return false;
+    }
+    if (!instance.Acquire()) {
+        if (!instance.Activated())
+            ShowError(QStringLiteral("Velmora 已在运行"));
+        *status = instance.Activated() ? 0 : 1;
+        return false;
+    }
+    DataFileCheck::RemoveStagedLeftovers(database);
+    return true;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Checks made once at start, before the database is opened.
+namespace DataFileCheck {
+
+// Why the program could not write the database: the file itself, its folder (where the engine
+// keeps its journal) or a journal left beside it that may not be written. The text names the
+// file, the system's reason and what the user can do; empty when all can be written or when
+// the database does not exist (opening it reports that).
+QString WriteProblem(const QString& database);
+
+// Removes staged copies "<database>.XXXXXX" that a restore ending in a crash left beside the
+// database. Only the one program that holds the data file may call it.
+void RemoveStagedLeftovers(const QString& database);
+
+} // namespace DataFileCheck
