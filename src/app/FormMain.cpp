@@ -3,6 +3,7 @@
 #include "app/AppIcon.h"
 #include "app/Autostart.h"
 #include "app/Startup.h"
+#include "app/WindowState.h"
 #include "common/CardException.h"
 #include "common/Messages.h"
 #include "groups/CardTree.h"
@@ -45,8 +46,6 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(ApplicationTitle());
     setWindowIcon(MainIcon());
-    resize(OuterWidth, OuterHeight);
-    move(353, 259);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -100,6 +99,13 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     ConnectGuarded(qApp, &QGuiApplication::commitDataRequest, this,
                    [this](QSessionManager& manager) { CommitData(manager); });
 
+    FWindowState = new TWindowState(this, PageTabs, NotePage, WebAddrPage);
+    const QRect outer = FWindowState->Placement(QRect(353, 259, OuterWidth, OuterHeight));
+    FOuterSize = outer.size();
+    resize(FOuterSize);
+    move(outer.topLeft());
+    FWindowState->RestoreLayout();
+
     AddTrayIcon();
 }
 
@@ -124,7 +130,10 @@ void TFormMain::AddTrayIcon()
     TrayIcon->setContextMenu(PopupMenu);
     ConnectGuarded(TrayIcon, &QSystemTrayIcon::activated, this,
                    [this](QSystemTrayIcon::ActivationReason reason) {
-                       if (reason == QSystemTrayIcon::DoubleClick)
+                       // Trays that report only single clicks (StatusNotifierItem) get the
+                       // window back the same way.
+                       if (reason == QSystemTrayIcon::DoubleClick ||
+                           reason == QSystemTrayIcon::Trigger)
                            NShowFormClick();
                    });
     TrayIcon->show();
@@ -152,6 +161,15 @@ void TFormMain::LoadPages()
     WebAddrPage->ListAllAddresses();
     chkRunAtLogin->setChecked(IsRunAtStartup(ApplicationTitle(), ExecutablePath()));
     NotePage->ShowRootNote();
+    FWindowState->RestoreTrees();
+}
+
+void TFormMain::ShowAsLeft()
+{
+    if (FWindowState->WasMaximized())
+        showMaximized();
+    else
+        show();
 }
 
 void TFormMain::ReloadPages()
@@ -216,6 +234,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    RunGuarded([this] { FWindowState->Save(); });
     QApplication::quit();
 }
 
@@ -248,7 +267,7 @@ void TFormMain::FitOuterSize()
     if (frame.width() <= 0 && frame.height() <= 0)
         return;
     FSized = true;
-    resize(OuterWidth - frame.width(), OuterHeight - frame.height());
+    resize(FOuterSize - frame);
 }
 
 void TFormMain::chkRunAtLoginClick()

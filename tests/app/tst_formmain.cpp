@@ -103,6 +103,11 @@ private Q_SLOTS:
         form.NShowForm->trigger();
         QTRY_VERIFY(form.isVisible());
         QVERIFY(!form.isMinimized());
+
+        // A single click on the icon, all some trays report, does the same.
+        form.hide();
+        Q_EMIT form.TrayIcon->activated(QSystemTrayIcon::Trigger);
+        QTRY_VERIFY(form.isVisible());
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
             // Without a notification area the window keeps its taskbar entry when minimised.
             form.showMinimized();

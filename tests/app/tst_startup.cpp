@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -33,7 +35,16 @@ class TestStartup : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir FConfig;
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // The window's remembered state goes here, never into the home folder.
+        QVERIFY(FConfig.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(FConfig.path()));
+    }
+
     void missingDatabaseEndsWithoutWindow()
     {
         TTestFolder folder;
@@ -88,16 +99,23 @@ private Q_SLOTS:
         }
         const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
         TScriptedDialogs dialogs;
+        TShowSpy spy;
         QString caption;
+        bool centred = false;
         QObject scope;
         QTimer::singleShot(0, &scope, [&] {
             QWidget* prompt = QApplication::activeModalWidget();
             QVERIFY(prompt);
             caption = prompt->windowTitle();
+            const QRect area = prompt->screen()->availableGeometry();
+            // Within the frame's width: the frame is not known before the prompt shows.
+            centred = (prompt->frameGeometry().center() - area.center()).manhattanLength() <= 8;
             QTest::keyClick(prompt, Qt::Key_Escape);
         });
         QCOMPARE(RunSession(), 0);
         QCOMPARE(caption, QStringLiteral("先输入密码登录软件"));
+        QVERIFY(centred);
+        QVERIFY(!spy.Seen); // the main window never showed
         QVERIFY(dialogs.Boxes.isEmpty());
         QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
     }
