@@ -75,10 +75,8 @@ register_for_user() { # register_for_user PREFIX
             mkdir -p "$data_home/$(dirname "$icon")"
             cp "$prefix/share/$icon" "$data_home/$icon"
         done
-    command -v update-desktop-database >/dev/null &&
-        update-desktop-database -q "$data_home/applications" 2>/dev/null || true
-    command -v gtk-update-icon-cache >/dev/null &&
-        gtk-update-icon-cache -q -t "$data_home/icons/hicolor" 2>/dev/null || true
+    # No cache files are written: a user-level icon or MIME cache that later goes stale would
+    # hide other programs' entries; desktops watch these folders themselves.
     echo "menu entry: $data_home/applications/$id.desktop"
 }
 
