@@ -61,7 +61,7 @@ build() { # build FOLDER [TARGETS...]: one line when it succeeds, the compiler's
     local targets=()
     [ $# -eq 0 ] || targets=(--target "$@")
     quietly "$folder/build.log" cmake --build "$folder" "${targets[@]}"
-    echo "built in $folder ($(grep -c '^\[' "$folder/build.log" || true) steps)"
+    echo "built in $folder"
 }
 
 # Makes the installed program known to the desktop of this user: its menu entry and icon under
