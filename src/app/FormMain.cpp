@@ -102,7 +102,7 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     FWindowState = new TWindowState(this, PageTabs, NotePage, WebAddrPage);
     const QRect outer = FWindowState->Placement(QRect(353, 259, OuterWidth, OuterHeight));
     FOuterSize = outer.size();
-    resize(FOuterSize);
+    resize(FWindowState->ClientSize(FOuterSize));
     move(outer.topLeft());
     FWindowState->RestoreLayout();
 
@@ -261,7 +261,7 @@ void TFormMain::FitOuterSize()
 {
     // The design size is the outer size. The window manager tells the frame only after the
     // window is mapped; once it is known, the client area gives way to it, once.
-    if (FSized || !isVisible())
+    if (FSized || !isVisible() || isMaximized() || isFullScreen())
         return;
     const QSize frame = frameGeometry().size() - geometry().size();
     if (frame.width() <= 0 && frame.height() <= 0)

@@ -95,9 +95,11 @@ QTreeWidgetItem* RestoreTree(const QSettings& settings, const QString& group, co
     return selectedNode;
 }
 
-void SaveSplitter(QSettings& settings, const QString& group, const QSplitter* splitter)
+void SaveSplitter(QSettings& settings, const QString& group, const QSplitter* splitter, bool shown)
 {
-    settings.setValue(Key(group, "TreeWidth"), splitter->sizes().value(0));
+    // A page never shown this run has no real widths: what was remembered stays.
+    if (shown)
+        settings.setValue(Key(group, "TreeWidth"), splitter->sizes().value(0));
 }
 
 void RestoreSplitter(const QSettings& settings, const QString& group, QSplitter* splitter)
@@ -128,6 +130,8 @@ TWindowState::TWindowState(QWidget* window, QTabWidget* pages, TNotePage* notePa
       FWebAddrPage(webAddrPage)
 {
     window->installEventFilter(this);
+    notePage->splitter->installEventFilter(this);
+    webAddrPage->splitter->installEventFilter(this);
 }
 
 TWindowState::~TWindowState() = default;
@@ -135,7 +139,7 @@ TWindowState::~TWindowState() = default;
 std::unique_ptr<QSettings> TWindowState::OpenSettings()
 {
     // ~/.config/Velmora/Velmora.conf, or under XDG_CONFIG_HOME.
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                        QStringLiteral("Velmora"), QStringLiteral("Velmora"));
 }
 
@@ -159,6 +163,16 @@ QRect TWindowState::Placement(const QRect& designed) const
     if (!screen)
         return wanted;
     return FitIntoArea(wanted, screen->availableGeometry());
+}
+
+QSize TWindowState::ClientSize(const QSize& outer) const
+{
+    const std::unique_ptr<QSettings> settings = OpenSettings();
+    const auto width = ReadInt(*settings, QStringLiteral("Window/FrameWidth"), 0, 200);
+    const auto height = ReadInt(*settings, QStringLiteral("Window/FrameHeight"), 0, 200);
+    if (!width || !height)
+        return outer;
+    return (outer - QSize(*width, *height)).expandedTo(QSize(100, 100));
 }
 
 bool TWindowState::WasMaximized() const
@@ -196,10 +210,16 @@ void TWindowState::Save() const
     settings->setValue(QStringLiteral("Window/Top"), normal.top());
     settings->setValue(QStringLiteral("Window/Width"), normal.width());
     settings->setValue(QStringLiteral("Window/Height"), normal.height());
+    if (FFrame.isValid()) {
+        settings->setValue(QStringLiteral("Window/FrameWidth"), FFrame.width());
+        settings->setValue(QStringLiteral("Window/FrameHeight"), FFrame.height());
+    }
     settings->setValue(QStringLiteral("Window/Maximized"), FWindow->isMaximized() ? 1 : 0);
     settings->setValue(QStringLiteral("Window/Page"), FPages->currentIndex());
-    SaveSplitter(*settings, NotesGroup, FNotePage->splitter);
-    SaveSplitter(*settings, AddressesGroup, FWebAddrPage->splitter);
+    SaveSplitter(*settings, NotesGroup, FNotePage->splitter,
+                 FShownSplitters.contains(FNotePage->splitter));
+    SaveSplitter(*settings, AddressesGroup, FWebAddrPage->splitter,
+                 FShownSplitters.contains(FWebAddrPage->splitter));
     SaveTree(*settings, NotesGroup, FNotePage->NoteTree());
     SaveTree(*settings, AddressesGroup, FWebAddrPage->IETree());
 }
@@ -208,13 +228,17 @@ void TWindowState::NoteNormalGeometry()
 {
     if (FWindow->isVisible() &&
         !(FWindow->windowState() &
-          (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+          (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
         FNormalRect = FWindow->frameGeometry();
+        FFrame = FNormalRect.size() - FWindow->size();
+    }
 }
 
 bool TWindowState::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == FWindow && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
         RunGuarded([this] { NoteNormalGeometry(); });
+    else if (event->type() == QEvent::Show && qobject_cast<QSplitter*>(watched))
+        FShownSplitters.insert(watched);
     return QObject::eventFilter(watched, event);
 }

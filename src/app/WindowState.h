@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QRect>
+#include <QSet>
 
 #include <memory>
 
@@ -30,6 +31,9 @@ public:
     // one at the first start, fitted into the available area of a screen it lies on (the
     // primary screen when it lies on none).
     QRect Placement(const QRect& designed) const;
+    // The client size for an outer size, by the frame the window had last time (the window
+    // manager tells the frame only once the window is on screen).
+    QSize ClientSize(const QSize& outer) const;
     bool WasMaximized() const;
     // The splitters and the current page; before the window is shown.
     void RestoreLayout() const;
@@ -55,4 +59,7 @@ private:
     // The outer rectangle of the window while last neither maximised nor minimised: what a
     // restart gives back, also after the window was closed maximised.
     QRect FNormalRect;
+    QSize FFrame;
+    // The splitters whose page has been on screen: only they have widths worth keeping.
+    QSet<const QObject*> FShownSplitters;
 };
