@@ -216,6 +216,8 @@ bool TFormMain::FormCloseQuery()
 
 void TFormMain::CommitData(QSessionManager& manager)
 {
+    // The session may end the program without a close: the window's state is kept first.
+    FWindowState->Save();
     // Logging off or shutting down asks the same question; No refuses the log-off.
     if (!manager.allowsInteraction())
         return;

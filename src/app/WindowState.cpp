@@ -189,7 +189,7 @@ void TWindowState::RestoreLayout() const
         FPages->setCurrentIndex(*page);
 }
 
-void TWindowState::RestoreTrees() const
+void TWindowState::RestoreTrees()
 {
     const std::unique_ptr<QSettings> settings = OpenSettings();
     if (QTreeWidgetItem* node = RestoreTree(*settings, NotesGroup, FNotePage->NoteTree())) {
@@ -200,10 +200,13 @@ void TWindowState::RestoreTrees() const
         FWebAddrPage->IETree().Select(node);
         FWebAddrPage->tvIEClick();
     }
+    FRestored = true;
 }
 
 void TWindowState::Save() const
 {
+    if (!FRestored)
+        return;
     const std::unique_ptr<QSettings> settings = OpenSettings();
     const QRect normal = FNormalRect.isValid() ? FNormalRect : FWindow->frameGeometry();
     settings->setValue(QStringLiteral("Window/Left"), normal.left());

@@ -39,8 +39,9 @@ public:
     void RestoreLayout() const;
     // The open branches and the selected groups, after the trees are loaded; a selected group
     // shows its note or its addresses as a click on it does.
-    void RestoreTrees() const;
-    // Writes everything as it is now.
+    void RestoreTrees();
+    // Writes everything as it is now; nothing before the trees were restored (a login still
+    // open, a first loading that failed), so that their remembered state is never lost.
     void Save() const;
 
     // The settings store the state lives in.
@@ -62,4 +63,5 @@ private:
     QSize FFrame;
     // The splitters whose page has been on screen: only they have widths worth keeping.
     QSet<const QObject*> FShownSplitters;
+    bool FRestored = false;
 };

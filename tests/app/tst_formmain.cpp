@@ -5,6 +5,7 @@
 #include "app/FormMain.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
+#include "app/WindowState.h"
 #include "controls/CardDBGrid.h"
 #include "data/DbAccess.h"
 #include "groups/CardTree.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -45,7 +47,11 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(FConfig.path()));
     }
 
-    void init() { QFile::remove(AutostartEntryPath(ApplicationTitle())); }
+    void init()
+    {
+        QFile::remove(AutostartEntryPath(ApplicationTitle()));
+        TWindowState::OpenSettings()->clear(); // each case starts as a first start
+    }
 
     void closeAsksAndNoKeepsTheWindow()
     {
