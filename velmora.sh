@@ -9,10 +9,23 @@ data_folder=${VELMORA_HOME:-$HOME/Velmora}
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libsqlcipher-dev
                 libgl-dev)
-start_packages=(fonts-wqy-microhei qt6-translations-l10n)
-test_packages=(clang-format libbenchmark-dev)
+# qt6-wayland: the program runs natively in a Wayland session.
+start_packages=(fonts-wqy-microhei qt6-translations-l10n qt6-wayland)
+# The checks of the installed desktop files, and the start under a headless Wayland compositor.
+test_packages=(clang-format libbenchmark-dev desktop-file-utils appstream weston qt6-wayland)
 
 say() { printf '\n== %s\n' "$*"; }
+
+# Runs a command with its output in a log file; only a failure shows the output.
+quietly() { # quietly LOG COMMAND...
+    local log=$1
+    shift
+    if ! "$@" >"$log" 2>&1; then
+        cat "$log"
+        echo "failed: $* (output above, also in $log)"
+        return 1
+    fi
+}
 
 install_missing() {
     local missing=() package
@@ -24,26 +37,59 @@ install_missing() {
     say "Installing ${missing[*]}"
     local sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    # sudo may ask for the password first, so it asks outside the quiet part.
+    [ ${#sudo[@]} -eq 0 ] || sudo -v
+    local log
+    log=$(mktemp)
+    quietly "$log" "${sudo[@]}" apt-get update
+    quietly "$log" "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y \
         --no-install-recommends "${missing[@]}"
+    rm -f "$log"
+    echo "installed ${#missing[@]} packages"
 }
 
 configure() { # configure FOLDER CMAKE-OPTIONS...
     local folder=$1
     shift
-    cmake -S "$here" -B "$folder" -G Ninja "$@" >/dev/null
+    mkdir -p "$folder"
+    quietly "$folder/configure.log" cmake -S "$here" -B "$folder" -G Ninja "$@"
+}
+
+build() { # build FOLDER [TARGETS...]: one line when it succeeds, the compiler's words when not
+    local folder=$1
+    shift
+    local targets=()
+    [ $# -eq 0 ] || targets=(--target "$@")
+    quietly "$folder/build.log" cmake --build "$folder" "${targets[@]}"
+    echo "built in $folder"
+}
+
+# Makes the installed program known to the desktop of this user: its menu entry and icon under
+# $XDG_DATA_HOME (~/.local/share), the entry's Exec naming the installed program.
+register_for_user() { # register_for_user PREFIX
+    local prefix=$1 data_home=${XDG_DATA_HOME:-$HOME/.local/share} id=app.velmora.Velmora
+    mkdir -p "$data_home/applications"
+    cp "$prefix/share/applications/$id.desktop" "$data_home/applications/"
+    (cd "$prefix/share" && find icons/hicolor -name "$id.*" -print0) |
+        while IFS= read -r -d '' icon; do
+            mkdir -p "$data_home/$(dirname "$icon")"
+            cp "$prefix/share/$icon" "$data_home/$icon"
+        done
+    # No cache files are written: a user-level icon or MIME cache that later goes stale would
+    # hide other programs' entries; desktops watch these folders themselves.
+    echo "menu entry: $data_home/applications/$id.desktop"
 }
 
 start() {
     install_missing "${build_packages[@]}" "${start_packages[@]}"
     say "Building"
     configure "$here/build" -DCMAKE_BUILD_TYPE=Release -DVELMORA_BENCHMARKS=OFF
-    cmake --build "$here/build" --target velmora velmora_delivered_db
+    build "$here/build" velmora velmora_delivered_db
     # The program lives in its own folder beside its database; an existing bookkeep.dat there
     # is the user's and is never replaced.
     say "Installing into $data_folder"
-    cmake --install "$here/build" --prefix "$data_folder"
+    quietly "$here/build/install.log" cmake --install "$here/build" --prefix "$data_folder"
+    register_for_user "$data_folder"
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
         echo
         echo "Velmora is a desktop program and there is no display to show it on"
@@ -78,16 +124,17 @@ run_tests() {
     install_missing "${build_packages[@]}" "${test_packages[@]}"
     say "Checking the formatting"
     configure "$here/build-test" -DVELMORA_WERROR=ON
-    cmake --build "$here/build-test" --target format-check
+    quietly "$here/build-test/format.log" cmake --build "$here/build-test" --target format-check
+    echo "formatting is as clang-format has it"
     say "Building"
-    cmake --build "$here/build-test"
+    build "$here/build-test"
     say "Tests"
     (cd "$here/build-test" && ctest --output-on-failure)
     say "Smoke start"
     smoke_start "$here/build-test"
     say "Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
     configure "$here/build-asan" -DVELMORA_ASAN=ON -DVELMORA_WERROR=ON -DVELMORA_BENCHMARKS=OFF
-    cmake --build "$here/build-asan"
+    build "$here/build-asan"
     (cd "$here/build-asan" && ctest --output-on-failure)
 }
 

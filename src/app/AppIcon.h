@@ -2,6 +2,6 @@
 
 #include <QIcon>
 
-// The program's icon, drawn for it: a note page with a blue link ring. Used for the windows
-// and the notification-area icon.
+// The program's icon: a note page with a blue link ring. Used for the windows and the
+// notification-area icon.
 QIcon MainIcon();

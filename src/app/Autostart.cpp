@@ -88,11 +88,12 @@ void SetRunAtStartup(const QString& valueName, const QString& executablePath, bo
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return;
-    const QString entry = QStringLiteral("[Desktop Entry]\n"
-                                         "Type=Application\n"
-                                         "Name=") +
-                          valueName + QStringLiteral("\nExec=") + QuoteExec(executablePath) +
-                          QStringLiteral("\nX-GNOME-Autostart-enabled=true\n");
+    const QString entry =
+        QStringLiteral("[Desktop Entry]\n"
+                       "Type=Application\n"
+                       "Name=") +
+        valueName + QStringLiteral("\nExec=") + QuoteExec(executablePath) +
+        QStringLiteral("\nIcon=app.velmora.Velmora\nX-GNOME-Autostart-enabled=true\n");
     file.write(entry.toUtf8());
     file.commit();
 }

@@ -4,6 +4,7 @@
 #include "app/Autostart.h"
 #include "app/SessionEnd.h"
 #include "app/Startup.h"
+#include "app/WindowState.h"
 #include "common/CardException.h"
 #include "common/Messages.h"
 #include "groups/CardTree.h"
@@ -47,8 +48,6 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(ApplicationTitle());
     setWindowIcon(MainIcon());
-    resize(OuterWidth, OuterHeight);
-    move(353, 259);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -102,6 +101,13 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     ConnectGuarded(qApp, &QGuiApplication::commitDataRequest, this,
                    [this](QSessionManager& manager) { CommitData(manager); });
 
+    FWindowState = new TWindowState(this, PageTabs, NotePage, WebAddrPage);
+    const QRect outer = FWindowState->Placement(QRect(353, 259, OuterWidth, OuterHeight));
+    FOuterSize = outer.size();
+    resize(FWindowState->ClientSize(FOuterSize));
+    move(outer.topLeft());
+    FWindowState->RestoreLayout();
+
     AddTrayIcon();
 }
 
@@ -126,7 +132,10 @@ void TFormMain::AddTrayIcon()
     TrayIcon->setContextMenu(PopupMenu);
     ConnectGuarded(TrayIcon, &QSystemTrayIcon::activated, this,
                    [this](QSystemTrayIcon::ActivationReason reason) {
-                       if (reason == QSystemTrayIcon::DoubleClick)
+                       // Trays that report only single clicks (StatusNotifierItem) get the
+                       // window back the same way.
+                       if (reason == QSystemTrayIcon::DoubleClick ||
+                           reason == QSystemTrayIcon::Trigger)
                            NShowFormClick();
                    });
     TrayIcon->show();
@@ -155,6 +164,15 @@ void TFormMain::LoadPages()
     WebAddrPage->ListAllAddresses();
     chkRunAtLogin->setChecked(IsRunAtStartup(ApplicationTitle(), ExecutablePath()));
     NotePage->ShowRootNote();
+    FWindowState->RestoreTrees();
+}
+
+void TFormMain::ShowAsLeft()
+{
+    if (FWindowState->WasMaximized())
+        showMaximized();
+    else
+        show();
 }
 
 void TFormMain::ReloadPages()
@@ -202,6 +220,8 @@ bool TFormMain::FormCloseQuery()
 
 void TFormMain::CommitData(QSessionManager& manager)
 {
+    // The session may end the program without a close: the window's state is kept first.
+    FWindowState->Save();
     // Logging off or shutting down asks the same question; No refuses the log-off.
     const TSessionEndDecision decision =
         DecideSessionEnd(manager.allowsInteraction(), FExitConfirmed,
@@ -232,6 +252,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    RunGuarded([this] { FWindowState->Save(); });
     QApplication::quit();
 }
 
@@ -258,13 +279,13 @@ void TFormMain::FitOuterSize()
 {
     // The design size is the outer size. The window manager tells the frame only after the
     // window is mapped; once it is known, the client area gives way to it, once.
-    if (FSized || !isVisible())
+    if (FSized || !isVisible() || isMaximized() || isFullScreen())
         return;
     const QSize frame = frameGeometry().size() - geometry().size();
     if (frame.width() <= 0 && frame.height() <= 0)
         return;
     FSized = true;
-    resize(OuterWidth - frame.width(), OuterHeight - frame.height());
+    resize(FOuterSize - frame);
 }
 
 void TFormMain::chkRunAtLoginClick()

@@ -11,6 +11,7 @@ class QSystemTrayIcon;
 class QTabWidget;
 class TNotePage;
 class TWebAddrPage;
+class TWindowState;
 
 // The application title: the main window's caption and the name of the run-at-login entry.
 QString ApplicationTitle();
@@ -31,6 +32,8 @@ public:
     // The first showing: settings and login, then the first loading of both pages. False when
     // the program must end (the login was refused).
     bool FormShow();
+    // Shows the window as it was left: maximised or at its remembered place.
+    void ShowAsLeft();
 
     // Brings the window back from the notification area or the taskbar, in front.
     void NShowFormClick();
@@ -83,6 +86,8 @@ private:
     bool FormCloseQuery();
     void CommitData(QSessionManager& manager);
 
+    TWindowState* FWindowState = nullptr;
+    QSize FOuterSize;
     bool FSized = false;
     bool FExitConfirmed = false;
     bool FSessionEndAgreed = false;

@@ -44,9 +44,10 @@ int RunSession()
     TFormMain formMain;
     ConnectGuarded(&instance, &TSingleInstance::ActivationRequested, &formMain,
                    [&formMain] { formMain.NShowFormClick(); });
-    formMain.show();
+    // The login comes before the window shows: a refusal ends the program without it.
     if (!formMain.FormShow())
         return 0;
+    formMain.ShowAsLeft();
     return QApplication::exec();
 }
 
@@ -57,6 +58,8 @@ int RunVelmora(int argc, char** argv)
 
     QApplication application(argc, argv);
     QApplication::setWindowIcon(MainIcon());
+    // Wayland shows a window's icon through the desktop entry it names.
+    QGuiApplication::setDesktopFileName(QStringLiteral("app.velmora.Velmora"));
     // The program speaks Chinese; Qt's own dialogs (the file dialogs) should too.
     QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qtbase_zh_CN"),

@@ -2,6 +2,7 @@
 
 #include "common/CardException.h"
 #include "common/Errors.h"
+#include "controls/GridColors.h"
 #include "data/GridSet.h"
 
 #include <QApplication>
@@ -61,11 +62,9 @@ bool StartsWithArrow(const QString& caption)
 
 } // namespace
 
-TCardDBGrid::TCardDBGrid(QWidget* parent)
-    : QTableView(parent), FGridOddColor(palette().color(QPalette::Base)),
-      FGridEvenColor(0xFF, 0xFB, 0xF0), FGriddingRowColor(0xA6, 0xCA, 0xF0),
-      FGriddingColColor(0xA6, 0xCA, 0xF0)
+TCardDBGrid::TCardDBGrid(QWidget* parent) : QTableView(parent)
 {
+    FollowPalette();
     setItemDelegate(new TStripedDelegate(this));
     setEditTriggers(NoEditTriggers);
     setSelectionBehavior(SelectRows);
@@ -235,6 +234,28 @@ void TCardDBGrid::SetGriddingColColor(const QColor& color)
 {
     if (color != FGriddingColColor)
         FGriddingColColor = color;
+}
+
+void TCardDBGrid::FollowPalette()
+{
+    // A colour given from outside stays; one that still is the palette's follows the new one.
+    const TGridColors colors = GridColorsFor(palette());
+    const auto follow = [](QColor& color, const QColor& derived, const QColor& was) {
+        if (!color.isValid() || color == was)
+            color = derived;
+    };
+    follow(FGridOddColor, colors.Odd, FDerivedColors.Odd);
+    follow(FGridEvenColor, colors.Even, FDerivedColors.Even);
+    follow(FGriddingRowColor, colors.Line, FDerivedColors.Line);
+    follow(FGriddingColColor, colors.Line, FDerivedColors.Line);
+    FDerivedColors = colors;
+}
+
+void TCardDBGrid::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        FollowPalette();
 }
 
 QColor TCardDBGrid::MenuHighlightColor()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/GridColors.h"
 #include "data/GridSource.h"
 #include "data/GridView.h"
 
@@ -8,10 +9,11 @@
 #include <QTableView>
 
 // The striped data grid: a read-only, whole-row grid over the grid result set. Rows alternate
-// between two background colours by record number, the current row shows in the menu highlight
-// colour, every cell has a coloured line below and at its right, and a click on a column title
-// sorts the rows by that field, marking the title with "▲" (ascending) or "▼" (descending).
-// Columns may be dragged to new places; everything here addresses them by field.
+// between two background colours by record number (taken from the palette unless set), the current
+// row shows in the menu highlight colour, every cell has a coloured line below and at its right,
+// and a click on a column title sorts the rows by that field, marking the title with "▲"
+// (ascending) or "▼" (descending). Columns may be dragged to new places; everything here addresses
+// them by field.
 class TCardDBGrid final : public QTableView, public TGridView
 {
     Q_OBJECT
@@ -68,8 +70,10 @@ Q_SIGNALS:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void FollowPalette();
     // Makes the view's current row the result's current row.
     void FollowCurrentRow();
     void ViewCurrentChanged(const QModelIndex& current);
@@ -80,4 +84,5 @@ private:
     QColor FGridEvenColor;
     QColor FGriddingRowColor;
     QColor FGriddingColColor;
+    TGridColors FDerivedColors;
 };

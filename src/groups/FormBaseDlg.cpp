@@ -3,9 +3,11 @@
 #include "common/CardException.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -21,7 +23,6 @@ TFormBaseDlg::TFormBaseDlg(QWidget* parent) : QDialog(DefaultParent(parent))
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setSizeGripEnabled(true);
     resize(491, 314);
 
     auto* layout = new QVBoxLayout(this);
@@ -69,6 +70,7 @@ TFormBaseDlg::~TFormBaseDlg() = default;
 TModalResult TFormBaseDlg::ShowModal()
 {
     FModalResult = mrNone;
+    CentreOnOwner();
     exec();
     // Esc and the close box end the dialog without a result of their own: that is Cancel.
     return FModalResult == mrOK ? mrOK : mrCancel;
@@ -81,4 +83,26 @@ void TFormBaseDlg::SetModalResult(TModalResult result)
         accept();
     else if (result != mrNone)
         reject();
+}
+
+void TFormBaseDlg::CentreOnOwner()
+{
+    // The owner is the window the dialog chain starts from: a dialog opened from another dialog
+    // still centres on the main window.
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    while (owner && owner->parentWidget())
+        owner = owner->parentWidget()->window();
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QRect area = owner && owner->isVisible() ? owner->frameGeometry() : available;
+    QRect rect(QPoint(), size().expandedTo(minimumSizeHint()));
+    rect.moveCenter(area.center());
+    // Never partly off the screen, whatever the owner's place.
+    rect.moveLeft(qMax(available.left(), qMin(rect.left(), available.right() - rect.width())));
+    rect.moveTop(qMax(available.top(), qMin(rect.top(), available.bottom() - rect.height())));
+    move(rect.topLeft());
 }

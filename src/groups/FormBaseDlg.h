@@ -14,7 +14,8 @@ enum TModalResult
     mrCancel = 2
 };
 
-// The base of every modal dialog of the program: a body over an OK/Cancel bar. Enter presses
+// The base of every modal dialog of the program: a body over an OK/Cancel bar, with a close box
+// only (no minimise or maximise box) and no size grip. Enter presses
 // "确定(&O)", Esc and the close box give Cancel. OK closes nothing by itself: a derived dialog
 // handles btnOKClick, validates, and calls SetModalResult(mrOK). An error thrown by that handler is
 // shown and the dialog stays open.
@@ -30,6 +31,9 @@ public:
     TModalResult ShowModal();
     void SetModalResult(TModalResult result);
     TModalResult ModalResult() const { return FModalResult; }
+    // Centres the dialog on the main window it belongs to, or on the screen when it has none
+    // (the login before the main window shows).
+    void CentreOnOwner();
 
     QFrame* bvlTop = nullptr;    // line along the top
     QWidget* Body = nullptr;     // the derived dialog's controls go here

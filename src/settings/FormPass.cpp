@@ -39,8 +39,12 @@ void TFormPass::showEvent(QShowEvent* event)
 
 void TFormPass::btnOKClick()
 {
-    if (edtPass->text() != ExpectedPassword)
+    if (edtPass->text() != ExpectedPassword) {
+        // The next try starts from an empty edit, not after the wrong text.
+        edtPass->clear();
+        edtPass->setFocus();
         throw ECardError(QStringLiteral("密码输入错误!"));
+    }
     SetModalResult(mrOK);
 }
 

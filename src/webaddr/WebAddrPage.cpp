@@ -39,7 +39,8 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
     auto* right = new QHBoxLayout(pnlAddressGrid);
     right->setContentsMargins(0, 0, 0, 0);
     AddressGrid = new TCardDBGrid(pnlAddressGrid);
-    AddressGrid->SetGridEvenColor(QColor(0xFF, 0xFB, 0xF0)); // cream
+    // The stripes stay the grid's own: cream on a light palette, a shade of the base on a dark
+    // one.
     right->addWidget(AddressGrid);
 
     splitter->addWidget(pnlGroupTree);

@@ -6,6 +6,7 @@
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
+#include "app/WindowState.h"
 #include "controls/CardDBGrid.h"
 #include "data/DbAccess.h"
 #include "groups/CardTree.h"
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -51,7 +53,11 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(FConfig.path()));
     }
 
-    void init() { QFile::remove(AutostartEntryPath(ApplicationTitle())); }
+    void init()
+    {
+        QFile::remove(AutostartEntryPath(ApplicationTitle()));
+        TWindowState::OpenSettings()->clear(); // each case starts as a first start
+    }
 
     void closeAsksAndNoKeepsTheWindow()
     {
@@ -137,6 +143,11 @@ private Q_SLOTS:
         form.NShowForm->trigger();
         QTRY_VERIFY(form.isVisible());
         QVERIFY(!form.isMinimized());
+
+        // A single click on the icon, all some trays report, does the same.
+        form.hide();
+        Q_EMIT form.TrayIcon->activated(QSystemTrayIcon::Trigger);
+        QTRY_VERIFY(form.isVisible());
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
             // Without a notification area the window keeps its taskbar entry when minimised.
             form.showMinimized();

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -38,7 +39,16 @@ class TestStartup : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir FConfig;
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // The window's remembered state goes here, never into the home folder.
+        QVERIFY(FConfig.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(FConfig.path()));
+    }
+
     void missingDatabaseEndsWithoutWindow()
     {
         TTestFolder folder;
@@ -93,14 +103,21 @@ private Q_SLOTS:
         }
         const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
         TScriptedDialogs dialogs;
+        TShowSpy spy;
         QString caption;
+        bool centred = false;
         TModalDriver modals;
         modals.When<QDialog>([&](QDialog* prompt) {
             caption = prompt->windowTitle();
+            const QRect area = prompt->screen()->availableGeometry();
+            // Within the frame's width: the frame is not known before the prompt shows.
+            centred = (prompt->frameGeometry().center() - area.center()).manhattanLength() <= 8;
             QTest::keyClick(prompt, Qt::Key_Escape);
         });
         QCOMPARE(RunSession(), 0);
         QCOMPARE(caption, QStringLiteral("先输入密码登录软件"));
+        QVERIFY(centred);
+        QVERIFY(!spy.Seen); // the main window never showed
         QVERIFY(dialogs.Boxes.isEmpty());
         QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
     }

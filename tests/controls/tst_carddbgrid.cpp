@@ -204,6 +204,20 @@ private Q_SLOTS:
         grid.SetGridEvenColor(even);
         QCOMPARE(grid.RowColor(1), even);
         QCOMPARE(grid.property("GridEvenColor").value<QColor>(), even);
+
+        // A dark colour scheme: the colours follow the palette, save the one set above, and the
+        // palette's text stays readable on every row.
+        QPalette dark = grid.palette();
+        dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+        dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+        grid.setPalette(dark);
+        QCOMPARE(grid.GridOddColor(), QColor(0x20, 0x20, 0x20));
+        QCOMPARE(grid.GridEvenColor(), even);
+        TCardDBGrid darkGrid;
+        darkGrid.setPalette(dark);
+        for (const QColor& row : {darkGrid.GridOddColor(), darkGrid.GridEvenColor()})
+            QVERIFY(dark.color(QPalette::Text).lightness() - row.lightness() > 128);
+        QVERIFY(darkGrid.GriddingRowColor().lightness() < QColor(0xA6, 0xCA, 0xF0).lightness());
     }
 
     void autoFit()

@@ -38,6 +38,25 @@ class TestGroupDialogs : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A dialog opened from another dialog (the new-group dialog from the chooser) still centres
+    // on the main window, and no dialog offers minimise, maximise or a size grip.
+    void dialogsCentreOnTheMainWindow()
+    {
+        QWidget mainWindow;
+        mainWindow.setGeometry(40, 50, 700, 500);
+        mainWindow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+        TFormViewIEType chooser(&mainWindow);
+        chooser.move(0, 0);
+        TFormAddType inner(&chooser);
+        inner.CentreOnOwner();
+        const QPoint centre = QRect(inner.pos(), inner.size()).center();
+        QVERIFY((centre - mainWindow.frameGeometry().center()).manhattanLength() <= 2);
+        QVERIFY(!inner.isSizeGripEnabled());
+        QVERIFY(
+            !(inner.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    }
+
     void positionTextNamesRootFirst()
     {
         QTreeWidget view;

@@ -58,6 +58,9 @@ bool TQtUserDialogs::MessageBox(TBoxKind kind, const QString& caption, const QSt
     // The program speaks Chinese whatever Qt's own translations are.
     if (QAbstractButton* ok = box.button(QMessageBox::Ok))
         ok->setText(QStringLiteral("确定"));
+    // A box is a dialog: a title and a close box, never minimise or maximise.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     const int answer = box.exec();
     return kind == TBoxKind::Question ? answer == QMessageBox::Yes : true;
 }

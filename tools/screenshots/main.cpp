@@ -1,0 +1,168 @@
+// Takes the README's pictures: the main window on both pages and the new-address dialog, over
+// sample data in a temporary copy of the delivered database. It runs the program's own window on
+// whatever display it is given; make-screenshots.sh gives it a virtual one.
+//
+//   velmora_screenshots DELIVERED-DB OUTPUT-FOLDER [--dark]
+
+#include "app/AppIcon.h"
+#include "app/FormMain.h"
+#include "common/AppPath.h"
+#include "common/CardException.h"
+#include "common/gui/QtUserDialogs.h"
+#include "controls/CardEdtBut.h"
+#include "data/DbAccess.h"
+#include "groups/CardTree.h"
+#include "notes/NotePage.h"
+#include "webaddr/FormAddIE.h"
+#include "webaddr/IE.h"
+#include "webaddr/WebAddrPage.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <cstdio>
+
+namespace {
+
+QPalette DarkPalette()
+{
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    palette.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
+    palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    palette.setColor(QPalette::AlternateBase, QColor(0x26, 0x26, 0x26));
+    palette.setColor(QPalette::Text, QColor(0xe6, 0xe6, 0xe6));
+    palette.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    palette.setColor(QPalette::ButtonText, QColor(0xe6, 0xe6, 0xe6));
+    palette.setColor(QPalette::Highlight, QColor(0x3d, 0x7a, 0xd6));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, QColor(0x35, 0x35, 0x35));
+    palette.setColor(QPalette::ToolTipText, QColor(0xe6, 0xe6, 0xe6));
+    return palette;
+}
+
+QTreeWidgetItem* Group(TCardTree& tree, QTreeWidgetItem* parent, const char* name)
+{
+    tree.Select(parent);
+    return tree.AddGroup(QString::fromUtf8(name));
+}
+
+void AddAddress(qint32 group, const char* url, const char* title, const char* remark)
+{
+    IEStore.TypeID = group;
+    IEStore.IEUrl = QString::fromUtf8(url);
+    IEStore.IEName = QString::fromUtf8(title);
+    IEStore.ReMark = QString::fromUtf8(remark);
+    IEStore.InsertAddress();
+}
+
+void FillSampleData(TFormMain& form)
+{
+    TCardTree& notes = form.NotePage->NoteTree();
+    QTreeWidgetItem* work = Group(notes, notes.RootNode(), "工作");
+    QTreeWidgetItem* meetings = Group(notes, work, "会议记录");
+    Group(notes, work, "待办事项");
+    Group(notes, notes.RootNode(), "读书笔记");
+    Group(notes, notes.RootNode(), "旅行计划");
+    work->setExpanded(true);
+    notes.Select(meetings);
+    form.NotePage->tvNoteClick();
+    form.NotePage->mmoNote->setPlainText(QString::fromUtf8("2026-12-07 周一例会\n\n"
+                                                           "1. 新版本的安装包本周五前完成\n"
+                                                           "2. 用户手册补上截图\n"
+                                                           "3. 下次会议：12月14日 上午10点\n"));
+
+    TCardTree& addresses = form.WebAddrPage->IETree();
+    QTreeWidgetItem* news = Group(addresses, addresses.RootNode(), "新闻");
+    QTreeWidgetItem* tech = Group(addresses, addresses.RootNode(), "技术");
+    QTreeWidgetItem* shopping = Group(addresses, addresses.RootNode(), "购物");
+    const auto id = [](QTreeWidgetItem* node) {
+        return TCardTree::KeyOf(node).SelfIndex;
+    };
+    AddAddress(id(news), "www.example.com/news", "每日新闻", "早上看");
+    AddAddress(id(news), "www.example.org/weather", "天气预报", "");
+    AddAddress(id(tech), "www.example.net/qt", "Qt 文档", "Widgets 与布局");
+    AddAddress(id(tech), "www.example.net/sqlite", "SQLite 手册", "");
+    AddAddress(id(tech), "www.example.com/cpp", "C++ 参考", "标准库");
+    AddAddress(id(shopping), "www.example.org/books", "网上书店", "");
+    form.WebAddrPage->ListAllAddresses();
+}
+
+bool Save(QWidget* widget, const QString& path)
+{
+    QTest::qWait(200);
+    if (!widget->grab().save(path)) {
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TCardException cardException;
+    QApplication application(argc, argv);
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() < 3) {
+        std::fprintf(stderr, "usage: velmora_screenshots DELIVERED-DB OUTPUT-FOLDER [--dark]\n");
+        return 2;
+    }
+    const QString output = arguments.at(2) + QLatin1Char('/');
+    const bool dark = arguments.contains(QStringLiteral("--dark"));
+    if (dark) {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(DarkPalette());
+    }
+    QApplication::setWindowIcon(MainIcon());
+
+    QTemporaryDir folder;
+    if (!folder.isValid() ||
+        !QFile::copy(arguments.at(1), folder.filePath(QStringLiteral("bookkeep.dat"))))
+        return 1;
+    SetAppPath(folder.path());
+    TQtUserDialogs dialogs;
+    SetUserDialogs(&dialogs);
+    int status = 1;
+    {
+        TDbAccess dbAccess;
+        dbAccess.Connect();
+        if (!dbAccess.Connected())
+            return 1;
+        TFormMain form;
+        if (!form.FormShow())
+            return 1;
+        FillSampleData(form);
+        form.ShowAsLeft();
+        const QString suffix = dark ? QStringLiteral("-dark.png") : QStringLiteral(".png");
+        bool ok = Save(&form, output + QStringLiteral("notebook") + suffix);
+        form.PageTabs->setCurrentIndex(1);
+        ok = Save(&form, output + QStringLiteral("addresses") + suffix) && ok;
+        if (!dark) {
+            TFormAddIE dialog(&form);
+            dialog.GroupID = 0;
+            dialog.edtGroup->setText(QStringLiteral("技术"));
+            dialog.edtIE->setText(QStringLiteral("www.example.net/cmake"));
+            dialog.edtName->setText(QStringLiteral("CMake 手册"));
+            dialog.CentreOnOwner();
+            dialog.show();
+            ok = Save(&dialog, output + QStringLiteral("new-address.png")) && ok;
+            dialog.close();
+        }
+        status = ok ? 0 : 1;
+        form.hide();
+    }
+    SetUserDialogs(nullptr);
+    return status;
+}
