@@ -6,10 +6,12 @@
 #include "common/CardException.h"
 #include "common/Messages.h"
 #include "groups/CardTree.h"
+#include "notes/NoteExport.h"
 #include "notes/NotePage.h"
 #include "settings/BackupCommands.h"
 #include "settings/FormConfig.h"
 #include "settings/Login.h"
+#include "webaddr/BookmarkCommands.h"
 #include "webaddr/WebAddrPage.h"
 
 #include <QApplication>
@@ -92,6 +94,13 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     ConnectGuarded(actSettings, &QAction::triggered, this, [this] { SettingsClick(); });
     ConnectGuarded(actBackup, &QAction::triggered, this, [this] { BackupClick(); });
     ConnectGuarded(actRestore, &QAction::triggered, this, [this] { RestoreClick(); });
+    actImportBookmarks = pmSystem->addAction(QStringLiteral("导入书签…"));
+    actExportBookmarks = pmSystem->addAction(QStringLiteral("导出书签…"));
+    actExportNotes = pmSystem->addAction(QStringLiteral("导出笔记…"));
+    ConnectGuarded(actImportBookmarks, &QAction::triggered, this,
+                   [this] { ImportBookmarksClick(); });
+    ConnectGuarded(actExportBookmarks, &QAction::triggered, this, [] { ExportBookmarksCommand(); });
+    ConnectGuarded(actExportNotes, &QAction::triggered, this, [] { ExportNotesCommand(); });
 
     // The check box reacts to the user's clicks only: mirroring the entry at start writes
     // nothing.
@@ -280,4 +289,15 @@ void TFormMain::RestoreClick()
 {
     if (RestoreCommand())
         ReloadPages();
+}
+
+void TFormMain::ImportBookmarksClick()
+{
+    if (!ImportBookmarksCommand())
+        return;
+    WebAddrPage->IETree().Reload();
+    if (WebAddrPage->IETree().Selected())
+        WebAddrPage->tvIEClick();
+    else
+        WebAddrPage->ListAllAddresses();
 }

@@ -42,6 +42,8 @@ public:
     void SettingsClick(); // "软件设置"
     void BackupClick();   // "数据备份"
     void RestoreClick();  // "数据恢复"
+    // "导入书签…"; the address page then shows the new groups and addresses.
+    void ImportBookmarksClick();
 
     QTabWidget* PageTabs = nullptr;
     QWidget* NotePageTab = nullptr; // "记事本"
@@ -62,6 +64,9 @@ public:
     QAction* actSettings = nullptr;
     QAction* actBackup = nullptr;
     QAction* actRestore = nullptr;
+    QAction* actImportBookmarks = nullptr;
+    QAction* actExportBookmarks = nullptr;
+    QAction* actExportNotes = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

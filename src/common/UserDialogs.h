@@ -25,6 +25,8 @@ public:
     // An empty result means the user cancelled.
     virtual QString SaveFileName(const QString& filter) = 0;
     virtual QString OpenFileName(const QString& filter) = 0;
+    // An existing folder; empty when cancelled.
+    virtual QString DirectoryName() = 0;
     virtual QString ClipboardText() = 0;
     virtual void OpenUrl(const QUrl& url) = 0;
 };

@@ -71,6 +71,11 @@ QString TQtUserDialogs::OpenFileName(const QString& filter)
     return dialog.selectedFiles().constFirst();
 }
 
+QString TQtUserDialogs::DirectoryName()
+{
+    return QFileDialog::getExistingDirectory(Owner());
+}
+
 QString TQtUserDialogs::ClipboardText()
 {
     return QGuiApplication::clipboard()->text();
