@@ -24,6 +24,7 @@ inline constexpr char16_t UpdateAddress[] = u"update IE set TypeID=%s,IEUrl='%s'
 inline constexpr char16_t DeleteAddress[] = u"delete from IE where ID=%s ";
 inline constexpr char16_t DeleteAddressesOfType[] = u"delete from IE where TypeID=%s ";
 inline constexpr char16_t AllAddresses[] = u"select ID,TypeID,IEUrl,IEName,ReMark from IE order by ID";
+inline constexpr char16_t AddressUrls[] = u"select IEUrl from IE";
 inline constexpr char16_t FindAddress[] = u"select TypeID from IE where IEUrl='%s' order by ID";
 
 inline constexpr char16_t NoteExists[] = u"select count(TypeID) from NoteBook where TypeID= %s ";

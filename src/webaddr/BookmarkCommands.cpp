@@ -90,9 +90,9 @@ TBookmarkImport ImportBookmarks(const QByteArray& bytes, const QDate& today)
         next = std::max(next, row.SelfIndex + 1);
     }
     QSet<QString> stored;
-    DbAccess->OpenQuery(QString::fromUtf16(SqlTemplate::AllAddresses));
+    DbAccess->OpenQuery(QString::fromUtf16(SqlTemplate::AddressUrls));
     for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next())
-        stored.insert(set.AsString(QStringLiteral("IEUrl")));
+        stored.insert(set.AsString(0));
     DbAccess->QuerySet().Close();
 
     QStringList statements;
