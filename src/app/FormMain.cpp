@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/Autostart.h"
+#include "app/SearchBox.h"
 #include "app/Startup.h"
 #include "common/CardException.h"
 #include "common/Messages.h"
@@ -79,6 +80,8 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     chkRunAtLogin = new QCheckBox(QStringLiteral("开机运行"), pnlBottomBar);
     btnSystem = new QPushButton(QStringLiteral("软件设置"), pnlBottomBar);
     btnSystem->setFixedSize(75, 25);
+    SearchBox = new TSearchBox(this, PageTabs, NotePage, WebAddrPage);
+    bar->insertWidget(0, SearchBox);
     bar->addWidget(chkRunAtLogin);
     bar->addWidget(btnSystem);
     layout->addWidget(pnlBottomBar);

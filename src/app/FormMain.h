@@ -10,6 +10,7 @@ class QSessionManager;
 class QSystemTrayIcon;
 class QTabWidget;
 class TNotePage;
+class TSearchBox;
 class TWebAddrPage;
 
 // The application title: the main window's caption and the name of the run-at-login entry.
@@ -51,6 +52,7 @@ public:
     TNotePage* NotePage = nullptr;
     TWebAddrPage* WebAddrPage = nullptr;
     QWidget* pnlBottomBar = nullptr;
+    TSearchBox* SearchBox = nullptr; // "搜索笔记和网址", Ctrl+K
     QCheckBox* chkRunAtLogin = nullptr;
     QPushButton* btnSystem = nullptr;
 

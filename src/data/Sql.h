@@ -34,6 +34,11 @@ inline constexpr char16_t UpdateNote[] = u"select * from NoteBook where TypeId=%
 inline constexpr char16_t DeleteNote[] = u"delete from NoteBook where TypeID=%s";
 inline constexpr char16_t AllNotes[] = u"select * from NoteBook";
 
+inline constexpr char16_t LastNoteRow[] = u"select max(rowid) from NoteBook";
+inline constexpr char16_t SearchNotes[] = u"select rowid,TypeID,ReMark from NoteBook where rowid>%s and rowid<=%s and ReMark like '%s' escape '\\' order by rowid";
+inline constexpr char16_t LastAddressId[] = u"select max(ID) from IE";
+inline constexpr char16_t SearchAddresses[] = u"select ID,TypeID,IEUrl,IEName,ReMark from IE where ID>%s and ID<=%s and (IEName like '%s' escape '\\' or IEUrl like '%s' escape '\\' or ReMark like '%s' escape '\\') order by ID";
+
 inline constexpr char16_t LoadConfig[] = u"select * from SysSet";
 inline constexpr char16_t SaveConfig[] = u"update SysSet set bPass='%s',[PassWord]='%s' ";
 } // namespace SqlTemplate
