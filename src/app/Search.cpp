@@ -10,7 +10,7 @@
 namespace {
 
 constexpr qint64 AddressesPerStep = 20000;
-constexpr qint64 NotesPerStep = 300;
+constexpr qint64 NotesPerStep = 120;
 constexpr qsizetype ContextBefore = 20;
 constexpr qsizetype ContextAfter = 40;
 
@@ -62,8 +62,11 @@ TSearchRun::TSearchRun(QString query, int limit)
 bool TSearchRun::Step()
 {
     switch (FStage) {
-    case TStage::Groups:
+    case TStage::NoteGroups:
         FNoteGroups = LoadGroups(QStringLiteral("NoteType"), TSearchHit::TKind::Note);
+        FStage = TStage::AddressGroups;
+        break;
+    case TStage::AddressGroups:
         FAddressGroups = LoadGroups(QStringLiteral("IEType"), TSearchHit::TKind::Address);
         FStage = TStage::Addresses;
         FAfter = 0;

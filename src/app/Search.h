@@ -49,7 +49,8 @@ public:
 private:
     enum class TStage
     {
-        Groups,
+        NoteGroups,
+        AddressGroups,
         Addresses,
         Notes,
         Done
@@ -71,7 +72,7 @@ private:
     QString FQuery;
     QString FPattern; // for LIKE
     int FLimit;
-    TStage FStage = TStage::Groups;
+    TStage FStage = TStage::NoteGroups;
     TGroups FNoteGroups;
     TGroups FAddressGroups;
     qint64 FAfter = 0; // the last ID or row searched in the current stage

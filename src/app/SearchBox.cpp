@@ -8,11 +8,13 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QShortcut>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -37,6 +39,43 @@ void ShowPageOf(QTabWidget* pages, const QWidget* page)
     for (int i = 0; i < pages->count(); ++i)
         if (pages->widget(i)->isAncestorOf(page))
             pages->setCurrentIndex(i);
+}
+
+// Paints a result line's rich text (the mark in colour); only the rows on screen are painted, so a
+// long list costs nothing to fill.
+class TResultDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QString html = item.text;
+        item.text.clear();
+        QStyle* style = item.widget ? item.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+        QTextDocument document;
+        document.setDefaultFont(item.font);
+        document.setDocumentMargin(1);
+        document.setHtml(html);
+        painter->save();
+        painter->translate(item.rect.topLeft() + QPoint(3, 0));
+        document.drawContents(painter, QRectF(0, 0, item.rect.width() - 3, item.rect.height()));
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
+    {
+        return {option.rect.width(), option.fontMetrics.height() + 4};
+    }
+};
+
+bool SameHit(const TSearchHit& a, const TSearchHit& b)
+{
+    return a.Kind == b.Kind && a.Rank == b.Rank && a.Group == b.Group && a.AddressId == b.AddressId;
 }
 
 QString ResultLine(const TSearchHit& hit)
@@ -66,6 +105,7 @@ TSearchBox::TSearchBox(QWidget* window, QTabWidget* pages, TNotePage* notePage,
     FList = new QListWidget(window);
     FList->setFocusPolicy(Qt::NoFocus);
     FList->setUniformItemSizes(true);
+    FList->setItemDelegate(new TResultDelegate(FList));
     FList->hide();
 
     FStepTimer = new QTimer(this);
@@ -107,7 +147,9 @@ void TSearchBox::StartSearch()
         FList->hide();
         return;
     }
-    SearchStep();
+    // The key is done first; the search runs between the next events.
+    ShowResults({});
+    FStepTimer->start();
 }
 
 void TSearchBox::SearchStep()
@@ -115,34 +157,37 @@ void TSearchBox::SearchStep()
     if (!FRun)
         return;
     const bool more = FRun->Step();
-    std::vector<TSearchHit> hits = FRun->Hits();
-    if (hits.size() != FHits.size() || FList->count() == 0) {
-        FHits = std::move(hits);
-        ShowResults();
-    }
+    ShowResults(FRun->Hits());
     if (more)
         FStepTimer->start();
 }
 
-void TSearchBox::ShowResults()
+void TSearchBox::ShowResults(std::vector<TSearchHit> hits)
 {
-    const int current = std::max(0, FList->currentRow());
-    FList->clear();
-    for (const TSearchHit& hit : FHits) {
-        auto* item = new QListWidgetItem(FList);
-        auto* label = new QLabel(ResultLine(hit));
-        label->setTextFormat(Qt::RichText);
-        label->setContentsMargins(4, 1, 4, 1);
-        item->setSizeHint(label->sizeHint());
-        FList->setItemWidget(item, label);
-    }
-    if (FHits.empty()) {
+    if (hits.empty()) {
+        FHits.clear();
+        FList->clear();
         auto* item = new QListWidgetItem(
             FRun && FRun->Done() ? QStringLiteral("没有找到") : QStringLiteral("正在搜索…"), FList);
         item->setFlags(Qt::NoItemFlags);
-    } else {
-        FList->setCurrentRow(std::min(current, int(FHits.size()) - 1));
+        PlaceResults();
+        return;
     }
+    // Results come best first and mostly at the end: the lines that stay are kept.
+    size_t same = 0;
+    while (same < hits.size() && same < FHits.size() && SameHit(hits[same], FHits[same]))
+        ++same;
+    if (FHits.empty())
+        FList->clear(); // the "searching" line
+    else if (same == hits.size() && same == FHits.size())
+        return;
+    const int current = std::max(0, FList->currentRow());
+    while (FList->count() > int(same))
+        delete FList->takeItem(FList->count() - 1);
+    FHits = std::move(hits);
+    for (size_t i = same; i < FHits.size(); ++i)
+        FList->addItem(ResultLine(FHits[i]));
+    FList->setCurrentRow(std::min(current, int(FHits.size()) - 1));
     PlaceResults();
 }
 

@@ -43,7 +43,7 @@ protected:
 private:
     void StartSearch();
     void SearchStep();
-    void ShowResults();
+    void ShowResults(std::vector<TSearchHit> hits);
     void PlaceResults();
     void OpenNote(const TSearchHit& hit);
     void OpenAddress(const TSearchHit& hit);
