@@ -6,6 +6,7 @@
 #include "notes/NotePage.h"
 #include "webaddr/WebAddrPage.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -61,9 +62,15 @@ public:
         document.setDefaultFont(item.font);
         document.setDocumentMargin(1);
         document.setHtml(html);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette = item.palette;
+        if (item.state & QStyle::State_Selected)
+            context.palette.setColor(QPalette::Text, item.palette.color(QPalette::HighlightedText));
+        context.clip = QRectF(0, 0, item.rect.width() - 3, item.rect.height());
         painter->save();
         painter->translate(item.rect.topLeft() + QPoint(3, 0));
-        document.drawContents(painter, QRectF(0, 0, item.rect.width() - 3, item.rect.height()));
+        painter->setClipRect(context.clip);
+        document.documentLayout()->draw(painter, context);
         painter->restore();
     }
 
@@ -134,13 +141,15 @@ void TSearchBox::Activate()
         FReturnTo = focus;
     setFocus(Qt::ShortcutFocusReason);
     selectAll();
-    if (!FHits.empty())
-        PlaceResults();
+    // The data may have changed since the list was closed: search afresh.
+    if (!text().isEmpty())
+        StartSearch();
 }
 
 void TSearchBox::StartSearch()
 {
-    FRun = std::make_unique<TSearchRun>(text());
+    FQuery = text();
+    FRun = std::make_unique<TSearchRun>(FQuery);
     FHits.clear();
     FList->clear();
     if (FRun->Done()) {
@@ -205,6 +214,9 @@ void TSearchBox::PlaceResults()
 
 void TSearchBox::CloseResults(bool returnCaret)
 {
+    // A search nobody looks at any more stops, so that it never slows down typing elsewhere.
+    FStepTimer->stop();
+    FRun.reset();
     FList->hide();
     if (returnCaret && FReturnTo)
         FReturnTo->setFocus(Qt::OtherFocusReason);
@@ -237,7 +249,7 @@ void TSearchBox::OpenResult(int row)
     if (row < 0 || row >= int(FHits.size()))
         return;
     const TSearchHit hit = FHits[size_t(row)];
-    FList->hide();
+    CloseResults(false);
     if (hit.Kind == TSearchHit::TKind::Note)
         OpenNote(hit);
     else
@@ -261,7 +273,7 @@ void TSearchBox::OpenNote(const TSearchHit& hit)
     // The editor may show line breaks differently from the stored text: find the match again
     // in what it shows.
     QPlainTextEdit* editor = FNotePage->mmoNote;
-    const qsizetype at = FindFolded(editor->toPlainText(), FRun ? FRun->Query() : text());
+    const qsizetype at = FindFolded(editor->toPlainText(), FQuery);
     QTextCursor cursor = editor->textCursor();
     if (at >= 0) {
         cursor.setPosition(int(at));

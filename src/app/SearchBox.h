@@ -53,6 +53,7 @@ private:
     TWebAddrPage* FWebAddrPage;
     QListWidget* FList;
     QTimer* FStepTimer;
+    QString FQuery; // of the results listed
     std::unique_ptr<TSearchRun> FRun;
     std::vector<TSearchHit> FHits;
     QPointer<QWidget> FReturnTo;
