@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr qint64 AddressesPerStep = 20000;
-constexpr qint64 NotesPerStep = 120;
+constexpr qint64 AddressesPerStep = 10000;
+constexpr qint64 NotesPerStep = 80;
 constexpr qsizetype ContextBefore = 20;
 constexpr qsizetype ContextAfter = 40;
 
