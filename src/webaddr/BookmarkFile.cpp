@@ -98,8 +98,10 @@ QString DecodeEntities(QStringView text)
             out += c;
             continue;
         }
-        const qsizetype semicolon = text.indexOf(QLatin1Char(';'), i + 1);
-        if (semicolon < 0 || semicolon - i > 12) {
+        // References are short: looking further would make a text of many '&' slow.
+        const qsizetype ahead = text.mid(i + 1, 12).indexOf(QLatin1Char(';'));
+        const qsizetype semicolon = ahead < 0 ? -1 : i + 1 + ahead;
+        if (semicolon < 0) {
             out += c;
             continue;
         }
