@@ -220,6 +220,14 @@ public:
                 FBuffer += QStringView(FText).mid(i, textEnd - i);
             if (open < 0)
                 break;
+            // A '<' that starts no tag ("a < b" in a hand-edited title) is text.
+            const QChar next = open + 1 < n ? FText.at(open + 1) : QChar();
+            if (!next.isLetter() && next != QLatin1Char('/') && next != QLatin1Char('!')) {
+                if (FMode != TMode::None)
+                    FBuffer += QLatin1Char('<');
+                i = open + 1;
+                continue;
+            }
             i = SkipMarkup(open);
         }
         if (FMode == TMode::LinkTitle || FMode == TMode::FolderTitle || !FOpenLists.empty() ||

@@ -154,7 +154,7 @@ private Q_SLOTS:
             "  <DD>described bookmarklet\n"
             "  <DT><A HREF=\"data:text/html,<b>x</b>\">data</A>\n"
             "  <DT><A HREF='https://stored.example/'>already stored</A>\n"
-            "  <DT><A HREF=\"HTTP://upper.example\">&bogus; &amp</A>\n"
+            "  <DT><A HREF=\"HTTP://upper.example\">&bogus; &amp a < b</A>\n"
             "</DL><p>\n";
         const TBookmarkImport done = ImportBookmarks(File(body), Today);
         QCOMPARE(done.Addresses, 2);
@@ -162,7 +162,7 @@ private Q_SLOTS:
         QCOMPARE(done.Duplicates, 1);
         QCOMPARE(done.NonWeb, 2);
         QCOMPARE(Addresses(1),
-                 QStringList({QStringLiteral("Bar & co|HTTP://upper.example|&bogus; &amp|"),
+                 QStringList({QStringLiteral("Bar & co|HTTP://upper.example|&bogus; &amp a < b|"),
                               QStringLiteral("Bar & co|https://x.example/?q=a>b&c=d|A <tag> 中文 "
                                              "span wrapped|Some \"notes\" over lines"),
                               QStringLiteral("|https://stored.example/||")}));
