@@ -120,6 +120,9 @@ TSearchBox::TSearchBox(QWidget* window, QTabWidget* pages, TNotePage* notePage,
     FStepTimer->setInterval(0);
 
     auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), window);
+    // Text fields claim Ctrl+K for themselves (the note editor would delete to the end of the
+    // line): in this window the key belongs to the search.
+    qApp->installEventFilter(this);
     ConnectGuarded(shortcut, &QShortcut::activated, this, [this] { Activate(); });
     ConnectGuarded(this, &QLineEdit::textEdited, this, [this] { StartSearch(); });
     ConnectGuarded(FStepTimer, &QTimer::timeout, this, [this] { SearchStep(); });
@@ -242,6 +245,18 @@ void TSearchBox::keyPressEvent(QKeyEvent* event)
         }
     }
     QLineEdit::keyPressEvent(event);
+}
+
+bool TSearchBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        static_cast<QKeyEvent*>(event)->keyCombination() ==
+            QKeyCombination(Qt::ControlModifier, Qt::Key_K) &&
+        static_cast<QWidget*>(watched)->window() == window()) {
+        event->ignore();
+        return true;
+    }
+    return QLineEdit::eventFilter(watched, event);
 }
 
 void TSearchBox::OpenResult(int row)

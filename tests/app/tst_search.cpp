@@ -106,8 +106,10 @@ private Q_SLOTS:
         TSearchBox* box = form.SearchBox;
         QPlainTextEdit* editor = form.NotePage->mmoNote;
         editor->setFocus();
-        QTest::keyClick(&form, Qt::Key_K, Qt::ControlModifier);
+        const QString note = editor->toPlainText();
+        QTest::keyClick(editor, Qt::Key_K, Qt::ControlModifier);
         QVERIFY(box->hasFocus());
+        QCOMPARE(editor->toPlainText(), note);
 
         QTest::keyClicks(box, QStringLiteral("TWO"));
         QTRY_VERIFY(!box->Searching());
