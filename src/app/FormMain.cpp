@@ -2,16 +2,19 @@
 
 #include "app/AppIcon.h"
 #include "app/Autostart.h"
+#include "app/SearchBox.h"
 #include "app/SessionEnd.h"
 #include "app/Startup.h"
 #include "app/WindowState.h"
 #include "common/CardException.h"
 #include "common/Messages.h"
 #include "groups/CardTree.h"
+#include "notes/NoteExport.h"
 #include "notes/NotePage.h"
 #include "settings/BackupCommands.h"
 #include "settings/FormConfig.h"
 #include "settings/Login.h"
+#include "webaddr/BookmarkCommands.h"
 #include "webaddr/WebAddrPage.h"
 
 #include <QApplication>
@@ -78,6 +81,8 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     chkRunAtLogin = new QCheckBox(QStringLiteral("开机运行"), pnlBottomBar);
     btnSystem = new QPushButton(QStringLiteral("软件设置"), pnlBottomBar);
     btnSystem->setFixedSize(75, 25);
+    SearchBox = new TSearchBox(this, PageTabs, NotePage, WebAddrPage);
+    bar->insertWidget(0, SearchBox);
     bar->addWidget(chkRunAtLogin);
     bar->addWidget(btnSystem);
     layout->addWidget(pnlBottomBar);
@@ -93,6 +98,13 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     ConnectGuarded(actSettings, &QAction::triggered, this, [this] { SettingsClick(); });
     ConnectGuarded(actBackup, &QAction::triggered, this, [this] { BackupClick(); });
     ConnectGuarded(actRestore, &QAction::triggered, this, [this] { RestoreClick(); });
+    actImportBookmarks = pmSystem->addAction(QStringLiteral("导入书签…"));
+    actExportBookmarks = pmSystem->addAction(QStringLiteral("导出书签…"));
+    actExportNotes = pmSystem->addAction(QStringLiteral("导出笔记…"));
+    ConnectGuarded(actImportBookmarks, &QAction::triggered, this,
+                   [this] { ImportBookmarksClick(); });
+    ConnectGuarded(actExportBookmarks, &QAction::triggered, this, [] { ExportBookmarksCommand(); });
+    ConnectGuarded(actExportNotes, &QAction::triggered, this, [] { ExportNotesCommand(); });
 
     // The check box reacts to the user's clicks only: mirroring the entry at start writes
     // nothing.
@@ -317,4 +329,15 @@ void TFormMain::RestoreClick()
 {
     if (RestoreCommand())
         ReloadPages();
+}
+
+void TFormMain::ImportBookmarksClick()
+{
+    if (!ImportBookmarksCommand())
+        return;
+    WebAddrPage->IETree().Reload();
+    if (WebAddrPage->IETree().Selected())
+        WebAddrPage->tvIEClick();
+    else
+        WebAddrPage->ListAllAddresses();
 }

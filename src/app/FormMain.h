@@ -10,6 +10,7 @@ class QSessionManager;
 class QSystemTrayIcon;
 class QTabWidget;
 class TNotePage;
+class TSearchBox;
 class TWebAddrPage;
 class TWindowState;
 
@@ -45,6 +46,8 @@ public:
     void SettingsClick(); // "软件设置"
     void BackupClick();   // "数据备份"
     void RestoreClick();  // "数据恢复"
+    // "导入书签…"; the address page then shows the new groups and addresses.
+    void ImportBookmarksClick();
 
     QTabWidget* PageTabs = nullptr;
     QWidget* NotePageTab = nullptr; // "记事本"
@@ -52,6 +55,7 @@ public:
     TNotePage* NotePage = nullptr;
     TWebAddrPage* WebAddrPage = nullptr;
     QWidget* pnlBottomBar = nullptr;
+    TSearchBox* SearchBox = nullptr; // "搜索笔记和网址", Ctrl+K
     QCheckBox* chkRunAtLogin = nullptr;
     QPushButton* btnSystem = nullptr;
 
@@ -65,6 +69,9 @@ public:
     QAction* actSettings = nullptr;
     QAction* actBackup = nullptr;
     QAction* actRestore = nullptr;
+    QAction* actImportBookmarks = nullptr;
+    QAction* actExportBookmarks = nullptr;
+    QAction* actExportNotes = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

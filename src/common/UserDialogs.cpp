@@ -16,6 +16,7 @@ public:
     }
     QString SaveFileName(const QString&) override { return {}; }
     QString OpenFileName(const QString&, const QString&) override { return {}; }
+    QString DirectoryName() override { return {}; }
     QString ClipboardText() override { return {}; }
     void OpenUrl(const QUrl&) override {}
 };

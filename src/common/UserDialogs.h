@@ -26,6 +26,8 @@ public:
     // given.
     virtual QString SaveFileName(const QString& filter) = 0;
     virtual QString OpenFileName(const QString& filter, const QString& folder) = 0;
+    // An existing folder; empty when cancelled.
+    virtual QString DirectoryName() = 0;
     virtual QString ClipboardText() = 0;
     virtual void OpenUrl(const QUrl& url) = 0;
 };

@@ -23,12 +23,21 @@ inline constexpr char16_t LookupTypeName[] = u"select TypeName from IEType where
 inline constexpr char16_t UpdateAddress[] = u"update IE set TypeID=%s,IEUrl='%s',IEName='%s',ReMark='%s' where ID=%s  ";
 inline constexpr char16_t DeleteAddress[] = u"delete from IE where ID=%s ";
 inline constexpr char16_t DeleteAddressesOfType[] = u"delete from IE where TypeID=%s ";
+inline constexpr char16_t AllAddresses[] = u"select ID,TypeID,IEUrl,IEName,ReMark from IE order by ID";
+inline constexpr char16_t AddressUrls[] = u"select IEUrl from IE";
+inline constexpr char16_t FindAddress[] = u"select TypeID from IE where IEUrl='%s' order by ID";
 
 inline constexpr char16_t NoteExists[] = u"select count(TypeID) from NoteBook where TypeID= %s ";
 inline constexpr char16_t LoadNote[] = u"select * from NoteBook where TypeID=%s ";
 inline constexpr char16_t AddNote[] = u"select * from NoteBook where 1<> 1 ";
 inline constexpr char16_t UpdateNote[] = u"select * from NoteBook where TypeId=%s";
 inline constexpr char16_t DeleteNote[] = u"delete from NoteBook where TypeID=%s";
+inline constexpr char16_t AllNotes[] = u"select * from NoteBook";
+
+inline constexpr char16_t LastNoteRow[] = u"select max(rowid) from NoteBook";
+inline constexpr char16_t SearchNotes[] = u"select rowid,TypeID,ReMark from NoteBook where rowid>%s and rowid<=%s and ReMark like '%s' escape '\\' order by rowid";
+inline constexpr char16_t LastAddressId[] = u"select max(ID) from IE";
+inline constexpr char16_t SearchAddresses[] = u"select ID,TypeID,IEUrl,IEName,ReMark from IE where ID>%s and ID<=%s and (IEName like '%s' escape '\\' or IEUrl like '%s' escape '\\' or ReMark like '%s' escape '\\') order by ID";
 
 inline constexpr char16_t LoadConfig[] = u"select * from SysSet";
 inline constexpr char16_t SaveConfig[] = u"update SysSet set bPass='%s',[PassWord]='%s' ";

@@ -1,12 +1,16 @@
 #include "webaddr/FormAddIE.h"
 
+#include "common/CardException.h"
 #include "webaddr/IE.h"
+#include "webaddr/StoredAddress.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 TFormAddIE::TFormAddIE(QWidget* parent) : TFormBaseIE(parent)
 {
@@ -17,6 +21,15 @@ TFormAddIE::TFormAddIE(QWidget* parent) : TFormBaseIE(parent)
         bar->insertSpacing(0, 26);
         bar->insertWidget(1, chkKeepAdding);
     }
+    // Saving the same address again stays allowed; the line only says where it is kept.
+    lblStoredAt = new QLabel(Body);
+    QPalette grey = lblStoredAt->palette();
+    grey.setColor(QPalette::WindowText, Qt::gray);
+    lblStoredAt->setPalette(grey);
+    lblStoredAt->hide();
+    AddressColumn->addWidget(lblStoredAt);
+    ConnectGuarded(edtIE, &QLineEdit::textChanged, this, [this] { ShowWhereStored(); });
+
     setTabOrder(mmoRemark, chkKeepAdding);
     setTabOrder(chkKeepAdding, btnOK);
 }
@@ -33,6 +46,13 @@ void TFormAddIE::btnOKClick()
         ClearForNext();
     else
         SetModalResult(mrOK);
+}
+
+void TFormAddIE::ShowWhereStored()
+{
+    const QString path = StoredAddressPath(edtIE->text());
+    lblStoredAt->setText(QStringLiteral("已保存在：") + path);
+    lblStoredAt->setVisible(!path.isEmpty());
 }
 
 void TFormAddIE::ClearForNext()

@@ -3,6 +3,7 @@
 #include "webaddr/FormBaseIE.h"
 
 class QCheckBox;
+class QLabel;
 
 // The new-address dialog "新建网址". With "保存后继续新建" ticked, OK saves and empties the texts
 // for the next address in the same group instead of closing.
@@ -15,6 +16,8 @@ public:
     ~TFormAddIE() override;
 
     QCheckBox* chkKeepAdding = nullptr;
+    // Grey, under the address, while the typed address is already stored: "已保存在：<group>".
+    QLabel* lblStoredAt = nullptr;
     // How many addresses this dialog has saved, with OK or "保存后继续新建".
     int Saved = 0;
 
@@ -23,4 +26,5 @@ protected:
 
 private:
     void ClearForNext();
+    void ShowWhereStored();
 };

@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include <initializer_list>
 #include <limits>
@@ -95,7 +96,10 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
     grid->addWidget(lblGroup, 0, 0);
     grid->addWidget(edtGroup, 0, 1, Qt::AlignLeft);
     grid->addWidget(lblAddress, 1, 0);
-    grid->addLayout(address, 1, 1);
+    AddressColumn = new QVBoxLayout;
+    AddressColumn->setSpacing(2);
+    AddressColumn->addLayout(address);
+    grid->addLayout(AddressColumn, 1, 1);
     grid->addWidget(lblTitle, 2, 0);
     grid->addWidget(edtName, 2, 1, Qt::AlignLeft);
     grid->addWidget(lblRemark, 3, 0, Qt::AlignRight | Qt::AlignTop);

@@ -5,6 +5,7 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QVBoxLayout;
 class TCardEdtBut;
 
 // What the new-address and modify-address dialogs share: the group field with its chooser, the
@@ -47,6 +48,9 @@ protected:
     void CopyToStore() const;
 
     void showEvent(QShowEvent* event) override;
+
+    // The address field's column; a dialog may add a line under the field.
+    QVBoxLayout* AddressColumn = nullptr;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

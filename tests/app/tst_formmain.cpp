@@ -124,7 +124,9 @@ private Q_SLOTS:
         QCOMPARE(Captions(form.pmSystem),
                  QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
                               QStringLiteral("软件设置"), QStringLiteral("-"),
-                              QStringLiteral("数据备份"), QStringLiteral("数据恢复")}));
+                              QStringLiteral("数据备份"), QStringLiteral("数据恢复"),
+                              QStringLiteral("导入书签…"), QStringLiteral("导出书签…"),
+                              QStringLiteral("导出笔记…")}));
 
         form.actTrayHomePage->trigger();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);
@@ -271,6 +273,29 @@ private Q_SLOTS:
         QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->childCount(), 1);
         QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 0);
         QCOMPARE(dialogs.Boxes.size(), 1); // the question only
+    }
+
+    // An import shows its groups in the tree and its addresses in the list at once.
+    void importShowsTheNewGroups()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        folder.WriteFile(QStringLiteral("b.html"),
+                         "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><H3>F</H3>\n<DL><p>\n"
+                         "<DT><A HREF=\"http://a.example\">a</A>\n</DL><p>\n"
+                         "<DT><A HREF=\"http://b.example\">b</A>\n</DL><p>\n");
+        TScriptedDialogs dialogs;
+        TFormMain form;
+        form.show();
+        QVERIFY(form.FormShow());
+        dialogs.FileNames << folder.Path() + QStringLiteral("b.html");
+        form.actImportBookmarks->trigger();
+        const QTreeWidgetItem* root = form.WebAddrPage->tvIE->topLevelItem(0);
+        QCOMPARE(root->childCount(), 1);
+        QVERIFY(root->child(0)->text(0).startsWith(QStringLiteral("导入的书签 ")));
+        QCOMPARE(root->child(0)->child(0)->text(0), QStringLiteral("F"));
+        QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 2);
+        QCOMPARE(dialogs.Boxes.size(), 1);
     }
 
     void secondStartActivatesTheFirst()

@@ -10,8 +10,10 @@
 #include "groups/FormAddType.h"
 #include "groups/GroupCommands.h"
 #include "notes/Note.h"
+#include "notes/NoteExport.h"
 #include "notes/NotePage.h"
 
+#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -396,6 +398,57 @@ private Q_SLOTS:
         DbExecute(QStringLiteral("drop trigger no_update"));
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("y"));
         QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:xyw")});
+    }
+
+    // Every note lands in its group's folder, in UTF-8; clashing and unsafe names are made
+    // usable and numbered, and a second export beside the first replaces nothing.
+    void exportWritesTheTreeAsFolders()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        DbExecute(
+            QStringLiteral("insert into NoteType values (1, 0, 'a/b')@#@"
+                           "insert into NoteType values (2, 1, ' 项目. ')@#@"
+                           "insert into NoteType values (3, 0, 'A_B')@#@"
+                           "insert into NoteType values (4, 0, '空')@#@"
+                           "insert into NoteType values (5, 0, 'con')@#@"
+                           "insert into NoteBook(TypeID,ReMark) values (0, '根')@#@"
+                           "insert into NoteBook(TypeID,ReMark) values (2, '中文\r\n第二行')@#@"
+                           "insert into NoteBook(TypeID,ReMark) values (3, 'x')@#@"
+                           "insert into NoteBook(TypeID,ReMark) values (5, '')"));
+        const QString out = folder.Path() + QStringLiteral("out");
+        QVERIFY(QDir().mkdir(out));
+        QCOMPARE(ExportNotes(out), 4);
+        QCOMPARE(ExportNotes(out), 4);
+
+        QStringList files;
+        QDirIterator it(out, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << it.next().mid(out.size() + 1);
+        files.sort();
+        QStringList expected{QStringLiteral("根目录.txt"),
+                             QStringLiteral("根目录 (2).txt"),
+                             QStringLiteral("a_b"),
+                             QStringLiteral("a_b/项目"),
+                             QStringLiteral("a_b/项目/项目.txt"),
+                             QStringLiteral("a_b (2)"),
+                             QStringLiteral("a_b (2)/项目"),
+                             QStringLiteral("a_b (2)/项目/项目.txt"),
+                             QStringLiteral("A_B (2)"),
+                             QStringLiteral("A_B (2)/A_B.txt"),
+                             QStringLiteral("A_B"),
+                             QStringLiteral("A_B/A_B.txt"),
+                             QStringLiteral("空"),
+                             QStringLiteral("空 (2)"),
+                             QStringLiteral("_con"),
+                             QStringLiteral("_con/_con.txt"),
+                             QStringLiteral("_con (2)"),
+                             QStringLiteral("_con (2)/_con.txt")};
+        expected.sort();
+        QCOMPARE(files, expected);
+        QCOMPARE(folder.ReadFile(QStringLiteral("out/a_b/项目/项目.txt")),
+                 QStringLiteral("中文\r\n第二行").toUtf8());
     }
 };
 

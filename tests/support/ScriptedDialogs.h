@@ -25,12 +25,17 @@ public:
     bool MessageBox(TBoxKind kind, const QString& caption, const QString& text) override;
     QString SaveFileName(const QString& filter) override;
     QString OpenFileName(const QString& filter, const QString& folder) override;
+    QString DirectoryName() override
+    {
+        return Directories.isEmpty() ? QString() : Directories.dequeue();
+    }
     QString ClipboardText() override { return Clipboard; }
     void OpenUrl(const QUrl& url) override { OpenedUrls << url; }
 
     QList<TBox> Boxes;
     QQueue<bool> Answers;
     QQueue<QString> FileNames;
+    QQueue<QString> Directories;
     QStringList FileFilters;
     QStringList OpenFolders; // the start folder of each open dialog
     QString Clipboard;

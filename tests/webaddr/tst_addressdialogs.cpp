@@ -169,6 +169,38 @@ private Q_SLOTS:
         QCOMPARE(rows[0].ReMark, QStringLiteral("first @#@ line\nsecond line"));
     }
 
+    // While the typed address is stored, a grey line under it says where; saving still works.
+    void storedAddressNamed()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        AddGroupRow(1, 0, QStringLiteral("工作"));
+        AddGroupRow(2, 1, QStringLiteral("资料"));
+        AddRow(2, QStringLiteral("www.a.cn"));
+        AddRow(0, QStringLiteral("www.b.cn"));
+        TModalDriver modals;
+        QStringList seen;
+        modals.When<TFormBaseDlg>(AddTitle, [&](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormAddIE*>(base);
+            const auto line = [&] {
+                seen << (dialog->lblStoredAt->isVisible() ? dialog->lblStoredAt->text()
+                                                          : QString());
+            };
+            QTest::keyClicks(dialog->edtIE, QStringLiteral("www.a.c"));
+            line();
+            QTest::keyClicks(dialog->edtIE, QStringLiteral("n"));
+            line();
+            dialog->edtIE->setText(QStringLiteral("www.b.cn "));
+            line();
+            dialog->btnOK->click();
+        });
+        QCOMPARE(ShowAddAddress(0, QString()), mrOK);
+        QCOMPARE(seen, QStringList({QString(), QStringLiteral("已保存在：全部->工作->资料"),
+                                    QStringLiteral("已保存在：全部")}));
+        QCOMPARE(Rows().size(), 3);
+    }
+
     // With "保存后继续新建" ticked every OK saves and empties the texts; the dialog then ends with
     // Cancel although rows were added.
     void continueWithNew()

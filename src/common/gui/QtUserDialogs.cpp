@@ -83,6 +83,11 @@ QString TQtUserDialogs::OpenFileName(const QString& filter, const QString& folde
     return dialog.selectedFiles().constFirst();
 }
 
+QString TQtUserDialogs::DirectoryName()
+{
+    return QFileDialog::getExistingDirectory(Owner());
+}
+
 QString TQtUserDialogs::ClipboardText()
 {
     return QGuiApplication::clipboard()->text();

@@ -16,6 +16,7 @@ public:
     bool MessageBox(TBoxKind kind, const QString& caption, const QString& text) override;
     QString SaveFileName(const QString& filter) override;
     QString OpenFileName(const QString& filter, const QString& folder) override;
+    QString DirectoryName() override;
     QString ClipboardText() override;
     void OpenUrl(const QUrl& url) override;
 };

@@ -1,0 +1,330 @@
+#include "app/SearchBox.h"
+
+#include "common/CardException.h"
+#include "controls/CardDBGrid.h"
+#include "groups/CardTree.h"
+#include "notes/NotePage.h"
+#include "webaddr/WebAddrPage.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTextDocument>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+namespace {
+
+constexpr int ListWidth = 520;
+constexpr int ListMaxHeight = 260;
+
+QTreeWidgetItem* NodeOf(const TCardTree& tree, qint32 group)
+{
+    if (group == 0)
+        return tree.RootNode();
+    for (QTreeWidgetItemIterator it(tree.TreeView()); *it; ++it)
+        if (TCardTree::KeyOf(*it).SelfIndex == group)
+            return *it;
+    return nullptr;
+}
+
+void ShowPageOf(QTabWidget* pages, const QWidget* page)
+{
+    for (int i = 0; i < pages->count(); ++i)
+        if (pages->widget(i)->isAncestorOf(page))
+            pages->setCurrentIndex(i);
+}
+
+// Paints a result line's rich text (the mark in colour); only the rows on screen are painted, so a
+// long list costs nothing to fill.
+class TResultDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QString html = item.text;
+        item.text.clear();
+        QStyle* style = item.widget ? item.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+        QTextDocument document;
+        document.setDefaultFont(item.font);
+        document.setDocumentMargin(1);
+        document.setHtml(html);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette = item.palette;
+        if (item.state & QStyle::State_Selected)
+            context.palette.setColor(QPalette::Text, item.palette.color(QPalette::HighlightedText));
+        context.clip = QRectF(0, 0, item.rect.width() - 3, item.rect.height());
+        painter->save();
+        painter->translate(item.rect.topLeft() + QPoint(3, 0));
+        painter->setClipRect(context.clip);
+        document.documentLayout()->draw(painter, context);
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
+    {
+        return {option.rect.width(), option.fontMetrics.height() + 4};
+    }
+};
+
+bool SameHit(const TSearchHit& a, const TSearchHit& b)
+{
+    return a.Kind == b.Kind && a.Rank == b.Rank && a.Group == b.Group && a.AddressId == b.AddressId;
+}
+
+QString ResultLine(const TSearchHit& hit)
+{
+    const QString kind =
+        hit.Kind == TSearchHit::TKind::Note ? QStringLiteral("笔记") : QStringLiteral("网址");
+    return QStringLiteral("<span style='color:gray'>") + kind + QStringLiteral("</span>&nbsp; ") +
+           hit.Path.toHtmlEscaped() + QStringLiteral("&nbsp;&nbsp; ") +
+           hit.Context.left(hit.MarkFrom).toHtmlEscaped() +
+           QStringLiteral("<b style='color:#c00000'>") +
+           hit.Context.mid(hit.MarkFrom, hit.MarkLength).toHtmlEscaped() + QStringLiteral("</b>") +
+           hit.Context.mid(hit.MarkFrom + hit.MarkLength).toHtmlEscaped();
+}
+
+} // namespace
+
+TSearchBox::TSearchBox(QWidget* window, QTabWidget* pages, TNotePage* notePage,
+                       TWebAddrPage* webAddrPage)
+    : QLineEdit(window), FPages(pages), FNotePage(notePage), FWebAddrPage(webAddrPage)
+{
+    setObjectName(QStringLiteral("SearchBox"));
+    setPlaceholderText(QStringLiteral("搜索笔记和网址"));
+    setClearButtonEnabled(true);
+    setFixedWidth(200);
+
+    // The list floats over the window's pages; the caret stays in the field while it is open.
+    FList = new QListWidget(window);
+    FList->setFocusPolicy(Qt::NoFocus);
+    FList->setUniformItemSizes(true);
+    FList->setItemDelegate(new TResultDelegate(FList));
+    FList->hide();
+
+    FStepTimer = new QTimer(this);
+    FStepTimer->setSingleShot(true);
+    FStepTimer->setInterval(0);
+
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), window);
+    // Text fields claim Ctrl+K for themselves (the note editor would delete to the end of the
+    // line): in this window the key belongs to the search.
+    qApp->installEventFilter(this);
+    ConnectGuarded(shortcut, &QShortcut::activated, this, [this] { Activate(); });
+    ConnectGuarded(this, &QLineEdit::textEdited, this, [this] { StartSearch(); });
+    ConnectGuarded(FStepTimer, &QTimer::timeout, this, [this] { SearchStep(); });
+    ConnectGuarded(FList, &QListWidget::itemClicked, this,
+                   [this](QListWidgetItem* item) { OpenResult(FList->row(item)); });
+    ConnectGuarded(qApp, &QApplication::focusChanged, this, [this](QWidget* from, QWidget* to) {
+        if (to == this && from && from != this)
+            FReturnTo = from;
+        else if (from == this && to)
+            CloseResults(false);
+    });
+}
+
+TSearchBox::~TSearchBox() = default;
+
+void TSearchBox::Activate()
+{
+    if (QWidget* focus = QApplication::focusWidget(); focus && focus != this)
+        FReturnTo = focus;
+    setFocus(Qt::ShortcutFocusReason);
+    selectAll();
+    // The data may have changed since the list was closed: search afresh.
+    if (!text().isEmpty())
+        StartSearch();
+}
+
+void TSearchBox::StartSearch()
+{
+    FQuery = text();
+    FRun = std::make_unique<TSearchRun>(FQuery);
+    FHits.clear();
+    FList->clear();
+    if (FRun->Done()) {
+        FList->hide();
+        return;
+    }
+    // The key is done first; the search runs between the next events.
+    ShowResults({});
+    FStepTimer->start();
+}
+
+void TSearchBox::SearchStep()
+{
+    if (!FRun)
+        return;
+    const bool more = FRun->Step();
+    ShowResults(FRun->Hits());
+    if (more)
+        FStepTimer->start();
+}
+
+void TSearchBox::ShowResults(std::vector<TSearchHit> hits)
+{
+    if (hits.empty()) {
+        FHits.clear();
+        FList->clear();
+        auto* item = new QListWidgetItem(
+            FRun && FRun->Done() ? QStringLiteral("没有找到") : QStringLiteral("正在搜索…"), FList);
+        item->setFlags(Qt::NoItemFlags);
+        PlaceResults();
+        return;
+    }
+    // Results come best first and mostly at the end: the lines that stay are kept.
+    size_t same = 0;
+    while (same < hits.size() && same < FHits.size() && SameHit(hits[same], FHits[same]))
+        ++same;
+    if (FHits.empty())
+        FList->clear(); // the "searching" line
+    else if (same == hits.size() && same == FHits.size())
+        return;
+    const int current = std::max(0, FList->currentRow());
+    while (FList->count() > int(same))
+        delete FList->takeItem(FList->count() - 1);
+    FHits = std::move(hits);
+    for (size_t i = same; i < FHits.size(); ++i)
+        FList->addItem(ResultLine(FHits[i]));
+    FList->setCurrentRow(std::min(current, int(FHits.size()) - 1));
+    PlaceResults();
+}
+
+void TSearchBox::PlaceResults()
+{
+    QWidget* window = FList->parentWidget();
+    const QPoint corner = mapTo(window, QPoint(0, 0));
+    const int rowHeight = std::max(18, FList->sizeHintForRow(0));
+    const int height = std::min(ListMaxHeight, rowHeight * std::max(1, FList->count()) + 4);
+    const int width = std::min(ListWidth, window->width() - corner.x());
+    FList->setGeometry(corner.x(), corner.y() - height, width, height);
+    FList->raise();
+    FList->show();
+}
+
+void TSearchBox::CloseResults(bool returnCaret)
+{
+    // A search nobody looks at any more stops, so that it never slows down typing elsewhere.
+    FStepTimer->stop();
+    FRun.reset();
+    FList->hide();
+    if (returnCaret && FReturnTo)
+        FReturnTo->setFocus(Qt::OtherFocusReason);
+}
+
+void TSearchBox::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Escape) {
+        RunGuarded([this] { CloseResults(true); });
+        return;
+    }
+    if (FList->isVisible() && !FHits.empty()) {
+        const int last = int(FHits.size()) - 1;
+        if (key == Qt::Key_Down || key == Qt::Key_Up) {
+            const int step = key == Qt::Key_Down ? 1 : -1;
+            FList->setCurrentRow(std::clamp(FList->currentRow() + step, 0, last));
+            return;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            RunGuarded([this] { OpenResult(std::max(0, FList->currentRow())); });
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+bool TSearchBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        static_cast<QKeyEvent*>(event)->keyCombination() ==
+            QKeyCombination(Qt::ControlModifier, Qt::Key_K) &&
+        static_cast<QWidget*>(watched)->window() == window()) {
+        event->ignore();
+        return true;
+    }
+    return QLineEdit::eventFilter(watched, event);
+}
+
+void TSearchBox::OpenResult(int row)
+{
+    if (row < 0 || row >= int(FHits.size()))
+        return;
+    const TSearchHit hit = FHits[size_t(row)];
+    CloseResults(false);
+    if (hit.Kind == TSearchHit::TKind::Note)
+        OpenNote(hit);
+    else
+        OpenAddress(hit);
+}
+
+void TSearchBox::OpenNote(const TSearchHit& hit)
+{
+    TCardTree& tree = FNotePage->NoteTree();
+    QTreeWidgetItem* node = NodeOf(tree, hit.Group);
+    if (!node)
+        return;
+    ShowPageOf(FPages, FNotePage);
+    tree.Select(node);
+    tree.TreeView()->scrollToItem(node);
+    FNotePage->ShowSelectedNote();
+    if (hit.Offset < 0) {
+        tree.TreeView()->setFocus();
+        return;
+    }
+    // The editor may show line breaks differently from the stored text: find the match again
+    // in what it shows.
+    QPlainTextEdit* editor = FNotePage->mmoNote;
+    const qsizetype at = FindFolded(editor->toPlainText(), FQuery);
+    QTextCursor cursor = editor->textCursor();
+    if (at >= 0) {
+        cursor.setPosition(int(at));
+        cursor.setPosition(int(at + hit.MarkLength), QTextCursor::KeepAnchor);
+        editor->setTextCursor(cursor);
+    }
+    editor->setFocus();
+    editor->ensureCursorVisible();
+}
+
+void TSearchBox::OpenAddress(const TSearchHit& hit)
+{
+    TCardTree& tree = FWebAddrPage->IETree();
+    QTreeWidgetItem* node = NodeOf(tree, hit.Group);
+    // An address of a group that is gone shows among all addresses.
+    if (!node)
+        node = tree.RootNode();
+    ShowPageOf(FPages, FWebAddrPage);
+    tree.Select(node);
+    tree.TreeView()->scrollToItem(node);
+    FWebAddrPage->tvIEClick();
+    TCardDBGrid* grid = FWebAddrPage->AddressGrid;
+    if (hit.AddressId.isEmpty()) {
+        tree.TreeView()->setFocus();
+        return;
+    }
+    const int idColumn = grid->ColumnOf(QStringLiteral("ID"));
+    QAbstractItemModel* model = grid->model();
+    for (int row = 0; model && idColumn >= 0 && row < model->rowCount(); ++row) {
+        if (model->index(row, idColumn).data().toString() != hit.AddressId)
+            continue;
+        const int shown = grid->ColumnOf(QStringLiteral("标题"));
+        const QModelIndex index = model->index(row, std::max(0, shown));
+        grid->setCurrentIndex(index);
+        grid->scrollTo(index);
+        break;
+    }
+    grid->setFocus();
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/Search.h"
+
+#include <QLineEdit>
+#include <QPointer>
+
+#include <memory>
+#include <vector>
+
+class QListWidget;
+class QTabWidget;
+class QTimer;
+class TNotePage;
+class TWebAddrPage;
+
+// The search field of the main window's bottom bar ("搜索笔记和网址", Ctrl+K). It searches
+// every group name, note and address as the user types, a step at a time between the events of
+// the window, and lists the results above itself. Enter or a click goes to the chosen result; Esc
+// closes the list and gives the caret back to where it was.
+class TSearchBox final : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    TSearchBox(QWidget* window, QTabWidget* pages, TNotePage* notePage, TWebAddrPage* webAddrPage);
+    ~TSearchBox() override;
+
+    // Ctrl+K: the caret comes here; where it was is remembered for Esc.
+    void Activate();
+    // Goes to a listed result: its page, its group and its text.
+    void OpenResult(int row);
+    // Closes the list; with returnCaret the caret goes back to where it was.
+    void CloseResults(bool returnCaret);
+
+    bool Searching() const { return FRun && !FRun->Done(); }
+    const std::vector<TSearchHit>& Results() const { return FHits; }
+    QListWidget* ResultList() const { return FList; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void StartSearch();
+    void SearchStep();
+    void ShowResults(std::vector<TSearchHit> hits);
+    void PlaceResults();
+    void OpenNote(const TSearchHit& hit);
+    void OpenAddress(const TSearchHit& hit);
+
+    QTabWidget* FPages;
+    TNotePage* FNotePage;
+    TWebAddrPage* FWebAddrPage;
+    QListWidget* FList;
+    QTimer* FStepTimer;
+    QString FQuery; // of the results listed
+    std::unique_ptr<TSearchRun> FRun;
+    std::vector<TSearchHit> FHits;
+    QPointer<QWidget> FReturnTo;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Makes a group caption usable as a file or folder name on any common file system: characters
+// that separate or are reserved become "_", surrounding blanks and trailing dots go, reserved
+// device names get a leading "_", long captions are shortened; an empty result is "未命名".
+QString SafeFileName(const QString& caption);
+
+// Writes every stored note as a UTF-8 text file under the folder: the root's note as
+// "根目录.txt" in the folder itself, each group as a folder of its own (inside its parent's)
+// holding its note as "<caption>.txt". Names already taken, on disk or by a sibling, get the
+// first free number, " (2)" and so on: no existing file is ever written to. Returns how many
+// notes were written; a file or folder that cannot be made throws the plain error.
+int ExportNotes(const QString& folder);
+
+// "导出笔记…": lets the user choose a folder, writes the notes there and says how many.
+void ExportNotesCommand();

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+// One entry of a browser bookmark file: a folder or a link. Entries stand in file order, each
+// folder before what it holds; Parent is the index of the holding folder, -1 at the top level.
+struct TBookmark
+{
+    int Parent = -1;
+    bool Folder = false;
+    QString Title;       // as a browser shows it: entities decoded, markup removed
+    QString Url;         // links only
+    QString Description; // links only
+};
+
+struct TBookmarkList
+{
+    std::vector<TBookmark> Items;
+    int NonWeb = 0; // links left out because they are not web or file addresses
+};
+
+// Reads a bookmark file in the HTML format browsers export ("NETSCAPE-Bookmark-file-1"), in the
+// encoding its meta tag names (UTF-8 without one). A file that is not such a file, is cut short,
+// or declares an encoding that cannot be read throws the plain error with a message for the
+// user. Nesting of any depth is read without recursion.
+TBookmarkList ParseBookmarkFile(const QByteArray& bytes);
+
+// Writes entries (in the order ParseBookmarkFile gives them) as such a file, in UTF-8, so that
+// a browser or this program reads back the same folders, links, titles and descriptions.
+QByteArray WriteBookmarkFile(const std::vector<TBookmark>& items);
+
+// Whether a link is kept: web and file addresses, and bare host names, which the program opens
+// as web addresses. javascript:, data: and other schemes are not.
+bool IsWebAddress(const QString& url);

@@ -1,0 +1,150 @@
+#include "ScriptedDialogs.h"
+#include "TestFolder.h"
+
+#include "app/FormMain.h"
+#include "app/Search.h"
+#include "app/SearchBox.h"
+#include "controls/CardDBGrid.h"
+#include "data/DbAccess.h"
+#include "groups/CardTree.h"
+#include "notes/NotePage.h"
+#include "webaddr/WebAddrPage.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+void FillDatabase()
+{
+    DbExecute(QStringLiteral(
+        "insert into NoteType values (1, 0, '工作')@#@"
+        "insert into NoteType values (2, 1, 'Alpha 项目')@#@"
+        "insert into NoteBook(TypeID,ReMark) values (0, 'root mentions ALPHA once')@#@"
+        "insert into NoteBook(TypeID,ReMark) values (1, '第一行\n第二行 two 含有 alpha 和 "
+        "Ålpha')@#@"
+        "insert into NoteBook(TypeID,ReMark) values (2, 'nothing here')@#@"
+        "insert into IEType values (1, 0, '资料')@#@"
+        "insert into IE(TypeID,IEUrl,IEName,ReMark) values (1, 'www.alpha.cn', '首页', '')@#@"
+        "insert into IE(TypeID,IEUrl,IEName,ReMark) values (1, 'www.b.cn', 'The aLpHa site', '')@#@"
+        "insert into IE(TypeID,IEUrl,IEName,ReMark) values (0, 'www.c.cn', 'c', 'x%_alpha')"));
+}
+
+QStringList Lines(const std::vector<TSearchHit>& hits)
+{
+    QStringList lines;
+    for (const TSearchHit& hit : hits)
+        lines << (hit.Kind == TSearchHit::TKind::Note ? QStringLiteral("笔记 ")
+                                                      : QStringLiteral("网址 ")) +
+                     hit.Path + QLatin1Char(' ') + hit.Context.mid(hit.MarkFrom, hit.MarkLength);
+    return lines;
+}
+
+std::vector<TSearchHit> Search(const QString& query)
+{
+    TSearchRun run(query);
+    while (run.Step()) {
+    }
+    return run.Hits();
+}
+
+} // namespace
+
+// The search of everything: what it finds, in which order, and where a result leads.
+class TestSearch : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir FConfig;
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(FConfig.path())); }
+
+    // Group names first, then titles, then the rest; a to z in either case, anything else
+    // only as it stands; LIKE's wildcards are plain characters.
+    void rankingAndMatching()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        FillDatabase();
+        QCOMPARE(
+            Lines(Search(QStringLiteral("alpha"))),
+            QStringList({QStringLiteral("笔记 根目录->工作->Alpha 项目 Alpha"),
+                         QStringLiteral("网址 全部->资料 aLpHa"),
+                         QStringLiteral("网址 全部->资料 alpha"), QStringLiteral("网址 全部 alpha"),
+                         QStringLiteral("笔记 根目录 ALPHA"),
+                         QStringLiteral("笔记 根目录->工作 alpha")}));
+        QCOMPARE(Lines(Search(QStringLiteral("ålpha"))), QStringList());
+        QCOMPARE(Lines(Search(QStringLiteral("Ålpha"))),
+                 QStringList(QStringLiteral("笔记 根目录->工作 Ålpha")));
+        QCOMPARE(Lines(Search(QStringLiteral("%_a"))),
+                 QStringList(QStringLiteral("网址 全部 %_a")));
+        QCOMPARE(Lines(Search(QStringLiteral("第二行"))),
+                 QStringList(QStringLiteral("笔记 根目录->工作 第二行")));
+        QCOMPARE(Search(QStringLiteral("第二行")).front().Context,
+                 QStringLiteral("第一行 第二行 two 含有 alpha 和 Ålpha"));
+    }
+
+    // Typing lists the results; Enter on a note shows it with the match selected, a click on an
+    // address lists its group with its row current, and Esc gives the caret back.
+    void resultsLeadToTheirPlace()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        FillDatabase();
+        TScriptedDialogs dialogs;
+        TFormMain form;
+        form.show();
+        QVERIFY(form.FormShow());
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        TSearchBox* box = form.SearchBox;
+        QPlainTextEdit* editor = form.NotePage->mmoNote;
+        editor->setFocus();
+        const QString note = editor->toPlainText();
+        QTest::keyClick(editor, Qt::Key_K, Qt::ControlModifier);
+        QVERIFY(box->hasFocus());
+        QCOMPARE(editor->toPlainText(), note);
+
+        QTest::keyClicks(box, QStringLiteral("TWO"));
+        QTRY_VERIFY(!box->Searching());
+        QVERIFY(box->ResultList()->isVisible());
+        QCOMPARE(box->Results().size(), size_t(1));
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(!box->ResultList()->isVisible());
+        QCOMPARE(form.PageTabs->currentIndex(), 0);
+        QCOMPARE(TCardTree::KeyOf(form.NotePage->NoteTree().Selected()).SelfIndex, 1);
+        QCOMPARE(editor->textCursor().selectedText(), QStringLiteral("two"));
+        QVERIFY(editor->hasFocus());
+
+        QTest::keyClick(&form, Qt::Key_K, Qt::ControlModifier);
+        QTest::keyClicks(box, QStringLiteral("x"));
+        QTRY_VERIFY(!box->Searching());
+        QTest::keyClick(box, Qt::Key_Escape);
+        QVERIFY(!box->ResultList()->isVisible());
+        QVERIFY(editor->hasFocus());
+        QCOMPARE(editor->textCursor().selectedText(), QStringLiteral("two"));
+
+        box->setFocus();
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("site"));
+        QTRY_VERIFY(!box->Searching());
+        QCOMPARE(box->Results().size(), size_t(1));
+        QListWidget* list = box->ResultList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(0)).center());
+        QCOMPARE(form.PageTabs->currentIndex(), 1);
+        QCOMPARE(TCardTree::KeyOf(form.WebAddrPage->IETree().Selected()).SelfIndex, 1);
+        QCOMPARE(form.WebAddrPage->AddressGrid->CurrentValue(QStringLiteral("网址")),
+                 QStringLiteral("www.b.cn"));
+        QVERIFY(dialogs.Boxes.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestSearch)
+#include "tst_search.moc"
