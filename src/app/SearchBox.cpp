@@ -90,9 +90,8 @@ QString ResultLine(const TSearchHit& hit)
     const QString kind =
         hit.Kind == TSearchHit::TKind::Note ? QStringLiteral("笔记") : QStringLiteral("网址");
     // The kind in the row's own text colour: a fixed grey vanished on the highlight.
-    return QStringLiteral("[") + kind + QStringLiteral("]&nbsp; ") +
-           hit.Path.toHtmlEscaped() + QStringLiteral("&nbsp;&nbsp; ") +
-           hit.Context.left(hit.MarkFrom).toHtmlEscaped() +
+    return QStringLiteral("[") + kind + QStringLiteral("]&nbsp; ") + hit.Path.toHtmlEscaped() +
+           QStringLiteral("&nbsp;&nbsp; ") + hit.Context.left(hit.MarkFrom).toHtmlEscaped() +
            QStringLiteral("<b style='color:#c00000'>") +
            hit.Context.mid(hit.MarkFrom, hit.MarkLength).toHtmlEscaped() + QStringLiteral("</b>") +
            hit.Context.mid(hit.MarkFrom + hit.MarkLength).toHtmlEscaped();
