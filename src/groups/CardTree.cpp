@@ -119,12 +119,15 @@ void TCardTree::IndexNode(QTreeWidgetItem* node)
 {
     ++FCaptions[node->text(0)];
     const qint32 self = KeyOf(node).SelfIndex;
-    const auto [at, inserted] = FFirstBySelf.try_emplace(self, node);
-    if (inserted)
+    const auto at = FFirstBySelf.find(self);
+    if (at == FFirstBySelf.end()) {
+        FFirstBySelf.insert(self, node);
+        FMaxSelf = FFirstBySelf.size() == 1 ? self : std::max(FMaxSelf, self);
         return;
-    if (Before(node, at->second)) {
-        FOthersBySelf.emplace(self, at->second);
-        at->second = node;
+    }
+    if (Before(node, at.value())) {
+        FOthersBySelf.emplace(self, at.value());
+        at.value() = node;
     } else {
         FOthersBySelf.emplace(self, node);
     }
@@ -139,16 +142,21 @@ void TCardTree::UnindexNode(QTreeWidgetItem* node)
     const qint32 self = KeyOf(node).SelfIndex;
     auto [from, to] = FOthersBySelf.equal_range(self);
     const auto first = FFirstBySelf.find(self);
-    if (first != FFirstBySelf.end() && first->second == node) {
+    if (first != FFirstBySelf.end() && first.value() == node) {
         if (from == to) {
             FFirstBySelf.erase(first);
+            if (self == FMaxSelf) {
+                FMaxSelf = 0;
+                for (auto it = FFirstBySelf.cbegin(); it != FFirstBySelf.cend(); ++it)
+                    FMaxSelf = it == FFirstBySelf.cbegin() ? it.key() : std::max(FMaxSelf, it.key());
+            }
             return;
         }
         auto earliest = from;
         for (auto it = std::next(from); it != to; ++it)
             if (Before(it->second, earliest->second))
                 earliest = it;
-        first->second = earliest->second;
+        first.value() = earliest->second;
         FOthersBySelf.erase(earliest);
         return;
     }
@@ -161,8 +169,7 @@ void TCardTree::UnindexNode(QTreeWidgetItem* node)
 
 QTreeWidgetItem* TCardTree::FirstWithSelfIndex(qint32 selfIndex) const
 {
-    const auto at = FFirstBySelf.find(selfIndex);
-    return at == FFirstBySelf.end() ? nullptr : at->second;
+    return FFirstBySelf.value(selfIndex, nullptr);
 }
 
 struct TCardTree::TGroupRow
@@ -192,6 +199,7 @@ void TCardTree::LoadGroups()
 void TCardTree::AddRows(const std::vector<TGroupRow>& rows)
 {
     const TUpdatesOff updatesOff(FTreeView);
+    FFirstBySelf.reserve(FFirstBySelf.size() + qsizetype(rows.size()));
 
     // The path from the root to the last node in display order, and each node's depth: a new
     // node becomes the last one exactly when its parent lies on that path.
@@ -310,7 +318,7 @@ bool TCardTree::RenameNode(QTreeWidgetItem* node, const QString& newName)
 int TCardTree::MaxSelfIndex() const
 {
     // The root's 0 is always in the index, so the result is at least 0.
-    return std::max(0, FFirstBySelf.empty() ? 0 : FFirstBySelf.rbegin()->first);
+    return std::max(0, FFirstBySelf.isEmpty() ? 0 : FMaxSelf);
 }
 
 int TCardTree::SelectedIndex() const
