@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/FormMain.h"
+#include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
 #include "common/AppPath.h"
 #include "common/CardException.h"
@@ -42,9 +43,15 @@ int RunSession()
     TFormMain formMain;
     ConnectGuarded(&instance, &TSingleInstance::ActivationRequested, &formMain,
                    [&formMain] { formMain.NShowFormClick(); });
-    formMain.show();
+    // Being told to end (kill, Ctrl+C, a closed terminal) ends the loop without the exit
+    // question, which nobody would answer; the note saves what is due on the way out.
+    TQuitSignals quitSignals;
+    QObject::connect(&quitSignals, &TQuitSignals::Received, &formMain,
+                     [] { QCoreApplication::exit(0); });
+    // The window appears with its content: it is loaded before it is shown.
     if (!formMain.FormShow())
         return 0;
+    formMain.show();
     return QApplication::exec();
 }
 
