@@ -135,6 +135,7 @@ void TNoteSaver::Flush()
     FDue = false;
     FFailed = false;
     ++FSaves;
+    Q_EMIT Saved();
 }
 
 void TNoteSaver::FlushBeforeEvent()

@@ -37,6 +37,10 @@ public:
     bool Due() const { return FDue; }
     int Saves() const { return FSaves; }
 
+Q_SIGNALS:
+    // A save has committed.
+    void Saved();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
