@@ -49,6 +49,56 @@ bool Before(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
     return PathOf(a) < PathOf(b);
 }
 
+// A node of a group tree: its numbers and its picture (a shared handle) are plain members rather
+// than data roles, each of which would cost an entry of its own in every node.
+class TGroupNode final : public QTreeWidgetItem
+{
+public:
+    TGroupNode(const QString& caption, TGroupKey key, const QIcon& icon)
+        : QTreeWidgetItem(QStringList(caption)), FKey(key), FIcon(icon)
+    {
+    }
+
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0) {
+            if (role == SelfIndexRole)
+                return FKey.SelfIndex;
+            if (role == ParentIndexRole)
+                return FKey.ParentIndex;
+            if (role == Qt::DecorationRole && !FOwnIcon)
+                return FIcon;
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+    void setData(int column, int role, const QVariant& value) override
+    {
+        if (column == 0 && role == SelfIndexRole)
+            FKey.SelfIndex = value.toInt();
+        else if (column == 0 && role == ParentIndexRole)
+            FKey.ParentIndex = value.toInt();
+        else {
+            if (column == 0 && role == Qt::DecorationRole)
+                FOwnIcon = true;
+            QTreeWidgetItem::setData(column, role, value);
+        }
+    }
+
+    // Shows another of the tree's pictures.
+    void UsePicture(const QIcon& icon)
+    {
+        FIcon = icon;
+        FOwnIcon = false;
+        emitDataChanged();
+    }
+
+private:
+    TGroupKey FKey;
+    QIcon FIcon;
+    bool FOwnIcon = false;
+};
+
 // Repainting is off while many nodes are added, and back on however the adding ends.
 class TUpdatesOff final
 {
@@ -82,7 +132,7 @@ TCardTree::TCardTree(QTreeWidget* treeView, QString tableName, QString rootCapti
     FTreeView->setUniformRowHeights(true);
 
     FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0});
-    FRootNode->setIcon(0, FRootIcon);
+    static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);
     IndexNode(FRootNode);
 
@@ -107,12 +157,7 @@ TGroupKey TCardTree::KeyOf(const QTreeWidgetItem* node)
 
 QTreeWidgetItem* TCardTree::MakeNode(const QString& caption, TGroupKey key) const
 {
-    // Everything is set before the node joins the view, so no change is signalled for it.
-    auto* node = new QTreeWidgetItem(QStringList(caption));
-    node->setData(0, SelfIndexRole, key.SelfIndex);
-    node->setData(0, ParentIndexRole, key.ParentIndex);
-    node->setIcon(0, FGroupIcon);
-    return node;
+    return new TGroupNode(caption, key, FGroupIcon);
 }
 
 void TCardTree::IndexNode(QTreeWidgetItem* node)
@@ -345,13 +390,14 @@ void TCardTree::Select(QTreeWidgetItem* node)
 
 void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
 {
+    // Every node shows one of the two pictures the tree holds.
     FRootIcon = rootIcon;
     FGroupIcon = groupIcon;
     std::vector<QTreeWidgetItem*> pending{FRootNode};
     while (!pending.empty()) {
-        QTreeWidgetItem* node = pending.back();
+        auto* node = static_cast<TGroupNode*>(pending.back());
         pending.pop_back();
-        node->setIcon(0, node == FRootNode ? FRootIcon : FGroupIcon);
+        node->UsePicture(node == FRootNode ? FRootIcon : FGroupIcon);
         for (int i = 0; i < node->childCount(); ++i)
             pending.push_back(node->child(i));
     }
@@ -382,7 +428,7 @@ void TCardTree::Reload()
     FOthersBySelf.clear();
     FCaptions.clear();
     FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0});
-    FRootNode->setIcon(0, FRootIcon);
+    static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);
     IndexNode(FRootNode);
     AddRows(rows);
