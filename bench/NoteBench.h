@@ -25,7 +25,8 @@
 // A note of about the given size in UTF-8: lines of mixed Chinese and ASCII text.
 inline QString NoteText(int bytes)
 {
-    const QString line = QStringLiteral("2024/3/5 会议记录：讨论项目进度 and next steps, 第 %1 行\n");
+    const QString line =
+        QStringLiteral("2024/3/5 会议记录：讨论项目进度 and next steps, 第 %1 行\n");
     QString text;
     for (qsizetype size = 0, i = 0; size < bytes; ++i) {
         const QString next = line.arg(i);
@@ -82,10 +83,11 @@ public:
         FConnection = DatabaseFile::Open(path, false, &error);
         if (!FConnection)
             qFatal("%s", qPrintable(error));
-        DatabaseFile::Execute(FConnection.get(),
-                              QStringLiteral("PRAGMA journal_mode=TRUNCATE; PRAGMA synchronous=FULL; "
-                                             "PRAGMA cache_size=-16384; delete from NoteBook; "
-                                             "insert into NoteBook values (0, '');"));
+        DatabaseFile::Execute(
+            FConnection.get(),
+            QStringLiteral("PRAGMA journal_mode=TRUNCATE; PRAGMA synchronous=FULL; "
+                           "PRAGMA cache_size=-16384; delete from NoteBook; "
+                           "insert into NoteBook values (0, '');"));
         FUpdate = Prepare(FConnection.get(),
                           QStringLiteral("update NoteBook set ReMark=? where TypeID=0"), &error);
     }

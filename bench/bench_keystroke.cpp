@@ -65,7 +65,8 @@ int main(int argc, char* argv[])
                 plain.push_back(double(timer.nsecsElapsed()) / 1e6);
             };
             // The bare write's text is the one the keystroke leads to.
-            const QString after = page.Page->MemoText() + (typing ? QStringLiteral("a") : QString());
+            const QString after =
+                page.Page->MemoText() + (typing ? QStringLiteral("a") : QString());
             const QString text = typing ? after : after.chopped(1);
             if (round % 4 < 2) {
                 keystroke();

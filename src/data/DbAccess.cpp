@@ -160,8 +160,7 @@ qint64 TDbAccess::RunPrepared(const char* sql, std::initializer_list<TBound> val
         if (text == sql)
             statement = prepared.get();
     if (!statement) {
-        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) !=
-            SQLITE_OK) {
+        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
             sqlite3_finalize(statement);
             throw Failure(EngineMessage(db), DbHint::Query, QString::fromUtf8(sql));
         }
@@ -170,15 +169,16 @@ qint64 TDbAccess::RunPrepared(const char* sql, std::initializer_list<TBound> val
     int index = 1;
     for (const TBound& value : values) {
         if (const QByteArray* text = value.Text())
-            sqlite3_bind_text64(statement, index++, text->constData(),
-                                sqlite3_uint64(text->size()), SQLITE_STATIC, SQLITE_UTF8);
+            sqlite3_bind_text64(statement, index++, text->constData(), sqlite3_uint64(text->size()),
+                                SQLITE_STATIC, SQLITE_UTF8);
         else
             sqlite3_bind_int64(statement, index++, value.Number());
     }
     const int rc = sqlite3_step(statement);
-    const qint64 result = rc == SQLITE_ROW    ? sqlite3_column_int64(statement, 0)
-                          : rc == SQLITE_DONE ? (sqlite3_stmt_readonly(statement) ? 0 : sqlite3_changes(db))
-                                              : 0;
+    const qint64 result = rc == SQLITE_ROW ? sqlite3_column_int64(statement, 0)
+                          : rc == SQLITE_DONE
+                              ? (sqlite3_stmt_readonly(statement) ? 0 : sqlite3_changes(db))
+                              : 0;
     const QString error = rc == SQLITE_ROW || rc == SQLITE_DONE ? QString() : EngineMessage(db);
     // The texts are bound where they lie: nothing may point at them once the call returns.
     sqlite3_reset(statement);

@@ -56,8 +56,7 @@ class TGroupNode final : public QTreeWidgetItem
 public:
     TGroupNode(const QString& caption, TGroupKey key, const QIcon& icon)
         : QTreeWidgetItem(QStringList(caption)), FKey(key), FIcon(icon)
-    {
-    }
+    {}
 
     QVariant data(int column, int role) const override
     {
@@ -193,7 +192,8 @@ void TCardTree::UnindexNode(QTreeWidgetItem* node)
             if (self == FMaxSelf) {
                 FMaxSelf = 0;
                 for (auto it = FFirstBySelf.cbegin(); it != FFirstBySelf.cend(); ++it)
-                    FMaxSelf = it == FFirstBySelf.cbegin() ? it.key() : std::max(FMaxSelf, it.key());
+                    FMaxSelf =
+                        it == FFirstBySelf.cbegin() ? it.key() : std::max(FMaxSelf, it.key());
             }
             return;
         }

@@ -96,6 +96,6 @@ private:
     // A hash: loading looks a parent up for every row, and that must not grow with the tree.
     QHash<qint32, QTreeWidgetItem*> FFirstBySelf;
     std::multimap<qint32, QTreeWidgetItem*> FOthersBySelf;
-    qint32 FMaxSelf = 0; // the largest number in FFirstBySelf
+    qint32 FMaxSelf = 0;           // the largest number in FFirstBySelf
     QHash<QString, int> FCaptions; // caption -> how many nodes show it
 };

@@ -115,7 +115,8 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
             [this] { FShownNode = nullptr; });
     connect(nodes, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { FShownNode = nullptr; });
-    FNoteSaver = new TNoteSaver(mmoNote, [this] { return MemoText(); }, this);
+    FNoteSaver = new TNoteSaver(
+        mmoNote, [this] { return MemoText(); }, this);
     ConnectGuarded(mmoNote, &QPlainTextEdit::textChanged, this, [this] { mmoNoteChange(); });
     ConnectGuarded(btnFind, &QPushButton::clicked, this, [this] { btnFindClick(); });
     mmoNote->installEventFilter(this);

@@ -147,9 +147,8 @@ void TNoteSaver::FlushBeforeEvent()
         failure = std::current_exception();
     }
     if (failure)
-        QTimer::singleShot(0, this, [failure] {
-            RunGuarded([&failure] { std::rethrow_exception(failure); });
-        });
+        QTimer::singleShot(
+            0, this, [failure] { RunGuarded([&failure] { std::rethrow_exception(failure); }); });
 }
 
 bool TNoteSaver::eventFilter(QObject* watched, QEvent* event)

@@ -21,7 +21,8 @@ namespace {
 void Report(const QByteArray& line)
 {
     const QByteArray out = line + '\n';
-    [[maybe_unused]] const ssize_t written = ::write(STDOUT_FILENO, out.constData(), size_t(out.size()));
+    [[maybe_unused]] const ssize_t written =
+        ::write(STDOUT_FILENO, out.constData(), size_t(out.size()));
 }
 
 class TPaintReporter final : public QObject
