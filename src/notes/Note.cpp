@@ -59,9 +59,8 @@ void TNote::DeleteNote(const QString& key)
     DbExecute(SqlText);
 }
 
-qint64 TNote::StoreNote(qint32 typeId, qint64 rowId, const QString& text)
+qint64 TNote::StoreNote(qint32 typeId, qint64 rowId, const QByteArray& utf8)
 {
-    const QByteArray utf8 = text.toUtf8();
     if (rowId > 0 && DbAccess->RunPrepared(UpdateRow, {utf8, rowId, typeId}) > 0)
         return rowId;
     const qint64 first = DbAccess->RunPrepared(FirstRow, {typeId});

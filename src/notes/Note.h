@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // The note store: a one-record buffer between the note editor and table NoteBook, which holds at
@@ -29,7 +30,8 @@ public:
     // group had none when it was shown). The usual case is one prepared UPDATE of that row.
     // When the row has gone or was never there, the group's first row is written, or a new row
     // appended. Returns the row written. The fields of the buffer are left alone.
-    qint64 StoreNote(qint32 typeId, qint64 rowId, const QString& text);
+    // The text comes in UTF-8, as it is stored.
+    qint64 StoreNote(qint32 typeId, qint64 rowId, const QByteArray& utf8);
 };
 
 // The program's one note store.

@@ -52,8 +52,9 @@ public:
     // Finds the query after the selection, letter case ignored for a to z only.
     void btnFindClick();
 
-    // The editor's text as it is stored.
+    // The editor's text as it is stored, and the same in UTF-8.
     QString MemoText() const;
+    QByteArray MemoUtf8() const;
 
     QSplitter* splitter = nullptr;
     QWidget* pnlTree = nullptr;

@@ -67,7 +67,7 @@ bool NeedsSaveBefore(const QEvent* event)
 
 } // namespace
 
-TNoteSaver::TNoteSaver(QPlainTextEdit* editor, std::function<QString()> text, QObject* parent)
+TNoteSaver::TNoteSaver(QPlainTextEdit* editor, std::function<QByteArray()> text, QObject* parent)
     : QObject(parent), FEditor(editor), FText(std::move(text))
 {
     if (QCoreApplication* application = QCoreApplication::instance()) {

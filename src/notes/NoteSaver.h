@@ -18,8 +18,8 @@ class TNoteSaver final : public QObject
     Q_OBJECT
 
 public:
-    // text gives the editor's text as it is stored.
-    TNoteSaver(QPlainTextEdit* editor, std::function<QString()> text, QObject* parent = nullptr);
+    // text gives the editor's text as it is stored, in UTF-8.
+    TNoteSaver(QPlainTextEdit* editor, std::function<QByteArray()> text, QObject* parent = nullptr);
     // Saves nothing: the editor may be gone already. Its owner flushes first.
     ~TNoteSaver() override;
 
@@ -50,7 +50,7 @@ private:
     void FlushBeforeEvent();
 
     QPlainTextEdit* FEditor;
-    std::function<QString()> FText;
+    std::function<QByteArray()> FText;
     bool FHasGroup = false;
     qint32 FTypeId = 0;
     qint64 FRowId = 0;

@@ -223,15 +223,18 @@ private Q_SLOTS:
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("x"));
         QTest::keyClick(p.Page->mmoNote, Qt::Key_Return);
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("y"));
-        p.Page->mmoNote->insertPlainText(QStringLiteral("\u00a0中"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:x\ny\u00a0中")});
+        p.Page->mmoNote->insertPlainText(QStringLiteral("\u00a0中—\u2026"));
+        QTest::keyClick(p.Page->mmoNote, Qt::Key_Return, Qt::ShiftModifier); // a line separator
+        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("z"));
+        QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:x\ny\u00a0中—\u2026\nz")});
+        QCOMPARE(p.Page->MemoUtf8(), p.Memo().toUtf8());
 
         // The root's note is a note of its own, under 0.
         p.Click(QStringLiteral("根目录"));
         QCOMPARE(p.Memo(), QString());
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("r"));
         QCOMPARE(NoteRows(),
-                 QStringList({QStringLiteral("1:x\ny\u00a0中"), QStringLiteral("0:r")}));
+                 QStringList({QStringLiteral("1:x\ny\u00a0中—\u2026\nz"), QStringLiteral("0:r")}));
         QVERIFY(p.Dialogs.Boxes.isEmpty());
     }
 
