@@ -3,6 +3,7 @@
 #include "app/AppIcon.h"
 #include "app/DataFileClaim.h"
 #include "app/FormMain.h"
+#include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
 #include "common/AppPath.h"
 #include "common/CardException.h"
@@ -44,7 +45,13 @@ int RunSession()
     TFormMain formMain;
     ConnectGuarded(&instance, &TSingleInstance::ActivationRequested, &formMain,
                    [&formMain] { formMain.NShowFormClick(); });
-    // The login comes before the window shows: a refusal ends the program without it.
+    // Being told to end (kill, Ctrl+C, a closed terminal) ends the loop without the exit
+    // question, which nobody would answer; the note saves what is due on the way out.
+    TQuitSignals quitSignals;
+    QObject::connect(&quitSignals, &TQuitSignals::Received, &formMain,
+                     [] { QCoreApplication::exit(0); });
+    // The login comes before the window shows, and the window appears with its content: a
+    // refusal ends the program without it.
     if (!formMain.FormShow())
         return 0;
     formMain.ShowAsLeft();

@@ -6,7 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <initializer_list>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class TGridSet;
 class TGridSource;
@@ -36,6 +39,27 @@ public:
     int QueryInteger(const QString& sql);
     // Runs the "@#@"-separated statements of a batch in one transaction.
     void ExecuteBatch(const QString& batch);
+
+    // A value for a prepared statement: a number, or a text already in UTF-8, which is bound
+    // without a further copy (it must outlive the call).
+    class TBound
+    {
+    public:
+        TBound(qint64 number) : FNumber(number) {}
+        TBound(const QByteArray& utf8) : FText(&utf8) {}
+        qint64 Number() const { return FNumber; }
+        const QByteArray* Text() const { return FText; }
+
+    private:
+        qint64 FNumber = 0;
+        const QByteArray* FText = nullptr;
+    };
+    // Runs a statement that stays prepared for as long as the connection is open (the text must
+    // be a string literal: it is known by its address), with the values bound in order, in a
+    // transaction of its own. Returns field 0 of the first row as an integer (0 without rows)
+    // for a query, or the number of rows changed for a write; failures throw EDBException.
+    qint64 RunPrepared(const char* sql, std::initializer_list<TBound> values);
+    qint64 LastInsertRowId() const;
 
     // Copies the database file to a target (backup) or a source over it (restore). Both write
     // through a temporary file beside the destination that is renamed into place. A restore
@@ -69,6 +93,8 @@ private:
     void RequireNoTransaction(const QString& headline) const;
 
     TConnection FConnection;
+    // Statements kept prepared on FConnection, by the address of their text.
+    std::vector<std::pair<const char*, TStatement>> FPrepared;
     std::unique_ptr<TGridSource> FGridSource;
     std::unique_ptr<TGridSet> FGridSet;
     std::unique_ptr<TResultSet> FScalarSet;

@@ -252,6 +252,7 @@ void TDbAccess::CloseConnection(const QString& headline)
     FQuerySet->Close();
     FScalarSet->Close();
     FGridSet->Close();
+    FPrepared.clear();
     FConnection.reset();
 }
 

@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <numeric>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 // Keeps the set's own notifications quiet while it changes its rows in several steps.
@@ -199,6 +203,11 @@ void TGridSet::ApplySort(const TSortOrder& order, bool keepCurrent)
         });
     }
 
+#ifdef __GLIBC__
+    // The collation keys of a large sort are gone; the allocator keeps their pages unless asked.
+    if (field >= 0 && count > 10000)
+        malloc_trim(0);
+#endif
     const int current = CurrentRow();
     ReorderRows(rows);
     int newCurrent = 0;

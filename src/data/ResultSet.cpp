@@ -142,6 +142,10 @@ QString TResultSet::Fetch(sqlite3* connection, const QString& sql, bool updatabl
     }
     if (rc != SQLITE_DONE)
         return EngineMessage(connection);
+    // The arrays grew by doubling: what the rows do not use goes back.
+    FCells.squeeze();
+    FRowIds.shrink_to_fit();
+    FOrder.shrink_to_fit();
     FConnection = connection;
     FStatement = sql;
     FTable = table;
@@ -165,9 +169,11 @@ void TResultSet::Clear()
     FTable.clear();
     FFieldNames.clear();
     FColumnNames.clear();
-    FCells.clear();
-    FRowIds.clear();
-    FOrder.clear();
+    // Assigned afresh rather than cleared: a clear keeps the capacity of the largest result the
+    // set ever held.
+    FCells = {};
+    FRowIds = {};
+    FOrder = {};
     FCurrent = 0;
     FState = TState::Browse;
     FPending.clear();

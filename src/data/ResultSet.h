@@ -40,6 +40,8 @@ public:
     void Next();
     int CurrentRow() const { return FCurrent; } // 0-based; RecordCount() past the last row
     void SetCurrentRow(int row);
+    // The current row's rowid in an updatable set; 0 when there is no current row.
+    qint64 RowId() const { return Eof() ? 0 : FRowIds[size_t(FOrder[size_t(FCurrent)])]; }
 
     // Fields.
     int FieldCount() const { return int(FFieldNames.size()); }

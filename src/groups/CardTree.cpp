@@ -49,6 +49,55 @@ bool Before(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
     return PathOf(a) < PathOf(b);
 }
 
+// A node of a group tree: its numbers and its picture (a shared handle) are plain members rather
+// than data roles, each of which would cost an entry of its own in every node.
+class TGroupNode final : public QTreeWidgetItem
+{
+public:
+    TGroupNode(const QString& caption, TGroupKey key, const QIcon& icon)
+        : QTreeWidgetItem(QStringList(caption)), FKey(key), FIcon(icon)
+    {}
+
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0) {
+            if (role == SelfIndexRole)
+                return FKey.SelfIndex;
+            if (role == ParentIndexRole)
+                return FKey.ParentIndex;
+            if (role == Qt::DecorationRole && !FOwnIcon)
+                return FIcon;
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+    void setData(int column, int role, const QVariant& value) override
+    {
+        if (column == 0 && role == SelfIndexRole)
+            FKey.SelfIndex = value.toInt();
+        else if (column == 0 && role == ParentIndexRole)
+            FKey.ParentIndex = value.toInt();
+        else {
+            if (column == 0 && role == Qt::DecorationRole)
+                FOwnIcon = true;
+            QTreeWidgetItem::setData(column, role, value);
+        }
+    }
+
+    // Shows another of the tree's pictures.
+    void UsePicture(const QIcon& icon)
+    {
+        FIcon = icon;
+        FOwnIcon = false;
+        emitDataChanged();
+    }
+
+private:
+    TGroupKey FKey;
+    QIcon FIcon;
+    bool FOwnIcon = false;
+};
+
 // Repainting is off while many nodes are added, and back on however the adding ends.
 class TUpdatesOff final
 {
@@ -82,7 +131,7 @@ TCardTree::TCardTree(QTreeWidget* treeView, QString tableName, QString rootCapti
     FTreeView->setUniformRowHeights(true);
 
     FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0});
-    FRootNode->setIcon(0, FRootIcon);
+    static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);
     IndexNode(FRootNode);
 
@@ -107,24 +156,22 @@ TGroupKey TCardTree::KeyOf(const QTreeWidgetItem* node)
 
 QTreeWidgetItem* TCardTree::MakeNode(const QString& caption, TGroupKey key) const
 {
-    // Everything is set before the node joins the view, so no change is signalled for it.
-    auto* node = new QTreeWidgetItem(QStringList(caption));
-    node->setData(0, SelfIndexRole, key.SelfIndex);
-    node->setData(0, ParentIndexRole, key.ParentIndex);
-    node->setIcon(0, FGroupIcon);
-    return node;
+    return new TGroupNode(caption, key, FGroupIcon);
 }
 
 void TCardTree::IndexNode(QTreeWidgetItem* node)
 {
     ++FCaptions[node->text(0)];
     const qint32 self = KeyOf(node).SelfIndex;
-    const auto [at, inserted] = FFirstBySelf.try_emplace(self, node);
-    if (inserted)
+    const auto at = FFirstBySelf.find(self);
+    if (at == FFirstBySelf.end()) {
+        FFirstBySelf.insert(self, node);
+        FMaxSelf = FFirstBySelf.size() == 1 ? self : std::max(FMaxSelf, self);
         return;
-    if (Before(node, at->second)) {
-        FOthersBySelf.emplace(self, at->second);
-        at->second = node;
+    }
+    if (Before(node, at.value())) {
+        FOthersBySelf.emplace(self, at.value());
+        at.value() = node;
     } else {
         FOthersBySelf.emplace(self, node);
     }
@@ -139,16 +186,22 @@ void TCardTree::UnindexNode(QTreeWidgetItem* node)
     const qint32 self = KeyOf(node).SelfIndex;
     auto [from, to] = FOthersBySelf.equal_range(self);
     const auto first = FFirstBySelf.find(self);
-    if (first != FFirstBySelf.end() && first->second == node) {
+    if (first != FFirstBySelf.end() && first.value() == node) {
         if (from == to) {
             FFirstBySelf.erase(first);
+            if (self == FMaxSelf) {
+                FMaxSelf = 0;
+                for (auto it = FFirstBySelf.cbegin(); it != FFirstBySelf.cend(); ++it)
+                    FMaxSelf =
+                        it == FFirstBySelf.cbegin() ? it.key() : std::max(FMaxSelf, it.key());
+            }
             return;
         }
         auto earliest = from;
         for (auto it = std::next(from); it != to; ++it)
             if (Before(it->second, earliest->second))
                 earliest = it;
-        first->second = earliest->second;
+        first.value() = earliest->second;
         FOthersBySelf.erase(earliest);
         return;
     }
@@ -161,8 +214,7 @@ void TCardTree::UnindexNode(QTreeWidgetItem* node)
 
 QTreeWidgetItem* TCardTree::FirstWithSelfIndex(qint32 selfIndex) const
 {
-    const auto at = FFirstBySelf.find(selfIndex);
-    return at == FFirstBySelf.end() ? nullptr : at->second;
+    return FFirstBySelf.value(selfIndex, nullptr);
 }
 
 struct TCardTree::TGroupRow
@@ -192,6 +244,7 @@ void TCardTree::LoadGroups()
 void TCardTree::AddRows(const std::vector<TGroupRow>& rows)
 {
     const TUpdatesOff updatesOff(FTreeView);
+    FFirstBySelf.reserve(FFirstBySelf.size() + qsizetype(rows.size()));
 
     // The path from the root to the last node in display order, and each node's depth: a new
     // node becomes the last one exactly when its parent lies on that path.
@@ -310,7 +363,7 @@ bool TCardTree::RenameNode(QTreeWidgetItem* node, const QString& newName)
 int TCardTree::MaxSelfIndex() const
 {
     // The root's 0 is always in the index, so the result is at least 0.
-    return std::max(0, FFirstBySelf.empty() ? 0 : FFirstBySelf.rbegin()->first);
+    return std::max(0, FFirstBySelf.isEmpty() ? 0 : FMaxSelf);
 }
 
 int TCardTree::SelectedIndex() const
@@ -337,13 +390,14 @@ void TCardTree::Select(QTreeWidgetItem* node)
 
 void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
 {
+    // Every node shows one of the two pictures the tree holds.
     FRootIcon = rootIcon;
     FGroupIcon = groupIcon;
     std::vector<QTreeWidgetItem*> pending{FRootNode};
     while (!pending.empty()) {
-        QTreeWidgetItem* node = pending.back();
+        auto* node = static_cast<TGroupNode*>(pending.back());
         pending.pop_back();
-        node->setIcon(0, node == FRootNode ? FRootIcon : FGroupIcon);
+        node->UsePicture(node == FRootNode ? FRootIcon : FGroupIcon);
         for (int i = 0; i < node->childCount(); ++i)
             pending.push_back(node->child(i));
     }
@@ -374,7 +428,7 @@ void TCardTree::Reload()
     FOthersBySelf.clear();
     FCaptions.clear();
     FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0});
-    FRootNode->setIcon(0, FRootIcon);
+    static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);
     IndexNode(FRootNode);
     AddRows(rows);

@@ -93,7 +93,9 @@ private:
 
     // Number -> the first node in display order that carries it; further nodes with the same
     // number (only a damaged table has them) wait in FOthersBySelf.
-    std::map<qint32, QTreeWidgetItem*> FFirstBySelf;
+    // A hash: loading looks a parent up for every row, and that must not grow with the tree.
+    QHash<qint32, QTreeWidgetItem*> FFirstBySelf;
     std::multimap<qint32, QTreeWidgetItem*> FOthersBySelf;
+    qint32 FMaxSelf = 0;           // the largest number in FFirstBySelf
     QHash<QString, int> FCaptions; // caption -> how many nodes show it
 };

@@ -8,6 +8,12 @@ TNote Note;
 namespace {
 const QString TypeIdField = QStringLiteral("TypeID");
 const QString ReMarkField = QStringLiteral("ReMark");
+
+// The editor's writes: the row is named by its rowid and checked to be the group's still, so a
+// rowid that another group's row took over is never written.
+constexpr char UpdateRow[] = "update NoteBook set ReMark=? where rowid=? and TypeID=?";
+constexpr char FirstRow[] = "select rowid from NoteBook where TypeID=? order by rowid limit 1";
+constexpr char InsertRow[] = "insert into NoteBook(TypeID,ReMark) values(?,?)";
 } // namespace
 
 bool TNote::NoteExists(const QString& key)
@@ -21,7 +27,10 @@ void TNote::LoadNote(const QString& key)
     SqlText = Sql::Format(SqlTemplate::LoadNote, {Sql::Key(key)});
     DbAccess->OpenQuery(SqlText);
     TypeID = key.trimmed().toInt();
-    ReMark = DbAccess->QuerySet().AsString(ReMarkField);
+    TResultSet& set = DbAccess->QuerySet();
+    ReMark = set.AsString(ReMarkField);
+    RowID = set.RowId();
+    set.Close();
 }
 
 void TNote::AddNote()
@@ -50,18 +59,15 @@ void TNote::DeleteNote(const QString& key)
     DbExecute(SqlText);
 }
 
-void SaveNoteText(const QString& key, const QString& text)
+qint64 TNote::StoreNote(qint32 typeId, qint64 rowId, const QByteArray& utf8)
 {
-    if (Note.NoteExists(key)) {
-        Note.LoadNote(key);
-        if (Note.ReMark == text)
-            return;
-        Note.TypeID = key.trimmed().toInt();
-        Note.ReMark = text;
-        Note.UpdateNote();
-    } else {
-        Note.TypeID = key.trimmed().toInt();
-        Note.ReMark = text;
-        Note.AddNote();
+    if (rowId > 0 && DbAccess->RunPrepared(UpdateRow, {utf8, rowId, typeId}) > 0)
+        return rowId;
+    const qint64 first = DbAccess->RunPrepared(FirstRow, {typeId});
+    if (first > 0) {
+        DbAccess->RunPrepared(UpdateRow, {utf8, first, typeId});
+        return first;
     }
+    DbAccess->RunPrepared(InsertRow, {typeId, utf8});
+    return DbAccess->LastInsertRowId();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // The note store: a one-record buffer between the note editor and table NoteBook, which holds at
@@ -11,10 +12,12 @@ public:
     qint32 TypeID = 0; // the group's number
     QString ReMark;    // the note text
     QString SqlText;   // the statement built last (AddNote leaves it alone)
+    qint64 RowID = 0;  // the row LoadNote read; 0 when the group has none
 
     // Whether the group has a note row.
     bool NoteExists(const QString& key);
-    // Reads the group's note into TypeID and ReMark; no row (or a null text) reads as "".
+    // Reads the group's note into TypeID, ReMark and RowID; no row (or a null text) reads as "".
+    // The query's copy of the text is let go at once.
     void LoadNote(const QString& key);
     // Appends a row from TypeID and ReMark.
     void AddNote();
@@ -22,11 +25,14 @@ public:
     void UpdateNote();
     // Deletes every row of the group.
     void DeleteNote(const QString& key);
+
+    // The editor's save of a whole note text for a group, with the row it was read from (0: the
+    // group had none when it was shown). The usual case is one prepared UPDATE of that row.
+    // When the row has gone or was never there, the group's first row is written, or a new row
+    // appended. Returns the row written. The fields of the buffer are left alone.
+    // The text comes in UTF-8, as it is stored.
+    qint64 StoreNote(qint32 typeId, qint64 rowId, const QByteArray& utf8);
 };
 
 // The program's one note store.
 extern TNote Note;
-
-// The editor's save step for one change: the group's row is re-read and written only when its
-// text differs from the editor's; a group without a row gets one.
-void SaveNoteText(const QString& key, const QString& text);

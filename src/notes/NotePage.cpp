@@ -5,6 +5,7 @@
 #include "groups/DateStamp.h"
 #include "groups/GroupCommands.h"
 #include "notes/Note.h"
+#include "notes/NoteSaver.h"
 
 #include <QFont>
 #include <QHBoxLayout>
@@ -19,7 +20,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <cstring>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -91,7 +94,8 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     FNoteCommands->AfterAdd = [this] {
         ShowText(QString());
     };
-    FNoteCommands->DeleteContent = [](const QString& selfIndex) {
+    FNoteCommands->DeleteContent = [this](const QString& selfIndex) {
+        FNoteSaver->Flush();
         Note.DeleteNote(selfIndex);
     };
     // Deleting a group moved the selection, which has shown the new node's note already.
@@ -112,6 +116,8 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
             [this] { FShownNode = nullptr; });
     connect(nodes, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { FShownNode = nullptr; });
+    FNoteSaver = new TNoteSaver(
+        mmoNote, [this] { return MemoUtf8(); }, this);
     ConnectGuarded(mmoNote, &QPlainTextEdit::textChanged, this, [this] { mmoNoteChange(); });
     ConnectGuarded(btnFind, &QPushButton::clicked, this, [this] { btnFindClick(); });
     mmoNote->installEventFilter(this);
@@ -120,6 +126,9 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
 
 TNotePage::~TNotePage()
 {
+    // A change still due is saved while the editor is there to give its text.
+    RunGuarded([this] { FNoteSaver->Flush(); });
+    delete FNoteSaver;
     // The controls outlive this part of the page while the widget below it deletes them: nothing
     // they signal on the way out may reach the handlers.
     tvNote->model()->disconnect(this);
@@ -167,6 +176,9 @@ void TNotePage::ShowSelectedNote()
     const QTreeWidgetItem* node = FNoteTree->Selected();
     if (!node)
         return;
+    // The shown note is saved before another takes its place; should that fail, the editor keeps
+    // its text and its group.
+    FNoteSaver->Flush();
     FShownNode = node;
     FShownAtPress = FPresses;
     FShowFailed = true;
@@ -176,17 +188,15 @@ void TNotePage::ShowSelectedNote()
     const int failures = std::uncaught_exceptions();
     const auto onFailure = qScopeGuard([this, failures] {
         if (std::uncaught_exceptions() > failures) {
+            FNoteSaver->Forget();
             ShowText(QString());
             mmoNote->setReadOnly(true);
         }
     });
-    const QString key = QString::number(FNoteTree->SelectedIndex());
-    if (Note.NoteExists(key)) {
-        Note.LoadNote(key);
-        ShowText(Note.ReMark);
-    } else {
-        ShowText(QString());
-    }
+    // One read tells both the text and whether the group has a row to write to.
+    Note.LoadNote(QString::number(FNoteTree->SelectedIndex()));
+    ShowText(std::exchange(Note.ReMark, QString()));
+    FNoteSaver->Shown(Note.TypeID, Note.RowID);
     mmoNote->setReadOnly(false);
     FShowFailed = false;
 }
@@ -209,11 +219,40 @@ QString TNotePage::MemoText() const
     return text;
 }
 
+QByteArray TNotePage::MemoUtf8() const
+{
+    // The keystroke's path: the separators (U+2028, U+2029, E2 80 A8/A9 in UTF-8) become line
+    // feeds in the encoded bytes, which saves a pass over the text and a copy of it.
+    QByteArray utf8 = mmoNote->document()->toRawText().toUtf8();
+    char* const begin = utf8.data();
+    char* const end = begin + utf8.size();
+    char* from = static_cast<char*>(std::memchr(begin, '\xE2', size_t(end - begin)));
+    if (!from)
+        return utf8;
+    char* to = from;
+    while (from < end) {
+        if (end - from >= 3 && from[0] == '\xE2' && from[1] == '\x80' &&
+            (from[2] == '\xA8' || from[2] == '\xA9')) {
+            *to++ = '\n';
+            from += 3;
+            continue;
+        }
+        char* next = static_cast<char*>(std::memchr(from + 1, '\xE2', size_t(end - from - 1)));
+        if (!next)
+            next = end;
+        std::memmove(to, from, size_t(next - from));
+        to += next - from;
+        from = next;
+    }
+    utf8.truncate(to - begin);
+    return utf8;
+}
+
 void TNotePage::mmoNoteChange()
 {
     if (FShowing || !FNoteTree->Selected())
         return;
-    SaveNoteText(QString::number(FNoteTree->SelectedIndex()), MemoText());
+    FNoteSaver->Changed();
 }
 
 bool TNotePage::eventFilter(QObject* watched, QEvent* event)

@@ -14,10 +14,12 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TCardTree;
 class TGroupCommands;
+class TNoteSaver;
 
 // The notebook page "记事本": the note groups on the left, the selected group's note on the right
-// with a find bar below it. There is no save command: every change of the note is written at
-// once. The page owns the note tree NoteTree and its group menu pmNoteType.
+// with a find bar below it. There is no save command: every change of the note is written before
+// it is shown, by the page's NoteSaver. The page owns the note tree NoteTree and its group menu
+// pmNoteType.
 class TNotePage final : public QWidget
 {
     Q_OBJECT
@@ -34,6 +36,7 @@ public:
     TCardTree& NoteTree() const { return *FNoteTree; }
     TGroupCommands& NoteCommands() const { return *FNoteCommands; }
     QMenu* pmNoteType() const;
+    TNoteSaver& NoteSaver() const { return *FNoteSaver; }
 
     // The handlers; the page's connections run them guarded.
     // Shows the selected group's note; a click, or the keyboard moving the selection, shows it
@@ -41,7 +44,7 @@ public:
     void tvNoteClick();
     // Shows the selected group's note, or an empty editor when it has none; writes nothing.
     void ShowSelectedNote();
-    // Saves the editor's text for the selected group (when it differs from the stored one).
+    // Marks the editor's text as due for saving for the group it shows.
     void mmoNoteChange();
     // Ctrl+D and Ctrl+T stamp the date (and time) into the note; true when it did, and then the
     // key goes no further.
@@ -49,8 +52,9 @@ public:
     // Finds the query after the selection, letter case ignored for a to z only.
     void btnFindClick();
 
-    // The editor's text as it is stored.
+    // The editor's text as it is stored, and the same in UTF-8.
     QString MemoText() const;
+    QByteArray MemoUtf8() const;
 
     QSplitter* splitter = nullptr;
     QWidget* pnlTree = nullptr;
@@ -72,6 +76,7 @@ private:
 
     std::unique_ptr<TCardTree> FNoteTree;
     TGroupCommands* FNoteCommands = nullptr;
+    TNoteSaver* FNoteSaver = nullptr;
     bool FShowing = false;
     // The node whose note the editor shows (or failed to show), and the mouse press it came with.
     const QTreeWidgetItem* FShownNode = nullptr;

@@ -7,6 +7,11 @@
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "data/DbAccess.h"
+#include "notes/NotePage.h"
+
+#include <QPlainTextEdit>
+
+#include <csignal>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -92,6 +97,32 @@ private Q_SLOTS:
         QCOMPARE(tabs, QStringList({QStringLiteral("记事本"), QStringLiteral("网址管理")}));
         QVERIFY(DbAccess == nullptr); // the connection is gone with the session
         QCOMPARE(dialogs.Texts(), QStringList(QStringLiteral("确定要退出程序吗？")));
+    }
+
+    // Told to end, the program ends its loop and saves the note typed just before, and the window
+    // it showed had its content from the first.
+    void terminationSavesTheNote()
+    {
+        TTestFolder folder;
+        folder.InstallDatabase();
+        TScriptedDialogs dialogs;
+        bool loadedWhenShown = false;
+        QObject scope;
+        QTimer::singleShot(0, &scope, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* form = qobject_cast<TFormMain*>(widget); form && form->isVisible()) {
+                    loadedWhenShown = !form->NotePage->mmoNote->isReadOnly();
+                    QTest::keyClicks(form->NotePage->mmoNote, QStringLiteral("last words"));
+                }
+            std::raise(SIGTERM);
+        });
+        QCOMPARE(RunSession(), 0);
+        QVERIFY(loadedWhenShown);
+        QVERIFY(dialogs.Boxes.isEmpty());
+        TDbAccess db;
+        db.Connect();
+        db.OpenQuery(QStringLiteral("select ReMark from NoteBook where TypeID=0"));
+        QCOMPARE(db.QuerySet().AsString(0), QStringLiteral("last words"));
     }
 
     void refusedLoginEndsBeforeAnyData()

@@ -12,12 +12,15 @@
 #include "notes/Note.h"
 #include "notes/NoteExport.h"
 #include "notes/NotePage.h"
+#include "notes/NoteSaver.h"
 
 #include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -25,15 +28,34 @@
 
 namespace {
 
-// NoteBook's rows as "TypeID:ReMark", in the order they were written.
+// NoteBook's rows as "TypeID:ReMark", in the order they were written, once the queued input
+// has been handled.
 QStringList NoteRows()
 {
+    QCoreApplication::processEvents();
     DbAccess->OpenQuery(QStringLiteral("select * from NoteBook order by rowid"));
     QStringList rows;
     for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next())
         rows << QString::number(set.AsInteger(QStringLiteral("TypeID"))) + QLatin1Char(':') +
                     set.AsString(QStringLiteral("ReMark"));
     return rows;
+}
+
+// The stored note of a group as it stands, without letting any queued event run.
+QString StoredNote(int typeId)
+{
+    DbAccess->OpenQuery(QStringLiteral("select ReMark from NoteBook where TypeID=%1").arg(typeId));
+    return DbAccess->QuerySet().AsString(0);
+}
+
+void PostKeys(QWidget* target, const QString& text)
+{
+    for (const QChar c : text) {
+        QCoreApplication::postEvent(target,
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_A, {}, QString(c)));
+        QCoreApplication::postEvent(target,
+                                    new QKeyEvent(QEvent::KeyRelease, Qt::Key_A, {}, QString(c)));
+    }
 }
 
 int TotalChanges()
@@ -188,16 +210,95 @@ private Q_SLOTS:
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("x"));
         QTest::keyClick(p.Page->mmoNote, Qt::Key_Return);
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("y"));
-        p.Page->mmoNote->insertPlainText(QStringLiteral("\u00a0中"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:x\ny\u00a0中")});
+        p.Page->mmoNote->insertPlainText(QStringLiteral("\u00a0中—\u2026"));
+        QTest::keyClick(p.Page->mmoNote, Qt::Key_Return, Qt::ShiftModifier); // a line separator
+        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("z"));
+        QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:x\ny\u00a0中—\u2026\nz")});
+        QCOMPARE(p.Page->MemoUtf8(), p.Memo().toUtf8());
 
         // The root's note is a note of its own, under 0.
         p.Click(QStringLiteral("根目录"));
         QCOMPARE(p.Memo(), QString());
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("r"));
         QCOMPARE(NoteRows(),
-                 QStringList({QStringLiteral("1:x\ny\u00a0中"), QStringLiteral("0:r")}));
+                 QStringList({QStringLiteral("1:x\ny\u00a0中—\u2026\nz"), QStringLiteral("0:r")}));
         QVERIFY(p.Dialogs.Boxes.isEmpty());
+    }
+
+    // Keys queued together are saved once, after them; keys that come one by one are saved
+    // each. Whatever is due is saved before the editor paints and before another group is shown.
+    void typingIsSavedOnceBeforeItIsShown()
+    {
+        TPage p;
+        p.Click(QStringLiteral("工作"));
+        QPlainTextEdit* memo = p.Page->mmoNote;
+        const TNoteSaver& saver = p.Page->NoteSaver();
+        const int saves = saver.Saves();
+        PostKeys(memo, QStringLiteral("abc"));
+        QCoreApplication::processEvents();
+        QCOMPARE(saver.Saves(), saves + 1);
+        QCOMPARE(StoredNote(1), QStringLiteral("abc"));
+        for (const QString& key : {QStringLiteral("d"), QStringLiteral("e")}) {
+            PostKeys(memo, key);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(saver.Saves(), saves + 3);
+
+        QTest::keyClicks(memo, QStringLiteral("f")); // handled, its save still queued
+        QVERIFY(saver.Due());
+        memo->viewport()->repaint();
+        QVERIFY(!saver.Due());
+        QCOMPARE(StoredNote(1), QStringLiteral("abcdef"));
+
+        QTest::keyClicks(memo, QStringLiteral("g"));
+        p.Page->NoteTree().Select(p.Node(QStringLiteral("其他")));
+        QCOMPARE(StoredNote(1), QStringLiteral("abcdefg"));
+        QTest::keyClicks(memo, QStringLiteral("h"));
+        QCOMPARE(NoteRows(), QStringList({QStringLiteral("1:abcdefg"), QStringLiteral("3:h")}));
+        QCOMPARE(saver.Saves(), saves + 6);
+    }
+
+    // A kill at any moment of a burst leaves a prefix of what was typed that holds everything
+    // the editor had painted, in a sound database file.
+    void killDuringABurstKeepsWhatWasShown()
+    {
+        QString typed;
+        for (int i = 0; typed.size() < 600; ++i)
+            typed += QStringLiteral("第%1行 it's a note @#@ \\ end\n").arg(i);
+        const QString base = QString(79, QLatin1Char('x')).append(QLatin1Char('\n')).repeated(1280);
+        for (int trial = 0; trial < 4; ++trial) {
+            TTestFolder folder;
+            folder.Connect();
+            DbExecute(QStringLiteral("insert into NoteBook values (0, '%1')").arg(base));
+
+            QProcess typist;
+            typist.start(QStringLiteral(NOTE_TYPIST), {folder.Path(), typed});
+            QVERIFY(typist.waitForStarted());
+            const int killAfter = 3 + int(QRandomGenerator::global()->bounded(40));
+            QByteArray output;
+            qsizetype shown = 0;
+            int paints = 0;
+            while (paints < killAfter && !output.contains("typed") &&
+                   typist.state() == QProcess::Running) {
+                typist.waitForReadyRead(50);
+                output += typist.readAllStandardOutput();
+                paints = int(output.count('\n'));
+            }
+            typist.kill();
+            typist.waitForFinished();
+            output += typist.readAllStandardOutput();
+            for (const QByteArray& line : output.split('\n'))
+                if (!line.isEmpty() && line != "typed")
+                    shown = std::max(shown, qsizetype(line.toLongLong()));
+
+            const QString stored = StoredNote(0);
+            QVERIFY2(QString(base + typed).startsWith(stored), qPrintable(stored.right(40)));
+            QVERIFY2(stored.size() >= shown,
+                     qPrintable(QStringLiteral("%1 < %2").arg(stored.size()).arg(shown)));
+            QVERIFY(shown > base.size());
+            DbAccess->OpenQuery(QStringLiteral("PRAGMA integrity_check"));
+            QCOMPARE(DbAccess->QuerySet().AsString(0), QStringLiteral("ok"));
+        }
     }
 
     void showingWritesNothing()
@@ -392,8 +493,14 @@ private Q_SLOTS:
         DbExecute(QStringLiteral("create trigger no_update before update on NoteBook "
                                  "begin select raise(abort, 'locked'); end"));
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("x"));
+        QCoreApplication::processEvents();
         QCOMPARE(p.Dialogs.Boxes.size(), 1);
         QCOMPARE(p.Memo(), QStringLiteral("xw"));
+        // A repaint does not try again (a box at every repaint), nor does a click elsewhere.
+        p.Page->mmoNote->viewport()->repaint();
+        QTest::mouseClick(p.Page->edtQuery, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(p.Dialogs.Boxes.size(), 1);
         QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:w")});
         DbExecute(QStringLiteral("drop trigger no_update"));
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("y"));

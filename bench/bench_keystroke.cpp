@@ -1,0 +1,89 @@
+// One real keystroke in the note editor against a bare prepared UPDATE of the same text, for
+// notes of 1 KB, 100 KB and 1 MB. The keystroke is a key event queued for the editor, timed
+// until its save has committed; the bare UPDATE writes the text the editor then holds to a copy
+// of the same database. The two alternate which runs first.
+// Run: bench_keystroke [delivered database] [rounds]; it works in a temporary folder, offscreen.
+
+#include "NoteBench.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rounds = argc > 2 ? std::max(3, atoi(argv[2])) : 31;
+    QTemporaryDir folder;
+    const QString delivered = DeliveredDatabase(argc, argv);
+    if (!InstallDatabase(folder, delivered))
+        return 1;
+    const QString bare = folder.path() + QStringLiteral("/bare.dat");
+    if (!QFile::copy(delivered, bare) ||
+        !QFile::setPermissions(bare, QFile::ReadOwner | QFile::WriteOwner))
+        return 1;
+    TCardException handler;
+    TDbAccess db;
+    db.Connect();
+    if (!db.Connected())
+        return 1;
+    TBareWriter writer(bare);
+
+    std::printf("%6s %10s %10s %8s %8s %8s %12s %10s\n", "note", "key ms", "bare ms", "min",
+                "median", "max", "overhead ms", "paint ms");
+    for (const int size : {1024, 100 * 1024, 1024 * 1024}) {
+        TBenchPage page(NoteText(size));
+        writer.Write(page.Page->MemoText());
+        std::vector<double> keys;
+        std::vector<double> plain;
+        std::vector<double> ratios;
+        std::vector<double> overheads;
+        std::vector<double> paints;
+        QElapsedTimer timer;
+        qint64 committed = 0;
+        QObject::connect(&page.Saver(), &TNoteSaver::Saved, &page.Saver(),
+                         [&] { committed = timer.nsecsElapsed(); });
+        for (int round = 0; round < rounds; ++round) {
+            const bool typing = round % 2 == 0;
+            const auto keystroke = [&] {
+                const int saves = page.Saver().Saves();
+                timer.start();
+                if (typing)
+                    page.PostKey(Qt::Key_A, QStringLiteral("a"));
+                else
+                    page.PostKey(Qt::Key_Backspace, QString());
+                while (page.Saver().Saves() == saves)
+                    QCoreApplication::processEvents();
+                // Up to the commit; the repaint that follows it is shown apart.
+                keys.push_back(double(committed) / 1e6);
+                paints.push_back(double(timer.nsecsElapsed() - committed) / 1e6);
+            };
+            const auto update = [&](const QString& text) {
+                timer.start();
+                writer.Write(text);
+                plain.push_back(double(timer.nsecsElapsed()) / 1e6);
+            };
+            // The bare write's text is the one the keystroke leads to.
+            const QString after =
+                page.Page->MemoText() + (typing ? QStringLiteral("a") : QString());
+            const QString text = typing ? after : after.chopped(1);
+            if (round % 4 < 2) {
+                keystroke();
+                update(text);
+            } else {
+                update(text);
+                keystroke();
+            }
+            ratios.push_back(keys.back() / plain.back());
+            overheads.push_back(keys.back() - plain.back());
+        }
+        std::sort(ratios.begin(), ratios.end());
+        std::printf("%5dK %10.2f %10.2f %7.2fx %7.2fx %7.2fx %12.2f %10.2f\n", size / 1024,
+                    Median(keys), Median(plain), ratios.front(), Median(ratios), ratios.back(),
+                    Median(overheads), Median(paints));
+    }
+    std::printf("(%d keystrokes per size; ratios of each pair; goal: median at most 1.10x)\n",
+                rounds);
+    return 0;
+}
