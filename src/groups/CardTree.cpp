@@ -245,6 +245,16 @@ void TCardTree::AddRows(const std::vector<TGroupRow>& rows)
 {
     const TUpdatesOff updatesOff(FTreeView);
     FFirstBySelf.reserve(FFirstBySelf.size() + qsizetype(rows.size()));
+    FCaptions.reserve(FCaptions.size() + qsizetype(rows.size()));
+
+    // A tree that holds only its root, nothing current or selected (the first loading, a reload),
+    // is filled with the root out of the view: the view's model then does no work per node and
+    // takes the finished branches in one step.
+    const int rootRow = FTreeView->indexOfTopLevelItem(FRootNode);
+    const bool detached = rootRow >= 0 && FRootNode->childCount() == 0 &&
+                          !FTreeView->currentItem() && FTreeView->selectedItems().isEmpty();
+    if (detached)
+        FTreeView->takeTopLevelItem(rootRow);
 
     // The path from the root to the last node in display order, and each node's depth: a new
     // node becomes the last one exactly when its parent lies on that path.
@@ -280,6 +290,8 @@ void TCardTree::AddRows(const std::vector<TGroupRow>& rows)
             lastPath.push_back(node);
         }
     }
+    if (detached)
+        FTreeView->insertTopLevelItem(rootRow, FRootNode);
     FRootNode->setExpanded(true);
 }
 
