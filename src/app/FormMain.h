@@ -10,6 +10,7 @@ class QSessionManager;
 class QSystemTrayIcon;
 class QTabWidget;
 class TNotePage;
+class TStatusLine;
 class TWebAddrPage;
 
 // The application title: the main window's caption and the name of the run-at-login entry.
@@ -51,6 +52,7 @@ public:
     QWidget* pnlBottomBar = nullptr;
     QCheckBox* chkRunAtLogin = nullptr;
     QPushButton* btnSystem = nullptr;
+    TStatusLine* StatusLine = nullptr; // what the last backup, restore or setting did
 
     QSystemTrayIcon* TrayIcon = nullptr;
     QMenu* PopupMenu = nullptr; // the icon's menu

@@ -62,14 +62,21 @@ public:
     // Hides the column of a field; an unknown field is an error.
     void HideColumn(const QString& fieldName);
 
+    // A grey hint drawn over the grid while it has no rows; it is no row and no value.
+    void SetPlaceholderText(const QString& text);
+    QString PlaceholderText() const { return FPlaceholderText; }
+
 Q_SIGNALS:
     // A double click anywhere among the rows.
     void DblClick();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The list was opened, re-read, sorted or closed.
+    void ListReset();
     // Makes the view's current row the result's current row.
     void FollowCurrentRow();
     void ViewCurrentChanged(const QModelIndex& current);
@@ -80,4 +87,6 @@ private:
     QColor FGridEvenColor;
     QColor FGriddingRowColor;
     QColor FGriddingColColor;
+    QString FPlaceholderText;
+    bool FShowedNoRows = true;
 };

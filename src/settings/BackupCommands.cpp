@@ -16,15 +16,16 @@ QString SafetyCopyPath()
     return AppPath() + QStringLiteral("tmpData.bat");
 }
 
-void BackupCommand()
+QString BackupCommand()
 {
     QString target = UserDialogs().SaveFileName(BackupFileFilter());
     if (target.isEmpty())
-        return;
+        return {};
     const QString suffix = QStringLiteral(".bat");
     if (!target.endsWith(suffix))
         target += suffix;
     DbBackup(target);
+    return target;
 }
 
 bool RestoreCommand()

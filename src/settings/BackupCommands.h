@@ -9,8 +9,9 @@ QString BackupFileFilter();
 QString SafetyCopyPath();
 
 // "数据备份": asks for a file name and copies the database there; ".bat" is added to a name
-// that does not end in it. A copy that cannot be written throws the backup error.
-void BackupCommand();
+// that does not end in it. Returns the file written, empty when the user stopped. A copy that
+// cannot be written throws the backup error.
+QString BackupCommand();
 
 // "数据恢复": asks, lets the user choose a backup, and puts it in place of the database after
 // keeping the current one as the safety copy. True when the database was replaced: the window
