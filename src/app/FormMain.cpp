@@ -8,6 +8,7 @@
 #include "app/WindowState.h"
 #include "common/CardException.h"
 #include "common/Messages.h"
+#include "controls/StatusLine.h"
 #include "groups/CardTree.h"
 #include "notes/NoteExport.h"
 #include "notes/NotePage.h"
@@ -77,7 +78,9 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     auto* bar = new QHBoxLayout(pnlBottomBar);
     bar->setContentsMargins(0, 0, 23, 0);
     bar->setSpacing(5);
-    bar->addStretch(1);
+    StatusLine = new TStatusLine(pnlBottomBar);
+    bar->addSpacing(8);
+    bar->addWidget(StatusLine, 1);
     chkRunAtLogin = new QCheckBox(QStringLiteral("开机运行"), pnlBottomBar);
     btnSystem = new QPushButton(QStringLiteral("软件设置"), pnlBottomBar);
     btnSystem->setFixedSize(75, 25);
@@ -317,18 +320,23 @@ void TFormMain::HomePageClick()
 
 void TFormMain::SettingsClick()
 {
-    ShowConfigDialog();
+    if (ShowConfigDialog())
+        StatusLine->ShowMessage(QStringLiteral("设置已保存"));
 }
 
 void TFormMain::BackupClick()
 {
-    BackupCommand();
+    const QString written = BackupCommand();
+    if (!written.isEmpty())
+        StatusLine->ShowMessage(QStringLiteral("已备份到 ") + written);
 }
 
 void TFormMain::RestoreClick()
 {
-    if (RestoreCommand())
+    if (RestoreCommand()) {
+        StatusLine->ShowMessage(QStringLiteral("已恢复"));
         ReloadPages();
+    }
 }
 
 void TFormMain::ImportBookmarksClick()

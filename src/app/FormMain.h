@@ -11,6 +11,7 @@ class QSystemTrayIcon;
 class QTabWidget;
 class TNotePage;
 class TSearchBox;
+class TStatusLine;
 class TWebAddrPage;
 class TWindowState;
 
@@ -58,6 +59,7 @@ public:
     TSearchBox* SearchBox = nullptr; // "搜索笔记和网址", Ctrl+K
     QCheckBox* chkRunAtLogin = nullptr;
     QPushButton* btnSystem = nullptr;
+    TStatusLine* StatusLine = nullptr; // what the last backup, restore or setting did
 
     QSystemTrayIcon* TrayIcon = nullptr;
     QMenu* PopupMenu = nullptr; // the icon's menu

@@ -1,6 +1,7 @@
 #include "common/Messages.h"
 
 #include "common/DailyLog.h"
+#include "common/TextUtil.h"
 #include "common/UserDialogs.h"
 
 #include <QUrl>
@@ -31,7 +32,17 @@ void ShowDbError(const QString& headline, const QString& details, const QString&
 
 void OpenUrl(const QString& target)
 {
-    const QUrl url = QUrl::fromUserInput(target);
+    // A stored address may run over several lines (a pasted text); the browser gets the first
+    // line that holds anything, trimmed, rather than all lines run together.
+    QString address;
+    for (const QString& line : target.split(QLatin1Char('\n'))) {
+        address = TrimBlanks(line);
+        if (!address.isEmpty())
+            break;
+    }
+    if (address.isEmpty())
+        return;
+    const QUrl url = QUrl::fromUserInput(address);
     if (url.isValid())
         UserDialogs().OpenUrl(url);
 }

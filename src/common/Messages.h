@@ -12,5 +12,6 @@ void ShowError(const QString& text); // caption "错误"
 void ShowDbError(const QString& headline, const QString& details, const QString& statement);
 
 // Opens a web address, file or document with the desktop's default handler. A bare host name
-// such as www.example.org opens as a web address. The outcome is not reported.
+// such as www.example.org opens as a web address. Of a text with several lines the first
+// non-blank line is opened, trimmed. The outcome is not reported.
 void OpenUrl(const QString& target);

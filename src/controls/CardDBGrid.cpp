@@ -41,9 +41,11 @@ public:
         painter->setPen(current ? TCardDBGrid::MenuHighlightTextColor()
                                 : option.palette.color(QPalette::Text));
         const auto alignment = index.data(Qt::TextAlignmentRole).value<Qt::Alignment>();
-        painter->drawText(rect.adjusted(TextIndent, 0, -TextIndent, -1),
-                          int(alignment) | Qt::TextSingleLine,
-                          index.data(Qt::DisplayRole).toString());
+        const QRect textRect = rect.adjusted(TextIndent, 0, -TextIndent, -1);
+        // A text cut off hard looks complete; the ellipsis says there is more.
+        const QString text = option.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
+                                                           Qt::ElideRight, textRect.width());
+        painter->drawText(textRect, int(alignment) | Qt::TextSingleLine, text);
         painter->setPen(FGrid->GriddingRowColor());
         painter->drawLine(rect.bottomLeft(), rect.bottomRight());
         painter->setPen(FGrid->GriddingColColor());
@@ -86,6 +88,8 @@ TCardDBGrid::TCardDBGrid(QWidget* parent) : QTableView(parent)
     titles->setHighlightSections(false);
     titles->setSectionResizeMode(QHeaderView::Interactive);
     titles->setSortIndicatorShown(false);
+    // The last column takes what is left up to the grid's right edge.
+    titles->setStretchLastSection(true);
     ConnectGuarded(titles, &QHeaderView::sectionClicked, this,
                    [this](int column) { TitleClick(column); });
 }
@@ -107,14 +111,28 @@ void TCardDBGrid::SetDataSource(TGridSource* source)
     if (!source)
         return;
     ConnectGuarded(source, &TGridSource::CurrentRowChanged, this, [this] { FollowCurrentRow(); });
+    ConnectGuarded(source, &QAbstractItemModel::modelReset, this, [this] { ListReset(); });
     ConnectGuarded(
         selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex& current, const QModelIndex&) { ViewCurrentChanged(current); });
     FollowCurrentRow();
 }
 
+void TCardDBGrid::ListReset()
+{
+    // A list that was empty has columns sized to its titles alone: its first rows are fitted as
+    // a new list is. Widths the user chose for rows already shown are left alone.
+    const bool hasRows = !IsEmpty();
+    if (FShowedNoRows && hasRows)
+        AutoFitColumns();
+    FShowedNoRows = !hasRows;
+}
+
 void TCardDBGrid::FollowCurrentRow()
 {
+    // The current row is painted whole in the highlight colour: the row that was current must
+    // be painted again whole too, not only the cells the view itself updates.
+    viewport()->update();
     QItemSelectionModel* selection = selectionModel();
     if (!FSource || !selection)
         return;
@@ -309,6 +327,23 @@ void TCardDBGrid::HideColumn(const QString& fieldName)
         selectionModel()->setCurrentIndex(FSource->index(current.row(), FirstVisibleColumn()),
                                           QItemSelectionModel::ClearAndSelect |
                                               QItemSelectionModel::Rows);
+}
+
+void TCardDBGrid::SetPlaceholderText(const QString& text)
+{
+    FPlaceholderText = text;
+    viewport()->update();
+}
+
+void TCardDBGrid::paintEvent(QPaintEvent* event)
+{
+    QTableView::paintEvent(event);
+    if (FPlaceholderText.isEmpty() || !IsEmpty())
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                     FPlaceholderText);
 }
 
 void TCardDBGrid::mouseDoubleClickEvent(QMouseEvent* event)

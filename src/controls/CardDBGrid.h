@@ -64,6 +64,10 @@ public:
     // Hides the column of a field; an unknown field is an error.
     void HideColumn(const QString& fieldName);
 
+    // A grey hint drawn over the grid while it has no rows; it is no row and no value.
+    void SetPlaceholderText(const QString& text);
+    QString PlaceholderText() const { return FPlaceholderText; }
+
 Q_SIGNALS:
     // A double click anywhere among the rows.
     void DblClick();
@@ -71,9 +75,12 @@ Q_SIGNALS:
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void FollowPalette();
+    // The list was opened, re-read, sorted or closed.
+    void ListReset();
     // Makes the view's current row the result's current row.
     void FollowCurrentRow();
     void ViewCurrentChanged(const QModelIndex& current);
@@ -85,4 +92,6 @@ private:
     QColor FGriddingRowColor;
     QColor FGriddingColColor;
     TGridColors FDerivedColors;
+    QString FPlaceholderText;
+    bool FShowedNoRows = true;
 };

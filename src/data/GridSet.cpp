@@ -27,6 +27,19 @@ private:
     int& FDepth;
 };
 
+// Texts sort as the user's locale sorts them. A locale without a collation of its own (C,
+// POSIX) would order Chinese by code point, which is no order a reader knows: Chinese titles
+// then sort by pinyin, and Latin letters without regard to case, as a Chinese desktop does.
+QCollator TextCollator()
+{
+    const QLocale locale;
+    if (locale.language() != QLocale::C)
+        return QCollator(locale);
+    QCollator chinese(QLocale(QLocale::Chinese, QLocale::China));
+    chinese.setCaseSensitivity(Qt::CaseInsensitive);
+    return chinese;
+}
+
 // One field value prepared for comparing: NULLs, then numbers, then texts, then anything else.
 struct TSortKey
 {
@@ -148,7 +161,7 @@ void TGridSet::ApplySort(const TSortOrder& order, bool keepCurrent)
     } else {
         // Collation keys are computed once per row: comparing them is far cheaper than
         // collating the texts at every comparison.
-        const QCollator collator{QLocale()};
+        const QCollator collator = TextCollator();
         std::vector<TSortKey> keys(static_cast<size_t>(count));
         std::vector<QCollatorSortKey> textKeys;
         for (int row = 0; row < count; ++row) {

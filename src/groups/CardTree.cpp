@@ -143,6 +143,15 @@ TCardTree::TCardTree(QTreeWidget* treeView, QString tableName, QString rootCapti
         if (current && !current->isSelected() && view->selectedItems().isEmpty())
             current->setSelected(true);
     });
+    // A collapsed branch hides its nodes; the selection must not stay on one of them, showing
+    // and taking the typing of a group the user no longer sees. The collapsed node takes it.
+    QObject::connect(view, &QTreeWidget::itemCollapsed, view, [view](QTreeWidgetItem* node) {
+        for (QTreeWidgetItem* up = view->currentItem(); up; up = up->parent())
+            if (up->parent() == node) {
+                view->setCurrentItem(node);
+                return;
+            }
+    });
 }
 
 TCardTree::~TCardTree() = default;

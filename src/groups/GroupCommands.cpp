@@ -5,6 +5,7 @@
 #include "groups/CardTree.h"
 #include "groups/GroupDialogs.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTreeWidget>
@@ -28,6 +29,8 @@ TGroupCommands::TGroupCommands(TCardTree& tree, QObject* parent) : QObject(paren
     ConnectGuarded(view, &QWidget::customContextMenuRequested, this,
                    [this](const QPoint& position) { PopupMenu(position); });
     view->viewport()->installEventFilter(this);
+    view->installEventFilter(this);
+    view->setToolTip(QStringLiteral("右键单击打开分组命令：新建组、重命名组、删除组"));
 }
 
 TGroupCommands::~TGroupCommands()
@@ -46,6 +49,9 @@ QAction* TGroupCommands::AppendCommand(const QString& caption, std::function<voi
 
 bool TGroupCommands::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == FTree.TreeView() && event->type() == QEvent::KeyPress)
+        return CommandKey(*static_cast<QKeyEvent*>(event));
+
     // The right button only opens the menu: the commands work on the node the user had chosen,
     // not on the one under the mouse.
     switch (event->type()) {
@@ -59,6 +65,30 @@ bool TGroupCommands::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool TGroupCommands::CommandKey(const QKeyEvent& key)
+{
+    // While a caption is edited the keys belong to the editor.
+    if (FRenaming || (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    QAction* action = nullptr;
+    switch (key.key()) {
+    case Qt::Key_Insert:
+        action = actNewGroup;
+        break;
+    case Qt::Key_F2:
+        action = actRenameGroup;
+        break;
+    case Qt::Key_Delete:
+        action = actDeleteGroup;
+        break;
+    default:
+        return false;
+    }
+    // The menu item's own path: the same questions, refusals and results, shown the same way.
+    action->trigger();
+    return true;
 }
 
 void TGroupCommands::PopupMenu(const QPoint& position)

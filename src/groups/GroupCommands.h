@@ -9,13 +9,15 @@
 #include <functional>
 
 class QAction;
+class QKeyEvent;
 class QPoint;
 class QTreeWidgetItem;
 class TCardTree;
 
 // The group menu of a page's tree view — "新建组", "重命名组", "删除组" — and the commands
 // behind it, the same for the notebook and the address page. The page fills in the hooks that
-// refresh its content. A right click opens the menu without changing the selected node.
+// refresh its content. A right click opens the menu without changing the selected node; the
+// keys Insert, F2 and Delete on the tree run the three group commands.
 class TGroupCommands final : public QObject
 {
     Q_OBJECT
@@ -57,6 +59,9 @@ protected:
 
 private:
     void PopupMenu(const QPoint& position);
+    // Insert, F2 and Delete on the tree run "新建组", "重命名组" and "删除组"; true when the key
+    // was one of them.
+    bool CommandKey(const QKeyEvent& key);
 
     TCardTree& FTree;
     QPointer<QMenu> FMenu;

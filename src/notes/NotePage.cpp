@@ -12,9 +12,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextCursor>
 #include <QTreeWidget>
@@ -122,6 +124,49 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     ConnectGuarded(btnFind, &QPushButton::clicked, this, [this] { btnFindClick(); });
     mmoNote->installEventFilter(this);
     tvNote->viewport()->installEventFilter(this);
+    AddFindKeys();
+}
+
+void TNotePage::AddFindKeys()
+{
+    // The hint is drawn over an empty editor only; it never becomes the note's text.
+    mmoNote->setPlaceholderText(QStringLiteral("在这里输入，内容随时自动保存"));
+    mmoNote->setContextMenuPolicy(Qt::CustomContextMenu);
+    ConnectGuarded(mmoNote, &QWidget::customContextMenuRequested, this,
+                   [this](const QPoint& position) {
+                       QMenu* menu = NoteMenu();
+                       menu->setAttribute(Qt::WA_DeleteOnClose);
+                       menu->popup(mmoNote->viewport()->mapToGlobal(position));
+                   });
+
+    auto* findKey = new QShortcut(QKeySequence::Find, this);
+    findKey->setContext(Qt::WidgetWithChildrenShortcut);
+    ConnectGuarded(findKey, &QShortcut::activated, this, [this] {
+        edtQuery->setFocus(Qt::ShortcutFocusReason);
+        edtQuery->selectAll();
+    });
+    // Enter and F3 in the query box find the next match and leave the caret there, so that the
+    // next press goes on finding instead of typing into the note.
+    ConnectGuarded(edtQuery, &QLineEdit::returnPressed, this, [this] { FindNext(false); });
+    ConnectGuarded(edtQuery, &QLineEdit::textChanged, this, [this] { ShowFindMiss(false); });
+    edtQuery->installEventFilter(this);
+}
+
+QMenu* TNotePage::NoteMenu()
+{
+    QMenu* menu = mmoNote->createStandardContextMenu();
+    menu->addSeparator();
+    const bool writable = !mmoNote->isReadOnly();
+    for (const bool withTime : {false, true}) {
+        QAction* stamp = menu->addAction(withTime ? QStringLiteral("插入日期时间\tCtrl+T")
+                                                  : QStringLiteral("插入日期\tCtrl+D"));
+        stamp->setEnabled(writable);
+        ConnectGuarded(stamp, &QAction::triggered, this, [this, withTime] {
+            if (!mmoNote->isReadOnly())
+                mmoNote->insertPlainText(DateStamp(withTime));
+        });
+    }
+    return menu;
 }
 
 TNotePage::~TNotePage()
@@ -135,6 +180,8 @@ TNotePage::~TNotePage()
     tvNote->disconnect(this);
     mmoNote->disconnect(this);
     btnFind->disconnect(this);
+    edtQuery->disconnect(this);
+    edtQuery->removeEventFilter(this);
     mmoNote->removeEventFilter(this);
     tvNote->viewport()->removeEventFilter(this);
 }
@@ -268,6 +315,12 @@ bool TNotePage::eventFilter(QObject* watched, QEvent* event)
         if (stamped)
             return true;
     }
+    if (watched == edtQuery && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F3 &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        RunGuarded([this] { FindNext(false); });
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -282,13 +335,32 @@ bool TNotePage::mmoNoteKeyDown(int key, Qt::KeyboardModifiers modifiers)
 
 void TNotePage::btnFindClick()
 {
+    FindNext(true);
+}
+
+void TNotePage::ShowFindMiss(bool miss)
+{
+    if (miss) {
+        QPalette reddened = edtQuery->palette();
+        reddened.setColor(QPalette::Base, QColor(0xFF, 0xD6, 0xD6));
+        edtQuery->setPalette(reddened);
+    } else if (edtQuery->testAttribute(Qt::WA_SetPalette)) {
+        edtQuery->setPalette(QPalette());
+    }
+}
+
+void TNotePage::FindNext(bool focusNote)
+{
     const QString query = edtQuery->text();
     QTextCursor cursor = mmoNote->textCursor();
     const int start = cursor.selectionEnd();
     const qsizetype hit =
         query.isEmpty() ? -1 : AsciiUpper(MemoText().mid(start)).indexOf(AsciiUpper(query));
+    // No message says that nothing was found: the query box turns red until it is changed.
+    ShowFindMiss(hit < 0 && !query.isEmpty());
     if (hit >= 0) {
-        mmoNote->setFocus();
+        if (focusNote)
+            mmoNote->setFocus();
         cursor.setPosition(start + int(hit));
         cursor.setPosition(start + int(hit + query.size()), QTextCursor::KeepAnchor);
     } else {

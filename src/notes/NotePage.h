@@ -51,6 +51,11 @@ public:
     bool mmoNoteKeyDown(int key, Qt::KeyboardModifiers modifiers);
     // Finds the query after the selection, letter case ignored for a to z only.
     void btnFindClick();
+    // The same from the query box (Enter, F3): the caret stays in the box.
+    void FindNext(bool focusNote);
+    // The editor's context menu: the editor's own items, then the two date stamps. The caller
+    // owns it.
+    QMenu* NoteMenu();
 
     // The editor's text as it is stored, and the same in UTF-8.
     QString MemoText() const;
@@ -70,6 +75,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The hint, the context menu and the keys of the find bar: Ctrl+F, Enter, F3.
+    void AddFindKeys();
+    // A find that matched nothing reddens the query box until its text changes.
+    void ShowFindMiss(bool miss);
     void SelectionMoved();
     // Puts a stored text on screen; that is not a change of the note, so nothing is saved.
     void ShowText(const QString& text);

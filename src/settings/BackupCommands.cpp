@@ -52,15 +52,16 @@ void DailyBackup(const QDate& today)
                 KeptDailyBackups);
 }
 
-void BackupCommand()
+QString BackupCommand()
 {
     QString target = UserDialogs().SaveFileName(BackupFileFilter());
     if (target.isEmpty())
-        return;
+        return {};
     const QString suffix = QStringLiteral(".bat");
     if (!target.endsWith(suffix))
         target += suffix;
     DbBackup(target);
+    return target;
 }
 
 bool RestoreCommand()

@@ -20,8 +20,9 @@ QString DailyBackupFolder();
 void DailyBackup(const QDate& today);
 
 // "数据备份": asks for a file name and copies the database there; ".bat" is added to a name
-// that does not end in it. A copy that cannot be written throws the backup error.
-void BackupCommand();
+// that does not end in it. Returns the file written, empty when the user stopped. A copy that
+// cannot be written throws the backup error.
+QString BackupCommand();
 
 // "数据恢复": asks, lets the user choose a backup (the file dialog opens in the folder of the
 // automatic backups when there is one), and puts it in place of the database after keeping the

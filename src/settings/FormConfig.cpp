@@ -117,8 +117,8 @@ void TFormConfig::btnOKClick()
     SetModalResult(mrOK);
 }
 
-void ShowConfigDialog()
+bool ShowConfigDialog()
 {
     TFormConfig form;
-    form.ShowModal();
+    return form.ShowModal() == mrOK;
 }

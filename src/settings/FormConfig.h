@@ -30,5 +30,6 @@ private:
     void chkPassClick();
 };
 
-// Shows the settings dialog modally; on OK the settings are saved and Config holds them.
-void ShowConfigDialog();
+// Shows the settings dialog modally; on OK the settings are saved and Config holds them. True
+// when they were saved.
+bool ShowConfigDialog();

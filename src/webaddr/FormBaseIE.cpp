@@ -11,6 +11,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -55,6 +56,8 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
     edtGroup->OnButClick = [this](TCardEdtBut*) {
         EdtGoupButClick();
     };
+    // Nothing can be typed there: Tab passes it by, F4 or Alt+Down opens the chooser.
+    edtGroup->setFocusPolicy(Qt::ClickFocus);
 
     lblAddress = FieldLabel(QStringLiteral("网址"), Body);
     edtIE = new QLineEdit(Body);
@@ -66,7 +69,7 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
     imgOpen->setPixmap(BrowserPicture());
     imgOpen->setFixedSize(16, 16);
     imgOpen->setCursor(Qt::PointingHandCursor);
-    imgOpen->setToolTip(QStringLiteral("打开IE"));
+    imgOpen->setToolTip(QStringLiteral("打开网页"));
     imgOpen->installEventFilter(this);
 
     lblTitle = FieldLabel(QStringLiteral("标题"), Body);
@@ -77,6 +80,7 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
     mmoRemark->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mmoRemark->setTabChangesFocus(true);
     mmoRemark->setFixedHeight(93);
+    mmoRemark->installEventFilter(this);
 
     for (QWidget* input : std::initializer_list<QWidget*>{edtGroup, edtIE, edtName, mmoRemark})
         input->setFixedWidth(256);
@@ -107,7 +111,6 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(4, 1);
 
-    setTabOrder(edtGroup, edtIE);
     setTabOrder(edtIE, edtName);
     setTabOrder(edtName, mmoRemark);
     setTabOrder(mmoRemark, btnOK);
@@ -165,8 +168,42 @@ void TFormBaseIE::showEvent(QShowEvent* event)
     edtIE->setFocus();
 }
 
+void TFormBaseIE::keyPressEvent(QKeyEvent* event)
+{
+    // The keys that no field takes for itself come here.
+    if (IsChooserKey(*event)) {
+        RunGuarded([this] { EdtGoupButClick(); });
+        return;
+    }
+    if (IsOKKey(*event)) {
+        btnOK->click();
+        return;
+    }
+    TFormBaseDlg::keyPressEvent(event);
+}
+
+bool TFormBaseIE::IsChooserKey(const QKeyEvent& key)
+{
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    return (key.key() == Qt::Key_F4 && modifiers == Qt::NoModifier) ||
+           (key.key() == Qt::Key_Down && modifiers == Qt::AltModifier);
+}
+
+bool TFormBaseIE::IsOKKey(const QKeyEvent& key)
+{
+    // Enter alone makes a new line in the remark; Ctrl+Enter is OK everywhere.
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    return (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) &&
+           modifiers == Qt::ControlModifier;
+}
+
 bool TFormBaseIE::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == mmoRemark && event->type() == QEvent::KeyPress &&
+        IsOKKey(*static_cast<QKeyEvent*>(event))) {
+        btnOK->click();
+        return true;
+    }
     if (watched == imgOpen && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
         imgOpen->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {

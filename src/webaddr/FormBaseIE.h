@@ -2,6 +2,7 @@
 
 #include "groups/FormBaseDlg.h"
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -51,9 +52,15 @@ protected:
 
     // The address field's column; a dialog may add a line under the field.
     QVBoxLayout* AddressColumn = nullptr;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // F4 or Alt+Down: open the group chooser, as a drop-down list opens.
+    static bool IsChooserKey(const QKeyEvent& key);
+    // Ctrl+Enter: OK, also from inside the remark.
+    static bool IsOKKey(const QKeyEvent& key);
+
     QString FStoredRemark;
     QString FShownRemark;
 };

@@ -12,9 +12,11 @@
 
 #include <QAction>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSplitter>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -54,7 +56,7 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
                                           TTreePictures::WebPages);
     FIECommands = std::make_unique<TGroupCommands>(*FIETree);
     FIECommands->AfterAdd = [this] {
-        IEStore.ListAddresses(*AddressGrid, FIETree->SelectedIndex());
+        tvIEClick();
     };
     FIECommands->DeleteContent = [](const QString& selfIndex) {
         IEStore.DeleteAddressesOfType(selfIndex);
@@ -65,8 +67,13 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
     actNewAddressInGroup = FIECommands->AppendCommand(QStringLiteral("新建网址"),
                                                       [this] { NewAddressInGroupClick(); });
 
-    // Only a click of the mouse lists another group; moving with the keys does not.
+    // A click lists its group when the button comes up; the keys list theirs once they rest.
     tvIE->viewport()->installEventFilter(this);
+    FFollowTimer = new QTimer(this);
+    FFollowTimer->setSingleShot(true);
+    FFollowTimer->setInterval(120);
+    ConnectGuarded(FFollowTimer, &QTimer::timeout, this, [this] { FollowSelection(); });
+    ConnectGuarded(tvIE, &QTreeWidget::currentItemChanged, this, [this] { SelectionMoved(); });
 
     pmIE = new QMenu(this);
     actNewAddress = pmIE->addAction(QStringLiteral("新建"));
@@ -79,6 +86,8 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
     ConnectGuarded(actDeleteAddress, &QAction::triggered, this, [this] { DeleteAddressClick(); });
     ConnectGuarded(actOpenAddress, &QAction::triggered, this, [this] { OpenAddressClick(); });
 
+    AddressGrid->SetPlaceholderText(QStringLiteral("右键点击这里新建网址，或复制网址后按 Insert"));
+    AddressGrid->installEventFilter(this);
     AddressGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     ConnectGuarded(AddressGrid, &QWidget::customContextMenuRequested, this,
                    [this](const QPoint& position) {
@@ -89,6 +98,9 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
 
 TWebAddrPage::~TWebAddrPage()
 {
+    FFollowTimer->stop();
+    tvIE->disconnect(this);
+    AddressGrid->removeEventFilter(this);
     // The commands refer to the tree: they go first.
     FIECommands.reset();
     FIETree.reset();
@@ -106,7 +118,9 @@ void TWebAddrPage::LoadGroups()
 
 void TWebAddrPage::ListAllAddresses()
 {
+    FFollowTimer->stop();
     IEStore.ListAddresses(*AddressGrid, 0);
+    FListedIndex = 0;
 }
 
 void TWebAddrPage::FirstShow()
@@ -121,7 +135,52 @@ bool TWebAddrPage::eventFilter(QObject* watched, QEvent* event)
     if (watched == tvIE->viewport() && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         RunGuarded([this] { tvIEClick(); });
+    if (watched == AddressGrid && event->type() == QEvent::KeyPress) {
+        bool handled = false;
+        RunGuarded([&] { handled = AddressGridKey(*static_cast<QKeyEvent*>(event)); });
+        if (handled)
+            return true;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+bool TWebAddrPage::AddressGridKey(const QKeyEvent& key)
+{
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    if (modifiers != Qt::NoModifier)
+        return false;
+    QAction* action = nullptr;
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        action = actOpenAddress;
+        break;
+    case Qt::Key_Insert:
+        action = actNewAddress;
+        break;
+    case Qt::Key_F2:
+        action = actModifyAddress;
+        break;
+    case Qt::Key_Delete:
+        action = actDeleteAddress;
+        break;
+    default:
+        return false;
+    }
+    action->trigger();
+    return true;
+}
+
+void TWebAddrPage::SelectionMoved()
+{
+    FFollowTimer->start();
+}
+
+void TWebAddrPage::FollowSelection()
+{
+    // A re-read tree selects the same group again: the list shown is still the right one.
+    if ((SelectionIsRoot() ? 0 : FIETree->SelectedIndex()) != FListedIndex)
+        tvIEClick();
 }
 
 bool TWebAddrPage::SelectionIsRoot() const
@@ -132,11 +191,17 @@ bool TWebAddrPage::SelectionIsRoot() const
 
 void TWebAddrPage::tvIEClick()
 {
-    IEStore.ListAddresses(*AddressGrid, SelectionIsRoot() ? 0 : FIETree->SelectedIndex());
+    FFollowTimer->stop();
+    const qint32 typeId = SelectionIsRoot() ? 0 : FIETree->SelectedIndex();
+    IEStore.ListAddresses(*AddressGrid, typeId);
+    FListedIndex = typeId;
 }
 
 void TWebAddrPage::AddAddress()
 {
+    // The list still to follow the selection is shown first: the new address joins it.
+    if (FFollowTimer->isActive())
+        tvIEClick();
     const QString groupName = SelectionIsRoot() ? RootCaption : FIETree->Selected()->text(0);
     // Addresses saved with "保存后继续新建" show at once, even when the dialog then ends with
     // Cancel.

@@ -7,8 +7,10 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QMenu;
 class QSplitter;
+class QTimer;
 class QTreeWidget;
 class TCardDBGrid;
 class TCardTree;
@@ -37,7 +39,8 @@ public:
     QMenu* pmIEType() const;
 
     // The handlers; the page's connections run them guarded.
-    // Lists the addresses of the selected group, every address for the root.
+    // Lists the addresses of the selected group, every address for the root. A click lists at
+    // once; a selection moved by the keys lists once it rests (see FollowSelection).
     void tvIEClick();
     void NewAddressClick();        // "新建" on the grid
     void NewAddressInGroupClick(); // "新建网址" on the tree
@@ -70,7 +73,15 @@ private:
     // must show (and count) before it hands out another group number.
     void AfterAddressDialog(TModalResult result);
     void OpenCurrentAddress();
+    // The selection moved without a click: the list follows once the moves stop coming, so
+    // holding an arrow key reads only the group it stops on.
+    void SelectionMoved();
+    void FollowSelection();
+    // The keys of the list, each the same as its menu item; true when the key was one of them.
+    bool AddressGridKey(const QKeyEvent& key);
 
     std::unique_ptr<TCardTree> FIETree;
     std::unique_ptr<TGroupCommands> FIECommands;
+    QTimer* FFollowTimer = nullptr;
+    qint32 FListedIndex = 0; // the group the list shows, 0 for every address
 };

@@ -8,6 +8,7 @@
 #include "app/Startup.h"
 #include "app/WindowState.h"
 #include "controls/CardDBGrid.h"
+#include "controls/StatusLine.h"
 #include "data/DbAccess.h"
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
@@ -273,6 +274,19 @@ private Q_SLOTS:
         QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->childCount(), 1);
         QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 0);
         QCOMPARE(dialogs.Boxes.size(), 1); // the question only
+        QCOMPARE(form.StatusLine->text(), QStringLiteral("已恢复"));
+
+        // A backup says where it went, without a box; a cancelled one says nothing new.
+        dialogs.FileNames << folder.Path() + QStringLiteral("new");
+        form.actBackup->trigger();
+        QCOMPARE(form.StatusLine->text(),
+                 QStringLiteral("已备份到 ") + folder.Path() + QStringLiteral("new.bat"));
+        QVERIFY(QFile::exists(folder.Path() + QStringLiteral("new.bat")));
+        QCOMPARE(dialogs.Boxes.size(), 1);
+        dialogs.FileNames << QString();
+        form.actBackup->trigger();
+        QCOMPARE(form.StatusLine->text(),
+                 QStringLiteral("已备份到 ") + folder.Path() + QStringLiteral("new.bat"));
     }
 
     // An import shows its groups in the tree and its addresses in the list at once.

@@ -11,6 +11,7 @@
 #include "data/Sql.h"
 
 #include <QHeaderView>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -220,12 +221,86 @@ private Q_SLOTS:
         QVERIFY(darkGrid.GriddingRowColor().lightness() < QColor(0xA6, 0xCA, 0xF0).lightness());
     }
 
+    // After a sort and a click, the row that was current is painted again whole, so only the
+    // new current row shows highlighted.
+    void oldCurrentRowRepaintedWhole()
+    {
+        TTestFolder folder;
+        TScriptedDialogs dialogs;
+        TDbAccess& db = folder.Connect();
+        for (const char* url : {"d.org", "b.org", "a.org", "c.org"})
+            AddAddress(QString::fromLatin1(url), QStringLiteral("t"), QStringLiteral("r"));
+        TCardDBGrid grid;
+        grid.resize(500, 300);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        db.OpenGrid(ListAll(), grid, true);
+        grid.HideColumn(QStringLiteral("ID"));
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                          CellCentre(grid, 2, QStringLiteral("标题")));
+        ClickTitle(grid, QStringLiteral("网址"));
+        const int oldRow = grid.CurrentRow();
+        grid.setFocus();
+        QTest::qWait(50);
+
+        struct TPaints final : QObject
+        {
+            QRegion Painted;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    Painted += static_cast<QPaintEvent*>(event)->region();
+                return false;
+            }
+        } paints;
+        grid.viewport()->installEventFilter(&paints);
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                          CellCentre(grid, 3, QStringLiteral("网址")));
+        QCOMPARE(grid.CurrentRow(), 3);
+        QTRY_VERIFY(!paints.Painted.isEmpty());
+        const QRect oldRowRect(0, grid.rowViewportPosition(oldRow), grid.viewport()->width(),
+                               grid.rowHeight(oldRow));
+        QVERIFY(paints.Painted.contains(oldRowRect));
+    }
+
+    // A list that was empty is fitted when it gets its first rows; widths the user chose for
+    // a list with rows stay when it is re-read; the last column reaches the right edge.
+    void firstRowsAreFitted()
+    {
+        TTestFolder folder;
+        TScriptedDialogs dialogs;
+        TDbAccess& db = folder.Connect();
+        TCardDBGrid grid;
+        grid.resize(600, 300);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        db.OpenGrid(ListAll(), grid, true);
+        grid.HideColumn(QStringLiteral("ID"));
+        const QString title(40, QLatin1Char('W'));
+        AddAddress(QStringLiteral("a.org"), title);
+        db.RequeryGrid();
+        const int column = grid.ColumnOf(QStringLiteral("标题"));
+        QCOMPARE(grid.columnWidth(column), grid.fontMetrics().horizontalAdvance(title) + 4);
+
+        grid.setColumnWidth(column, 60);
+        AddAddress(QStringLiteral("b.org"), QStringLiteral("b"));
+        db.RequeryGrid();
+        QCOMPARE(grid.columnWidth(column), 60);
+
+        QHeaderView* titles = grid.horizontalHeader();
+        const int last = titles->logicalIndex(titles->count() - 1);
+        QCOMPARE(grid.columnViewportPosition(last) + grid.columnWidth(last),
+                 grid.viewport()->width());
+    }
+
     void autoFit()
     {
         TTestFolder folder;
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
         TCardDBGrid grid;
+        // The widths as measured: the last column's stretch would widen it.
+        grid.horizontalHeader()->setStretchLastSection(false);
         const QFontMetrics metrics = grid.fontMetrics();
         const QStringList fields = Texts({"ID", "标题", "备注", "网址"});
 

@@ -169,6 +169,25 @@ private Q_SLOTS:
                  Texts({"10", "9", "a", "Ä", "b", "B"}));
     }
 
+    // A locale without a collation of its own sorts Chinese by pinyin (dou, gong, lian; code
+    // points would give 公 < 联 < 豆) and Latin letters without regard to case.
+    void textsSortAsChineseWithoutALocale()
+    {
+        TTestFolder folder;
+        TScriptedDialogs dialogs;
+        TDbAccess& db = folder.Connect();
+        const TLocale plain(QLocale::c());
+        for (const char* title : {"公司邮箱", "b", "联合早报", "A", "豆瓣", "a", "B"})
+            AddAddress(0, QString::fromUtf8(title), QString::fromUtf8(title));
+        TFakeView view;
+        db.OpenGrid(ListAll(), view, false);
+        db.GridSet().SetSort(QStringLiteral("标题"));
+        const QStringList sorted = Column(db.GridSet(), QStringLiteral("标题"));
+        QCOMPARE(sorted.mid(0, 3), Texts({"豆瓣", "公司邮箱", "联合早报"}));
+        // Equal letters keep the order they were fetched in.
+        QCOMPARE(sorted.mid(3), Texts({"A", "a", "b", "B"}));
+    }
+
     void sortKeepsTheCurrentRecordAndRefusesUnknownFields()
     {
         TTestFolder folder;

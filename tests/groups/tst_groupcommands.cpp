@@ -182,6 +182,43 @@ private Q_SLOTS:
         QVERIFY(GroupRows(NoteType).isEmpty());
     }
 
+    // Insert, F2 and Delete on the tree are the menu's three commands, with their questions
+    // and refusals.
+    void keysRunTheCommands()
+    {
+        TFixture f;
+        QObject context;
+        TModalDriver modals;
+        f.Tree->Select(f.Node(QStringLiteral("其他")));
+        modals.When<TFormAddType>([](TFormAddType* dialog) {
+            dialog->edtName->setText(QStringLiteral("新组"));
+            dialog->btnOK->click();
+        });
+        QTest::keyClick(f.View, Qt::Key_Insert);
+        QCOMPARE(f.Log, QStringList{QStringLiteral("added:新组")});
+        QCOMPARE(f.Node(QStringLiteral("新组"))->parent(), f.Node(QStringLiteral("其他")));
+
+        QTimer::singleShot(0, &context, [&f] {
+            if (QLineEdit* editor = f.Editor()) {
+                editor->setText(QStringLiteral("改名"));
+                QTest::keyClick(editor, Qt::Key_Return);
+            }
+        });
+        QTest::keyClick(f.View, Qt::Key_F2);
+        QCOMPARE(f.Selected(), QStringLiteral("改名"));
+
+        f.Dialogs.Answers << true;
+        QTest::keyClick(f.View, Qt::Key_Delete);
+        QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("确定要删除 改名 分组吗？")});
+        QVERIFY(!f.Node(QStringLiteral("改名")));
+        QCOMPARE(f.Selected(), QStringLiteral("其他"));
+
+        f.Tree->Select(f.Tree->RootNode());
+        QTest::keyClick(f.View, Qt::Key_Delete);
+        QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("还有下级分组，不能删除该分组！"));
+        QCOMPARE(GroupRows(NoteType).size(), 3);
+    }
+
     void renameInPlace()
     {
         TFixture f;
@@ -195,7 +232,6 @@ private Q_SLOTS:
         f.Tree->Select(work);
         const QPoint at = f.View->visualItemRect(work).center();
         QTest::mouseDClick(f.View->viewport(), Qt::LeftButton, {}, at);
-        QTest::keyClick(f.View, Qt::Key_F2);
         QVERIFY(!f.Editor());
 
         const int before = TotalChanges();

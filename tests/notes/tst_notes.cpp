@@ -17,6 +17,7 @@
 #include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -416,13 +417,79 @@ private Q_SLOTS:
         QCOMPARE(find(QStringLiteral("ab")), QStringLiteral("0"));
         QCOMPARE(find(QStringLiteral("ab")), QStringLiteral("0-2"));
         QVERIFY(p.Dialogs.Boxes.isEmpty());
+    }
 
-        // Enter in the query box does not search.
-        QTextCursor cursor = memo->textCursor();
-        cursor.setPosition(4);
-        memo->setTextCursor(cursor);
-        QTest::keyClick(p.Page->edtQuery, Qt::Key_Return);
-        QCOMPARE(p.Selection(), QStringLiteral("4"));
+    // Ctrl+F goes to the query with its text selected; Enter and F3 there find on and keep the
+    // caret in the box; a miss reddens the box until its text changes.
+    void findByKeys()
+    {
+        TPage p;
+        p.Click(QStringLiteral("工作"));
+        QPlainTextEdit* memo = p.Page->mmoNote;
+        QLineEdit* query = p.Page->edtQuery;
+        QApplication::setActiveWindow(p.Page.get());
+        QVERIFY(QTest::qWaitForWindowActive(p.Page.get()));
+        memo->setPlainText(QStringLiteral("ab ab"));
+        memo->moveCursor(QTextCursor::Start);
+        query->setText(QStringLiteral("ab"));
+        memo->setFocus();
+        QTest::keyClick(memo, Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), query);
+        QCOMPARE(query->selectedText(), QStringLiteral("ab"));
+
+        const QColor plain = query->palette().color(QPalette::Base);
+        QTest::keyClick(query, Qt::Key_Return);
+        QCOMPARE(p.Selection(), QStringLiteral("0-2"));
+        QCOMPARE(QApplication::focusWidget(), query);
+        QTest::keyClick(query, Qt::Key_F3);
+        QCOMPARE(p.Selection(), QStringLiteral("3-5"));
+        QCOMPARE(query->palette().color(QPalette::Base), plain);
+        QTest::keyClick(query, Qt::Key_F3);
+        QCOMPARE(p.Selection(), QStringLiteral("0"));
+        QVERIFY(query->palette().color(QPalette::Base) != plain);
+        QTest::keyClick(query, Qt::Key_B);
+        QCOMPARE(query->palette().color(QPalette::Base), plain);
+        QCOMPARE(p.Memo(), QStringLiteral("ab ab"));
+        QVERIFY(p.Dialogs.Boxes.isEmpty());
+    }
+
+    // The editor's menu stamps as Ctrl+D and Ctrl+T do; the hint over an empty note is never
+    // stored.
+    void menuStampsAndHint()
+    {
+        TPage p;
+        p.Click(QStringLiteral("工作"));
+        const QDateTime afternoon(QDate(2024, 3, 5), QTime(14, 7, 9));
+        const TFixedClock clock(afternoon);
+        QVERIFY(!p.Page->mmoNote->placeholderText().isEmpty());
+        const std::unique_ptr<QMenu> menu(p.Page->NoteMenu());
+        const QList<QAction*> actions = menu->actions();
+        const auto stamp = [&](const QString& caption) {
+            for (QAction* action : actions)
+                if (action->text().startsWith(caption + QLatin1Char('\t')))
+                    action->trigger();
+        };
+        stamp(QStringLiteral("插入日期时间"));
+        stamp(QStringLiteral("插入日期"));
+        const QString stamped =
+            FormatDateStamp(afternoon, true) + FormatDateStamp(afternoon, false);
+        QCOMPARE(p.Memo(), stamped);
+        QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:") + stamped});
+    }
+
+    // Collapsing the branch that holds the selected group selects the branch's node and shows
+    // its note: typing goes into the group the user sees.
+    void collapsingMovesTheSelectionUp()
+    {
+        TPage p(QStringLiteral("insert into NoteBook values (1, 'work')"));
+        p.Click(QStringLiteral("项目"));
+        QCOMPARE(p.Page->NoteTree().SelectedIndex(), 2);
+        p.Page->tvNote->collapseItem(p.Node(QStringLiteral("工作")));
+        QCOMPARE(p.Page->NoteTree().SelectedIndex(), 1);
+        QCOMPARE(p.Memo(), QStringLiteral("work"));
+        p.Page->tvNote->collapseItem(p.Page->NoteTree().RootNode());
+        QCOMPARE(p.Page->NoteTree().SelectedIndex(), 0);
+        QCOMPARE(p.Memo(), QString());
     }
 
     void newAndDeletedGroups()

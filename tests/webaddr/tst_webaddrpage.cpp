@@ -22,6 +22,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -139,15 +140,67 @@ private Q_SLOTS:
         f.Click(QStringLiteral("娱乐"));
         QVERIFY(f.Grid().IsEmpty());
 
-        // Keys move the selection but leave the list alone.
-        f.Tree().setFocus();
-        QTest::keyClick(&f.Tree(), Qt::Key_Up);
-        QVERIFY(f.Page->IETree().Selected() != f.Node(QStringLiteral("娱乐")));
-        QVERIFY(f.Grid().IsEmpty());
-
         f.Click(QStringLiteral("全部"));
         QCOMPARE(f.Grid().model()->rowCount(), 5);
         QVERIFY(f.Dialogs.Boxes.isEmpty());
+    }
+
+    // The list follows a selection moved by the keys; moves in quick succession list only the
+    // group finally selected, and a new address goes into the group listed.
+    void listFollowsTheKeys()
+    {
+        TPageFixture f;
+        f.Click(QStringLiteral("工作"));
+        QSignalSpy resets(f.Grid().model(), &QAbstractItemModel::modelReset);
+        f.Click(QStringLiteral("娱乐"));
+        const qsizetype perListing = resets.size();
+        QVERIFY(f.Grid().IsEmpty());
+
+        resets.clear();
+        QTest::keyClick(&f.Tree(), Qt::Key_Up);
+        QTest::keyClick(&f.Tree(), Qt::Key_Up);
+        QCOMPARE(f.Page->IETree().Selected(), f.Page->IETree().RootNode());
+        QTRY_COMPARE(f.Grid().model()->rowCount(), 5);
+        QTest::qWait(300);
+        QCOMPARE(resets.size(), perListing);
+
+        QTest::keyClick(&f.Tree(), Qt::Key_Down);
+        QString group;
+        TModalDriver modals;
+        modals.When<TFormBaseDlg>(QStringLiteral("新建网址"), [&](TFormBaseDlg* base) {
+            group = qobject_cast<TFormBaseIE*>(base)->edtGroup->text();
+            base->reject();
+        });
+        QTest::keyClick(&f.Grid(), Qt::Key_Insert);
+        QCOMPARE(group, QStringLiteral("工作"));
+        QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), Texts({"W1", "W2"}));
+    }
+
+    // Enter, F2 and Delete in the list are "打开网页", "修改" and "删除"; an address of several
+    // lines opens its first non-blank line.
+    void listKeysAreTheRowCommands()
+    {
+        TPageFixture f;
+        TModalDriver modals;
+        AddRow(3, QStringLiteral("\r\n  www.two.cn \r\nwww.other.cn"), QStringLiteral("T"));
+        f.Click(QStringLiteral("娱乐"));
+        QTest::keyClick(&f.Grid(), Qt::Key_Return);
+        QCOMPARE(f.Dialogs.OpenedUrls.size(), 1);
+        QCOMPARE(f.Dialogs.OpenedUrls[0].host(), QStringLiteral("www.two.cn"));
+
+        QString title;
+        modals.When<TFormBaseDlg>(QStringLiteral("修改网址"), [&](TFormBaseDlg* base) {
+            title = qobject_cast<TFormBaseIE*>(base)->edtName->text();
+            base->reject();
+        });
+        QTest::keyClick(&f.Grid(), Qt::Key_F2);
+        QCOMPARE(title, QStringLiteral("T"));
+
+        f.Dialogs.Answers << true;
+        QTest::keyClick(&f.Grid(), Qt::Key_Delete);
+        QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("确实要删除：＂T＂吗?")});
+        QVERIFY(f.Grid().IsEmpty());
+        QCOMPARE(Rows().size(), 5);
     }
 
     // The deletes of the store re-read the grid, also when the row was already gone.
