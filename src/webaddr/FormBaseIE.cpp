@@ -54,7 +54,7 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
     edtGroup->SetButtonBmp(TBmpCount::CardFind);
     edtGroup->setText(QStringLiteral("未分组"));
     edtGroup->OnButClick = [this](TCardEdtBut*) {
-        EdtGoupButClick();
+        edtGroupButClick();
     };
     // Nothing can be typed there: Tab passes it by, F4 or Alt+Down opens the chooser.
     edtGroup->setFocusPolicy(Qt::ClickFocus);
@@ -118,7 +118,7 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
 
 TFormBaseIE::~TFormBaseIE() = default;
 
-void TFormBaseIE::EdtGoupButClick()
+void TFormBaseIE::edtGroupButClick()
 {
     int index = 0;
     QString name;
@@ -172,7 +172,7 @@ void TFormBaseIE::keyPressEvent(QKeyEvent* event)
 {
     // The keys that no field takes for itself come here.
     if (IsChooserKey(*event)) {
-        RunGuarded([this] { EdtGoupButClick(); });
+        RunGuarded([this] { edtGroupButClick(); });
         return;
     }
     if (IsOKKey(*event)) {

@@ -33,7 +33,7 @@ public:
     QPlainTextEdit* mmoRemark = nullptr;
 
     // The group button: lets the user choose another group.
-    void EdtGoupButClick();
+    void edtGroupButClick();
     // The icon: opens the typed address, untrimmed, unless it is blank.
     void imgOpenClick();
 

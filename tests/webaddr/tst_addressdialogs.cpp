@@ -342,6 +342,38 @@ private Q_SLOTS:
         QCOMPARE(Rows().value(0).ReMark, QStringLiteral("new\nremark"));
     }
 
+    // In the dialog the group field opens the chooser with F4 and Alt+Down and is passed over by
+    // the Tab key; Ctrl+Enter in the remark is OK.
+    void dialogKeys()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        AddGroupRow(1, 0, QStringLiteral("工作"));
+        AddGroupRow(2, 0, QStringLiteral("娱乐"));
+        TModalDriver modals;
+        bool groupSkipped = false;
+        modals.When<TFormBaseDlg>(AddTitle, [&](TFormBaseDlg* base) {
+            auto* dialog = qobject_cast<TFormAddIE*>(base);
+            AnswerChooser(modals, QStringLiteral("工作"));
+            QTest::keyClick(dialog->edtIE, Qt::Key_F4);
+            AnswerChooser(modals, QStringLiteral("娱乐"));
+            QTest::keyClick(dialog->edtIE, Qt::Key_Down, Qt::AltModifier);
+            dialog->edtIE->setText(QStringLiteral("www.keys.cn"));
+            dialog->edtIE->setFocus();
+            QTest::keyClick(dialog->edtIE, Qt::Key_Backtab, Qt::ShiftModifier);
+            groupSkipped =
+                dialog->focusWidget() != dialog->edtIE && dialog->focusWidget() != dialog->edtGroup;
+            dialog->mmoRemark->setFocus();
+            QTest::keyClick(dialog->mmoRemark, Qt::Key_Return, Qt::ControlModifier);
+        });
+        QCOMPARE(ShowAddAddress(0, QString()), mrOK);
+        QVERIFY(groupSkipped);
+        QCOMPARE(Rows().size(), 1);
+        QCOMPARE(Rows().value(0).TypeID, 2);
+        QCOMPARE(Rows().value(0).ReMark, QString());
+    }
+
     // Long texts pass through the dialog whole, also when only another field was changed.
     void longTextsAreNotCut()
     {
