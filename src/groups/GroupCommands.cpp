@@ -13,6 +13,7 @@
 TGroupCommands::TGroupCommands(TCardTree& tree, QObject* parent) : QObject(parent), FTree(tree)
 {
     QTreeWidget* view = FTree.TreeView();
+    FView = view;
     FMenu = new QMenu(view);
     actNewGroup = FMenu->addAction(QStringLiteral("新建组"));
     actRenameGroup = FMenu->addAction(QStringLiteral("重命名组"));
@@ -49,7 +50,7 @@ QAction* TGroupCommands::AppendCommand(const QString& caption, std::function<voi
 
 bool TGroupCommands::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == FTree.TreeView() && event->type() == QEvent::KeyPress)
+    if (watched == FView && event->type() == QEvent::KeyPress)
         return CommandKey(*static_cast<QKeyEvent*>(event));
 
     // The right button only opens the menu: the commands work on the node the user had chosen,

@@ -64,6 +64,9 @@ private:
     bool CommandKey(const QKeyEvent& key);
 
     TCardTree& FTree;
+    // The tree's view, compared by address only: the page may free the tree before these
+    // commands, while the view still sends events on its way out.
+    const QObject* FView = nullptr;
     QPointer<QMenu> FMenu;
     QPointer<TCaptionDelegate> FDelegate;
     bool FRenaming = false;
