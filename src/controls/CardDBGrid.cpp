@@ -41,7 +41,9 @@ public:
         painter->setPen(current ? TCardDBGrid::MenuHighlightTextColor()
                                 : option.palette.color(QPalette::Text));
         const auto alignment = index.data(Qt::TextAlignmentRole).value<Qt::Alignment>();
-        const QRect textRect = rect.adjusted(TextIndent, 0, -TextIndent, -1);
+        // One pixel on the right, where the cell already gives one to the grid line: a column
+        // fitted to its widest text shows that text whole.
+        const QRect textRect = rect.adjusted(TextIndent, 0, -1, -1);
         // A text cut off hard looks complete; the ellipsis says there is more.
         const QString text = option.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
                                                            Qt::ElideRight, textRect.width());
