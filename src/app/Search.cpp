@@ -3,6 +3,7 @@
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -112,34 +113,29 @@ int TSearchRun::Count(int maxRank) const
     return count;
 }
 
-TSearchRun::TGroups TSearchRun::LoadGroups(const QString& table, TSearchHit::TKind kind)
+TGroupPaths TSearchRun::LoadGroups(const QString& table, TSearchHit::TKind kind)
 {
-    DbAccess->OpenQuery(Sql::Format(SqlTemplate::LoadGroups, {Sql::Name(table)}));
-    TGroups groups;
-    std::vector<std::pair<qint32, QString>> order;
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next()) {
-        const qint32 self = set.AsInteger(QStringLiteral("SelfIndex"));
-        if (groups.contains(self))
-            continue;
-        const QString name = set.AsString(QStringLiteral("TypeName"));
-        groups.insert(self, {set.AsInteger(QStringLiteral("ParentIndex")), name});
-        order.emplace_back(self, name);
-    }
-    DbAccess->QuerySet().Close();
+    const std::vector<TGroupRow> rows = ReadGroupRows(table);
+    const TGroupPaths paths(rows);
     const QString root =
         kind == TSearchHit::TKind::Note ? QStringLiteral("根目录") : QStringLiteral("全部");
-    for (const auto& [self, name] : order) {
-        const qsizetype at = FindFolded(name, FQuery);
+    QSet<qint32> seen; // where two rows share a number, the first is the group
+    for (const TGroupRow& row : rows) {
+        const qint32 self = row.Key.SelfIndex;
+        if (seen.contains(self))
+            continue;
+        seen.insert(self);
+        const qsizetype at = FindFolded(row.Caption, FQuery);
         if (at < 0)
             continue;
         TSearchHit hit;
         hit.Kind = kind;
         hit.Rank = 0;
         hit.Group = self;
-        hit.Path = PathOf(groups, root, self);
-        Add(std::move(hit), name, at);
+        hit.Path = paths.Path(root, self);
+        Add(std::move(hit), row.Caption, at);
     }
-    return groups;
+    return paths;
 }
 
 void TSearchRun::SearchAddresses()
@@ -153,7 +149,7 @@ void TSearchRun::SearchAddresses()
         hit.Kind = TSearchHit::TKind::Address;
         hit.Group = set.AsInteger(QStringLiteral("TypeID"));
         hit.AddressId = set.AsString(QStringLiteral("ID"));
-        hit.Path = PathOf(FAddressGroups, QStringLiteral("全部"), hit.Group);
+        hit.Path = FAddressGroups.Path(QStringLiteral("全部"), hit.Group);
         // The title counts most; the address and the remark alike.
         const std::array<const char16_t*, 3> fields{u"IEName", u"IEUrl", u"ReMark"};
         for (size_t field = 0; field < fields.size(); ++field) {
@@ -189,26 +185,11 @@ void TSearchRun::SearchNotes()
         hit.Rank = 2;
         hit.Group = group;
         hit.Offset = at;
-        hit.Path = PathOf(FNoteGroups, QStringLiteral("根目录"), group);
+        hit.Path = FNoteGroups.Path(QStringLiteral("根目录"), group);
         Add(std::move(hit), text, at);
     }
     DbAccess->QuerySet().Close();
     FAfter = to;
-}
-
-QString TSearchRun::PathOf(const TGroups& groups, const QString& root, qint32 group) const
-{
-    QStringList names;
-    // A damaged table could make the parents go round; no path is longer than the table.
-    for (qsizetype steps = 0; group != 0 && steps <= groups.size(); ++steps) {
-        const auto row = groups.constFind(group);
-        if (row == groups.constEnd())
-            break;
-        names.prepend(row->Name);
-        group = row->Parent;
-    }
-    names.prepend(root);
-    return names.join(QStringLiteral("->"));
 }
 
 void TSearchRun::Add(TSearchHit hit, const QString& text, qsizetype at)

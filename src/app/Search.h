@@ -1,5 +1,7 @@
 #pragma once
 
+#include "groups/GroupRows.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringView>
@@ -55,17 +57,10 @@ private:
         Notes,
         Done
     };
-    struct TGroupRow
-    {
-        qint32 Parent;
-        QString Name;
-    };
-    using TGroups = QHash<qint32, TGroupRow>;
-
-    TGroups LoadGroups(const QString& table, TSearchHit::TKind kind);
+    // Lists the groups whose names match, and keeps the table's paths for the later stages.
+    TGroupPaths LoadGroups(const QString& table, TSearchHit::TKind kind);
     void SearchAddresses();
     void SearchNotes();
-    QString PathOf(const TGroups& groups, const QString& root, qint32 group) const;
     void Add(TSearchHit hit, const QString& text, qsizetype at);
     int Count(int maxRank) const;
 
@@ -73,8 +68,8 @@ private:
     QString FPattern; // for LIKE
     int FLimit;
     TStage FStage = TStage::NoteGroups;
-    TGroups FNoteGroups;
-    TGroups FAddressGroups;
+    TGroupPaths FNoteGroups;
+    TGroupPaths FAddressGroups;
     qint64 FAfter = 0; // the last ID or row searched in the current stage
     qint64 FLast = 0;  // the last there is
     QHash<qint32, bool> FNotesSeen;

@@ -226,28 +226,9 @@ QTreeWidgetItem* TCardTree::FirstWithSelfIndex(qint32 selfIndex) const
     return FFirstBySelf.value(selfIndex, nullptr);
 }
 
-struct TCardTree::TGroupRow
-{
-    TGroupKey Key;
-    QString Caption;
-};
-
-std::vector<TCardTree::TGroupRow> TCardTree::ReadRows() const
-{
-    DbAccess->OpenQuery(Sql::Format(SqlTemplate::LoadGroups, {Sql::Name(FTableName)}));
-    TResultSet& set = DbAccess->QuerySet();
-    std::vector<TGroupRow> rows;
-    rows.reserve(size_t(set.RecordCount()));
-    for (; !set.Eof(); set.Next())
-        rows.push_back({{set.AsInteger(QStringLiteral("SelfIndex")),
-                         set.AsInteger(QStringLiteral("ParentIndex"))},
-                        set.AsString(QStringLiteral("TypeName"))});
-    return rows;
-}
-
 void TCardTree::LoadGroups()
 {
-    AddRows(ReadRows());
+    AddRows(ReadGroupRows(FTableName));
 }
 
 void TCardTree::AddRows(const std::vector<TGroupRow>& rows)
@@ -427,7 +408,7 @@ void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
 void TCardTree::Reload()
 {
     // Read first: a table that can't be read leaves the tree as it was, numbers and all.
-    const std::vector<TGroupRow> rows = ReadRows();
+    const std::vector<TGroupRow> rows = ReadGroupRows(FTableName);
 
     // What the user sees is kept by group number: the selection, the open branches, the scroll.
     const QTreeWidgetItem* selected = Selected();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "groups/GroupRows.h"
 #include "groups/TreeImages.h"
 
 #include <QHash>
@@ -11,14 +12,6 @@
 
 class QTreeWidget;
 class QTreeWidgetItem;
-
-// The key every node of a group tree carries: the group's own number and its parent's. The
-// root's key is {0, 0}.
-struct TGroupKey
-{
-    qint32 SelfIndex = 0;
-    qint32 ParentIndex = 0;
-};
 
 // Binds one tree view to one group table (IEType or NoteType): shows the table as a hierarchy
 // under a single root node and carries out every edit of it. The table row is written first and
@@ -76,8 +69,6 @@ public:
     static TGroupKey KeyOf(const QTreeWidgetItem* node);
 
 private:
-    struct TGroupRow;
-    std::vector<TGroupRow> ReadRows() const;
     void AddRows(const std::vector<TGroupRow>& rows);
     QTreeWidgetItem* MakeNode(const QString& caption, TGroupKey key) const;
     void IndexNode(QTreeWidgetItem* node);

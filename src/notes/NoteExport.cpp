@@ -5,6 +5,7 @@
 #include "common/UserDialogs.h"
 #include "data/DbAccess.h"
 #include "data/Sql.h"
+#include "groups/GroupRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -111,20 +112,7 @@ int ExportNotes(const QString& folder)
     }
     DbAccess->QuerySet().Close();
 
-    struct TGroup
-    {
-        qint32 SelfIndex;
-        qint32 ParentIndex;
-        QString Caption;
-    };
-    std::vector<TGroup> groups;
-    DbAccess->OpenQuery(
-        Sql::Format(SqlTemplate::LoadGroups, {Sql::Name(QStringLiteral("NoteType"))}));
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next())
-        groups.push_back({set.AsInteger(QStringLiteral("SelfIndex")),
-                          set.AsInteger(QStringLiteral("ParentIndex")),
-                          set.AsString(QStringLiteral("TypeName"))});
-    DbAccess->QuerySet().Close();
+    const std::vector<TGroupRow> groups = ReadGroupRows(QStringLiteral("NoteType"));
 
     // One entry per folder written into; index 0 is the chosen folder, the root's.
     std::vector<TFolderNames> folders;
@@ -138,17 +126,17 @@ int ExportNotes(const QString& folder)
     }
     // Parents come before their children (their numbers are smaller); a group whose parent is
     // missing is kept at the top.
-    for (const TGroup& group : groups) {
-        if (group.SelfIndex == 0 || folderOf.contains(group.SelfIndex))
+    for (const TGroupRow& group : groups) {
+        if (group.Key.SelfIndex == 0 || folderOf.contains(group.Key.SelfIndex))
             continue;
-        const size_t parent = folderOf.value(group.ParentIndex, 0);
+        const size_t parent = folderOf.value(group.Key.ParentIndex, 0);
         const QString base = SafeFileName(group.Caption);
         const QString path = folders[parent].Path() + folders[parent].Claim(base, QString());
         if (!QDir().mkdir(path))
             throw ECardError(QStringLiteral("无法创建文件夹：") + path);
         folders.emplace_back(path + QLatin1Char('/'));
-        folderOf.insert(group.SelfIndex, folders.size() - 1);
-        const auto note = notes.constFind(group.SelfIndex);
+        folderOf.insert(group.Key.SelfIndex, folders.size() - 1);
+        const auto note = notes.constFind(group.Key.SelfIndex);
         if (note != notes.constEnd()) {
             TFolderNames& own = folders.back();
             WriteNewFile(own.Path() + own.Claim(base, suffix), note.value());

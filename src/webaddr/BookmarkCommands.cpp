@@ -5,6 +5,7 @@
 #include "common/UserDialogs.h"
 #include "data/DbAccess.h"
 #include "data/Sql.h"
+#include "groups/GroupRows.h"
 #include "webaddr/BookmarkFile.h"
 
 #include <QFile>
@@ -24,26 +25,6 @@ const QString& AddressTable()
 {
     static const QString name = QStringLiteral("IEType");
     return name;
-}
-
-struct TGroupRow
-{
-    qint32 SelfIndex;
-    qint32 ParentIndex;
-    QString Caption;
-};
-
-std::vector<TGroupRow> ReadGroups()
-{
-    DbAccess->OpenQuery(Sql::Format(SqlTemplate::LoadGroups, {Sql::Name(AddressTable())}));
-    TResultSet& set = DbAccess->QuerySet();
-    std::vector<TGroupRow> rows;
-    rows.reserve(size_t(set.RecordCount()));
-    for (; !set.Eof(); set.Next())
-        rows.push_back({set.AsInteger(QStringLiteral("SelfIndex")),
-                        set.AsInteger(QStringLiteral("ParentIndex")),
-                        set.AsString(QStringLiteral("TypeName"))});
-    return rows;
 }
 
 // Captions stand once in the tree; a taken one gets the first free number.
@@ -85,9 +66,9 @@ TBookmarkImport ImportBookmarks(const QByteArray& bytes, const QDate& today)
 
     QSet<QString> captions;
     qint32 next = 1;
-    for (const TGroupRow& row : ReadGroups()) {
+    for (const TGroupRow& row : ReadGroupRows(AddressTable())) {
         captions.insert(row.Caption);
-        next = std::max(next, row.SelfIndex + 1);
+        next = std::max(next, row.Key.SelfIndex + 1);
     }
     QSet<QString> stored;
     DbAccess->OpenQuery(QString::fromUtf16(SqlTemplate::AddressUrls));
@@ -131,14 +112,14 @@ QByteArray ExportBookmarks()
 {
     std::vector<TBookmark> items;
     QHash<qint32, int> folderOf; // group number -> its folder's entry
-    for (const TGroupRow& row : ReadGroups()) {
-        if (folderOf.contains(row.SelfIndex))
+    for (const TGroupRow& row : ReadGroupRows(AddressTable())) {
+        if (folderOf.contains(row.Key.SelfIndex))
             continue; // a number twice: the first row is the group the tree shows
         TBookmark folder;
         folder.Folder = true;
-        folder.Parent = folderOf.value(row.ParentIndex, -1);
+        folder.Parent = folderOf.value(row.Key.ParentIndex, -1);
         folder.Title = row.Caption;
-        folderOf.insert(row.SelfIndex, int(items.size()));
+        folderOf.insert(row.Key.SelfIndex, int(items.size()));
         items.push_back(std::move(folder));
     }
     DbAccess->OpenQuery(QString::fromUtf16(SqlTemplate::AllAddresses));

@@ -3,11 +3,7 @@
 #include "common/TextUtil.h"
 #include "data/DbAccess.h"
 #include "data/Sql.h"
-
-#include <QHash>
-#include <QStringList>
-
-#include <utility>
+#include "groups/GroupRows.h"
 
 namespace {
 
@@ -34,24 +30,6 @@ QString StoredAddressPath(const QString& url)
     if (typeId < 0)
         return {};
 
-    QHash<qint32, std::pair<qint32, QString>> groups; // number -> parent, caption
-    DbAccess->OpenQuery(
-        Sql::Format(SqlTemplate::LoadGroups, {Sql::Name(QStringLiteral("IEType"))}));
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next())
-        groups.insert(set.AsInteger(QStringLiteral("SelfIndex")),
-                      {set.AsInteger(QStringLiteral("ParentIndex")),
-                       set.AsString(QStringLiteral("TypeName"))});
-    DbAccess->QuerySet().Close();
-
-    QStringList path;
-    // A damaged table could make the parents go round; no path is longer than the table.
-    for (qsizetype steps = 0; typeId != 0 && steps <= groups.size(); ++steps) {
-        const auto group = groups.constFind(typeId);
-        if (group == groups.constEnd())
-            break;
-        path.prepend(group->second);
-        typeId = group->first;
-    }
-    path.prepend(QStringLiteral("全部"));
-    return path.join(QStringLiteral("->"));
+    return TGroupPaths(ReadGroupRows(QStringLiteral("IEType")))
+        .Path(QStringLiteral("全部"), typeId);
 }

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+// The key every node of a group tree carries: the group's own number and its parent's. The
+// root's key is {0, 0}.
+struct TGroupKey
+{
+    qint32 SelfIndex = 0;
+    qint32 ParentIndex = 0;
+};
+
+// One row of a group table (IEType or NoteType).
+struct TGroupRow
+{
+    TGroupKey Key;
+    QString Caption;
+};
+
+// Every row of a group table, in the order the trees load them.
+std::vector<TGroupRow> ReadGroupRows(const QString& table);
+
+// The paths of a group table's groups: the root's caption, then each caption down to the group,
+// joined by "->" ("全部->工作->资料"). Where two rows share a number the first counts.
+class TGroupPaths final
+{
+public:
+    TGroupPaths() = default;
+    explicit TGroupPaths(const std::vector<TGroupRow>& rows);
+
+    // A group number that names no group ends the path where it stands, and so does a damaged
+    // table whose parents go round.
+    QString Path(const QString& rootCaption, qint32 group) const;
+
+private:
+    QHash<qint32, std::pair<qint32, QString>> FGroups; // number -> parent, caption
+};
