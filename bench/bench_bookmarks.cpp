@@ -81,18 +81,14 @@ double CpuMs()
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     QApplication app(argc, argv);
 
     QTemporaryDir folder;
-    if (!InstallDatabase(folder, DeliveredDatabase(argc, argv)))
-        return 1;
     TDbAccess db;
-    db.Connect();
-    if (!db.Connected())
+    if (!ConnectDatabase(folder, DeliveredDatabase(argc, argv), db))
         return 1;
     DbExecute(QStringLiteral(
         "insert into IE(TypeID,IEUrl,IEName,ReMark) "

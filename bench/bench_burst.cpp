@@ -10,16 +10,12 @@
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     QTemporaryDir folder;
-    if (!InstallDatabase(folder, DeliveredDatabase(argc, argv)))
-        return 1;
     TCardException handler;
     TDbAccess db;
-    db.Connect();
-    if (!db.Connected())
+    if (!ConnectDatabase(folder, DeliveredDatabase(argc, argv), db))
         return 1;
 
     constexpr int Keys = 200;

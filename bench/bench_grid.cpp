@@ -55,8 +55,7 @@ double Ms(const QElapsedTimer& timer)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     // Sort texts as a Chinese user's desktop does.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));

@@ -15,22 +15,6 @@
 #include <QTreeWidget>
 
 #include <cstdio>
-#include <unistd.h>
-
-namespace {
-// The whole program's resident memory in MiB.
-double ResidentMiB()
-{
-    long pages = 0;
-    long resident = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-} // namespace
 
 namespace {
 
@@ -50,15 +34,11 @@ void FillGroups(int count, bool flat)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     QTemporaryDir folder;
-    if (!InstallDatabase(folder, DeliveredDatabase(argc, argv)))
-        return 1;
     TDbAccess db;
-    db.Connect();
-    if (!db.Connected())
+    if (!ConnectDatabase(folder, DeliveredDatabase(argc, argv), db))
         return 1;
 
     std::printf("%-6s %8s %10s %10s %12s %10s %12s\n", "shape", "groups", "query ms", "load ms",

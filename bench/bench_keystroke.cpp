@@ -11,8 +11,7 @@
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     const int rounds = argc > 2 ? std::max(3, atoi(argv[2])) : 31;
     QTemporaryDir folder;

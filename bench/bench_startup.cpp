@@ -23,18 +23,6 @@
 
 namespace {
 
-double ResidentMiB()
-{
-    long pages = 0;
-    long resident = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
 // One start in this process, over the database in the folder; prints "ms ready-MiB sorted-MiB".
 int Start(int argc, char** argv, const QString& folder)
 {
@@ -122,8 +110,7 @@ TFigures RunStart(const QString& folder)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseOffscreenPlatform();
     if (argc > 2 && qstrcmp(argv[1], "--start") == 0)
         return Start(argc, argv, QString::fromLocal8Bit(argv[2]));
 
