@@ -124,10 +124,10 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     ConnectGuarded(btnFind, &QPushButton::clicked, this, [this] { btnFindClick(); });
     mmoNote->installEventFilter(this);
     tvNote->viewport()->installEventFilter(this);
-    AddFindKeys();
+    AddHintMenuAndFindKeys();
 }
 
-void TNotePage::AddFindKeys()
+void TNotePage::AddHintMenuAndFindKeys()
 {
     // The hint is drawn over an empty editor only; it never becomes the note's text.
     mmoNote->setPlaceholderText(QStringLiteral("在这里输入，内容随时自动保存"));

@@ -76,7 +76,7 @@ protected:
 
 private:
     // The hint, the context menu and the keys of the find bar: Ctrl+F, Enter, F3.
-    void AddFindKeys();
+    void AddHintMenuAndFindKeys();
     // A find that matched nothing reddens the query box until its text changes.
     void ShowFindMiss(bool miss);
     void SelectionMoved();
