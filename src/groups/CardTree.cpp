@@ -5,6 +5,7 @@
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
@@ -54,8 +55,8 @@ bool Before(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
 class TGroupNode final : public QTreeWidgetItem
 {
 public:
-    TGroupNode(const QString& caption, TGroupKey key, const QIcon& icon)
-        : QTreeWidgetItem(QStringList(caption)), FKey(key), FIcon(icon)
+    TGroupNode(QString caption, TGroupKey key, const QIcon& icon)
+        : QTreeWidgetItem(QStringList(std::move(caption))), FKey(key), FIcon(icon)
     {}
 
     QVariant data(int column, int role) const override
@@ -98,24 +99,110 @@ private:
     bool FOwnIcon = false;
 };
 
-// Repainting is off while many nodes are added, and back on however the adding ends.
-class TUpdatesOff final
+// Where each row of a group table goes, worked out on plain numbers before any node exists: the
+// root is slot 0, the table's row r slot r + 1. Rows are placed in the order read, as the load
+// describes, so a row can only go under a node read before it.
+struct TTreeShape
 {
-public:
-    explicit TUpdatesOff(QWidget* widget) : FWidget(widget), FWas(widget->updatesEnabled())
-    {
-        FWidget->setUpdatesEnabled(false);
-    }
-    ~TUpdatesOff() { FWidget->setUpdatesEnabled(FWas); }
-    TUpdatesOff(const TUpdatesOff&) = delete;
-    TUpdatesOff& operator=(const TUpdatesOff&) = delete;
-
-private:
-    QWidget* FWidget;
-    bool FWas;
+    std::vector<int> Parent; // slot -> its parent's slot
+    // Every slot but the root's in display order: each after its parent, children in the order
+    // read. Nodes made in this order lie in memory as the view and every walk of the tree visit
+    // them.
+    std::vector<int> DisplayOrder;
+    // Whether the slot is the first in display order with its number; only a damaged table has
+    // slots that are not.
+    std::vector<bool> FirstOfNumber;
 };
 
+TTreeShape ShapeOf(const std::vector<TGroupRow>& rows)
+{
+    const int slotCount = int(rows.size()) + 1;
+    TTreeShape shape;
+    std::vector<int>& parent = shape.Parent;
+    parent.assign(size_t(slotCount), 0);
+    std::vector<int> position(size_t(slotCount), 0); // among the parent's children
+    std::vector<int> depth(size_t(slotCount), 0);
+    std::vector<int> childCount(size_t(slotCount), 0);
+    shape.FirstOfNumber.assign(size_t(slotCount), true);
+
+    // Display order is the order of the paths of positions from the root.
+    const auto pathOf = [&](int slot) {
+        std::vector<int> path;
+        for (; slot != 0; slot = parent[size_t(slot)])
+            path.push_back(position[size_t(slot)]);
+        std::reverse(path.begin(), path.end());
+        return path;
+    };
+    QHash<qint32, int> firstBySelf; // number -> the first slot in display order with it so far
+    firstBySelf.reserve(slotCount);
+    firstBySelf.insert(0, 0);
+    // The path from the root to the last slot in display order: a new slot becomes the last one
+    // exactly when its parent lies on that path.
+    std::vector<int> lastPath{0};
+
+    for (int slot = 1; slot < slotCount; ++slot) {
+        const TGroupKey key = rows[size_t(slot - 1)].Key;
+        const auto known = firstBySelf.constFind(key.ParentIndex);
+        const int up = known != firstBySelf.cend() ? known.value() : lastPath.back();
+        parent[size_t(slot)] = up;
+        position[size_t(slot)] = childCount[size_t(up)]++;
+        const int upDepth = depth[size_t(up)];
+        depth[size_t(slot)] = upDepth + 1;
+
+        const auto same = firstBySelf.find(key.SelfIndex);
+        if (same == firstBySelf.end()) {
+            firstBySelf.insert(key.SelfIndex, slot);
+        } else if (pathOf(slot) < pathOf(same.value())) {
+            shape.FirstOfNumber[size_t(same.value())] = false;
+            same.value() = slot;
+        } else {
+            shape.FirstOfNumber[size_t(slot)] = false;
+        }
+
+        if (size_t(upDepth) < lastPath.size() && lastPath[size_t(upDepth)] == up) {
+            lastPath.resize(size_t(upDepth) + 1);
+            lastPath.push_back(slot);
+        }
+    }
+
+    // The children lists, each parent's together and in the order read (a counting sort by
+    // parent), then a walk of them.
+    std::vector<int> childrenFrom(size_t(slotCount) + 1, 0);
+    for (int slot = 0; slot < slotCount; ++slot)
+        childrenFrom[size_t(slot) + 1] = childrenFrom[size_t(slot)] + childCount[size_t(slot)];
+    std::vector<int> children(rows.size());
+    std::vector<int> filled(childrenFrom.begin(), childrenFrom.end() - 1);
+    for (int slot = 1; slot < slotCount; ++slot)
+        children[size_t(filled[size_t(parent[size_t(slot)])]++)] = slot;
+    shape.DisplayOrder.reserve(rows.size());
+    std::vector<int> pending{0};
+    while (!pending.empty()) {
+        const int slot = pending.back();
+        pending.pop_back();
+        if (slot != 0)
+            shape.DisplayOrder.push_back(slot);
+        for (int i = childrenFrom[size_t(slot) + 1]; i > childrenFrom[size_t(slot)]; --i)
+            pending.push_back(children[size_t(i - 1)]);
+    }
+    return shape;
+}
+
 } // namespace
+
+// A load in progress: the rows read, their shape, and the nodes made so far, in display order.
+// Every made node hangs under its parent at once, except the root's children: they wait in
+// TopNodes and go under the root in one step at the end, so the view takes the whole tree at
+// once.
+struct TCardTree::TLoad
+{
+    bool Read = false;
+    bool Shaped = false;
+    std::vector<TGroupRow> Rows;
+    TTreeShape Shape;
+    std::vector<QTreeWidgetItem*> Nodes; // by slot; null until made
+    size_t Made = 0;                     // how many of Shape.DisplayOrder
+    QList<QTreeWidgetItem*> TopNodes;
+};
 
 TCardTree::TCardTree(QTreeWidget* treeView, QString tableName, QString rootCaption,
                      TTreePictures pictures)
@@ -154,7 +241,12 @@ TCardTree::TCardTree(QTreeWidget* treeView, QString tableName, QString rootCapti
     });
 }
 
-TCardTree::~TCardTree() = default;
+TCardTree::~TCardTree()
+{
+    // Branches of an unfinished load are not in the view yet, so it would not free them.
+    if (FLoad)
+        qDeleteAll(FLoad->TopNodes);
+}
 
 TGroupKey TCardTree::KeyOf(const QTreeWidgetItem* node)
 {
@@ -163,14 +255,15 @@ TGroupKey TCardTree::KeyOf(const QTreeWidgetItem* node)
     return {node->data(0, SelfIndexRole).toInt(), node->data(0, ParentIndexRole).toInt()};
 }
 
-QTreeWidgetItem* TCardTree::MakeNode(const QString& caption, TGroupKey key) const
+QTreeWidgetItem* TCardTree::MakeNode(QString caption, TGroupKey key) const
 {
-    return new TGroupNode(caption, key, FGroupIcon);
+    return new TGroupNode(std::move(caption), key, FGroupIcon);
 }
 
 void TCardTree::IndexNode(QTreeWidgetItem* node)
 {
-    ++FCaptions[node->text(0)];
+    if (FCaptionsIndexed)
+        ++FCaptions[node->text(0)];
     const qint32 self = KeyOf(node).SelfIndex;
     const auto at = FFirstBySelf.find(self);
     if (at == FFirstBySelf.end()) {
@@ -188,9 +281,11 @@ void TCardTree::IndexNode(QTreeWidgetItem* node)
 
 void TCardTree::UnindexNode(QTreeWidgetItem* node)
 {
-    const auto caption = FCaptions.find(node->text(0));
-    if (caption != FCaptions.end() && --caption.value() <= 0)
-        FCaptions.erase(caption);
+    if (FCaptionsIndexed) {
+        const auto caption = FCaptions.find(node->text(0));
+        if (caption != FCaptions.end() && --caption.value() <= 0)
+            FCaptions.erase(caption);
+    }
 
     const qint32 self = KeyOf(node).SelfIndex;
     auto [from, to] = FOthersBySelf.equal_range(self);
@@ -228,65 +323,111 @@ QTreeWidgetItem* TCardTree::FirstWithSelfIndex(qint32 selfIndex) const
 
 void TCardTree::LoadGroups()
 {
-    AddRows(ReadGroupRows(FTableName));
+    BeginLoading();
+    FinishLoading();
 }
 
-void TCardTree::AddRows(const std::vector<TGroupRow>& rows)
+void TCardTree::BeginLoading()
 {
-    const TUpdatesOff updatesOff(FTreeView);
-    FFirstBySelf.reserve(FFirstBySelf.size() + qsizetype(rows.size()));
-    FCaptions.reserve(FCaptions.size() + qsizetype(rows.size()));
+    FLoad = std::make_unique<TLoad>();
+    FLoad->Nodes = {FRootNode};
+}
 
-    // A tree that holds only its root, nothing current or selected (the first loading, a reload),
-    // is filled with the root out of the view: the view's model then does no work per node and
-    // takes the finished branches in one step.
-    const int rootRow = FTreeView->indexOfTopLevelItem(FRootNode);
-    const bool detached = rootRow >= 0 && FRootNode->childCount() == 0 &&
-                          !FTreeView->currentItem() && FTreeView->selectedItems().isEmpty();
-    if (detached)
-        FTreeView->takeTopLevelItem(rootRow);
+bool TCardTree::LoadStep(std::chrono::nanoseconds budget)
+{
+    if (!FLoad)
+        return true;
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    TLoad& load = *FLoad;
+    if (!load.Read) {
+        // A table that can't be read ends the load with the root alone.
+        auto unread = qScopeGuard([this] { FLoad.reset(); });
+        load.Rows = ReadGroupRows(FTableName);
+        unread.dismiss();
+        load.Read = true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+    }
+    if (!load.Shaped) {
+        load.Shape = ShapeOf(load.Rows);
+        load.Nodes.resize(load.Rows.size() + 1, nullptr);
+        load.Shaped = true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+    }
+    if (!MakeNodes(deadline))
+        return false;
+    EndLoading();
+    return true;
+}
 
-    // The path from the root to the last node in display order, and each node's depth: a new
-    // node becomes the last one exactly when its parent lies on that path.
-    std::vector<QTreeWidgetItem*> lastPath;
-    for (QTreeWidgetItem* node = FRootNode; node;
-         node = node->childCount() ? node->child(node->childCount() - 1) : nullptr)
-        lastPath.push_back(node);
-    QHash<const QTreeWidgetItem*, int> depths;
-    depths.reserve(qsizetype(rows.size()) + 1);
-    const auto depthOf = [&depths](const QTreeWidgetItem* node) {
-        const auto known = depths.constFind(node);
-        if (known != depths.cend())
-            return known.value();
-        int depth = 0;
-        for (const QTreeWidgetItem* up = node->parent(); up; up = up->parent())
-            ++depth;
-        depths.insert(node, depth);
-        return depth;
-    };
+void TCardTree::FinishLoading()
+{
+    while (!LoadStep(std::chrono::hours(1))) {
+    }
+}
 
-    for (const TGroupRow& row : rows) {
-        QTreeWidgetItem* parent = FirstWithSelfIndex(row.Key.ParentIndex);
-        if (!parent)
-            parent = lastPath.back();
-        QTreeWidgetItem* node = MakeNode(row.Caption, row.Key);
-        parent->addChild(node);
-        IndexNode(node);
+bool TCardTree::MakeNodes(const std::chrono::steady_clock::time_point& deadline)
+{
+    // The clock is read every so many nodes.
+    constexpr size_t Batch = 256;
+    TLoad& load = *FLoad;
+    const std::vector<int>& order = load.Shape.DisplayOrder;
+    while (load.Made < order.size()) {
+        const size_t stop = std::min(order.size(), load.Made + Batch);
+        for (; load.Made < stop; ++load.Made) {
+            const int slot = order[load.Made];
+            TGroupRow& row = load.Rows[size_t(slot) - 1];
+            QTreeWidgetItem* node = MakeNode(std::move(row.Caption), row.Key);
+            load.Nodes[size_t(slot)] = node;
+            // A parent out of the view takes its child without any work for a view.
+            if (const int up = load.Shape.Parent[size_t(slot)])
+                load.Nodes[size_t(up)]->addChild(node);
+            else
+                load.TopNodes.append(node);
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+    }
+    return load.Made == order.size();
+}
 
-        const int parentDepth = depthOf(parent);
-        depths.insert(node, parentDepth + 1);
-        if (size_t(parentDepth) < lastPath.size() && lastPath[size_t(parentDepth)] == parent) {
-            lastPath.resize(size_t(parentDepth) + 1);
-            lastPath.push_back(node);
+void TCardTree::EndLoading()
+{
+    const std::unique_ptr<TLoad> load = std::move(FLoad);
+    FFirstBySelf.reserve(FFirstBySelf.size() + qsizetype(load->Rows.size()));
+    for (size_t slot = 1; slot < load->Nodes.size(); ++slot) {
+        const qint32 self = load->Rows[slot - 1].Key.SelfIndex;
+        if (load->Shape.FirstOfNumber[slot]) {
+            FFirstBySelf.insert(self, load->Nodes[slot]);
+            FMaxSelf = std::max(FMaxSelf, self);
+        } else {
+            FOthersBySelf.emplace(self, load->Nodes[slot]);
         }
     }
-    if (detached)
-        FTreeView->insertTopLevelItem(rootRow, FRootNode);
+    FRootNode->addChildren(load->TopNodes);
     FRootNode->setExpanded(true);
+}
+
+void TCardTree::IndexCaptions()
+{
+    if (FCaptionsIndexed)
+        return;
+    FCaptions.clear();
+    std::vector<QTreeWidgetItem*> pending{FRootNode};
+    while (!pending.empty()) {
+        QTreeWidgetItem* node = pending.back();
+        pending.pop_back();
+        ++FCaptions[node->text(0)];
+        for (int i = 0; i < node->childCount(); ++i)
+            pending.push_back(node->child(i));
+    }
+    FCaptionsIndexed = true;
 }
 
 QTreeWidgetItem* TCardTree::AddGroup(const QString& name)
 {
+    FinishLoading();
     if (NameExists(name))
         throw ECardError(NameTakenMessage());
     QTreeWidgetItem* parent = Selected();
@@ -310,6 +451,7 @@ QTreeWidgetItem* TCardTree::AddGroup(const QString& name)
 
 void TCardTree::DeleteGroup()
 {
+    FinishLoading();
     QTreeWidgetItem* node = Selected();
     if (!node)
         throw ECardError(QStringLiteral("请选择要删除的分组！"));
@@ -362,8 +504,9 @@ bool TCardTree::RenameNode(QTreeWidgetItem* node, const QString& newName)
     return true;
 }
 
-int TCardTree::MaxSelfIndex() const
+int TCardTree::MaxSelfIndex()
 {
+    FinishLoading();
     // The root's 0 is always in the index, so the result is at least 0.
     return std::max(0, FFirstBySelf.isEmpty() ? 0 : FMaxSelf);
 }
@@ -373,8 +516,10 @@ int TCardTree::SelectedIndex() const
     return KeyOf(Selected()).SelfIndex;
 }
 
-bool TCardTree::NameExists(const QString& name) const
+bool TCardTree::NameExists(const QString& name)
 {
+    FinishLoading();
+    IndexCaptions();
     return FCaptions.contains(name);
 }
 
@@ -393,6 +538,7 @@ void TCardTree::Select(QTreeWidgetItem* node)
 void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
 {
     // Every node shows one of the two pictures the tree holds.
+    FinishLoading();
     FRootIcon = rootIcon;
     FGroupIcon = groupIcon;
     std::vector<QTreeWidgetItem*> pending{FRootNode};
@@ -408,7 +554,8 @@ void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
 void TCardTree::Reload()
 {
     // Read first: a table that can't be read leaves the tree as it was, numbers and all.
-    const std::vector<TGroupRow> rows = ReadGroupRows(FTableName);
+    FinishLoading();
+    std::vector<TGroupRow> rows = ReadGroupRows(FTableName);
 
     // What the user sees is kept by group number: the selection, the open branches, the scroll.
     const QTreeWidgetItem* selected = Selected();
@@ -429,11 +576,16 @@ void TCardTree::Reload()
     FFirstBySelf.clear();
     FOthersBySelf.clear();
     FCaptions.clear();
+    FCaptionsIndexed = false;
+    FMaxSelf = 0;
     FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0});
     static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);
     IndexNode(FRootNode);
-    AddRows(rows);
+    BeginLoading();
+    FLoad->Rows = std::move(rows);
+    FLoad->Read = true;
+    FinishLoading();
 
     pending = {FRootNode};
     while (!pending.empty()) {

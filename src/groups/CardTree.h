@@ -7,7 +7,9 @@
 #include <QIcon>
 #include <QString>
 
+#include <chrono>
 #include <map>
+#include <memory>
 #include <vector>
 
 class QTreeWidget;
@@ -34,6 +36,15 @@ public:
     // the last node in display order when there is none. A row that can't be read leaves the
     // tree as it was.
     void LoadGroups();
+    // The same in steps, for a window that is to answer while a large table loads. The tree
+    // shows its root alone until the load is whole, and every call below that needs the whole
+    // tree (the group commands, the numbers and captions, a reload) first finishes the load.
+    // A step that fails to read ends the load with the root alone, and throws.
+    void BeginLoading();
+    // Works for about the given time; true once the tree is whole.
+    bool LoadStep(std::chrono::nanoseconds budget);
+    void FinishLoading();
+    bool Loading() const { return FLoad != nullptr; }
     // Reads the table afresh, for the groups another tree object over the same table has added
     // meanwhile (the choose-group dialog's). The selected group and the open branches stay as
     // they were.
@@ -50,9 +61,9 @@ public:
     // which need not be the selected one any more. False, writing nothing, for the root or none.
     bool RenameNode(QTreeWidgetItem* node, const QString& newName);
 
-    int MaxSelfIndex() const;
+    int MaxSelfIndex();
     int SelectedIndex() const; // 0 when nothing is selected, and for the root
-    bool NameExists(const QString& name) const;
+    bool NameExists(const QString& name);
 
     QTreeWidgetItem* Selected() const;
     // Makes the node the current and only selected one.
@@ -69,8 +80,15 @@ public:
     static TGroupKey KeyOf(const QTreeWidgetItem* node);
 
 private:
-    void AddRows(const std::vector<TGroupRow>& rows);
-    QTreeWidgetItem* MakeNode(const QString& caption, TGroupKey key) const;
+    struct TLoad;
+
+    // Makes the nodes of the rows read into FLoad, a parent at a time, until the deadline.
+    bool MakeNodes(const std::chrono::steady_clock::time_point& deadline);
+    // Hangs the made branches under the root and indexes them: the load is whole.
+    void EndLoading();
+    QTreeWidgetItem* MakeNode(QString caption, TGroupKey key) const;
+    // The caption index is built the first time a caption is looked up, not while loading.
+    void IndexCaptions();
     void IndexNode(QTreeWidgetItem* node);
     void UnindexNode(QTreeWidgetItem* node);
     QTreeWidgetItem* FirstWithSelfIndex(qint32 selfIndex) const;
@@ -88,5 +106,7 @@ private:
     QHash<qint32, QTreeWidgetItem*> FFirstBySelf;
     std::multimap<qint32, QTreeWidgetItem*> FOthersBySelf;
     qint32 FMaxSelf = 0;           // the largest number in FFirstBySelf
-    QHash<QString, int> FCaptions; // caption -> how many nodes show it
+    QHash<QString, int> FCaptions; // caption -> how many nodes show it, once FCaptionsIndexed
+    bool FCaptionsIndexed = false;
+    std::unique_ptr<TLoad> FLoad; // while loading
 };

@@ -38,6 +38,24 @@ template <typename F> QString ErrorOf(F action)
     return {};
 }
 
+// Every node's parent caption and caption, in display order.
+QStringList Outline(QTreeWidgetItem* node)
+{
+    QStringList lines{node->text(0)};
+    for (int i = 0; i < node->childCount(); ++i)
+        for (const QString& line : Outline(node->child(i)))
+            lines << node->text(0) + QLatin1Char('/') + line;
+    return lines;
+}
+
+void InsertRandomTree(int count)
+{
+    DbExecute(QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
+                             "select i+1 from n where i<%1) select i, abs(random())%i, 'g' || i "
+                             "from n")
+                  .arg(count));
+}
+
 bool SameImage(const QIcon& icon, QIcon::Mode mode, int picture)
 {
     return icon.pixmap(TreeImageSide, mode).toImage().convertToFormat(QImage::Format_ARGB32) ==
@@ -394,6 +412,52 @@ private Q_SLOTS:
         QVERIFY2(log.contains(QStringLiteral("delete from NoteType where selfIndex=7 @#@"
                                              "delete from NoteType where ParentIndex=7 \r\n")),
                  qPrintable(log));
+    }
+
+    // A load in steps ends with the tree a load in one go makes; until then only the root shows.
+    void loadInStepsBuildsTheSameTree()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        InsertRandomTree(3000);
+        QTreeWidget whole;
+        TCardTree once(&whole, NoteType, Root);
+        once.LoadGroups();
+
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.BeginLoading();
+        int steps = 0;
+        while (!tree.LoadStep(std::chrono::nanoseconds(0))) {
+            ++steps;
+            QCOMPARE(view.topLevelItem(0)->childCount(), 0);
+        }
+        QVERIFY(steps > 2);
+        QVERIFY(!tree.Loading());
+        QCOMPARE(Outline(tree.RootNode()), Outline(once.RootNode()));
+    }
+
+    // A group command in the middle of a load numbers the new group after every stored one.
+    void commandDuringLoadFinishesTheLoadFirst()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        InsertRandomTree(3000);
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.BeginLoading();
+        tree.LoadStep(std::chrono::nanoseconds(0));
+        QCOMPARE(TCardTree::KeyOf(tree.AddGroup(QStringLiteral("new"))).SelfIndex, 3001);
+        QVERIFY(!tree.Loading());
+        QVERIFY(view.topLevelItem(0)->childCount() > 1);
+
+        // A tree given up in the middle of its load frees what it made.
+        QTreeWidget otherView;
+        TCardTree abandoned(&otherView, NoteType, Root);
+        abandoned.BeginLoading();
+        for (int i = 0; i < 4; ++i)
+            abandoned.LoadStep(std::chrono::nanoseconds(0));
+        QVERIFY(abandoned.Loading());
     }
 
     // The selected node is the one the user chose: focus alone chooses none, and a chosen
