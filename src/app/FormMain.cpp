@@ -32,6 +32,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <chrono>
+#include <utility>
+
 namespace {
 constexpr int OuterWidth = 800;
 constexpr int OuterHeight = 520;
@@ -123,6 +126,10 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     move(outer.topLeft());
     FWindowState->RestoreLayout();
 
+    FLoadTimer = new QTimer(this);
+    FLoadTimer->setInterval(0);
+    ConnectGuarded(FLoadTimer, &QTimer::timeout, this, [this] { LoadStep(); });
+
     AddTrayIcon();
 }
 
@@ -174,12 +181,58 @@ bool TFormMain::FormShow()
 
 void TFormMain::LoadPages()
 {
-    WebAddrPage->LoadGroups();
-    NotePage->LoadGroups();
-    WebAddrPage->ListAllAddresses();
+    WebAddrPage->IETree().BeginLoading();
+    NotePage->NoteTree().BeginLoading();
     chkRunAtLogin->setChecked(IsRunAtStartup(ApplicationTitle(), ExecutablePath()));
     NotePage->ShowRootNote();
-    FWindowState->RestoreTrees();
+    FUserActed = false;
+    qApp->installEventFilter(this);
+    FLoadTimer->start();
+}
+
+void TFormMain::LoadStep()
+{
+    // Short enough that a key or a click waiting behind a step is not felt.
+    constexpr std::chrono::milliseconds Step(8);
+    // The shown page's groups first.
+    TCardTree* trees[] = {&NotePage->NoteTree(), &WebAddrPage->IETree()};
+    if (PageTabs->currentWidget() == WebAddrTab)
+        std::swap(trees[0], trees[1]);
+    for (TCardTree* tree : trees)
+        if (tree->Loading()) {
+            // A table that can't be read ends its load; the error is shown and the rest goes on.
+            tree->LoadStep(Step);
+            return;
+        }
+    EndLoading();
+}
+
+void TFormMain::EndLoading()
+{
+    FLoadTimer->stop();
+    qApp->removeEventFilter(this);
+    FWindowState->RestoreTrees(!FUserActed);
+}
+
+bool TFormMain::Loading() const
+{
+    return FLoadTimer->isActive();
+}
+
+void TFormMain::FinishLoading()
+{
+    if (!Loading())
+        return;
+    NotePage->NoteTree().FinishLoading();
+    WebAddrPage->IETree().FinishLoading();
+    EndLoading();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)
+        FUserActed = true;
+    return QWidget::eventFilter(watched, event);
 }
 
 void TFormMain::ShowAsLeft()
@@ -236,6 +289,7 @@ bool TFormMain::FormCloseQuery()
 void TFormMain::CommitData(QSessionManager& manager)
 {
     // The session may end the program without a close: the window's state is kept first.
+    FinishLoading();
     FWindowState->Save();
     // Logging off or shutting down asks the same question; No refuses the log-off.
     const TSessionEndDecision decision =
@@ -267,7 +321,11 @@ void TFormMain::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
-    RunGuarded([this] { FWindowState->Save(); });
+    // A window closed while its groups still load keeps what was remembered of them.
+    RunGuarded([this] {
+        FinishLoading();
+        FWindowState->Save();
+    });
     QApplication::quit();
 }
 
@@ -333,6 +391,7 @@ void TFormMain::BackupClick()
 
 void TFormMain::RestoreClick()
 {
+    FinishLoading();
     if (RestoreCommand()) {
         StatusLine->ShowMessage(QStringLiteral("已恢复"));
         ReloadPages();
@@ -341,6 +400,7 @@ void TFormMain::RestoreClick()
 
 void TFormMain::ImportBookmarksClick()
 {
+    FinishLoading();
     if (!ImportBookmarksCommand())
         return;
     WebAddrPage->IETree().Reload();

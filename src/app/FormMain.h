@@ -9,6 +9,7 @@ class QPushButton;
 class QSessionManager;
 class QSystemTrayIcon;
 class QTabWidget;
+class QTimer;
 class TNotePage;
 class TSearchBox;
 class TStatusLine;
@@ -32,8 +33,13 @@ public:
     ~TFormMain() override;
 
     // The first showing: settings and login, then the first loading of both pages. False when
-    // the program must end (the login was refused).
+    // the program must end (the login was refused). What the first paint shows is read here:
+    // the trees' roots and the root's note. The groups load in short steps once the event loop
+    // runs, so that the window answers meanwhile; then the trees open as they were left.
     bool FormShow();
+    bool Loading() const;
+    // Loads the rest at once: commands that work on whole pages come after the loading.
+    void FinishLoading();
     // Shows the window as it was left: maximised or at its remembered place.
     void ShowAsLeft();
 
@@ -80,10 +86,13 @@ protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Both pages' first loading.
+    // Both pages' first loading, and its steps.
     void LoadPages();
+    void LoadStep();
+    void EndLoading();
     // After a restore replaced the data: the trees, the address list and the note again.
     void ReloadPages();
     void FitOuterSize();
@@ -96,6 +105,9 @@ private:
     void CommitData(QSessionManager& manager);
 
     TWindowState* FWindowState = nullptr;
+    QTimer* FLoadTimer = nullptr;
+    // A key or a click came while the groups loaded: the user's choice of group stands.
+    bool FUserActed = false;
     QSize FOuterSize;
     bool FSized = false;
     bool FExitConfirmed = false;

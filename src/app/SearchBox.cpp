@@ -25,8 +25,9 @@ namespace {
 constexpr int ListWidth = 520;
 constexpr int ListMaxHeight = 260;
 
-QTreeWidgetItem* NodeOf(const TCardTree& tree, qint32 group)
+QTreeWidgetItem* NodeOf(TCardTree& tree, qint32 group)
 {
+    tree.FinishLoading();
     if (group == 0)
         return tree.RootNode();
     for (QTreeWidgetItemIterator it(tree.TreeView()); *it; ++it)

@@ -189,17 +189,20 @@ void TWindowState::RestoreLayout() const
         FPages->setCurrentIndex(*page);
 }
 
-void TWindowState::RestoreTrees()
+void TWindowState::RestoreTrees(bool selections)
 {
     const std::unique_ptr<QSettings> settings = OpenSettings();
-    if (QTreeWidgetItem* node = RestoreTree(*settings, NotesGroup, FNotePage->NoteTree())) {
+    QTreeWidgetItem* node = RestoreTree(*settings, NotesGroup, FNotePage->NoteTree());
+    if (node && selections) {
         FNotePage->NoteTree().Select(node);
         FNotePage->tvNoteClick();
     }
-    if (QTreeWidgetItem* node = RestoreTree(*settings, AddressesGroup, FWebAddrPage->IETree())) {
+    node = RestoreTree(*settings, AddressesGroup, FWebAddrPage->IETree());
+    if (node && selections)
         FWebAddrPage->IETree().Select(node);
-        FWebAddrPage->tvIEClick();
-    }
+    // A list the user has had shown meanwhile stays as it is.
+    if (selections || !FWebAddrPage->Listed())
+        FWebAddrPage->ListWhenShown();
     FRestored = true;
 }
 

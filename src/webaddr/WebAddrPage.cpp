@@ -119,6 +119,8 @@ void TWebAddrPage::LoadGroups()
 void TWebAddrPage::ListAllAddresses()
 {
     FFollowTimer->stop();
+    FListWhenShown = false;
+    FListed = true;
     IEStore.ListAddresses(*AddressGrid, 0);
     FListedIndex = 0;
 }
@@ -189,9 +191,26 @@ bool TWebAddrPage::SelectionIsRoot() const
     return !node || node == FIETree->RootNode();
 }
 
+void TWebAddrPage::ListWhenShown()
+{
+    if (isVisible())
+        tvIEClick();
+    else
+        FListWhenShown = true;
+}
+
+void TWebAddrPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (FListWhenShown)
+        RunGuarded([this] { tvIEClick(); });
+}
+
 void TWebAddrPage::tvIEClick()
 {
     FFollowTimer->stop();
+    FListWhenShown = false;
+    FListed = true;
     const qint32 typeId = SelectionIsRoot() ? 0 : FIETree->SelectedIndex();
     IEStore.ListAddresses(*AddressGrid, typeId);
     FListedIndex = typeId;

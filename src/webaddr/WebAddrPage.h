@@ -33,6 +33,10 @@ public:
     void LoadGroups();
     void ListAllAddresses();
     void FirstShow();
+    // Lists what the tree's selection names (every address for the root) now if the page is on
+    // screen, else the first time it is shown: a long list costs its time only once it is seen.
+    void ListWhenShown();
+    bool Listed() const { return FListed; }
 
     TCardTree& IETree() const { return *FIETree; }
     TGroupCommands& IECommands() const { return *FIECommands; }
@@ -64,6 +68,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // The root counts as selected when nothing is.
@@ -84,4 +89,6 @@ private:
     std::unique_ptr<TGroupCommands> FIECommands;
     QTimer* FFollowTimer = nullptr;
     qint32 FListedIndex = 0; // the group the list shows, 0 for every address
+    bool FListWhenShown = false;
+    bool FListed = false; // a list has been shown since the start
 };

@@ -237,13 +237,19 @@ private Q_SLOTS:
         TFormMain form;
         form.show();
         QVERIFY(form.FormShow());
+        // The first paint has the roots and the root's note; the groups come once the loop runs.
         QCOMPARE(form.PageTabs->currentIndex(), 0);
         QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("根的笔记"));
         QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->text(0), QStringLiteral("根目录"));
+        QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->childCount(), 0);
+        QTRY_VERIFY(!form.Loading());
         QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->child(0)->text(0), QStringLiteral("日记"));
         QCOMPARE(form.WebAddrPage->tvIE->topLevelItem(0)->text(0), QStringLiteral("全部"));
         QCOMPARE(form.WebAddrPage->tvIE->topLevelItem(0)->childCount(), 1);
         QVERIFY(!form.WebAddrPage->IETree().Selected());
+        // The address list is read when its page is first seen.
+        QVERIFY(!form.WebAddrPage->Listed());
+        form.PageTabs->setCurrentIndex(1);
         QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 2);
         QVERIFY(dialogs.Boxes.isEmpty());
     }
@@ -264,6 +270,8 @@ private Q_SLOTS:
         TFormMain form;
         form.show();
         QVERIFY(form.FormShow());
+        form.FinishLoading();
+        form.PageTabs->setCurrentIndex(1);
         QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("新的"));
         QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 1);
 

@@ -132,6 +132,7 @@ private Q_SLOTS:
         QVERIFY(form.FormShow());
         form.ShowAsLeft();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.FinishLoading();
         QTRY_VERIFY(form.isMaximized());
         QCOMPARE(form.normalGeometry().size(), QSize(600, 400));
         // Until a maximised window is first restored, its place may still be told by the frame.
