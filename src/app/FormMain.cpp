@@ -187,7 +187,28 @@ void TFormMain::LoadPages()
     NotePage->ShowRootNote();
     FUserActed = false;
     qApp->installEventFilter(this);
-    FLoadTimer->start();
+    // The steps begin once the window has been painted; a window not shown, or not painted in
+    // time, does not hold them up.
+    FLoadWaitsForPaint = true;
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            StartLoadSteps();
+    });
+    QTimer::singleShot(500, this, [this] { StartLoadSteps(); });
+}
+
+void TFormMain::StartLoadSteps()
+{
+    if (std::exchange(FLoadWaitsForPaint, false))
+        FLoadTimer->start();
+}
+
+void TFormMain::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    // Queued: the children paint after this, within the same paint.
+    if (FLoadWaitsForPaint)
+        QTimer::singleShot(0, this, [this] { StartLoadSteps(); });
 }
 
 void TFormMain::LoadStep()
@@ -216,13 +237,14 @@ void TFormMain::EndLoading()
 
 bool TFormMain::Loading() const
 {
-    return FLoadTimer->isActive();
+    return FLoadWaitsForPaint || FLoadTimer->isActive();
 }
 
 void TFormMain::FinishLoading()
 {
     if (!Loading())
         return;
+    FLoadWaitsForPaint = false;
     NotePage->NoteTree().FinishLoading();
     WebAddrPage->IETree().FinishLoading();
     EndLoading();

@@ -86,11 +86,13 @@ protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Both pages' first loading, and its steps.
     void LoadPages();
+    void StartLoadSteps();
     void LoadStep();
     void EndLoading();
     // After a restore replaced the data: the trees, the address list and the note again.
@@ -106,6 +108,7 @@ private:
 
     TWindowState* FWindowState = nullptr;
     QTimer* FLoadTimer = nullptr;
+    bool FLoadWaitsForPaint = false;
     // A key or a click came while the groups loaded: the user's choice of group stands.
     bool FUserActed = false;
     QSize FOuterSize;
