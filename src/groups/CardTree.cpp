@@ -99,6 +99,19 @@ private:
     bool FOwnIcon = false;
 };
 
+// Calls visit for the node and every node below it.
+template <typename F> void ForEachNode(QTreeWidgetItem* top, F visit)
+{
+    std::vector<QTreeWidgetItem*> pending{top};
+    while (!pending.empty()) {
+        QTreeWidgetItem* node = pending.back();
+        pending.pop_back();
+        visit(node);
+        for (int i = 0; i < node->childCount(); ++i)
+            pending.push_back(node->child(i));
+    }
+}
+
 // Where each row of a group table goes, worked out on plain numbers before any node exists: the
 // root is slot 0, the table's row r slot r + 1. Rows are placed in the order read, as the load
 // describes, so a row can only go under a node read before it.
@@ -414,20 +427,13 @@ void TCardTree::IndexCaptions()
     if (FCaptionsIndexed)
         return;
     FCaptions.clear();
-    std::vector<QTreeWidgetItem*> pending{FRootNode};
-    while (!pending.empty()) {
-        QTreeWidgetItem* node = pending.back();
-        pending.pop_back();
-        ++FCaptions[node->text(0)];
-        for (int i = 0; i < node->childCount(); ++i)
-            pending.push_back(node->child(i));
-    }
+    ForEachNode(FRootNode, [this](const QTreeWidgetItem* node) { ++FCaptions[node->text(0)]; });
     FCaptionsIndexed = true;
 }
 
 QTreeWidgetItem* TCardTree::AddGroup(const QString& name)
 {
-    FinishLoading();
+    // The name check finishes a load first.
     if (NameExists(name))
         throw ECardError(NameTakenMessage());
     QTreeWidgetItem* parent = Selected();
@@ -541,14 +547,9 @@ void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
     FinishLoading();
     FRootIcon = rootIcon;
     FGroupIcon = groupIcon;
-    std::vector<QTreeWidgetItem*> pending{FRootNode};
-    while (!pending.empty()) {
-        auto* node = static_cast<TGroupNode*>(pending.back());
-        pending.pop_back();
-        node->UsePicture(node == FRootNode ? FRootIcon : FGroupIcon);
-        for (int i = 0; i < node->childCount(); ++i)
-            pending.push_back(node->child(i));
-    }
+    ForEachNode(FRootNode, [this](QTreeWidgetItem* node) {
+        static_cast<TGroupNode*>(node)->UsePicture(node == FRootNode ? FRootIcon : FGroupIcon);
+    });
 }
 
 void TCardTree::Reload()
@@ -561,15 +562,10 @@ void TCardTree::Reload()
     const QTreeWidgetItem* selected = Selected();
     const qint32 selectedIndex = SelectedIndex();
     std::set<qint32> expanded;
-    std::vector<QTreeWidgetItem*> pending{FRootNode};
-    while (!pending.empty()) {
-        QTreeWidgetItem* node = pending.back();
-        pending.pop_back();
+    ForEachNode(FRootNode, [&expanded](const QTreeWidgetItem* node) {
         if (node->isExpanded())
             expanded.insert(KeyOf(node).SelfIndex);
-        for (int i = 0; i < node->childCount(); ++i)
-            pending.push_back(node->child(i));
-    }
+    });
     const int scroll = FTreeView->verticalScrollBar()->value();
 
     FTreeView->clear();
@@ -587,14 +583,9 @@ void TCardTree::Reload()
     FLoad->Read = true;
     FinishLoading();
 
-    pending = {FRootNode};
-    while (!pending.empty()) {
-        QTreeWidgetItem* node = pending.back();
-        pending.pop_back();
+    ForEachNode(FRootNode, [&expanded](QTreeWidgetItem* node) {
         node->setExpanded(expanded.count(KeyOf(node).SelfIndex) > 0);
-        for (int i = 0; i < node->childCount(); ++i)
-            pending.push_back(node->child(i));
-    }
+    });
     if (selected)
         if (QTreeWidgetItem* node = FirstWithSelfIndex(selectedIndex))
             Select(node);

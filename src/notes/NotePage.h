@@ -28,8 +28,8 @@ public:
     explicit TNotePage(QWidget* parent = nullptr);
     ~TNotePage() override;
 
-    // The main window's first showing, in its order: the groups are loaded with the other
-    // tree's, and the root's note is shown last. Both throw; the caller runs them guarded.
+    // The groups read at once (the main window loads them in steps through NoteTree), and the
+    // root's note shown. Both throw; the caller runs them guarded.
     void LoadGroups();
     void ShowRootNote();
 

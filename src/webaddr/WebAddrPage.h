@@ -28,8 +28,9 @@ public:
     explicit TWebAddrPage(QWidget* parent = nullptr);
     ~TWebAddrPage() override;
 
-    // The main window's first showing: the groups are read, then every address is listed. Both
-    // throw; the caller runs them guarded. FirstShow does the two in that order.
+    // The groups read at once (the main window loads them in steps through IETree), and every
+    // address listed. Both throw; the caller runs them guarded. FirstShow does the two in that
+    // order.
     void LoadGroups();
     void ListAllAddresses();
     void FirstShow();
