@@ -50,18 +50,21 @@ bool Before(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
     return PathOf(a) < PathOf(b);
 }
 
-// A node of a group tree: its numbers and its picture (a shared handle) are plain members rather
-// than data roles, each of which would cost an entry of its own in every node.
+// A node of a group tree: its caption, its numbers and its picture (a shared handle) are plain
+// members rather than data roles, each of which would cost an entry of its own in every node (the
+// caption as a role costs two lists of one entry each).
 class TGroupNode final : public QTreeWidgetItem
 {
 public:
     TGroupNode(QString caption, TGroupKey key, const QIcon& icon)
-        : QTreeWidgetItem(QStringList(std::move(caption))), FKey(key), FIcon(icon)
+        : FCaption(std::move(caption)), FKey(key), FIcon(icon)
     {}
 
     QVariant data(int column, int role) const override
     {
         if (column == 0) {
+            if (role == Qt::DisplayRole || role == Qt::EditRole)
+                return FCaption;
             if (role == SelfIndexRole)
                 return FKey.SelfIndex;
             if (role == ParentIndexRole)
@@ -74,7 +77,10 @@ public:
 
     void setData(int column, int role, const QVariant& value) override
     {
-        if (column == 0 && role == SelfIndexRole)
+        if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) {
+            FCaption = value.toString();
+            emitDataChanged();
+        } else if (column == 0 && role == SelfIndexRole)
             FKey.SelfIndex = value.toInt();
         else if (column == 0 && role == ParentIndexRole)
             FKey.ParentIndex = value.toInt();
@@ -94,6 +100,7 @@ public:
     }
 
 private:
+    QString FCaption;
     TGroupKey FKey;
     QIcon FIcon;
     bool FOwnIcon = false;
