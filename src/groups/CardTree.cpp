@@ -125,10 +125,11 @@ template <typename F> void ForEachNode(QTreeWidgetItem* top, F visit)
 struct TTreeShape
 {
     std::vector<int> Parent; // slot -> its parent's slot
-    // Every slot but the root's in display order: each after its parent, children in the order
-    // read. Nodes made in this order lie in memory as the view and every walk of the tree visit
-    // them.
-    std::vector<int> DisplayOrder;
+    // Every slot but the root's in the order its node is made: each after its parent, a parent's
+    // children last first. That is the order in which a walk with a stack visits the nodes (Qt's
+    // own, when the whole tree goes into the view, and this file's), so the nodes lie in memory
+    // as they are walked.
+    std::vector<int> MakeOrder;
     // Whether the slot is the first in display order with its number; only a damaged table has
     // slots that are not.
     std::vector<bool> FirstOfNumber;
@@ -186,7 +187,7 @@ TTreeShape ShapeOf(const std::vector<TGroupRow>& rows)
     }
 
     // The children lists, each parent's together and in the order read (a counting sort by
-    // parent), then a walk of them.
+    // parent), then a walk of them with a stack.
     std::vector<int> childrenFrom(size_t(slotCount) + 1, 0);
     for (int slot = 0; slot < slotCount; ++slot)
         childrenFrom[size_t(slot) + 1] = childrenFrom[size_t(slot)] + childCount[size_t(slot)];
@@ -194,22 +195,22 @@ TTreeShape ShapeOf(const std::vector<TGroupRow>& rows)
     std::vector<int> filled(childrenFrom.begin(), childrenFrom.end() - 1);
     for (int slot = 1; slot < slotCount; ++slot)
         children[size_t(filled[size_t(parent[size_t(slot)])]++)] = slot;
-    shape.DisplayOrder.reserve(rows.size());
+    shape.MakeOrder.reserve(rows.size());
     std::vector<int> pending{0};
     while (!pending.empty()) {
         const int slot = pending.back();
         pending.pop_back();
         if (slot != 0)
-            shape.DisplayOrder.push_back(slot);
-        for (int i = childrenFrom[size_t(slot) + 1]; i > childrenFrom[size_t(slot)]; --i)
-            pending.push_back(children[size_t(i - 1)]);
+            shape.MakeOrder.push_back(slot);
+        for (int i = childrenFrom[size_t(slot)]; i < childrenFrom[size_t(slot) + 1]; ++i)
+            pending.push_back(children[size_t(i)]);
     }
     return shape;
 }
 
 } // namespace
 
-// A load in progress: the rows read, their shape, and the nodes made so far, in display order.
+// A load in progress: the rows read, their shape, and the nodes made so far.
 // Every made node hangs under its parent at once, except the root's children: they wait in
 // TopNodes and go under the root in one step at the end, so the view takes the whole tree at
 // once.
@@ -220,7 +221,7 @@ struct TCardTree::TLoad
     std::vector<TGroupRow> Rows;
     TTreeShape Shape;
     std::vector<QTreeWidgetItem*> Nodes; // by slot; null until made
-    size_t Made = 0;                     // how many of Shape.DisplayOrder
+    size_t Made = 0;                     // how many of Shape.MakeOrder
     QList<QTreeWidgetItem*> TopNodes;
 };
 
@@ -391,20 +392,34 @@ bool TCardTree::MakeNodes(const std::chrono::steady_clock::time_point& deadline)
 {
     // The clock is read every so many nodes.
     constexpr size_t Batch = 256;
+    constexpr size_t FetchAhead = 16;
     TLoad& load = *FLoad;
-    const std::vector<int>& order = load.Shape.DisplayOrder;
+    const std::vector<int>& order = load.Shape.MakeOrder;
     while (load.Made < order.size()) {
         const size_t stop = std::min(order.size(), load.Made + Batch);
         for (; load.Made < stop; ++load.Made) {
+            // The make order is not the order read, so in a large tree each row and parent lies
+            // anywhere in memory: what the coming nodes need is fetched ahead, the row and the
+            // parent's slot well ahead, the parent node (known once its slot is) nearer.
+            if (load.Made + FetchAhead < order.size()) {
+                const int later = order[load.Made + FetchAhead];
+                __builtin_prefetch(&load.Rows[size_t(later) - 1]);
+                __builtin_prefetch(&load.Shape.Parent[size_t(later)]);
+            }
+            if (load.Made + FetchAhead / 2 < order.size()) {
+                const int soon = order[load.Made + FetchAhead / 2];
+                __builtin_prefetch(load.Nodes[size_t(load.Shape.Parent[size_t(soon)])]);
+            }
             const int slot = order[load.Made];
             TGroupRow& row = load.Rows[size_t(slot) - 1];
             QTreeWidgetItem* node = MakeNode(std::move(row.Caption), row.Key);
             load.Nodes[size_t(slot)] = node;
-            // A parent out of the view takes its child without any work for a view.
+            // A parent out of the view takes its child without any work for a view. Its later
+            // children are made first, so each goes in front.
             if (const int up = load.Shape.Parent[size_t(slot)])
-                load.Nodes[size_t(up)]->addChild(node);
+                load.Nodes[size_t(up)]->insertChild(0, node);
             else
-                load.TopNodes.append(node);
+                load.TopNodes.prepend(node);
         }
         if (std::chrono::steady_clock::now() >= deadline)
             break;
