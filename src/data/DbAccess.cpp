@@ -38,6 +38,10 @@ TDbAccess::TDbAccess()
 
 TDbAccess::~TDbAccess()
 {
+    for (TQueryCursor* cursor : FCursors) {
+        cursor->End();
+        cursor->FOwner = nullptr;
+    }
     FGridSource.reset();
     FGridSet.reset();
     FQuerySet.reset();
@@ -88,6 +92,59 @@ void TDbAccess::OpenQuery(const QString& sql)
     const QString error = FQuerySet->Open(FConnection.get(), sql, true);
     if (!error.isEmpty())
         throw Failure(error, DbHint::Query, sql);
+}
+
+std::unique_ptr<TQueryCursor> TDbAccess::OpenCursor(const QString& sql)
+{
+    EnsureOpen(QString::fromUtf16(DbHint::Query), sql);
+    QString error;
+    TStatement statement = Prepare(FConnection.get(), sql, &error);
+    if (!statement)
+        throw Failure(error.isEmpty() ? QStringLiteral("not a statement") : error, DbHint::Query,
+                      sql);
+    std::unique_ptr<TQueryCursor> cursor(new TQueryCursor(this, std::move(statement), sql));
+    FCursors.push_back(cursor.get());
+    return cursor;
+}
+
+TQueryCursor::TQueryCursor(TDbAccess* owner, TStatement statement, QString sql)
+    : FOwner(owner), FStatement(std::move(statement)), FSql(std::move(sql))
+{}
+
+TQueryCursor::~TQueryCursor()
+{
+    if (FOwner)
+        std::erase(FOwner->FCursors, this);
+}
+
+void TQueryCursor::End()
+{
+    FStatement.reset();
+}
+
+bool TQueryCursor::Next()
+{
+    if (FDone)
+        return false;
+    if (!FStatement)
+        throw Failure(QStringLiteral("数据库连接已关闭。"), DbHint::Query, FSql);
+    const int rc = sqlite3_step(FStatement.get());
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE) {
+        // Stepped again, the statement would start over.
+        FDone = true;
+        End();
+        return false;
+    }
+    const QString error = EngineMessage(sqlite3_db_handle(FStatement.get()));
+    End();
+    throw Failure(error, DbHint::Query, FSql);
+}
+
+QVariant TQueryCursor::Value(int field) const
+{
+    return FStatement ? FieldValue(FStatement.get(), field) : QVariant();
 }
 
 int TDbAccess::QueryInteger(const QString& sql)

@@ -14,6 +14,7 @@
 class TGridSet;
 class TGridSource;
 class TGridView;
+class TQueryCursor;
 
 // The one connection to the database file AppPath + "bookkeep.dat" and its three result sets:
 // QuerySet, shared by every row-reading query (and editable for notes), ScalarSet for single
@@ -35,6 +36,9 @@ public:
 
     // Runs a row-returning statement into QuerySet; the current row is the first.
     void OpenQuery(const QString& sql);
+    // Runs a row-returning statement to be read a row at a time, over as many turns of the event
+    // loop as the reader likes.
+    std::unique_ptr<TQueryCursor> OpenCursor(const QString& sql);
     // Field 0 of the first row as an integer; 0 without rows.
     int QueryInteger(const QString& sql);
     // Runs the "@#@"-separated statements of a batch in one transaction.
@@ -85,6 +89,8 @@ public:
     TGridSet& GridSet() { return *FGridSet; }
 
 private:
+    friend class TQueryCursor;
+
     // Reopens a connection that a failed restore left closed; throws with the given headline.
     void EnsureOpen(const QString& headline, const QString& sql);
     // Closes the connection and forgets the rows read through it; throws with the headline
@@ -99,6 +105,35 @@ private:
     std::unique_ptr<TGridSet> FGridSet;
     std::unique_ptr<TResultSet> FScalarSet;
     std::unique_ptr<TResultSet> FQuerySet;
+    std::vector<TQueryCursor*> FCursors; // open; ended before the connection closes
+};
+
+// The rows of a statement read one at a time, so that a large read can be spread over several
+// turns of the event loop. The connection may write meanwhile: a commit leaves the read standing.
+// Closing the connection (a restore, the end of the program) ends the cursor first, and a later
+// Next throws.
+class TQueryCursor final
+{
+public:
+    ~TQueryCursor();
+    TQueryCursor(const TQueryCursor&) = delete;
+    TQueryCursor& operator=(const TQueryCursor&) = delete;
+
+    // Moves to the next row, the first on the first call; false after the last. A failed read
+    // throws EDBException.
+    bool Next();
+    // A field of the current row, as a result set reads it.
+    QVariant Value(int field) const;
+
+private:
+    friend class TDbAccess;
+    TQueryCursor(TDbAccess* owner, TStatement statement, QString sql);
+    void End();
+
+    TDbAccess* FOwner;
+    TStatement FStatement;
+    QString FSql;
+    bool FDone = false;
 };
 
 // The program's one TDbAccess while it exists.

@@ -253,6 +253,8 @@ void TDbAccess::CloseConnection(const QString& headline)
     FScalarSet->Close();
     FGridSet->Close();
     FPrepared.clear();
+    for (TQueryCursor* cursor : FCursors)
+        cursor->End();
     FConnection.reset();
 }
 

@@ -42,6 +42,13 @@ QVariant ColumnValue(sqlite3_stmt* statement, int column)
     }
 }
 
+QVariant Decoded(const QVariant& value)
+{
+    if (value.metaType() == QMetaType::fromType<TUtf8Text>())
+        return QVariant(QString::fromUtf8(value.value<TUtf8Text>().Bytes));
+    return value;
+}
+
 // Binds a value for a post; the text is bound as it stands, so nothing in it is interpreted.
 int Bind(sqlite3_stmt* statement, int index, const QVariant& value)
 {
@@ -216,10 +223,12 @@ QVariant TResultSet::Value(int row, int field) const
 {
     if (row < 0 || row >= RecordCount() || field < 0 || field >= FieldCount())
         return {};
-    const QVariant& value = FCells.at(FirstCell(row) + field);
-    if (value.metaType() == QMetaType::fromType<TUtf8Text>())
-        return QVariant(QString::fromUtf8(value.value<TUtf8Text>().Bytes));
-    return value;
+    return Decoded(FCells.at(FirstCell(row) + field));
+}
+
+QVariant FieldValue(sqlite3_stmt* statement, int column)
+{
+    return Decoded(ColumnValue(statement, column));
 }
 
 QVariant TResultSet::CurrentValue(int field) const

@@ -8,6 +8,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // The rows of the last statement run into it, held in memory. Fields are found by name (letter
 // case ignored) or position; a NULL field, or any field when there is no current row, reads as
@@ -113,3 +114,7 @@ private:
     TState FState = TState::Browse;
     std::vector<std::pair<int, QVariant>> FPending; // fields set since Edit or Append
 };
+
+// A field of a statement's current row as a result set holds it once read: NULL as an invalid
+// value, then a number, a text or bytes.
+QVariant FieldValue(sqlite3_stmt* statement, int column);

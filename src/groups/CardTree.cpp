@@ -216,6 +216,7 @@ TTreeShape ShapeOf(const std::vector<TGroupRow>& rows)
 // once.
 struct TCardTree::TLoad
 {
+    std::unique_ptr<TGroupRowReader> Reader; // while reading
     bool Read = false;
     bool Shaped = false;
     std::vector<TGroupRow> Rows;
@@ -363,9 +364,18 @@ bool TCardTree::LoadStep(std::chrono::nanoseconds budget)
     if (!load.Read) {
         // A table that can't be read ends the load with the root alone.
         auto unread = qScopeGuard([this] { FLoad.reset(); });
-        load.Rows = ReadGroupRows(FTableName);
+        if (!load.Reader)
+            load.Reader = std::make_unique<TGroupRowReader>(FTableName);
+        // The clock is read every so many rows.
+        while (!load.Read) {
+            load.Read = load.Reader->Read(load.Rows, 256);
+            if (!load.Read && std::chrono::steady_clock::now() >= deadline) {
+                unread.dismiss();
+                return false;
+            }
+        }
         unread.dismiss();
-        load.Read = true;
+        load.Reader.reset();
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
     }

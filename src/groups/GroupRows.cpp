@@ -5,18 +5,31 @@
 
 #include <QStringList>
 
+#include <limits>
+
 std::vector<TGroupRow> ReadGroupRows(const QString& table)
 {
-    DbAccess->OpenQuery(Sql::Format(SqlTemplate::LoadGroups, {Sql::Name(table)}));
-    TResultSet& set = DbAccess->QuerySet();
     std::vector<TGroupRow> rows;
-    rows.reserve(size_t(set.RecordCount()));
-    for (; !set.Eof(); set.Next())
-        rows.push_back({{set.AsInteger(QStringLiteral("SelfIndex")),
-                         set.AsInteger(QStringLiteral("ParentIndex"))},
-                        set.AsString(QStringLiteral("TypeName"))});
-    set.Close();
+    TGroupRowReader(table).Read(rows, std::numeric_limits<int>::max());
     return rows;
+}
+
+TGroupRowReader::TGroupRowReader(const QString& table)
+    : FCursor(DbAccess->OpenCursor(Sql::Format(SqlTemplate::LoadGroups, {Sql::Name(table)})))
+{}
+
+TGroupRowReader::~TGroupRowReader() = default;
+
+bool TGroupRowReader::Read(std::vector<TGroupRow>& rows, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!FCursor->Next())
+            return true;
+        rows.push_back({{TResultSet::ToInteger(FCursor->Value(0), QStringLiteral("SelfIndex")),
+                         TResultSet::ToInteger(FCursor->Value(1), QStringLiteral("ParentIndex"))},
+                        FCursor->Value(2).toString()});
+    }
+    return false;
 }
 
 TGroupPaths::TGroupPaths(const std::vector<TGroupRow>& rows)

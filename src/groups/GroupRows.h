@@ -3,6 +3,9 @@
 #include <QHash>
 #include <QString>
 
+class TQueryCursor;
+
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -23,6 +26,22 @@ struct TGroupRow
 
 // Every row of a group table, in the order the trees load them.
 std::vector<TGroupRow> ReadGroupRows(const QString& table);
+
+// The same a few rows at a time, for a large table read between other work.
+class TGroupRowReader final
+{
+public:
+    explicit TGroupRowReader(const QString& table);
+    ~TGroupRowReader();
+    TGroupRowReader(const TGroupRowReader&) = delete;
+    TGroupRowReader& operator=(const TGroupRowReader&) = delete;
+
+    // Appends up to count further rows; true once the last row is read.
+    bool Read(std::vector<TGroupRow>& rows, int count);
+
+private:
+    std::unique_ptr<TQueryCursor> FCursor;
+};
 
 // The paths of a group table's groups: the root's caption, then each caption down to the group,
 // joined by "->" ("全部->工作->资料"). Where two rows share a number the first counts.

@@ -196,6 +196,26 @@ private Q_SLOTS:
         QCOMPARE(db.QueryInteger(QStringLiteral("select count(*) from NoteType")), 1);
     }
 
+    // A cursor reads on across a committed write; a restore, which closes the connection, ends it.
+    void cursorSpansWritesUntilTheConnectionCloses()
+    {
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        db.ExecuteBatch(QStringLiteral("insert into NoteType(SelfIndex,ParentIndex,TypeName) "
+                                       "values (1,0,'A'),(2,0,'B'),(3,0,'C')"));
+        const std::unique_ptr<TQueryCursor> cursor =
+            db.OpenCursor(QStringLiteral("select SelfIndex from NoteType order by SelfIndex"));
+        QVERIFY(cursor->Next());
+        db.ExecuteBatch(QStringLiteral("insert into NoteBook(TypeID,ReMark) values (1,'x')"));
+        QVERIFY(cursor->Next());
+        QCOMPARE(cursor->Value(0).toInt(), 2);
+
+        const QString copy = folder.Path() + QStringLiteral("copy.dat");
+        db.BackupTo(copy);
+        db.RestoreFrom(copy);
+        QVERIFY_THROWS_EXCEPTION(EDBException, cursor->Next());
+    }
+
     // What start-up finds unwritable, named: the folder, the file, a journal left by another.
     void dataFileThatCannotBeWritten_data()
     {
