@@ -106,6 +106,13 @@ private:
     bool FOwnIcon = false;
 };
 
+// Where a number stands, or would stand, in a list of numbered nodes in the order of the numbers.
+template <typename TNumberedList> auto PlaceOfNumber(TNumberedList& list, qint32 number)
+{
+    return std::lower_bound(list.begin(), list.end(), number,
+                            [](const auto& numbered, qint32 n) { return numbered.first < n; });
+}
+
 // Calls visit for the node and every node below it.
 template <typename F> void ForEachNode(QTreeWidgetItem* top, F visit)
 {
@@ -287,15 +294,14 @@ void TCardTree::IndexNode(QTreeWidgetItem* node)
     if (FCaptionsIndexed)
         ++FCaptions[node->text(0)];
     const qint32 self = KeyOf(node).SelfIndex;
-    const auto at = FFirstBySelf.find(self);
-    if (at == FFirstBySelf.end()) {
-        FFirstBySelf.insert(self, node);
-        FMaxSelf = FFirstBySelf.size() == 1 ? self : std::max(FMaxSelf, self);
+    const auto at = PlaceOfNumber(FFirstBySelf, self);
+    if (at == FFirstBySelf.end() || at->first != self) {
+        FFirstBySelf.insert(at, {self, node});
         return;
     }
-    if (Before(node, at.value())) {
-        FOthersBySelf.emplace(self, at.value());
-        at.value() = node;
+    if (Before(node, at->second)) {
+        FOthersBySelf.emplace(self, at->second);
+        at->second = node;
     } else {
         FOthersBySelf.emplace(self, node);
     }
@@ -311,23 +317,17 @@ void TCardTree::UnindexNode(QTreeWidgetItem* node)
 
     const qint32 self = KeyOf(node).SelfIndex;
     auto [from, to] = FOthersBySelf.equal_range(self);
-    const auto first = FFirstBySelf.find(self);
-    if (first != FFirstBySelf.end() && first.value() == node) {
+    const auto first = PlaceOfNumber(FFirstBySelf, self);
+    if (first != FFirstBySelf.end() && first->second == node) {
         if (from == to) {
             FFirstBySelf.erase(first);
-            if (self == FMaxSelf) {
-                FMaxSelf = 0;
-                for (auto it = FFirstBySelf.cbegin(); it != FFirstBySelf.cend(); ++it)
-                    FMaxSelf =
-                        it == FFirstBySelf.cbegin() ? it.key() : std::max(FMaxSelf, it.key());
-            }
             return;
         }
         auto earliest = from;
         for (auto it = std::next(from); it != to; ++it)
             if (Before(it->second, earliest->second))
                 earliest = it;
-        first.value() = earliest->second;
+        first->second = earliest->second;
         FOthersBySelf.erase(earliest);
         return;
     }
@@ -340,7 +340,8 @@ void TCardTree::UnindexNode(QTreeWidgetItem* node)
 
 QTreeWidgetItem* TCardTree::FirstWithSelfIndex(qint32 selfIndex) const
 {
-    return FFirstBySelf.value(selfIndex, nullptr);
+    const auto at = PlaceOfNumber(FFirstBySelf, selfIndex);
+    return at != FFirstBySelf.end() && at->first == selfIndex ? at->second : nullptr;
 }
 
 void TCardTree::LoadGroups()
@@ -440,16 +441,21 @@ bool TCardTree::MakeNodes(const std::chrono::steady_clock::time_point& deadline)
 void TCardTree::EndLoading()
 {
     const std::unique_ptr<TLoad> load = std::move(FLoad);
-    FFirstBySelf.reserve(FFirstBySelf.size() + qsizetype(load->Rows.size()));
+    // The root is indexed already; a row with its 0 comes after it in display order.
+    FFirstBySelf.reserve(FFirstBySelf.size() + load->Rows.size());
     for (size_t slot = 1; slot < load->Nodes.size(); ++slot) {
         const qint32 self = load->Rows[slot - 1].Key.SelfIndex;
-        if (load->Shape.FirstOfNumber[slot]) {
-            FFirstBySelf.insert(self, load->Nodes[slot]);
-            FMaxSelf = std::max(FMaxSelf, self);
-        } else {
+        if (load->Shape.FirstOfNumber[slot])
+            FFirstBySelf.emplace_back(self, load->Nodes[slot]);
+        else
             FOthersBySelf.emplace(self, load->Nodes[slot]);
-        }
     }
+    // Rows come in the order of their numbers, but the root's 0 goes before negative ones.
+    const auto byNumber = [](const TNumbered& a, const TNumbered& b) {
+        return a.first < b.first;
+    };
+    if (!std::is_sorted(FFirstBySelf.begin(), FFirstBySelf.end(), byNumber))
+        std::sort(FFirstBySelf.begin(), FFirstBySelf.end(), byNumber);
     FRootNode->addChildren(load->TopNodes);
     FRootNode->setExpanded(true);
 }
@@ -546,7 +552,7 @@ int TCardTree::MaxSelfIndex()
 {
     FinishLoading();
     // The root's 0 is always in the index, so the result is at least 0.
-    return std::max(0, FFirstBySelf.isEmpty() ? 0 : FMaxSelf);
+    return std::max(0, FFirstBySelf.empty() ? 0 : FFirstBySelf.back().first);
 }
 
 int TCardTree::SelectedIndex() const
@@ -605,7 +611,6 @@ void TCardTree::Reload()
     FOthersBySelf.clear();
     FCaptions.clear();
     FCaptionsIndexed = false;
-    FMaxSelf = 0;
     FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0});
     static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);

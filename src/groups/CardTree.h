@@ -81,6 +81,7 @@ public:
 
 private:
     struct TLoad;
+    using TNumbered = std::pair<qint32, QTreeWidgetItem*>; // a group number and its node
 
     // Makes the nodes of the rows read into FLoad, a parent at a time, until the deadline.
     bool MakeNodes(const std::chrono::steady_clock::time_point& deadline);
@@ -100,12 +101,12 @@ private:
     QIcon FRootIcon;
     QIcon FGroupIcon;
 
-    // Number -> the first node in display order that carries it; further nodes with the same
-    // number (only a damaged table has them) wait in FOthersBySelf.
-    // A hash: loading looks a parent up for every row, and that must not grow with the tree.
-    QHash<qint32, QTreeWidgetItem*> FFirstBySelf;
+    // Each number with the first node in display order that carries it, in the order of the
+    // numbers: a table is read in that order, so a load fills it front to back, and a new group,
+    // numbered after all others, goes at the end. Further nodes with the same number (only a
+    // damaged table has them) wait in FOthersBySelf.
+    std::vector<TNumbered> FFirstBySelf;
     std::multimap<qint32, QTreeWidgetItem*> FOthersBySelf;
-    qint32 FMaxSelf = 0;           // the largest number in FFirstBySelf
     QHash<QString, int> FCaptions; // caption -> how many nodes show it, once FCaptionsIndexed
     bool FCaptionsIndexed = false;
     std::unique_ptr<TLoad> FLoad; // while loading
