@@ -142,6 +142,54 @@ struct TTreeShape
     std::vector<bool> FirstOfNumber;
 };
 
+// The slots of the numbers met so far. A table that numbers each new group after all others
+// has its numbers close together, and they are looked up in a plain array over their range;
+// scattered numbers (a damaged or hand-made table) go to a hash.
+class TSlotsByNumber
+{
+public:
+    static constexpr int None = -1;
+
+    // Ready for the numbers of the rows and the root's 0.
+    explicit TSlotsByNumber(const std::vector<TGroupRow>& rows)
+    {
+        qint64 low = 0;
+        qint64 high = 0;
+        for (const TGroupRow& row : rows) {
+            low = std::min<qint64>(low, row.Key.SelfIndex);
+            high = std::max<qint64>(high, row.Key.SelfIndex);
+        }
+        if (high - low < 4 * (qint64(rows.size()) + 1)) {
+            FLow = low;
+            FDense.assign(size_t(high - low + 1), None);
+        } else {
+            FSparse.reserve(qsizetype(rows.size()) + 1);
+        }
+    }
+
+    int Find(qint32 number) const
+    {
+        if (FDense.empty())
+            return FSparse.value(number, None);
+        const qint64 at = qint64(number) - FLow;
+        return at >= 0 && at < qint64(FDense.size()) ? FDense[size_t(at)] : None;
+    }
+
+    // The number must be a row's or 0.
+    void Set(qint32 number, int slot)
+    {
+        if (FDense.empty())
+            FSparse.insert(number, slot);
+        else
+            FDense[size_t(qint64(number) - FLow)] = slot;
+    }
+
+private:
+    qint64 FLow = 0;
+    std::vector<int> FDense; // by number - FLow, when the numbers are close together
+    QHash<qint32, int> FSparse;
+};
+
 TTreeShape ShapeOf(const std::vector<TGroupRow>& rows)
 {
     const int slotCount = int(rows.size()) + 1;
@@ -161,28 +209,27 @@ TTreeShape ShapeOf(const std::vector<TGroupRow>& rows)
         std::reverse(path.begin(), path.end());
         return path;
     };
-    QHash<qint32, int> firstBySelf; // number -> the first slot in display order with it so far
-    firstBySelf.reserve(slotCount);
-    firstBySelf.insert(0, 0);
+    TSlotsByNumber firstBySelf(rows); // number -> the first slot in display order with it so far
+    firstBySelf.Set(0, 0);
     // The path from the root to the last slot in display order: a new slot becomes the last one
     // exactly when its parent lies on that path.
     std::vector<int> lastPath{0};
 
     for (int slot = 1; slot < slotCount; ++slot) {
         const TGroupKey key = rows[size_t(slot - 1)].Key;
-        const auto known = firstBySelf.constFind(key.ParentIndex);
-        const int up = known != firstBySelf.cend() ? known.value() : lastPath.back();
+        const int known = firstBySelf.Find(key.ParentIndex);
+        const int up = known != TSlotsByNumber::None ? known : lastPath.back();
         parent[size_t(slot)] = up;
         position[size_t(slot)] = childCount[size_t(up)]++;
         const int upDepth = depth[size_t(up)];
         depth[size_t(slot)] = upDepth + 1;
 
-        const auto same = firstBySelf.find(key.SelfIndex);
-        if (same == firstBySelf.end()) {
-            firstBySelf.insert(key.SelfIndex, slot);
-        } else if (pathOf(slot) < pathOf(same.value())) {
-            shape.FirstOfNumber[size_t(same.value())] = false;
-            same.value() = slot;
+        const int same = firstBySelf.Find(key.SelfIndex);
+        if (same == TSlotsByNumber::None) {
+            firstBySelf.Set(key.SelfIndex, slot);
+        } else if (pathOf(slot) < pathOf(same)) {
+            shape.FirstOfNumber[size_t(same)] = false;
+            firstBySelf.Set(key.SelfIndex, slot);
         } else {
             shape.FirstOfNumber[size_t(slot)] = false;
         }
