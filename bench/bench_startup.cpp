@@ -6,6 +6,8 @@
 // window and the longest the event loop waited meanwhile, and the whole process's resident
 // memory when loaded and after the address list has been shown and sorted by its title column.
 // Run: bench_startup [delivered database]; it works in a temporary folder, offscreen.
+// bench_startup --large FOLDER [delivered database] only writes the large database into the
+// folder, which must not hold one yet, to try the program on by hand.
 
 #include "BenchDatabase.h"
 #include "NoteBench.h"
@@ -167,6 +169,12 @@ int main(int argc, char* argv[])
         return Start(argc, argv, QString::fromLocal8Bit(argv[2]));
 
     QCoreApplication app(argc, argv);
+    if (argc > 2 && qstrcmp(argv[1], "--large") == 0) {
+        const QString folder = QString::fromLocal8Bit(argv[2]);
+        if (QFile::exists(folder + QStringLiteral("/bookkeep.dat")))
+            return 1;
+        return MakeLarge(folder, DeliveredDatabase(argc - 2, argv + 2)) ? 0 : 1;
+    }
     const QString delivered = DeliveredDatabase(argc, argv);
     QTemporaryDir root;
     const QString empty = root.path() + QStringLiteral("/empty");
