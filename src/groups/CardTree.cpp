@@ -415,15 +415,15 @@ bool TCardTree::LoadStep(std::chrono::nanoseconds budget)
         if (!load.Reader)
             load.Reader = std::make_unique<TGroupRowReader>(FTableName);
         // The clock is read every so many rows.
-        while (!load.Read) {
-            load.Read = load.Reader->Read(load.Rows, 256);
-            if (!load.Read && std::chrono::steady_clock::now() >= deadline) {
+        while (!load.Reader->Read(load.Rows, 256)) {
+            if (std::chrono::steady_clock::now() >= deadline) {
                 unread.dismiss();
                 return false;
             }
         }
         unread.dismiss();
         load.Reader.reset();
+        load.Read = true;
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
     }

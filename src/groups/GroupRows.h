@@ -3,11 +3,11 @@
 #include <QHash>
 #include <QString>
 
-class TQueryCursor;
-
 #include <memory>
 #include <utility>
 #include <vector>
+
+class TQueryCursor;
 
 // The key every node of a group tree carries: the group's own number and its parent's. The
 // root's key is {0, 0}.
