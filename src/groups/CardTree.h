@@ -36,10 +36,12 @@ public:
     // the last node in display order when there is none. A row that can't be read leaves the
     // tree as it was.
     void LoadGroups();
-    // The same in steps, for a window that is to answer while a large table loads. The tree
-    // shows its root alone until the load is whole, and every call below that needs the whole
-    // tree (the group commands, the numbers and captions, a reload) first finishes the load.
-    // A step that fails to read ends the load with the root alone, and throws.
+    // The same in steps, for a window that is to answer while a large table loads. The table
+    // is read a few hundred rows at a time, its statement left open between steps (writes, such
+    // as a note's save, may come in between). The tree shows its root alone until the load is
+    // whole, and every call below that needs the whole tree (the group commands, the numbers and
+    // captions, a reload) first finishes the load. A step that fails to read ends the load with
+    // the root alone, and throws.
     void BeginLoading();
     // Works for about the given time; true once the tree is whole.
     bool LoadStep(std::chrono::nanoseconds budget);
