@@ -28,6 +28,16 @@ QString ListAll()
     return QString::fromUtf16(SqlTemplate::ListAddresses);
 }
 
+// The grid shown over every address with its ID column hidden, as the address page lists them.
+void ShowAllAddresses(TDbAccess& db, TCardDBGrid& grid)
+{
+    grid.resize(500, 300);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    db.OpenGrid(ListAll(), grid, true);
+    grid.HideColumn(QStringLiteral("ID"));
+}
+
 QString Caption(const TCardDBGrid& grid, const QString& field)
 {
     return grid.model()->headerData(grid.ColumnOf(field), Qt::Horizontal).toString();
@@ -75,10 +85,7 @@ private Q_SLOTS:
         AddAddress(QStringLiteral("c.org"), QStringLiteral("X"));
         AddAddress(QStringLiteral("a.org"), QStringLiteral("Z"));
         TCardDBGrid grid;
-        grid.resize(500, 300);
-        grid.show();
-        db.OpenGrid(ListAll(), grid, true);
-        grid.HideColumn(QStringLiteral("ID"));
+        ShowAllAddresses(db, grid);
         TGridSet& set = db.GridSet();
         const QString url = QStringLiteral("网址");
 
@@ -158,11 +165,7 @@ private Q_SLOTS:
         for (const char* url : {"d.org", "b.org", "a.org", "c.org"})
             AddAddress(QString::fromLatin1(url), QStringLiteral("t"));
         TCardDBGrid grid;
-        grid.resize(500, 300);
-        grid.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&grid));
-        db.OpenGrid(ListAll(), grid, true);
-        grid.HideColumn(QStringLiteral("ID"));
+        ShowAllAddresses(db, grid);
         QCOMPARE(grid.CurrentRow(), 0);
         QCOMPARE(grid.GridEvenColor(), QColor(0xFF, 0xFB, 0xF0));
         QCOMPARE(grid.GriddingRowColor(), QColor(0xA6, 0xCA, 0xF0));
@@ -231,11 +234,7 @@ private Q_SLOTS:
         for (const char* url : {"d.org", "b.org", "a.org", "c.org"})
             AddAddress(QString::fromLatin1(url), QStringLiteral("t"), QStringLiteral("r"));
         TCardDBGrid grid;
-        grid.resize(500, 300);
-        grid.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&grid));
-        db.OpenGrid(ListAll(), grid, true);
-        grid.HideColumn(QStringLiteral("ID"));
+        ShowAllAddresses(db, grid);
         QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
                           CellCentre(grid, 2, QStringLiteral("标题")));
         ClickTitle(grid, QStringLiteral("网址"));
@@ -345,10 +344,7 @@ private Q_SLOTS:
         AddAddress(QStringLiteral("a.org"), QStringLiteral("A"), QStringLiteral("ra"));
         AddAddress(QStringLiteral("b.org"), QStringLiteral("B"), QStringLiteral("rb"));
         TCardDBGrid grid;
-        grid.resize(500, 300);
-        grid.show();
-        db.OpenGrid(ListAll(), grid, true);
-        grid.HideColumn(QStringLiteral("ID"));
+        ShowAllAddresses(db, grid);
         QVERIFY(grid.isColumnHidden(0));
         QVERIFY_THROWS_EXCEPTION(ECardError, grid.HideColumn(QStringLiteral("NoSuchField")));
 
@@ -380,10 +376,7 @@ private Q_SLOTS:
         for (const char* url : {"a.org", "b.org", "c.org"})
             AddAddress(QString::fromLatin1(url), QStringLiteral("t"));
         TCardDBGrid grid;
-        grid.resize(500, 300);
-        grid.show();
-        db.OpenGrid(ListAll(), grid, true);
-        grid.HideColumn(QStringLiteral("ID"));
+        ShowAllAddresses(db, grid);
         QCOMPARE(grid.CurrentRow(), 0);
         QTest::keyClick(&grid, Qt::Key_Down);
         QCOMPARE(grid.CurrentRow(), 1);
