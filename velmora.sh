@@ -8,7 +8,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 data_folder=${VELMORA_HOME:-$HOME/Velmora}
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libsqlcipher-dev
-                libgl-dev)
+                libsodium-dev libgl-dev)
 # qt6-wayland: the program runs natively in a Wayland session.
 start_packages=(fonts-wqy-microhei qt6-translations-l10n qt6-wayland)
 # The checks of the installed desktop files, and the start under a headless Wayland compositor.

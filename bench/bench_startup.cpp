@@ -10,6 +10,7 @@
 // folder, which must not hold one yet, to try the program on by hand.
 
 #include "BenchDatabase.h"
+#include "LargeDatabase.h"
 #include "NoteBench.h"
 #include "app/FormMain.h"
 #include "common/gui/QtUserDialogs.h"
@@ -106,34 +107,6 @@ int Start(int argc, char** argv, const QString& folder)
     std::printf("%.1f %.1f %.1f %.1f %.1f\n", ready, whole, longestStall, readyMiB, ResidentMiB());
     SetUserDialogs(nullptr);
     return 0;
-}
-
-bool MakeLarge(const QString& folder, const QString& delivered)
-{
-    QTemporaryDir unused;
-    SetAppPath(folder);
-    if (!QFile::copy(delivered, folder + QStringLiteral("/bookkeep.dat")) ||
-        !QFile::setPermissions(folder + QStringLiteral("/bookkeep.dat"),
-                               QFile::ReadOwner | QFile::WriteOwner))
-        return false;
-    TDbAccess db;
-    db.Connect();
-    if (!db.Connected())
-        return false;
-    DbExecute(QStringLiteral(
-        "insert into NoteType(SelfIndex,ParentIndex,TypeName) with recursive n(i) as (select 1 "
-        "union all select i+1 from n where i<100000) select i, case when i<=10 then 0 else "
-        "abs(random())%(i-1)+1 end, '分组 ' || i from n"));
-    DbExecute(QStringLiteral("insert into IEType(SelfIndex,ParentIndex,TypeName) with recursive "
-                             "n(i) as (select 1 union all select i+1 from n where i<100) "
-                             "select i, 0, '网址分组 ' || i from n"));
-    DbExecute(QStringLiteral(
-        "insert into IE(TypeID,IEUrl,IEName,ReMark) with recursive n(i) as (select 1 union all "
-        "select i+1 from n where i<100000) select i%100+1, 'https://www.example' || i || '.org/',"
-        " '网站 ' || abs(random()%100000), '备注 ' || i from n"));
-    DbAccess->RunPrepared("insert into NoteBook(TypeID,ReMark) values(0,?)",
-                          {NoteText(1024 * 1024).toUtf8()});
-    return true;
 }
 
 struct TFigures

@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/Autostart.h"
+#include "app/IdleWatch.h"
 #include "app/SearchBox.h"
 #include "app/SessionEnd.h"
 #include "app/Startup.h"
@@ -9,11 +10,14 @@
 #include "common/CardException.h"
 #include "common/Messages.h"
 #include "controls/StatusLine.h"
+#include "data/DbAccess.h"
 #include "groups/CardTree.h"
 #include "notes/NoteExport.h"
 #include "notes/NotePage.h"
 #include "settings/BackupCommands.h"
+#include "settings/Config.h"
 #include "settings/FormConfig.h"
+#include "settings/LockSettings.h"
 #include "settings/Login.h"
 #include "webaddr/BookmarkCommands.h"
 #include "webaddr/WebAddrPage.h"
@@ -97,11 +101,16 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     actHomePage = pmSystem->addAction(QStringLiteral("软件主页"));
     pmSystem->addSeparator();
     actSettings = pmSystem->addAction(QStringLiteral("软件设置"));
+    actLock = pmSystem->addAction(QStringLiteral("锁定"));
+    actLock->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    // The key works anywhere in the window, not only in the open menu.
+    addAction(actLock);
     pmSystem->addSeparator();
     actBackup = pmSystem->addAction(QStringLiteral("数据备份"));
     actRestore = pmSystem->addAction(QStringLiteral("数据恢复"));
     ConnectGuarded(actHomePage, &QAction::triggered, this, [this] { HomePageClick(); });
     ConnectGuarded(actSettings, &QAction::triggered, this, [this] { SettingsClick(); });
+    ConnectGuarded(actLock, &QAction::triggered, this, [this] { LockClick(); });
     ConnectGuarded(actBackup, &QAction::triggered, this, [this] { BackupClick(); });
     ConnectGuarded(actRestore, &QAction::triggered, this, [this] { RestoreClick(); });
     actImportBookmarks = pmSystem->addAction(QStringLiteral("导入书签…"));
@@ -126,6 +135,9 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     move(outer.topLeft());
     FWindowState->RestoreLayout();
 
+    FIdleWatch = new TIdleWatch(this);
+    ConnectGuarded(FIdleWatch, &TIdleWatch::Idle, this, [this] { LockClick(); });
+
     FLoadTimer = new QTimer(this);
     FLoadTimer->setInterval(0);
     ConnectGuarded(FLoadTimer, &QTimer::timeout, this, [this] { LoadStep(); });
@@ -144,8 +156,11 @@ void TFormMain::AddTrayIcon()
     actTrayHomePage = PopupMenu->addAction(QStringLiteral("软件主页"));
     PopupMenu->addSeparator();
     NShowForm = PopupMenu->addAction(QStringLiteral("显示窗口"));
+    actTrayLock = PopupMenu->addAction(QStringLiteral("锁定"));
+    actTrayLock->setShortcut(actLock->shortcut());
     NClose = PopupMenu->addAction(QStringLiteral("关闭"));
     ConnectGuarded(actTrayHomePage, &QAction::triggered, this, [this] { HomePageClick(); });
+    ConnectGuarded(actTrayLock, &QAction::triggered, this, [this] { LockClick(); });
     ConnectGuarded(NShowForm, &QAction::triggered, this, [this] { NShowFormClick(); });
     ConnectGuarded(NClose, &QAction::triggered, this, [this] { NCloseClick(); });
 
@@ -174,6 +189,7 @@ bool TFormMain::FormShow()
     // No data is shown before the login: a refusal, or settings that cannot be read, end here.
     if (!LoginAtStartGuarded())
         return false;
+    ApplyLockSettings();
     DailyBackup(QDate::currentDate());
     RunGuarded([this] { LoadPages(); });
     return true;
@@ -289,10 +305,58 @@ void TFormMain::AppMinimize()
 
 void TFormMain::NShowFormClick()
 {
+    if (FLocked && !Unlock())
+        return;
     if (isMinimized() || !isVisible())
         showNormal();
     raise();
     activateWindow();
+}
+
+void TFormMain::LockClick()
+{
+    // A dialog still open would work on data that is gone; the idle time starts again instead.
+    if (FLocked || !Config.bPass || QApplication::activeModalWidget()) {
+        FIdleWatch->Restart();
+        return;
+    }
+    FinishLoading();
+    // Whatever fails here stops the lock before anything is lost: a note that cannot be saved
+    // stays on screen.
+    NotePage->NoteSaver().Flush();
+    FWindowState->Save();
+    FWindowState->Hold();
+    FLockedEncrypted = !DbAccess->Key().IsStandard();
+    hide();
+    SearchBox->Clear();
+    NotePage->Clear();
+    WebAddrPage->IETree().Clear();
+    DbAccess->Disconnect();
+    WipeText(Config.PassWord);
+    FLocked = true;
+    ApplyLockSettings();
+}
+
+bool TFormMain::Unlock()
+{
+    if (!UnlockDataFile(*DbAccess, FLockedEncrypted))
+        return false;
+    FLocked = false;
+    NotePage->NoteTree().Reload();
+    WebAddrPage->IETree().Reload();
+    FWindowState->RestoreTrees();
+    ApplyLockSettings();
+    return true;
+}
+
+void TFormMain::ApplyLockSettings()
+{
+    const bool canLock = Config.bPass && !FLocked;
+    actLock->setEnabled(canLock);
+    actTrayLock->setEnabled(canLock);
+    const TLockSettings lock = TLockSettings::Load();
+    FIdleWatch->SetMinutes(canLock ? lock.IdleMinutes : 0);
+    FLockOnMinimize = canLock && lock.OnMinimize;
 }
 
 void TFormMain::NCloseClick()
@@ -354,8 +418,12 @@ void TFormMain::closeEvent(QCloseEvent* event)
 void TFormMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized())
-        RunGuarded([this] { AppMinimize(); });
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        if (FLockOnMinimize)
+            QTimer::singleShot(0, this, [this] { RunGuarded([this] { LockClick(); }); });
+        else
+            RunGuarded([this] { AppMinimize(); });
+    }
 }
 
 void TFormMain::showEvent(QShowEvent* event)
@@ -400,8 +468,11 @@ void TFormMain::HomePageClick()
 
 void TFormMain::SettingsClick()
 {
+    // A new key for the data file closes it for a moment: loads under way finish first.
+    FinishLoading();
     if (ShowConfigDialog())
         StatusLine->ShowMessage(QStringLiteral("设置已保存"));
+    ApplyLockSettings();
 }
 
 void TFormMain::BackupClick()
@@ -417,6 +488,7 @@ void TFormMain::RestoreClick()
     if (RestoreCommand()) {
         StatusLine->ShowMessage(QStringLiteral("已恢复"));
         ReloadPages();
+        ApplyLockSettings();
     }
 }
 

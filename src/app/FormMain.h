@@ -24,6 +24,8 @@ QString HomePage();
 
 // The main window: the notebook page "记事本", the web address page "网址管理", the bottom bar
 // with "开机运行" and "软件设置", and the notification-area icon with its menu.
+class TIdleWatch;
+
 class TFormMain final : public QWidget
 {
     Q_OBJECT
@@ -43,8 +45,13 @@ public:
     // Shows the window as it was left: maximised or at its remembered place.
     void ShowAsLeft();
 
-    // Brings the window back from the notification area or the taskbar, in front.
+    // Brings the window back from the notification area or the taskbar, in front; a locked
+    // program first asks for the password.
     void NShowFormClick();
+    // "锁定" (Ctrl+L): saves the note, closes the data file, empties both pages and the search,
+    // and hides the window; the tray icon stays. Only with a login password.
+    void LockClick();
+    bool Locked() const { return FLocked; }
     // The same close request as the window's close button.
     void NCloseClick();
     void chkRunAtLoginClick();
@@ -72,9 +79,11 @@ public:
     QAction* actTrayHomePage = nullptr;
     QAction* NShowForm = nullptr;
     QAction* NClose = nullptr;
+    QAction* actTrayLock = nullptr;
     QMenu* pmSystem = nullptr; // the settings button's menu
     QAction* actHomePage = nullptr;
     QAction* actSettings = nullptr;
+    QAction* actLock = nullptr;
     QAction* actBackup = nullptr;
     QAction* actRestore = nullptr;
     QAction* actImportBookmarks = nullptr;
@@ -105,6 +114,12 @@ private:
     // exit is not asked twice.
     bool FormCloseQuery();
     void CommitData(QSessionManager& manager);
+    // Asks for the password and brings the data back as it was at the lock; false while the
+    // program stays locked.
+    bool Unlock();
+    // The lock's items follow the login password; the idle time and the minimise rule follow
+    // the settings.
+    void ApplyLockSettings();
 
     TWindowState* FWindowState = nullptr;
     QTimer* FLoadTimer = nullptr;
@@ -115,4 +130,8 @@ private:
     bool FSized = false;
     bool FExitConfirmed = false;
     bool FSessionEndAgreed = false;
+    TIdleWatch* FIdleWatch = nullptr;
+    bool FLocked = false;
+    bool FLockedEncrypted = false; // the data file was encrypted with the password at the lock
+    bool FLockOnMinimize = false;
 };

@@ -226,6 +226,13 @@ void TSearchBox::CloseResults(bool returnCaret)
         FReturnTo->setFocus(Qt::OtherFocusReason);
 }
 
+void TSearchBox::Clear()
+{
+    CloseResults(false);
+    FList->clear();
+    clear();
+}
+
 void TSearchBox::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();

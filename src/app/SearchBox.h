@@ -34,6 +34,8 @@ public:
     void CloseResults(bool returnCaret);
 
     bool Searching() const { return FRun && !FRun->Done(); }
+    // Forgets the query and its results, starting no search.
+    void Clear();
     const std::vector<TSearchHit>& Results() const { return FHits; }
     QListWidget* ResultList() const { return FList; }
 

@@ -10,6 +10,7 @@
 #include "common/gui/QtUserDialogs.h"
 #include "data/DbAccess.h"
 #include "data/Sqlite.h"
+#include "settings/Login.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -34,10 +35,10 @@ int RunSession()
     if (int status = 0; !ClaimDataFile(instance, &status))
         return status;
 
+    // No window shows before the file is open: an encrypted one asks for its password first.
     TDbAccess dbAccess;
-    dbAccess.Connect();
-    if (!dbAccess.Connected())
-        return 1;
+    if (const TStartOpen opened = OpenDataFileAtStart(dbAccess); opened != TStartOpen::Opened)
+        return opened == TStartOpen::Refused ? 0 : 1;
     QApplication::setApplicationName(ApplicationTitle());
     // The window is hidden while it sits in the notification area, and a box closed then must not
     // end the program: only the main window's accepted close does.

@@ -3,6 +3,7 @@
 #include "common/CardException.h"
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
+#include "settings/LockSettings.h"
 #include "webaddr/WebAddrPage.h"
 
 #include <QEvent>
@@ -138,9 +139,7 @@ TWindowState::~TWindowState() = default;
 
 std::unique_ptr<QSettings> TWindowState::OpenSettings()
 {
-    // ~/.config/Velmora/Velmora.conf, or under XDG_CONFIG_HOME.
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QStringLiteral("Velmora"), QStringLiteral("Velmora"));
+    return OpenUserSettings();
 }
 
 QRect TWindowState::Placement(const QRect& designed) const

@@ -44,6 +44,9 @@ public:
     // Writes everything as it is now; nothing before the trees were restored (a login still
     // open, a first loading that failed), so that their remembered state is never lost.
     void Save() const;
+    // Writes nothing more until the trees are restored again: the emptied trees of a locked
+    // window must not replace what is remembered of them.
+    void Hold() { FRestored = false; }
 
     // The settings store the state lives in.
     static std::unique_ptr<QSettings> OpenSettings();

@@ -60,25 +60,45 @@ QString TDbAccess::DatabasePath() const
 void TDbAccess::Connect()
 {
     QString error;
-    TConnection connection = DatabaseFile::Open(DatabasePath(), true, &error);
+    if (!Open(TFileKey(), &error))
+        ShowDbError(QString::fromUtf16(DbHint::Connect), error, QString());
+}
+
+bool TDbAccess::Open(const TFileKey& key, QString* error)
+{
+    // The sets and statements of a connection open before must not outlive it.
+    if (FConnection)
+        CloseConnection(QString::fromUtf16(DbHint::Connect));
+    TConnection connection = DatabaseFile::Open(DatabasePath(), true, error, key);
     if (connection) {
-        error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Durability));
-        if (!error.isEmpty())
+        *error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Durability));
+        if (!error->isEmpty())
             connection.reset();
     }
-    if (!connection) {
-        ShowDbError(QString::fromUtf16(DbHint::Connect), error, QString());
-        return;
-    }
+    if (!connection)
+        return false;
     FConnection = std::move(connection);
+    FKey = key;
+    FDisconnected = false;
+    return true;
+}
+
+void TDbAccess::Disconnect()
+{
+    CloseConnection(QString::fromUtf16(DbHint::Connect));
+    FKey = TFileKey();
+    FDisconnected = true;
 }
 
 void TDbAccess::EnsureOpen(const QString& headline, const QString& sql)
 {
     if (FConnection)
         return;
+    // A locked program reads nothing until the password opens the file again.
+    if (FDisconnected)
+        throw EDBException(QStringLiteral("数据文件已锁定"), headline, QString());
     QString error;
-    TConnection connection = DatabaseFile::Open(DatabasePath(), false, &error);
+    TConnection connection = DatabaseFile::Open(DatabasePath(), false, &error, FKey);
     if (connection)
         error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Durability));
     if (!error.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/FileKey.h"
 #include "data/ResultSet.h"
 #include "data/Sqlite.h"
 
@@ -31,7 +32,15 @@ public:
     // Opens the database; on failure shows "数据库连接失败！" with the engine's message and
     // leaves the connection closed: the caller ends the program.
     void Connect();
+    // Opens the database with a key; false with the engine's message when it cannot (see
+    // DatabaseFile::IsWrongKey for a key that does not fit).
+    bool Open(const TFileKey& key, QString* error);
+    // Closes the connection and forgets its key, as a lock does; throws while a transaction is
+    // open. Nothing reopens it but Open.
+    void Disconnect();
     bool Connected() const { return FConnection != nullptr; }
+    // The key the file was opened with.
+    const TFileKey& Key() const { return FKey; }
     QString DatabasePath() const;
 
     // Runs a row-returning statement into QuerySet; the current row is the first.
@@ -75,7 +84,13 @@ public:
     void BackupTo(const QString& target);
     // BackupTo that returns the reason of a failure instead of throwing it.
     QString CopyTo(const QString& target);
-    void RestoreFrom(const QString& source, const QString& safetyCopy = QString());
+    // The source opens with the given key, which the database keeps from then on.
+    void RestoreFrom(const QString& source, const QString& safetyCopy = QString(),
+                     const TFileKey& key = TFileKey());
+    // Writes the database again under another key, with the statements of batch run in the new
+    // file (the settings that go with the key), and puts it in place of the old one. A failure
+    // leaves the old file and key in use and throws EDBException with the reason.
+    void Rekey(const TFileKey& key, const QString& batch);
 
     // The grid query: the address grid's rows, kept open and bound to the grid between calls.
     // GridDataSource closes the set and returns the model that binds it to a grid; OpenGrid runs
@@ -99,6 +114,8 @@ private:
     void RequireNoTransaction(const QString& headline) const;
 
     TConnection FConnection;
+    TFileKey FKey;
+    bool FDisconnected = false; // closed by Disconnect, not by a failure
     // Statements kept prepared on FConnection, by the address of their text.
     std::vector<std::pair<const char*, TStatement>> FPrepared;
     std::unique_ptr<TGridSource> FGridSource;
@@ -142,7 +159,8 @@ extern TDbAccess* DbAccess;
 void DbExecute(const QString& batch);
 int DbQueryInteger(const QString& sql);
 void DbBackup(const QString& target);
-void DbRestore(const QString& source, const QString& safetyCopy = QString());
+void DbRestore(const QString& source, const QString& safetyCopy = QString(),
+               const TFileKey& key = TFileKey());
 
 // Cuts a text at every occurrence of the delimiter (exact, case-sensitive); what follows the
 // last one is kept even when empty, so a text without the delimiter gives one piece.
@@ -155,4 +173,5 @@ inline constexpr char16_t Query[] = u"数据库查询错误，请检查！";
 inline constexpr char16_t Batch[] = u"数据库操作失败！";
 inline constexpr char16_t Backup[] = u"数据库备份失败！";
 inline constexpr char16_t Restore[] = u"数据库恢复失败！";
+inline constexpr char16_t Rekey[] = u"数据文件加密失败，仍在使用原来的文件！";
 } // namespace DbHint

@@ -190,10 +190,10 @@ private:
 // the program's and nothing more (a trigger or a view could act on the data behind the
 // program's back), it keeps a rollback journal, and every page is sound. Returns the reason when
 // it is not.
-QString CheckDatabase(const QString& path)
+QString CheckDatabase(const QString& path, const TFileKey& key)
 {
     QString error;
-    const TConnection connection = DatabaseFile::Open(path, false, &error);
+    const TConnection connection = DatabaseFile::Open(path, false, &error, key);
     if (!connection)
         return error;
     error = DatabaseSchema::Difference(connection.get());
@@ -282,7 +282,8 @@ void TDbAccess::BackupTo(const QString& target)
         throw EDBException(reason, QString::fromUtf16(DbHint::Backup), QString());
 }
 
-void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy)
+void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy,
+                            const TFileKey& key)
 {
     const QString headline = QString::fromUtf16(DbHint::Restore);
     RequireNoTransaction(headline);
@@ -292,7 +293,7 @@ void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy)
     TStagedCopy staged;
     QString reason = staged.Write(source, DatabasePath());
     if (reason.isEmpty())
-        reason = CheckDatabase(staged.Path());
+        reason = CheckDatabase(staged.Path(), key);
     if (!reason.isEmpty())
         throw EDBException(reason, headline, QString());
 
@@ -322,6 +323,7 @@ void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy)
         EnsureOpen(headline, QString());
         throw EDBException(reason, headline, QString());
     }
+    FKey = key;
     EnsureOpen(headline, QString());
 }
 
@@ -330,7 +332,7 @@ void DbBackup(const QString& target)
     DbAccess->BackupTo(target);
 }
 
-void DbRestore(const QString& source, const QString& safetyCopy)
+void DbRestore(const QString& source, const QString& safetyCopy, const TFileKey& key)
 {
-    DbAccess->RestoreFrom(source, safetyCopy);
+    DbAccess->RestoreFrom(source, safetyCopy, key);
 }

@@ -38,10 +38,8 @@ TStatement Prepare(sqlite3* connection, const QString& sql, QString* error)
 namespace DatabaseFile {
 namespace {
 
-// The fixed database password of the program and the page size the file is written with. A file
-// made with the engine's own tools has the engine's default page size; it is read with that when
-// the program's size does not fit.
-constexpr char Key[] = "PRAGMA key = '58203917460385'";
+// The page size the file is written with. A file made with the engine's own tools has the
+// engine's default page size; it is read with that when the program's size does not fit.
 constexpr char PageSize[] = "PRAGMA cipher_page_size = 4096";
 
 // Another program reading the file (a backup or sync tool) holds it only briefly: a write waits
@@ -67,7 +65,8 @@ QString FirstText(sqlite3* connection, const char* sql, QString* error)
                : QString();
 }
 
-TConnection OpenWith(const QString& path, int flags, bool programPageSize, QString* error)
+TConnection OpenWith(const QString& path, int flags, bool programPageSize, const TFileKey& key,
+                     QString* error)
 {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
@@ -77,7 +76,10 @@ TConnection OpenWith(const QString& path, int flags, bool programPageSize, QStri
         return nullptr;
     }
     sqlite3_busy_timeout(raw, BusyTimeoutMs);
-    if (sqlite3_exec(raw, Key, nullptr, nullptr, nullptr) != SQLITE_OK ||
+    QByteArray keyStatement = key.KeyStatement();
+    const int keyed = sqlite3_exec(raw, keyStatement.constData(), nullptr, nullptr, nullptr);
+    WipeBytes(keyStatement);
+    if (keyed != SQLITE_OK ||
         (programPageSize && sqlite3_exec(raw, PageSize, nullptr, nullptr, nullptr) != SQLITE_OK)) {
         *error = EngineMessage(raw);
         return nullptr;
@@ -111,14 +113,16 @@ const QStringList& RequiredTables()
     return tables;
 }
 
-TConnection Open(const QString& path, bool checkWhole, QString* error)
+TConnection Open(const QString& path, bool checkWhole, QString* error, const TFileKey& key,
+                 bool readOnly)
 {
     // The engine opens lazily; a missing file must fail here and must not be created.
     if (!QFileInfo(path).isFile()) {
         *error = QStringLiteral("unable to open database file");
         return nullptr;
     }
-    TConnection connection = OpenWith(path, SQLITE_OPEN_READWRITE, true, error);
+    const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    TConnection connection = OpenWith(path, flags, true, key, error);
     if (!connection)
         return nullptr;
     QStringList missing = MissingTables(connection.get(), error);
@@ -128,7 +132,7 @@ TConnection Open(const QString& path, bool checkWhole, QString* error)
             return nullptr;
         const QString first = *error;
         error->clear();
-        connection = OpenWith(path, SQLITE_OPEN_READWRITE, false, error);
+        connection = OpenWith(path, flags, false, key, error);
         if (!connection)
             return nullptr;
         missing = MissingTables(connection.get(), error);
@@ -155,7 +159,12 @@ TConnection Open(const QString& path, bool checkWhole, QString* error)
 
 TConnection Create(const QString& path, QString* error)
 {
-    return OpenWith(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, true, error);
+    return OpenWith(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, true, TFileKey(), error);
+}
+
+bool IsWrongKey(const QString& error)
+{
+    return error == QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB));
 }
 
 QString Execute(sqlite3* connection, const QString& sql)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/FileKey.h"
+
 #include <QString>
 
 #include <memory>
@@ -41,7 +43,12 @@ const QStringList& RequiredTables();
 // When checkWhole is set the whole file is read as well, so that a truncated or damaged file is
 // refused here rather than at some later query. On failure returns null and the engine's
 // message in error.
-TConnection Open(const QString& path, bool checkWhole, QString* error);
+TConnection Open(const QString& path, bool checkWhole, QString* error,
+                 const TFileKey& key = TFileKey(), bool readOnly = false);
+
+// Whether an error of Open says that the key opens no page of the file: another key, or no
+// database at all.
+bool IsWrongKey(const QString& error);
 
 // Creates a new keyed file; for the database maker only.
 TConnection Create(const QString& path, QString* error);

@@ -637,6 +637,25 @@ void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
     });
 }
 
+void TCardTree::Clear()
+{
+    FLoad.reset();
+    ResetToRoot();
+}
+
+void TCardTree::ResetToRoot()
+{
+    FTreeView->clear();
+    FFirstBySelf.clear();
+    FOthersBySelf.clear();
+    FCaptions.clear();
+    FCaptionsIndexed = false;
+    FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0});
+    static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
+    FTreeView->addTopLevelItem(FRootNode);
+    IndexNode(FRootNode);
+}
+
 void TCardTree::Reload()
 {
     // Read first: a table that can't be read leaves the tree as it was, numbers and all.
@@ -653,15 +672,7 @@ void TCardTree::Reload()
     });
     const int scroll = FTreeView->verticalScrollBar()->value();
 
-    FTreeView->clear();
-    FFirstBySelf.clear();
-    FOthersBySelf.clear();
-    FCaptions.clear();
-    FCaptionsIndexed = false;
-    FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0});
-    static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
-    FTreeView->addTopLevelItem(FRootNode);
-    IndexNode(FRootNode);
+    ResetToRoot();
     BeginLoading();
     FLoad->Rows = std::move(rows);
     FLoad->Read = true;

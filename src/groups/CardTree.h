@@ -51,6 +51,9 @@ public:
     // meanwhile (the choose-group dialog's). The selected group and the open branches stay as
     // they were.
     void Reload();
+    // Shows the root alone and forgets every group, without reading anything; a load under way
+    // stops.
+    void Clear();
     // Adds a group under the selected node (under the root when nothing is selected) and returns
     // the new node, which is not selected. Refuses a caption that already stands in the tree.
     QTreeWidgetItem* AddGroup(const QString& name);
@@ -91,6 +94,7 @@ private:
     void EndLoading();
     QTreeWidgetItem* MakeNode(QString caption, TGroupKey key) const;
     // The caption index is built the first time a caption is looked up, not while loading.
+    void ResetToRoot();
     void IndexCaptions();
     void IndexNode(QTreeWidgetItem* node);
     void UnindexNode(QTreeWidgetItem* node);

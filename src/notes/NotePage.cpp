@@ -248,6 +248,17 @@ void TNotePage::ShowSelectedNote()
     FShowFailed = false;
 }
 
+void TNotePage::Clear()
+{
+    FNoteSaver->Flush();
+    FNoteSaver->Forget();
+    FShownNode = nullptr;
+    ShowText(QString());
+    // The undo steps hold what was typed.
+    mmoNote->document()->clearUndoRedoStacks();
+    FNoteTree->Clear();
+}
+
 void TNotePage::ShowText(const QString& text)
 {
     FShowing = true;

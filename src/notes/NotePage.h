@@ -32,6 +32,9 @@ public:
     // root's note shown. Both throw; the caller runs them guarded.
     void LoadGroups();
     void ShowRootNote();
+    // Saves what is due, then shows nothing: the tree its root alone, the editor empty and its
+    // undo steps gone. For a program that locks itself.
+    void Clear();
 
     TCardTree& NoteTree() const { return *FNoteTree; }
     TGroupCommands& NoteCommands() const { return *FNoteCommands; }

@@ -5,8 +5,12 @@
 #include "common/Messages.h"
 #include "common/UserDialogs.h"
 #include "data/CopyRotation.h"
+#include "common/Errors.h"
 #include "data/DbAccess.h"
+#include "data/FileKey.h"
+#include "data/Sqlite.h"
 #include "settings/Config.h"
+#include "settings/FormPass.h"
 
 #include <QDate>
 #include <QDir>
@@ -15,7 +19,39 @@
 
 namespace {
 constexpr int KeptDailyBackups = 14;
+
+bool OpensWith(const QString& path, const TFileKey& key, QString* error)
+{
+    return DatabaseFile::Open(path, false, error, key, true) != nullptr;
 }
+
+// The key a backup opens with: the data file's own, the standard one, or one derived from the
+// password the user gives for it. Cancel stops the restore.
+TFileKey KeyOfBackup(const QString& source)
+{
+    QString error;
+    for (const TFileKey& key : {DbAccess->Key(), TFileKey()}) {
+        if (OpensWith(source, key, &error))
+            return key;
+        // Not a question of keys: the restore's own check names what is wrong.
+        if (!DatabaseFile::IsWrongKey(error))
+            return key;
+    }
+    const QByteArray salt = TFileKey::SaltOf(source);
+    TFileKey found;
+    const auto accepts = [&](const QString& password) {
+        const TFileKey key = TFileKey::Derive(password, salt);
+        QString failure;
+        if (!OpensWith(source, key, &failure))
+            return false;
+        found = key;
+        return true;
+    };
+    if (AskPasswordFor(accepts, QStringLiteral("请输入备份文件的密码")) != mrOK)
+        throw EAbort();
+    return found;
+}
+} // namespace
 
 QString BackupFileFilter()
 {
@@ -73,7 +109,7 @@ bool RestoreCommand()
         BackupFileFilter(), QFileInfo(folder).isDir() ? folder : QString());
     if (source.isEmpty())
         return false;
-    DbRestore(source, SafetyCopyPath());
+    DbRestore(source, SafetyCopyPath(), KeyOfBackup(source));
     WriteLog(QStringLiteral("数据恢复！"));
     // The restored file's settings hold from now on: its login password among them.
     Config.LoadConfig();

@@ -17,10 +17,15 @@ void TConfig::LoadConfig()
     PassWord = password;
 }
 
-void TConfig::SaveConfig()
+QString TConfig::SaveStatement() const
 {
-    SqlText = Sql::Format(
+    return Sql::Format(
         SqlTemplate::SaveConfig,
         {Sql::Quoted(bPass ? QStringLiteral("-1") : QStringLiteral("0")), Sql::Quoted(PassWord)});
+}
+
+void TConfig::SaveConfig()
+{
+    SqlText = SaveStatement();
     DbExecute(SqlText);
 }

@@ -15,6 +15,8 @@ public:
     void LoadConfig();
     // Writes both settings to every row of SysSet in one batch.
     void SaveConfig();
+    // The statement SaveConfig runs, for a write that goes with a new key of the file.
+    QString SaveStatement() const;
 };
 
 // The program's settings.

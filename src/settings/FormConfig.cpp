@@ -3,9 +3,16 @@
 #include "common/CardException.h"
 #include "common/Errors.h"
 #include "common/TextUtil.h"
+#include "common/Messages.h"
+#include "data/DbAccess.h"
+#include "data/FileKey.h"
 #include "settings/Config.h"
+#include "settings/FileEncryption.h"
 #include "settings/FormPass.h"
+#include "settings/LockSettings.h"
 #include "settings/PasswordEdit.h"
+#include "settings/WaitCursor.h"
+
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -13,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 namespace {
 QLabel* NewCaption(const QString& text, QWidget* buddy, QWidget* parent)
@@ -29,36 +37,55 @@ TFormConfig::TFormConfig(QWidget* parent) : TFormBaseDlg(parent)
 {
     setObjectName(QStringLiteral("FormConfig"));
     setWindowTitle(QStringLiteral("软件设置"));
-    resize(290, 231);
+    resize(330, 330);
 
     chkPass = new QCheckBox(QStringLiteral("登录需输入密码"), Body);
-    chkPass->setFixedWidth(145);
+    chkEncrypt = new QCheckBox(QStringLiteral("用登录密码加密数据文件(&E)"), Body);
     edtPass = NewPasswordEdit(Body);
     edtRePass = NewPasswordEdit(Body);
     lblPass = NewCaption(QStringLiteral("密码"), edtPass, Body);
     lblRePass = NewCaption(QStringLiteral("再输入次"), edtRePass, Body);
+    spnIdleLock = new QSpinBox(Body);
+    spnIdleLock->setRange(0, TLockSettings::MaxIdleMinutes);
+    lblIdleLock = new QLabel(QStringLiteral("空闲时自动锁定（分钟，0 为不锁定）"), Body);
+    lblIdleLock->setBuddy(spnIdleLock);
+    chkLockOnMinimize = new QCheckBox(QStringLiteral("最小化时锁定"), Body);
 
     auto* grid = new QGridLayout(Body);
     grid->setContentsMargins(24, 28, 0, 0);
     grid->setHorizontalSpacing(28);
     grid->setVerticalSpacing(11);
-    // The box stands a little right of the captions.
-    auto* row = new QHBoxLayout;
-    row->addSpacing(16);
-    row->addWidget(chkPass);
-    row->addStretch(1);
-    grid->addLayout(row, 0, 0, 1, 3);
-    grid->setRowMinimumHeight(0, 38);
-    grid->addWidget(lblPass, 1, 0);
-    grid->addWidget(edtPass, 1, 1);
-    grid->addWidget(lblRePass, 2, 0);
-    grid->addWidget(edtRePass, 2, 1);
+    // The boxes stand a little right of the captions.
+    const auto addIndented = [grid](QWidget* widget, int row) {
+        auto* line = new QHBoxLayout;
+        line->addSpacing(16);
+        line->addWidget(widget);
+        line->addStretch(1);
+        grid->addLayout(line, row, 0, 1, 3);
+    };
+    addIndented(chkPass, 0);
+    addIndented(chkEncrypt, 1);
+    grid->addWidget(lblPass, 2, 0);
+    grid->addWidget(edtPass, 2, 1);
+    grid->addWidget(lblRePass, 3, 0);
+    grid->addWidget(edtRePass, 3, 1);
+    grid->setRowMinimumHeight(4, 12);
+    auto* idle = new QHBoxLayout;
+    idle->addSpacing(16);
+    idle->addWidget(lblIdleLock);
+    idle->addWidget(spnIdleLock);
+    idle->addStretch(1);
+    grid->addLayout(idle, 5, 0, 1, 3);
+    addIndented(chkLockOnMinimize, 6);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(3, 1);
+    grid->setRowStretch(7, 1);
 
     setTabOrder(btnCancel, chkPass);
-    setTabOrder(chkPass, edtPass);
+    setTabOrder(chkPass, chkEncrypt);
+    setTabOrder(chkEncrypt, edtPass);
     setTabOrder(edtPass, edtRePass);
+    setTabOrder(edtRePass, spnIdleLock);
+    setTabOrder(spnIdleLock, chkLockOnMinimize);
 
     // Only the user's click reacts; the box set from the settings does not.
     ConnectGuarded(chkPass, &QCheckBox::clicked, this, [this] { chkPassClick(); });
@@ -70,6 +97,11 @@ TFormConfig::~TFormConfig() = default;
 void TFormConfig::FormShow()
 {
     chkPass->setChecked(Config.bPass);
+    chkEncrypt->setChecked(!DbAccess->Key().IsStandard());
+    chkEncrypt->setEnabled(Config.bPass);
+    const TLockSettings lock = TLockSettings::Load();
+    spnIdleLock->setValue(lock.IdleMinutes);
+    chkLockOnMinimize->setChecked(lock.OnMinimize);
     edtPass->setText(Config.PassWord);
     edtRePass->setText(Config.PassWord);
     edtPass->setEnabled(true);
@@ -81,6 +113,9 @@ void TFormConfig::chkPassClick()
     const bool ticked = chkPass->isChecked();
     edtPass->setEnabled(ticked);
     edtRePass->setEnabled(ticked);
+    chkEncrypt->setEnabled(ticked);
+    if (!ticked)
+        chkEncrypt->setChecked(false);
     const QString text = ticked ? Config.PassWord : QString();
     edtPass->setText(text);
     edtRePass->setText(text);
@@ -107,14 +142,38 @@ void TFormConfig::btnOKClick()
         return;
     }
 
+    const bool encrypt = ticked && chkEncrypt->isChecked();
+    if (encrypt && DbAccess->Key().IsStandard() &&
+        !AskYesNo(QStringLiteral(
+            "加密后，只有输入登录密码才能打开数据文件和 Velmora "
+            "自动保存的备份。忘记密码将无法找回数据。你自己另存的备份不会改变。确定要加密吗？")))
+        return;
+
     // The settings take the new values only once they are stored: a failed save leaves both
     // SysSet and Config as they were.
     TConfig changed = Config;
     changed.bPass = ticked;
     changed.PassWord = edtPass->text();
-    changed.SaveConfig();
+    SaveSettings(changed, encrypt);
     Config = changed;
+    TLockSettings lock;
+    lock.IdleMinutes = spnIdleLock->value();
+    lock.OnMinimize = chkLockOnMinimize->isChecked();
+    lock.Save();
     SetModalResult(mrOK);
+}
+
+void TFormConfig::SaveSettings(const TConfig& changed, bool encrypt)
+{
+    const bool encrypted = !DbAccess->Key().IsStandard();
+    if (encrypt == encrypted && (!encrypt || changed.PassWord == Config.PassWord)) {
+        TConfig(changed).SaveConfig();
+        return;
+    }
+    // The settings go into the file written under the new key, so that the file and its
+    // password never part, whenever the program may stop.
+    const TWaitCursor waiting;
+    ChangeFileKey(KeyForSettings(encrypt, changed.PassWord), changed.SaveStatement());
 }
 
 bool ShowConfigDialog()

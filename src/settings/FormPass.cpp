@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "settings/PasswordEdit.h"
+#include "settings/WaitCursor.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -17,14 +18,18 @@ TFormPass::TFormPass(QWidget* parent) : TFormBaseDlg(parent)
     lblPass->setFixedWidth(65);
     edtPass = NewPasswordEdit(Body);
     lblPass->setBuddy(edtPass);
+    lblNote = new QLabel(Body);
+    lblNote->setWordWrap(true);
+    lblNote->hide();
 
     auto* grid = new QGridLayout(Body);
     grid->setContentsMargins(44, 35, 0, 0);
     grid->setHorizontalSpacing(7);
-    grid->addWidget(lblPass, 0, 0);
-    grid->addWidget(edtPass, 0, 1);
+    grid->addWidget(lblNote, 0, 0, 1, 3);
+    grid->addWidget(lblPass, 1, 0);
+    grid->addWidget(edtPass, 1, 1);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(1, 1);
+    grid->setRowStretch(2, 1);
 
     edtPass->setFocus();
 }
@@ -37,15 +42,42 @@ void TFormPass::showEvent(QShowEvent* event)
     edtPass->setFocus();
 }
 
+void TFormPass::SetNote(const QString& note)
+{
+    lblNote->setText(note);
+    lblNote->setVisible(!note.isEmpty());
+    if (!note.isEmpty())
+        setMinimumHeight(190);
+}
+
 void TFormPass::btnOKClick()
 {
-    if (edtPass->text() != ExpectedPassword) {
+    bool right = false;
+    if (Accepts) {
+        const TWaitCursor waiting;
+        right = Accepts(edtPass->text());
+    } else {
+        right = edtPass->text() == ExpectedPassword;
+    }
+    if (!right) {
         // The next try starts from an empty edit, not after the wrong text.
         edtPass->clear();
         edtPass->setFocus();
         throw ECardError(QStringLiteral("密码输入错误!"));
     }
     SetModalResult(mrOK);
+}
+
+TModalResult AskPasswordFor(const std::function<bool(const QString&)>& accepts,
+                            const QString& caption, const QString& note)
+{
+    TFormPass form;
+    form.Accepts = accepts;
+    form.setWindowTitle(caption);
+    form.SetNote(note);
+    const TModalResult result = form.ShowModal();
+    form.edtPass->clear();
+    return result;
 }
 
 TModalResult AskPassword(const QString& expected, const QString& caption)

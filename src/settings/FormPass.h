@@ -2,6 +2,8 @@
 
 #include "groups/FormBaseDlg.h"
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 
@@ -16,9 +18,15 @@ public:
     ~TFormPass() override;
 
     QString ExpectedPassword;
+    // When set, decides in place of ExpectedPassword: the prompt for the key of an encrypted
+    // file, where only opening the file tells whether the password is right.
+    std::function<bool(const QString&)> Accepts;
 
     QLabel* lblPass = nullptr; // "输入密码"
     QLineEdit* edtPass = nullptr;
+    QLabel* lblNote = nullptr; // a second line under the caption; hidden when empty
+
+    void SetNote(const QString& note);
 
 protected:
     void btnOKClick() override;
@@ -28,3 +36,10 @@ protected:
 // Asks for a password under the given caption ("请输入密码" when empty). mrOK only when the
 // expected password was entered and confirmed; every other result is a refusal.
 TModalResult AskPassword(const QString& expected, const QString& caption);
+
+// Asks for a password that the check accepts, under the caption and with the note as a second
+// line. The check runs under a wait cursor (deriving a file's key takes a moment); a false is
+// "密码输入错误!" with the edit emptied, and the prompt stays. What was typed is wiped when the
+// prompt closes.
+TModalResult AskPasswordFor(const std::function<bool(const QString&)>& accepts,
+                            const QString& caption, const QString& note = QString());

@@ -1,15 +1,74 @@
 #include "settings/Login.h"
 
 #include "common/CardException.h"
+#include "common/Errors.h"
+#include "common/Messages.h"
+#include "data/DbAccess.h"
+#include "data/FileKey.h"
+#include "data/Sqlite.h"
 #include "settings/Config.h"
 #include "settings/FormPass.h"
+
+namespace {
+QString LoginCaption()
+{
+    return QStringLiteral("先输入密码登录软件");
+}
+} // namespace
+
+bool OpenWithPassword(TDbAccess& dbAccess, const QString& password, const QByteArray& salt)
+{
+    const TFileKey key = TFileKey::Derive(password, salt);
+    QString error;
+    if (dbAccess.Open(key, &error))
+        return true;
+    if (DatabaseFile::IsWrongKey(error))
+        return false;
+    throw EDBException(error, QString::fromUtf16(DbHint::Connect), QString());
+}
+
+TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess)
+{
+    QString error;
+    if (dbAccess.Open(TFileKey(), &error))
+        return TStartOpen::Opened;
+    if (!DatabaseFile::IsWrongKey(error)) {
+        ShowDbError(QString::fromUtf16(DbHint::Connect), error, QString());
+        return TStartOpen::Failed;
+    }
+    const QByteArray salt = TFileKey::SaltOf(dbAccess.DatabasePath());
+    const TModalResult result = AskPasswordFor(
+        [&](const QString& password) { return OpenWithPassword(dbAccess, password, salt); },
+        LoginCaption(), QStringLiteral("数据文件已加密，请输入登录密码"));
+    return result == mrOK && dbAccess.Connected() ? TStartOpen::Opened : TStartOpen::Refused;
+}
+
+bool UnlockDataFile(TDbAccess& dbAccess, bool encrypted)
+{
+    const auto accepts = [&dbAccess, encrypted](const QString& password) {
+        if (encrypted) {
+            if (!OpenWithPassword(dbAccess, password, TFileKey::SaltOf(dbAccess.DatabasePath())))
+                return false;
+        } else if (QString error; !dbAccess.Open(TFileKey(), &error)) {
+            throw EDBException(error, QString::fromUtf16(DbHint::Connect), QString());
+        }
+        Config.LoadConfig();
+        // The key has proven an encrypted file's password already.
+        if (encrypted || password == Config.PassWord)
+            return true;
+        dbAccess.Disconnect();
+        WipeText(Config.PassWord);
+        return false;
+    };
+    return AskPasswordFor(accepts, QStringLiteral("输入密码解锁 Velmora")) == mrOK;
+}
 
 bool LoginAtStart()
 {
     Config.LoadConfig();
-    if (!Config.bPass)
+    if (!Config.bPass || !DbAccess->Key().IsStandard())
         return true;
-    return AskPassword(Config.PassWord, QStringLiteral("先输入密码登录软件")) == mrOK;
+    return AskPassword(Config.PassWord, LoginCaption()) == mrOK;
 }
 
 bool LoginAtStartGuarded() noexcept

@@ -1,8 +1,32 @@
 #pragma once
 
+class QByteArray;
+class QString;
+class TDbAccess;
+class TFileKey;
+
+// The opening of the data file at start. A file that opens with the standard key is open at
+// once. One that does not is taken for a file encrypted with the login password: the login
+// prompt asks for it with the note "数据文件已加密，请输入登录密码" until a password opens the
+// file or the user cancels. Opened: the file is open. Refused: the user cancelled and nothing was
+// written. Failed: the file cannot be opened at all; the reason was shown.
+enum class TStartOpen { Opened, Refused, Failed };
+TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess);
+
+// Opens the data file with the key the password gives with the file's salt. False when the key
+// does not fit; any other failure throws.
+bool OpenWithPassword(TDbAccess& dbAccess, const QString& password, const QByteArray& salt);
+
+// Asks "输入密码解锁 Velmora" until the login password opens the data file again or the user
+// cancels; true when the file is open and the settings loaded. A file encrypted with the
+// password opens with the key it gives; another one opens with the standard key and must hold
+// the password typed.
+bool UnlockDataFile(TDbAccess& dbAccess, bool encrypted);
+
 // The login of the main window's first showing: loads the settings and, when the login password
 // is on, asks for it under "先输入密码登录软件". True when the user may go on, false when the
-// prompt was refused. A failure to read the settings propagates.
+// prompt was refused. A file that the password opened has proven it already and asks nothing
+// more. A failure to read the settings propagates.
 bool LoginAtStart();
 
 // LoginAtStart run through the error handler: a failure is shown, and it counts as a refusal,

@@ -1,3 +1,4 @@
+#include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
@@ -12,6 +13,8 @@
 #include "data/DbAccess.h"
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
+#include "settings/Config.h"
+#include "settings/FormPass.h"
 #include "webaddr/WebAddrPage.h"
 
 #include <QAction>
@@ -121,10 +124,12 @@ private Q_SLOTS:
         QCOMPARE(form.TrayIcon->contextMenu(), form.PopupMenu);
         QCOMPARE(Captions(form.PopupMenu),
                  QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
-                              QStringLiteral("显示窗口"), QStringLiteral("关闭")}));
+                              QStringLiteral("显示窗口"), QStringLiteral("锁定"),
+                              QStringLiteral("关闭")}));
         QCOMPARE(Captions(form.pmSystem),
                  QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
-                              QStringLiteral("软件设置"), QStringLiteral("-"),
+                              QStringLiteral("软件设置"), QStringLiteral("锁定"),
+                              QStringLiteral("-"),
                               QStringLiteral("数据备份"), QStringLiteral("数据恢复"),
                               QStringLiteral("导入书签…"), QStringLiteral("导出书签…"),
                               QStringLiteral("导出笔记…")}));
@@ -157,6 +162,48 @@ private Q_SLOTS:
             QTest::qWait(20);
             QVERIFY(form.isVisible());
         }
+    }
+
+    // The lock saves the note, closes the file and shows nothing; the login password brings
+    // the window back as it was. Without a login password there is nothing to lock with.
+    void lockAndUnlock()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        DbExecute(QStringLiteral("insert into NoteType (SelfIndex, ParentIndex, TypeName) "
+                                 "values (1, 0, 'g')"));
+        TFormMain form;
+        QVERIFY(form.FormShow());
+        form.show();
+        form.FinishLoading();
+        QVERIFY(!form.actLock->isEnabled());
+        form.LockClick();
+        QVERIFY(!form.Locked());
+
+        DbExecute(QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
+        Config.LoadConfig();
+        QTest::keyClicks(form.NotePage->mmoNote, QStringLiteral("secret"));
+        form.LockClick();
+        QVERIFY(form.Locked());
+        QVERIFY(!form.isVisible());
+        QVERIFY(!DbAccess->Connected());
+        QCOMPARE(form.NotePage->mmoNote->toPlainText(), QString());
+        QCOMPARE(form.NotePage->NoteTree().RootNode()->childCount(), 0);
+        QVERIFY(Config.PassWord.isEmpty());
+
+        TModalDriver modals;
+        modals.When<TFormPass>([](TFormPass* prompt) {
+            QCOMPARE(prompt->windowTitle(), QStringLiteral("输入密码解锁 Velmora"));
+            prompt->edtPass->setText(QStringLiteral("pw"));
+            prompt->btnOK->click();
+        });
+        form.NShowFormClick();
+        QVERIFY(!form.Locked());
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("secret"));
+        QCOMPARE(form.NotePage->NoteTree().RootNode()->childCount(), 1);
+        Config = TConfig();
     }
 
     void runAtLoginOnOff()

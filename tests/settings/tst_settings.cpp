@@ -4,7 +4,11 @@
 
 #include "common/CardException.h"
 #include "common/DailyLog.h"
+#include "common/Errors.h"
 #include "data/DbAccess.h"
+#include "data/FileKey.h"
+#include "data/Sqlite.h"
+#include "settings/BackupCommands.h"
 #include "settings/Config.h"
 #include "settings/FormConfig.h"
 #include "settings/FormPass.h"
@@ -126,6 +130,7 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(FConfigHome.path())); }
     void init() { Config = TConfig(); }
     void cleanup() { Config = TConfig(); }
 
@@ -476,6 +481,112 @@ private Q_SLOTS:
         QVERIFY(dialogs.Boxes[0].Text.contains(QStringLiteral("SysSet")));
         QVERIFY(prompts.Captions.isEmpty());
     }
+
+    // Encrypting asks first; then the file and the copies the program made open only with the
+    // password's key, and clearing the box brings every one of them back to the standard key.
+    void encryptionFollowsTheBox()
+    {
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        TScriptedDialogs dialogs;
+        TPromptAnswers prompts;
+        StoreSettings(QStringLiteral("bPass='-1',PassWord='pw'"));
+        Config.LoadConfig();
+        DailyBackup(QDate(2026, 1, 2));
+        QVERIFY(QFile::copy(folder.DatabasePath(), SafetyCopyPath()));
+        const QStringList files = {folder.DatabasePath(), SafetyCopyPath(),
+                                   DailyBackupFolder() + QStringLiteral("/bookkeep-20260102.bat")};
+        const auto openingWithStandardKey = [&files] {
+            int opening = 0;
+            for (const QString& file : files) {
+                QString error;
+                opening += DatabaseFile::Open(file, false, &error, TFileKey()) ? 1 : 0;
+            }
+            return opening;
+        };
+        const auto setEncrypt = [](bool tick) {
+            return WithConfigDialog([tick](TFormConfig& form) {
+                QVERIFY(form.chkEncrypt->isEnabled());
+                QCOMPARE(form.chkEncrypt->isChecked(), !tick);
+                form.chkEncrypt->setChecked(tick);
+                form.btnOK->click();
+            });
+        };
+
+        dialogs.Answers << false << true;
+        QVERIFY(setEncrypt(true));
+        QVERIFY(db.Key().IsStandard());
+        QCOMPARE(dialogs.Boxes.size(), 1);
+        QVERIFY(setEncrypt(true));
+        QVERIFY(!db.Key().IsStandard());
+        QCOMPARE(openingWithStandardKey(), 0);
+        QCOMPARE(db.Key(), TFileKey::Derive(QStringLiteral("pw"), TFileKey::SaltOf(files[2])));
+
+        QVERIFY(setEncrypt(false));
+        QCOMPARE(dialogs.Boxes.size(), 2);
+        QCOMPARE(openingWithStandardKey(), 3);
+        QVERIFY(prompts.Captions.isEmpty());
+        QCOMPARE(StoredSettings(), QStringLiteral("integer|-1|pw"));
+    }
+
+    // An encrypted file: a wrong password is refused at the prompt, the right one opens the
+    // file and is the login; Cancel opens nothing and writes nothing.
+    void startWithEncryptedFile()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        StoreSettings(QStringLiteral("bPass='-1',PassWord='pw'"));
+        DbAccess->Rekey(TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt()), QString());
+        DbAccess->Disconnect();
+        const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
+        TScriptedDialogs dialogs;
+        {
+            TPromptAnswers prompts({QStringLiteral("PW"), TAnswer()});
+            TDbAccess db;
+            QCOMPARE(OpenDataFileAtStart(db), TStartOpen::Refused);
+            QVERIFY(!db.Connected());
+        }
+        QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
+        TPromptAnswers prompts({QStringLiteral("pw")});
+        TDbAccess db;
+        QCOMPARE(OpenDataFileAtStart(db), TStartOpen::Opened);
+        QVERIFY(LoginAtStart());
+        QCOMPARE(prompts.Captions, QStringList(QStringLiteral("先输入密码登录软件")));
+        QCOMPARE(dialogs.Texts(), QStringList(WrongPassword));
+    }
+
+    // A backup with a password of its own: refused without it, the data file untouched; with
+    // it, restored under its own key and settings.
+    void restoreBackupWithItsOwnPassword()
+    {
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        TScriptedDialogs dialogs;
+        const QString backup = folder.Path() + QStringLiteral("b.bat");
+        db.Rekey(TFileKey::Derive(QStringLiteral("other"), TFileKey::NewSalt()),
+                 QStringLiteral("update SysSet set bPass='-1',[PassWord]='other'"));
+        DbBackup(backup);
+        db.Rekey(TFileKey(), QStringLiteral("update SysSet set bPass='0',[PassWord]=''"));
+        const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
+        {
+            TPromptAnswers prompts({QStringLiteral("Other"), TAnswer()});
+            dialogs.Answers << true;
+            dialogs.FileNames << backup;
+            QVERIFY_THROWS_EXCEPTION(EAbort, RestoreCommand());
+            QCOMPARE(prompts.Captions, QStringList(QStringLiteral("请输入备份文件的密码")));
+        }
+        QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
+        TPromptAnswers prompts({QStringLiteral("other")});
+        dialogs.Answers << true;
+        dialogs.FileNames << backup;
+        QVERIFY(RestoreCommand());
+        QVERIFY(!db.Key().IsStandard());
+        QCOMPARE(Config.PassWord, QStringLiteral("other"));
+        QCOMPARE(dialogs.Texts().count(WrongPassword), 1);
+    }
+
+private:
+    QTemporaryDir FConfigHome;
 };
 
 QTEST_MAIN(TestSettings)

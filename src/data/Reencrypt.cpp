@@ -1,0 +1,186 @@
+#include "data/Reencrypt.h"
+
+#include "data/FileKey.h"
+#include "data/Schema.h"
+#include "data/Sqlite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <sqlcipher/sqlite3.h>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+QString Located(const QString& path, const QString& reason)
+{
+    return QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
+}
+
+// Flushes a file, or a folder after a rename in it, to the disk.
+bool Sync(const QString& path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+// Runs a statement with its values bound as texts; the values never show in an error.
+QString RunBound(sqlite3* connection, const char* sql, std::initializer_list<QByteArray> values)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(connection, sql, -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return EngineMessage(connection);
+    }
+    TStatement statement(raw);
+    int index = 0;
+    for (const QByteArray& value : values)
+        sqlite3_bind_text(raw, ++index, value.constData(), int(value.size()), SQLITE_STATIC);
+    int rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+    }
+    return rc == SQLITE_DONE ? QString() : EngineMessage(connection);
+}
+
+// Rows of every table, by name; empty with a reason on failure.
+QStringList RowCounts(sqlite3* connection, QString* error)
+{
+    QStringList counts;
+    QString sql = QStringLiteral("select name from sqlite_master where type='table' order by name");
+    TStatement tables = Prepare(connection, sql, error);
+    if (!tables)
+        return {};
+    while (sqlite3_step(tables.get()) == SQLITE_ROW) {
+        const QString name =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(tables.get(), 0)));
+        sql = QStringLiteral("select count(*) from \"") + name + QStringLiteral("\"");
+        TStatement count = Prepare(connection, sql, error);
+        if (!count || sqlite3_step(count.get()) != SQLITE_ROW) {
+            if (error->isEmpty())
+                *error = EngineMessage(connection);
+            return {};
+        }
+        counts << name + QLatin1Char('=') + QString::number(sqlite3_column_int64(count.get(), 0));
+    }
+    return counts;
+}
+
+QString IntegrityProblem(sqlite3* connection)
+{
+    QString error;
+    TStatement check = Prepare(connection, QStringLiteral("PRAGMA integrity_check"), &error);
+    if (!check)
+        return error;
+    QStringList verdict;
+    while (sqlite3_step(check.get()) == SQLITE_ROW)
+        verdict << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0)));
+    if (verdict != QStringList(QStringLiteral("ok")))
+        return QStringLiteral("database disk image is malformed: ") +
+               verdict.join(QStringLiteral("; "));
+    return {};
+}
+
+QString Export(sqlite3* source, const QString& path, const TFileKey& key)
+{
+    QByteArray value = key.KeyValue(true);
+    QString error = RunBound(source, "ATTACH DATABASE ?1 AS rekeyed KEY ?2",
+                             {QFile::encodeName(path), value});
+    WipeBytes(value);
+    if (!error.isEmpty())
+        return error;
+    error = DatabaseFile::Execute(source,
+                                  QStringLiteral("PRAGMA rekeyed.cipher_page_size = 4096; "
+                                                 "SELECT sqlcipher_export('rekeyed');"));
+    const QString detached = DatabaseFile::Execute(source, QStringLiteral("DETACH rekeyed"));
+    return error.isEmpty() ? detached : error;
+}
+
+// Proves a written file against its source; runs the batch in it first.
+QString Prove(sqlite3* source, const QString& path, const TFileKey& key, const QString& batch)
+{
+    QString error;
+    const TConnection written = DatabaseFile::Open(path, false, &error, key);
+    if (!written)
+        return error;
+    if (!batch.isEmpty()) {
+        error = DatabaseFile::Execute(written.get(), QStringLiteral("BEGIN; ") + batch +
+                                                         QStringLiteral("; COMMIT;"));
+        if (!error.isEmpty())
+            return error;
+    }
+    if (error = IntegrityProblem(written.get()); !error.isEmpty())
+        return error;
+    if (error = DatabaseSchema::Difference(written.get()); !error.isEmpty())
+        return error;
+    const QStringList before = RowCounts(source, &error);
+    if (!error.isEmpty())
+        return error;
+    const QStringList after = RowCounts(written.get(), &error);
+    if (!error.isEmpty())
+        return error;
+    if (before != after)
+        return QStringLiteral("写出的行数与原文件不同（") + after.join(QStringLiteral(", ")) +
+               QStringLiteral("）");
+    return {};
+}
+
+} // namespace
+
+TRekeyedCopy::~TRekeyedCopy()
+{
+    if (!FPath.isEmpty())
+        QFile::remove(FPath);
+}
+
+QString TRekeyedCopy::Write(sqlite3* source, const QString& target, const TFileKey& key,
+                            const QString& batch)
+{
+    FTarget = target;
+    QByteArray name = QFile::encodeName(target + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Located(QFileInfo(target).absolutePath(), qt_error_string(errno));
+    ::close(fd);
+    FPath = QFile::decodeName(name);
+    // The file's mode is the one it replaces, so that a private file stays private.
+    QFile::setPermissions(FPath, QFile::permissions(target));
+
+    QString reason = Export(source, FPath, key);
+    if (reason.isEmpty())
+        reason = Prove(source, FPath, key, batch);
+    if (reason.isEmpty() && !Sync(FPath, O_RDONLY))
+        reason = qt_error_string(errno);
+    return reason.isEmpty() ? QString() : Located(FPath, reason);
+}
+
+QString TRekeyedCopy::Commit()
+{
+    if (::rename(QFile::encodeName(FPath).constData(), QFile::encodeName(FTarget).constData()) !=
+        0)
+        return Located(FTarget, qt_error_string(errno));
+    FPath.clear();
+    Sync(QFileInfo(FTarget).absolutePath(), O_RDONLY | O_DIRECTORY);
+    return {};
+}
+
+QString ReencryptCopy(const QString& path, const TFileKey& from, const TFileKey& to)
+{
+    QString error;
+    const TConnection copy = DatabaseFile::Open(path, false, &error, from);
+    if (!copy)
+        return Located(path, error);
+    TRekeyedCopy rekeyed;
+    error = rekeyed.Write(copy.get(), path, to);
+    return error.isEmpty() ? rekeyed.Commit() : error;
+}

@@ -1,0 +1,43 @@
+#include "settings/FileEncryption.h"
+
+#include "common/AppPath.h"
+#include "common/DailyLog.h"
+#include "data/DbAccess.h"
+#include "data/FileKey.h"
+#include "data/Reencrypt.h"
+#include "settings/BackupCommands.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QStringList ProgramCopies()
+{
+    QStringList copies;
+    const QDir daily(DailyBackupFolder());
+    for (const QString& name :
+         daily.entryList({QStringLiteral("bookkeep-*.bat")}, QDir::Files, QDir::Name))
+        copies << daily.filePath(name);
+    const QFileInfo safety(SafetyCopyPath());
+    const QDir folder = safety.absoluteDir();
+    for (const QString& name : folder.entryList(
+             {safety.completeBaseName() + QStringLiteral("*.") + safety.suffix()}, QDir::Files,
+             QDir::Name))
+        copies << folder.filePath(name);
+    return copies;
+}
+
+void ChangeFileKey(const TFileKey& key, const QString& settingsStatement)
+{
+    const TFileKey old = DbAccess->Key();
+    DbAccess->Rekey(key, settingsStatement);
+    for (const QString& copy : ProgramCopies()) {
+        const QString reason = ReencryptCopy(copy, old, key);
+        if (!reason.isEmpty())
+            WriteLog(QStringLiteral("备份未能用新密钥重新加密，保持原样：") + reason);
+    }
+}
+
+TFileKey KeyForSettings(bool encrypt, const QString& password)
+{
+    return encrypt ? TFileKey::Derive(password, TFileKey::NewSalt()) : TFileKey();
+}

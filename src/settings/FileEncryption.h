@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class TFileKey;
+
+// The copies of the data file the program made itself: the daily backups and the safety copies
+// of restores, oldest names first.
+QStringList ProgramCopies();
+
+// Puts the data file under another key, with the settings statement that goes with that key run
+// in the new file, then writes every copy the program made again under the new key, so that no
+// old copy gives the data away. A copy that the old key does not open stays as it is and is
+// named in the daily log. A failure of the data file itself throws and leaves it as it was.
+void ChangeFileKey(const TFileKey& key, const QString& settingsStatement);
+
+// The key for the data file that the settings call for: derived from the password with a fresh
+// salt when the file is to be encrypted with it, else the standard key.
+TFileKey KeyForSettings(bool encrypt, const QString& password);

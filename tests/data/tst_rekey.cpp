@@ -1,0 +1,184 @@
+#include "TestFolder.h"
+#include "Unprivileged.h"
+
+#include "common/Errors.h"
+#include "data/DbAccess.h"
+#include "data/FileKey.h"
+#include "data/Reencrypt.h"
+#include "data/Sqlite.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <chrono>
+#include <thread>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray Hash(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+               : QByteArray();
+}
+
+// What a file holds, table by table, when the key opens it; empty when it does not.
+QString Contents(const QString& path, const TFileKey& key)
+{
+    QString error;
+    const TConnection connection = DatabaseFile::Open(path, true, &error, key);
+    if (!connection)
+        return {};
+    QString contents;
+    for (const char* sql : {"select count(*) from NoteBook", "select group_concat(ReMark) from "
+                                                             "NoteBook",
+                            "select bPass from SysSet"}) {
+        const TStatement statement = Prepare(connection.get(), QString::fromUtf8(sql), &error);
+        if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW)
+            return {};
+        contents += QString::fromUtf8(
+                        reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0))) +
+                    QLatin1Char('|');
+    }
+    return contents;
+}
+
+void AddNotes(int count)
+{
+    for (int i = 1; i <= count; ++i)
+        DbExecute(QStringLiteral("insert into NoteBook (TypeID, ReMark) values (%1, '笔记 %1')")
+                      .arg(i));
+}
+
+} // namespace
+
+class TestRekey : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The password's key opens the file, and only it: the salt the key needs is in the file,
+    // so the same password gives the same key to any copy of it.
+    void passwordKeyTravelsWithTheFile()
+    {
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        AddNotes(3);
+        const QString path = folder.DatabasePath();
+        const QString before = Contents(path, TFileKey());
+
+        const TFileKey key = TFileKey::Derive(QStringLiteral("密码 pw"), TFileKey::NewSalt());
+        db.Rekey(key, QStringLiteral("update SysSet set bPass='-1'"));
+        QCOMPARE(TFileKey::SaltOf(path), key.Salt());
+        QVERIFY(TFileKey::Derive(QStringLiteral("密码 pw"), TFileKey::SaltOf(path)) == key);
+        QVERIFY(!(TFileKey::Derive(QStringLiteral("密码 pW"), key.Salt()) == key));
+        QString error;
+        QVERIFY(!DatabaseFile::Open(path, false, &error, TFileKey()));
+        QVERIFY(DatabaseFile::IsWrongKey(error));
+        // Everything came along, and the statements given went with the new key.
+        QCOMPARE(Contents(path, key), before.chopped(2) + QStringLiteral("-1|"));
+        QCOMPARE(db.QueryInteger(QStringLiteral("select count(*) from NoteBook")), 3);
+
+        db.Rekey(TFileKey(), QString());
+        QVERIFY(db.Key().IsStandard());
+        QCOMPARE(Contents(path, TFileKey()), before.chopped(2) + QStringLiteral("-1|"));
+    }
+
+    // A folder the program may not write: the old file stays in use, untouched, and the reason
+    // names the folder.
+    void failedRekeyKeepsTheOldFile()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        AddNotes(2);
+        const QString path = folder.DatabasePath();
+        const QByteArray before = Hash(path);
+        const TFileKey key = TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt());
+        QFile::setPermissions(folder.Path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                                 QFile::ExeOther);
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ReadOther);
+        const bool refused = RunUnprivileged([&] {
+            TDbAccess db;
+            if (QString error; !db.Open(TFileKey(), &error))
+                return false;
+            try {
+                db.Rekey(key, QString());
+            } catch (const EDBException& e) {
+                return e.Message().contains(QDir::toNativeSeparators(folder.Path().chopped(1))) &&
+                       db.QueryInteger(QStringLiteral("select count(*) from NoteBook")) == 2 &&
+                       db.Key().IsStandard();
+            }
+            return false;
+        });
+        QFile::setPermissions(folder.Path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                 QFile::ExeOwner);
+        QVERIFY(refused);
+        QCOMPARE(Hash(path), before);
+        QCOMPARE(QDir(folder.Path()).entryList(QDir::Files).size(), 1);
+    }
+
+    // Killed at any moment of a re-encryption, the file's name holds the old file or the new
+    // one, whole.
+    void killDuringRekeyLeavesOneWholeFile()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        AddNotes(200);
+        const QString path = folder.DatabasePath();
+        const QString contents = Contents(path, TFileKey());
+        const TFileKey keys[] = {TFileKey::Derive(QStringLiteral("a"), TFileKey::NewSalt()),
+                                 TFileKey::Derive(QStringLiteral("b"), TFileKey::NewSalt())};
+        DbAccess->Disconnect();
+        for (int round = 0; round < 20; ++round) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                TDbAccess db;
+                QString error;
+                bool opened = false;
+                for (const TFileKey& key : {TFileKey(), keys[0], keys[1]})
+                    opened = opened || db.Open(key, &error);
+                for (int turn = 0; opened; ++turn)
+                    db.Rekey(keys[turn % 2], QString());
+                ::_exit(1);
+            }
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(QRandomGenerator::global()->bounded(5, 120)));
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            int opening = 0;
+            for (const TFileKey& key : {TFileKey(), keys[0], keys[1]})
+                opening += Contents(path, key) == contents ? 1 : 0;
+            QCOMPARE(opening, 1);
+        }
+    }
+
+    // A copy that the old key does not open is left as it is; one that it opens goes over.
+    void copiesFollowTheNewKey()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        AddNotes(1);
+        const QString copy = folder.Path() + QStringLiteral("copy.bat");
+        const QString stranger = folder.Path() + QStringLiteral("stranger.bat");
+        QVERIFY(QFile::copy(folder.DatabasePath(), copy));
+        folder.WriteFile(QStringLiteral("stranger.bat"), QByteArray(4096, 'x'));
+        const TFileKey key = TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt());
+
+        QVERIFY(ReencryptCopy(copy, TFileKey(), key).isEmpty());
+        QCOMPARE(Contents(copy, key), Contents(folder.DatabasePath(), TFileKey()));
+        QVERIFY(ReencryptCopy(copy, TFileKey(), key).contains(QStringLiteral("copy.bat")));
+        const QByteArray strange = Hash(stranger);
+        QVERIFY(!ReencryptCopy(stranger, TFileKey(), key).isEmpty());
+        QCOMPARE(Hash(stranger), strange);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRekey)
+#include "tst_rekey.moc"
