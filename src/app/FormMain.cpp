@@ -14,6 +14,7 @@
 #include "groups/CardTree.h"
 #include "notes/NoteExport.h"
 #include "notes/NotePage.h"
+#include "notes/NoteSaver.h"
 #include "settings/BackupCommands.h"
 #include "settings/Config.h"
 #include "settings/FormConfig.h"
@@ -330,7 +331,7 @@ void TFormMain::LockClick()
     hide();
     SearchBox->Clear();
     NotePage->Clear();
-    WebAddrPage->IETree().Clear();
+    WebAddrPage->Clear();
     DbAccess->Disconnect();
     WipeText(Config.PassWord);
     FLocked = true;
@@ -345,6 +346,8 @@ bool TFormMain::Unlock()
     NotePage->NoteTree().Reload();
     WebAddrPage->IETree().Reload();
     FWindowState->RestoreTrees();
+    if (!NotePage->NoteTree().Selected())
+        NotePage->ShowRootNote();
     ApplyLockSettings();
     return true;
 }

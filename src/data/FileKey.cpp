@@ -69,11 +69,15 @@ QByteArray TFileKey::NewSalt()
 
 QByteArray TFileKey::SaltOf(const QString& path)
 {
+    // An encrypted file is whole pages of at least 512 bytes; a plain database starts with the
+    // engine's own header.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 1024 || file.size() % 512 != 0)
         return {};
     QByteArray salt = file.read(SaltBytes);
-    return salt.size() == SaltBytes ? salt : QByteArray();
+    if (salt.size() != SaltBytes || salt == QByteArrayView("SQLite format 3\0", SaltBytes))
+        return {};
+    return salt;
 }
 
 QByteArray TFileKey::Salt() const

@@ -25,7 +25,8 @@ public:
     static TFileKey Derive(const QString& password, const QByteArray& salt);
     // A fresh random salt for a file about to be written.
     static QByteArray NewSalt();
-    // The salt of a keyed file: its first bytes; empty when the file cannot be read that far.
+    // The salt of a keyed file: its first bytes; empty when the file cannot be one (too short,
+    // not whole pages, a plain database) or cannot be read.
     static QByteArray SaltOf(const QString& path);
 
     bool IsStandard() const { return !FDerived; }

@@ -1,6 +1,7 @@
 #include "data/Sqlite.h"
 
 #include <QFileInfo>
+#include <QUrl>
 #include <QStringList>
 
 #include <sqlcipher/sqlite3.h>
@@ -69,7 +70,16 @@ TConnection OpenWith(const QString& path, int flags, bool programPageSize, const
                      QString* error)
 {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
+    // Read only means that nothing is written beside the file either: no journal is rolled
+    // back, no write-ahead log or its index is made. The engine is told that the file cannot
+    // change.
+    const QByteArray name =
+        (flags & SQLITE_OPEN_READONLY)
+            ? "file:" + QUrl::toPercentEncoding(path, "/") + "?immutable=1"
+            : QFile::encodeName(path);
+    if (flags & SQLITE_OPEN_READONLY)
+        flags |= SQLITE_OPEN_URI;
+    const int rc = sqlite3_open_v2(name.constData(), &raw, flags, nullptr);
     TConnection connection(raw);
     if (rc != SQLITE_OK) {
         *error = EngineMessage(raw);

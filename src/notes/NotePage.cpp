@@ -251,12 +251,14 @@ void TNotePage::ShowSelectedNote()
 void TNotePage::Clear()
 {
     FNoteSaver->Flush();
+    // The tree first: with nothing selected, nothing is shown again.
+    FNoteTree->Clear();
     FNoteSaver->Forget();
     FShownNode = nullptr;
     ShowText(QString());
+    mmoNote->setReadOnly(true);
     // The undo steps hold what was typed.
     mmoNote->document()->clearUndoRedoStacks();
-    FNoteTree->Clear();
 }
 
 void TNotePage::ShowText(const QString& text)

@@ -38,6 +38,8 @@ TFileKey KeyOfBackup(const QString& source)
             return key;
     }
     const QByteArray salt = TFileKey::SaltOf(source);
+    if (salt.isEmpty())
+        return DbAccess->Key(); // not an encrypted file: the restore's check says what it is
     TFileKey found;
     const auto accepts = [&](const QString& password) {
         const TFileKey key = TFileKey::Derive(password, salt);

@@ -18,6 +18,9 @@ QString LoginCaption()
 
 bool OpenWithPassword(TDbAccess& dbAccess, const QString& password, const QByteArray& salt)
 {
+    // A file that cannot be encrypted opens with no password.
+    if (salt.isEmpty())
+        return false;
     const TFileKey key = TFileKey::Derive(password, salt);
     QString error;
     if (dbAccess.Open(key, &error))

@@ -125,6 +125,14 @@ void TWebAddrPage::ListAllAddresses()
     FListedIndex = 0;
 }
 
+void TWebAddrPage::Clear()
+{
+    FIETree->Clear();
+    // The emptied tree's selection must not list anything afterwards.
+    FFollowTimer->stop();
+    FListWhenShown = false;
+}
+
 void TWebAddrPage::FirstShow()
 {
     LoadGroups();

@@ -33,6 +33,9 @@ public:
     // order.
     void LoadGroups();
     void ListAllAddresses();
+    // Shows the tree's root alone and lists nothing more until told, reading nothing: for a
+    // program that locks itself (closing the file empties the list).
+    void Clear();
     void FirstShow();
     // Lists what the tree's selection names (every address for the root) now if the page is on
     // screen, else the first time it is shown: a long list costs its time only once it is seen.

@@ -19,8 +19,10 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>

@@ -72,21 +72,6 @@ template <typename Command> auto Guarded(Command command)
     return result;
 }
 
-// An SQLCipher file with the five tables under another password.
-void WriteForeignDatabase(const QString& path)
-{
-    sqlite3* raw = nullptr;
-    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
-    sqlite3_exec(raw, "PRAGMA key='another'", nullptr, nullptr, nullptr);
-    QCOMPARE(sqlite3_exec(raw,
-                          "create table IEType(a);create table NoteType(a);"
-                          "create table IE(a);create table NoteBook(a);"
-                          "create table SysSet(a);",
-                          nullptr, nullptr, nullptr),
-             SQLITE_OK);
-    sqlite3_close(raw);
-}
-
 // Every file under a folder with its hash.
 QMap<QString, QByteArray> Tree(const QString& folder)
 {
@@ -315,7 +300,6 @@ private Q_SLOTS:
         QTest::newRow("text file") << "text" << QString() << QString();
         QTest::newRow("missing") << "missing" << QString() << qt_error_string(ENOENT);
         QTest::newRow("a damaged page") << "damaged" << QString() << QString();
-        QTest::newRow("other password") << "password" << QString() << QString();
         QTest::newRow("a table missing") << "table" << QString() << QStringLiteral("IE");
         QTest::newRow("trigger")
             << "crafted"
@@ -374,8 +358,6 @@ private Q_SLOTS:
             for (qsizetype i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i)
                 bytes[i] = char(~bytes[i]);
             folder.WriteFile(QStringLiteral("bad.bat"), bytes);
-        } else if (kind == QLatin1String("password")) {
-            WriteForeignDatabase(source);
         } else if (kind == QLatin1String("table")) {
             DbExecute(QStringLiteral("create table Saved as select * from IE@#@drop table IE"));
             DbBackup(source);
