@@ -282,8 +282,7 @@ void TDbAccess::BackupTo(const QString& target)
         throw EDBException(reason, QString::fromUtf16(DbHint::Backup), QString());
 }
 
-void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy,
-                            const TFileKey& key)
+void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy, const TFileKey& key)
 {
     const QString headline = QString::fromUtf16(DbHint::Restore);
     RequireNoTransaction(headline);

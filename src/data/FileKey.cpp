@@ -50,9 +50,9 @@ TFileKey TFileKey::Derive(const QString& password, const QByteArray& salt)
     TFileKey key;
     key.FDerived = true;
     std::copy(salt.begin(), salt.end(), key.FSalt.begin());
-    const int rc = crypto_pwhash(key.FKey.data(), key.FKey.size(), secret.constData(),
-                                 size_t(secret.size()), key.FSalt.data(), TimeCost, MemoryCost,
-                                 crypto_pwhash_ALG_ARGON2ID13);
+    const int rc =
+        crypto_pwhash(key.FKey.data(), key.FKey.size(), secret.constData(), size_t(secret.size()),
+                      key.FSalt.data(), TimeCost, MemoryCost, crypto_pwhash_ALG_ARGON2ID13);
     WipeBytes(secret);
     if (rc != 0)
         throw ECardError(QStringLiteral("内存不足，无法由密码算出数据文件的密钥"));

@@ -94,14 +94,13 @@ QString IntegrityProblem(sqlite3* connection)
 QString Export(sqlite3* source, const QString& path, const TFileKey& key)
 {
     QByteArray value = key.KeyValue(true);
-    QString error = RunBound(source, "ATTACH DATABASE ?1 AS rekeyed KEY ?2",
-                             {QFile::encodeName(path), value});
+    QString error =
+        RunBound(source, "ATTACH DATABASE ?1 AS rekeyed KEY ?2", {QFile::encodeName(path), value});
     WipeBytes(value);
     if (!error.isEmpty())
         return error;
-    error = DatabaseFile::Execute(source,
-                                  QStringLiteral("PRAGMA rekeyed.cipher_page_size = 4096; "
-                                                 "SELECT sqlcipher_export('rekeyed');"));
+    error = DatabaseFile::Execute(source, QStringLiteral("PRAGMA rekeyed.cipher_page_size = 4096; "
+                                                         "SELECT sqlcipher_export('rekeyed');"));
     const QString detached = DatabaseFile::Execute(source, QStringLiteral("DETACH rekeyed"));
     return error.isEmpty() ? detached : error;
 }
@@ -166,8 +165,7 @@ QString TRekeyedCopy::Write(sqlite3* source, const QString& target, const TFileK
 
 QString TRekeyedCopy::Commit()
 {
-    if (::rename(QFile::encodeName(FPath).constData(), QFile::encodeName(FTarget).constData()) !=
-        0)
+    if (::rename(QFile::encodeName(FPath).constData(), QFile::encodeName(FTarget).constData()) != 0)
         return Located(FTarget, qt_error_string(errno));
     FPath.clear();
     Sync(QFileInfo(FTarget).absolutePath(), O_RDONLY | O_DIRECTORY);

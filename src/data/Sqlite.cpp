@@ -1,8 +1,8 @@
 #include "data/Sqlite.h"
 
 #include <QFileInfo>
-#include <QUrl>
 #include <QStringList>
+#include <QUrl>
 
 #include <sqlcipher/sqlite3.h>
 
@@ -73,10 +73,9 @@ TConnection OpenWith(const QString& path, int flags, bool programPageSize, const
     // Read only means that nothing is written beside the file either: no journal is rolled
     // back, no write-ahead log or its index is made. The engine is told that the file cannot
     // change.
-    const QByteArray name =
-        (flags & SQLITE_OPEN_READONLY)
-            ? "file:" + QUrl::toPercentEncoding(path, "/") + "?immutable=1"
-            : QFile::encodeName(path);
+    const QByteArray name = (flags & SQLITE_OPEN_READONLY)
+                                ? "file:" + QUrl::toPercentEncoding(path, "/") + "?immutable=1"
+                                : QFile::encodeName(path);
     if (flags & SQLITE_OPEN_READONLY)
         flags |= SQLITE_OPEN_URI;
     const int rc = sqlite3_open_v2(name.constData(), &raw, flags, nullptr);

@@ -2,10 +2,10 @@
 
 #include "common/AppPath.h"
 #include "common/DailyLog.h"
+#include "common/Errors.h"
 #include "common/Messages.h"
 #include "common/UserDialogs.h"
 #include "data/CopyRotation.h"
-#include "common/Errors.h"
 #include "data/DbAccess.h"
 #include "data/FileKey.h"
 #include "data/Sqlite.h"

@@ -19,9 +19,9 @@ QStringList ProgramCopies()
         copies << daily.filePath(name);
     const QFileInfo safety(SafetyCopyPath());
     const QDir folder = safety.absoluteDir();
-    for (const QString& name : folder.entryList(
-             {safety.completeBaseName() + QStringLiteral("*.") + safety.suffix()}, QDir::Files,
-             QDir::Name))
+    for (const QString& name :
+         folder.entryList({safety.completeBaseName() + QStringLiteral("*.") + safety.suffix()},
+                          QDir::Files, QDir::Name))
         copies << folder.filePath(name);
     return copies;
 }

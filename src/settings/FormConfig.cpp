@@ -2,8 +2,8 @@
 
 #include "common/CardException.h"
 #include "common/Errors.h"
-#include "common/TextUtil.h"
 #include "common/Messages.h"
+#include "common/TextUtil.h"
 #include "data/DbAccess.h"
 #include "data/FileKey.h"
 #include "settings/Config.h"
@@ -12,7 +12,6 @@
 #include "settings/LockSettings.h"
 #include "settings/PasswordEdit.h"
 #include "settings/WaitCursor.h"
-
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -21,7 +21,7 @@ public:
 
     QCheckBox* chkPass = nullptr;
     QCheckBox* chkEncrypt = nullptr; // "用登录密码加密数据文件(&E)"; only with chkPass
-    QLabel* lblPass = nullptr; // "密码"
+    QLabel* lblPass = nullptr;       // "密码"
     QLineEdit* edtPass = nullptr;
     QLabel* lblRePass = nullptr; // "再输入次"
     QLineEdit* edtRePass = nullptr;

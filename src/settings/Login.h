@@ -10,7 +10,12 @@ class TFileKey;
 // prompt asks for it with the note "数据文件已加密，请输入登录密码" until a password opens the
 // file or the user cancels. Opened: the file is open. Refused: the user cancelled and nothing was
 // written. Failed: the file cannot be opened at all; the reason was shown.
-enum class TStartOpen { Opened, Refused, Failed };
+enum class TStartOpen
+{
+    Opened,
+    Refused,
+    Failed
+};
 TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess);
 
 // Opens the data file with the key the password gives with the file's salt. False when the key

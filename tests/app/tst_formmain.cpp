@@ -131,10 +131,9 @@ private Q_SLOTS:
         QCOMPARE(Captions(form.pmSystem),
                  QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
                               QStringLiteral("软件设置"), QStringLiteral("锁定"),
-                              QStringLiteral("-"),
-                              QStringLiteral("数据备份"), QStringLiteral("数据恢复"),
-                              QStringLiteral("导入书签…"), QStringLiteral("导出书签…"),
-                              QStringLiteral("导出笔记…")}));
+                              QStringLiteral("-"), QStringLiteral("数据备份"),
+                              QStringLiteral("数据恢复"), QStringLiteral("导入书签…"),
+                              QStringLiteral("导出书签…"), QStringLiteral("导出笔记…")}));
 
         form.actTrayHomePage->trigger();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);

@@ -39,8 +39,9 @@ QString Contents(const QString& path, const TFileKey& key)
     if (!connection)
         return {};
     QString contents;
-    for (const char* sql : {"select count(*) from NoteBook", "select group_concat(ReMark) from "
-                                                             "NoteBook",
+    for (const char* sql : {"select count(*) from NoteBook",
+                            "select group_concat(ReMark) from "
+                            "NoteBook",
                             "select bPass from SysSet"}) {
         const TStatement statement = Prepare(connection.get(), QString::fromUtf8(sql), &error);
         if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW)
@@ -55,8 +56,8 @@ QString Contents(const QString& path, const TFileKey& key)
 void AddNotes(int count)
 {
     for (int i = 1; i <= count; ++i)
-        DbExecute(QStringLiteral("insert into NoteBook (TypeID, ReMark) values (%1, '笔记 %1')")
-                      .arg(i));
+        DbExecute(
+            QStringLiteral("insert into NoteBook (TypeID, ReMark) values (%1, '笔记 %1')").arg(i));
 }
 
 } // namespace
@@ -119,8 +120,8 @@ private Q_SLOTS:
             }
             return false;
         });
-        QFile::setPermissions(folder.Path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                 QFile::ExeOwner);
+        QFile::setPermissions(folder.Path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(refused);
         QCOMPARE(Hash(path), before);
         QVERIFY(QDir(folder.Path()).entryList({QStringLiteral("bookkeep.dat.*")}).isEmpty());
