@@ -18,6 +18,7 @@
 #include <thread>
 
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -124,6 +125,30 @@ private Q_SLOTS:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(refused);
         QCOMPARE(Hash(path), before);
+        QVERIFY(QDir(folder.Path()).entryList({QStringLiteral("bookkeep.dat.*")}).isEmpty());
+    }
+
+    // A disk that fills up while the new file is written: the same.
+    void fullDiskKeepsTheOldFile()
+    {
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        DbExecute(QStringLiteral("insert into NoteBook (TypeID, ReMark) values (1, "
+                                 "hex(randomblob(100000)))"));
+        const QByteArray before = Hash(folder.DatabasePath());
+        const TFileKey key = TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt());
+        rlimit previous{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = previous;
+        small.rlim_cur = 64 * 1024;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        QVERIFY_THROWS_EXCEPTION(EDBException, db.Rekey(key, QString()));
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        QCOMPARE(Hash(folder.DatabasePath()), before);
+        QVERIFY(db.Key().IsStandard());
+        QCOMPARE(db.QueryInteger(QStringLiteral("select count(*) from NoteBook")), 1);
         QVERIFY(QDir(folder.Path()).entryList({QStringLiteral("bookkeep.dat.*")}).isEmpty());
     }
 
