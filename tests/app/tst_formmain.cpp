@@ -126,8 +126,8 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
                               QStringLiteral("软件设置"), QStringLiteral("-"),
                               QStringLiteral("数据备份"), QStringLiteral("数据恢复"),
-                              QStringLiteral("导入书签…"), QStringLiteral("导出书签…"),
-                              QStringLiteral("导出笔记…")}));
+                              QStringLiteral("导入书签…"), QStringLiteral("从浏览器导入书签…"),
+                              QStringLiteral("导出书签…"), QStringLiteral("导出笔记…")}));
 
         form.actTrayHomePage->trigger();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);
