@@ -39,10 +39,13 @@ class TProgressDialog final : public TImportProgress
 {
 public:
     TProgressDialog()
-        : FDialog(QStringLiteral("正在导入书签…"), QStringLiteral("取消"), 0, Steps,
-                  QApplication::activeWindow())
+        : FDialog(QStringLiteral("正在导入书签…"), QStringLiteral("取消"), 0, Steps, Owner())
     {
         FDialog.setWindowTitle(QStringLiteral("导入书签"));
+        if (const QWidget* owner = FDialog.parentWidget()) {
+            FDialog.adjustSize();
+            FDialog.move(owner->geometry().center() - FDialog.rect().center());
+        }
         FDialog.setWindowModality(Qt::ApplicationModal);
         FDialog.setMinimumDuration(400);
         FDialog.setAutoClose(false);
@@ -64,6 +67,17 @@ public:
     }
 
 private:
+    // The window the file dialog was opened over; it may not be active again yet.
+    static QWidget* Owner()
+    {
+        if (QWidget* active = QApplication::activeWindow())
+            return active;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->isVisible() && widget->isWindow() && widget->windowType() == Qt::Window)
+                return widget;
+        return nullptr;
+    }
+
     static constexpr int Steps = 1000;
     QProgressDialog FDialog;
     QElapsedTimer FLastTurn;
@@ -168,8 +182,12 @@ bool ImportBookmarksCommand()
     const QString path = UserDialogs().OpenFileName(BookmarkFileFilter(), QString());
     if (path.isEmpty())
         return false;
-    TProgressDialog progress;
-    ShowInfo(ImportSummary(ImportBookmarkFile(path, QDate::currentDate(), &progress)));
+    TBookmarkImport done;
+    {
+        TProgressDialog progress;
+        done = ImportBookmarkFile(path, QDate::currentDate(), &progress);
+    }
+    ShowInfo(ImportSummary(done));
     return true;
 }
 
