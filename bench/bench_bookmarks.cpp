@@ -3,7 +3,7 @@
 // file read, the duplicate check, the one batch, and the address page read again and painted.
 // Then the same file again (every link a duplicate), and the export of the whole tree. Then a
 // Firefox and a Chromium profile of 10,000 bookmarks each through "从浏览器导入书签…", and last a
-// 100 MB bookmark file (links with their sites' icons, as Firefox exports them): its time, the
+// 100 MiB bookmark file (links with their sites' icons, as Firefox exports them): its time, the
 // program's peak memory beside the file's size, and the longest the event loop waited meanwhile.
 // Run: bench_bookmarks [delivered database]; it works in a temporary folder and home.
 
@@ -176,6 +176,8 @@ int main(int argc, char* argv[])
                     qUtf8Printable(dialogs.LastBox));
     }
 
+    std::printf("target: import of a 10,000-link file < 2000 ms\n\n");
+
     dialogs.File = folder.path() + QStringLiteral("/export.html");
     QElapsedTimer timer;
     timer.start();
@@ -250,10 +252,10 @@ int main(int argc, char* argv[])
     QApplication::sendEvent(dialog.edtIE, &press);
     std::printf("%-44s %10.1f %10s  %s\n", "new-address dialog, one key", Ms(timer), "",
                 qUtf8Printable(dialog.lblStoredAt->text()));
-    // The 100 MB file, with the event loop watched for how long it waited.
+    // The 100 MiB file, with the event loop watched for how long it waited.
     dialogs.File = folder.path() + QStringLiteral("/large.html");
     const double fileMiB =
-        double(WriteLargeFile(dialogs.File, 100LL * 1000 * 1000)) / (1024.0 * 1024.0);
+        double(WriteLargeFile(dialogs.File, 100LL * 1024 * 1024)) / (1024.0 * 1024.0);
     QElapsedTimer sinceTurn;
     qint64 longestWait = 0;
     QTimer watch;
@@ -270,7 +272,7 @@ int main(int argc, char* argv[])
     form.actImportBookmarks->trigger();
     const double largeMs = Ms(timer);
     watch.stop();
-    std::printf("\n%-44s %10.1f %10.1f  %s\n", "100 MB file import (with the page read again)",
+    std::printf("\n%-44s %10.1f %10.1f  %s\n", "100 MiB file import (with the page read again)",
                 largeMs, CpuMs() - cpuLarge,
                 qUtf8Printable(dialogs.LastBox.section(QLatin1Char('\n'), 0, 0)));
     std::printf(
@@ -279,7 +281,6 @@ int main(int argc, char* argv[])
     std::printf("longest wait of the event loop during the import: %lld ms\n",
                 static_cast<long long>(longestWait));
     std::printf("target: <= 10000 ms, peak within the bound, the window repainted throughout\n");
-    std::printf("target: import of a 10,000-link file < 2000 ms\n\n");
     SetUserDialogs(nullptr);
     return 0;
 }
