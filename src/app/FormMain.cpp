@@ -115,10 +115,13 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     ConnectGuarded(actBackup, &QAction::triggered, this, [this] { BackupClick(); });
     ConnectGuarded(actRestore, &QAction::triggered, this, [this] { RestoreClick(); });
     actImportBookmarks = pmSystem->addAction(QStringLiteral("导入书签…"));
+    actImportFromBrowser = pmSystem->addAction(QStringLiteral("从浏览器导入书签…"));
     actExportBookmarks = pmSystem->addAction(QStringLiteral("导出书签…"));
     actExportNotes = pmSystem->addAction(QStringLiteral("导出笔记…"));
     ConnectGuarded(actImportBookmarks, &QAction::triggered, this,
                    [this] { ImportBookmarksClick(); });
+    ConnectGuarded(actImportFromBrowser, &QAction::triggered, this,
+                   [this] { ImportFromBrowserClick(); });
     ConnectGuarded(actExportBookmarks, &QAction::triggered, this, [] { ExportBookmarksCommand(); });
     ConnectGuarded(actExportNotes, &QAction::triggered, this, [] { ExportNotesCommand(); });
 
@@ -498,8 +501,19 @@ void TFormMain::RestoreClick()
 void TFormMain::ImportBookmarksClick()
 {
     FinishLoading();
-    if (!ImportBookmarksCommand())
-        return;
+    if (ImportBookmarksCommand())
+        ShowImportedBookmarks();
+}
+
+void TFormMain::ImportFromBrowserClick()
+{
+    FinishLoading();
+    if (ImportFromBrowserCommand())
+        ShowImportedBookmarks();
+}
+
+void TFormMain::ShowImportedBookmarks()
+{
     WebAddrPage->IETree().Reload();
     if (WebAddrPage->IETree().Selected())
         WebAddrPage->tvIEClick();

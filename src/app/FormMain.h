@@ -62,6 +62,8 @@ public:
     void RestoreClick();  // "数据恢复"
     // "导入书签…"; the address page then shows the new groups and addresses.
     void ImportBookmarksClick();
+    // "从浏览器导入书签…", the same for a browser profile's bookmarks.
+    void ImportFromBrowserClick();
 
     QTabWidget* PageTabs = nullptr;
     QWidget* NotePageTab = nullptr; // "记事本"
@@ -87,6 +89,7 @@ public:
     QAction* actBackup = nullptr;
     QAction* actRestore = nullptr;
     QAction* actImportBookmarks = nullptr;
+    QAction* actImportFromBrowser = nullptr;
     QAction* actExportBookmarks = nullptr;
     QAction* actExportNotes = nullptr;
 
@@ -106,6 +109,8 @@ private:
     void EndLoading();
     // After a restore replaced the data: the trees, the address list and the note again.
     void ReloadPages();
+    // After an import: the address tree and the list read again.
+    void ShowImportedBookmarks();
     void FitOuterSize();
     void AddTrayIcon();
     void RemoveTrayIcon();

@@ -105,6 +105,7 @@ public:
 
 private:
     friend class TQueryCursor;
+    friend class TWriteTransaction;
 
     // Reopens a connection that a failed restore left closed; throws with the given headline.
     void EnsureOpen(const QString& headline, const QString& sql);

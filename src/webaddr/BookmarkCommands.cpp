@@ -7,19 +7,25 @@
 #include "data/Sql.h"
 #include "groups/GroupRows.h"
 #include "webaddr/BookmarkFile.h"
+#include "webaddr/BrowserProfiles.h"
+#include "webaddr/FormBrowserImport.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QProgressDialog>
 #include <QSaveFile>
-#include <QSet>
+#include <QScopeGuard>
 
 #include <algorithm>
 
 namespace {
 
-// Larger files are refused before they are read: no browser writes one.
-constexpr qint64 MaxBookmarkFileSize = 100 * 1024 * 1024;
+// The file is read in pieces of this size, between which the window is repainted.
+constexpr qint64 PieceSize = 256 * 1024;
 
 const QString& AddressTable()
 {
@@ -27,29 +33,55 @@ const QString& AddressTable()
     return name;
 }
 
-// Captions stand once in the tree; a taken one gets the first free number.
-QString FreeCaption(const QString& wanted, QSet<QString>& taken)
+// The import's progress dialog. Until it shows (a short import never shows it) the user's input
+// waits, so that nothing else can start while the import's transaction is open.
+class TProgressDialog final : public TImportProgress
 {
-    const QString base = wanted.isEmpty() ? QStringLiteral("未命名分组") : wanted;
-    QString caption = base;
-    for (int number = 2; taken.contains(caption); ++number)
-        caption = base + QStringLiteral(" (%1)").arg(number);
-    taken.insert(caption);
-    return caption;
-}
+public:
+    TProgressDialog()
+        : FDialog(QStringLiteral("正在导入书签…"), QStringLiteral("取消"), 0, Steps, Owner())
+    {
+        FDialog.setWindowTitle(QStringLiteral("导入书签"));
+        if (const QWidget* owner = FDialog.parentWidget()) {
+            FDialog.adjustSize();
+            FDialog.move(owner->geometry().center() - FDialog.rect().center());
+        }
+        FDialog.setWindowModality(Qt::ApplicationModal);
+        FDialog.setMinimumDuration(400);
+        FDialog.setAutoClose(false);
+        FDialog.setAutoReset(false);
+        FDialog.setValue(0);
+        FLastTurn.start();
+    }
 
-QString ReadBookmarkFile(const QString& path, QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("无法打开书签文件：") + path;
-    if (file.size() > MaxBookmarkFileSize)
-        return QStringLiteral("书签文件太大（超过 100 MB），未导入任何内容。");
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("无法读取书签文件：") + path;
-    return {};
-}
+    bool Advance(qint64 done, qint64 total) override
+    {
+        // Often enough to repaint smoothly, seldom enough to cost nothing.
+        if (FLastTurn.elapsed() >= 20) {
+            FLastTurn.restart();
+            FDialog.setValue(total > 0 ? int(std::min(done, total) * Steps / total) : 0);
+            QCoreApplication::processEvents(
+                FDialog.isVisible() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        }
+        return !FDialog.wasCanceled();
+    }
+
+private:
+    // The window the file dialog was opened over; it may not be active again yet.
+    static QWidget* Owner()
+    {
+        if (QWidget* active = QApplication::activeWindow())
+            return active;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->isVisible() && widget->isWindow() && widget->windowType() == Qt::Window)
+                return widget;
+        return nullptr;
+    }
+
+    static constexpr int Steps = 1000;
+    QProgressDialog FDialog;
+    QElapsedTimer FLastTurn;
+};
 
 } // namespace
 
@@ -58,54 +90,62 @@ QString BookmarkFileFilter()
     return QStringLiteral("书签文件 (*.html *.htm)|*.html;*.htm");
 }
 
+TBookmarkImport ImportBookmarkFile(const QString& path, const QDate& today,
+                                   TImportProgress* progress)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ECardError(QStringLiteral("无法打开书签文件：") + path);
+    const qint64 size = file.size();
+    TBookmarkImporter importer(QStringLiteral("导入的书签 ") + today.toString(Qt::ISODate));
+    TBookmarkFileReader reader(importer);
+    qint64 done = 0;
+    while (!file.atEnd()) {
+        const QByteArray piece = file.read(PieceSize);
+        if (file.error() != QFileDevice::NoError)
+            throw ECardError(QStringLiteral("无法读取书签文件：") + path);
+        if (piece.isEmpty())
+            break;
+        reader.Feed(piece);
+        done += piece.size();
+        if (progress && !progress->Advance(done, size))
+            throw EAbort();
+    }
+    reader.Finish();
+    return importer.Commit();
+}
+
 TBookmarkImport ImportBookmarks(const QByteArray& bytes, const QDate& today)
 {
-    const TBookmarkList list = ParseBookmarkFile(bytes);
-    TBookmarkImport result;
-    result.NonWeb = list.NonWeb;
+    TBookmarkImporter importer(QStringLiteral("导入的书签 ") + today.toString(Qt::ISODate));
+    TBookmarkFileReader reader(importer);
+    reader.Feed(bytes);
+    reader.Finish();
+    return importer.Commit();
+}
 
-    QSet<QString> captions;
-    qint32 next = 1;
-    for (const TGroupRow& row : ReadGroupRows(AddressTable())) {
-        captions.insert(row.Caption);
-        next = std::max(next, row.Key.SelfIndex + 1);
-    }
-    QSet<QString> stored;
-    DbAccess->OpenQuery(QString::fromUtf16(SqlTemplate::AddressUrls));
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next())
-        stored.insert(set.AsString(0));
-    DbAccess->QuerySet().Close();
+TBookmarkImport ImportBrowserProfile(const TBrowserProfile& profile, const QDate& today)
+{
+    TBookmarkImporter importer(QStringLiteral("从 ") + profile.Browser + QStringLiteral(" 导入 ") +
+                               today.toString(Qt::ISODate));
+    ReadBrowserBookmarks(profile, importer);
+    return importer.Commit();
+}
 
-    QStringList statements;
-    const qint32 importGroup = next++;
-    statements << Sql::Format(
-        SqlTemplate::AddGroup,
-        {Sql::Name(AddressTable()), Sql::Number(importGroup), Sql::Number(0),
-         Sql::Quoted(
-             FreeCaption(QStringLiteral("导入的书签 ") + today.toString(Qt::ISODate), captions))});
-
-    std::vector<qint32> numbers(list.Items.size(), importGroup);
-    for (size_t i = 0; i < list.Items.size(); ++i) {
-        const TBookmark& item = list.Items[i];
-        const qint32 group = item.Parent >= 0 ? numbers[size_t(item.Parent)] : importGroup;
-        if (item.Folder) {
-            numbers[i] = next++;
-            statements << Sql::Format(SqlTemplate::AddGroup,
-                                      {Sql::Name(AddressTable()), Sql::Number(numbers[i]),
-                                       Sql::Number(group),
-                                       Sql::Quoted(FreeCaption(item.Title, captions))});
-            ++result.Groups;
-        } else if (stored.contains(item.Url)) {
-            ++result.Duplicates;
-        } else {
-            statements << Sql::Format(SqlTemplate::InsertAddress,
-                                      {Sql::Number(group), Sql::Quoted(item.Url),
-                                       Sql::Quoted(item.Title), Sql::Quoted(item.Description)});
-            ++result.Addresses;
-        }
-    }
-    DbExecute(statements.join(QString::fromUtf16(BatchDelimiter)));
-    return result;
+QString ImportSummary(const TBookmarkImport& done)
+{
+    QString text = QStringLiteral("已导入 %1 个网址、%2 个分组，跳过 %3 个重复网址")
+                       .arg(done.Addresses)
+                       .arg(done.Groups)
+                       .arg(done.Duplicates);
+    if (done.NonWeb > 0)
+        text += QStringLiteral("\n另有 %1 个不是网址的链接（如 javascript:、data:）未导入。")
+                    .arg(done.NonWeb);
+    if (done.TooDeep > 0)
+        text += QStringLiteral("\n另有 %1 个文件夹超过 %2 层，其中的网址放在第 %2 层的分组里。")
+                    .arg(done.TooDeep)
+                    .arg(TBookmarkImporter::MaxDepth);
+    return text;
 }
 
 QByteArray ExportBookmarks()
@@ -142,19 +182,34 @@ bool ImportBookmarksCommand()
     const QString path = UserDialogs().OpenFileName(BookmarkFileFilter(), QString());
     if (path.isEmpty())
         return false;
-    QByteArray bytes;
-    const QString failure = ReadBookmarkFile(path, bytes);
-    if (!failure.isEmpty())
-        throw ECardError(failure);
-    const TBookmarkImport done = ImportBookmarks(bytes, QDate::currentDate());
-    QString text = QStringLiteral("已导入 %1 个网址、%2 个分组，跳过 %3 个重复网址")
-                       .arg(done.Addresses)
-                       .arg(done.Groups)
-                       .arg(done.Duplicates);
-    if (done.NonWeb > 0)
-        text += QStringLiteral("\n另有 %1 个不是网址的链接（如 javascript:、data:）未导入。")
-                    .arg(done.NonWeb);
-    ShowInfo(text);
+    TBookmarkImport done;
+    {
+        TProgressDialog progress;
+        done = ImportBookmarkFile(path, QDate::currentDate(), &progress);
+    }
+    ShowInfo(ImportSummary(done));
+    return true;
+}
+
+bool ImportFromBrowserCommand()
+{
+    const std::vector<TBrowserProfile> profiles = FindBrowserProfiles(QDir::homePath());
+    if (profiles.empty()) {
+        if (!AskYesNo(QStringLiteral("没有找到 Firefox 或 Chromium 系列浏览器的书签。\n"
+                                     "要改为导入浏览器导出的书签文件（HTML）吗？")))
+            return false;
+        return ImportBookmarksCommand();
+    }
+    const int chosen = ChooseBrowserProfile(profiles);
+    if (chosen < 0)
+        return false;
+    TBookmarkImport done;
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+        done = ImportBrowserProfile(profiles[size_t(chosen)], QDate::currentDate());
+    }
+    ShowInfo(ImportSummary(done));
     return true;
 }
 

@@ -2,8 +2,14 @@
 
 #include "common/Errors.h"
 
+#include "webaddr/BookmarkImport.h"
+
 #include <QHash>
 #include <QStringDecoder>
+#include <QStringList>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -43,23 +49,22 @@ QByteArray DeclaredCharset(const QByteArray& bytes)
     return bytes.mid(from, to - from);
 }
 
-QString DecodeFile(const QByteArray& bytes)
+// The decoder for a file that begins with these bytes.
+QStringDecoder FileDecoder(const QByteArray& head)
 {
     // A byte order mark says more than any tag.
-    if (bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") ||
-        bytes.startsWith("\xFE\xFF")) {
-        const auto encoding = QStringConverter::encodingForData(bytes);
-        QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
-        return decoder(bytes);
-    }
-    QByteArray charset = DeclaredCharset(bytes);
+    if (head.startsWith("\xEF\xBB\xBF") || head.startsWith("\xFF\xFE") ||
+        head.startsWith("\xFE\xFF"))
+        return QStringDecoder(
+            QStringConverter::encodingForData(head).value_or(QStringConverter::Utf8));
+    QByteArray charset = DeclaredCharset(head);
     if (charset.isEmpty())
         charset = "UTF-8";
     QStringDecoder decoder(charset.constData());
     if (!decoder.isValid())
         throw ECardError(QStringLiteral("书签文件的编码“") + QString::fromLatin1(charset) +
                          QStringLiteral("”无法识别，未导入任何内容。"));
-    return decoder(bytes);
+    return decoder;
 }
 
 bool IsSpace(QChar c)
@@ -204,37 +209,54 @@ QString Attribute(QStringView attributes, QLatin1String wanted)
     return {};
 }
 
+// A description as written: its line breaks kept (each as one LF), only the layout around it
+// removed, the references decoded.
+QString DescriptionText(const QString& raw)
+{
+    QString text = raw;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && IsSpace(text.at(from)))
+        ++from;
+    while (to > from && IsSpace(text.at(to - 1)))
+        --to;
+    return DecodeEntities(QStringView(text).mid(from, to - from));
+}
+
+QStringList Tags(const QString& attribute)
+{
+    QStringList tags;
+    for (const QString& tag : attribute.split(QLatin1Char(','))) {
+        const QString trimmed = tag.trimmed();
+        if (!trimmed.isEmpty())
+            tags << trimmed;
+    }
+    return tags;
+}
+
+// Reads the decoded text as it comes and hands folders and links to the sink in file order. Only
+// the markup not yet complete is held, so a file of any size is read in little memory.
 class TBookmarkParser final
 {
 public:
-    explicit TBookmarkParser(const QString& text) : FText(text) {}
+    explicit TBookmarkParser(TBookmarkSink& sink) : FSink(sink) {}
 
-    TBookmarkList Parse()
+    void Feed(QStringView text)
     {
-        const qsizetype n = FText.size();
-        qsizetype i = 0;
-        while (i < n) {
-            const qsizetype open = FText.indexOf(QLatin1Char('<'), i);
-            const qsizetype textEnd = open < 0 ? n : open;
-            if (FMode != TMode::None)
-                FBuffer += QStringView(FText).mid(i, textEnd - i);
-            if (open < 0)
-                break;
-            // A '<' that starts no tag ("a < b" in a hand-edited title) is text.
-            const QChar next = open + 1 < n ? FText.at(open + 1) : QChar();
-            if (!next.isLetter() && next != QLatin1Char('/') && next != QLatin1Char('!')) {
-                if (FMode != TMode::None)
-                    FBuffer += QLatin1Char('<');
-                i = open + 1;
-                continue;
-            }
-            i = SkipMarkup(open);
-        }
+        FText += text;
+        Run(false);
+    }
+
+    void Finish()
+    {
+        Run(true);
         if (FMode == TMode::LinkTitle || FMode == TMode::FolderTitle || !FOpenLists.empty() ||
             !FSawList)
             throw ECardError(TruncatedMessage());
         FinishDescription();
-        return std::move(FResult);
+        FinishPending();
     }
 
 private:
@@ -246,37 +268,96 @@ private:
         Description
     };
 
-    // Handles the markup at a '<' and returns where the text after it begins.
+    void Run(bool atEnd)
+    {
+        if (!FHeadChecked) {
+            // The document type comes first, perhaps after blanks or a comment.
+            constexpr qsizetype HeadSize = 4096;
+            if (FText.size() < HeadSize && !atEnd)
+                return;
+            if (!QStringView(FText).left(HeadSize).contains(
+                    QLatin1String("NETSCAPE-Bookmark-file-1"), Qt::CaseInsensitive))
+                throw ECardError(NotBookmarkFileMessage());
+            FHeadChecked = true;
+        }
+        const qsizetype n = FText.size();
+        qsizetype i = 0;
+        while (i < n) {
+            const qsizetype open = FText.indexOf(QLatin1Char('<'), i);
+            const qsizetype textEnd = open < 0 ? n : open;
+            if (FMode != TMode::None)
+                FBuffer += QStringView(FText).mid(i, textEnd - i);
+            if (open < 0) {
+                i = n;
+                break;
+            }
+            if (open + 1 >= n && !atEnd) {
+                i = open;
+                break;
+            }
+            // A '<' that starts no tag ("a < b" in a hand-edited title) is text.
+            const QChar next = open + 1 < n ? FText.at(open + 1) : QChar();
+            if (!next.isLetter() && next != QLatin1Char('/') && next != QLatin1Char('!')) {
+                if (FMode != TMode::None)
+                    FBuffer += QLatin1Char('<');
+                i = open + 1;
+                continue;
+            }
+            const qsizetype after = SkipMarkup(open);
+            if (after < 0) {
+                if (atEnd)
+                    throw ECardError(TruncatedMessage());
+                // The markup goes on in the text still to come: kept, and its scan resumes
+                // where it stopped.
+                FResumeAt -= open;
+                i = open;
+                break;
+            }
+            FResumeAt = 0;
+            FResumeQuote = QChar();
+            i = after;
+        }
+        FText.remove(0, i);
+    }
+
+    // Handles the markup at a '<' and returns where the text after it begins; -1 when it does
+    // not end in the text read so far.
     qsizetype SkipMarkup(qsizetype open)
     {
         const QStringView rest = QStringView(FText).mid(open);
         if (rest.startsWith(QLatin1String("<!--"))) {
-            const qsizetype close = FText.indexOf(QLatin1String("-->"), open + 4);
-            if (close < 0)
-                throw ECardError(TruncatedMessage());
+            const qsizetype from = std::max(open + 4, open + FResumeAt - 2);
+            const qsizetype close = FText.indexOf(QLatin1String("-->"), from);
+            if (close < 0) {
+                FResumeAt = FText.size();
+                return -1;
+            }
             return close + 3;
         }
-        const qsizetype close = TagEnd(open + 1);
+        if (rest.size() < 4 && QStringView(u"<!--").startsWith(rest)) {
+            FResumeAt = open;
+            return -1;
+        }
+        const qsizetype close = TagEnd(open + 1, open + std::max<qsizetype>(FResumeAt, 1));
         if (close < 0)
-            throw ECardError(TruncatedMessage());
+            return -1;
         qsizetype nameEnd = open + 1;
         if (nameEnd < close && FText.at(nameEnd) == QLatin1Char('/'))
             ++nameEnd;
         while (nameEnd < close && FText.at(nameEnd).isLetterOrNumber())
             ++nameEnd;
-        TTag tag{FText.mid(open + 1, nameEnd - open - 1).toLower(),
-                 QStringView(FText).mid(nameEnd, close - nameEnd)};
-        Handle(tag);
+        Handle(FText.mid(open + 1, nameEnd - open - 1).toLower(),
+               QStringView(FText).mid(nameEnd, close - nameEnd));
         return close + 1;
     }
 
-    // The '>' that ends a tag begun at from, outside quoted attribute values; -1 when the file
-    // ends first.
-    qsizetype TagEnd(qsizetype from) const
+    // The '>' that ends a tag whose name begins at from, outside quoted attribute values,
+    // looking from resume on; -1 when the text ends first (the scan's state is kept).
+    qsizetype TagEnd(qsizetype from, qsizetype resume)
     {
         const qsizetype n = FText.size();
-        QChar quote;
-        for (qsizetype i = from; i < n; ++i) {
+        QChar quote = FResumeQuote;
+        for (qsizetype i = resume; i < n; ++i) {
             const QChar c = FText.at(i);
             if (!quote.isNull()) {
                 if (c == quote)
@@ -289,52 +370,63 @@ private:
                 return i;
             }
         }
+        FResumeAt = n;
+        FResumeQuote = quote;
         return -1;
     }
 
-    int CurrentFolder() const { return FOpenLists.empty() ? -1 : FOpenLists.back(); }
-
-    void Handle(const TTag& tag)
+    void Handle(const QString& name, QStringView attributes)
     {
-        const QString& name = tag.Name;
         // Inside a title other markup is dropped; only the closing tag ends it.
         if (FMode == TMode::FolderTitle) {
-            if (name == QLatin1String("/h3"))
-                FinishFolder();
+            if (name == QLatin1String("/h3")) {
+                FPendingFolder = true;
+                FFolderTitle = ShownText(FBuffer);
+                FMode = TMode::None;
+            }
             return;
         }
         if (FMode == TMode::LinkTitle) {
-            if (name == QLatin1String("/a"))
-                FinishLink();
+            if (name == QLatin1String("/a")) {
+                FHasLink = true;
+                FLinkTitle = ShownText(FBuffer);
+                FMode = TMode::None;
+            }
             return;
         }
         const bool structural = name == QLatin1String("dt") || name == QLatin1String("dl") ||
                                 name == QLatin1String("/dl") || name == QLatin1String("h3") ||
-                                name == QLatin1String("a") || name == QLatin1String("dd");
-        if (FMode == TMode::Description) {
-            if (!structural)
-                return;
-            FinishDescription();
+                                name == QLatin1String("a") || name == QLatin1String("dd") ||
+                                name == QLatin1String("hr");
+        if (!structural)
+            return;
+        FinishDescription();
+        // A description belongs to the link or folder just read; a folder's has nowhere to go.
+        if (name == QLatin1String("dd")) {
+            StartText(TMode::Description);
+            return;
         }
+        if (name == QLatin1String("dl")) {
+            FinishLink();
+            FSawList = true;
+            FOpenLists.push_back(FPendingFolder);
+            if (FPendingFolder)
+                FSink.BeginFolder(FFolderTitle);
+            FPendingFolder = false;
+            return;
+        }
+        FinishPending();
         if (name == QLatin1String("h3")) {
             StartText(TMode::FolderTitle);
         } else if (name == QLatin1String("a")) {
-            FUrl = Attribute(tag.Attributes, QLatin1String("href"));
+            FUrl = Attribute(attributes, QLatin1String("href"));
+            FTags = Tags(Attribute(attributes, QLatin1String("tags")));
+            FDescription.clear();
             StartText(TMode::LinkTitle);
-        } else if (name == QLatin1String("dd")) {
-            StartText(TMode::Description);
-        } else if (name == QLatin1String("dl")) {
-            FSawList = true;
-            FOpenLists.push_back(FPendingFolder >= 0 ? FPendingFolder : CurrentFolder());
-            FPendingFolder = -1;
-            FLastLink = -1;
-        } else if (name == QLatin1String("/dl")) {
-            if (!FOpenLists.empty())
-                FOpenLists.pop_back();
-            FPendingFolder = -1;
-            FLastLink = -1;
-        } else if (name == QLatin1String("dt")) {
-            FLastLink = -1;
+        } else if (name == QLatin1String("/dl") && !FOpenLists.empty()) {
+            if (FOpenLists.back())
+                FSink.EndFolder();
+            FOpenLists.pop_back();
         }
     }
 
@@ -344,54 +436,51 @@ private:
         FBuffer.clear();
     }
 
-    void FinishFolder()
-    {
-        TBookmark folder;
-        folder.Parent = CurrentFolder();
-        folder.Folder = true;
-        folder.Title = ShownText(FBuffer);
-        FResult.Items.push_back(std::move(folder));
-        FPendingFolder = int(FResult.Items.size()) - 1;
-        FLastLink = -1;
-        FMode = TMode::None;
-    }
-
-    void FinishLink()
-    {
-        FMode = TMode::None;
-        FLastLink = -1;
-        if (!IsWebAddress(FUrl)) {
-            ++FResult.NonWeb;
-            return;
-        }
-        TBookmark link;
-        link.Parent = CurrentFolder();
-        link.Title = ShownText(FBuffer);
-        link.Url = FUrl;
-        FResult.Items.push_back(std::move(link));
-        FLastLink = int(FResult.Items.size()) - 1;
-    }
-
     void FinishDescription()
     {
         if (FMode != TMode::Description)
             return;
         FMode = TMode::None;
-        // A folder's description, or one after a skipped link, belongs to nothing kept.
-        if (FLastLink >= 0)
-            FResult.Items[size_t(FLastLink)].Description = ShownText(FBuffer);
-        FLastLink = -1;
+        if (FHasLink)
+            FDescription = DescriptionText(FBuffer);
     }
 
-    const QString& FText;
-    TBookmarkList FResult;
-    std::vector<int> FOpenLists; // the folder each open <DL> fills, -1 for the top level
-    int FPendingFolder = -1;     // a folder whose <DL> is expected next
-    int FLastLink = -1;          // the link a <DD> describes
+    void FinishLink()
+    {
+        if (!FHasLink)
+            return;
+        FHasLink = false;
+        FSink.Link(FUrl, FLinkTitle, RemarkWithTags(FDescription, FTags));
+    }
+
+    // What was read waits for what may still belong to it; anything else comes first.
+    void FinishPending()
+    {
+        FinishLink();
+        if (FPendingFolder) {
+            // A folder without a list of its own holds nothing.
+            FPendingFolder = false;
+            FSink.BeginFolder(FFolderTitle);
+            FSink.EndFolder();
+        }
+    }
+
+    TBookmarkSink& FSink;
+    QString FText; // decoded and not yet read
+    bool FHeadChecked = false;
+    qsizetype FResumeAt = 0; // where the scan of unfinished markup goes on
+    QChar FResumeQuote;
+    std::vector<bool> FOpenLists; // each open <DL>: whether it is a folder's
     bool FSawList = false;
     TMode FMode = TMode::None;
     QString FBuffer;
+    bool FPendingFolder = false; // a folder whose <DL> is expected next
+    QString FFolderTitle;
+    bool FHasLink = false; // a link whose <DD> may follow
     QString FUrl;
+    QString FLinkTitle;
+    QStringList FTags;
+    QString FDescription;
 };
 
 // Text for the file: markup characters as references, and line breaks, tabs and the blanks that
@@ -458,14 +547,46 @@ bool IsWebAddress(const QString& url)
            scheme == QLatin1String("ftp") || scheme == QLatin1String("file");
 }
 
-TBookmarkList ParseBookmarkFile(const QByteArray& bytes)
+// The file's head is held until the encoding can be told from it.
+constexpr qsizetype HeadBytes = 64 * 1024;
+
+struct TBookmarkFileReader::TState
 {
-    const QString text = DecodeFile(bytes);
-    // The document type comes first, perhaps after blanks or a comment.
-    if (!QStringView(text).left(4096).contains(QLatin1String("NETSCAPE-Bookmark-file-1"),
-                                               Qt::CaseInsensitive))
-        throw ECardError(NotBookmarkFileMessage());
-    return TBookmarkParser(text).Parse();
+    explicit TState(TBookmarkSink& sink) : Parser(sink) {}
+    TBookmarkParser Parser;
+    QByteArray Head;
+    std::optional<QStringDecoder> Decoder;
+
+    void StartDecoding()
+    {
+        Decoder.emplace(FileDecoder(Head));
+        Parser.Feed(QString((*Decoder)(Head)));
+        Head = QByteArray();
+    }
+};
+
+TBookmarkFileReader::TBookmarkFileReader(TBookmarkSink& sink)
+    : FState(std::make_unique<TState>(sink))
+{}
+
+TBookmarkFileReader::~TBookmarkFileReader() = default;
+
+void TBookmarkFileReader::Feed(const QByteArray& bytes)
+{
+    if (FState->Decoder) {
+        FState->Parser.Feed(QString((*FState->Decoder)(bytes)));
+        return;
+    }
+    FState->Head += bytes;
+    if (FState->Head.size() >= HeadBytes)
+        FState->StartDecoding();
+}
+
+void TBookmarkFileReader::Finish()
+{
+    if (!FState->Decoder)
+        FState->StartDecoding();
+    FState->Parser.Finish();
 }
 
 QByteArray WriteBookmarkFile(const std::vector<TBookmark>& items)

@@ -133,6 +133,7 @@ private Q_SLOTS:
                               QStringLiteral("软件设置"), QStringLiteral("锁定"),
                               QStringLiteral("-"), QStringLiteral("数据备份"),
                               QStringLiteral("数据恢复"), QStringLiteral("导入书签…"),
+                              QStringLiteral("从浏览器导入书签…"),
                               QStringLiteral("导出书签…"), QStringLiteral("导出笔记…")}));
 
         form.actTrayHomePage->trigger();

@@ -1,3 +1,5 @@
+#include "ModalDriver.h"
+#include "ProfileKit.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 #include "WebAddrKit.h"
@@ -6,10 +8,20 @@
 #include "data/DbAccess.h"
 #include "webaddr/BookmarkCommands.h"
 #include "webaddr/BookmarkFile.h"
+#include "webaddr/BrowserProfiles.h"
+#include "webaddr/FormBrowserImport.h"
 
+#include <QListWidget>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QStringEncoder>
 #include <QtTest>
 
+#include <limits>
+
+#include <sqlcipher/sqlite3.h>
+
+using namespace ProfileKit;
 using namespace WebAddrKit;
 
 namespace {
@@ -88,8 +100,8 @@ class TestBookmarks : public QObject
 
 private Q_SLOTS:
     // An exported tree read into an empty database comes back group for group and address for
-    // address, texts exact; read again, every address counts as a duplicate and the names of the
-    // new groups are numbered.
+    // address, texts exact; read again, every address counts as a duplicate, and no group is
+    // made for them.
     void exportThenImportGivesTheSameTree()
     {
         QByteArray exported;
@@ -127,16 +139,19 @@ private Q_SLOTS:
         for (const TGroup& group : groups)
             QVERIFY(group.SelfIndex > group.ParentIndex);
 
+        // Again: only the folder that was empty in the file is made anew.
         const TBookmarkImport second = ImportBookmarks(exported, Today);
         QCOMPARE(second.Addresses, 0);
         QCOMPARE(second.Duplicates, 5);
-        QCOMPARE(second.Groups, 4);
-        QVERIFY(GroupPaths().contains(QStringLiteral("导入的书签 2026-12-07 (2)/工作 (2)")));
+        QCOMPARE(second.Groups, 1);
+        QCOMPARE(Groups().size(), groups.size() + 2);
+        QVERIFY(GroupPaths().contains(QStringLiteral("导入的书签 2026-12-07 (2)/empty (2)")));
         QCOMPARE(Rows().size(), 5);
     }
 
-    // A browser's file: titles as a browser shows them, descriptions as remarks, links that are
-    // not web addresses left out and counted, a '>' inside a quoted attribute value no end.
+    // A browser's file: titles as a browser shows them, descriptions as written and tags as
+    // remarks, links that are not web addresses left out and counted, a '>' inside a quoted
+    // attribute value no end, a folder of stored addresses not made.
     void browserFileReadAsShown()
     {
         TTestFolder folder;
@@ -146,7 +161,8 @@ private Q_SLOTS:
             "<DT><H3 ADD_DATE=\"1\">Bar &amp; <b>co</b></H3>\n"
             "<DD>a folder's description\n"
             "<DL><p>\n"
-            "  <DT><A HREF=\"https://x.example/?q=a>b&amp;c=d\" "
+            "  <HR>\n"
+            "  <DT><A HREF=\"https://x.example/?q=a>b&amp;c=d\" TAGS=\"news, a&amp;b,,\" "
             "ICON=\"data:image/png;base64,AA==\">"
             "A &lt;tag&gt; &#x4E2D;&#25991; <span class='x'>span</span>\n   wrapped</A>\n"
             "  <DD>Some &quot;notes&quot;\n    over lines\n"
@@ -155,16 +171,21 @@ private Q_SLOTS:
             "  <DT><A HREF=\"data:text/html,<b>x</b>\">data</A>\n"
             "  <DT><A HREF='https://stored.example/'>already stored</A>\n"
             "  <DT><A HREF=\"HTTP://upper.example\">&bogus; &amp a < b</A>\n"
+            "  <DT><H3>stored only</H3>\n  <DL><p>\n"
+            "    <DT><A HREF=\"https://stored.example/\">again</A>\n"
+            "    <DT><A HREF=\"place:sort=8&amp;maxResults=10\">Most visited</A>\n"
+            "  </DL><p>\n"
             "</DL><p>\n";
         const TBookmarkImport done = ImportBookmarks(File(body), Today);
         QCOMPARE(done.Addresses, 2);
         QCOMPARE(done.Groups, 1);
-        QCOMPARE(done.Duplicates, 1);
+        QCOMPARE(done.Duplicates, 2);
         QCOMPARE(done.NonWeb, 2);
         QCOMPARE(Addresses(1),
                  QStringList({QStringLiteral("Bar & co|HTTP://upper.example|&bogus; &amp a < b|"),
                               QStringLiteral("Bar & co|https://x.example/?q=a>b&c=d|A <tag> 中文 "
-                                             "span wrapped|Some \"notes\" over lines"),
+                                             "span wrapped|Some \"notes\"\n    over "
+                                             "lines\n标签：news, a&b"),
                               QStringLiteral("|https://stored.example/||")}));
     }
 
@@ -219,9 +240,8 @@ private Q_SLOTS:
         QVERIFY(Rows().isEmpty());
     }
 
-    // Folders a thousand deep and a 50 MB file (browsers put each site's icon into its link)
-    // are imported whole.
-    void deepAndLargeFiles()
+    // Folders a thousand deep keep their links at the deepest level the tree keeps.
+    void deepFolders()
     {
         TTestFolder folder;
         folder.Connect();
@@ -234,19 +254,233 @@ private Q_SLOTS:
             deep += "</DL><p>\n";
         // Many '&' without a ';' in a title: one pass, however many there are.
         deep += "<DT><A HREF=\"http://amp.example\">" + QByteArray(2'000'000, '&') + "</A>\n";
-        QCOMPARE(ImportBookmarks(File(deep), Today).Groups, depth);
-        QCOMPARE(Addresses(1).constFirst().section(QLatin1Char('|'), 0, 0).count(QLatin1Char('/')),
-                 depth - 1);
+        const TBookmarkImport done = ImportBookmarks(File(deep), Today);
+        QCOMPARE(done.Groups, TBookmarkImporter::MaxDepth);
+        QCOMPARE(done.Groups + done.TooDeep, depth);
+        QVERIFY(ImportSummary(done).contains(QString::number(done.TooDeep)));
+        QCOMPARE(Addresses(1).constFirst().section(QLatin1Char('|'), 0, 0),
+                 GroupPaths(1).constLast());
+    }
 
+    // A 50 MB file (browsers put each site's icon into its link) is read in pieces: markup and
+    // comments that run across pieces are read whole, a cancel stores nothing.
+    void largeFileReadInPieces()
+    {
+        TTestFolder folder;
+        folder.Connect();
         const QByteArray icon(10000, 'A');
-        QByteArray large;
+        QByteArray large =
+            "<!--" + QByteArray(600'000, '-') + "<DT><A HREF=\"http://in.comment\">x</A>\n-->\n";
         const int links = 5200;
         for (int i = 0; i < links; ++i)
             large += "<DT><A HREF=\"http://big.example/" + QByteArray::number(i) +
-                     "\" ICON=\"data:image/png;base64," + icon + "\">big</A>\n";
+                     "\" ICON=\"data:image/png;base64," + icon + "\" TAGS=\"t" +
+                     QByteArray::number(i) + "\">big</A>\n";
         QVERIFY(large.size() > 50'000'000);
-        QCOMPARE(ImportBookmarks(File(large), Today).Addresses, links);
-        QCOMPARE(Rows().size(), links + 2);
+        folder.WriteFile(QStringLiteral("large.html"), File(large));
+        const QString path = folder.Path() + QStringLiteral("large.html");
+
+        struct TCountdown final : TImportProgress
+        {
+            int Left;
+            qint64 Done = 0;
+            explicit TCountdown(int left) : Left(left) {}
+            bool Advance(qint64 done, qint64) override
+            {
+                Done = done;
+                return --Left != 0;
+            }
+        };
+        TCountdown cancelled(2);
+        QVERIFY_THROWS_EXCEPTION(EAbort, ImportBookmarkFile(path, Today, &cancelled));
+        QVERIFY(Groups().isEmpty());
+        QVERIFY(Rows().isEmpty());
+
+        TCountdown whole(-1);
+        QCOMPARE(ImportBookmarkFile(path, Today, &whole).Addresses, links);
+        QCOMPARE(whole.Done, QFileInfo(path).size());
+        const QList<TRow> rows = Rows();
+        QCOMPARE(rows.size(), links);
+        for (int i : {0, 26, links - 1})
+            QCOMPARE(rows[i].ReMark, RemarkWithTags({}, {QStringLiteral("t%1").arg(i)}));
+    }
+
+    // Group numbers are the largest plus one; an import that would need one past the largest
+    // number there is refuses and stores nothing.
+    void groupNumbersRunOut_data()
+    {
+        QTest::addColumn<int>("largest");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("two left") << std::numeric_limits<qint32>::max() - 2 << true;
+        QTest::newRow("one left") << std::numeric_limits<qint32>::max() - 1 << false;
+        QTest::newRow("none left") << std::numeric_limits<qint32>::max() << false;
+    }
+
+    void groupNumbersRunOut()
+    {
+        QFETCH(int, largest);
+        QFETCH(bool, fits);
+        TTestFolder folder;
+        folder.Connect();
+        AddGroupRow(largest, 0, QStringLiteral("last"));
+        const QByteArray file = File("<DT><H3>F</H3>\n<DL><p>\n</DL><p>\n");
+        if (fits)
+            ImportBookmarks(file, Today);
+        else
+            QVERIFY_THROWS_EXCEPTION(ECardError, ImportBookmarks(file, Today));
+        QCOMPARE(Groups().size(), fits ? 3 : 1);
+    }
+
+    // Firefox's and the Chromium family's profiles under the home folder are found and read as
+    // the browsers keep them, Firefox's while the browser holds its database.
+    void browserProfilesImported()
+    {
+        QTemporaryDir home;
+        TTestFolder folder;
+        folder.Connect();
+        AddRow(0, QStringLiteral("https://stored.example/"));
+        TFirefoxProfile firefox(home.path(), QStringLiteral("default-release"));
+        const qint64 work =
+            firefox.Folder(TFirefoxProfile::Root("toolbar_____"), QStringLiteral("工作"));
+        firefox.Link(work, QStringLiteral("https://a.example/"), QStringLiteral("A"),
+                     {QStringLiteral("news"), QStringLiteral("read")});
+        firefox.Separator(work);
+        firefox.Link(work, QStringLiteral("place:sort=8"), QStringLiteral("Most visited"));
+        firefox.Link(TFirefoxProfile::Root("menu________"),
+                     QStringLiteral("https://stored.example/"), QStringLiteral("stored"));
+        firefox.Folder(TFirefoxProfile::Root("unfiled_____"), QStringLiteral("空"));
+        firefox.Execute(QStringLiteral("begin exclusive"));
+        const QByteArray json =
+            "{\"roots\": {\"bookmark_bar\": {\"children\": [{\"type\": \"folder\",\n"
+            "            \"name\": \"F\", \"children\": [{\"type\": \"url\", \"name\": \"C\", "
+            "\"url\": \"https://c.example/\"}]}],\n"
+            "            \"name\": \"Bookmarks bar\", \"type\": \"folder\"}, \"other\": "
+            "{\"children\": [], \"type\": \"folder\"},\n"
+            "            \"synced\": {\"children\": [], \"type\": \"folder\"}}, \"version\": 1}";
+        WriteChromiumBookmarks(home.path(), QStringLiteral("chromium"), QStringLiteral("Default"),
+                               json);
+        WriteChromiumBookmarks(home.path(), QStringLiteral("google-chrome"),
+                               QStringLiteral("Profile 2"), json);
+        QDir(home.path()).mkpath(QStringLiteral(".config/google-chrome/System Profile"));
+
+        const std::vector<TBrowserProfile> profiles = FindBrowserProfiles(home.path());
+        QStringList labels;
+        for (const TBrowserProfile& profile : profiles)
+            labels << profile.Label();
+        QCOMPARE(labels, QStringList({QStringLiteral("Firefox — default-release"),
+                                      QStringLiteral("Chromium — Default"),
+                                      QStringLiteral("Google Chrome — Profile 2")}));
+        const TBookmarkImport fromFirefox = ImportBrowserProfile(profiles[0], Today);
+        QCOMPARE(fromFirefox.Duplicates, 1);
+        QCOMPARE(fromFirefox.NonWeb, 0);
+        ImportBrowserProfile(profiles[1], Today);
+        QCOMPARE(Addresses(),
+                 QStringList({QStringLiteral("|https://stored.example/||"),
+                              QStringLiteral("从 Chromium 导入 2026-12-07/书签栏/F|"
+                                             "https://c.example/|C|"),
+                              QStringLiteral("从 Firefox 导入 2026-12-07/书签工具栏/"
+                                             "工作|https://a.example/|A|标签：news, read")}));
+        QCOMPARE(GroupPaths(1).filter(QStringLiteral("/")),
+                 QStringList({QStringLiteral("书签工具栏/工作"), QStringLiteral("书签栏/F"),
+                              QStringLiteral("其他书签/空")}));
+    }
+
+    // Profiles that cannot be read say which file and store nothing.
+    void badProfilesImportNothing_data()
+    {
+        QTest::addColumn<bool>("firefox");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("no places.sqlite") << true << QString() << QByteArray();
+        QTest::newRow("damaged") << true << QString() << QByteArray(8192, 'x');
+        QTest::newRow("no tables") << true << QStringLiteral("create table t(x)") << QByteArray();
+        QTest::newRow("older schema")
+            << true
+            << QStringLiteral("create table moz_places(id integer primary key, url); create table "
+                              "moz_bookmarks(id integer primary key, type, fk, parent, position, "
+                              "title)")
+            << QByteArray();
+        QTest::newRow("no roots")
+            << true
+            << QStringLiteral("create table moz_places(id integer primary key, url); create table "
+                              "moz_bookmarks(id integer primary key, type, fk, parent, position, "
+                              "title, guid)")
+            << QByteArray();
+        QTest::newRow("not JSON") << false << QString() << QByteArray("{\"roots\": ");
+        QTest::newRow("roots a list") << false << QString() << QByteArray("{\"roots\": []}");
+        QTest::newRow("children no list")
+            << false << QString() << QByteArray("{\"roots\": {\"other\": {\"children\": {}}}}");
+        QTest::newRow("address no text")
+            << false << QString()
+            << QByteArray(
+                   "{\"roots\": {\"other\": {\"children\": [{\"type\": \"url\", \"url\": 5}]}}}");
+        QTest::newRow("half read")
+            << false << QString()
+            << QByteArray("{\"roots\": {\"other\": {\"children\": [{\"type\": \"url\", \"url\": "
+                          "\"http://a.b\"},\n"
+                          "                          {\"type\": \"folder\", \"name\": \"x\"}]}}}");
+    }
+
+    void badProfilesImportNothing()
+    {
+        QFETCH(bool, firefox);
+        QFETCH(QString, sql);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir home;
+        TTestFolder folder;
+        folder.Connect();
+        TBrowserProfile profile;
+        profile.Firefox = firefox;
+        profile.Bookmarks = home.filePath(QStringLiteral("bookmarks"));
+        if (!sql.isEmpty()) {
+            sqlite3* db = nullptr;
+            sqlite3_open(QFile::encodeName(profile.Bookmarks).constData(), &db);
+            sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+        }
+        QFile file(profile.Bookmarks);
+        QVERIFY(bytes.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(bytes) > 0));
+        file.close();
+        try {
+            ImportBrowserProfile(profile, Today);
+            QFAIL("imported");
+        } catch (const ECardError& error) {
+            QVERIFY2(error.Message().contains(profile.Bookmarks), qUtf8Printable(error.Message()));
+        }
+        QVERIFY(Groups().isEmpty());
+        QVERIFY(Rows().isEmpty());
+    }
+
+    // The command lists the profiles found and imports the one chosen; without any it offers
+    // the file import.
+    void browserCommandImportsTheChosenProfile()
+    {
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+        const auto restore = qScopeGuard([&] { qputenv("HOME", oldHome); });
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        QVERIFY(!ImportFromBrowserCommand());
+        QCOMPARE(dialogs.Boxes.size(), 1);
+        QCOMPARE(dialogs.Boxes[0].Kind, TBoxKind::Question);
+
+        for (const char* browser : {"chromium", "vivaldi"})
+            WriteChromiumBookmarks(
+                home.path(), QLatin1String(browser), QStringLiteral("Default"),
+                "{\"roots\": {\"other\": {\"children\": [{\"type\": \"url\", \"url\": \"http://" +
+                    QByteArray(browser) + ".example\"}]}}}");
+        TModalDriver driver;
+        driver.When<TFormBrowserImport>([](TFormBrowserImport* dialog) {
+            dialog->lstProfiles->setCurrentRow(1);
+            dialog->btnOK->click();
+        });
+        QVERIFY(ImportFromBrowserCommand());
+        QCOMPARE(Rows().size(), 1);
+        QCOMPARE(Rows()[0].IEUrl, QStringLiteral("http://vivaldi.example"));
+        QVERIFY(Groups()[0].Name.startsWith(QStringLiteral("从 Vivaldi 导入 ")));
+        QCOMPARE(dialogs.Boxes.size(), 2);
     }
 
     // The command reads the chosen file and says what it did in one box.

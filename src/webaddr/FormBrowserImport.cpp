@@ -1,0 +1,39 @@
+#include "webaddr/FormBrowserImport.h"
+
+#include "webaddr/BrowserProfiles.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TFormBrowserImport::TFormBrowserImport(const std::vector<TBrowserProfile>& profiles,
+                                       QWidget* parent)
+    : TFormBaseDlg(parent)
+{
+    setWindowTitle(QStringLiteral("从浏览器导入书签"));
+    resize(420, 300);
+    auto* layout = new QVBoxLayout(Body);
+    auto* label = new QLabel(QStringLiteral("导入哪个浏览器配置的书签(&B)："), Body);
+    lstProfiles = new QListWidget(Body);
+    lstProfiles->setAccessibleName(QStringLiteral("浏览器配置"));
+    label->setBuddy(lstProfiles);
+    for (const TBrowserProfile& profile : profiles)
+        lstProfiles->addItem(profile.Label());
+    lstProfiles->setCurrentRow(0);
+    connect(lstProfiles, &QListWidget::itemDoubleClicked, btnOK, &QPushButton::click);
+    layout->addWidget(label);
+    layout->addWidget(lstProfiles, 1);
+}
+
+void TFormBrowserImport::btnOKClick()
+{
+    if (lstProfiles->currentRow() >= 0)
+        SetModalResult(mrOK);
+}
+
+int ChooseBrowserProfile(const std::vector<TBrowserProfile>& profiles)
+{
+    TFormBrowserImport dialog(profiles);
+    return dialog.ShowModal() == mrOK ? dialog.lstProfiles->currentRow() : -1;
+}
