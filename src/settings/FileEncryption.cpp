@@ -2,6 +2,7 @@
 
 #include "common/AppPath.h"
 #include "common/DailyLog.h"
+#include "data/DataFileCheck.h"
 #include "data/DbAccess.h"
 #include "data/FileKey.h"
 #include "data/Reencrypt.h"
@@ -31,6 +32,8 @@ void ChangeFileKey(const TFileKey& key, const QString& settingsStatement)
     const TFileKey old = DbAccess->Key();
     DbAccess->Rekey(key, settingsStatement);
     for (const QString& copy : ProgramCopies()) {
+        // What a re-encryption cut short left beside the copy goes first.
+        DataFileCheck::RemoveStagedLeftovers(copy);
         const QString reason = ReencryptCopy(copy, old, key);
         if (!reason.isEmpty())
             WriteLog(QStringLiteral("备份未能用新密钥重新加密，保持原样：") + reason);
