@@ -12,6 +12,7 @@
 #include "groups/CardTree.h"
 #include "notes/NoteExport.h"
 #include "notes/NotePage.h"
+#include "notes/NoteSaver.h"
 #include "settings/BackupCommands.h"
 #include "settings/FormConfig.h"
 #include "settings/Login.h"
@@ -110,7 +111,10 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     ConnectGuarded(actImportBookmarks, &QAction::triggered, this,
                    [this] { ImportBookmarksClick(); });
     ConnectGuarded(actExportBookmarks, &QAction::triggered, this, [] { ExportBookmarksCommand(); });
-    ConnectGuarded(actExportNotes, &QAction::triggered, this, [] { ExportNotesCommand(); });
+    ConnectGuarded(actExportNotes, &QAction::triggered, this, [this] {
+        NotePage->NoteSaver().SaveOrAsk();
+        ExportNotesCommand();
+    });
 
     // The check box reacts to the user's clicks only: mirroring the entry at start writes
     // nothing.
@@ -337,7 +341,10 @@ void TFormMain::CommitData(QSessionManager& manager)
 void TFormMain::closeEvent(QCloseEvent* event)
 {
     bool leave = false;
-    RunGuarded([&] { leave = FormCloseQuery(); });
+    RunGuarded([&] {
+        NotePage->NoteSaver().SaveOrAsk();
+        leave = FormCloseQuery();
+    });
     if (!leave) {
         event->ignore();
         return;
@@ -406,6 +413,8 @@ void TFormMain::SettingsClick()
 
 void TFormMain::BackupClick()
 {
+    // The copy holds the note as it is on screen.
+    NotePage->NoteSaver().SaveOrAsk();
     const QString written = BackupCommand();
     if (!written.isEmpty())
         StatusLine->ShowMessage(QStringLiteral("已备份到 ") + written);
@@ -414,6 +423,8 @@ void TFormMain::BackupClick()
 void TFormMain::RestoreClick()
 {
     FinishLoading();
+    // The safety copy keeps the note as it is on screen.
+    NotePage->NoteSaver().SaveOrAsk();
     if (RestoreCommand()) {
         StatusLine->ShowMessage(QStringLiteral("已恢复"));
         ReloadPages();
