@@ -1,5 +1,5 @@
-// A child for the burst test and benchmark: the notebook page as a window on a real display,
-// over the database in the given folder, told what to do on standard input, one command a line:
+// The notebook page as a window on a real display, for the burst test and benchmark, over the
+// database in the given folder, told what to do on standard input, one command a line:
 //   note <bytes>  the root note becomes a text of about that size, the caret at its end
 //   lock <ms>     another connection holds a read lock on the file for that long
 //   stored <n>    once the note is n long and the saves are done: whether the stored note is
