@@ -11,6 +11,8 @@
 #include <QEvent>
 #include <QGuiApplication>
 
+#include <algorithm>
+
 namespace {
 
 // Every text handed to the writer gets a ticket larger than all before it, whichever editor
@@ -79,6 +81,8 @@ void TNoteSaver::Changed()
     if (!FHasGroup)
         return;
     FDue = true;
+    if (!FUnpainted.isValid())
+        FUnpainted.start();
     if (FQueued)
         return;
     FQueued = true;
@@ -194,7 +198,10 @@ void TNoteSaver::BeforePaint()
         return;
     // While the note says it is unsaved, painting does not wait: the keys show at once.
     if (FPaintedEarly == 0) {
-        const QString reason = SaveNow();
+        const auto handled =
+            std::chrono::milliseconds(FUnpainted.isValid() ? FUnpainted.elapsed() : 0);
+        const QString reason =
+            SaveNow(std::clamp(PaintWithin - handled, ShortestWait, LongestWait));
         if (reason.isEmpty())
             return;
         FPaintedEarly = FSubmitted;
@@ -219,5 +226,7 @@ bool TNoteSaver::eventFilter(QObject* watched, QEvent* event)
         RunGuarded([this] { BeforePaint(); });
         FWaiting = false;
     }
+    if (IsPaint(event))
+        FUnpainted.invalidate();
     return QObject::eventFilter(watched, event);
 }

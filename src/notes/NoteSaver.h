@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -22,6 +23,10 @@ class TNoteSaver final : public QObject
 public:
     // The longest the window waits on the disk at a time.
     static constexpr std::chrono::milliseconds LongestWait{80};
+    // The longest a change should wait to be painted: what the handling of the keys took comes
+    // off the wait before the paint, down to a short wait that a quick save still makes.
+    static constexpr std::chrono::milliseconds PaintWithin{90};
+    static constexpr std::chrono::milliseconds ShortestWait{20};
     // The end of the program may wait longer: nothing is left to answer.
     static constexpr std::chrono::milliseconds LastWait{2000};
 
@@ -83,6 +88,7 @@ private:
     qint64 FWritten = 0;      // the newest ticket written (or given up by the user)
     qint64 FPaintedEarly = 0; // a ticket painted before it was written; 0 when none
     QString FUnsaved;
+    QElapsedTimer FUnpainted; // since the first change not yet painted
     bool FQueued = false;
     bool FListening = false;
     bool FWaiting = false;

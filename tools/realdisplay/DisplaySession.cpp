@@ -281,6 +281,8 @@ TNoteWindow::TBurst TNoteWindow::Burst(int keys, int spacingMs)
             last = at;
             for (; key < sent.size() && line.Values.at(1) >= FLength + qint64(key) + 1; ++key)
                 burst.SlowestKey = std::max(burst.SlowestKey, ms(at - sent.at(key)));
+            if (key == sent.size())
+                burst.Arrival = ms(at - sent.front());
         }
     }
     burst.LongestGap = ms(longest);

@@ -71,6 +71,7 @@ public:
         double SlowestKey = 0; // from a key sent to a paint showing it
         double LastKeyToCommit = 0;  // from the last key sent to the last commit
         double FirstKeyToCommit = 0; // from the first key sent to the last commit
+        double Arrival = 0;          // from the first key sent to the paint showing the last
         qint64 LastCommitNs = 0;
         qint64 ReleasedNs = 0; // when a lock taken before the burst was let go
         bool Bar = false;      // the unsaved bar showed
