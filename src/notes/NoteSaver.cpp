@@ -1,6 +1,7 @@
 #include "notes/NoteSaver.h"
 
 #include "common/CardException.h"
+#include "common/DailyLog.h"
 #include "common/Errors.h"
 #include "common/Messages.h"
 #include "data/DbAccess.h"
@@ -138,6 +139,10 @@ void TNoteSaver::Take(qint64 written, qint64 row, const QString& failure, int co
         if (FHasGroup && written > FShownAt)
             FRowId = row;
     }
+    // A failure goes to the daily log once, not at every try.
+    if (!failure.isEmpty() && !FFailureLogged)
+        WriteLog(QStringLiteral("笔记尚未保存：") + failure);
+    FFailureLogged = !failure.isEmpty();
     const int saves = commits - FCommitsSeen;
     FCommitsSeen = commits;
     if (FPaintedEarly != 0 && FWritten >= FPaintedEarly) {

@@ -92,6 +92,7 @@ private:
     bool FQueued = false;
     bool FListening = false;
     bool FWaiting = false;
+    bool FFailureLogged = false;
     int FCommitsSeen = 0;
     int FSaves = 0;
 };

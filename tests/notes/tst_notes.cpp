@@ -4,6 +4,7 @@
 #include "TestFolder.h"
 
 #include "common/CardException.h"
+#include "common/DailyLog.h"
 #include "data/DbAccess.h"
 #include "data/DbWriter.h"
 #include "data/Sqlite.h"
@@ -620,6 +621,10 @@ private Q_SLOTS:
         QTRY_VERIFY(p.Page->lblUnsaved->isHidden());
         QCOMPARE(StoredNote(1), QStringLiteral("xyw"));
         QVERIFY(p.Dialogs.Boxes.isEmpty());
+        // The daily log has the failure once, not once a try.
+        const QString log =
+            QString::fromLocal8Bit(p.Folder.ReadFile(LogFileName(QDateTime::currentDateTime())));
+        QCOMPARE(log.count(QStringLiteral("locked")), 1);
     }
 
     // Leaving a note that can't be saved asks: 取消 stays with it, 重试 tries once more and asks
