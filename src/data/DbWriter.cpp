@@ -17,6 +17,7 @@ using std::chrono::milliseconds;
 constexpr milliseconds LockWait(50);
 constexpr milliseconds FirstPause(100);
 constexpr milliseconds LongestPause(1600);
+constexpr milliseconds WatchFor(3);
 
 } // namespace
 
@@ -47,11 +48,20 @@ void TDbWriter::Submit(qint64 ticket, TWork work)
 
 TDbWriter::TState TDbWriter::WaitFor(qint64 ticket, milliseconds longest)
 {
-    std::unique_lock lock(FMutex);
-    FChanged.wait_for(lock, longest, [&] {
+    const auto done = [&] {
         return FState.Written >= ticket ||
                (!FInHand && (!FState.Failure.isEmpty() || FState.Pending == 0));
-    });
+    };
+    // A short commit is watched for rather than slept through: waking a sleeping thread can take
+    // a good part of what a small note's commit takes.
+    const Clock::time_point watchUntil = Clock::now() + std::min(longest, WatchFor);
+    std::unique_lock lock(FMutex);
+    while (!done() && Clock::now() < watchUntil) {
+        lock.unlock();
+        std::this_thread::yield();
+        lock.lock();
+    }
+    FChanged.wait_for(lock, longest, done);
     return FState;
 }
 
