@@ -6,6 +6,7 @@
 #include "BenchDatabase.h"
 #include "common/CardException.h"
 #include "data/DbAccess.h"
+#include "data/DbWriter.h"
 #include "data/Sqlite.h"
 #include "notes/NotePage.h"
 #include "notes/NoteSaver.h"
@@ -56,6 +57,8 @@ struct TBenchPage
         Page->show();
         Page->LoadGroups();
         Page->ShowRootNote();
+        // The writer keys its connection first; the saves are what is measured.
+        DbAccess->Writer().WaitReady(std::chrono::seconds(10));
         Page->mmoNote->setFocus();
         Page->mmoNote->moveCursor(QTextCursor::End);
         QCoreApplication::processEvents();

@@ -46,6 +46,7 @@ public:
         LastBox = text;
         return true;
     }
+    int Choose(const QString&, const QString&, const QStringList&) override { return 0; }
     QString SaveFileName(const QString&) override { return File; }
     QString OpenFileName(const QString&, const QString&) override { return File; }
     QString DirectoryName() override { return {}; }

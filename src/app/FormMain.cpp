@@ -123,7 +123,10 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     ConnectGuarded(actImportFromBrowser, &QAction::triggered, this,
                    [this] { ImportFromBrowserClick(); });
     ConnectGuarded(actExportBookmarks, &QAction::triggered, this, [] { ExportBookmarksCommand(); });
-    ConnectGuarded(actExportNotes, &QAction::triggered, this, [] { ExportNotesCommand(); });
+    ConnectGuarded(actExportNotes, &QAction::triggered, this, [this] {
+        NotePage->NoteSaver().SaveOrAsk();
+        ExportNotesCommand();
+    });
 
     // The check box reacts to the user's clicks only: mirroring the entry at start writes
     // nothing.
@@ -326,8 +329,8 @@ void TFormMain::LockClick()
     }
     FinishLoading();
     // Whatever fails here stops the lock before anything is lost: a note that cannot be saved
-    // stays on screen.
-    NotePage->NoteSaver().Flush();
+    // stays on screen unless the user lets it go.
+    NotePage->NoteSaver().SaveOrAsk();
     FWindowState->Save();
     FWindowState->Hold();
     FLockedEncrypted = !DbAccess->Key().IsStandard();
@@ -407,7 +410,10 @@ void TFormMain::CommitData(QSessionManager& manager)
 void TFormMain::closeEvent(QCloseEvent* event)
 {
     bool leave = false;
-    RunGuarded([&] { leave = FormCloseQuery(); });
+    RunGuarded([&] {
+        NotePage->NoteSaver().SaveOrAsk();
+        leave = FormCloseQuery();
+    });
     if (!leave) {
         event->ignore();
         return;
@@ -474,8 +480,10 @@ void TFormMain::HomePageClick()
 
 void TFormMain::SettingsClick()
 {
-    // A new key for the data file closes it for a moment: loads under way finish first.
+    // A new key for the data file closes it for a moment: loads and saves under way finish
+    // first.
     FinishLoading();
+    NotePage->NoteSaver().SaveOrAsk();
     if (ShowConfigDialog())
         StatusLine->ShowMessage(QStringLiteral("设置已保存"));
     ApplyLockSettings();
@@ -483,6 +491,8 @@ void TFormMain::SettingsClick()
 
 void TFormMain::BackupClick()
 {
+    // The copy holds the note as it is on screen.
+    NotePage->NoteSaver().SaveOrAsk();
     const QString written = BackupCommand();
     if (!written.isEmpty())
         StatusLine->ShowMessage(QStringLiteral("已备份到 ") + written);
@@ -491,6 +501,8 @@ void TFormMain::BackupClick()
 void TFormMain::RestoreClick()
 {
     FinishLoading();
+    // The safety copy keeps the note as it is on screen.
+    NotePage->NoteSaver().SaveOrAsk();
     if (RestoreCommand()) {
         StatusLine->ShowMessage(QStringLiteral("已恢复"));
         ReloadPages();

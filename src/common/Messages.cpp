@@ -16,6 +16,11 @@ bool AskYesNo(const QString& text)
     return UserDialogs().MessageBox(TBoxKind::Question, QStringLiteral("确认"), text);
 }
 
+int AskChoice(const QString& text, const QStringList& buttons)
+{
+    return UserDialogs().Choose(QStringLiteral("确认"), text, buttons);
+}
+
 void ShowError(const QString& text)
 {
     UserDialogs().MessageBox(TBoxKind::Error, QStringLiteral("错误"), text);

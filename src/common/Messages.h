@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The program's four message boxes, all modal.
 void ShowInfo(const QString& text);  // caption "提示"
 bool AskYesNo(const QString& text);  // caption "确认"; No is the default; true on Yes
 void ShowError(const QString& text); // caption "错误"
+// A question with the given buttons (caption "确认"); the first is the default, the last is what
+// closing the box answers. Returns the index of the button chosen.
+int AskChoice(const QString& text, const QStringList& buttons);
 
 // The database error box: the headline, then "详细信息：" and the details. A non-empty statement
 // is written to the daily log after the box is closed.

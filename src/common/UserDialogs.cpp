@@ -14,6 +14,11 @@ public:
         std::fprintf(stderr, "%s: %s\n", qUtf8Printable(caption), qUtf8Printable(text));
         return kind != TBoxKind::Question;
     }
+    int Choose(const QString& caption, const QString& text, const QStringList& buttons) override
+    {
+        std::fprintf(stderr, "%s: %s\n", qUtf8Printable(caption), qUtf8Printable(text));
+        return int(buttons.size()) - 1;
+    }
     QString SaveFileName(const QString&) override { return {}; }
     QString OpenFileName(const QString&, const QString&) override { return {}; }
     QString DirectoryName() override { return {}; }

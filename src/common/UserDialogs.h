@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QUrl;
 
@@ -22,6 +23,9 @@ public:
     // Shows a modal box. For a question the default button is No; the result is true exactly
     // when the user chose Yes. Other boxes return true when closed.
     virtual bool MessageBox(TBoxKind kind, const QString& caption, const QString& text) = 0;
+    // A question with buttons of its own, the first the default, the last what closing the box
+    // answers; returns the index of the button chosen.
+    virtual int Choose(const QString& caption, const QString& text, const QStringList& buttons) = 0;
     // An empty result means the user cancelled. The open dialog starts in folder when one is
     // given.
     virtual QString SaveFileName(const QString& filter) = 0;

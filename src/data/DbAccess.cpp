@@ -1,5 +1,7 @@
 #include "data/DbAccess.h"
 
+#include "data/DbWriter.h"
+
 #include "common/AppPath.h"
 #include "common/Errors.h"
 #include "common/Messages.h"
@@ -46,7 +48,8 @@ TDbAccess::~TDbAccess()
     FGridSet.reset();
     FQuerySet.reset();
     FScalarSet.reset();
-    FPrepared.clear();
+    FWriter.reset();
+    FPrepared.Reset(nullptr);
     FConnection.reset();
     if (DbAccess == this)
         DbAccess = nullptr;
@@ -78,6 +81,7 @@ bool TDbAccess::Open(const TFileKey& key, QString* error)
     if (!connection)
         return false;
     FConnection = std::move(connection);
+    FPrepared.Reset(FConnection.get());
     FKey = key;
     FDisconnected = false;
     return true;
@@ -88,6 +92,22 @@ void TDbAccess::Disconnect()
     CloseConnection(QString::fromUtf16(DbHint::Connect));
     FKey = TFileKey();
     FDisconnected = true;
+}
+
+TConnection TDbAccess::OpenWriterConnection(QString* error) const
+{
+    TConnection connection = DatabaseFile::Open(DatabasePath(), false, error, FKey);
+    if (connection)
+        *error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Durability));
+    return error->isEmpty() ? std::move(connection) : nullptr;
+}
+
+TDbWriter& TDbAccess::Writer()
+{
+    if (!FWriter)
+        FWriter = std::make_unique<TDbWriter>(
+            [this](QString* error) { return OpenWriterConnection(error); });
+    return *FWriter;
 }
 
 void TDbAccess::EnsureOpen(const QString& headline, const QString& sql)
@@ -104,6 +124,7 @@ void TDbAccess::EnsureOpen(const QString& headline, const QString& sql)
     if (!error.isEmpty())
         throw EDBException(error, headline, Sql::WithoutPassword(sql));
     FConnection = std::move(connection);
+    FPrepared.Reset(FConnection.get());
 }
 
 void TDbAccess::OpenQuery(const QString& sql)
@@ -231,43 +252,12 @@ void TDbAccess::ExecuteBatch(const QString& batch)
 qint64 TDbAccess::RunPrepared(const char* sql, std::initializer_list<TBound> values)
 {
     EnsureOpen(QString::fromUtf16(DbHint::Query), QString::fromUtf8(sql));
-    sqlite3* db = FConnection.get();
-    sqlite3_stmt* statement = nullptr;
-    for (const auto& [text, prepared] : FPrepared)
-        if (text == sql)
-            statement = prepared.get();
-    if (!statement) {
-        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-            sqlite3_finalize(statement);
-            throw Failure(EngineMessage(db), DbHint::Query, QString::fromUtf8(sql));
-        }
-        FPrepared.emplace_back(sql, TStatement(statement));
-    }
-    int index = 1;
-    for (const TBound& value : values) {
-        if (const QByteArray* text = value.Text())
-            sqlite3_bind_text64(statement, index++, text->constData(), sqlite3_uint64(text->size()),
-                                SQLITE_STATIC, SQLITE_UTF8);
-        else
-            sqlite3_bind_int64(statement, index++, value.Number());
-    }
-    const int rc = sqlite3_step(statement);
-    const qint64 result = rc == SQLITE_ROW ? sqlite3_column_int64(statement, 0)
-                          : rc == SQLITE_DONE
-                              ? (sqlite3_stmt_readonly(statement) ? 0 : sqlite3_changes(db))
-                              : 0;
-    const QString error = rc == SQLITE_ROW || rc == SQLITE_DONE ? QString() : EngineMessage(db);
-    // The texts are bound where they lie: nothing may point at them once the call returns.
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
-    if (!error.isEmpty())
-        throw Failure(error, DbHint::Query, QString::fromUtf8(sql));
-    return result;
+    return FPrepared.Run(sql, values);
 }
 
 qint64 TDbAccess::LastInsertRowId() const
 {
-    return FConnection ? sqlite3_last_insert_rowid(FConnection.get()) : 0;
+    return FPrepared.LastInsertRowId();
 }
 
 void DbExecute(const QString& batch)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/FileKey.h"
+#include "data/Prepared.h"
 #include "data/ResultSet.h"
 #include "data/Sqlite.h"
 
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+class TDbWriter;
 class TGridSet;
 class TGridSource;
 class TGridView;
@@ -53,26 +55,15 @@ public:
     // Runs the "@#@"-separated statements of a batch in one transaction.
     void ExecuteBatch(const QString& batch);
 
-    // A value for a prepared statement: a number, or a text already in UTF-8, which is bound
-    // without a further copy (it must outlive the call).
-    class TBound
-    {
-    public:
-        TBound(qint64 number) : FNumber(number) {}
-        TBound(const QByteArray& utf8) : FText(&utf8) {}
-        qint64 Number() const { return FNumber; }
-        const QByteArray* Text() const { return FText; }
-
-    private:
-        qint64 FNumber = 0;
-        const QByteArray* FText = nullptr;
-    };
-    // Runs a statement that stays prepared for as long as the connection is open (the text must
-    // be a string literal: it is known by its address), with the values bound in order, in a
-    // transaction of its own. Returns field 0 of the first row as an integer (0 without rows)
-    // for a query, or the number of rows changed for a write; failures throw EDBException.
+    // A value for a prepared statement: a number, or a text already in UTF-8.
+    using TBound = TPrepared::TBound;
     qint64 RunPrepared(const char* sql, std::initializer_list<TBound> values);
     qint64 LastInsertRowId() const;
+
+    // Writes on a connection and a thread of its own (made at the first call), for the saves
+    // that must never hold up the window. Closing the connection closes the writer's as well,
+    // once it has written what it holds.
+    TDbWriter& Writer();
 
     // Copies the database file to a target (backup) or a source over it (restore). Both write
     // through a temporary file beside the destination that is renamed into place. A restore
@@ -113,12 +104,14 @@ private:
     // while a transaction is open.
     void CloseConnection(const QString& headline);
     void RequireNoTransaction(const QString& headline) const;
+    // The writer's connection to the same file, keyed and set up as the program's own.
+    TConnection OpenWriterConnection(QString* error) const;
 
     TConnection FConnection;
     TFileKey FKey;
     bool FDisconnected = false; // closed by Disconnect, not by a failure
-    // Statements kept prepared on FConnection, by the address of their text.
-    std::vector<std::pair<const char*, TStatement>> FPrepared;
+    TPrepared FPrepared;        // statements kept prepared on FConnection
+    std::unique_ptr<TDbWriter> FWriter;
     std::unique_ptr<TGridSource> FGridSource;
     std::unique_ptr<TGridSet> FGridSet;
     std::unique_ptr<TResultSet> FScalarSet;

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "data/CopyRotation.h"
+#include "data/DbWriter.h"
 #include "data/GridSet.h"
 #include "data/Schema.h"
 #include "data/Sqlite.h"
@@ -247,12 +248,15 @@ void TDbAccess::RequireNoTransaction(const QString& headline) const
 void TDbAccess::CloseConnection(const QString& headline)
 {
     RequireNoTransaction(headline);
+    // The writer finishes what it holds first; it must not write into a file being replaced.
+    if (FWriter)
+        FWriter->CloseConnection(headline);
     // The sets would otherwise keep rows of the old file and a pointer to the closed connection;
     // the grid empties until the window lists the addresses again.
     FQuerySet->Close();
     FScalarSet->Close();
     FGridSet->Close();
-    FPrepared.clear();
+    FPrepared.Reset(nullptr);
     for (TQueryCursor* cursor : FCursors)
         cursor->End();
     FConnection.reset();
@@ -264,6 +268,9 @@ QString TDbAccess::CopyTo(const QString& target)
     // file is not complete on disk.
     if (FConnection && !sqlite3_get_autocommit(FConnection.get()))
         return QStringLiteral("a transaction is still open");
+    // Nor may a note be half written by the writer while the file is copied.
+    if (FWriter && !FWriter->Idle())
+        return QStringLiteral("a note is still being saved");
     // Renaming a copy over the open file would leave the connection writing to a file that no
     // longer has a name; the target already holds the database anyway.
     if (SameFile(target, DatabasePath()))

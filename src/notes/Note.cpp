@@ -1,6 +1,7 @@
 #include "notes/Note.h"
 
 #include "data/DbAccess.h"
+#include "data/Prepared.h"
 #include "data/Sql.h"
 
 TNote Note;
@@ -59,15 +60,15 @@ void TNote::DeleteNote(const QString& key)
     DbExecute(SqlText);
 }
 
-qint64 TNote::StoreNote(qint32 typeId, qint64 rowId, const QByteArray& utf8)
+qint64 TNote::StoreNote(TPrepared& db, qint32 typeId, qint64 rowId, const QByteArray& utf8)
 {
-    if (rowId > 0 && DbAccess->RunPrepared(UpdateRow, {utf8, rowId, typeId}) > 0)
+    if (rowId > 0 && db.Run(UpdateRow, {utf8, rowId, typeId}) > 0)
         return rowId;
-    const qint64 first = DbAccess->RunPrepared(FirstRow, {typeId});
+    const qint64 first = db.Run(FirstRow, {typeId});
     if (first > 0) {
-        DbAccess->RunPrepared(UpdateRow, {utf8, first, typeId});
+        db.Run(UpdateRow, {utf8, first, typeId});
         return first;
     }
-    DbAccess->RunPrepared(InsertRow, {typeId, utf8});
-    return DbAccess->LastInsertRowId();
+    db.Run(InsertRow, {typeId, utf8});
+    return db.LastInsertRowId();
 }

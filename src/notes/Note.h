@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class TPrepared;
+
 // The note store: a one-record buffer between the note editor and table NoteBook, which holds at
 // most one note text per note group, keyed by the group's number (0 for the root). Keys are
 // handed in as decimal text.
@@ -29,9 +31,9 @@ public:
     // The editor's save of a whole note text for a group, with the row it was read from (0: the
     // group had none when it was shown). The usual case is one prepared UPDATE of that row.
     // When the row has gone or was never there, the group's first row is written, or a new row
-    // appended. Returns the row written. The fields of the buffer are left alone.
-    // The text comes in UTF-8, as it is stored.
-    qint64 StoreNote(qint32 typeId, qint64 rowId, const QByteArray& utf8);
+    // appended. Returns the row written. The text comes in UTF-8, as it is stored. It runs on the
+    // given connection's statements, the writer's among them, and touches no buffer.
+    static qint64 StoreNote(TPrepared& db, qint32 typeId, qint64 rowId, const QByteArray& utf8);
 };
 
 // The program's one note store.

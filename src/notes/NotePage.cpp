@@ -1,6 +1,7 @@
 #include "notes/NotePage.h"
 
 #include "common/CardException.h"
+#include "common/Errors.h"
 #include "groups/CardTree.h"
 #include "groups/DateStamp.h"
 #include "groups/GroupCommands.h"
@@ -66,6 +67,16 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     mmoNote->setFont(noteFont);
     // Until a group's note is shown there is no group to save typing for: it would be lost.
     mmoNote->setReadOnly(true);
+    // Above the note while what it shows is not on disk; typing goes on meanwhile.
+    lblUnsaved = new QLabel(pnlNote);
+    lblUnsaved->setAutoFillBackground(true);
+    lblUnsaved->setContentsMargins(8, 3, 8, 3);
+    QPalette warning = lblUnsaved->palette();
+    warning.setColor(QPalette::Window, QColor(0xFF, 0xF1, 0xC2));
+    warning.setColor(QPalette::WindowText, QColor(0x5C, 0x40, 0x00));
+    lblUnsaved->setPalette(warning);
+    lblUnsaved->hide();
+    noteLayout->addWidget(lblUnsaved);
     noteLayout->addWidget(mmoNote, 1);
 
     pnlFind = new QWidget(pnlNote);
@@ -97,7 +108,7 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
         ShowText(QString());
     };
     FNoteCommands->DeleteContent = [this](const QString& selfIndex) {
-        FNoteSaver->Flush();
+        FNoteSaver->SaveOrAsk();
         Note.DeleteNote(selfIndex);
     };
     // Deleting a group moved the selection, which has shown the new node's note already.
@@ -118,8 +129,9 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
             [this] { FShownNode = nullptr; });
     connect(nodes, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { FShownNode = nullptr; });
-    FNoteSaver = new TNoteSaver(
-        mmoNote, [this] { return MemoUtf8(); }, this);
+    FNoteSaver = new TNoteSaver([this] { return MemoUtf8(); }, this);
+    connect(FNoteSaver, &TNoteSaver::UnsavedChanged, this,
+            [this](const QString& reason) { ShowUnsaved(reason); });
     ConnectGuarded(mmoNote, &QPlainTextEdit::textChanged, this, [this] { mmoNoteChange(); });
     ConnectGuarded(btnFind, &QPushButton::clicked, this, [this] { btnFindClick(); });
     mmoNote->installEventFilter(this);
@@ -172,7 +184,7 @@ QMenu* TNotePage::NoteMenu()
 TNotePage::~TNotePage()
 {
     // A change still due is saved while the editor is there to give its text.
-    RunGuarded([this] { FNoteSaver->Flush(); });
+    RunGuarded([this] { FNoteSaver->SaveNow(TNoteSaver::LastWait); });
     delete FNoteSaver;
     // The controls outlive this part of the page while the widget below it deletes them: nothing
     // they signal on the way out may reach the handlers.
@@ -223,9 +235,15 @@ void TNotePage::ShowSelectedNote()
     const QTreeWidgetItem* node = FNoteTree->Selected();
     if (!node)
         return;
-    // The shown note is saved before another takes its place; should that fail, the editor keeps
-    // its text and its group.
-    FNoteSaver->Flush();
+    // The shown note is saved before another takes its place. Should the user keep it rather than
+    // let it go unsaved, the editor keeps its text and its group, and the tree shows that group.
+    try {
+        FNoteSaver->SaveOrAsk();
+    } catch (const EAbort&) {
+        if (FShownNode)
+            FNoteTree->Select(const_cast<QTreeWidgetItem*>(FShownNode));
+        throw;
+    }
     FShownNode = node;
     FShownAtPress = FPresses;
     FShowFailed = true;
@@ -250,7 +268,7 @@ void TNotePage::ShowSelectedNote()
 
 void TNotePage::Clear()
 {
-    FNoteSaver->Flush();
+    FNoteSaver->SaveOrAsk();
     // The tree first: with nothing selected, nothing is shown again.
     FNoteTree->Clear();
     FNoteSaver->Forget();
@@ -259,6 +277,14 @@ void TNotePage::Clear()
     mmoNote->setReadOnly(true);
     // The undo steps hold what was typed.
     mmoNote->document()->clearUndoRedoStacks();
+}
+
+void TNotePage::ShowUnsaved(const QString& reason)
+{
+    lblUnsaved->setText(QStringLiteral("尚未保存：%1，正在重试…").arg(reason));
+    lblUnsaved->setVisible(!reason.isEmpty());
+    // Placed at once, so that the paint about to show the text shows the bar with it.
+    pnlNote->layout()->activate();
 }
 
 void TNotePage::ShowText(const QString& text)

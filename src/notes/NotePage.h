@@ -18,8 +18,8 @@ class TNoteSaver;
 
 // The notebook page "记事本": the note groups on the left, the selected group's note on the right
 // with a find bar below it. There is no save command: every change of the note is written before
-// it is shown, by the page's NoteSaver. The page owns the note tree NoteTree and its group menu
-// pmNoteType.
+// it is shown, by the page's NoteSaver, or a bar above the note says that it is not yet. The page
+// owns the note tree NoteTree and its group menu pmNoteType.
 class TNotePage final : public QWidget
 {
     Q_OBJECT
@@ -32,7 +32,7 @@ public:
     // root's note shown. Both throw; the caller runs them guarded.
     void LoadGroups();
     void ShowRootNote();
-    // Saves what is due, then shows nothing: the tree its root alone, the editor empty and its
+    // Saves what is due (asking when it can't), then shows nothing: the tree its root alone, the editor empty and its
     // undo steps gone. For a program that locks itself.
     void Clear();
 
@@ -68,6 +68,7 @@ public:
     QWidget* pnlTree = nullptr;
     QTreeWidget* tvNote = nullptr;
     QWidget* pnlNote = nullptr;
+    QLabel* lblUnsaved = nullptr; // "尚未保存：<reason>，正在重试…" above the note
     QPlainTextEdit* mmoNote = nullptr;
     QWidget* pnlFind = nullptr;
     QLabel* lblQuery = nullptr;
@@ -83,6 +84,8 @@ private:
     // A find that matched nothing reddens the query box until its text changes.
     void ShowFindMiss(bool miss);
     void SelectionMoved();
+    // The bar above the note: shown with the reason, hidden when it is empty.
+    void ShowUnsaved(const QString& reason);
     // Puts a stored text on screen; that is not a change of the note, so nothing is saved.
     void ShowText(const QString& text);
 

@@ -1,64 +1,31 @@
 #include "notes/NoteSaver.h"
 
 #include "common/CardException.h"
+#include "common/DailyLog.h"
+#include "common/Errors.h"
+#include "common/Messages.h"
 #include "data/DbAccess.h"
+#include "data/DbWriter.h"
 #include "notes/Note.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
-#include <QPlainTextEdit>
-#include <QTimer>
 
-#include <exception>
+#include <algorithm>
 
 namespace {
 
-// Typing goes on: these reach the editor, or the widgets around it when the editor lets a key
-// pass, while keys are coming; they need no save before them.
-bool IsTyping(const QObject* watched, const QEvent* event, const QPlainTextEdit* editor)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::ShortcutOverride:
-    case QEvent::InputMethod:
-        if (watched == editor)
-            return true;
-        if (const auto* widget = qobject_cast<const QWidget*>(watched))
-            return widget->isAncestorOf(editor);
-        return false;
-    default:
-        return false;
-    }
-}
+// Every text handed to the writer gets a ticket larger than all before it, whichever editor
+// handed it in.
+qint64 LastTicket = 0;
 
-// What may show the text, run a command, open a dialog or end the program.
-bool NeedsSaveBefore(const QEvent* event)
+bool IsPaint(const QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::Paint:
     case QEvent::UpdateRequest:
+    case QEvent::Paint:
     case QEvent::Expose:
-    case QEvent::KeyPress:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::InputMethod:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseButtonRelease:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::TabletPress:
-    case QEvent::TouchBegin:
-    case QEvent::DragEnter:
-    case QEvent::Drop:
-    case QEvent::FocusOut:
-    case QEvent::Show:
-    case QEvent::Hide:
-    case QEvent::WindowBlocked:
-    case QEvent::WindowDeactivate:
-    case QEvent::Close:
-    case QEvent::Quit:
         return true;
     default:
         return false;
@@ -67,14 +34,16 @@ bool NeedsSaveBefore(const QEvent* event)
 
 } // namespace
 
-TNoteSaver::TNoteSaver(QPlainTextEdit* editor, std::function<QByteArray()> text, QObject* parent)
-    : QObject(parent), FEditor(editor), FText(std::move(text))
+TNoteSaver::TNoteSaver(std::function<QByteArray()> text, QObject* parent)
+    : QObject(parent), FText(std::move(text))
 {
     if (QCoreApplication* application = QCoreApplication::instance()) {
         application->installEventFilter(this);
-        ConnectGuarded(application, &QCoreApplication::aboutToQuit, this, [this] { Flush(); });
+        ConnectGuarded(application, &QCoreApplication::aboutToQuit, this,
+                       [this] { SaveNow(LastWait); });
         if (auto* gui = qobject_cast<QGuiApplication*>(application))
-            ConnectGuarded(gui, &QGuiApplication::commitDataRequest, this, [this] { Flush(); });
+            ConnectGuarded(gui, &QGuiApplication::commitDataRequest, this,
+                           [this] { SaveNow(LastWait); });
     }
 }
 
@@ -82,22 +51,30 @@ TNoteSaver::~TNoteSaver()
 {
     if (QCoreApplication* application = QCoreApplication::instance())
         application->removeEventFilter(this);
+    if (FListening && DbAccess)
+        DbAccess->Writer().SetListener(nullptr);
 }
 
 void TNoteSaver::Shown(qint32 typeId, qint64 rowId)
 {
+    // The writer gets ready for the first change meanwhile.
+    if (DbAccess)
+        DbAccess->Writer();
     FHasGroup = true;
     FTypeId = typeId;
     FRowId = rowId;
+    FShownAt = LastTicket;
     FDue = false;
-    FFailed = false;
+    FWritten = std::max(FWritten, FSubmitted);
+    SetUnsaved(QString());
 }
 
 void TNoteSaver::Forget()
 {
     FHasGroup = false;
     FDue = false;
-    FFailed = false;
+    FWritten = std::max(FWritten, FSubmitted);
+    SetUnsaved(QString());
 }
 
 void TNoteSaver::Changed()
@@ -105,57 +82,156 @@ void TNoteSaver::Changed()
     if (!FHasGroup)
         return;
     FDue = true;
-    FFailed = false;
+    if (!FUnpainted.isValid())
+        FUnpainted.start();
     if (FQueued)
         return;
     FQueued = true;
-    // Posted behind the input already queued: a burst of keys ends in one save.
+    // Posted behind the input already queued: the keys handled in one turn go in one save.
     QMetaObject::invokeMethod(
         this,
         [this] {
             FQueued = false;
-            if (!FFailed)
-                RunGuarded([this] { Flush(); });
+            Submit();
         },
         Qt::QueuedConnection);
 }
 
-void TNoteSaver::Flush()
+bool TNoteSaver::Due() const
 {
-    if (!FDue || !FHasGroup || FSaving || !DbAccess)
-        return;
-    FSaving = true;
-    FFailed = true;
-    struct TDone
-    {
-        bool& Saving;
-        ~TDone() { Saving = false; }
-    } done{FSaving};
-    FRowId = Note.StoreNote(FTypeId, FRowId, FText());
-    FDue = false;
-    FFailed = false;
-    ++FSaves;
-    Q_EMIT Saved();
+    return FDue || FSubmitted > FWritten;
 }
 
-void TNoteSaver::FlushBeforeEvent()
+void TNoteSaver::Submit()
 {
-    std::exception_ptr failure;
-    try {
-        Flush();
-    } catch (...) {
-        failure = std::current_exception();
+    if (!FDue || !FHasGroup || !DbAccess)
+        return;
+    FDue = false;
+    TDbWriter& writer = DbAccess->Writer();
+    if (!FListening) {
+        FListening = true;
+        FCommitsSeen = writer.State().Commits;
+        // Called on the writer's thread; the report is taken on this one.
+        writer.SetListener([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { Take(); }, Qt::QueuedConnection);
+        });
     }
-    if (failure)
-        QTimer::singleShot(
-            0, this, [failure] { RunGuarded([&failure] { std::rethrow_exception(failure); }); });
+    FSubmitted = ++LastTicket;
+    writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, text = FText()](TPrepared& db) {
+        return TNote::StoreNote(db, typeId, rowId, text);
+    });
+}
+
+void TNoteSaver::Take()
+{
+    if (!DbAccess || !FListening)
+        return;
+    const TDbWriter::TState state = DbAccess->Writer().State();
+    Take(state.Written, state.Result, state.Failure, state.Commits);
+}
+
+void TNoteSaver::Take(qint64 written, qint64 row, const QString& failure, int commits)
+{
+    if (written > FWritten) {
+        FWritten = written;
+        // The row belongs to the shown note only when its own typing was written.
+        if (FHasGroup && written > FShownAt)
+            FRowId = row;
+    }
+    // A failure goes to the daily log once, not at every try.
+    if (!failure.isEmpty() && !FFailureLogged)
+        WriteLog(QStringLiteral("笔记尚未保存：") + failure);
+    FFailureLogged = !failure.isEmpty();
+    const int saves = commits - FCommitsSeen;
+    FCommitsSeen = commits;
+    if (FPaintedEarly != 0 && FWritten >= FPaintedEarly) {
+        FPaintedEarly = 0;
+        SetUnsaved(QString());
+    } else if (FPaintedEarly != 0 && !failure.isEmpty()) {
+        SetUnsaved(failure);
+    }
+    if (saves > 0) {
+        FSaves += saves;
+        Q_EMIT Saved();
+    }
+}
+
+QString TNoteSaver::SaveNow(std::chrono::milliseconds longest)
+{
+    Submit();
+    if (FSubmitted <= FWritten || !DbAccess)
+        return {};
+    const TDbWriter::TState state = DbAccess->Writer().WaitFor(FSubmitted, longest);
+    Take(state.Written, state.Result, state.Failure, state.Commits);
+    if (FWritten >= FSubmitted)
+        return {};
+    return state.Failure.isEmpty() ? QStringLiteral("磁盘写入缓慢") : state.Failure;
+}
+
+void TNoteSaver::SaveOrAsk()
+{
+    // A disk that is slow but writes is waited for; one that fails is asked about.
+    QString reason = SaveNow();
+    for (int waits = 0; !reason.isEmpty() && DbAccess->Writer().State().Failure.isEmpty() &&
+                        waits < LastWait / LongestWait;
+         ++waits)
+        reason = SaveNow();
+    while (!reason.isEmpty()) {
+        const int answer =
+            AskChoice(QStringLiteral("笔记尚未保存（%1）。").arg(reason),
+                      {QStringLiteral("重试"), QStringLiteral("不保存"), QStringLiteral("取消")});
+        if (answer == 2)
+            throw EAbort();
+        if (answer == 1) {
+            DbAccess->Writer().Drop();
+            FDue = false;
+            FWritten = std::max(FWritten, FSubmitted);
+            FPaintedEarly = 0;
+            SetUnsaved(QString());
+            return;
+        }
+        DbAccess->Writer().RetryNow();
+        reason = SaveNow();
+    }
+}
+
+void TNoteSaver::BeforePaint()
+{
+    Submit();
+    if (FSubmitted <= FWritten)
+        return;
+    // While the note says it is unsaved, painting does not wait: the keys show at once.
+    if (FPaintedEarly == 0) {
+        const auto handled =
+            std::chrono::milliseconds(FUnpainted.isValid() ? FUnpainted.elapsed() : 0);
+        const QString reason =
+            SaveNow(std::clamp(PaintWithin - handled, ShortestWait, LongestWait));
+        if (reason.isEmpty())
+            return;
+        FPaintedEarly = FSubmitted;
+        SetUnsaved(reason);
+        return;
+    }
+    FPaintedEarly = FSubmitted;
+}
+
+void TNoteSaver::SetUnsaved(const QString& reason)
+{
+    if (reason == FUnsaved)
+        return;
+    FUnsaved = reason;
+    Q_EMIT UnsavedChanged(reason);
 }
 
 bool TNoteSaver::eventFilter(QObject* watched, QEvent* event)
 {
-    if (FDue && !FFailed && !FSaving && NeedsSaveBefore(event) &&
-        !IsTyping(watched, event, FEditor)) {
-        FlushBeforeEvent();
+    if (FHasGroup && !FWaiting && IsPaint(event) && Due()) {
+        FWaiting = true;
+        RunGuarded([this] { BeforePaint(); });
+        FWaiting = false;
     }
+    if (IsPaint(event))
+        FUnpainted.invalidate();
     return QObject::eventFilter(watched, event);
 }

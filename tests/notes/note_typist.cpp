@@ -1,13 +1,16 @@
 // A child for the notes test: shows the root note of the database in the given folder and types
-// the given text at its end in quick bursts of posted keys, as a fast typist would. Each time the
-// editor paints, the length of the text it shows goes to standard output, unbuffered, so that
-// whoever kills this process knows what was on screen before.
-// Run: note_typist <folder> <text>
+// the given text at its end, in quick bursts of posted keys (spacing 0) or a key every spacing
+// ms. Each time the editor paints without the unsaved bar, the length of the text it shows goes
+// to standard output, unbuffered, so that whoever kills this process knows what was on screen
+// as saved.
+// Run: note_typist <folder> <text> [spacing]
 
 #include "common/AppPath.h"
 #include "common/CardException.h"
 #include "data/DbAccess.h"
+#include "data/DbWriter.h"
 #include "notes/NotePage.h"
+#include "notes/NoteSaver.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -33,7 +36,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint && FPage.NoteSaver().Unsaved().isEmpty())
             Report(QByteArray::number(FPage.MemoText().size()));
         return QObject::eventFilter(watched, event);
     }
@@ -53,6 +56,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     SetAppPath(QString::fromLocal8Bit(argv[1]));
     const QString text = QString::fromUtf8(argv[2]);
+    const int spacing = argc > 3 ? atoi(argv[3]) : 0;
     TCardException handler;
     TDbAccess db;
     db.Connect();
@@ -66,13 +70,16 @@ int main(int argc, char** argv)
     page.ShowRootNote();
     page.mmoNote->setFocus();
     page.mmoNote->moveCursor(QTextCursor::End);
+    // Typing starts once the writer is ready, so that what the test sees is the saves, not the
+    // keying of the writer's connection.
+    db.Writer().WaitReady(std::chrono::seconds(10));
     TPaintReporter reporter(page);
     page.mmoNote->viewport()->installEventFilter(&reporter);
 
     qsizetype next = 0;
     QTimer typing;
     QObject::connect(&typing, &QTimer::timeout, &page, [&] {
-        for (int i = 0; i < 7 && next < text.size(); ++i, ++next) {
+        for (int i = 0; i < (spacing > 0 ? 1 : 7) && next < text.size(); ++i, ++next) {
             const QChar c = text.at(next);
             const int key = c == QLatin1Char('\n') ? int(Qt::Key_Return) : int(Qt::Key_A);
             const QString keyText = c == QLatin1Char('\n') ? QStringLiteral("\r") : QString(c);
@@ -86,6 +93,6 @@ int main(int argc, char** argv)
             Report("typed");
         }
     });
-    typing.start(3);
+    typing.start(spacing > 0 ? spacing : 3);
     return QApplication::exec();
 }

@@ -15,6 +15,13 @@ bool TScriptedDialogs::MessageBox(TBoxKind kind, const QString& caption, const Q
     return Answers.isEmpty() ? false : Answers.dequeue();
 }
 
+int TScriptedDialogs::Choose(const QString& caption, const QString& text,
+                             const QStringList& buttons)
+{
+    Boxes.append({TBoxKind::Question, caption, text});
+    return Choices.isEmpty() ? int(buttons.size()) - 1 : Choices.dequeue();
+}
+
 QString TScriptedDialogs::SaveFileName(const QString& filter)
 {
     FileFilters << filter;

@@ -23,6 +23,8 @@ public:
     ~TScriptedDialogs() override;
 
     bool MessageBox(TBoxKind kind, const QString& caption, const QString& text) override;
+    // Recorded as a question; answered from Choices, else with the last button.
+    int Choose(const QString& caption, const QString& text, const QStringList& buttons) override;
     QString SaveFileName(const QString& filter) override;
     QString OpenFileName(const QString& filter, const QString& folder) override;
     QString DirectoryName() override
@@ -34,6 +36,7 @@ public:
 
     QList<TBox> Boxes;
     QQueue<bool> Answers;
+    QQueue<int> Choices;
     QQueue<QString> FileNames;
     QQueue<QString> Directories;
     QStringList FileFilters;

@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 namespace {
@@ -63,6 +64,27 @@ bool TQtUserDialogs::MessageBox(TBoxKind kind, const QString& caption, const QSt
                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     const int answer = box.exec();
     return kind == TBoxKind::Question ? answer == QMessageBox::Yes : true;
+}
+
+int TQtUserDialogs::Choose(const QString& caption, const QString& text, const QStringList& buttons)
+{
+    QMessageBox box(Owner());
+    box.setWindowTitle(caption);
+    box.setText(text);
+    box.setIcon(QMessageBox::Question);
+    QList<QAbstractButton*> added;
+    for (const QString& label : buttons)
+        added << box.addButton(label, added.size() + 1 == buttons.size() ? QMessageBox::RejectRole
+                                                                         : QMessageBox::AcceptRole);
+    if (!added.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+        box.setEscapeButton(added.last());
+    }
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    box.exec();
+    const qsizetype chosen = added.indexOf(box.clickedButton());
+    return int(chosen < 0 ? buttons.size() - 1 : chosen);
 }
 
 QString TQtUserDialogs::SaveFileName(const QString& filter)

@@ -14,6 +14,7 @@ class TQtUserDialogs final : public TUserDialogs
 {
 public:
     bool MessageBox(TBoxKind kind, const QString& caption, const QString& text) override;
+    int Choose(const QString& caption, const QString& text, const QStringList& buttons) override;
     QString SaveFileName(const QString& filter) override;
     QString OpenFileName(const QString& filter, const QString& folder) override;
     QString DirectoryName() override;

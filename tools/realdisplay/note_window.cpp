@@ -1,0 +1,165 @@
+// The notebook page as a window on a real display, for the burst test and benchmark, over the
+// database in the given folder, told what to do on standard input, one command a line:
+//   note <bytes>  the root note becomes a text of about that size, the caret at its end
+//   lock <ms>     another connection holds a read lock on the file for that long
+//   stored <n>    once the note is n long and the saves are done: whether the stored note is
+//                 the text on screen
+// It writes, one a line, unbuffered, with the monotonic time in ns: "shown <x> <y>" (where to
+// click for the keyboard), "ready <length>", "paint <ns> <length> <bar>" for every paint of the
+// note (bar 1 while the unsaved bar shows), "commit <ns> <commits>", "locked <ns>",
+// "released <ns>" and "stored <ns> <length> <equal> <commits>".
+// Run: note_window <folder>
+
+#include "DisplaySession.h"
+
+#include "common/AppPath.h"
+#include "common/CardException.h"
+#include "data/DbAccess.h"
+#include "data/DbWriter.h"
+#include "data/Sqlite.h"
+#include "notes/Note.h"
+#include "notes/NotePage.h"
+#include "notes/NoteSaver.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
+
+#include <functional>
+
+#include <unistd.h>
+
+namespace {
+
+void Report(const QByteArray& line)
+{
+    const QByteArray out = line + '\n';
+    [[maybe_unused]] const ssize_t written =
+        ::write(STDOUT_FILENO, out.constData(), size_t(out.size()));
+}
+
+QByteArray Now()
+{
+    return QByteArray::number(MonotonicNs());
+}
+
+class TPaintReporter final : public QObject
+{
+public:
+    explicit TPaintReporter(TNotePage& page) : FPage(page) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            Report("paint " + Now() + ' ' +
+                   QByteArray::number(FPage.mmoNote->document()->characterCount() - 1) + ' ' +
+                   (FPage.NoteSaver().Unsaved().isEmpty() ? '0' : '1'));
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TNotePage& FPage;
+};
+
+bool WaitUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return done();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return 2;
+    QApplication application(argc, argv);
+    SetAppPath(QString::fromLocal8Bit(argv[1]));
+    TCardException handler;
+    TDbAccess db;
+    db.Connect();
+    if (!db.Connected())
+        return 1;
+    QString error;
+    const TConnection holder = DatabaseFile::Open(db.DatabasePath(), false, &error);
+
+    TNotePage page;
+    page.setWindowTitle(QStringLiteral("Velmora"));
+    page.resize(800, 560);
+    page.show();
+    page.LoadGroups();
+    page.ShowRootNote();
+    TPaintReporter reporter(page);
+    page.mmoNote->viewport()->installEventFilter(&reporter);
+    QObject::connect(&page.NoteSaver(), &TNoteSaver::Saved, &page, [&] {
+        Report("commit " + Now() + ' ' + QByteArray::number(page.NoteSaver().Saves()));
+    });
+    db.Writer().WaitReady(std::chrono::seconds(10));
+    WaitUntil([&] { return page.isVisible() && page.mmoNote->isVisible(); }, 5000);
+    const QPoint centre = page.mmoNote->mapToGlobal(page.mmoNote->rect().center());
+    Report("shown " + QByteArray::number(centre.x()) + ' ' + QByteArray::number(centre.y()));
+
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QByteArray pending;
+    QObject::connect(&input, &QSocketNotifier::activated, &page, [&] {
+        char buffer[256];
+        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got <= 0) {
+            QCoreApplication::quit();
+            return;
+        }
+        pending.append(buffer, got);
+        while (pending.contains('\n')) {
+            const qsizetype end = pending.indexOf('\n');
+            const QList<QByteArray> words = pending.left(end).split(' ');
+            pending.remove(0, end + 1);
+            const QByteArray command = words.value(0);
+            const int value = words.value(1).toInt();
+            if (command == "note") {
+                QString text;
+                for (int i = 0; text.size() < value; ++i)
+                    text += QStringLiteral("第%1行 a note line of plain text\n").arg(i);
+                DbExecute(QStringLiteral("delete from NoteBook"));
+                db.RunPrepared("insert into NoteBook(TypeID,ReMark) values(0,?)", {text.toUtf8()});
+                page.ShowSelectedNote();
+                page.activateWindow();
+                page.mmoNote->setFocus();
+                page.mmoNote->moveCursor(QTextCursor::End);
+                WaitUntil([&] { return page.isActiveWindow() && page.mmoNote->hasFocus(); }, 5000);
+                Report("ready " +
+                       QByteArray::number(page.mmoNote->document()->characterCount() - 1));
+            } else if (command == "lock") {
+                DatabaseFile::Execute(holder.get(),
+                                      QStringLiteral("begin; select count(*) from NoteBook;"));
+                Report("locked " + Now());
+                QTimer::singleShot(value, &page, [&] {
+                    DatabaseFile::Execute(holder.get(), QStringLiteral("commit"));
+                    Report("released " + Now());
+                });
+            } else if (command == "stored") {
+                const auto length = [&] {
+                    return page.mmoNote->document()->characterCount() - 1;
+                };
+                WaitUntil([&] { return length() >= value; }, 15000);
+                WaitUntil([&] { return !page.NoteSaver().Due() && db.Writer().Idle(); }, 15000);
+                Note.LoadNote(QStringLiteral("0"));
+                const QString shown = page.MemoText();
+                Report("stored " + Now() + ' ' + QByteArray::number(shown.size()) + ' ' +
+                       (Note.ReMark == shown ? '1' : '0') + ' ' +
+                       QByteArray::number(page.NoteSaver().Saves()));
+            } else if (command == "quit") {
+                QCoreApplication::quit();
+            }
+        }
+    });
+    return QApplication::exec();
+}
