@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
@@ -24,6 +25,13 @@ class QTreeWidgetItem;
 class TCardTree final
 {
 public:
+    // How many levels of groups below the root the view lays out. Qt lays out an open branch by
+    // calling itself for each open level, so a chain of open branches as deep as a damaged or
+    // hostile table can hold would overflow the stack: the groups of this level show no
+    // children, whatever is below them stays loaded but out of sight, and no group is made below
+    // them.
+    static constexpr int MaxShownLevel = 1000;
+
     // Empties the tree view and makes the root node; reads nothing yet.
     TCardTree(QTreeWidget* treeView, QString tableName, QString rootCaption,
               TTreePictures pictures = TTreePictures::Folders);
@@ -66,6 +74,11 @@ public:
     int MaxSelfIndex();
     int SelectedIndex() const; // 0 when nothing is selected, and for the root
     bool NameExists(const QString& name);
+    // Throws the refusal when no group can be added under the node: the numbers are used up, or
+    // the node's children would lie below the shown levels. Changes nothing.
+    void RequireRoomUnder(const QTreeWidgetItem* parent);
+    // The node's level: 0 for the root, 1 for the groups under it.
+    static int LevelOf(const QTreeWidgetItem* node);
 
     QTreeWidgetItem* Selected() const;
     // Makes the node the current and only selected one.
@@ -89,7 +102,10 @@ private:
     bool MakeNodes(const std::chrono::steady_clock::time_point& deadline);
     // Hangs the made branches under the root and indexes them: the load is whole.
     void EndLoading();
-    QTreeWidgetItem* MakeNode(QString caption, TGroupKey key) const;
+    QTreeWidgetItem* MakeNode(QString caption, TGroupKey key, int level);
+    // Takes the root out of the view and frees it with every node below, a branch of bounded
+    // depth at a time: Qt frees a node's children by calling itself for each level.
+    void DeleteNodes();
     // The caption index is built the first time a caption is looked up, not while loading.
     void IndexCaptions();
     void IndexNode(QTreeWidgetItem* node);
@@ -97,6 +113,7 @@ private:
     QTreeWidgetItem* FirstWithSelfIndex(qint32 selfIndex) const;
 
     QTreeWidget* FTreeView;
+    QPointer<QTreeWidget> FViewAlive;
     QString FTableName;
     QString FRootCaption;
     QTreeWidgetItem* FRootNode = nullptr;
@@ -111,5 +128,6 @@ private:
     std::multimap<qint32, QTreeWidgetItem*> FOthersBySelf;
     QHash<QString, int> FCaptions; // caption -> how many nodes show it, once FCaptionsIndexed
     bool FCaptionsIndexed = false;
+    int FDeepestLevel = 0;        // of any node made so far
     std::unique_ptr<TLoad> FLoad; // while loading
 };

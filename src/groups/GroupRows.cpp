@@ -1,11 +1,20 @@
 #include "groups/GroupRows.h"
 
+#include "common/Errors.h"
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
 #include <QStringList>
 
+#include <algorithm>
 #include <limits>
+
+qint32 NextGroupNumber(qint64 largest)
+{
+    if (largest >= std::numeric_limits<qint32>::max())
+        throw ECardError(QStringLiteral("分组编号已用完，无法新建分组"));
+    return qint32(std::max<qint64>(largest, 0) + 1);
+}
 
 std::vector<TGroupRow> ReadGroupRows(const QString& table)
 {
