@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QStringList>
+#include <QUrl>
 
 #include <sqlcipher/sqlite3.h>
 
@@ -70,7 +71,14 @@ QString FirstText(sqlite3* connection, const char* sql, QString* error)
 TConnection OpenWith(const QString& path, int flags, bool programPageSize, QString* error)
 {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
+    // A file only to be read is taken as it is: no journal or log beside it is rolled in or
+    // made, and nothing is written beside it.
+    const QByteArray name = (flags & SQLITE_OPEN_READONLY) ? QUrl::fromLocalFile(path).toEncoded() +
+                                                                 QByteArrayLiteral("?immutable=1")
+                                                           : QFile::encodeName(path);
+    const int rc =
+        sqlite3_open_v2(name.constData(), &raw,
+                        (flags & SQLITE_OPEN_READONLY) ? flags | SQLITE_OPEN_URI : flags, nullptr);
     TConnection connection(raw);
     if (rc != SQLITE_OK) {
         *error = EngineMessage(raw);
@@ -111,14 +119,16 @@ const QStringList& RequiredTables()
     return tables;
 }
 
-TConnection Open(const QString& path, bool checkWhole, QString* error)
+namespace {
+
+TConnection OpenAs(const QString& path, int flags, bool checkWhole, QString* error)
 {
     // The engine opens lazily; a missing file must fail here and must not be created.
     if (!QFileInfo(path).isFile()) {
         *error = QStringLiteral("unable to open database file");
         return nullptr;
     }
-    TConnection connection = OpenWith(path, SQLITE_OPEN_READWRITE, true, error);
+    TConnection connection = OpenWith(path, flags, true, error);
     if (!connection)
         return nullptr;
     QStringList missing = MissingTables(connection.get(), error);
@@ -128,7 +138,7 @@ TConnection Open(const QString& path, bool checkWhole, QString* error)
             return nullptr;
         const QString first = *error;
         error->clear();
-        connection = OpenWith(path, SQLITE_OPEN_READWRITE, false, error);
+        connection = OpenWith(path, flags, false, error);
         if (!connection)
             return nullptr;
         missing = MissingTables(connection.get(), error);
@@ -151,6 +161,39 @@ TConnection Open(const QString& path, bool checkWhole, QString* error)
         }
     }
     return connection;
+}
+
+} // namespace
+
+TConnection Open(const QString& path, bool checkWhole, QString* error)
+{
+    return OpenAs(path, SQLITE_OPEN_READWRITE, checkWhole, error);
+}
+
+TConnection OpenReadOnly(const QString& path, QString* error)
+{
+    return OpenAs(path, SQLITE_OPEN_READONLY, false, error);
+}
+
+QString Explanation(const QString& engineMessage)
+{
+    static const std::pair<const char*, const char16_t*> Meanings[] = {
+        {"not a database", u"不是 Velmora 的数据文件，或它用别的密码加密。"},
+        {"malformed", u"已损坏，其中有读不出的部分。"},
+        {"no such table", u"缺少 Velmora 的数据表，不是 Velmora 的数据文件。"},
+        {"unable to open", u"打不开：它不存在，或当前用户不能读取它。"},
+        {"locked", u"正被别的程序使用。"},
+        {"busy", u"正被别的程序使用。"},
+        {"readonly", u"不能写入。"},
+        {"disk i/o", u"读写时出错，磁盘可能有问题。"},
+        {"full", u"所在的磁盘已满。"},
+        {"out of memory", u"太大，内存不够。"},
+    };
+    const QString message = engineMessage.toLower();
+    for (const auto& [words, meaning] : Meanings)
+        if (message.contains(QLatin1String(words)))
+            return QString::fromUtf16(meaning);
+    return QStringLiteral("不能作为数据库读取。");
 }
 
 TConnection Create(const QString& path, QString* error)

@@ -43,6 +43,14 @@ const QStringList& RequiredTables();
 // message in error.
 TConnection Open(const QString& path, bool checkWhole, QString* error);
 
+// The same without any right to write: the file and its folder stay as they are. For a file the
+// program is to check before it uses it.
+TConnection OpenReadOnly(const QString& path, QString* error);
+
+// What an engine's message means for the user, in a sentence: "这不是 Velmora 的数据文件，或它用
+// 别的密码加密。" for a file the key does not open, and so on.
+QString Explanation(const QString& engineMessage);
+
 // Creates a new keyed file; for the database maker only.
 TConnection Create(const QString& path, QString* error);
 

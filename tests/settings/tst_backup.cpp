@@ -339,8 +339,20 @@ private Q_SLOTS:
         QTest::newRow("index missing")
             << "crafted"
             << "drop index IE_TypeID" << QStringLiteral("缺少索引 IE_TypeID");
-        QTest::newRow("WAL file") << "crafted"
-                                  << "PRAGMA journal_mode=WAL" << QStringLiteral("WAL");
+        QTest::newRow("WAL beside") << "wal" << QString() << QStringLiteral("WAL");
+        QTest::newRow("plain SQLite") << "plain" << QString() << QStringLiteral("未加密");
+        QTest::newRow("text group number")
+            << "crafted"
+            << "insert into NoteType values (1, 0, 'a'), ('x', 1, 'b')"
+            << QStringLiteral("NoteType 第 2 行的 SelfIndex");
+        QTest::newRow("parent past 32 bits")
+            << "crafted"
+            << "insert into IEType values (1, 4294967296, 'a')" << QStringLiteral("ParentIndex");
+        QTest::newRow("address number past 32 bits")
+            << "crafted"
+            << "insert into IE(ID, TypeID) values (1099511627776, 0)"
+            << QStringLiteral("IE 第 1099511627776 行的 ID");
+        QTest::newRow("large sparse file") << "sparse" << QString() << QStringLiteral("密码");
         QTest::newRow("truncated") << "truncated" << QString() << QString();
         QTest::newRow("zero bytes") << "empty" << QString() << QStringLiteral("空的");
         QTest::newRow("a directory") << "directory" << QString() << qt_error_string(EISDIR);
@@ -382,6 +394,17 @@ private Q_SLOTS:
             DbExecute(QStringLiteral("create table IE as select * from Saved@#@drop table Saved"));
         } else if (kind == QLatin1String("crafted")) {
             WriteCraftedDatabase(source, crafted);
+        } else if (kind == QLatin1String("wal")) {
+            DbBackup(source);
+            folder.WriteFile(QStringLiteral("bad.bat-wal"), "changes");
+        } else if (kind == QLatin1String("plain")) {
+            sqlite3* raw = nullptr;
+            sqlite3_open(QFile::encodeName(source).constData(), &raw);
+            sqlite3_exec(raw, "create table IE(a)", nullptr, nullptr, nullptr);
+            sqlite3_close(raw);
+        } else if (kind == QLatin1String("sparse")) {
+            QFile sparse(source);
+            QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(256) << 20));
         } else if (kind == QLatin1String("truncated")) {
             DbBackup(source);
             const QByteArray bytes = folder.ReadFile(QStringLiteral("bad.bat"));
