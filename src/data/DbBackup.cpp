@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/TextUtil.h"
 #include "data/CopyRotation.h"
+#include "data/DataFileLock.h"
 #include "data/GridSet.h"
 #include "data/RestoreCheck.h"
 #include "data/Schema.h"
@@ -346,8 +347,15 @@ void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy)
 
     CloseConnection(headline);
     reason = RemoveJournals(DatabasePath());
-    if (reason.isEmpty())
+    // The program's hold on the data file moves to the new one before it takes the name, so
+    // that no second program can open it in between.
+    if (reason.isEmpty() && !DataFileLock::MoveTo(staged.Path()))
+        reason = Located(staged.Path(), QStringLiteral("无法锁定"));
+    if (reason.isEmpty()) {
         reason = staged.Commit();
+        if (!reason.isEmpty())
+            DataFileLock::MoveTo(DatabasePath());
+    }
     if (!reason.isEmpty()) {
         // Nothing was replaced: go on with the old database.
         EnsureOpen(headline, QString());

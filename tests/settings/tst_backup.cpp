@@ -4,6 +4,7 @@
 #include "Unprivileged.h"
 
 #include "common/CardException.h"
+#include "data/DataFileLock.h"
 #include "data/DbAccess.h"
 #include "data/GridSet.h"
 #include "data/GridSource.h"
@@ -24,8 +25,11 @@
 
 #include <csignal>
 
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <fcntl.h>
 
 namespace {
 
@@ -264,11 +268,18 @@ private Q_SLOTS:
         const QString journal = folder.DatabasePath() + QStringLiteral("-journal");
         QVERIFY(QFile::exists(journal));
 
+        QVERIFY(DataFileLock::Take(folder.DatabasePath()));
+        const auto release = qScopeGuard([] { DataFileLock::Release(); });
+
         dialogs.Answers << true;
         dialogs.FileNames << backup;
         QVERIFY(Guarded(RestoreCommand));
         QCOMPARE(dialogs.Texts(), QStringList(QStringLiteral(
                                       "你确定要恢复数据吗？你做的操作可能会覆盖最新的数据！")));
+        // The program's hold went with the data to the new file.
+        const int other = ::open(QFile::encodeName(folder.DatabasePath()).constData(), O_RDONLY);
+        QVERIFY(other >= 0 && ::flock(other, LOCK_EX | LOCK_NB) != 0);
+        ::close(other);
         QCOMPARE(dialogs.FileFilters, QStringList(QStringLiteral("数据文件 (*.bat)|*.bat")));
         QCOMPARE(Hash(folder.DatabasePath()), Hash(backup));
         QVERIFY(!QFile::exists(journal));
