@@ -741,6 +741,24 @@ void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
     });
 }
 
+void TCardTree::Clear()
+{
+    if (FLoad)
+        qDeleteAll(FLoad->TopNodes);
+    FLoad.reset();
+    DeleteNodes();
+    FTreeView->clear();
+    FFirstBySelf.clear();
+    FOthersBySelf.clear();
+    FCaptions.clear();
+    FCaptionsIndexed = false;
+    FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0}, 0);
+    static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
+    FTreeView->addTopLevelItem(FRootNode);
+    IndexNode(FRootNode);
+    FRootNode->setExpanded(true);
+}
+
 void TCardTree::Reload()
 {
     // Read first: a table that can't be read leaves the tree as it was, numbers and all.
@@ -757,16 +775,7 @@ void TCardTree::Reload()
     });
     const int scroll = FTreeView->verticalScrollBar()->value();
 
-    DeleteNodes();
-    FTreeView->clear();
-    FFirstBySelf.clear();
-    FOthersBySelf.clear();
-    FCaptions.clear();
-    FCaptionsIndexed = false;
-    FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0}, 0);
-    static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
-    FTreeView->addTopLevelItem(FRootNode);
-    IndexNode(FRootNode);
+    Clear();
     BeginLoading();
     FLoad->Rows = std::move(rows);
     FLoad->Read = true;

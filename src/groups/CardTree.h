@@ -59,6 +59,9 @@ public:
     // meanwhile (the choose-group dialog's). The selected group and the open branches stay as
     // they were.
     void Reload();
+    // Leaves the root alone, for a table whose groups must not stay on show (they belong to a
+    // file that has been replaced).
+    void Clear();
     // Adds a group under the selected node (under the root when nothing is selected) and returns
     // the new node, which is not selected. Refuses a caption that already stands in the tree.
     QTreeWidgetItem* AddGroup(const QString& name);

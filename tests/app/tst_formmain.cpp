@@ -254,6 +254,22 @@ private Q_SLOTS:
         QVERIFY(dialogs.Boxes.isEmpty());
     }
 
+    // Groups that can't be read at start are said, and the user may leave rather than work
+    // without them.
+    void unreadableGroupsAtStartOfferToLeave()
+    {
+        TTestFolder folder;
+        folder.Connect().ExecuteBatch(QStringLiteral("insert into NoteType values ('x', 0, 'a')"));
+        TScriptedDialogs dialogs;
+        TFormMain form;
+        form.show();
+        dialogs.Answers << true;
+        QVERIFY(form.FormShow());
+        QTRY_VERIFY(!form.isVisible());
+        QCOMPARE(dialogs.Boxes.size(), 2); // what failed, then the question
+        QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->childCount(), 0);
+    }
+
     void restoreReloadsTheWindow()
     {
         TTestFolder folder;
