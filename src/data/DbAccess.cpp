@@ -67,7 +67,14 @@ void TDbAccess::Connect()
             connection.reset();
     }
     if (!connection) {
-        ShowDbError(QString::fromUtf16(DbHint::Connect), error, QString());
+        // What is wrong with which file and what the user can do, the engine's words below.
+        ShowDbError(QString::fromUtf16(DbHint::Connect),
+                    QStringLiteral("数据文件“%1”%2\n请把它改名留存，再把“备份”文件夹中的一份副本"
+                                   "或你自己的备份改名为 %3 放到它的位置，然后重新启动 Velmora。"
+                                   "\n%4")
+                        .arg(ElidedPath(DatabasePath()), DatabaseFile::Explanation(error),
+                             QLatin1String(DatabaseFile::FileName), error),
+                    QString());
         return;
     }
     FConnection = std::move(connection);
