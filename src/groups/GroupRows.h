@@ -44,6 +44,10 @@ public:
     bool Read(std::vector<TGroupRow>& rows, int count);
 
 private:
+    // A number of the current row; throws, naming the table, when it is not one.
+    qint32 Number(int field) const;
+
+    QString FTable;
     std::unique_ptr<TQueryCursor> FCursor;
 };
 
