@@ -378,26 +378,27 @@ TCardTree::~TCardTree()
 
 void TCardTree::DeleteNodes()
 {
+    // A shallow tree is the view's to free.
+    constexpr int Cut = 256;
+    if (FDeepestLevel < Cut)
+        return;
     // Out of the view first, so that cutting the branches below is no work for the view.
     if (const int at = FTreeView->indexOfTopLevelItem(FRootNode); at >= 0)
         FTreeView->takeTopLevelItem(at);
-    constexpr int Cut = 256;
-    if (FDeepestLevel >= Cut) {
-        // Cut at every so many levels, the deepest cuts first, so that no branch freed is deeper
-        // than the cut.
-        std::vector<QTreeWidgetItem*> cuts;
-        std::vector<std::pair<QTreeWidgetItem*, int>> pending{{FRootNode, 0}};
-        while (!pending.empty()) {
-            const auto [node, level] = pending.back();
-            pending.pop_back();
-            if (level % Cut == 0 && node->childCount() > 0)
-                cuts.push_back(node);
-            for (int i = 0; i < node->childCount(); ++i)
-                pending.emplace_back(node->child(i), level + 1);
-        }
-        for (auto cut = cuts.rbegin(); cut != cuts.rend(); ++cut)
-            qDeleteAll((*cut)->takeChildren());
+    // Cut at every so many levels, the deepest cuts first, so that no branch freed is deeper
+    // than the cut.
+    std::vector<QTreeWidgetItem*> cuts;
+    std::vector<std::pair<QTreeWidgetItem*, int>> pending{{FRootNode, 0}};
+    while (!pending.empty()) {
+        const auto [node, level] = pending.back();
+        pending.pop_back();
+        if (level % Cut == 0 && node->childCount() > 0)
+            cuts.push_back(node);
+        for (int i = 0; i < node->childCount(); ++i)
+            pending.emplace_back(node->child(i), level + 1);
     }
+    for (auto cut = cuts.rbegin(); cut != cuts.rend(); ++cut)
+        qDeleteAll((*cut)->takeChildren());
     delete FRootNode;
     FRootNode = nullptr;
     FDeepestLevel = 0;

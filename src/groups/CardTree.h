@@ -106,8 +106,9 @@ private:
     // Hangs the made branches under the root and indexes them: the load is whole.
     void EndLoading();
     QTreeWidgetItem* MakeNode(QString caption, TGroupKey key, int level);
-    // Takes the root out of the view and frees it with every node below, a branch of bounded
-    // depth at a time: Qt frees a node's children by calling itself for each level.
+    // For a deep tree: takes the root out of the view and frees it with every node below, a
+    // branch of bounded depth at a time, since Qt frees a node's children by calling itself for
+    // each level. A shallow tree is left to the view.
     void DeleteNodes();
     // The caption index is built the first time a caption is looked up, not while loading.
     void IndexCaptions();
