@@ -178,7 +178,8 @@ int main(int argc, char* argv[])
     std::printf("re-encrypt the whole file:       %8.1f ms (goal at most 3000 ms)\n", rekey);
     std::printf("keystroke save, last round:      %8.2f ms standard, %.2f ms encrypted\n",
                 keyStandard, keyEncrypted);
-    std::printf("  encrypted against standard:    %8.3fx median of %d rounds (goal at most 1.05x)\n",
-                Median(ratios), Rounds);
+    std::printf(
+        "  encrypted against standard:    %8.3fx median of %d rounds (goal at most 1.05x)\n",
+        Median(ratios), Rounds);
     return 0;
 }

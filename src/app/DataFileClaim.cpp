@@ -22,5 +22,6 @@ bool ClaimDataFile(TSingleInstance& instance, int* status)
         return false;
     }
     DataFileCheck::RemoveStagedLeftovers(database);
+    DataFileCheck::TightenModes(database);
     return true;
 }

@@ -8,6 +8,7 @@
 #include "app/Startup.h"
 #include "app/WindowState.h"
 #include "common/CardException.h"
+#include "common/DailyLog.h"
 #include "common/Messages.h"
 #include "controls/StatusLine.h"
 #include "data/DbAccess.h"
@@ -244,8 +245,20 @@ void TFormMain::LoadStep()
         std::swap(trees[0], trees[1]);
     for (TCardTree* tree : trees)
         if (tree->Loading()) {
-            // A table that can't be read ends its load; the error is shown and the rest goes on.
-            tree->LoadStep(Step);
+            // A table that can't be read ends its load with the root alone; the error is shown
+            // and the user chooses whether to go on without those groups.
+            bool read = false;
+            RunGuarded([&] {
+                tree->LoadStep(Step);
+                read = true;
+            });
+            if (!read &&
+                AskYesNo(QStringLiteral("数据文件中的分组读取失败（原因见上一个提示），窗口中不显示"
+                                        "这些分组。\n要退出 Velmora 吗？选“否”继续使用，例如用"
+                                        "“数据恢复”换回一个备份。"))) {
+                FExitConfirmed = true;
+                close();
+            }
             return;
         }
     EndLoading();
@@ -503,11 +516,35 @@ void TFormMain::RestoreClick()
     FinishLoading();
     // The safety copy keeps the note as it is on screen.
     NotePage->NoteSaver().SaveOrAsk();
-    if (RestoreCommand()) {
-        StatusLine->ShowMessage(QStringLiteral("已恢复"));
+    // The safety copy is under the key the data file has now.
+    const TFileKey before = DbAccess->Key();
+    if (!RestoreCommand())
+        return;
+    StatusLine->ShowMessage(QStringLiteral("已恢复"));
+    bool read = false;
+    RunGuarded([&] {
         ReloadPages();
-        ApplyLockSettings();
-    }
+        read = true;
+    });
+    ApplyLockSettings();
+    if (read)
+        return;
+    // Nothing of the replaced data may stay on show: typing would write it into the new file.
+    WebAddrPage->IETree().Clear();
+    NotePage->NoteTree().Clear();
+    RunGuarded([this] {
+        WebAddrPage->ListAllAddresses();
+        NotePage->ShowRootNote();
+    });
+    if (!AskYesNo(QStringLiteral("恢复的数据读取失败（原因见上一个提示），窗口中不显示它的分组。\n"
+                                 "要换回恢复前的数据吗？")))
+        return;
+    DbRestore(SafetyCopyPath(), QString(), before);
+    WriteLog(QStringLiteral("数据恢复！"));
+    Config.LoadConfig();
+    StatusLine->ShowMessage(QStringLiteral("已换回恢复前的数据"));
+    ReloadPages();
+    ApplyLockSettings();
 }
 
 void TFormMain::ImportBookmarksClick()

@@ -1,6 +1,7 @@
 #include "app/SearchBox.h"
 
 #include "common/CardException.h"
+#include "common/Errors.h"
 #include "controls/CardDBGrid.h"
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
@@ -24,6 +25,17 @@ namespace {
 
 constexpr int ListWidth = 520;
 constexpr int ListMaxHeight = 260;
+
+// A group the tree cannot show (below its shown levels) is refused rather than selected out of
+// sight.
+void RequireShown(const QTreeWidgetItem* node)
+{
+    if (TCardTree::LevelOf(node) > TCardTree::MaxShownLevel)
+        throw ECardError(QStringLiteral("找到的分组在第 %1 层，超过了树能展开的 %2 层，无法在树中"
+                                        "显示它。")
+                             .arg(TCardTree::LevelOf(node))
+                             .arg(TCardTree::MaxShownLevel));
+}
 
 QTreeWidgetItem* NodeOf(TCardTree& tree, qint32 group)
 {
@@ -285,6 +297,7 @@ void TSearchBox::OpenNote(const TSearchHit& hit)
     QTreeWidgetItem* node = NodeOf(tree, hit.Group);
     if (!node)
         return;
+    RequireShown(node);
     ShowPageOf(FPages, FNotePage);
     tree.Select(node);
     tree.TreeView()->scrollToItem(node);
@@ -314,6 +327,7 @@ void TSearchBox::OpenAddress(const TSearchHit& hit)
     // An address of a group that is gone shows among all addresses.
     if (!node)
         node = tree.RootNode();
+    RequireShown(node);
     ShowPageOf(FPages, FWebAddrPage);
     tree.Select(node);
     tree.TreeView()->scrollToItem(node);

@@ -1,6 +1,7 @@
 #include "app/SingleInstance.h"
 
 #include "common/CardException.h"
+#include "data/DataFileLock.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -35,8 +36,10 @@ TSingleInstance::TSingleInstance(const QString& dataFile, QObject* parent)
 TSingleInstance::~TSingleInstance()
 {
     FServer.reset();
-    if (FLock >= 0)
+    if (FLock >= 0) {
         ::close(FLock);
+        DataFileLock::Release();
+    }
 }
 
 bool TSingleInstance::Acquire()
@@ -54,7 +57,9 @@ bool TSingleInstance::Acquire()
     int rc;
     while ((rc = ::flock(FLock, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }
-    if (rc == 0) {
+    // The lock file can be deleted from under a running program; the data file it works on
+    // cannot be, so that is locked as well.
+    if (rc == 0 && DataFileLock::Take(FDataFile)) {
         Listen();
         return true;
     }

@@ -8,10 +8,10 @@
 class QLocalServer;
 
 // One running Velmora per data file. The first start holds an exclusive lock on a lock file
-// beside the data file for its whole run and listens, in the user's runtime folder, for later
-// starts; a later start finds the lock taken, asks the running one to come to the front where
-// it can reach it, and ends without opening the database. The system drops the lock of a
-// program that was killed, so it never blocks the next start.
+// beside the data file, and one on the data file itself, for its whole run and listens, in the
+// user's runtime folder, for later starts; a later start finds the lock taken, asks the running one
+// to come to the front where it can reach it, and ends without opening the database. The system
+// drops the lock of a program that was killed, so it never blocks the next start.
 class TSingleInstance final : public QObject
 {
     Q_OBJECT

@@ -57,6 +57,18 @@ QString WriteProblem(const QString& database)
     return {};
 }
 
+void TightenModes(const QString& database)
+{
+    for (const QString& file : QStringList{database, database + QStringLiteral("-journal")}) {
+        struct stat about
+        {};
+        const QByteArray name = QFile::encodeName(file);
+        if (::lstat(name.constData(), &about) == 0 && S_ISREG(about.st_mode) &&
+            about.st_uid == ::geteuid() && (about.st_mode & 077) != 0)
+            ::chmod(name.constData(), about.st_mode & 0700);
+    }
+}
+
 void RemoveStagedLeftovers(const QString& database)
 {
     const QFileInfo file(database);

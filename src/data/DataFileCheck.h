@@ -15,4 +15,8 @@ QString WriteProblem(const QString& database);
 // database. Only the one program that holds the data file may call it.
 void RemoveStagedLeftovers(const QString& database);
 
+// Takes away the rights of others (group and world) to the database and its journal, which hold
+// the user's notes and addresses. Files of another owner are left as they are.
+void TightenModes(const QString& database);
+
 } // namespace DataFileCheck

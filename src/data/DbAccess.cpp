@@ -64,7 +64,17 @@ void TDbAccess::Connect()
 {
     QString error;
     if (!Open(TFileKey(), &error))
-        ShowDbError(QString::fromUtf16(DbHint::Connect), error, QString());
+        ShowDbError(QString::fromUtf16(DbHint::Connect), OpenFailure(error), QString());
+}
+
+QString TDbAccess::OpenFailure(const QString& error) const
+{
+    // What is wrong with which file and what the user can do, the engine's words below.
+    return QStringLiteral("数据文件“%1”%2\n请把它改名留存，再把“备份”文件夹中的一份副本"
+                          "或你自己的备份改名为 %3 放到它的位置，然后重新启动 Velmora。"
+                          "\n%4")
+        .arg(ElidedPath(DatabasePath()), DatabaseFile::Explanation(error),
+             QLatin1String(DatabaseFile::FileName), error);
 }
 
 bool TDbAccess::Open(const TFileKey& key, QString* error)

@@ -37,6 +37,9 @@ public:
     // Opens the database with a key; false with the engine's message when it cannot (see
     // DatabaseFile::IsWrongKey for a key that does not fit).
     bool Open(const TFileKey& key, QString* error);
+    // What a failure of Open means for the user: what is wrong with which file and what to do,
+    // the engine's words below.
+    QString OpenFailure(const QString& error) const;
     // Closes the connection and forgets its key, as a lock does; throws while a transaction is
     // open. Nothing reopens it but Open.
     void Disconnect();

@@ -1,9 +1,12 @@
 #include "data/DbAccess.h"
 
 #include "common/Errors.h"
+#include "common/TextUtil.h"
 #include "data/CopyRotation.h"
+#include "data/DataFileLock.h"
 #include "data/DbWriter.h"
 #include "data/GridSet.h"
+#include "data/RestoreCheck.h"
 #include "data/Schema.h"
 #include "data/Sqlite.h"
 
@@ -18,6 +21,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -137,6 +141,7 @@ public:
             return Located(source, qt_error_string(errno));
         if (QString reason = NotAPlainFile(source, about); !reason.isEmpty())
             return reason;
+        FSource = about;
 
         QByteArray name = QFile::encodeName(target + QStringLiteral(".XXXXXX"));
         TDescriptor out(::mkostemp(name.data(), O_CLOEXEC));
@@ -172,6 +177,14 @@ public:
 
     QString Path() const { return FPath; }
 
+    // Whether the file copied is the one described: the same file, unchanged since.
+    bool SourceIs(const struct stat& about) const
+    {
+        return FSource.st_dev == about.st_dev && FSource.st_ino == about.st_ino &&
+               FSource.st_size == about.st_size && FSource.st_mtim.tv_sec == about.st_mtim.tv_sec &&
+               FSource.st_mtim.tv_nsec == about.st_mtim.tv_nsec;
+    }
+
     QString Commit()
     {
         if (::rename(QFile::encodeName(FPath).constData(),
@@ -185,42 +198,47 @@ public:
 private:
     QString FTarget;
     QString FPath; // the staged file while it is ours to remove
+    struct stat FSource
+    {};
 };
 
-// Whether a file is a database this program can take: the program's key opens it, its schema is
-// the program's and nothing more (a trigger or a view could act on the data behind the
-// program's back), it keeps a rollback journal, and every page is sound. Returns the reason when
-// it is not.
-QString CheckDatabase(const QString& path, const TFileKey& key)
+// Why a restore source can't be taken, from all that can be learnt without copying a byte of it:
+// what it is, whether the key opens it, its schema, its contents, its pages. Its size is in
+// about.
+QString SourceProblem(const QString& source, const TFileKey& key, struct stat* about)
 {
+    // Looked at before the engine opens it: a named pipe would hold the program up.
+    if (::stat(QFile::encodeName(source).constData(), about) != 0)
+        return RestoreCheck::Refusal(source, QStringLiteral("打不开。"), qt_error_string(errno));
+    if (QString reason = NotAPlainFile(source, *about); !reason.isEmpty())
+        return RestoreCheck::Refusal(source, QStringLiteral("不是数据文件。"), reason);
     QString error;
-    const TConnection connection = DatabaseFile::Open(path, false, &error, key);
+    if (QString reason = RestoreCheck::LogBeside(source); !reason.isEmpty())
+        return reason;
+    const TConnection connection = DatabaseFile::OpenReadOnly(source, &error, key);
     if (!connection)
-        return error;
-    error = DatabaseSchema::Difference(connection.get());
-    if (!error.isEmpty())
-        return error;
-    // A write-ahead log would keep changes outside the one file that backups copy.
-    const TStatement mode =
-        Prepare(connection.get(), QStringLiteral("PRAGMA journal_mode"), &error);
-    if (mode && sqlite3_step(mode.get()) == SQLITE_ROW &&
-        qstricmp(reinterpret_cast<const char*>(sqlite3_column_text(mode.get(), 0)), "wal") == 0)
-        return QStringLiteral("数据库处于 WAL 日志模式，不是本程序写的备份");
-    const TStatement statement =
-        Prepare(connection.get(), QStringLiteral("PRAGMA integrity_check"), &error);
-    if (!statement)
-        return error.isEmpty() ? QStringLiteral("integrity check failed") : error;
-    QStringList verdict;
-    int rc;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
-        verdict << QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)));
-    if (rc != SQLITE_DONE)
-        return EngineMessage(connection.get());
-    if (verdict != QStringList(QStringLiteral("ok")))
-        return QStringLiteral("database disk image is malformed: ") +
-               verdict.join(QStringLiteral("; "));
-    return {};
+        return RestoreCheck::Unopened(source, error);
+    return RestoreCheck::Problem(connection.get(), source);
+}
+
+// Whether the folder has room for the files a restore writes into it.
+QString SpaceProblem(const QString& folder, qint64 needed)
+{
+    // Room for the engine's journal and the log beside the copies.
+    constexpr qint64 Margin = 16 << 20;
+    struct statvfs about
+    {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &about) != 0)
+        return {};
+    const qint64 free = qint64(about.f_bavail) * qint64(about.f_frsize);
+    if (free >= needed + Margin)
+        return {};
+    constexpr double MiB = 1 << 20;
+    return QStringLiteral("数据文件所在的磁盘空间不够：恢复要在“%1”中写入 %2 MB，那里只剩 %3 MB。"
+                          "请腾出磁盘空间后再恢复。")
+        .arg(ElidedPath(folder))
+        .arg((needed + Margin) / MiB, 0, 'f', 1)
+        .arg(free / MiB, 0, 'f', 1);
 }
 
 // Journals of the engine beside a database file; one left over from the old file would be
@@ -294,12 +312,27 @@ void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy, co
     const QString headline = QString::fromUtf16(DbHint::Restore);
     RequireNoTransaction(headline);
 
-    // The copy that is to become the database is checked, not the source: what is checked is
-    // then exactly what is put in place, and the user's file is never opened for writing.
+    // The source is opened only to be read, and checked whole before a byte of it is copied or
+    // anything is written beside the database; the copy then has to be of the file checked.
+    struct stat checked
+    {};
+    QString reason = SourceProblem(source, key, &checked);
+    if (reason.isEmpty()) {
+        struct stat current
+        {};
+        const qint64 safety =
+            !safetyCopy.isEmpty() &&
+                    ::stat(QFile::encodeName(DatabasePath()).constData(), &current) == 0
+                ? qint64(current.st_size)
+                : 0;
+        reason = SpaceProblem(QFileInfo(DatabasePath()).absolutePath(),
+                              qint64(checked.st_size) + safety);
+    }
     TStagedCopy staged;
-    QString reason = staged.Write(source, DatabasePath());
     if (reason.isEmpty())
-        reason = CheckDatabase(staged.Path(), key);
+        reason = staged.Write(source, DatabasePath());
+    if (reason.isEmpty() && !staged.SourceIs(checked))
+        reason = Located(source, QStringLiteral("文件在恢复的过程中被改动了，请再恢复一次"));
     if (!reason.isEmpty())
         throw EDBException(reason, headline, QString());
 
@@ -322,8 +355,15 @@ void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy, co
 
     CloseConnection(headline);
     reason = RemoveJournals(DatabasePath());
-    if (reason.isEmpty())
+    // The program's hold on the data file moves to the new one before it takes the name, so
+    // that no second program can open it in between.
+    if (reason.isEmpty() && !DataFileLock::MoveTo(staged.Path()))
+        reason = Located(staged.Path(), QStringLiteral("无法锁定"));
+    if (reason.isEmpty()) {
         reason = staged.Commit();
+        if (!reason.isEmpty())
+            DataFileLock::MoveTo(DatabasePath());
+    }
     if (!reason.isEmpty()) {
         // Nothing was replaced: go on with the old database.
         EnsureOpen(headline, QString());

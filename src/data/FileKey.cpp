@@ -75,7 +75,9 @@ QByteArray TFileKey::SaltOf(const QString& path)
     if (!file.open(QIODevice::ReadOnly) || file.size() < 1024 || file.size() % 512 != 0)
         return {};
     QByteArray salt = file.read(SaltBytes);
-    if (salt.size() != SaltBytes || salt == QByteArrayView("SQLite format 3\0", SaltBytes))
+    // Nor is a run of zeros, a file that was never written (sparse), a salt.
+    if (salt.size() != SaltBytes || salt == QByteArrayView("SQLite format 3\0", SaltBytes) ||
+        salt.count('\0') == SaltBytes)
         return {};
     return salt;
 }

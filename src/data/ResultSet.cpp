@@ -271,7 +271,7 @@ QString TResultSet::AsString(int position) const
     return CurrentValue(position).toString();
 }
 
-int TResultSet::ToInteger(const QVariant& value, const QString& field)
+std::optional<int> TResultSet::IntegerOf(const QVariant& value)
 {
     bool ok = true;
     qint64 number = 0;
@@ -294,12 +294,20 @@ int TResultSet::ToInteger(const QVariant& value, const QString& field)
         ok = false;
     }
     if (!ok || number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
-        throw ECardError(
-            QStringLiteral("字段 %1 的值不是有效的整数：%2").arg(field, value.toString()));
+        return std::nullopt;
     return int(number);
 }
 
-bool TResultSet::ToBoolean(const QVariant& value, const QString& field)
+int TResultSet::ToInteger(const QVariant& value, const QString& field)
+{
+    const std::optional<int> number = IntegerOf(value);
+    if (!number)
+        throw ECardError(
+            QStringLiteral("字段 %1 的值不是有效的整数：%2").arg(field, value.toString()));
+    return *number;
+}
+
+std::optional<bool> TResultSet::BooleanOf(const QVariant& value)
 {
     switch (value.typeId()) {
     case QMetaType::UnknownType:
@@ -323,8 +331,16 @@ bool TResultSet::ToBoolean(const QVariant& value, const QString& field)
     default:
         break;
     }
-    throw ECardError(
-        QStringLiteral("字段 %1 的值不是有效的是/否值：%2").arg(field, value.toString()));
+    return std::nullopt;
+}
+
+bool TResultSet::ToBoolean(const QVariant& value, const QString& field)
+{
+    const std::optional<bool> yes = BooleanOf(value);
+    if (!yes)
+        throw ECardError(
+            QStringLiteral("字段 %1 的值不是有效的是/否值：%2").arg(field, value.toString()));
+    return *yes;
 }
 
 void TResultSet::Edit()

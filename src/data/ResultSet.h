@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -69,6 +70,9 @@ public:
     // Converting a stored value; shared with callers that read single values.
     static int ToInteger(const QVariant& value, const QString& field);
     static bool ToBoolean(const QVariant& value, const QString& field);
+    // The same without the error: nothing when the value is not one.
+    static std::optional<int> IntegerOf(const QVariant& value);
+    static std::optional<bool> BooleanOf(const QVariant& value);
 
 protected:
     // Puts the rows into a new order: order[i] is the old index of the row that becomes row i.

@@ -70,15 +70,14 @@ TConnection OpenWith(const QString& path, int flags, bool programPageSize, const
                      QString* error)
 {
     sqlite3* raw = nullptr;
-    // Read only means that nothing is written beside the file either: no journal is rolled
-    // back, no write-ahead log or its index is made. The engine is told that the file cannot
-    // change.
-    const QByteArray name = (flags & SQLITE_OPEN_READONLY)
-                                ? "file:" + QUrl::toPercentEncoding(path, "/") + "?immutable=1"
-                                : QFile::encodeName(path);
-    if (flags & SQLITE_OPEN_READONLY)
-        flags |= SQLITE_OPEN_URI;
-    const int rc = sqlite3_open_v2(name.constData(), &raw, flags, nullptr);
+    // A file only to be read is taken as it is: no journal or log beside it is rolled in or
+    // made, and nothing is written beside it.
+    const QByteArray name = (flags & SQLITE_OPEN_READONLY) ? QUrl::fromLocalFile(path).toEncoded() +
+                                                                 QByteArrayLiteral("?immutable=1")
+                                                           : QFile::encodeName(path);
+    const int rc =
+        sqlite3_open_v2(name.constData(), &raw,
+                        (flags & SQLITE_OPEN_READONLY) ? flags | SQLITE_OPEN_URI : flags, nullptr);
     TConnection connection(raw);
     if (rc != SQLITE_OK) {
         *error = EngineMessage(raw);
@@ -122,15 +121,16 @@ const QStringList& RequiredTables()
     return tables;
 }
 
-TConnection Open(const QString& path, bool checkWhole, QString* error, const TFileKey& key,
-                 bool readOnly)
+namespace {
+
+TConnection OpenAs(const QString& path, int flags, bool checkWhole, QString* error,
+                   const TFileKey& key)
 {
     // The engine opens lazily; a missing file must fail here and must not be created.
     if (!QFileInfo(path).isFile()) {
         *error = QStringLiteral("unable to open database file");
         return nullptr;
     }
-    const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     TConnection connection = OpenWith(path, flags, true, key, error);
     if (!connection)
         return nullptr;
@@ -164,6 +164,39 @@ TConnection Open(const QString& path, bool checkWhole, QString* error, const TFi
         }
     }
     return connection;
+}
+
+} // namespace
+
+TConnection Open(const QString& path, bool checkWhole, QString* error, const TFileKey& key)
+{
+    return OpenAs(path, SQLITE_OPEN_READWRITE, checkWhole, error, key);
+}
+
+TConnection OpenReadOnly(const QString& path, QString* error, const TFileKey& key)
+{
+    return OpenAs(path, SQLITE_OPEN_READONLY, false, error, key);
+}
+
+QString Explanation(const QString& engineMessage)
+{
+    static const std::pair<const char*, const char16_t*> Meanings[] = {
+        {"not a database", u"不是 Velmora 的数据文件，或它用别的密码加密。"},
+        {"malformed", u"已损坏，其中有读不出的部分。"},
+        {"no such table", u"缺少 Velmora 的数据表，不是 Velmora 的数据文件。"},
+        {"unable to open", u"打不开：它不存在，或当前用户不能读取它。"},
+        {"locked", u"正被别的程序使用。"},
+        {"busy", u"正被别的程序使用。"},
+        {"readonly", u"不能写入。"},
+        {"disk i/o", u"读写时出错，磁盘可能有问题。"},
+        {"full", u"所在的磁盘已满。"},
+        {"out of memory", u"太大，内存不够。"},
+    };
+    const QString message = engineMessage.toLower();
+    for (const auto& [words, meaning] : Meanings)
+        if (message.contains(QLatin1String(words)))
+            return QString::fromUtf16(meaning);
+    return QStringLiteral("不能作为数据库读取。");
 }
 
 TConnection Create(const QString& path, QString* error)

@@ -44,11 +44,19 @@ const QStringList& RequiredTables();
 // refused here rather than at some later query. On failure returns null and the engine's
 // message in error.
 TConnection Open(const QString& path, bool checkWhole, QString* error,
-                 const TFileKey& key = TFileKey(), bool readOnly = false);
+                 const TFileKey& key = TFileKey());
 
 // Whether an error of Open says that the key opens no page of the file: another key, or no
 // database at all.
 bool IsWrongKey(const QString& error);
+
+// The same without any right to write: the file and its folder stay as they are. For a file the
+// program is to check before it uses it.
+TConnection OpenReadOnly(const QString& path, QString* error, const TFileKey& key = TFileKey());
+
+// What an engine's message means for the user, in a sentence: "这不是 Velmora 的数据文件，或它用
+// 别的密码加密。" for a file the key does not open, and so on.
+QString Explanation(const QString& engineMessage);
 
 // Creates a new keyed file; for the database maker only.
 TConnection Create(const QString& path, QString* error);

@@ -5,6 +5,7 @@
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
+#include <QKeyEvent>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QTreeWidget>
@@ -71,6 +72,11 @@ public:
                 return FKey.ParentIndex;
             if (role == Qt::DecorationRole && !FOwnIcon)
                 return FIcon;
+            if (role == Qt::ToolTipRole &&
+                childIndicatorPolicy() == QTreeWidgetItem::DontShowIndicator && childCount() > 0)
+                return QStringLiteral("这个分组下面还有分组，但它们超过了树能展开的 %1 层，"
+                                      "不在树中显示")
+                    .arg(TCardTree::MaxShownLevel);
         }
         return QTreeWidgetItem::data(column, role);
     }
@@ -106,6 +112,46 @@ private:
     bool FOwnIcon = false;
 };
 
+// "*" opens every branch below the current node, as Qt's own key does, but down to the shown
+// levels only: Qt's would remember each node below them as open, and every later change of the
+// rows would then walk all of them.
+class TExpandAllKey final : public QObject
+{
+public:
+    // One per view, however many trees are made over it.
+    static void Install(QTreeWidget* view)
+    {
+        const QString name = QStringLiteral("ExpandAllKey");
+        if (!view->findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
+            new TExpandAllKey(view, name);
+    }
+
+private:
+    TExpandAllKey(QTreeWidget* view, const QString& name) : QObject(view), FView(view)
+    {
+        setObjectName(name);
+        view->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != FView || event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Asterisk ||
+            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            return false;
+        if (QTreeWidgetItem* current = FView->currentItem())
+            FView->expandRecursively(
+                FView->currentIndex().siblingAtColumn(0),
+                std::max(0, TCardTree::MaxShownLevel - TCardTree::LevelOf(current)));
+        return true;
+    }
+
+    QTreeWidget* FView;
+};
+
 // Where a number stands, or would stand, in a list of numbered nodes in the order of the numbers.
 template <typename TNumberedList> auto PlaceOfNumber(TNumberedList& list, qint32 number)
 {
@@ -132,6 +178,7 @@ template <typename F> void ForEachNode(QTreeWidgetItem* top, F visit)
 struct TTreeShape
 {
     std::vector<int> Parent; // slot -> its parent's slot
+    std::vector<int> Level;  // slot -> its level, the root's 0
     // Every slot but the root's in the order its node is made: each after its parent, a parent's
     // children last first. That is the order in which a walk with a stack visits the nodes (Qt's
     // own, when the whole tree goes into the view, and this file's), so the nodes lie in memory
@@ -197,7 +244,8 @@ TTreeShape ShapeOf(const std::vector<TGroupRow>& rows)
     std::vector<int>& parent = shape.Parent;
     parent.assign(size_t(slotCount), 0);
     std::vector<int> position(size_t(slotCount), 0); // among the parent's children
-    std::vector<int> depth(size_t(slotCount), 0);
+    std::vector<int>& depth = shape.Level;
+    depth.assign(size_t(slotCount), 0);
     std::vector<int> childCount(size_t(slotCount), 0);
     shape.FirstOfNumber.assign(size_t(slotCount), true);
 
@@ -282,8 +330,9 @@ struct TCardTree::TLoad
 
 TCardTree::TCardTree(QTreeWidget* treeView, QString tableName, QString rootCaption,
                      TTreePictures pictures)
-    : FTreeView(treeView), FTableName(std::move(tableName)), FRootCaption(std::move(rootCaption)),
-      FRootIcon(TreeRootIcon(pictures)), FGroupIcon(TreeGroupIcon(pictures))
+    : FTreeView(treeView), FViewAlive(treeView), FTableName(std::move(tableName)),
+      FRootCaption(std::move(rootCaption)), FRootIcon(TreeRootIcon(pictures)),
+      FGroupIcon(TreeGroupIcon(pictures))
 {
     FTreeView->clear();
     FTreeView->setColumnCount(1);
@@ -292,8 +341,9 @@ TCardTree::TCardTree(QTreeWidget* treeView, QString tableName, QString rootCapti
     // Captions are edited only while the rename command runs, and only through it.
     FTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     FTreeView->setUniformRowHeights(true);
+    TExpandAllKey::Install(FTreeView);
 
-    FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0});
+    FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0}, 0);
     static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);
     IndexNode(FRootNode);
@@ -322,6 +372,44 @@ TCardTree::~TCardTree()
     // Branches of an unfinished load are not in the view yet, so it would not free them.
     if (FLoad)
         qDeleteAll(FLoad->TopNodes);
+    if (FViewAlive && FViewAlive->indexOfTopLevelItem(FRootNode) >= 0)
+        DeleteNodes();
+}
+
+void TCardTree::DeleteNodes()
+{
+    // A shallow tree is the view's to free.
+    constexpr int Cut = 256;
+    if (FDeepestLevel < Cut)
+        return;
+    // Out of the view first, so that cutting the branches below is no work for the view.
+    if (const int at = FTreeView->indexOfTopLevelItem(FRootNode); at >= 0)
+        FTreeView->takeTopLevelItem(at);
+    // Cut at every so many levels, the deepest cuts first, so that no branch freed is deeper
+    // than the cut.
+    std::vector<QTreeWidgetItem*> cuts;
+    std::vector<std::pair<QTreeWidgetItem*, int>> pending{{FRootNode, 0}};
+    while (!pending.empty()) {
+        const auto [node, level] = pending.back();
+        pending.pop_back();
+        if (level % Cut == 0 && node->childCount() > 0)
+            cuts.push_back(node);
+        for (int i = 0; i < node->childCount(); ++i)
+            pending.emplace_back(node->child(i), level + 1);
+    }
+    for (auto cut = cuts.rbegin(); cut != cuts.rend(); ++cut)
+        qDeleteAll((*cut)->takeChildren());
+    delete FRootNode;
+    FRootNode = nullptr;
+    FDeepestLevel = 0;
+}
+
+int TCardTree::LevelOf(const QTreeWidgetItem* node)
+{
+    int level = 0;
+    for (; node && node->parent(); node = node->parent())
+        ++level;
+    return level;
 }
 
 TGroupKey TCardTree::KeyOf(const QTreeWidgetItem* node)
@@ -331,9 +419,18 @@ TGroupKey TCardTree::KeyOf(const QTreeWidgetItem* node)
     return {node->data(0, SelfIndexRole).toInt(), node->data(0, ParentIndexRole).toInt()};
 }
 
-QTreeWidgetItem* TCardTree::MakeNode(QString caption, TGroupKey key) const
+QTreeWidgetItem* TCardTree::MakeNode(QString caption, TGroupKey key, int level)
 {
-    return new TGroupNode(std::move(caption), key, FGroupIcon);
+    auto* node = new TGroupNode(std::move(caption), key, FGroupIcon);
+    // A node the view does not see as a parent is never laid out below, and one that never has
+    // children is never opened (nor remembered as open) by any path to it: a click, "*", or a
+    // selection the view scrolls to.
+    if (level >= MaxShownLevel) {
+        node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
+        node->setFlags(node->flags() | Qt::ItemNeverHasChildren);
+    }
+    FDeepestLevel = std::max(FDeepestLevel, level);
+    return node;
 }
 
 void TCardTree::IndexNode(QTreeWidgetItem* node)
@@ -470,7 +567,8 @@ bool TCardTree::MakeNodes(const std::chrono::steady_clock::time_point& deadline)
             }
             const int slot = order[load.Made];
             TGroupRow& row = load.Rows[size_t(slot) - 1];
-            QTreeWidgetItem* node = MakeNode(std::move(row.Caption), row.Key);
+            QTreeWidgetItem* node =
+                MakeNode(std::move(row.Caption), row.Key, load.Shape.Level[size_t(slot)]);
             load.Nodes[size_t(slot)] = node;
             // A parent out of the view takes its child without any work for a view. Its later
             // children are made first, so each goes in front.
@@ -524,16 +622,14 @@ QTreeWidgetItem* TCardTree::AddGroup(const QString& name)
     QTreeWidgetItem* parent = Selected();
     if (!parent)
         parent = FRootNode;
-    const int largest = MaxSelfIndex();
-    if (largest == std::numeric_limits<qint32>::max())
-        throw ECardError(QStringLiteral("分组编号已用完，不能再新建分组！"));
-    const TGroupKey key{largest + 1, SelectedIndex()};
+    RequireRoomUnder(parent);
+    const TGroupKey key{NextGroupNumber(MaxSelfIndex()), SelectedIndex()};
 
     DbExecute(
         Sql::Format(SqlTemplate::AddGroup, {Sql::Name(FTableName), Sql::Number(key.SelfIndex),
                                             Sql::Number(key.ParentIndex), Sql::Quoted(name)}));
 
-    QTreeWidgetItem* node = MakeNode(name, key);
+    QTreeWidgetItem* node = MakeNode(name, key, LevelOf(parent) + 1);
     parent->addChild(node);
     IndexNode(node);
     parent->setExpanded(true);
@@ -614,6 +710,15 @@ bool TCardTree::NameExists(const QString& name)
     return FCaptions.contains(name);
 }
 
+void TCardTree::RequireRoomUnder(const QTreeWidgetItem* parent)
+{
+    NextGroupNumber(MaxSelfIndex());
+    if (LevelOf(parent) >= MaxShownLevel)
+        throw ECardError(QStringLiteral("这个分组已在第 %1 层，树中不能再展开更深的分组，"
+                                        "无法在它下面新建分组。请在上面几层新建。")
+                             .arg(LevelOf(parent)));
+}
+
 QTreeWidgetItem* TCardTree::Selected() const
 {
     // Focus alone makes a node current without selecting it; that is not a choice of the user.
@@ -639,21 +744,20 @@ void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
 
 void TCardTree::Clear()
 {
+    if (FLoad)
+        qDeleteAll(FLoad->TopNodes);
     FLoad.reset();
-    ResetToRoot();
-}
-
-void TCardTree::ResetToRoot()
-{
+    DeleteNodes();
     FTreeView->clear();
     FFirstBySelf.clear();
     FOthersBySelf.clear();
     FCaptions.clear();
     FCaptionsIndexed = false;
-    FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0});
+    FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0}, 0);
     static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);
     IndexNode(FRootNode);
+    FRootNode->setExpanded(true);
 }
 
 void TCardTree::Reload()
@@ -672,7 +776,7 @@ void TCardTree::Reload()
     });
     const int scroll = FTreeView->verticalScrollBar()->value();
 
-    ResetToRoot();
+    Clear();
     BeginLoading();
     FLoad->Rows = std::move(rows);
     FLoad->Read = true;

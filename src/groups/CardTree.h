@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
@@ -24,6 +25,13 @@ class QTreeWidgetItem;
 class TCardTree final
 {
 public:
+    // How many levels of groups below the root the view lays out. Qt lays out an open branch by
+    // calling itself for each open level, so a chain of open branches as deep as a damaged or
+    // hostile table can hold would overflow the stack: the groups of this level show no
+    // children, whatever is below them stays loaded but out of sight, and no group is made below
+    // them.
+    static constexpr int MaxShownLevel = 1000;
+
     // Empties the tree view and makes the root node; reads nothing yet.
     TCardTree(QTreeWidget* treeView, QString tableName, QString rootCaption,
               TTreePictures pictures = TTreePictures::Folders);
@@ -51,7 +59,8 @@ public:
     // meanwhile (the choose-group dialog's). The selected group and the open branches stay as
     // they were.
     void Reload();
-    // Shows the root alone and forgets every group, without reading anything; a load under way
+    // Leaves the root alone, reading nothing, for groups that must not stay on show (they
+    // belong to a file that has been replaced, or the program is locked); a load under way
     // stops.
     void Clear();
     // Adds a group under the selected node (under the root when nothing is selected) and returns
@@ -69,6 +78,11 @@ public:
     int MaxSelfIndex();
     int SelectedIndex() const; // 0 when nothing is selected, and for the root
     bool NameExists(const QString& name);
+    // Throws the refusal when no group can be added under the node: the numbers are used up, or
+    // the node's children would lie below the shown levels. Changes nothing.
+    void RequireRoomUnder(const QTreeWidgetItem* parent);
+    // The node's level: 0 for the root, 1 for the groups under it.
+    static int LevelOf(const QTreeWidgetItem* node);
 
     QTreeWidgetItem* Selected() const;
     // Makes the node the current and only selected one.
@@ -92,15 +106,19 @@ private:
     bool MakeNodes(const std::chrono::steady_clock::time_point& deadline);
     // Hangs the made branches under the root and indexes them: the load is whole.
     void EndLoading();
-    QTreeWidgetItem* MakeNode(QString caption, TGroupKey key) const;
+    QTreeWidgetItem* MakeNode(QString caption, TGroupKey key, int level);
+    // For a deep tree: takes the root out of the view and frees it with every node below, a
+    // branch of bounded depth at a time, since Qt frees a node's children by calling itself for
+    // each level. A shallow tree is left to the view.
+    void DeleteNodes();
     // The caption index is built the first time a caption is looked up, not while loading.
-    void ResetToRoot();
     void IndexCaptions();
     void IndexNode(QTreeWidgetItem* node);
     void UnindexNode(QTreeWidgetItem* node);
     QTreeWidgetItem* FirstWithSelfIndex(qint32 selfIndex) const;
 
     QTreeWidget* FTreeView;
+    QPointer<QTreeWidget> FViewAlive;
     QString FTableName;
     QString FRootCaption;
     QTreeWidgetItem* FRootNode = nullptr;
@@ -115,5 +133,6 @@ private:
     std::multimap<qint32, QTreeWidgetItem*> FOthersBySelf;
     QHash<QString, int> FCaptions; // caption -> how many nodes show it, once FCaptionsIndexed
     bool FCaptionsIndexed = false;
+    int FDeepestLevel = 0;        // of any node made so far
     std::unique_ptr<TLoad> FLoad; // while loading
 };

@@ -103,6 +103,8 @@ void TGroupCommands::NewGroupClick()
     QTreeWidgetItem* node = FTree.Selected();
     if (FRenaming || !node)
         return;
+    // Refused before the name is asked for.
+    FTree.RequireRoomUnder(node);
     QString name;
     if (InputGroupName(PositionText(node), name) != mrOK)
         return;

@@ -1,11 +1,21 @@
 #include "groups/GroupRows.h"
 
+#include "common/Errors.h"
+#include "common/TextUtil.h"
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
 #include <QStringList>
 
+#include <algorithm>
 #include <limits>
+
+qint32 NextGroupNumber(qint64 largest)
+{
+    if (largest >= std::numeric_limits<qint32>::max())
+        throw ECardError(QStringLiteral("分组编号已用完，无法新建分组"));
+    return qint32(std::max<qint64>(largest, 0) + 1);
+}
 
 std::vector<TGroupRow> ReadGroupRows(const QString& table)
 {
@@ -15,19 +25,30 @@ std::vector<TGroupRow> ReadGroupRows(const QString& table)
 }
 
 TGroupRowReader::TGroupRowReader(const QString& table)
-    : FCursor(DbAccess->OpenCursor(Sql::Format(SqlTemplate::LoadGroups, {Sql::Name(table)})))
+    : FTable(table),
+      FCursor(DbAccess->OpenCursor(Sql::Format(SqlTemplate::LoadGroups, {Sql::Name(table)})))
 {}
 
 TGroupRowReader::~TGroupRowReader() = default;
+
+qint32 TGroupRowReader::Number(int field) const
+{
+    const QVariant value = FCursor->Value(field);
+    if (const std::optional<int> number = TResultSet::IntegerOf(value))
+        return *number;
+    throw ECardError(
+        QStringLiteral("数据文件中表 %1 的 %2 值“%3”不是 32 位范围内的整数，无法读取"
+                       "分组。\n可以用“数据恢复”换回一份备份。")
+            .arg(FTable, field == 0 ? QStringLiteral("SelfIndex") : QStringLiteral("ParentIndex"),
+                 ElidedText(value.toString(), 40)));
+}
 
 bool TGroupRowReader::Read(std::vector<TGroupRow>& rows, int count)
 {
     for (int i = 0; i < count; ++i) {
         if (!FCursor->Next())
             return true;
-        rows.push_back({{TResultSet::ToInteger(FCursor->Value(0), QStringLiteral("SelfIndex")),
-                         TResultSet::ToInteger(FCursor->Value(1), QStringLiteral("ParentIndex"))},
-                        FCursor->Value(2).toString()});
+        rows.push_back({{Number(0), Number(1)}, FCursor->Value(2).toString()});
     }
     return false;
 }

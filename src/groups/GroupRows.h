@@ -24,6 +24,10 @@ struct TGroupRow
     QString Caption;
 };
 
+// The number a new group gets when the largest number in use is the given one; throws the
+// refusal when none is left in the 32-bit range of the table's numbers.
+qint32 NextGroupNumber(qint64 largest);
+
 // Every row of a group table, in the order the trees load them.
 std::vector<TGroupRow> ReadGroupRows(const QString& table);
 
@@ -40,6 +44,10 @@ public:
     bool Read(std::vector<TGroupRow>& rows, int count);
 
 private:
+    // A number of the current row; throws, naming the table, when it is not one.
+    qint32 Number(int field) const;
+
+    QString FTable;
     std::unique_ptr<TQueryCursor> FCursor;
 };
 

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/Messages.h"
+#include "common/TextUtil.h"
 #include "common/UserDialogs.h"
 #include "data/DbAccess.h"
 #include "data/Sql.h"
@@ -11,9 +12,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <vector>
+
+#include <cerrno>
+#include <climits>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -52,16 +60,36 @@ private:
     QSet<QString> FTaken;
 };
 
-void WriteNewFile(const QString& path, const QString& text)
+// Writes a new file whole: under a temporary name first, readable by the user alone, then given
+// its name, which must not exist (no file is ever replaced). Returns the reason on failure; a
+// failed write leaves nothing behind.
+QString WriteNewFile(const QString& path, const QString& text)
 {
-    QFile file(path);
-    // NewOnly: should the name have been taken meanwhile, the write fails rather than replace.
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray temporary = target + QByteArrayLiteral(".XXXXXX");
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return qt_error_string(errno);
+    const auto removeTemporary = qScopeGuard([&temporary] { ::unlink(temporary.constData()); });
     const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
-        file.write(bytes) != bytes.size() || !file.flush())
-        throw ECardError(QStringLiteral("无法写入文件：") + path + QStringLiteral("\n") +
-                         file.errorString());
+    QFile file;
+    bool written = file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) &&
+                   file.write(bytes) == bytes.size() && file.flush();
+    QString reason = written ? QString() : file.errorString();
+    if (written && ::fsync(fd) != 0)
+        reason = qt_error_string(errno);
+    file.close();
+    // A link, unlike a rename, fails when the name was taken meanwhile.
+    if (reason.isEmpty() && ::link(temporary.constData(), target.constData()) != 0)
+        reason = qt_error_string(errno);
+    return reason;
 }
+
+// The longest path the system takes, in bytes, with its terminating zero.
+constexpr qsizetype MaxPathBytes = PATH_MAX;
+// What a name may grow by when it is numbered, " (99)", and for the note's ".txt".
+constexpr qsizetype NumberBytes = 5;
+constexpr qsizetype SuffixBytes = 4;
 
 } // namespace
 
@@ -113,17 +141,48 @@ int ExportNotes(const QString& folder)
     DbAccess->QuerySet().Close();
 
     const std::vector<TGroupRow> groups = ReadGroupRows(QStringLiteral("NoteType"));
+    const QString root = QDir(folder).absolutePath() + QLatin1Char('/');
+
+    // Every path is measured before anything is written: a tree too deep for the file system is
+    // refused whole rather than written in part.
+    QHash<qint32, std::pair<qsizetype, int>> pathOf{{0, {QFile::encodeName(root).size(), 0}}};
+    for (const TGroupRow& group : groups) {
+        if (group.Key.SelfIndex == 0 || pathOf.contains(group.Key.SelfIndex))
+            continue;
+        const auto [parentBytes, parentLevel] = pathOf.value(group.Key.ParentIndex, pathOf[0]);
+        const qsizetype bytes =
+            parentBytes + SafeFileName(group.Caption).toUtf8().size() + NumberBytes + 1;
+        if (bytes + bytes - parentBytes + SuffixBytes >= MaxPathBytes)
+            throw ECardError(
+                QStringLiteral("无法导出笔记：分组“%1”在第 %2 层，它的文件夹路径会超过系统允许的 "
+                               "%3 字节。没有写入任何文件。\n请把笔记导出到路径较短的文件夹，或"
+                               "减少分组的层数后再导出。")
+                    .arg(ElidedText(group.Caption, 40))
+                    .arg(parentLevel + 1)
+                    .arg(MaxPathBytes));
+        pathOf.insert(group.Key.SelfIndex, {bytes, parentLevel + 1});
+    }
 
     // One entry per folder written into; index 0 is the chosen folder, the root's.
     std::vector<TFolderNames> folders;
-    folders.emplace_back(QDir(folder).absolutePath() + QLatin1Char('/'));
+    folders.emplace_back(root);
     QHash<qint32, size_t> folderOf{{0, 0}};
     const QString suffix = QStringLiteral(".txt");
     int written = 0;
-    if (notes.contains(0)) {
-        WriteNewFile(folders[0].Path() + folders[0].Claim(RootCaption(), suffix), notes.value(0));
+    const auto failed = [&written, &root](const QString& path, const QString& reason) {
+        return ECardError(QStringLiteral("导出笔记失败：“%1”无法写入（%2）。\n已写入 %3 篇笔记到"
+                                         "“%4”，其余的没有导出。")
+                              .arg(ElidedPath(path), reason)
+                              .arg(written)
+                              .arg(ElidedPath(root)));
+    };
+    const auto write = [&](const QString& path, const QString& text) {
+        if (const QString reason = WriteNewFile(path, text); !reason.isEmpty())
+            throw failed(path, reason);
         ++written;
-    }
+    };
+    if (notes.contains(0))
+        write(folders[0].Path() + folders[0].Claim(RootCaption(), suffix), notes.value(0));
     // Parents come before their children (their numbers are smaller); a group whose parent is
     // missing is kept at the top.
     for (const TGroupRow& group : groups) {
@@ -132,15 +191,15 @@ int ExportNotes(const QString& folder)
         const size_t parent = folderOf.value(group.Key.ParentIndex, 0);
         const QString base = SafeFileName(group.Caption);
         const QString path = folders[parent].Path() + folders[parent].Claim(base, QString());
-        if (!QDir().mkdir(path))
-            throw ECardError(QStringLiteral("无法创建文件夹：") + path);
+        // The notes are the user's alone, and so are their folders.
+        if (!QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+            throw failed(path, qt_error_string(errno));
         folders.emplace_back(path + QLatin1Char('/'));
         folderOf.insert(group.Key.SelfIndex, folders.size() - 1);
         const auto note = notes.constFind(group.Key.SelfIndex);
         if (note != notes.constEnd()) {
             TFolderNames& own = folders.back();
-            WriteNewFile(own.Path() + own.Claim(base, suffix), note.value());
-            ++written;
+            write(own.Path() + own.Claim(base, suffix), note.value());
         }
     }
     return written;

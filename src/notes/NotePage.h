@@ -32,8 +32,8 @@ public:
     // root's note shown. Both throw; the caller runs them guarded.
     void LoadGroups();
     void ShowRootNote();
-    // Saves what is due (asking when it can't), then shows nothing: the tree its root alone, the editor empty and its
-    // undo steps gone. For a program that locks itself.
+    // Saves what is due (asking when it can't), then shows nothing: the tree its root alone, the
+    // editor empty and its undo steps gone. For a program that locks itself.
     void Clear();
 
     TCardTree& NoteTree() const { return *FNoteTree; }

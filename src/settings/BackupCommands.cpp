@@ -22,7 +22,7 @@ constexpr int KeptDailyBackups = 14;
 
 bool OpensWith(const QString& path, const TFileKey& key, QString* error)
 {
-    return DatabaseFile::Open(path, false, error, key, true) != nullptr;
+    return DatabaseFile::OpenReadOnly(path, error, key) != nullptr;
 }
 
 // The key a backup opens with: the data file's own, the standard one, or one derived from the

@@ -35,11 +35,12 @@ TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess)
     QString error;
     if (dbAccess.Open(TFileKey(), &error))
         return TStartOpen::Opened;
-    if (!DatabaseFile::IsWrongKey(error)) {
-        ShowDbError(QString::fromUtf16(DbHint::Connect), error, QString());
+    // A file that cannot be an encrypted one is no question of passwords.
+    const QByteArray salt = TFileKey::SaltOf(dbAccess.DatabasePath());
+    if (!DatabaseFile::IsWrongKey(error) || salt.isEmpty()) {
+        ShowDbError(QString::fromUtf16(DbHint::Connect), dbAccess.OpenFailure(error), QString());
         return TStartOpen::Failed;
     }
-    const QByteArray salt = TFileKey::SaltOf(dbAccess.DatabasePath());
     const TModalResult result = AskPasswordFor(
         [&](const QString& password) { return OpenWithPassword(dbAccess, password, salt); },
         LoginCaption(), QStringLiteral("数据文件已加密，请输入登录密码"));

@@ -128,13 +128,13 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
                               QStringLiteral("显示窗口"), QStringLiteral("锁定"),
                               QStringLiteral("关闭")}));
-        QCOMPARE(Captions(form.pmSystem),
-                 QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
-                              QStringLiteral("软件设置"), QStringLiteral("锁定"),
-                              QStringLiteral("-"), QStringLiteral("数据备份"),
-                              QStringLiteral("数据恢复"), QStringLiteral("导入书签…"),
-                              QStringLiteral("从浏览器导入书签…"),
-                              QStringLiteral("导出书签…"), QStringLiteral("导出笔记…")}));
+        QCOMPARE(
+            Captions(form.pmSystem),
+            QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
+                         QStringLiteral("软件设置"), QStringLiteral("锁定"), QStringLiteral("-"),
+                         QStringLiteral("数据备份"), QStringLiteral("数据恢复"),
+                         QStringLiteral("导入书签…"), QStringLiteral("从浏览器导入书签…"),
+                         QStringLiteral("导出书签…"), QStringLiteral("导出笔记…")}));
 
         form.actTrayHomePage->trigger();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);
@@ -301,6 +301,22 @@ private Q_SLOTS:
         form.PageTabs->setCurrentIndex(1);
         QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 2);
         QVERIFY(dialogs.Boxes.isEmpty());
+    }
+
+    // Groups that can't be read at start are said, and the user may leave rather than work
+    // without them.
+    void unreadableGroupsAtStartOfferToLeave()
+    {
+        TTestFolder folder;
+        folder.Connect().ExecuteBatch(QStringLiteral("insert into NoteType values ('x', 0, 'a')"));
+        TScriptedDialogs dialogs;
+        TFormMain form;
+        form.show();
+        dialogs.Answers << true;
+        QVERIFY(form.FormShow());
+        QTRY_VERIFY(!form.isVisible());
+        QCOMPARE(dialogs.Boxes.size(), 2); // what failed, then the question
+        QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->childCount(), 0);
     }
 
     void restoreReloadsTheWindow()

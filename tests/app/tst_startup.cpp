@@ -154,13 +154,15 @@ private Q_SLOTS:
     }
 
     // A second start that cannot reach the running program (another session's runtime folder)
-    // says so and ends without writing.
+    // says so and ends without writing, also when the lock file is gone.
     void secondStartOnTheSameDataFile()
     {
         TTestFolder folder;
         folder.InstallDatabase();
         TSingleInstance first(folder.DatabasePath());
         QVERIFY(first.Acquire());
+        // A cleaner deleted the lock file meanwhile.
+        QVERIFY(QFile::remove(folder.DatabasePath() + QStringLiteral(".lock")));
         const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
         const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
         QTemporaryDir otherSession;
@@ -199,7 +201,8 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(folder.DatabasePath() + QStringLiteral(".lock")));
     }
 
-    // A copy staged by a restore that crashed is removed; nothing else is.
+    // A copy staged by a restore that crashed is removed, nothing else is; the data file and its
+    // journal become the user's alone.
     void stagedLeftoversRemoved()
     {
         TTestFolder folder;
@@ -207,9 +210,16 @@ private Q_SLOTS:
         folder.WriteFile(QStringLiteral("bookkeep.dat.Ab12Cd"), "half a database");
         folder.WriteFile(QStringLiteral("bookkeep.dat.keep"), "kept");
         folder.WriteFile(QStringLiteral("bookkeep.dat-journal"), QByteArray());
+        const QStringList data{folder.DatabasePath(),
+                               folder.Path() + QStringLiteral("bookkeep.dat-journal")};
+        for (const QString& file : data)
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
         TSingleInstance instance(folder.DatabasePath());
         int status = -1;
         QVERIFY(ClaimDataFile(instance, &status));
+        for (const QString& file : data)
+            QCOMPARE(QFile::permissions(file) & ~(QFile::ReadUser | QFile::WriteUser),
+                     QFile::ReadOwner | QFile::WriteOwner);
         QVERIFY(!QFile::exists(folder.Path() + QStringLiteral("bookkeep.dat.Ab12Cd")));
         QVERIFY(QFile::exists(folder.Path() + QStringLiteral("bookkeep.dat.keep")));
         QVERIFY(QFile::exists(folder.Path() + QStringLiteral("bookkeep.dat-journal")));

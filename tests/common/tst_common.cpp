@@ -167,6 +167,25 @@ private Q_SLOTS:
         QVERIFY(!real.MessageBox(TBoxKind::Question, QStringLiteral("确认"), QStringLiteral("?")));
     }
 
+    // A box with a path as deep as a hostile tree makes, or a thousand lines, fits the screen and
+    // keeps the whole text.
+    void realBoxFitsTheScreen()
+    {
+        TQtUserDialogs real;
+        TModalDriver modals;
+        for (const QString& text :
+             QStringList{QStringLiteral("/d").repeated(2000) + QStringLiteral(": 原因"),
+                         QStringLiteral("一行\n").repeated(1000)}) {
+            modals.When<QMessageBox>([&text](QMessageBox* box) {
+                box->show();
+                QVERIFY(box->screen()->availableGeometry().contains(QRect(QPoint(), box->size())));
+                QCOMPARE(box->detailedText(), text);
+                box->accept();
+            });
+            real.MessageBox(TBoxKind::Error, QStringLiteral("错误"), text);
+        }
+    }
+
     // The real file dialogs offer the filter's text with its pattern.
     void realFileDialogsGetTextAndPattern()
     {

@@ -265,6 +265,13 @@ private Q_SLOTS:
         QCOMPARE(TCardTree::KeyOf(tree.AddGroup(QStringLiteral("e"))).SelfIndex, 4);
         QCOMPARE(GroupRows(NoteType), QStringList({QStringLiteral("1,0,a"), QStringLiteral("3,1,d"),
                                                    QStringLiteral("4,3,e")}));
+
+        // No number is left past the largest one a group can have.
+        InsertGroups(NoteType, {{std::numeric_limits<qint32>::max(), 0, QStringLiteral("f")}});
+        tree.Reload();
+        const QStringList full = GroupRows(NoteType);
+        QVERIFY(!ErrorOf([&] { tree.AddGroup(QStringLiteral("g")); }).isEmpty());
+        QCOMPARE(GroupRows(NoteType), full);
     }
 
     void captionsAreUniqueAndExact()
@@ -463,6 +470,44 @@ private Q_SLOTS:
         for (int i = 0; i < 4; ++i)
             abandoned.LoadStep(std::chrono::nanoseconds(0));
         QVERIFY(abandoned.Loading());
+    }
+
+    // A chain of groups as deep as a hostile table can make loads, opens in every way, edits
+    // and goes away again; the levels the view cannot lay out stay out of its sight.
+    void deepChainIsShownToItsLimit()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        DbExecute(QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
+                                 "select i+1 from n where i<100000) select i, i-1, i from n"));
+        QTreeWidget view;
+        TCardTree tree(&view, NoteType, Root);
+        tree.LoadGroups();
+        view.show();
+        view.setCurrentItem(tree.RootNode());
+        QTest::keyClick(&view, Qt::Key_Asterisk);
+        view.expandAll();
+        QTreeWidgetItem* last = tree.RootNode();
+        while (last->childCount() > 0)
+            last = last->child(0);
+        tree.Select(last);
+        QCOMPARE(TCardTree::LevelOf(last), 100000);
+        dialogs.Answers << true;
+        tree.DeleteGroup();
+        QCOMPARE(tree.SelectedIndex(), 99999);
+
+        QTreeWidgetItem* edge = tree.RootNode();
+        for (int level = 0; level < TCardTree::MaxShownLevel; ++level)
+            edge = edge->child(0);
+        QVERIFY(view.visualItemRect(edge).isValid());
+        QVERIFY(!view.visualItemRect(edge->child(0)).isValid());
+        tree.Select(edge);
+        QVERIFY(!ErrorOf([&] { tree.AddGroup(QStringLiteral("below")); }).isEmpty());
+        QVERIFY(tree.RenameGroup(QStringLiteral("edge")));
+        QCOMPARE(tree.MaxSelfIndex(), 99999);
+        tree.Reload();
+        QCOMPARE(tree.SelectedIndex(), TCardTree::MaxShownLevel);
     }
 
     // The selected node is the one the user chose: focus alone chooses none, and a chosen

@@ -5,6 +5,7 @@
 
 #include "common/CardException.h"
 #include "common/DailyLog.h"
+#include "common/Errors.h"
 #include "data/DbAccess.h"
 #include "data/DbWriter.h"
 #include "data/Sqlite.h"
@@ -699,6 +700,18 @@ private Q_SLOTS:
         QCOMPARE(files, expected);
         QCOMPARE(folder.ReadFile(QStringLiteral("out/a_b/项目/项目.txt")),
                  QStringLiteral("中文\r\n第二行").toUtf8());
+        const auto others = ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                              QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+        QCOMPARE(QFile::permissions(out + QStringLiteral("/a_b")) & others, 0);
+        QCOMPARE(QFile::permissions(out + QStringLiteral("/a_b/项目/项目.txt")) & others, 0);
+
+        // A chain deeper than the file system's paths is refused before anything is written.
+        DbExecute(QStringLiteral("insert into NoteType with recursive n(i) as (select 10 union all "
+                                 "select i+1 from n where i<5000) select i, i-1, 'deep' from n"));
+        const QString deep = folder.Path() + QStringLiteral("deep");
+        QVERIFY(QDir().mkdir(deep));
+        QVERIFY_THROWS_EXCEPTION(ECardError, ExportNotes(deep));
+        QVERIFY(QDir(deep).isEmpty());
     }
 };
 

@@ -4,6 +4,7 @@
 #include "Unprivileged.h"
 
 #include "common/CardException.h"
+#include "data/DataFileLock.h"
 #include "data/DbAccess.h"
 #include "data/GridSet.h"
 #include "data/GridSource.h"
@@ -24,8 +25,11 @@
 
 #include <csignal>
 
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <fcntl.h>
 
 namespace {
 
@@ -249,11 +253,18 @@ private Q_SLOTS:
         const QString journal = folder.DatabasePath() + QStringLiteral("-journal");
         QVERIFY(QFile::exists(journal));
 
+        QVERIFY(DataFileLock::Take(folder.DatabasePath()));
+        const auto release = qScopeGuard([] { DataFileLock::Release(); });
+
         dialogs.Answers << true;
         dialogs.FileNames << backup;
         QVERIFY(Guarded(RestoreCommand));
         QCOMPARE(dialogs.Texts(), QStringList(QStringLiteral(
                                       "你确定要恢复数据吗？你做的操作可能会覆盖最新的数据！")));
+        // The program's hold went with the data to the new file.
+        const int other = ::open(QFile::encodeName(folder.DatabasePath()).constData(), O_RDONLY);
+        QVERIFY(other >= 0 && ::flock(other, LOCK_EX | LOCK_NB) != 0);
+        ::close(other);
         QCOMPARE(dialogs.FileFilters, QStringList(QStringLiteral("数据文件 (*.bat)|*.bat")));
         QCOMPARE(Hash(folder.DatabasePath()), Hash(backup));
         QVERIFY(!QFile::exists(journal));
@@ -323,8 +334,20 @@ private Q_SLOTS:
         QTest::newRow("index missing")
             << "crafted"
             << "drop index IE_TypeID" << QStringLiteral("缺少索引 IE_TypeID");
-        QTest::newRow("WAL file") << "crafted"
-                                  << "PRAGMA journal_mode=WAL" << QStringLiteral("WAL");
+        QTest::newRow("WAL beside") << "wal" << QString() << QStringLiteral("WAL");
+        QTest::newRow("plain SQLite") << "plain" << QString() << QStringLiteral("未加密");
+        QTest::newRow("text group number")
+            << "crafted"
+            << "insert into NoteType values (1, 0, 'a'), ('x', 1, 'b')"
+            << QStringLiteral("NoteType 第 2 行的 SelfIndex");
+        QTest::newRow("parent past 32 bits")
+            << "crafted"
+            << "insert into IEType values (1, 4294967296, 'a')" << QStringLiteral("ParentIndex");
+        QTest::newRow("address number past 32 bits")
+            << "crafted"
+            << "insert into IE(ID, TypeID) values (1099511627776, 0)"
+            << QStringLiteral("IE 第 1099511627776 行的 ID");
+        QTest::newRow("large sparse file") << "sparse" << QString() << QStringLiteral("密码");
         QTest::newRow("truncated") << "truncated" << QString() << QString();
         QTest::newRow("zero bytes") << "empty" << QString() << QStringLiteral("空的");
         QTest::newRow("a directory") << "directory" << QString() << qt_error_string(EISDIR);
@@ -364,6 +387,17 @@ private Q_SLOTS:
             DbExecute(QStringLiteral("create table IE as select * from Saved@#@drop table Saved"));
         } else if (kind == QLatin1String("crafted")) {
             WriteCraftedDatabase(source, crafted);
+        } else if (kind == QLatin1String("wal")) {
+            DbBackup(source);
+            folder.WriteFile(QStringLiteral("bad.bat-wal"), "changes");
+        } else if (kind == QLatin1String("plain")) {
+            sqlite3* raw = nullptr;
+            sqlite3_open(QFile::encodeName(source).constData(), &raw);
+            sqlite3_exec(raw, "create table IE(a)", nullptr, nullptr, nullptr);
+            sqlite3_close(raw);
+        } else if (kind == QLatin1String("sparse")) {
+            QFile sparse(source);
+            QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(256) << 20));
         } else if (kind == QLatin1String("truncated")) {
             DbBackup(source);
             const QByteArray bytes = folder.ReadFile(QStringLiteral("bad.bat"));

@@ -1,5 +1,7 @@
 #include "common/gui/QtUserDialogs.h"
 
+#include "common/TextUtil.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
@@ -15,6 +17,22 @@ QWidget* Owner()
 {
     return QApplication::activeWindow();
 }
+// A box never grows past the screen: a line too long for it (a deep path, a long value) is cut
+// in the middle, and only the first lines of a long text are shown.
+QString Shortened(const QString& text)
+{
+    constexpr qsizetype MaxLineLength = 160;
+    constexpr qsizetype MaxLines = 16;
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() > MaxLines) {
+        lines = lines.mid(0, MaxLines - 1);
+        lines << QString(QChar(0x2026));
+    }
+    for (QString& line : lines)
+        line = ElidedText(line, MaxLineLength);
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 QString QtFileFilter(const QString& filter)
@@ -37,7 +55,10 @@ bool TQtUserDialogs::MessageBox(TBoxKind kind, const QString& caption, const QSt
 {
     QMessageBox box(Owner());
     box.setWindowTitle(caption);
-    box.setText(text);
+    box.setText(Shortened(text));
+    // Whatever the box leaves out is there in full, in a scrolling field of its own.
+    if (box.text() != text)
+        box.setDetailedText(text);
     switch (kind) {
     case TBoxKind::Information:
         box.setIcon(QMessageBox::Information);

@@ -1,0 +1,139 @@
+#include "data/RestoreCheck.h"
+
+#include "common/TextUtil.h"
+#include "data/ResultSet.h"
+#include "data/Schema.h"
+#include "data/Sqlite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlcipher/sqlite3.h>
+
+namespace RestoreCheck {
+namespace {
+
+constexpr char16_t WhatToDo[] = u"请选择另一个备份文件。";
+
+} // namespace
+
+QString Refusal(const QString& path, const QString& what, const QString& detail)
+{
+    QString text = QStringLiteral("备份文件“%1”%2%3")
+                       .arg(ElidedPath(path), what, QString::fromUtf16(WhatToDo));
+    if (!detail.isEmpty())
+        text += QLatin1Char('\n') + detail;
+    return text;
+}
+
+namespace {
+
+// A column the program reads as a number, and whether as a yes/no value.
+struct TNumberColumn
+{
+    const char* Table;
+    const char* Column;
+    bool Boolean;
+};
+
+// Every column that a load or a command reads as a number: the group numbers, the addresses' and
+// notes' group numbers, the addresses' own numbers and the login switch.
+constexpr TNumberColumn NumberColumns[] = {
+    {"IEType", "SelfIndex", false},
+    {"IEType", "ParentIndex", false},
+    {"NoteType", "SelfIndex", false},
+    {"NoteType", "ParentIndex", false},
+    {"IE", "ID", false},
+    {"IE", "TypeID", false},
+    {"NoteBook", "TypeID", false},
+    {"SysSet", "bPass", true},
+};
+
+// The first value of a number column the program could not read; empty when there is none.
+QString UnreadableNumber(sqlite3* connection, const QString& path, const TNumberColumn& column,
+                         QString* error)
+{
+    // Whole numbers in range are the rule and need no closer look.
+    const QString sql =
+        QStringLiteral("select rowid, \"%2\" from \"%1\" where not (\"%2\" is null or "
+                       "(typeof(\"%2\") = 'integer' and \"%2\" between -2147483648 and "
+                       "2147483647)) order by rowid")
+            .arg(QLatin1String(column.Table), QLatin1String(column.Column));
+    const TStatement statement = Prepare(connection, sql, error);
+    if (!statement)
+        return {};
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        const QVariant value = FieldValue(statement.get(), 1);
+        const bool readable = column.Boolean ? TResultSet::BooleanOf(value).has_value()
+                                             : TResultSet::IntegerOf(value).has_value();
+        if (!readable)
+            return Refusal(path,
+                           QStringLiteral("的表 %1 第 %2 行的 %3 值“%4”不是%5，程序无法读取它。")
+                               .arg(QLatin1String(column.Table))
+                               .arg(sqlite3_column_int64(statement.get(), 0))
+                               .arg(QLatin1String(column.Column), ElidedText(value.toString(), 40),
+                                    column.Boolean ? QStringLiteral("是/否值")
+                                                   : QStringLiteral(" 32 位范围内的整数")),
+                           QString());
+    }
+    if (rc != SQLITE_DONE)
+        *error = EngineMessage(connection);
+    return {};
+}
+
+} // namespace
+
+QString LogBeside(const QString& path)
+{
+    if (QFileInfo(path + QStringLiteral("-wal")).size() == 0)
+        return {};
+    return Refusal(path, QStringLiteral("旁边有它的 WAL 日志文件，其中的改动不在这个文件里。"),
+                   QDir::toNativeSeparators(path) + QStringLiteral("-wal"));
+}
+
+QString Unopened(const QString& path, const QString& engineMessage)
+{
+    // An engine's file without the program's key reads as a plain database.
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3\0", 16))
+        return Refusal(path, QStringLiteral("是未加密的 SQLite 数据库，不是 Velmora 的数据文件。"),
+                       engineMessage);
+    return Refusal(path, DatabaseFile::Explanation(engineMessage), engineMessage);
+}
+
+QString Problem(sqlite3* connection, const QString& path)
+{
+    QString error = DatabaseSchema::Difference(connection);
+    if (!error.isEmpty())
+        return Refusal(
+            path, QStringLiteral("的表和索引与 Velmora 的不同，不是 Velmora 的数据文件。"), error);
+    for (const TNumberColumn& column : NumberColumns) {
+        const QString problem = UnreadableNumber(connection, path, column, &error);
+        if (!problem.isEmpty())
+            return problem;
+        if (!error.isEmpty())
+            return Refusal(path, DatabaseFile::Explanation(error), error);
+    }
+    const TStatement statement =
+        Prepare(connection, QStringLiteral("PRAGMA integrity_check"), &error);
+    if (!statement)
+        return Refusal(path, DatabaseFile::Explanation(error), error);
+    QStringList verdict;
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
+        verdict << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)));
+    if (rc != SQLITE_DONE) {
+        error = EngineMessage(connection);
+        return Refusal(path, DatabaseFile::Explanation(error), error);
+    }
+    if (verdict != QStringList(QStringLiteral("ok")))
+        return Refusal(path, DatabaseFile::Explanation(QStringLiteral("malformed")),
+                       QStringLiteral("database disk image is malformed: ") +
+                           ElidedText(verdict.join(QStringLiteral("; ")), 300));
+    return {};
+}
+
+} // namespace RestoreCheck
