@@ -24,6 +24,8 @@ public:
                   const QString& batch = QString());
     // Renames the staged file over target and makes the rename durable.
     QString Commit();
+    // The staged file while it is written and checked.
+    QString Path() const { return FPath; }
 
 private:
     QString FTarget;
