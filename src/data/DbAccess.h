@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <utility>
@@ -107,6 +108,11 @@ private:
     // while a transaction is open.
     void CloseConnection(const QString& headline);
     void RequireNoTransaction(const QString& headline) const;
+    // Closes the connection and gives the data file's name to a staged file (commit renames it
+    // into place), the hold on the data file moving with it. On failure the old file stays in
+    // use, reopened, and the reason is thrown.
+    void ReplaceFile(const QString& staged, const std::function<QString()>& commit,
+                     const QString& headline);
     // The writer's connection to the same file, keyed and set up as the program's own.
     TConnection OpenWriterConnection(QString* error) const;
 

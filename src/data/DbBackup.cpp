@@ -353,24 +353,31 @@ void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy, co
         BackupTo(safetyCopy);
     }
 
+    ReplaceFile(
+        staged.Path(), [&staged] { return staged.Commit(); }, headline);
+    FKey = key;
+    EnsureOpen(headline, QString());
+}
+
+void TDbAccess::ReplaceFile(const QString& staged, const std::function<QString()>& commit,
+                            const QString& headline)
+{
     CloseConnection(headline);
-    reason = RemoveJournals(DatabasePath());
+    QString reason = RemoveJournals(DatabasePath());
     // The program's hold on the data file moves to the new one before it takes the name, so
     // that no second program can open it in between.
-    if (reason.isEmpty() && !DataFileLock::MoveTo(staged.Path()))
-        reason = Located(staged.Path(), QStringLiteral("无法锁定"));
+    if (reason.isEmpty() && !DataFileLock::MoveTo(staged))
+        reason = Located(staged, QStringLiteral("无法锁定"));
     if (reason.isEmpty()) {
-        reason = staged.Commit();
+        reason = commit();
         if (!reason.isEmpty())
             DataFileLock::MoveTo(DatabasePath());
     }
     if (!reason.isEmpty()) {
-        // Nothing was replaced: go on with the old database.
+        // Nothing was replaced: go on with the old database and its key.
         EnsureOpen(headline, QString());
         throw EDBException(reason, headline, QString());
     }
-    FKey = key;
-    EnsureOpen(headline, QString());
 }
 
 void DbBackup(const QString& target)

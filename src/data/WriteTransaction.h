@@ -26,5 +26,5 @@ public:
 private:
     sqlite3* FConnection = nullptr;
     bool FOpen = false;
-    std::vector<std::pair<const char*, TStatement>> FPrepared;
+    TPrepared FPrepared; // kept for this transaction
 };
