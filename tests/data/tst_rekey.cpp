@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "TestFolder.h"
 #include "Unprivileged.h"
 
@@ -18,7 +19,6 @@
 #include <thread>
 
 #include <csignal>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -137,15 +137,11 @@ private Q_SLOTS:
                                  "hex(randomblob(100000)))"));
         const QByteArray before = Hash(folder.DatabasePath());
         const TFileKey key = TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt());
-        rlimit previous{};
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &previous), 0);
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = previous;
-        small.rlim_cur = 64 * 1024;
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        QVERIFY_THROWS_EXCEPTION(EDBException, db.Rekey(key, QString()));
-        ::setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, handler);
+        {
+            const TFileSizeLimit full(64 * 1024);
+            QVERIFY(full.Set());
+            QVERIFY_THROWS_EXCEPTION(EDBException, db.Rekey(key, QString()));
+        }
         QCOMPARE(Hash(folder.DatabasePath()), before);
         QVERIFY(db.Key().IsStandard());
         QCOMPARE(db.QueryInteger(QStringLiteral("select count(*) from NoteBook")), 1);

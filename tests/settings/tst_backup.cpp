@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "FixedLogClock.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
@@ -23,10 +24,7 @@
 
 #include <sqlcipher/sqlite3.h>
 
-#include <csignal>
-
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <fcntl.h>
@@ -218,15 +216,12 @@ private Q_SLOTS:
         }));
         ::chmod(QFile::encodeName(readOnly).constData(), 0755);
 
-        rlimit previous{};
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &previous), 0);
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = previous;
-        small.rlim_cur = 64 * 1024;
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        const QString reason = DbAccess->CopyTo(folder.Path() + QStringLiteral("big.bat"));
-        ::setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, handler);
+        QString reason;
+        {
+            const TFileSizeLimit full(64 * 1024);
+            QVERIFY(full.Set());
+            reason = DbAccess->CopyTo(folder.Path() + QStringLiteral("big.bat"));
+        }
         QVERIFY2(reason.contains(qt_error_string(EFBIG)), qPrintable(reason));
         QVERIFY(!QFile::exists(folder.Path() + QStringLiteral("big.bat")));
     }
