@@ -5,6 +5,7 @@
 #include "data/CopyRotation.h"
 #include "data/DataFileLock.h"
 #include "data/DbWriter.h"
+#include "data/DurableFiles.h"
 #include "data/GridSet.h"
 #include "data/RestoreCheck.h"
 #include "data/Schema.h"
@@ -29,11 +30,6 @@ namespace {
 constexpr qint64 ChunkSize = 1 << 20;
 constexpr int KeptSafetyCopies = 10;
 
-QString Located(const QString& path, const QString& reason)
-{
-    return QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
-}
-
 // Whether two names reach the same file, through links too.
 bool SameFile(const QString& first, const QString& second)
 {
@@ -44,16 +40,6 @@ bool SameFile(const QString& first, const QString& second)
     return ::stat(QFile::encodeName(first).constData(), &a) == 0 &&
            ::stat(QFile::encodeName(second).constData(), &b) == 0 && a.st_dev == b.st_dev &&
            a.st_ino == b.st_ino;
-}
-
-// Makes a rename in a folder durable.
-void SyncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 // Why a file cannot be read as a backup, when it is not a plain file with content; empty when it

@@ -1,10 +1,10 @@
 #include "data/Reencrypt.h"
 
+#include "data/DurableFiles.h"
 #include "data/FileKey.h"
 #include "data/Schema.h"
 #include "data/Sqlite.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -17,22 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString Located(const QString& path, const QString& reason)
-{
-    return QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
-}
-
-// Flushes a file, or a folder after a rename in it, to the disk.
-bool Sync(const QString& path, int flags)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-}
 
 // Runs a statement with its values bound as texts; the values never show in an error.
 QString RunBound(sqlite3* connection, const char* sql, std::initializer_list<QByteArray> values)
@@ -78,13 +62,9 @@ QStringList RowCounts(sqlite3* connection, QString* error)
 QString IntegrityProblem(sqlite3* connection)
 {
     QString error;
-    TStatement check = Prepare(connection, QStringLiteral("PRAGMA integrity_check"), &error);
-    if (!check)
+    const QStringList verdict = DatabaseFile::IntegrityVerdict(connection, &error);
+    if (!error.isEmpty())
         return error;
-    QStringList verdict;
-    while (sqlite3_step(check.get()) == SQLITE_ROW)
-        verdict << QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0)));
     if (verdict != QStringList(QStringLiteral("ok")))
         return QStringLiteral("database disk image is malformed: ") +
                verdict.join(QStringLiteral("; "));
@@ -158,7 +138,7 @@ QString TRekeyedCopy::Write(sqlite3* source, const QString& target, const TFileK
     QString reason = Export(source, FPath, key);
     if (reason.isEmpty())
         reason = Prove(source, FPath, key, batch);
-    if (reason.isEmpty() && !Sync(FPath, O_RDONLY))
+    if (reason.isEmpty() && !SyncFile(FPath))
         reason = qt_error_string(errno);
     return reason.isEmpty() ? QString() : Located(FPath, reason);
 }
@@ -168,7 +148,7 @@ QString TRekeyedCopy::Commit()
     if (::rename(QFile::encodeName(FPath).constData(), QFile::encodeName(FTarget).constData()) != 0)
         return Located(FTarget, qt_error_string(errno));
     FPath.clear();
-    Sync(QFileInfo(FTarget).absolutePath(), O_RDONLY | O_DIRECTORY);
+    SyncFolder(QFileInfo(FTarget).absolutePath());
     return {};
 }
 

@@ -116,19 +116,9 @@ QString Problem(sqlite3* connection, const QString& path)
         if (!error.isEmpty())
             return Refusal(path, DatabaseFile::Explanation(error), error);
     }
-    const TStatement statement =
-        Prepare(connection, QStringLiteral("PRAGMA integrity_check"), &error);
-    if (!statement)
+    const QStringList verdict = DatabaseFile::IntegrityVerdict(connection, &error);
+    if (!error.isEmpty())
         return Refusal(path, DatabaseFile::Explanation(error), error);
-    QStringList verdict;
-    int rc;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
-        verdict << QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)));
-    if (rc != SQLITE_DONE) {
-        error = EngineMessage(connection);
-        return Refusal(path, DatabaseFile::Explanation(error), error);
-    }
     if (verdict != QStringList(QStringLiteral("ok")))
         return Refusal(path, DatabaseFile::Explanation(QStringLiteral("malformed")),
                        QStringLiteral("database disk image is malformed: ") +

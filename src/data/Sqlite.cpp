@@ -209,6 +209,21 @@ bool IsWrongKey(const QString& error)
     return error == QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB));
 }
 
+QStringList IntegrityVerdict(sqlite3* connection, QString* error)
+{
+    const TStatement check = Prepare(connection, QStringLiteral("PRAGMA integrity_check"), error);
+    if (!check)
+        return {};
+    QStringList verdict;
+    int rc;
+    while ((rc = sqlite3_step(check.get())) == SQLITE_ROW)
+        verdict << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0)));
+    if (rc != SQLITE_DONE)
+        *error = EngineMessage(connection);
+    return verdict;
+}
+
 QString Execute(sqlite3* connection, const QString& sql)
 {
     char* message = nullptr;

@@ -61,6 +61,10 @@ QString Explanation(const QString& engineMessage);
 // Creates a new keyed file; for the database maker only.
 TConnection Create(const QString& path, QString* error);
 
+// The lines of the engine's integrity check of the whole file: "ok" alone for a sound one. On a
+// failure to check, the engine's message in error.
+QStringList IntegrityVerdict(sqlite3* connection, QString* error);
+
 // Runs statements without rows; returns the engine's message or an empty text.
 QString Execute(sqlite3* connection, const QString& sql);
 

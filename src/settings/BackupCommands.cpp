@@ -17,6 +17,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <vector>
+
 namespace {
 constexpr int KeptDailyBackups = 14;
 
@@ -30,7 +32,10 @@ bool OpensWith(const QString& path, const TFileKey& key, QString* error)
 TFileKey KeyOfBackup(const QString& source)
 {
     QString error;
-    for (const TFileKey& key : {DbAccess->Key(), TFileKey()}) {
+    std::vector<TFileKey> keys{DbAccess->Key()};
+    if (!keys.front().IsStandard())
+        keys.emplace_back();
+    for (const TFileKey& key : keys) {
         if (OpensWith(source, key, &error))
             return key;
         // Not a question of keys: the restore's own check names what is wrong.

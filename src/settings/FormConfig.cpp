@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <initializer_list>
+
 namespace {
 QLabel* NewCaption(const QString& text, QWidget* buddy, QWidget* parent)
 {
@@ -55,27 +57,23 @@ TFormConfig::TFormConfig(QWidget* parent) : TFormBaseDlg(parent)
     grid->setHorizontalSpacing(28);
     grid->setVerticalSpacing(11);
     // The boxes stand a little right of the captions.
-    const auto addIndented = [grid](QWidget* widget, int row) {
+    const auto addIndented = [grid](std::initializer_list<QWidget*> widgets, int row) {
         auto* line = new QHBoxLayout;
         line->addSpacing(16);
-        line->addWidget(widget);
+        for (QWidget* widget : widgets)
+            line->addWidget(widget);
         line->addStretch(1);
         grid->addLayout(line, row, 0, 1, 3);
     };
-    addIndented(chkPass, 0);
-    addIndented(chkEncrypt, 1);
+    addIndented({chkPass}, 0);
+    addIndented({chkEncrypt}, 1);
     grid->addWidget(lblPass, 2, 0);
     grid->addWidget(edtPass, 2, 1);
     grid->addWidget(lblRePass, 3, 0);
     grid->addWidget(edtRePass, 3, 1);
     grid->setRowMinimumHeight(4, 12);
-    auto* idle = new QHBoxLayout;
-    idle->addSpacing(16);
-    idle->addWidget(lblIdleLock);
-    idle->addWidget(spnIdleLock);
-    idle->addStretch(1);
-    grid->addLayout(idle, 5, 0, 1, 3);
-    addIndented(chkLockOnMinimize, 6);
+    addIndented({lblIdleLock, spnIdleLock}, 5);
+    addIndented({chkLockOnMinimize}, 6);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(7, 1);
 
