@@ -5,6 +5,7 @@
 #include "app/FormMain.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
+#include "app/Translations.h"
 #include "common/AppPath.h"
 #include "common/CardException.h"
 #include "common/gui/QtUserDialogs.h"
@@ -14,8 +15,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 QString ExecutablePath()
 {
@@ -68,11 +67,7 @@ int RunVelmora(int argc, char** argv)
     QApplication::setWindowIcon(MainIcon());
     // Wayland shows a window's icon through the desktop entry it names.
     QGuiApplication::setDesktopFileName(QStringLiteral("app.velmora.Velmora"));
-    // The program speaks Chinese; Qt's own dialogs (the file dialogs) should too.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    InstallTranslators(application, DesktopLanguage());
     TQtUserDialogs dialogs;
     SetUserDialogs(&dialogs);
     const int status = RunSession();

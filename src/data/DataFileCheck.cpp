@@ -1,5 +1,6 @@
 #include "data/DataFileCheck.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,14 +34,17 @@ QString WriteProblem(const QString& database)
         return {};
     const QString folder = file.absolutePath();
     if (const int error = WriteError(folder, W_OK | X_OK); error != 0)
-        return QStringLiteral("数据文件所在的文件夹“%1”是只读的（%2），程序不能在其中写入。\n"
-                              "请让当前用户可以写入这个文件夹，或把 Velmora 和它的数据文件移到"
-                              "可以写入的文件夹中，然后再启动 Velmora。")
+        return QCoreApplication::translate(
+                   "DataFileCheck",
+                   "数据文件所在的文件夹“%1”是只读的（%2），程序不能在其中写入。\n"
+                   "请让当前用户可以写入这个文件夹，或把 Velmora 和它的数据文件移到"
+                   "可以写入的文件夹中，然后再启动 Velmora。")
             .arg(Native(folder), qt_error_string(error));
     if (const int error = WriteError(database, R_OK | W_OK); error != 0)
-        return QStringLiteral("数据文件“%1”不能写入（%2）。\n"
-                              "请让当前用户可以读写这个文件（例如去掉它的只读属性），"
-                              "然后再启动 Velmora。")
+        return QCoreApplication::translate("DataFileCheck",
+                                           "数据文件“%1”不能写入（%2）。\n"
+                                           "请让当前用户可以读写这个文件（例如去掉它的只读属性），"
+                                           "然后再启动 Velmora。")
             .arg(Native(database), qt_error_string(error));
     const QString journal = database + QStringLiteral("-journal");
     struct stat about
@@ -48,10 +52,12 @@ QString WriteProblem(const QString& database)
     if (::lstat(QFile::encodeName(journal).constData(), &about) == 0) {
         const int error = S_ISREG(about.st_mode) ? WriteError(journal, R_OK | W_OK) : EISDIR;
         if (error != 0)
-            return QStringLiteral("数据文件的日志文件“%1”不能写入（%2），它可能是另一个用户"
-                                  "运行 Velmora 时留下的。\n"
-                                  "请让当前用户可以读写这个文件，或在没有 Velmora 运行时由它的"
-                                  "主人删除它，然后再启动 Velmora。")
+            return QCoreApplication::translate(
+                       "DataFileCheck",
+                       "数据文件的日志文件“%1”不能写入（%2），它可能是另一个用户"
+                       "运行 Velmora 时留下的。\n"
+                       "请让当前用户可以读写这个文件，或在没有 Velmora 运行时由它的"
+                       "主人删除它，然后再启动 Velmora。")
                 .arg(Native(journal), qt_error_string(error));
     }
     return {};

@@ -10,6 +10,7 @@
 #include "data/GridSource.h"
 #include "data/Sql.h"
 
+#include <QCoreApplication>
 #include <sqlcipher/sqlite3.h>
 
 TDbAccess* DbAccess = nullptr;
@@ -24,9 +25,9 @@ namespace {
 constexpr char16_t Durability[] =
     u"PRAGMA journal_mode=TRUNCATE; PRAGMA synchronous=FULL; PRAGMA cache_size=-16384;";
 
-EDBException Failure(const QString& message, const char16_t* hint, const QString& sql)
+EDBException Failure(const QString& message, const char* hint, const QString& sql)
 {
-    return EDBException(message, QString::fromUtf16(hint), Sql::WithoutPassword(sql));
+    return EDBException(message, QString::fromUtf8(hint), Sql::WithoutPassword(sql));
 }
 
 } // namespace
@@ -64,15 +65,16 @@ void TDbAccess::Connect()
 {
     QString error;
     if (!Open(TFileKey(), &error))
-        ShowDbError(QString::fromUtf16(DbHint::Connect), OpenFailure(error), QString());
+        ShowDbError(QString::fromUtf8(DbHint::Connect), OpenFailure(error), QString());
 }
 
 QString TDbAccess::OpenFailure(const QString& error) const
 {
     // What is wrong with which file and what the user can do, the engine's words below.
-    return QStringLiteral("数据文件“%1”%2\n请把它改名留存，再把“备份”文件夹中的一份副本"
-                          "或你自己的备份改名为 %3 放到它的位置，然后重新启动 Velmora。"
-                          "\n%4")
+    return QCoreApplication::translate(
+               "DbAccess", "数据文件“%1”%2\n请把它改名留存，再把“备份”文件夹中的一份副本"
+                           "或你自己的备份改名为 %3 放到它的位置，然后重新启动 Velmora。"
+                           "\n%4")
         .arg(ElidedPath(DatabasePath()), DatabaseFile::Explanation(error),
              QLatin1String(DatabaseFile::FileName), error);
 }
@@ -81,7 +83,7 @@ bool TDbAccess::Open(const TFileKey& key, QString* error)
 {
     // The sets and statements of a connection open before must not outlive it.
     if (FConnection)
-        CloseConnection(QString::fromUtf16(DbHint::Connect));
+        CloseConnection(QString::fromUtf8(DbHint::Connect));
     TConnection connection = DatabaseFile::Open(DatabasePath(), true, error, key);
     if (connection) {
         *error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Durability));
@@ -99,7 +101,7 @@ bool TDbAccess::Open(const TFileKey& key, QString* error)
 
 void TDbAccess::Disconnect()
 {
-    CloseConnection(QString::fromUtf16(DbHint::Connect));
+    CloseConnection(QString::fromUtf8(DbHint::Connect));
     FKey = TFileKey();
     FDisconnected = true;
 }
@@ -126,7 +128,8 @@ void TDbAccess::EnsureOpen(const QString& headline, const QString& sql)
         return;
     // A locked program reads nothing until the password opens the file again.
     if (FDisconnected)
-        throw EDBException(QStringLiteral("数据文件已锁定"), headline, QString());
+        throw EDBException(QCoreApplication::translate("DbAccess", "数据文件已锁定"), headline,
+                           QString());
     QString error;
     TConnection connection = DatabaseFile::Open(DatabasePath(), false, &error, FKey);
     if (connection)
@@ -139,7 +142,7 @@ void TDbAccess::EnsureOpen(const QString& headline, const QString& sql)
 
 void TDbAccess::OpenQuery(const QString& sql)
 {
-    EnsureOpen(QString::fromUtf16(DbHint::Query), sql);
+    EnsureOpen(QString::fromUtf8(DbHint::Query), sql);
     const QString error = FQuerySet->Open(FConnection.get(), sql, true);
     if (!error.isEmpty())
         throw Failure(error, DbHint::Query, sql);
@@ -147,7 +150,7 @@ void TDbAccess::OpenQuery(const QString& sql)
 
 std::unique_ptr<TQueryCursor> TDbAccess::OpenCursor(const QString& sql)
 {
-    EnsureOpen(QString::fromUtf16(DbHint::Query), sql);
+    EnsureOpen(QString::fromUtf8(DbHint::Query), sql);
     QString error;
     TStatement statement = Prepare(FConnection.get(), sql, &error);
     if (!statement)
@@ -178,7 +181,8 @@ bool TQueryCursor::Next()
     if (FDone)
         return false;
     if (!FStatement)
-        throw Failure(QStringLiteral("数据库连接已关闭。"), DbHint::Query, FSql);
+        throw Failure(QCoreApplication::translate("DbAccess", "数据库连接已关闭。"), DbHint::Query,
+                      FSql);
     const int rc = sqlite3_step(FStatement.get());
     if (rc == SQLITE_ROW)
         return true;
@@ -200,7 +204,7 @@ QVariant TQueryCursor::Value(int field) const
 
 int TDbAccess::QueryInteger(const QString& sql)
 {
-    EnsureOpen(QString::fromUtf16(DbHint::Query), sql);
+    EnsureOpen(QString::fromUtf8(DbHint::Query), sql);
     const QString error = FScalarSet->Open(FConnection.get(), sql, false);
     if (!error.isEmpty())
         throw Failure(error, DbHint::Query, sql);
@@ -211,15 +215,16 @@ int TDbAccess::QueryInteger(const QString& sql)
     try {
         return TResultSet::ToInteger(value, QStringLiteral("0"));
     } catch (const ECardError&) {
-        throw Failure(QStringLiteral("查询结果不是有效的整数：") + value.toString(), DbHint::Query,
-                      sql);
+        throw Failure(QCoreApplication::translate("DbAccess", "查询结果不是有效的整数：") +
+                          value.toString(),
+                      DbHint::Query, sql);
     }
 }
 
 void TDbAccess::ExecuteBatch(const QString& batch)
 {
     const QStringList pieces = SplitByDelimiter(batch, QString::fromUtf16(BatchDelimiter));
-    EnsureOpen(QString::fromUtf16(DbHint::Batch), batch);
+    EnsureOpen(QString::fromUtf8(DbHint::Batch), batch);
     sqlite3* db = FConnection.get();
 
     QString error = DatabaseFile::Execute(db, QStringLiteral("begin"));
@@ -261,7 +266,7 @@ void TDbAccess::ExecuteBatch(const QString& batch)
 
 qint64 TDbAccess::RunPrepared(const char* sql, std::initializer_list<TBound> values)
 {
-    EnsureOpen(QString::fromUtf16(DbHint::Query), QString::fromUtf8(sql));
+    EnsureOpen(QString::fromUtf8(DbHint::Query), QString::fromUtf8(sql));
     return FPrepared.Run(sql, values);
 }
 

@@ -5,6 +5,7 @@
 #include "data/ResultSet.h"
 #include "data/Sqlite.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -169,12 +170,14 @@ void DbRestore(const QString& source, const QString& safetyCopy = QString(),
 // last one is kept even when empty, so a text without the delimiter gives one piece.
 QStringList SplitByDelimiter(const QString& text, const QString& delimiter);
 
-// The headlines of the database errors.
+// The headlines of the database errors, kept in the source language: the error box translates
+// them, the daily log keeps them as they are.
 namespace DbHint {
-inline constexpr char16_t Connect[] = u"数据库连接失败！";
-inline constexpr char16_t Query[] = u"数据库查询错误，请检查！";
-inline constexpr char16_t Batch[] = u"数据库操作失败！";
-inline constexpr char16_t Backup[] = u"数据库备份失败！";
-inline constexpr char16_t Restore[] = u"数据库恢复失败！";
-inline constexpr char16_t Rekey[] = u"数据文件加密失败，仍在使用原来的文件！";
+inline constexpr char Connect[] = QT_TRANSLATE_NOOP("DbHint", "数据库连接失败！");
+inline constexpr char Query[] = QT_TRANSLATE_NOOP("DbHint", "数据库查询错误，请检查！");
+inline constexpr char Batch[] = QT_TRANSLATE_NOOP("DbHint", "数据库操作失败！");
+inline constexpr char Backup[] = QT_TRANSLATE_NOOP("DbHint", "数据库备份失败！");
+inline constexpr char Restore[] = QT_TRANSLATE_NOOP("DbHint", "数据库恢复失败！");
+inline constexpr char Rekey[] =
+    QT_TRANSLATE_NOOP("DbHint", "数据文件加密失败，仍在使用原来的文件！");
 } // namespace DbHint

@@ -11,6 +11,7 @@
 #include "data/Schema.h"
 #include "data/Sqlite.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -50,13 +51,13 @@ QString NotAPlainFile(const QString& path, const struct stat& about)
     if (S_ISDIR(about.st_mode))
         reason = qt_error_string(EISDIR);
     else if (S_ISFIFO(about.st_mode))
-        reason = QStringLiteral("不是普通文件，而是命名管道");
+        reason = QCoreApplication::translate("DbBackup", "不是普通文件，而是命名管道");
     else if (S_ISCHR(about.st_mode) || S_ISBLK(about.st_mode))
-        reason = QStringLiteral("不是普通文件，而是设备");
+        reason = QCoreApplication::translate("DbBackup", "不是普通文件，而是设备");
     else if (!S_ISREG(about.st_mode))
-        reason = QStringLiteral("不是普通文件");
+        reason = QCoreApplication::translate("DbBackup", "不是普通文件");
     else if (about.st_size == 0)
-        reason = QStringLiteral("文件是空的（0 字节），不是数据库");
+        reason = QCoreApplication::translate("DbBackup", "文件是空的（0 字节），不是数据库");
     return reason.isEmpty() ? QString() : Located(path, reason);
 }
 
@@ -66,8 +67,9 @@ QString CannotCreateIn(const QString& target, int error)
 {
     const QString folder = QFileInfo(target).absolutePath();
     if (error == EACCES || error == EPERM || error == EROFS)
-        return Located(folder, QStringLiteral("文件夹是只读的，不能在其中写入文件（") +
-                                   qt_error_string(error) + QStringLiteral("）"));
+        return Located(folder, QCoreApplication::translate(
+                                   "DbBackup", "文件夹是只读的，不能在其中写入文件（%1）")
+                                   .arg(qt_error_string(error)));
     return Located(target, qt_error_string(error));
 }
 
@@ -195,9 +197,11 @@ QString SourceProblem(const QString& source, const TFileKey& key, struct stat* a
 {
     // Looked at before the engine opens it: a named pipe would hold the program up.
     if (::stat(QFile::encodeName(source).constData(), about) != 0)
-        return RestoreCheck::Refusal(source, QStringLiteral("打不开。"), qt_error_string(errno));
+        return RestoreCheck::Refusal(source, QCoreApplication::translate("DbBackup", "打不开。"),
+                                     qt_error_string(errno));
     if (QString reason = NotAPlainFile(source, *about); !reason.isEmpty())
-        return RestoreCheck::Refusal(source, QStringLiteral("不是数据文件。"), reason);
+        return RestoreCheck::Refusal(
+            source, QCoreApplication::translate("DbBackup", "不是数据文件。"), reason);
     QString error;
     if (QString reason = RestoreCheck::LogBeside(source); !reason.isEmpty())
         return reason;
@@ -220,8 +224,9 @@ QString SpaceProblem(const QString& folder, qint64 needed)
     if (free >= needed + Margin)
         return {};
     constexpr double MiB = 1 << 20;
-    return QStringLiteral("数据文件所在的磁盘空间不够：恢复要在“%1”中写入 %2 MB，那里只剩 %3 MB。"
-                          "请腾出磁盘空间后再恢复。")
+    return QCoreApplication::translate(
+               "DbBackup", "数据文件所在的磁盘空间不够：恢复要在“%1”中写入 %2 MB，那里只剩 %3 MB。"
+                           "请腾出磁盘空间后再恢复。")
         .arg(ElidedPath(folder))
         .arg((needed + Margin) / MiB, 0, 'f', 1)
         .arg(free / MiB, 0, 'f', 1);
@@ -290,12 +295,12 @@ void TDbAccess::BackupTo(const QString& target)
 {
     const QString reason = CopyTo(target);
     if (!reason.isEmpty())
-        throw EDBException(reason, QString::fromUtf16(DbHint::Backup), QString());
+        throw EDBException(reason, QString::fromUtf8(DbHint::Backup), QString());
 }
 
 void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy, const TFileKey& key)
 {
-    const QString headline = QString::fromUtf16(DbHint::Restore);
+    const QString headline = QString::fromUtf8(DbHint::Restore);
     RequireNoTransaction(headline);
 
     // The source is opened only to be read, and checked whole before a byte of it is copied or
@@ -318,7 +323,8 @@ void TDbAccess::RestoreFrom(const QString& source, const QString& safetyCopy, co
     if (reason.isEmpty())
         reason = staged.Write(source, DatabasePath());
     if (reason.isEmpty() && !staged.SourceIs(checked))
-        reason = Located(source, QStringLiteral("文件在恢复的过程中被改动了，请再恢复一次"));
+        reason = Located(source, QCoreApplication::translate(
+                                     "DbBackup", "文件在恢复的过程中被改动了，请再恢复一次"));
     if (!reason.isEmpty())
         throw EDBException(reason, headline, QString());
 
@@ -353,7 +359,7 @@ void TDbAccess::ReplaceFile(const QString& staged, const std::function<QString()
     // The program's hold on the data file moves to the new one before it takes the name, so
     // that no second program can open it in between.
     if (reason.isEmpty() && !DataFileLock::MoveTo(staged))
-        reason = Located(staged, QStringLiteral("无法锁定"));
+        reason = Located(staged, QCoreApplication::translate("DbBackup", "无法锁定"));
     if (reason.isEmpty()) {
         reason = commit();
         if (!reason.isEmpty())

@@ -7,6 +7,8 @@
 #include "data/GridSource.h"
 #include "data/GridView.h"
 
+#include <QCoreApplication>
+
 TGridSource* TDbAccess::GridDataSource()
 {
     FGridSet->Close();
@@ -18,7 +20,7 @@ TGridSource* TDbAccess::GridDataSource()
 void TDbAccess::OpenGrid(const QString& sql, TGridView& grid, bool autoFit)
 {
     grid.SetDataSource(GridDataSource());
-    const QString hint = QString::fromUtf16(DbHint::Query);
+    const QString hint = QString::fromUtf8(DbHint::Query);
     EnsureOpen(hint, sql);
     const QString error = FGridSet->Open(FConnection.get(), sql, false);
     if (!error.isEmpty())
@@ -30,11 +32,11 @@ void TDbAccess::OpenGrid(const QString& sql, TGridView& grid, bool autoFit)
 void TDbAccess::RequeryGrid()
 {
     if (FGridSet->LastStatement().isEmpty())
-        throw ECardError(QStringLiteral("数据集没有打开，无法刷新"));
+        throw ECardError(QCoreApplication::translate("DbGrid", "数据集没有打开，无法刷新"));
     if (!FConnection) {
         // Like the re-read itself, a connection that cannot be reopened is a plain error here.
         try {
-            EnsureOpen(QString::fromUtf16(DbHint::Query), FGridSet->LastStatement());
+            EnsureOpen(QString::fromUtf8(DbHint::Query), FGridSet->LastStatement());
         } catch (const EDBException& error) {
             throw ECardError(error.Message());
         }

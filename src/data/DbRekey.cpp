@@ -6,7 +6,7 @@
 
 void TDbAccess::Rekey(const TFileKey& key, const QString& batch)
 {
-    const QString headline = QString::fromUtf16(DbHint::Rekey);
+    const QString headline = QString::fromUtf8(DbHint::Rekey);
     EnsureOpen(headline, QString());
     RequireNoTransaction(headline);
     // A note the writer committed while the file is written out would be missing from the new

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <sodium.h>
@@ -19,7 +20,7 @@ void EnsureSodium()
 {
     static const bool ready = sodium_init() >= 0;
     if (!ready)
-        throw ECardError(QStringLiteral("无法初始化加密库 libsodium"));
+        throw ECardError(QCoreApplication::translate("FileKey", "无法初始化加密库 libsodium"));
 }
 
 QByteArray Hex(const unsigned char* bytes, size_t size)
@@ -45,7 +46,8 @@ TFileKey TFileKey::Derive(const QString& password, const QByteArray& salt)
 {
     EnsureSodium();
     if (salt.size() != SaltBytes)
-        throw ECardError(QStringLiteral("数据文件太短，不是加密的数据文件"));
+        throw ECardError(
+            QCoreApplication::translate("FileKey", "数据文件太短，不是加密的数据文件"));
     QByteArray secret = password.toUtf8();
     TFileKey key;
     key.FDerived = true;
@@ -55,7 +57,8 @@ TFileKey TFileKey::Derive(const QString& password, const QByteArray& salt)
                       key.FSalt.data(), TimeCost, MemoryCost, crypto_pwhash_ALG_ARGON2ID13);
     WipeBytes(secret);
     if (rc != 0)
-        throw ECardError(QStringLiteral("内存不足，无法由密码算出数据文件的密钥"));
+        throw ECardError(
+            QCoreApplication::translate("FileKey", "内存不足，无法由密码算出数据文件的密钥"));
     return key;
 }
 

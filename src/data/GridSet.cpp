@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 
 #include <QCollator>
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -132,10 +133,10 @@ TGridSet::TSortOrder TGridSet::ParseSort(const QString& sort)
 void TGridSet::SetSort(const QString& sort)
 {
     if (!Active())
-        throw ECardError(QStringLiteral("数据集没有打开，不能排序"));
+        throw ECardError(QCoreApplication::translate("GridSet", "数据集没有打开，不能排序"));
     const TSortOrder order = ParseSort(sort);
     if (!order.Field.isEmpty() && FindField(order.Field) < 0)
-        throw ECardError(QStringLiteral("找不到字段：") + order.Field);
+        throw ECardError(QCoreApplication::translate("GridSet", "找不到字段：") + order.Field);
 
     if (FListener)
         FListener->GridSetAboutToChange();

@@ -4,6 +4,7 @@
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
+#include <QCoreApplication>
 #include <sqlcipher/sqlite3.h>
 
 void TPrepared::Reset(sqlite3* connection)
@@ -15,10 +16,10 @@ void TPrepared::Reset(sqlite3* connection)
 qint64 TPrepared::Run(const char* sql, std::initializer_list<TBound> values)
 {
     const auto failure = [sql](const QString& message) {
-        return EDBException(message, QString::fromUtf16(DbHint::Query), QString::fromUtf8(sql));
+        return EDBException(message, QString::fromUtf8(DbHint::Query), QString::fromUtf8(sql));
     };
     if (!FConnection)
-        throw failure(QStringLiteral("数据库连接已关闭。"));
+        throw failure(QCoreApplication::translate("Prepared", "数据库连接已关闭。"));
     sqlite3_stmt* statement = nullptr;
     for (const auto& [text, prepared] : FStatements)
         if (text == sql)

@@ -5,6 +5,7 @@
 #include "data/Schema.h"
 #include "data/Sqlite.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -109,8 +110,8 @@ QString Prove(sqlite3* source, const QString& path, const TFileKey& key, const Q
     if (!error.isEmpty())
         return error;
     if (before != after)
-        return QStringLiteral("写出的行数与原文件不同（") + after.join(QStringLiteral(", ")) +
-               QStringLiteral("）");
+        return QCoreApplication::translate("Reencrypt", "写出的行数与原文件不同（%1）")
+            .arg(after.join(QStringLiteral(", ")));
     return {};
 }
 

@@ -5,6 +5,7 @@
 #include "data/Schema.h"
 #include "data/Sqlite.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,16 +13,11 @@
 #include <sqlcipher/sqlite3.h>
 
 namespace RestoreCheck {
-namespace {
-
-constexpr char16_t WhatToDo[] = u"请选择另一个备份文件。";
-
-} // namespace
-
 QString Refusal(const QString& path, const QString& what, const QString& detail)
 {
-    QString text = QStringLiteral("备份文件“%1”%2%3")
-                       .arg(ElidedPath(path), what, QString::fromUtf16(WhatToDo));
+    QString text = QCoreApplication::translate("RestoreCheck", "备份文件“%1”%2%3")
+                       .arg(ElidedPath(path), what,
+                            QCoreApplication::translate("RestoreCheck", "请选择另一个备份文件。"));
     if (!detail.isEmpty())
         text += QLatin1Char('\n') + detail;
     return text;
@@ -69,14 +65,17 @@ QString UnreadableNumber(sqlite3* connection, const QString& path, const TNumber
         const bool readable = column.Boolean ? TResultSet::BooleanOf(value).has_value()
                                              : TResultSet::IntegerOf(value).has_value();
         if (!readable)
-            return Refusal(path,
-                           QStringLiteral("的表 %1 第 %2 行的 %3 值“%4”不是%5，程序无法读取它。")
-                               .arg(QLatin1String(column.Table))
-                               .arg(sqlite3_column_int64(statement.get(), 0))
-                               .arg(QLatin1String(column.Column), ElidedText(value.toString(), 40),
-                                    column.Boolean ? QStringLiteral("是/否值")
-                                                   : QStringLiteral(" 32 位范围内的整数")),
-                           QString());
+            return Refusal(
+                path,
+                QCoreApplication::translate("RestoreCheck",
+                                            "的表 %1 第 %2 行的 %3 值“%4”不是%5，程序无法读取它。")
+                    .arg(QLatin1String(column.Table))
+                    .arg(sqlite3_column_int64(statement.get(), 0))
+                    .arg(QLatin1String(column.Column), ElidedText(value.toString(), 40),
+                         column.Boolean
+                             ? QCoreApplication::translate("RestoreCheck", "是/否值")
+                             : QCoreApplication::translate("RestoreCheck", " 32 位范围内的整数")),
+                QString());
     }
     if (rc != SQLITE_DONE)
         *error = EngineMessage(connection);
@@ -89,7 +88,9 @@ QString LogBeside(const QString& path)
 {
     if (QFileInfo(path + QStringLiteral("-wal")).size() == 0)
         return {};
-    return Refusal(path, QStringLiteral("旁边有它的 WAL 日志文件，其中的改动不在这个文件里。"),
+    return Refusal(path,
+                   QCoreApplication::translate(
+                       "RestoreCheck", "旁边有它的 WAL 日志文件，其中的改动不在这个文件里。"),
                    QDir::toNativeSeparators(path) + QStringLiteral("-wal"));
 }
 
@@ -98,7 +99,9 @@ QString Unopened(const QString& path, const QString& engineMessage)
     // An engine's file without the program's key reads as a plain database.
     QFile file(path);
     if (file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3\0", 16))
-        return Refusal(path, QStringLiteral("是未加密的 SQLite 数据库，不是 Velmora 的数据文件。"),
+        return Refusal(path,
+                       QCoreApplication::translate(
+                           "RestoreCheck", "是未加密的 SQLite 数据库，不是 Velmora 的数据文件。"),
                        engineMessage);
     return Refusal(path, DatabaseFile::Explanation(engineMessage), engineMessage);
 }
@@ -108,7 +111,10 @@ QString Problem(sqlite3* connection, const QString& path)
     QString error = DatabaseSchema::Difference(connection);
     if (!error.isEmpty())
         return Refusal(
-            path, QStringLiteral("的表和索引与 Velmora 的不同，不是 Velmora 的数据文件。"), error);
+            path,
+            QCoreApplication::translate("RestoreCheck",
+                                        "的表和索引与 Velmora 的不同，不是 Velmora 的数据文件。"),
+            error);
     for (const TNumberColumn& column : NumberColumns) {
         const QString problem = UnreadableNumber(connection, path, column, &error);
         if (!problem.isEmpty())

@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "data/Sqlite.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <sqlcipher/sqlite3.h>
@@ -215,7 +216,7 @@ int TResultSet::FieldOrThrow(const QString& name) const
 {
     const int field = FindField(name);
     if (field < 0)
-        throw ECardError(QStringLiteral("找不到字段：") + name);
+        throw ECardError(QCoreApplication::translate("ResultSet", "找不到字段：") + name);
     return field;
 }
 
@@ -260,14 +261,16 @@ bool TResultSet::AsBoolean(const QString& field) const
 int TResultSet::AsInteger(int position) const
 {
     if (position < 0 || position >= FieldCount())
-        throw ECardError(QStringLiteral("找不到字段：") + QString::number(position));
+        throw ECardError(QCoreApplication::translate("ResultSet", "找不到字段：") +
+                         QString::number(position));
     return ToInteger(CurrentValue(position), QString::number(position));
 }
 
 QString TResultSet::AsString(int position) const
 {
     if (position < 0 || position >= FieldCount())
-        throw ECardError(QStringLiteral("找不到字段：") + QString::number(position));
+        throw ECardError(QCoreApplication::translate("ResultSet", "找不到字段：") +
+                         QString::number(position));
     return CurrentValue(position).toString();
 }
 
@@ -302,8 +305,8 @@ int TResultSet::ToInteger(const QVariant& value, const QString& field)
 {
     const std::optional<int> number = IntegerOf(value);
     if (!number)
-        throw ECardError(
-            QStringLiteral("字段 %1 的值不是有效的整数：%2").arg(field, value.toString()));
+        throw ECardError(QCoreApplication::translate("ResultSet", "字段 %1 的值不是有效的整数：%2")
+                             .arg(field, value.toString()));
     return *number;
 }
 
@@ -339,16 +342,17 @@ bool TResultSet::ToBoolean(const QVariant& value, const QString& field)
     const std::optional<bool> yes = BooleanOf(value);
     if (!yes)
         throw ECardError(
-            QStringLiteral("字段 %1 的值不是有效的是/否值：%2").arg(field, value.toString()));
+            QCoreApplication::translate("ResultSet", "字段 %1 的值不是有效的是/否值：%2")
+                .arg(field, value.toString()));
     return *yes;
 }
 
 void TResultSet::Edit()
 {
     if (!CanModify())
-        throw ECardError(QStringLiteral("数据集不能修改"));
+        throw ECardError(QCoreApplication::translate("ResultSet", "数据集不能修改"));
     if (Eof())
-        throw ECardError(QStringLiteral("没有可修改的记录"));
+        throw ECardError(QCoreApplication::translate("ResultSet", "没有可修改的记录"));
     FState = TState::Edit;
     FPending.clear();
 }
@@ -356,7 +360,7 @@ void TResultSet::Edit()
 void TResultSet::Append()
 {
     if (!CanModify())
-        throw ECardError(QStringLiteral("数据集不能修改"));
+        throw ECardError(QCoreApplication::translate("ResultSet", "数据集不能修改"));
     FState = TState::Insert;
     FPending.clear();
 }
@@ -364,7 +368,7 @@ void TResultSet::Append()
 void TResultSet::SetValue(const QString& field, QVariant value)
 {
     if (FState == TState::Browse)
-        throw ECardError(QStringLiteral("数据集不在编辑状态"));
+        throw ECardError(QCoreApplication::translate("ResultSet", "数据集不在编辑状态"));
     const int index = FieldOrThrow(field);
     for (auto& pending : FPending)
         if (pending.first == index) {

@@ -2,6 +2,7 @@
 
 #include "data/Sqlite.h"
 
+#include <QCoreApplication>
 #include <QMap>
 #include <QRegularExpression>
 #include <QStringList>
@@ -62,13 +63,13 @@ QMap<QString, TEntry> Entries(sqlite3* connection, QString* error)
 QString Kind(const QString& type)
 {
     if (type == QLatin1String("table"))
-        return QStringLiteral("表");
+        return QCoreApplication::translate("Schema", "表");
     if (type == QLatin1String("index"))
-        return QStringLiteral("索引");
+        return QCoreApplication::translate("Schema", "索引");
     if (type == QLatin1String("view"))
-        return QStringLiteral("视图");
+        return QCoreApplication::translate("Schema", "视图");
     if (type == QLatin1String("trigger"))
-        return QStringLiteral("触发器");
+        return QCoreApplication::translate("Schema", "触发器");
     return type;
 }
 
@@ -101,16 +102,20 @@ QString Difference(sqlite3* connection)
     for (const TEntry& entry : actual) {
         const auto wanted = expected.constFind(entry.Name.toLower());
         if (wanted == expected.constEnd())
-            differences << QStringLiteral("多出%1 %2").arg(Kind(entry.Type), entry.Name);
+            differences << QCoreApplication::translate("Schema", "多出%1 %2")
+                               .arg(Kind(entry.Type), entry.Name);
         else if (wanted->Type != entry.Type || wanted->Definition != entry.Definition)
-            differences << QStringLiteral("%1 %2 的定义不同").arg(Kind(entry.Type), entry.Name);
+            differences << QCoreApplication::translate("Schema", "%1 %2 的定义不同")
+                               .arg(Kind(entry.Type), entry.Name);
     }
     for (const TEntry& entry : expected)
         if (!actual.contains(entry.Name.toLower()))
-            differences << QStringLiteral("缺少%1 %2").arg(Kind(entry.Type), entry.Name);
+            differences << QCoreApplication::translate("Schema", "缺少%1 %2")
+                               .arg(Kind(entry.Type), entry.Name);
     if (differences.isEmpty())
         return {};
-    return QStringLiteral("不是 Velmora 的数据库结构：") + differences.join(QStringLiteral("；"));
+    return QCoreApplication::translate("Schema", "不是 Velmora 的数据库结构：") +
+           differences.join(QCoreApplication::translate("Schema", "；"));
 }
 
 } // namespace DatabaseSchema

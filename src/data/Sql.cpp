@@ -2,6 +2,8 @@
 
 #include "common/Errors.h"
 
+#include <QCoreApplication>
+
 namespace Sql {
 
 TArg Number(qint64 value)
@@ -52,7 +54,7 @@ TArg Name(const QString& identifier)
     for (const QChar c : identifier)
         valid = valid && c.unicode() < 128 && (c.isLetterOrNumber() || c == QLatin1Char('_'));
     if (!valid)
-        throw ECardError(QStringLiteral("无效的表名：") + identifier);
+        throw ECardError(QCoreApplication::translate("Sql", "无效的表名：") + identifier);
     return TArg(identifier);
 }
 
@@ -61,7 +63,7 @@ TArg Key(const QString& decimalText)
     bool ok = false;
     const qint64 value = decimalText.trimmed().toLongLong(&ok);
     if (!ok)
-        throw ECardError(QStringLiteral("无效的编号：") + decimalText);
+        throw ECardError(QCoreApplication::translate("Sql", "无效的编号：") + decimalText);
     return Number(value);
 }
 

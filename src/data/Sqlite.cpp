@@ -1,5 +1,6 @@
 #include "data/Sqlite.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
 #include <QUrl>
@@ -180,23 +181,26 @@ TConnection OpenReadOnly(const QString& path, QString* error, const TFileKey& ke
 
 QString Explanation(const QString& engineMessage)
 {
-    static const std::pair<const char*, const char16_t*> Meanings[] = {
-        {"not a database", u"不是 Velmora 的数据文件，或它用别的密码加密。"},
-        {"malformed", u"已损坏，其中有读不出的部分。"},
-        {"no such table", u"缺少 Velmora 的数据表，不是 Velmora 的数据文件。"},
-        {"unable to open", u"打不开：它不存在，或当前用户不能读取它。"},
-        {"locked", u"正被别的程序使用。"},
-        {"busy", u"正被别的程序使用。"},
-        {"readonly", u"不能写入。"},
-        {"disk i/o", u"读写时出错，磁盘可能有问题。"},
-        {"full", u"所在的磁盘已满。"},
-        {"out of memory", u"太大，内存不够。"},
+    static const std::pair<const char*, const char*> Meanings[] = {
+        {"not a database",
+         QT_TRANSLATE_NOOP("DatabaseFile", "不是 Velmora 的数据文件，或它用别的密码加密。")},
+        {"malformed", QT_TRANSLATE_NOOP("DatabaseFile", "已损坏，其中有读不出的部分。")},
+        {"no such table",
+         QT_TRANSLATE_NOOP("DatabaseFile", "缺少 Velmora 的数据表，不是 Velmora 的数据文件。")},
+        {"unable to open",
+         QT_TRANSLATE_NOOP("DatabaseFile", "打不开：它不存在，或当前用户不能读取它。")},
+        {"locked", QT_TRANSLATE_NOOP("DatabaseFile", "正被别的程序使用。")},
+        {"busy", QT_TRANSLATE_NOOP("DatabaseFile", "正被别的程序使用。")},
+        {"readonly", QT_TRANSLATE_NOOP("DatabaseFile", "不能写入。")},
+        {"disk i/o", QT_TRANSLATE_NOOP("DatabaseFile", "读写时出错，磁盘可能有问题。")},
+        {"full", QT_TRANSLATE_NOOP("DatabaseFile", "所在的磁盘已满。")},
+        {"out of memory", QT_TRANSLATE_NOOP("DatabaseFile", "太大，内存不够。")},
     };
     const QString message = engineMessage.toLower();
     for (const auto& [words, meaning] : Meanings)
         if (message.contains(QLatin1String(words)))
-            return QString::fromUtf16(meaning);
-    return QStringLiteral("不能作为数据库读取。");
+            return QCoreApplication::translate("DatabaseFile", meaning);
+    return QCoreApplication::translate("DatabaseFile", "不能作为数据库读取。");
 }
 
 TConnection Create(const QString& path, QString* error)

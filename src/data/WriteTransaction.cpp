@@ -7,11 +7,11 @@
 TWriteTransaction::TWriteTransaction()
 {
     const QString begin = QStringLiteral("begin");
-    DbAccess->EnsureOpen(QString::fromUtf16(DbHint::Batch), begin);
+    DbAccess->EnsureOpen(QString::fromUtf8(DbHint::Batch), begin);
     FConnection = DbAccess->FConnection.get();
     const QString error = DatabaseFile::Execute(FConnection, begin);
     if (!error.isEmpty())
-        throw EDBException(error, QString::fromUtf16(DbHint::Batch), begin);
+        throw EDBException(error, QString::fromUtf8(DbHint::Batch), begin);
     FOpen = true;
     FPrepared.Reset(FConnection);
 }
@@ -35,6 +35,6 @@ void TWriteTransaction::Commit()
     const QString commit = QStringLiteral("commit");
     const QString error = DatabaseFile::Execute(FConnection, commit);
     if (!error.isEmpty())
-        throw EDBException(error, QString::fromUtf16(DbHint::Batch), commit);
+        throw EDBException(error, QString::fromUtf8(DbHint::Batch), commit);
     FOpen = false;
 }

@@ -27,7 +27,7 @@ bool OpenWithPassword(TDbAccess& dbAccess, const QString& password, const QByteA
         return true;
     if (DatabaseFile::IsWrongKey(error))
         return false;
-    throw EDBException(error, QString::fromUtf16(DbHint::Connect), QString());
+    throw EDBException(error, QString::fromUtf8(DbHint::Connect), QString());
 }
 
 TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess)
@@ -38,7 +38,7 @@ TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess)
     // A file that cannot be an encrypted one is no question of passwords.
     const QByteArray salt = TFileKey::SaltOf(dbAccess.DatabasePath());
     if (!DatabaseFile::IsWrongKey(error) || salt.isEmpty()) {
-        ShowDbError(QString::fromUtf16(DbHint::Connect), dbAccess.OpenFailure(error), QString());
+        ShowDbError(QString::fromUtf8(DbHint::Connect), dbAccess.OpenFailure(error), QString());
         return TStartOpen::Failed;
     }
     const TModalResult result = AskPasswordFor(
@@ -54,7 +54,7 @@ bool UnlockDataFile(TDbAccess& dbAccess, bool encrypted)
             if (!OpenWithPassword(dbAccess, password, TFileKey::SaltOf(dbAccess.DatabasePath())))
                 return false;
         } else if (QString error; !dbAccess.Open(TFileKey(), &error)) {
-            throw EDBException(error, QString::fromUtf16(DbHint::Connect), QString());
+            throw EDBException(error, QString::fromUtf8(DbHint::Connect), QString());
         }
         Config.LoadConfig();
         // The key has proven an encrypted file's password already.

@@ -6,6 +6,7 @@
 #include "app/FormMain.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
+#include "app/Translations.h"
 #include "data/DbAccess.h"
 #include "notes/NotePage.h"
 
@@ -20,6 +21,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -224,6 +226,37 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(folder.Path() + QStringLiteral("bookkeep.dat.keep")));
         QVERIFY(QFile::exists(folder.Path() + QStringLiteral("bookkeep.dat-journal")));
         QVERIFY(QFile::exists(folder.DatabasePath()));
+    }
+
+    void languageFollowsTheDesktop_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<bool>("chinese");
+        QTest::newRow("Chinese, China") << QStringLiteral("zh_CN") << true;
+        QTest::newRow("Chinese, Taiwan") << QStringLiteral("zh_TW") << true;
+        QTest::newRow("no language chosen") << QStringLiteral("C") << true;
+        QTest::newRow("English") << QStringLiteral("en_US") << false;
+        QTest::newRow("German") << QStringLiteral("de_DE") << false;
+        QTest::newRow("Japanese") << QStringLiteral("ja_JP") << false;
+    }
+
+    void languageFollowsTheDesktop()
+    {
+        QFETCH(QString, locale);
+        QFETCH(bool, chinese);
+        QCOMPARE(SpeaksChinese(QLocale(locale)), chinese);
+    }
+
+    // The English translation travels inside the program.
+    void englishTranslationIsEmbedded()
+    {
+        const QString source = QString::fromUtf8(DbHint::Connect);
+        InstallTranslators(*qApp, QLocale(QStringLiteral("en_GB")));
+        const QString shown = QCoreApplication::translate("DbHint", DbHint::Connect);
+        for (QTranslator* translator : qApp->findChildren<QTranslator*>())
+            QCoreApplication::removeTranslator(translator);
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(shown != source);
     }
 
     void unreadableSettingsEndTheProgram()

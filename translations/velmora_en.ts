@@ -1,0 +1,320 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>DataFileCheck</name>
+    <message>
+        <source>数据文件所在的文件夹“%1”是只读的（%2），程序不能在其中写入。
+请让当前用户可以写入这个文件夹，或把 Velmora 和它的数据文件移到可以写入的文件夹中，然后再启动 Velmora。</source>
+        <translation>The folder of the data file, “%1”, is read-only (%2): the program cannot write in it.
+Make the folder writable for the current user, or move Velmora and its data file to a writable folder, then start Velmora again.</translation>
+    </message>
+    <message>
+        <source>数据文件“%1”不能写入（%2）。
+请让当前用户可以读写这个文件（例如去掉它的只读属性），然后再启动 Velmora。</source>
+        <translation>The data file “%1” cannot be written (%2).
+Make the file readable and writable for the current user (for example, remove its read-only attribute), then start Velmora again.</translation>
+    </message>
+    <message>
+        <source>数据文件的日志文件“%1”不能写入（%2），它可能是另一个用户运行 Velmora 时留下的。
+请让当前用户可以读写这个文件，或在没有 Velmora 运行时由它的主人删除它，然后再启动 Velmora。</source>
+        <translation>The data file’s journal “%1” cannot be written (%2); another user running Velmora may have left it behind.
+Make the file readable and writable for the current user, or have its owner delete it while Velmora is not running, then start Velmora again.</translation>
+    </message>
+</context>
+<context>
+    <name>DatabaseFile</name>
+    <message>
+        <source>不是 Velmora 的数据文件，或它用别的密码加密。</source>
+        <translation>is not a Velmora data file, or it is encrypted with another password.</translation>
+    </message>
+    <message>
+        <source>已损坏，其中有读不出的部分。</source>
+        <translation>is damaged: parts of it cannot be read.</translation>
+    </message>
+    <message>
+        <source>缺少 Velmora 的数据表，不是 Velmora 的数据文件。</source>
+        <translation>lacks Velmora’s tables: it is not a Velmora data file.</translation>
+    </message>
+    <message>
+        <source>打不开：它不存在，或当前用户不能读取它。</source>
+        <translation>cannot be opened: it does not exist, or the current user may not read it.</translation>
+    </message>
+    <message>
+        <source>正被别的程序使用。</source>
+        <translation>is in use by another program.</translation>
+    </message>
+    <message>
+        <source>不能写入。</source>
+        <translation>cannot be written.</translation>
+    </message>
+    <message>
+        <source>读写时出错，磁盘可能有问题。</source>
+        <translation>failed to read or write; the disk may be faulty.</translation>
+    </message>
+    <message>
+        <source>所在的磁盘已满。</source>
+        <translation>is on a disk that is full.</translation>
+    </message>
+    <message>
+        <source>太大，内存不够。</source>
+        <translation>is too large for the memory available.</translation>
+    </message>
+    <message>
+        <source>不能作为数据库读取。</source>
+        <translation>cannot be read as a database.</translation>
+    </message>
+</context>
+<context>
+    <name>DbAccess</name>
+    <message>
+        <source>数据文件“%1”%2
+请把它改名留存，再把“备份”文件夹中的一份副本或你自己的备份改名为 %3 放到它的位置，然后重新启动 Velmora。
+%4</source>
+        <translation>The data file “%1” %2
+Rename it to keep it, put a copy from the “备份” (backup) folder or a backup of your own in its place, renamed to %3, then start Velmora again.
+%4</translation>
+    </message>
+    <message>
+        <source>数据文件已锁定</source>
+        <translation>The data file is locked</translation>
+    </message>
+    <message>
+        <source>数据库连接已关闭。</source>
+        <translation>The database connection is closed.</translation>
+    </message>
+    <message>
+        <source>查询结果不是有效的整数：</source>
+        <translation>The query result is not a valid integer: </translation>
+    </message>
+</context>
+<context>
+    <name>DbBackup</name>
+    <message>
+        <source>不是普通文件，而是命名管道</source>
+        <translation>is not a regular file but a named pipe</translation>
+    </message>
+    <message>
+        <source>不是普通文件，而是设备</source>
+        <translation>is not a regular file but a device</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>is not a regular file</translation>
+    </message>
+    <message>
+        <source>文件是空的（0 字节），不是数据库</source>
+        <translation>the file is empty (0 bytes), not a database</translation>
+    </message>
+    <message>
+        <source>打不开。</source>
+        <translation>cannot be opened.</translation>
+    </message>
+    <message>
+        <source>不是数据文件。</source>
+        <translation>is not a data file.</translation>
+    </message>
+    <message>
+        <source>数据文件所在的磁盘空间不够：恢复要在“%1”中写入 %2 MB，那里只剩 %3 MB。请腾出磁盘空间后再恢复。</source>
+        <translation>Not enough space on the data file’s disk: the restore has to write %2 MB in “%1”, where only %3 MB are left. Free some disk space, then restore again.</translation>
+    </message>
+    <message>
+        <source>文件在恢复的过程中被改动了，请再恢复一次</source>
+        <translation>the file changed while it was being restored; please restore again</translation>
+    </message>
+    <message>
+        <source>无法锁定</source>
+        <translation>cannot be locked</translation>
+    </message>
+    <message>
+        <source>文件夹是只读的，不能在其中写入文件（%1）</source>
+        <translation>the folder is read-only; no file can be written in it (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>DbGrid</name>
+    <message>
+        <source>数据集没有打开，无法刷新</source>
+        <translation>The data set is not open and cannot be refreshed</translation>
+    </message>
+</context>
+<context>
+    <name>DbHint</name>
+    <message>
+        <source>数据库连接失败！</source>
+        <translation>Could not connect to the database!</translation>
+    </message>
+    <message>
+        <source>数据库查询错误，请检查！</source>
+        <translation>Database query error, please check!</translation>
+    </message>
+    <message>
+        <source>数据库操作失败！</source>
+        <translation>The database operation failed!</translation>
+    </message>
+    <message>
+        <source>数据库备份失败！</source>
+        <translation>The database backup failed!</translation>
+    </message>
+    <message>
+        <source>数据库恢复失败！</source>
+        <translation>The database restore failed!</translation>
+    </message>
+    <message>
+        <source>数据文件加密失败，仍在使用原来的文件！</source>
+        <translation>Encrypting the data file failed; the original file is still in use!</translation>
+    </message>
+</context>
+<context>
+    <name>FileKey</name>
+    <message>
+        <source>无法初始化加密库 libsodium</source>
+        <translation>The encryption library libsodium cannot be initialised</translation>
+    </message>
+    <message>
+        <source>数据文件太短，不是加密的数据文件</source>
+        <translation>The data file is too short to be an encrypted data file</translation>
+    </message>
+    <message>
+        <source>内存不足，无法由密码算出数据文件的密钥</source>
+        <translation>Not enough memory to derive the data file’s key from the password</translation>
+    </message>
+</context>
+<context>
+    <name>GridSet</name>
+    <message>
+        <source>数据集没有打开，不能排序</source>
+        <translation>The data set is not open and cannot be sorted</translation>
+    </message>
+    <message>
+        <source>找不到字段：</source>
+        <translation>Field not found: </translation>
+    </message>
+</context>
+<context>
+    <name>Prepared</name>
+    <message>
+        <source>数据库连接已关闭。</source>
+        <translation>The database connection is closed.</translation>
+    </message>
+</context>
+<context>
+    <name>Reencrypt</name>
+    <message>
+        <source>写出的行数与原文件不同（%1）</source>
+        <translation>the rows written differ in number from the original file (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>RestoreCheck</name>
+    <message>
+        <source>备份文件“%1”%2%3</source>
+        <translation>The backup file “%1” %2 %3</translation>
+    </message>
+    <message>
+        <source>请选择另一个备份文件。</source>
+        <translation>Please choose another backup file.</translation>
+    </message>
+    <message>
+        <source>的表 %1 第 %2 行的 %3 值“%4”不是%5，程序无法读取它。</source>
+        <translation>has, in table %1, row %2, a %3 value “%4” that is not %5, so the program cannot read it.</translation>
+    </message>
+    <message>
+        <source>是/否值</source>
+        <translation>a yes/no value</translation>
+    </message>
+    <message>
+        <source> 32 位范围内的整数</source>
+        <translation>an integer within 32 bits</translation>
+    </message>
+    <message>
+        <source>旁边有它的 WAL 日志文件，其中的改动不在这个文件里。</source>
+        <translation>has its WAL journal beside it, holding changes that are not in the file itself.</translation>
+    </message>
+    <message>
+        <source>是未加密的 SQLite 数据库，不是 Velmora 的数据文件。</source>
+        <translation>is an unencrypted SQLite database, not a Velmora data file.</translation>
+    </message>
+    <message>
+        <source>的表和索引与 Velmora 的不同，不是 Velmora 的数据文件。</source>
+        <translation>has tables and indexes other than Velmora’s: it is not a Velmora data file.</translation>
+    </message>
+</context>
+<context>
+    <name>ResultSet</name>
+    <message>
+        <source>找不到字段：</source>
+        <translation>Field not found: </translation>
+    </message>
+    <message>
+        <source>字段 %1 的值不是有效的整数：%2</source>
+        <translation>The value of field %1 is not a valid integer: %2</translation>
+    </message>
+    <message>
+        <source>字段 %1 的值不是有效的是/否值：%2</source>
+        <translation>The value of field %1 is not a valid yes/no value: %2</translation>
+    </message>
+    <message>
+        <source>数据集不能修改</source>
+        <translation>The data set cannot be changed</translation>
+    </message>
+    <message>
+        <source>没有可修改的记录</source>
+        <translation>There is no record to change</translation>
+    </message>
+    <message>
+        <source>数据集不在编辑状态</source>
+        <translation>The data set is not being edited</translation>
+    </message>
+</context>
+<context>
+    <name>Schema</name>
+    <message>
+        <source>表</source>
+        <translation>table</translation>
+    </message>
+    <message>
+        <source>索引</source>
+        <translation>index</translation>
+    </message>
+    <message>
+        <source>视图</source>
+        <translation>view</translation>
+    </message>
+    <message>
+        <source>触发器</source>
+        <translation>trigger</translation>
+    </message>
+    <message>
+        <source>多出%1 %2</source>
+        <translation>extra %1 %2</translation>
+    </message>
+    <message>
+        <source>%1 %2 的定义不同</source>
+        <translation>%1 %2 is defined differently</translation>
+    </message>
+    <message>
+        <source>缺少%1 %2</source>
+        <translation>missing %1 %2</translation>
+    </message>
+    <message>
+        <source>不是 Velmora 的数据库结构：</source>
+        <translation>Not Velmora’s database structure: </translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+</context>
+<context>
+    <name>Sql</name>
+    <message>
+        <source>无效的表名：</source>
+        <translation>Invalid table name: </translation>
+    </message>
+    <message>
+        <source>无效的编号：</source>
+        <translation>Invalid number: </translation>
+    </message>
+</context>
+</TS>
