@@ -181,6 +181,21 @@ Rename it to keep it, put a copy from the “备份” (backup) folder or a back
     </message>
 </context>
 <context>
+    <name>GridColumns</name>
+    <message>
+        <source>标题</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Remark</translation>
+    </message>
+    <message>
+        <source>网址</source>
+        <translation>Address</translation>
+    </message>
+</context>
+<context>
     <name>GridSet</name>
     <message>
         <source>数据集没有打开，不能排序</source>

@@ -1,8 +1,32 @@
 #include "data/GridSource.h"
 
+#include <QCoreApplication>
+
+namespace {
+
+// The column titles are the statement's column names, the Chinese words of the address list;
+// the user reads them in the program's language.
+[[maybe_unused]] constexpr const char* ColumnNames[] = {
+    QT_TRANSLATE_NOOP("GridColumns", "标题"),
+    QT_TRANSLATE_NOOP("GridColumns", "备注"),
+    QT_TRANSLATE_NOOP("GridColumns", "网址"),
+};
+
+QStringList Titles(const QStringList& fieldNames)
+{
+    QStringList titles;
+    titles.reserve(fieldNames.size());
+    for (const QString& name : fieldNames)
+        titles << QCoreApplication::translate("GridColumns", name.toUtf8().constData());
+    return titles;
+}
+
+} // namespace
+
 TGridSource::TGridSource(TGridSet& set, QObject* parent) : QAbstractTableModel(parent), FSet(set)
 {
-    FCaptions = FCaptionFields = FSet.FieldNames();
+    FCaptionFields = FSet.FieldNames();
+    FCaptions = Titles(FCaptionFields);
     FSet.SetListener(this);
 }
 
@@ -107,8 +131,10 @@ void TGridSource::GridSetChanged(bool fieldsRebuilt)
 {
     // A re-read that failed has no fields for a while; its titles come back with its rows.
     const QStringList& fields = FSet.FieldNames();
-    if (fieldsRebuilt || (!fields.isEmpty() && fields != FCaptionFields))
-        FCaptions = FCaptionFields = fields;
+    if (fieldsRebuilt || (!fields.isEmpty() && fields != FCaptionFields)) {
+        FCaptionFields = fields;
+        FCaptions = Titles(fields);
+    }
     endResetModel();
     Q_EMIT CurrentRowChanged(CurrentRow());
 }
