@@ -2,10 +2,11 @@
 // sample data in a temporary copy of the delivered database. It runs the program's own window on
 // whatever display it is given; make-screenshots.sh gives it a virtual one.
 //
-//   velmora_screenshots DELIVERED-DB OUTPUT-FOLDER [--dark]
+//   velmora_screenshots DELIVERED-DB OUTPUT-FOLDER [--dark | --english]
 
 #include "app/AppIcon.h"
 #include "app/FormMain.h"
+#include "app/Translations.h"
 #include "common/AppPath.h"
 #include "common/CardException.h"
 #include "common/gui/QtUserDialogs.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QStyle>
@@ -32,6 +34,14 @@
 #include <cstdio>
 
 namespace {
+
+// The English pictures show English sample data too.
+bool English = false;
+
+const char* Sample(const char* chinese, const char* english)
+{
+    return English ? english : chinese;
+}
 
 QPalette DarkPalette()
 {
@@ -50,50 +60,59 @@ QPalette DarkPalette()
     return palette;
 }
 
-QTreeWidgetItem* Group(TCardTree& tree, QTreeWidgetItem* parent, const char* name)
+QTreeWidgetItem* Group(TCardTree& tree, QTreeWidgetItem* parent, const char* chinese,
+                       const char* english)
 {
     tree.Select(parent);
-    return tree.AddGroup(QString::fromUtf8(name));
+    return tree.AddGroup(QString::fromUtf8(Sample(chinese, english)));
 }
 
-void AddAddress(qint32 group, const char* url, const char* title, const char* remark)
+void AddAddress(qint32 group, const char* url, const char* title, const char* englishTitle,
+                const char* remark, const char* englishRemark)
 {
     IEStore.TypeID = group;
     IEStore.IEUrl = QString::fromUtf8(url);
-    IEStore.IEName = QString::fromUtf8(title);
-    IEStore.ReMark = QString::fromUtf8(remark);
+    IEStore.IEName = QString::fromUtf8(Sample(title, englishTitle));
+    IEStore.ReMark = QString::fromUtf8(Sample(remark, englishRemark));
     IEStore.InsertAddress();
 }
 
 void FillSampleData(TFormMain& form)
 {
     TCardTree& notes = form.NotePage->NoteTree();
-    QTreeWidgetItem* work = Group(notes, notes.RootNode(), "工作");
-    QTreeWidgetItem* meetings = Group(notes, work, "会议记录");
-    Group(notes, work, "待办事项");
-    Group(notes, notes.RootNode(), "读书笔记");
-    Group(notes, notes.RootNode(), "旅行计划");
+    QTreeWidgetItem* work = Group(notes, notes.RootNode(), "工作", "Work");
+    QTreeWidgetItem* meetings = Group(notes, work, "会议记录", "Meeting notes");
+    Group(notes, work, "待办事项", "To do");
+    Group(notes, notes.RootNode(), "读书笔记", "Reading");
+    Group(notes, notes.RootNode(), "旅行计划", "Travel plans");
     work->setExpanded(true);
     notes.Select(meetings);
     form.NotePage->tvNoteClick();
-    form.NotePage->mmoNote->setPlainText(QString::fromUtf8("2026-12-07 周一例会\n\n"
-                                                           "1. 新版本的安装包本周五前完成\n"
-                                                           "2. 用户手册补上截图\n"
-                                                           "3. 下次会议：12月14日 上午10点\n"));
+    form.NotePage->mmoNote->setPlainText(
+        QString::fromUtf8(Sample("2026-12-07 周一例会\n\n"
+                                 "1. 新版本的安装包本周五前完成\n"
+                                 "2. 用户手册补上截图\n"
+                                 "3. 下次会议：12月14日 上午10点\n",
+                                 "2026-12-07 Monday meeting\n\n"
+                                 "1. The new installer is ready by Friday\n"
+                                 "2. Screenshots for the user guide\n"
+                                 "3. Next meeting: 14 December, 10 am\n")));
 
     TCardTree& addresses = form.WebAddrPage->IETree();
-    QTreeWidgetItem* news = Group(addresses, addresses.RootNode(), "新闻");
-    QTreeWidgetItem* tech = Group(addresses, addresses.RootNode(), "技术");
-    QTreeWidgetItem* shopping = Group(addresses, addresses.RootNode(), "购物");
+    QTreeWidgetItem* news = Group(addresses, addresses.RootNode(), "新闻", "News");
+    QTreeWidgetItem* tech = Group(addresses, addresses.RootNode(), "技术", "Tech");
+    QTreeWidgetItem* shopping = Group(addresses, addresses.RootNode(), "购物", "Shopping");
     const auto id = [](QTreeWidgetItem* node) {
         return TCardTree::KeyOf(node).SelfIndex;
     };
-    AddAddress(id(news), "www.example.com/news", "每日新闻", "早上看");
-    AddAddress(id(news), "www.example.org/weather", "天气预报", "");
-    AddAddress(id(tech), "www.example.net/qt", "Qt 文档", "Widgets 与布局");
-    AddAddress(id(tech), "www.example.net/sqlite", "SQLite 手册", "");
-    AddAddress(id(tech), "www.example.com/cpp", "C++ 参考", "标准库");
-    AddAddress(id(shopping), "www.example.org/books", "网上书店", "");
+    AddAddress(id(news), "www.example.com/news", "每日新闻", "Daily news", "早上看", "Mornings");
+    AddAddress(id(news), "www.example.org/weather", "天气预报", "Weather", "", "");
+    AddAddress(id(tech), "www.example.net/qt", "Qt 文档", "Qt documentation", "Widgets 与布局",
+               "Widgets and layouts");
+    AddAddress(id(tech), "www.example.net/sqlite", "SQLite 手册", "SQLite manual", "", "");
+    AddAddress(id(tech), "www.example.com/cpp", "C++ 参考", "C++ reference", "标准库",
+               "Standard library");
+    AddAddress(id(shopping), "www.example.org/books", "网上书店", "Bookshop", "", "");
     form.WebAddrPage->ListAllAddresses();
 }
 
@@ -116,11 +135,15 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() < 3) {
-        std::fprintf(stderr, "usage: velmora_screenshots DELIVERED-DB OUTPUT-FOLDER [--dark]\n");
+        std::fprintf(
+            stderr, "usage: velmora_screenshots DELIVERED-DB OUTPUT-FOLDER [--dark | --english]\n");
         return 2;
     }
     const QString output = arguments.at(2) + QLatin1Char('/');
     const bool dark = arguments.contains(QStringLiteral("--dark"));
+    English = arguments.contains(QStringLiteral("--english"));
+    if (English)
+        InstallTranslators(application, QLocale(QLocale::English, QLocale::UnitedStates));
     if (dark) {
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
         QApplication::setPalette(DarkPalette());
@@ -145,11 +168,13 @@ int main(int argc, char** argv)
             return 1;
         FillSampleData(form);
         form.ShowAsLeft();
-        const QString suffix = dark ? QStringLiteral("-dark.png") : QStringLiteral(".png");
+        const QString suffix = dark      ? QStringLiteral("-dark.png")
+                               : English ? QStringLiteral("-en.png")
+                                         : QStringLiteral(".png");
         bool ok = Save(&form, output + QStringLiteral("notebook") + suffix);
         form.PageTabs->setCurrentIndex(1);
         ok = Save(&form, output + QStringLiteral("addresses") + suffix) && ok;
-        if (!dark) {
+        if (!dark && !English) {
             TFormAddIE dialog(&form);
             dialog.GroupID = 0;
             dialog.edtGroup->setText(QStringLiteral("技术"));
