@@ -14,7 +14,7 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins li
 start_packages=(fonts-wqy-microhei qt6-translations-l10n qt6-wayland)
 # The checks of the installed desktop files, the start under a headless Wayland compositor, and
 # the bursts of real keys through Xvfb with openbox and through weston (XTest sends the keys).
-test_packages=(clang-format libbenchmark-dev desktop-file-utils appstream weston qt6-wayland
+test_packages=(clang-format desktop-file-utils appstream weston qt6-wayland
                xvfb openbox libxtst-dev)
 
 say() { printf '\n== %s\n' "$*"; }
