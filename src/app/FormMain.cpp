@@ -537,6 +537,11 @@ void TFormMain::btnSystemClick()
             menu, QRect(btnSystem->mapToGlobal(QPoint(0, 0)), btnSystem->size()), screen));
 }
 
+TFormShortcuts* TFormMain::Shortcuts() const
+{
+    return FShortcuts;
+}
+
 void TFormMain::ShortcutsClick()
 {
     // One list: a second F1 brings it to the front.

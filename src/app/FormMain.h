@@ -100,7 +100,7 @@ public:
     QAction* actExportNotes = nullptr;
     QAction* actShortcuts = nullptr; // "键盘快捷键", F1
     QAction* actAbout = nullptr;     // "关于 Velmora"
-    TFormShortcuts* Shortcuts() const { return FShortcuts; }
+    TFormShortcuts* Shortcuts() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
