@@ -197,10 +197,6 @@ Do you want to go back to the data from before the restore?</translation>
         <translation>Keyboard Shortcuts</translation>
     </message>
     <message>
-        <source>切换到另一页（焦点在分组树或列表中时）</source>
-        <translation>Switch to the other page (with the focus in a group tree or the list)</translation>
-    </message>
-    <message>
         <source>搜索结果</source>
         <translation>Search results</translation>
     </message>
@@ -302,7 +298,7 @@ Do you want to go back to the data from before the restore?</translation>
     </message>
     <message>
         <source>确定（网址的备注框中为换行）</source>
-        <translation>OK (a new line in a web address's remark)</translation>
+        <translation>OK (a new line in a web address&apos;s remark)</translation>
     </message>
     <message>
         <source>取消</source>
@@ -323,6 +319,10 @@ Do you want to go back to the data from before the restore?</translation>
     <message>
         <source>关闭</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>切换到另一页（焦点在页面中时）</source>
+        <translation>Switch to the other page (with the focus on a page)</translation>
     </message>
 </context>
 <context>

@@ -37,6 +37,8 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(tr("关于 Velmora"));
+    // Like the program's other dialogs: a close box only.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     lblName = new QLabel(QStringLiteral("Velmora"), this);
     lblName->setObjectName(QStringLiteral("lblName"));

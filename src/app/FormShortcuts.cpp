@@ -16,7 +16,7 @@ const std::vector<TShortcutSection>& ShortcutSections()
           {{K(Qt::CTRL | Qt::Key_L)}, QT_TRANSLATE_NOOP("TFormShortcuts", "锁定")},
           {{K(Qt::Key_F1)}, QT_TRANSLATE_NOOP("TFormShortcuts", "键盘快捷键")},
           {{K(Qt::CTRL | Qt::Key_Tab), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)},
-           QT_TRANSLATE_NOOP("TFormShortcuts", "切换到另一页（焦点在分组树或列表中时）")}}},
+           QT_TRANSLATE_NOOP("TFormShortcuts", "切换到另一页（焦点在页面中时）")}}},
         {QT_TRANSLATE_NOOP("TFormShortcuts", "搜索结果"),
          {{{K(Qt::Key_Up), K(Qt::Key_Down)}, QT_TRANSLATE_NOOP("TFormShortcuts", "选择结果")},
           {{K(Qt::Key_Enter)}, QT_TRANSLATE_NOOP("TFormShortcuts", "转到选中的结果")},

@@ -260,11 +260,9 @@ private Q_SLOTS:
         TFormMain form;
         form.ShortcutsClick();
         TFormAbout about(&form);
-        const auto* widget = form.findChild<QWidget*>(object);
+        QWidget* widget = form.findChild<QWidget*>(object);
         QVERIFY(widget);
-        QCOMPARE(QAccessible::queryAccessibleInterface(const_cast<QWidget*>(widget))
-                     ->text(QAccessible::Name),
-                 name);
+        QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);
     }
 
     // The About dialog tells whether the data file is encrypted and opens its folder.
@@ -273,18 +271,12 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormMain form;
-        QString plain;
-        {
-            TFormAbout about(&form);
-            plain = about.lblEncryption->text();
-            QVERIFY(about.lblVersion->text().contains(ProgramVersion()));
-            about.btnOpenFolder->click();
-        }
+        TFormAbout about(nullptr);
+        about.btnOpenFolder->click();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);
         QCOMPARE(QDir(dialogs.OpenedUrls[0].toLocalFile()), QDir(folder.Path()));
         DbAccess->Rekey(TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt()), QString());
-        QVERIFY(TFormAbout(&form).lblEncryption->text() != plain);
+        QVERIFY(TFormAbout(nullptr).lblEncryption->text() != about.lblEncryption->text());
     }
 
     void showWindowRestoresAMinimisedWindow()
