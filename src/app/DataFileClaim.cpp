@@ -6,6 +6,8 @@
 #include "data/DataFileCheck.h"
 #include "data/Sqlite.h"
 
+#include <QCoreApplication>
+
 bool ClaimDataFile(TSingleInstance& instance, int* status)
 {
     const QString database = AppPath() + QLatin1String(DatabaseFile::FileName);
@@ -17,7 +19,7 @@ bool ClaimDataFile(TSingleInstance& instance, int* status)
     }
     if (!instance.Acquire()) {
         if (!instance.Activated())
-            ShowError(QStringLiteral("Velmora 已在运行"));
+            ShowError(QCoreApplication::translate("DataFileClaim", "Velmora 已在运行"));
         *status = instance.Activated() ? 0 : 1;
         return false;
     }

@@ -2,7 +2,10 @@
 
 #include "app/AppIcon.h"
 #include "app/Autostart.h"
+#include "app/FormAbout.h"
+#include "app/FormShortcuts.h"
 #include "app/IdleWatch.h"
+#include "app/MenuPlace.h"
 #include "app/SearchBox.h"
 #include "app/SessionEnd.h"
 #include "app/Startup.h"
@@ -30,8 +33,10 @@
 #include <QCursor>
 #include <QDate>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -67,6 +72,9 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     layout->setSpacing(0);
 
     PageTabs = new QTabWidget(this);
+    PageTabs->setObjectName(QStringLiteral("PageTabs"));
+    PageTabs->setAccessibleName(tr("页面"));
+    PageTabs->setAccessibleDescription(tr("记事本和网址管理两页；Ctrl+Tab 切换"));
     NotePageTab = new QWidget;
     WebAddrTab = new QWidget;
     for (QWidget* page : {NotePageTab, WebAddrTab}) {
@@ -77,22 +85,33 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     NotePageTab->layout()->addWidget(NotePage);
     WebAddrPage = new TWebAddrPage(WebAddrTab);
     WebAddrTab->layout()->addWidget(WebAddrPage);
-    PageTabs->addTab(NotePageTab, QStringLiteral("记事本"));
-    PageTabs->addTab(WebAddrTab, QStringLiteral("网址管理"));
+    PageTabs->addTab(NotePageTab, tr("记事本"));
+    PageTabs->addTab(WebAddrTab, tr("网址管理"));
     PageTabs->setCurrentIndex(0);
+    NotePageTab->setAccessibleName(tr("记事本"));
+    WebAddrTab->setAccessibleName(tr("网址管理"));
     layout->addWidget(PageTabs, 1);
 
     pnlBottomBar = new QWidget(this);
     pnlBottomBar->setFixedHeight(25);
     auto* bar = new QHBoxLayout(pnlBottomBar);
-    bar->setContentsMargins(0, 0, 23, 0);
+    bar->setContentsMargins(8, 0, 23, 0);
     bar->setSpacing(5);
     StatusLine = new TStatusLine(pnlBottomBar);
     bar->addSpacing(8);
     bar->addWidget(StatusLine, 1);
-    chkRunAtLogin = new QCheckBox(QStringLiteral("开机运行"), pnlBottomBar);
-    btnSystem = new QPushButton(QStringLiteral("软件设置"), pnlBottomBar);
+    chkRunAtLogin = new QCheckBox(tr("开机运行"), pnlBottomBar);
+    btnSystem = new QPushButton(tr("软件设置"), pnlBottomBar);
     btnSystem->setFixedSize(75, 25);
+    chkRunAtLogin->setObjectName(QStringLiteral("chkRunAtLogin"));
+    chkRunAtLogin->setAccessibleName(tr("开机运行"));
+    chkRunAtLogin->setAccessibleDescription(tr("登录桌面时自动启动 Velmora"));
+    btnSystem->setObjectName(QStringLiteral("btnSystem"));
+    btnSystem->setAccessibleName(tr("软件设置"));
+    btnSystem->setAccessibleDescription(
+        tr("打开菜单：软件主页、设置、锁定、备份、恢复、导入导出、键盘快捷键、关于"));
+    StatusLine->setObjectName(QStringLiteral("StatusLine"));
+    StatusLine->setAccessibleName(tr("状态"));
     SearchBox = new TSearchBox(this, PageTabs, NotePage, WebAddrPage);
     bar->insertWidget(0, SearchBox);
     bar->addWidget(chkRunAtLogin);
@@ -100,25 +119,35 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     layout->addWidget(pnlBottomBar);
 
     pmSystem = new QMenu(this);
-    actHomePage = pmSystem->addAction(QStringLiteral("软件主页"));
+    actHomePage = pmSystem->addAction(tr("软件主页"));
     pmSystem->addSeparator();
-    actSettings = pmSystem->addAction(QStringLiteral("软件设置"));
-    actLock = pmSystem->addAction(QStringLiteral("锁定"));
+    actSettings = pmSystem->addAction(tr("软件设置"));
+    actLock = pmSystem->addAction(tr("锁定"));
     actLock->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     // The key works anywhere in the window, not only in the open menu.
     addAction(actLock);
     pmSystem->addSeparator();
-    actBackup = pmSystem->addAction(QStringLiteral("数据备份"));
-    actRestore = pmSystem->addAction(QStringLiteral("数据恢复"));
+    actBackup = pmSystem->addAction(tr("数据备份"));
+    actRestore = pmSystem->addAction(tr("数据恢复"));
     ConnectGuarded(actHomePage, &QAction::triggered, this, [this] { HomePageClick(); });
     ConnectGuarded(actSettings, &QAction::triggered, this, [this] { SettingsClick(); });
     ConnectGuarded(actLock, &QAction::triggered, this, [this] { LockClick(); });
     ConnectGuarded(actBackup, &QAction::triggered, this, [this] { BackupClick(); });
     ConnectGuarded(actRestore, &QAction::triggered, this, [this] { RestoreClick(); });
-    actImportBookmarks = pmSystem->addAction(QStringLiteral("导入书签…"));
-    actImportFromBrowser = pmSystem->addAction(QStringLiteral("从浏览器导入书签…"));
-    actExportBookmarks = pmSystem->addAction(QStringLiteral("导出书签…"));
-    actExportNotes = pmSystem->addAction(QStringLiteral("导出笔记…"));
+    actImportBookmarks = pmSystem->addAction(tr("导入书签…"));
+    actImportFromBrowser = pmSystem->addAction(tr("从浏览器导入书签…"));
+    actExportBookmarks = pmSystem->addAction(tr("导出书签…"));
+    actExportNotes = pmSystem->addAction(tr("导出笔记…"));
+    pmSystem->addSeparator();
+    actShortcuts = pmSystem->addAction(tr("键盘快捷键"));
+    actShortcuts->setShortcut(QKeySequence(Qt::Key_F1));
+    addAction(actShortcuts);
+    // The menu shows each key beside its item, whatever the desktop's default for menus.
+    for (QAction* keyed : {actLock, actShortcuts})
+        keyed->setShortcutVisibleInContextMenu(true);
+    actAbout = pmSystem->addAction(tr("关于 Velmora"));
+    ConnectGuarded(actShortcuts, &QAction::triggered, this, [this] { ShortcutsClick(); });
+    ConnectGuarded(actAbout, &QAction::triggered, this, [this] { ShowAboutDialog(this); });
     ConnectGuarded(actImportBookmarks, &QAction::triggered, this,
                    [this] { ImportBookmarksClick(); });
     ConnectGuarded(actImportFromBrowser, &QAction::triggered, this,
@@ -133,6 +162,7 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
     // nothing.
     ConnectGuarded(chkRunAtLogin, &QCheckBox::clicked, this, [this] { chkRunAtLoginClick(); });
     ConnectGuarded(btnSystem, &QPushButton::clicked, this, [this] { btnSystemClick(); });
+    btnSystem->installEventFilter(this);
     ConnectGuarded(qApp, &QGuiApplication::commitDataRequest, this,
                    [this](QSessionManager& manager) { CommitData(manager); });
 
@@ -161,12 +191,13 @@ TFormMain::~TFormMain()
 void TFormMain::AddTrayIcon()
 {
     PopupMenu = new QMenu(this);
-    actTrayHomePage = PopupMenu->addAction(QStringLiteral("软件主页"));
+    actTrayHomePage = PopupMenu->addAction(tr("软件主页"));
     PopupMenu->addSeparator();
-    NShowForm = PopupMenu->addAction(QStringLiteral("显示窗口"));
-    actTrayLock = PopupMenu->addAction(QStringLiteral("锁定"));
+    NShowForm = PopupMenu->addAction(tr("显示窗口"));
+    actTrayLock = PopupMenu->addAction(tr("锁定"));
     actTrayLock->setShortcut(actLock->shortcut());
-    NClose = PopupMenu->addAction(QStringLiteral("关闭"));
+    actTrayLock->setShortcutVisibleInContextMenu(true);
+    NClose = PopupMenu->addAction(tr("关闭"));
     ConnectGuarded(actTrayHomePage, &QAction::triggered, this, [this] { HomePageClick(); });
     ConnectGuarded(actTrayLock, &QAction::triggered, this, [this] { LockClick(); });
     ConnectGuarded(NShowForm, &QAction::triggered, this, [this] { NShowFormClick(); });
@@ -252,10 +283,9 @@ void TFormMain::LoadStep()
                 tree->LoadStep(Step);
                 read = true;
             });
-            if (!read &&
-                AskYesNo(QStringLiteral("数据文件中的分组读取失败（原因见上一个提示），窗口中不显示"
-                                        "这些分组。\n要退出 Velmora 吗？选“否”继续使用，例如用"
-                                        "“数据恢复”换回一个备份。"))) {
+            if (!read && AskYesNo(tr("数据文件中的分组读取失败（原因见上一个提示），窗口中不显示"
+                                     "这些分组。\n要退出 Velmora 吗？选“否”继续使用，例如用"
+                                     "“数据恢复”换回一个备份。"))) {
                 FExitConfirmed = true;
                 close();
             }
@@ -288,6 +318,21 @@ void TFormMain::FinishLoading()
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == btnSystem) {
+        // The menu drops down from the button unless the click came from the mouse.
+        if (event->type() == QEvent::MouseButtonRelease)
+            FSystemClickedByMouse = true;
+        else if (event->type() == QEvent::KeyPress) {
+            FSystemClickedByMouse = false;
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                btnSystem->click();
+                return true;
+            }
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)
         FUserActed = true;
     return QWidget::eventFilter(watched, event);
@@ -390,7 +435,7 @@ bool TFormMain::FormCloseQuery()
 {
     if (!CloseNeedsQuestion(FExitConfirmed, qApp->isSavingSession(), FSessionEndAgreed))
         return true;
-    FExitConfirmed = AskYesNo(QStringLiteral("确定要退出程序吗？"));
+    FExitConfirmed = AskYesNo(tr("确定要退出程序吗？"));
     return FExitConfirmed;
 }
 
@@ -402,7 +447,7 @@ void TFormMain::CommitData(QSessionManager& manager)
     // Logging off or shutting down asks the same question; No refuses the log-off.
     const TSessionEndDecision decision =
         DecideSessionEnd(manager.allowsInteraction(), FExitConfirmed,
-                         [] { return AskYesNo(QStringLiteral("确定要退出程序吗？")); });
+                         [] { return AskYesNo(tr("确定要退出程序吗？")); });
     FSessionEndAgreed = decision.Agreed;
     if (!manager.allowsInteraction())
         return;
@@ -483,7 +528,28 @@ void TFormMain::chkRunAtLoginClick()
 
 void TFormMain::btnSystemClick()
 {
-    pmSystem->popup(QCursor::pos());
+    const QRect screen = btnSystem->screen()->availableGeometry();
+    const QSize menu = pmSystem->sizeHint();
+    if (std::exchange(FSystemClickedByMouse, false))
+        pmSystem->popup(MenuPlaceAtPointer(menu, QCursor::pos(), screen));
+    else
+        pmSystem->popup(MenuPlaceAtButton(
+            menu, QRect(btnSystem->mapToGlobal(QPoint(0, 0)), btnSystem->size()), screen));
+}
+
+TFormShortcuts* TFormMain::Shortcuts() const
+{
+    return FShortcuts;
+}
+
+void TFormMain::ShortcutsClick()
+{
+    // One list: a second F1 brings it to the front.
+    if (!FShortcuts)
+        FShortcuts = new TFormShortcuts(this);
+    FShortcuts->show();
+    FShortcuts->raise();
+    FShortcuts->activateWindow();
 }
 
 void TFormMain::HomePageClick()
@@ -498,7 +564,7 @@ void TFormMain::SettingsClick()
     FinishLoading();
     NotePage->NoteSaver().SaveOrAsk();
     if (ShowConfigDialog())
-        StatusLine->ShowMessage(QStringLiteral("设置已保存"));
+        StatusLine->ShowMessage(tr("设置已保存"));
     ApplyLockSettings();
 }
 
@@ -508,7 +574,7 @@ void TFormMain::BackupClick()
     NotePage->NoteSaver().SaveOrAsk();
     const QString written = BackupCommand();
     if (!written.isEmpty())
-        StatusLine->ShowMessage(QStringLiteral("已备份到 ") + written);
+        StatusLine->ShowMessage(tr("已备份到 %1").arg(written));
 }
 
 void TFormMain::RestoreClick()
@@ -520,7 +586,7 @@ void TFormMain::RestoreClick()
     const TFileKey before = DbAccess->Key();
     if (!RestoreCommand())
         return;
-    StatusLine->ShowMessage(QStringLiteral("已恢复"));
+    StatusLine->ShowMessage(tr("已恢复"));
     bool read = false;
     RunGuarded([&] {
         ReloadPages();
@@ -536,13 +602,13 @@ void TFormMain::RestoreClick()
         WebAddrPage->ListAllAddresses();
         NotePage->ShowRootNote();
     });
-    if (!AskYesNo(QStringLiteral("恢复的数据读取失败（原因见上一个提示），窗口中不显示它的分组。\n"
-                                 "要换回恢复前的数据吗？")))
+    if (!AskYesNo(tr("恢复的数据读取失败（原因见上一个提示），窗口中不显示它的分组。\n"
+                     "要换回恢复前的数据吗？")))
         return;
     DbRestore(SafetyCopyPath(), QString(), before);
     WriteLog(QStringLiteral("数据恢复！"));
     Config.LoadConfig();
-    StatusLine->ShowMessage(QStringLiteral("已换回恢复前的数据"));
+    StatusLine->ShowMessage(tr("已换回恢复前的数据"));
     ReloadPages();
     ApplyLockSettings();
 }

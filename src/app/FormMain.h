@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QAction;
@@ -10,6 +11,7 @@ class QSessionManager;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
+class TFormShortcuts;
 class TNotePage;
 class TSearchBox;
 class TStatusLine;
@@ -55,7 +57,11 @@ public:
     // The same close request as the window's close button.
     void NCloseClick();
     void chkRunAtLoginClick();
+    // The settings menu: at the pointer after a mouse click, dropping down from the button
+    // after Space or Enter.
     void btnSystemClick();
+    // "键盘快捷键" (F1): the key list, one at a time.
+    void ShortcutsClick();
     void HomePageClick();
     void SettingsClick(); // "软件设置"
     void BackupClick();   // "数据备份"
@@ -92,6 +98,9 @@ public:
     QAction* actImportFromBrowser = nullptr;
     QAction* actExportBookmarks = nullptr;
     QAction* actExportNotes = nullptr;
+    QAction* actShortcuts = nullptr; // "键盘快捷键", F1
+    QAction* actAbout = nullptr;     // "关于 Velmora"
+    TFormShortcuts* Shortcuts() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -139,4 +148,6 @@ private:
     bool FLocked = false;
     bool FLockedEncrypted = false; // the data file was encrypted with the password at the lock
     bool FLockOnMinimize = false;
+    bool FSystemClickedByMouse = false;
+    QPointer<TFormShortcuts> FShortcuts;
 };

@@ -117,8 +117,7 @@ TGroupPaths TSearchRun::LoadGroups(const QString& table, TSearchHit::TKind kind)
 {
     const std::vector<TGroupRow> rows = ReadGroupRows(table);
     const TGroupPaths paths(rows);
-    const QString root =
-        kind == TSearchHit::TKind::Note ? QStringLiteral("根目录") : QStringLiteral("全部");
+    const QString root = kind == TSearchHit::TKind::Note ? tr("根目录") : tr("全部");
     QSet<qint32> seen; // where two rows share a number, the first is the group
     for (const TGroupRow& row : rows) {
         const qint32 self = row.Key.SelfIndex;
@@ -149,7 +148,7 @@ void TSearchRun::SearchAddresses()
         hit.Kind = TSearchHit::TKind::Address;
         hit.Group = set.AsInteger(QStringLiteral("TypeID"));
         hit.AddressId = set.AsString(QStringLiteral("ID"));
-        hit.Path = FAddressGroups.Path(QStringLiteral("全部"), hit.Group);
+        hit.Path = FAddressGroups.Path(tr("全部"), hit.Group);
         // The title counts most; the address and the remark alike.
         const std::array<const char16_t*, 3> fields{u"IEName", u"IEUrl", u"ReMark"};
         for (size_t field = 0; field < fields.size(); ++field) {
@@ -185,7 +184,7 @@ void TSearchRun::SearchNotes()
         hit.Rank = 2;
         hit.Group = group;
         hit.Offset = at;
-        hit.Path = FNoteGroups.Path(QStringLiteral("根目录"), group);
+        hit.Path = FNoteGroups.Path(tr("根目录"), group);
         Add(std::move(hit), text, at);
     }
     DbAccess->QuerySet().Close();

@@ -2,6 +2,7 @@
 
 #include "groups/GroupRows.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QString>
 #include <QStringView>
@@ -38,6 +39,8 @@ qsizetype FindFolded(QStringView text, QStringView query, qsizetype from = 0);
 // a time. It stops early once enough results of the best kinds are in.
 class TSearchRun final
 {
+    Q_DECLARE_TR_FUNCTIONS(TSearchRun)
+
 public:
     explicit TSearchRun(QString query, int limit = 100);
 

@@ -31,8 +31,9 @@ constexpr int ListMaxHeight = 260;
 void RequireShown(const QTreeWidgetItem* node)
 {
     if (TCardTree::LevelOf(node) > TCardTree::MaxShownLevel)
-        throw ECardError(QStringLiteral("找到的分组在第 %1 层，超过了树能展开的 %2 层，无法在树中"
-                                        "显示它。")
+        throw ECardError(QCoreApplication::translate("TSearchBox",
+                                                     "找到的分组在第 %1 层，超过了树能展开的 %2 "
+                                                     "层，无法在树中显示它。")
                              .arg(TCardTree::LevelOf(node))
                              .arg(TCardTree::MaxShownLevel));
 }
@@ -100,8 +101,9 @@ bool SameHit(const TSearchHit& a, const TSearchHit& b)
 
 QString ResultLine(const TSearchHit& hit)
 {
-    const QString kind =
-        hit.Kind == TSearchHit::TKind::Note ? QStringLiteral("笔记") : QStringLiteral("网址");
+    const QString kind = hit.Kind == TSearchHit::TKind::Note
+                             ? QCoreApplication::translate("TSearchBox", "笔记")
+                             : QCoreApplication::translate("TSearchBox", "网址");
     // The kind in the row's own text colour: a fixed grey vanished on the highlight.
     return QStringLiteral("[") + kind + QStringLiteral("]&nbsp; ") + hit.Path.toHtmlEscaped() +
            QStringLiteral("&nbsp;&nbsp; ") + hit.Context.left(hit.MarkFrom).toHtmlEscaped() +
@@ -117,12 +119,17 @@ TSearchBox::TSearchBox(QWidget* window, QTabWidget* pages, TNotePage* notePage,
     : QLineEdit(window), FPages(pages), FNotePage(notePage), FWebAddrPage(webAddrPage)
 {
     setObjectName(QStringLiteral("SearchBox"));
-    setPlaceholderText(QStringLiteral("搜索笔记和网址"));
+    setPlaceholderText(tr("搜索笔记和网址"));
+    setAccessibleName(tr("搜索"));
+    setAccessibleDescription(tr("搜索全部笔记、分组和网址（Ctrl+K）；上下键选择结果，Enter 转到，"
+                                "Esc 清空"));
     setClearButtonEnabled(true);
     setFixedWidth(200);
 
     // The list floats over the window's pages; the caret stays in the field while it is open.
     FList = new QListWidget(window);
+    FList->setObjectName(QStringLiteral("SearchResults"));
+    FList->setAccessibleName(tr("搜索结果"));
     FList->setFocusPolicy(Qt::NoFocus);
     FList->setUniformItemSizes(true);
     FList->setItemDelegate(new TResultDelegate(FList));
@@ -192,8 +199,8 @@ void TSearchBox::ShowResults(std::vector<TSearchHit> hits)
     if (hits.empty()) {
         FHits.clear();
         FList->clear();
-        auto* item = new QListWidgetItem(
-            FRun && FRun->Done() ? QStringLiteral("没有找到") : QStringLiteral("正在搜索…"), FList);
+        auto* item =
+            new QListWidgetItem(FRun && FRun->Done() ? tr("没有找到") : tr("正在搜索…"), FList);
         item->setFlags(Qt::NoItemFlags);
         PlaceResults();
         return;
@@ -249,7 +256,11 @@ void TSearchBox::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
     if (key == Qt::Key_Escape) {
-        RunGuarded([this] { CloseResults(true); });
+        // The search is done with: the next one starts from an empty field.
+        RunGuarded([this] {
+            clear();
+            CloseResults(true);
+        });
         return;
     }
     if (FList->isVisible() && !FHits.empty()) {

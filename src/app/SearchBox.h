@@ -17,7 +17,7 @@ class TWebAddrPage;
 // The search field of the main window's bottom bar ("搜索笔记和网址", Ctrl+K). It searches
 // every group name, note and address as the user types, a step at a time between the events of
 // the window, and lists the results above itself. Enter or a click goes to the chosen result; Esc
-// closes the list and gives the caret back to where it was.
+// empties the field, closes the list and gives the caret back to where it was.
 class TSearchBox final : public QLineEdit
 {
     Q_OBJECT

@@ -3,7 +3,10 @@
 #include "TestFolder.h"
 
 #include "app/Autostart.h"
+#include "app/FormAbout.h"
 #include "app/FormMain.h"
+#include "app/FormShortcuts.h"
+#include "app/MenuPlace.h"
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
@@ -11,12 +14,14 @@
 #include "controls/CardDBGrid.h"
 #include "controls/StatusLine.h"
 #include "data/DbAccess.h"
+#include "data/FileKey.h"
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
 #include "settings/Config.h"
 #include "settings/FormPass.h"
 #include "webaddr/WebAddrPage.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -128,18 +133,150 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
                               QStringLiteral("显示窗口"), QStringLiteral("锁定"),
                               QStringLiteral("关闭")}));
-        QCOMPARE(
-            Captions(form.pmSystem),
-            QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
-                         QStringLiteral("软件设置"), QStringLiteral("锁定"), QStringLiteral("-"),
-                         QStringLiteral("数据备份"), QStringLiteral("数据恢复"),
-                         QStringLiteral("导入书签…"), QStringLiteral("从浏览器导入书签…"),
-                         QStringLiteral("导出书签…"), QStringLiteral("导出笔记…")}));
+        QCOMPARE(Captions(form.pmSystem),
+                 QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
+                              QStringLiteral("软件设置"), QStringLiteral("锁定"),
+                              QStringLiteral("-"), QStringLiteral("数据备份"),
+                              QStringLiteral("数据恢复"), QStringLiteral("导入书签…"),
+                              QStringLiteral("从浏览器导入书签…"), QStringLiteral("导出书签…"),
+                              QStringLiteral("导出笔记…"), QStringLiteral("-"),
+                              QStringLiteral("键盘快捷键"), QStringLiteral("关于 Velmora")}));
 
         form.actTrayHomePage->trigger();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);
         QCOMPARE(dialogs.OpenedUrls[0].host(), HomePage());
         QCOMPARE(dialogs.OpenedUrls[0].scheme(), QStringLiteral("http"));
+    }
+
+    // F1 from any place in the window shows the key list, and only one; Esc closes it.
+    void f1ShowsOneKeyList()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TFormMain form;
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.PageTabs->setCurrentIndex(1);
+        form.WebAddrPage->tvIE->setFocus();
+        QTest::keyClick(form.WebAddrPage->tvIE, Qt::Key_F1);
+        TFormShortcuts* keys = form.Shortcuts();
+        QVERIFY(keys && keys->isVisible() && !keys->isModal());
+        // The list names the window's own keys as the menu has them.
+        for (const QAction* action : {form.actLock, form.actShortcuts})
+            QVERIFY(!keys->tvKeys
+                         ->findItems(KeyNames({action->shortcut()}),
+                                     Qt::MatchExactly | Qt::MatchRecursive, 0)
+                         .isEmpty());
+
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(form.NotePage->mmoNote, Qt::Key_F1);
+        QCOMPARE(form.findChildren<TFormShortcuts*>().size(), 1);
+        QTRY_VERIFY(keys->isActiveWindow());
+        QTest::keyClick(keys->tvKeys, Qt::Key_Escape);
+        QVERIFY(!keys->isVisible());
+    }
+
+    // Space or Enter on the settings button drops the menu from the button's edge.
+    void settingsMenuFromTheKeyboard_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("space") << int(Qt::Key_Space);
+        QTest::newRow("enter") << int(Qt::Key_Return);
+    }
+    void settingsMenuFromTheKeyboard()
+    {
+        QFETCH(int, key);
+        TTestFolder folder;
+        folder.Connect();
+        TFormMain form;
+        form.setGeometry(20, 20, 600, 160);
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.btnSystem->setFocus();
+        QTest::keyClick(form.btnSystem, Qt::Key(key));
+        QTRY_VERIFY(form.pmSystem->isVisible());
+        const QRect button(form.btnSystem->mapToGlobal(QPoint(0, 0)), form.btnSystem->size());
+        const QRect menu = form.pmSystem->geometry();
+        QCOMPARE(menu.top(), button.bottom() + 1);
+        QVERIFY(menu.left() <= button.right() && menu.right() >= button.left());
+        form.pmSystem->close();
+    }
+
+    // A menu keeps to the screen's free area, turned to the other side where it would leave it.
+    void menuPlaceKeepsToTheScreen_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("anchor"); // the pointer (empty) or the button
+        QTest::addColumn<QPoint>("place");
+        const QRect screen(0, 30, 800, 570);
+        QTest::newRow("pointer in the middle")
+            << screen << QRect(100, 100, 0, 0) << QPoint(100, 100);
+        QTest::newRow("pointer at the corner")
+            << screen << QRect(790, 590, 0, 0) << QPoint(590, 290);
+        QTest::newRow("pointer above the area") << screen << QRect(10, 5, 0, 0) << QPoint(10, 30);
+        QTest::newRow("button at the right")
+            << screen << QRect(760, 100, 75, 25) << QPoint(600, 125);
+        QTest::newRow("button at the bottom")
+            << screen << QRect(10, 580, 75, 25) << QPoint(10, 280);
+    }
+    void menuPlaceKeepsToTheScreen()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QRect, anchor);
+        QFETCH(QPoint, place);
+        const QSize menu(200, 300);
+        const QPoint got = anchor.isEmpty() ? MenuPlaceAtPointer(menu, anchor.topLeft(), screen)
+                                            : MenuPlaceAtButton(menu, anchor, screen);
+        QCOMPARE(got, place);
+        QVERIFY(screen.contains(QRect(got, menu)));
+    }
+
+    // Every control of the window and its own dialogs has a name for screen readers.
+    void accessibleNames_data()
+    {
+        QTest::addColumn<QString>("object");
+        QTest::addColumn<QString>("name");
+        const auto row = [](const char* object, const char* name) {
+            QTest::newRow(object) << QString::fromUtf8(object) << QString::fromUtf8(name);
+        };
+        row("PageTabs", "页面");
+        row("SearchBox", "搜索");
+        row("SearchResults", "搜索结果");
+        row("btnSystem", "软件设置");
+        row("chkRunAtLogin", "开机运行");
+        row("tvKeys", "键盘快捷键");
+        row("edtFolder", "数据文件夹");
+        row("btnOpenFolder", "打开文件夹");
+    }
+    void accessibleNames()
+    {
+        QFETCH(QString, object);
+        QFETCH(QString, name);
+        TTestFolder folder;
+        folder.Connect();
+        TFormMain form;
+        form.ShortcutsClick();
+        TFormAbout about(&form);
+        QWidget* widget = form.findChild<QWidget*>(object);
+        QVERIFY(widget);
+        QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);
+    }
+
+    // The About dialog tells whether the data file is encrypted and opens its folder.
+    void aboutTellsEncryptionAndOpensTheFolder()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        TFormAbout about(nullptr);
+        about.btnOpenFolder->click();
+        QCOMPARE(dialogs.OpenedUrls.size(), 1);
+        QCOMPARE(QDir(dialogs.OpenedUrls[0].toLocalFile()), QDir(folder.Path()));
+        DbAccess->Rekey(TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt()), QString());
+        QVERIFY(TFormAbout(nullptr).lblEncryption->text() != about.lblEncryption->text());
     }
 
     void showWindowRestoresAMinimisedWindow()

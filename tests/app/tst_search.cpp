@@ -91,7 +91,8 @@ private Q_SLOTS:
     }
 
     // Typing lists the results; Enter on a note shows it with the match selected, a click on an
-    // address lists its group with its row current, and Esc gives the caret back.
+    // address lists its group with its row current, and Esc empties the field and gives the caret
+    // back.
     void resultsLeadToTheirPlace()
     {
         TTestFolder folder;
@@ -127,6 +128,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!box->Searching());
         QTest::keyClick(box, Qt::Key_Escape);
         QVERIFY(!box->ResultList()->isVisible());
+        QVERIFY(box->text().isEmpty());
         QVERIFY(editor->hasFocus());
         QCOMPARE(editor->textCursor().selectedText(), QStringLiteral("two"));
 
