@@ -57,6 +57,11 @@ void TCardEdtBut::ApplyGlyph()
         QPixmap::fromImage(strip.copy(ButtonGlyphSide, 0, ButtonGlyphSide, ButtonGlyphSide)),
         QIcon::Disabled);
     FButton->setIcon(icon);
+    // The glyph is all the button shows; its name says what it stands for.
+    static const char* const Names[ButtonGlyphCount] = {QT_TR_NOOP("展开"), QT_TR_NOOP("确定"),
+                                                        QT_TR_NOOP("浏览"), QT_TR_NOOP("选择分组"),
+                                                        QT_TR_NOOP("查找")};
+    FButton->setAccessibleName(tr(Names[int(FButtonBmp)]));
 }
 
 void TCardEdtBut::UpdateButtonLayout()

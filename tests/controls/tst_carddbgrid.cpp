@@ -1,3 +1,4 @@
+#include "Palettes.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 #include "TestText.h"
@@ -5,10 +6,13 @@
 #include "common/CardException.h"
 #include "common/DailyLog.h"
 #include "common/Errors.h"
+#include "common/gui/Contrast.h"
 #include "controls/CardDBGrid.h"
+#include "controls/GridColors.h"
 #include "data/DbAccess.h"
 #include "data/GridSet.h"
 #include "data/Sql.h"
+#include "notes/NotePage.h"
 
 #include <QHeaderView>
 #include <QPaintEvent>
@@ -444,6 +448,36 @@ private Q_SLOTS:
         grid.AutoFitColumns();
         QCOMPARE(dialogs.Boxes.size(), 1);
         SetLogClock({});
+    }
+
+    // Every coloured text reads on its background, in a light and a dark scheme: the grid's
+    // stripes, its current row, and the find box after a miss.
+    void colouredTextReads_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addColumn<int>("pair");
+        const std::pair<const char*, QPalette> schemes[] = {{"light", LightPalette()},
+                                                            {"dark", DarkPalette()}};
+        const char* const pairs[] = {"odd", "even", "current", "find miss"};
+        for (const auto& [scheme, palette] : schemes)
+            for (int pair = 0; pair < 4; ++pair)
+                QTest::addRow("%s %s", scheme, pairs[pair]) << palette << pair;
+    }
+
+    void colouredTextReads()
+    {
+        QFETCH(QPalette, palette);
+        QFETCH(int, pair);
+        const QColor text = palette.color(QPalette::Text);
+        const TGridColors stripes = GridColorsFor(palette);
+        const TRowColors current = CurrentRowColors(palette);
+        const std::pair<QColor, QColor> pairs[] = {{text, stripes.Odd},
+                                                   {text, stripes.Even},
+                                                   {current.Text, current.Back},
+                                                   {text, TNotePage::FindMissColor(palette)}};
+        const auto [fore, back] = pairs[pair];
+        QVERIFY2(ContrastRatio(fore, back) >= ReadableContrast,
+                 qPrintable(fore.name() + QStringLiteral(" on ") + back.name()));
     }
 };
 

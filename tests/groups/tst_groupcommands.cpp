@@ -182,11 +182,15 @@ private Q_SLOTS:
         QVERIFY(GroupRows(NoteType).isEmpty());
     }
 
-    // Insert, F2 and Delete on the tree are the menu's three commands, with their questions
-    // and refusals.
+    // Insert, F2 and Delete on the tree, the keys the menu shows, are the menu's three commands,
+    // each run once, with their questions and refusals.
     void keysRunTheCommands()
     {
         TFixture f;
+        QCOMPARE(QList<QKeySequence>({f.Commands->actNewGroup->shortcut(),
+                                      f.Commands->actRenameGroup->shortcut(),
+                                      f.Commands->actDeleteGroup->shortcut()}),
+                 QList<QKeySequence>({Qt::Key_Insert, Qt::Key_F2, Qt::Key_Delete}));
         QObject context;
         TModalDriver modals;
         f.Tree->Select(f.Node(QStringLiteral("其他")));
@@ -194,7 +198,7 @@ private Q_SLOTS:
             dialog->edtName->setText(QStringLiteral("新组"));
             dialog->btnOK->click();
         });
-        QTest::keyClick(f.View, Qt::Key_Insert);
+        QTest::keySequence(f.View, f.Commands->actNewGroup->shortcut());
         QCOMPARE(f.Log, QStringList{QStringLiteral("added:新组")});
         QCOMPARE(f.Node(QStringLiteral("新组"))->parent(), f.Node(QStringLiteral("其他")));
 
@@ -204,11 +208,11 @@ private Q_SLOTS:
                 QTest::keyClick(editor, Qt::Key_Return);
             }
         });
-        QTest::keyClick(f.View, Qt::Key_F2);
+        QTest::keySequence(f.View, f.Commands->actRenameGroup->shortcut());
         QCOMPARE(f.Selected(), QStringLiteral("改名"));
 
         f.Dialogs.Answers << true;
-        QTest::keyClick(f.View, Qt::Key_Delete);
+        QTest::keySequence(f.View, f.Commands->actDeleteGroup->shortcut());
         QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("确定要删除 改名 分组吗？")});
         QVERIFY(!f.Node(QStringLiteral("改名")));
         QCOMPARE(f.Selected(), QStringLiteral("其他"));
