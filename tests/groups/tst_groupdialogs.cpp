@@ -11,7 +11,6 @@
 #include "groups/FormViewIEType.h"
 #include "groups/GroupDialogs.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -306,30 +305,6 @@ private Q_SLOTS:
         QCOMPARE(GroupRows(IEType),
                  QStringList({QStringLiteral("1,0,工作"), QStringLiteral("2,1,新组")}));
         QCOMPARE(index, -5);
-    }
-
-    // With a font twice as large the dialogs' captions and fields still show whole.
-    void dialogsGrowWithTheFont()
-    {
-        TTestFolder folder;
-        folder.Connect();
-        QFont large = QApplication::font();
-        large.setPointSizeF(large.pointSizeF() * 2);
-        QApplication::setFont(large);
-        const auto restore = qScopeGuard([] { QApplication::setFont(QFont()); });
-        TFormAddType add;
-        TFormViewIEType choose;
-        for (QDialog* dialog : {static_cast<QDialog*>(&add), static_cast<QDialog*>(&choose)}) {
-            dialog->show();
-            QVERIFY(QTest::qWaitForWindowExposed(dialog));
-            for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
-                const QFontMetrics metrics = button->fontMetrics();
-                QVERIFY(button->width() > metrics.horizontalAdvance(button->text().remove(u'&')));
-                QVERIFY(button->height() > metrics.height());
-            }
-            for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
-                QVERIFY(edit->height() >= edit->minimumSizeHint().height());
-        }
     }
 };
 
