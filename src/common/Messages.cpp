@@ -4,35 +4,46 @@
 #include "common/TextUtil.h"
 #include "common/UserDialogs.h"
 
+#include <QCoreApplication>
 #include <QUrl>
+
+namespace {
+// The database error box says it, and the log in the source language.
+const char* const DetailsLabel = QT_TRANSLATE_NOOP("Messages", "详细信息：");
+} // namespace
 
 void ShowInfo(const QString& text)
 {
-    UserDialogs().MessageBox(TBoxKind::Information, QStringLiteral("提示"), text);
+    UserDialogs().MessageBox(TBoxKind::Information, QCoreApplication::translate("Messages", "提示"),
+                             text);
 }
 
 bool AskYesNo(const QString& text)
 {
-    return UserDialogs().MessageBox(TBoxKind::Question, QStringLiteral("确认"), text);
+    return UserDialogs().MessageBox(TBoxKind::Question,
+                                    QCoreApplication::translate("Messages", "确认"), text);
 }
 
 int AskChoice(const QString& text, const QStringList& buttons)
 {
-    return UserDialogs().Choose(QStringLiteral("确认"), text, buttons);
+    return UserDialogs().Choose(QCoreApplication::translate("Messages", "确认"), text, buttons);
 }
 
 void ShowError(const QString& text)
 {
-    UserDialogs().MessageBox(TBoxKind::Error, QStringLiteral("错误"), text);
+    UserDialogs().MessageBox(TBoxKind::Error, QCoreApplication::translate("Messages", "错误"),
+                             text);
 }
 
 void ShowDbError(const QString& headline, const QString& details, const QString& statement)
 {
+    // The user reads the box in the program's language; the log keeps the Chinese.
     const QString crlf = QStringLiteral("\r\n");
-    const QString box = headline + crlf + QStringLiteral("详细信息：") + details;
-    UserDialogs().MessageBox(TBoxKind::Error, QStringLiteral("错误"), box);
+    const QString box =
+        headline + crlf + QCoreApplication::translate("Messages", DetailsLabel) + details;
+    UserDialogs().MessageBox(TBoxKind::Error, QCoreApplication::translate("Messages", "错误"), box);
     if (!statement.isEmpty())
-        WriteLog(box + crlf + statement);
+        WriteLog(headline + crlf + QString::fromUtf8(DetailsLabel) + details + crlf + statement);
 }
 
 void OpenUrl(const QString& target)

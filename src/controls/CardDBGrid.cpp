@@ -280,12 +280,12 @@ void TCardDBGrid::changeEvent(QEvent* event)
 
 QColor TCardDBGrid::MenuHighlightColor()
 {
-    return QApplication::palette("QMenu").color(QPalette::Active, QPalette::Highlight);
+    return CurrentRowColors(QApplication::palette("QMenu")).Back;
 }
 
 QColor TCardDBGrid::MenuHighlightTextColor()
 {
-    return QApplication::palette("QMenu").color(QPalette::Active, QPalette::HighlightedText);
+    return CurrentRowColors(QApplication::palette("QMenu")).Text;
 }
 
 QColor TCardDBGrid::RowColor(int row) const
@@ -321,7 +321,7 @@ void TCardDBGrid::HideColumn(const QString& fieldName)
 {
     const int column = ColumnOf(fieldName);
     if (column < 0)
-        throw ECardError(QStringLiteral("找不到字段：") + fieldName);
+        throw ECardError(tr("找不到字段：") + fieldName);
     hideColumn(column);
     // The keys move the current cell, which they cannot do from a hidden column.
     const QModelIndex current = currentIndex();

@@ -57,6 +57,12 @@ void TCardEdtBut::ApplyGlyph()
         QPixmap::fromImage(strip.copy(ButtonGlyphSide, 0, ButtonGlyphSide, ButtonGlyphSide)),
         QIcon::Disabled);
     FButton->setIcon(icon);
+    // The glyph is all the button shows; its name says what it stands for.
+    static const char* const Names[ButtonGlyphCount] = {
+        QT_TRANSLATE_NOOP("TCardEdtBut", "展开"), QT_TRANSLATE_NOOP("TCardEdtBut", "确定"),
+        QT_TRANSLATE_NOOP("TCardEdtBut", "浏览"), QT_TRANSLATE_NOOP("TCardEdtBut", "选择分组"),
+        QT_TRANSLATE_NOOP("TCardEdtBut", "查找")};
+    FButton->setAccessibleName(tr(Names[int(FButtonBmp)]));
 }
 
 void TCardEdtBut::UpdateButtonLayout()

@@ -16,3 +16,13 @@ struct TGridColors
 };
 
 TGridColors GridColorsFor(const QPalette& palette);
+
+// The current row: the menu's highlight behind its highlighted text, the highlight darkened (or
+// lightened) where the text would not read on it, as on many schemes' light blue.
+struct TRowColors
+{
+    QColor Back;
+    QColor Text;
+};
+
+TRowColors CurrentRowColors(const QPalette& menuPalette);

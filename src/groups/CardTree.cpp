@@ -21,10 +21,9 @@ namespace {
 constexpr int SelfIndexRole = Qt::UserRole;
 constexpr int ParentIndexRole = Qt::UserRole + 1;
 
-const QString& NameTakenMessage()
+QString NameTakenMessage()
 {
-    static const QString message = QStringLiteral("该名称已经存在，请重新输入！");
-    return message;
+    return QCoreApplication::translate("TCardTree", "该名称已经存在，请重新输入！");
 }
 
 int IndexInParent(const QTreeWidgetItem* node)
@@ -74,8 +73,9 @@ public:
                 return FIcon;
             if (role == Qt::ToolTipRole &&
                 childIndicatorPolicy() == QTreeWidgetItem::DontShowIndicator && childCount() > 0)
-                return QStringLiteral("这个分组下面还有分组，但它们超过了树能展开的 %1 层，"
-                                      "不在树中显示")
+                return QCoreApplication::translate("TCardTree",
+                                                   "这个分组下面还有分组，但它们超过了树能展开的 "
+                                                   "%1 层，不在树中显示")
                     .arg(TCardTree::MaxShownLevel);
         }
         return QTreeWidgetItem::data(column, role);
@@ -636,17 +636,20 @@ QTreeWidgetItem* TCardTree::AddGroup(const QString& name)
     return node;
 }
 
-void TCardTree::DeleteGroup()
+void TCardTree::DeleteGroup(const QString& consequence)
 {
     FinishLoading();
     QTreeWidgetItem* node = Selected();
     if (!node)
-        throw ECardError(QStringLiteral("请选择要删除的分组！"));
+        throw ECardError(tr("请选择要删除的分组！"));
     if (node->childCount() > 0)
-        throw ECardError(QStringLiteral("还有下级分组，不能删除该分组！"));
+        throw ECardError(tr("还有下级分组，不能删除该分组！"));
     if (node == FRootNode)
-        throw ECardError(QStringLiteral("不能删除根分组！"));
-    if (!AskYesNo(QStringLiteral("确定要删除 ") + node->text(0) + QStringLiteral(" 分组吗？")))
+        throw ECardError(tr("不能删除根分组！"));
+    QString question = tr("确定要删除 %1 分组吗？").arg(node->text(0));
+    if (!consequence.isEmpty())
+        question += QLatin1Char('\n') + consequence;
+    if (!AskYesNo(question))
         throw EAbort();
 
     const QString n = QString::number(SelectedIndex());
@@ -714,8 +717,8 @@ void TCardTree::RequireRoomUnder(const QTreeWidgetItem* parent)
 {
     NextGroupNumber(MaxSelfIndex());
     if (LevelOf(parent) >= MaxShownLevel)
-        throw ECardError(QStringLiteral("这个分组已在第 %1 层，树中不能再展开更深的分组，"
-                                        "无法在它下面新建分组。请在上面几层新建。")
+        throw ECardError(tr("这个分组已在第 %1 层，树中不能再展开更深的分组，"
+                            "无法在它下面新建分组。请在上面几层新建。")
                              .arg(LevelOf(parent)));
 }
 

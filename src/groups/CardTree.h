@@ -3,6 +3,7 @@
 #include "groups/GroupRows.h"
 #include "groups/TreeImages.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QIcon>
 #include <QPointer>
@@ -24,6 +25,8 @@ class QTreeWidgetItem;
 // object, which keeps its indexes of numbers and captions in step with the nodes.
 class TCardTree final
 {
+    Q_DECLARE_TR_FUNCTIONS(TCardTree)
+
 public:
     // How many levels of groups below the root the view lays out. Qt lays out an open branch by
     // calling itself for each open level, so a chain of open branches as deep as a damaged or
@@ -67,8 +70,9 @@ public:
     // the new node, which is not selected. Refuses a caption that already stands in the tree.
     QTreeWidgetItem* AddGroup(const QString& name);
     // Deletes the selected leaf group after the user confirmed; No is the silent abort. The
-    // next sibling, else the previous one, else the parent becomes the selected node.
-    void DeleteGroup();
+    // next sibling, else the previous one, else the parent becomes the selected node. A
+    // non-empty consequence is the question's second line: what goes with the group.
+    void DeleteGroup(const QString& consequence = QString());
     // Renames the selected group (never the root); refuses a caption already in the tree.
     bool RenameGroup(const QString& newName);
     // The same for a given group node: the end of an in-place edit names the node it edited,

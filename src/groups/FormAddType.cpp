@@ -14,20 +14,20 @@
 
 TFormAddType::TFormAddType(QWidget* parent) : TFormBaseDlg(parent)
 {
-    setWindowTitle(QStringLiteral("新建组"));
+    setWindowTitle(tr("新建组"));
     resize(374, 201);
 
-    lblAddress = new QLabel(QStringLiteral("所在位置"), Body);
+    lblAddress = new QLabel(tr("所在位置"), Body);
     edtPos = new QLineEdit(Body);
-    lblTitle = new QLabel(QStringLiteral("组名"), Body);
+    lblTitle = new QLabel(tr("组名"), Body);
     edtName = new QLineEdit(Body);
 
     for (QLabel* label : {lblAddress, lblTitle}) {
-        label->setFixedWidth(70);
+        label->setMinimumWidth(70);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     for (QLineEdit* edit : {edtPos, edtName}) {
-        edit->setFixedSize(185, 21);
+        edit->setMinimumSize(185, 21);
         edit->setMaxLength(std::numeric_limits<int>::max()); // a stored name is never cut
     }
     edtPos->setReadOnly(true);
@@ -36,6 +36,10 @@ TFormAddType::TFormAddType(QWidget* parent) : TFormBaseDlg(parent)
     edtPos->setPalette(face);
     lblAddress->setBuddy(edtPos);
     lblTitle->setBuddy(edtName);
+    edtPos->setAccessibleName(tr("所在位置"));
+    edtPos->setAccessibleDescription(tr("新分组将放在这个分组下面"));
+    edtName->setAccessibleName(tr("组名"));
+    edtName->setAccessibleDescription(tr("Ctrl+D 插入日期，Ctrl+T 插入日期时间"));
 
     // Labels at 32, edits at 120; the rows 40 apart.
     auto* grid = new QGridLayout(Body);
@@ -60,7 +64,7 @@ TFormAddType::~TFormAddType() = default;
 void TFormAddType::btnOKClick()
 {
     if (IsBlank(edtName->text())) {
-        ShowInfo(QStringLiteral("名称不能为空!"));
+        ShowInfo(tr("名称不能为空!"));
         return;
     }
     SetModalResult(mrOK);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -18,6 +19,15 @@ QWidget* DefaultParent(QWidget* parent)
     return parent ? parent : QApplication::activeWindow();
 }
 } // namespace
+
+void FitButton(QPushButton* button, QSize least)
+{
+    // The caption's room as the style gives it, then at least the designed size.
+    const QFontMetrics metrics = button->fontMetrics();
+    const QSize text(metrics.horizontalAdvance(button->text()) + 2 * metrics.averageCharWidth(),
+                     metrics.height() + 8);
+    button->setFixedSize(least.expandedTo(text));
+}
 
 TFormBaseDlg::TFormBaseDlg(QWidget* parent) : QDialog(DefaultParent(parent))
 {
@@ -45,15 +55,17 @@ TFormBaseDlg::TFormBaseDlg(QWidget* parent) : QDialog(DefaultParent(parent))
     layout->addWidget(bvlBottom);
 
     pnlBottom = new QWidget(this);
-    pnlBottom->setFixedHeight(34);
+    pnlBottom->setMinimumHeight(34);
     auto* bar = new QHBoxLayout(pnlBottom);
     bar->setContentsMargins(8, 4, 8, 5);
     bar->setSpacing(1);
     bar->addStretch(1);
-    btnOK = new QPushButton(QStringLiteral("确定(&O)"), pnlBottom);
-    btnCancel = new QPushButton(QStringLiteral("取消(&C)"), pnlBottom);
+    btnOK = new QPushButton(tr("确定(&O)"), pnlBottom);
+    btnCancel = new QPushButton(tr("取消(&C)"), pnlBottom);
+    btnOK->setAccessibleName(tr("确定"));
+    btnCancel->setAccessibleName(tr("取消"));
     for (QPushButton* button : {btnOK, btnCancel}) {
-        button->setFixedSize(75, 25);
+        FitButton(button);
         bar->addWidget(button);
     }
     btnOK->setDefault(true);

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <QSize>
+
 class QFrame;
 class QPushButton;
 class QWidget;
@@ -13,6 +15,10 @@ enum TModalResult
     mrOK = 1,
     mrCancel = 2
 };
+
+// Sizes a button of a dialog's bar: the given size at the usual font, larger when its caption
+// needs it (a larger font, a longer translation).
+void FitButton(QPushButton* button, QSize least = QSize(75, 25));
 
 // The base of every modal dialog of the program: a body over an OK/Cancel bar, with a close box
 // only (no minimise or maximise box) and no size grip. Enter presses

@@ -10,17 +10,19 @@
 
 TFormViewIEType::TFormViewIEType(QWidget* parent) : TFormBaseDlg(parent)
 {
-    setWindowTitle(QStringLiteral("选择组"));
+    setWindowTitle(tr("选择组"));
     resize(288, 381);
 
     tvGroups = new QTreeWidget(Body);
     tvGroups->setIndentation(19);
+    tvGroups->setAccessibleName(tr("网址分组"));
     auto* layout = new QVBoxLayout(Body);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(tvGroups);
 
-    btnNewGroup = new QPushButton(QStringLiteral("新建分组"), pnlBottom);
-    btnNewGroup->setFixedSize(75, 25);
+    btnNewGroup = new QPushButton(tr("新建分组"), pnlBottom);
+    btnNewGroup->setAccessibleName(tr("新建分组"));
+    FitButton(btnNewGroup);
     if (auto* bar = qobject_cast<QBoxLayout*>(pnlBottom->layout()))
         bar->insertWidget(0, btnNewGroup);
 
@@ -28,8 +30,8 @@ TFormViewIEType::TFormViewIEType(QWidget* parent) : TFormBaseDlg(parent)
     setTabOrder(btnNewGroup, btnOK);
     tvGroups->setFocus();
 
-    FGroupTree = std::make_unique<TCardTree>(tvGroups, QStringLiteral("IEType"),
-                                             QStringLiteral("全部"), TTreePictures::Folders);
+    FGroupTree = std::make_unique<TCardTree>(tvGroups, QStringLiteral("IEType"), tr("全部"),
+                                             TTreePictures::Folders);
 
     ConnectGuarded(btnNewGroup, &QPushButton::clicked, this, [this] { btnNewGroupClick(); });
     ConnectGuarded(tvGroups, &QTreeWidget::itemDoubleClicked, this, [this] { btnOKClick(); });

@@ -15,9 +15,19 @@ TGroupCommands::TGroupCommands(TCardTree& tree, QObject* parent) : QObject(paren
     QTreeWidget* view = FTree.TreeView();
     FView = view;
     FMenu = new QMenu(view);
-    actNewGroup = FMenu->addAction(QStringLiteral("新建组"));
-    actRenameGroup = FMenu->addAction(QStringLiteral("重命名组"));
-    actDeleteGroup = FMenu->addAction(QStringLiteral("删除组"));
+    actNewGroup = FMenu->addAction(tr("新建组"));
+    actRenameGroup = FMenu->addAction(tr("重命名组"));
+    actDeleteGroup = FMenu->addAction(tr("删除组"));
+    // The menu shows the keys. The tree's key filter runs them; as shortcuts they act only in the
+    // open menu, which has the keys to itself then, so no key runs a command twice.
+    const std::pair<QAction*, Qt::Key> keys[] = {{actNewGroup, Qt::Key_Insert},
+                                                 {actRenameGroup, Qt::Key_F2},
+                                                 {actDeleteGroup, Qt::Key_Delete}};
+    for (const auto& [action, key] : keys) {
+        action->setShortcut(QKeySequence(key));
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+    }
     ConnectGuarded(actNewGroup, &QAction::triggered, this, [this] { NewGroupClick(); });
     ConnectGuarded(actRenameGroup, &QAction::triggered, this, [this] { RenameGroupClick(); });
     ConnectGuarded(actDeleteGroup, &QAction::triggered, this, [this] { DeleteGroupClick(); });
@@ -31,7 +41,7 @@ TGroupCommands::TGroupCommands(TCardTree& tree, QObject* parent) : QObject(paren
                    [this](const QPoint& position) { PopupMenu(position); });
     view->viewport()->installEventFilter(this);
     view->installEventFilter(this);
-    view->setToolTip(QStringLiteral("右键单击打开分组命令：新建组、重命名组、删除组"));
+    view->setToolTip(tr("右键单击打开分组命令：新建组、重命名组、删除组"));
 }
 
 TGroupCommands::~TGroupCommands()
@@ -143,7 +153,7 @@ void TGroupCommands::DeleteGroupClick()
     if (FRenaming || !FTree.Selected())
         return;
     const QString selfIndex = QString::number(FTree.SelectedIndex());
-    FTree.DeleteGroup();
+    FTree.DeleteGroup(DescribeContent ? DescribeContent(selfIndex) : QString());
     if (DeleteContent)
         DeleteContent(selfIndex);
     if (FTree.Selected() && ShowSelected)

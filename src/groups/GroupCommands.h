@@ -52,6 +52,9 @@ public:
     std::function<void()> AfterAdd; // the new group is selected: show its (empty) content
     // The group with this number (decimal) is gone: delete its content, as a batch of its own.
     std::function<void(const QString& selfIndex)> DeleteContent;
+    // The group with this number is about to be deleted: what goes with it, as the second line
+    // of the question, or an empty text when nothing does.
+    std::function<QString(const QString& groupIndex)> DescribeContent;
     std::function<void()> ShowSelected; // after a delete: show the selected node's content
 
 protected:

@@ -4,6 +4,7 @@
 #include "groups/FormAddType.h"
 #include "groups/FormViewIEType.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QTreeWidgetItem>
 
@@ -37,6 +38,7 @@ TModalResult ChooseGroup(int& groupIndex, QString& groupName)
         return result;
     groupIndex = dialog.ChosenIndex;
     const QTreeWidgetItem* chosen = dialog.GroupTree().Selected();
-    groupName = groupIndex == 0 || !chosen ? QStringLiteral("全部") : chosen->text(0);
+    groupName = groupIndex == 0 || !chosen ? QCoreApplication::translate("GroupDialogs", "全部")
+                                           : chosen->text(0);
     return result;
 }

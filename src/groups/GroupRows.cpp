@@ -5,6 +5,7 @@
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <algorithm>
@@ -13,7 +14,7 @@
 qint32 NextGroupNumber(qint64 largest)
 {
     if (largest >= std::numeric_limits<qint32>::max())
-        throw ECardError(QStringLiteral("分组编号已用完，无法新建分组"));
+        throw ECardError(QCoreApplication::translate("GroupRows", "分组编号已用完，无法新建分组"));
     return qint32(std::max<qint64>(largest, 0) + 1);
 }
 
@@ -37,8 +38,9 @@ qint32 TGroupRowReader::Number(int field) const
     if (const std::optional<int> number = TResultSet::IntegerOf(value))
         return *number;
     throw ECardError(
-        QStringLiteral("数据文件中表 %1 的 %2 值“%3”不是 32 位范围内的整数，无法读取"
-                       "分组。\n可以用“数据恢复”换回一份备份。")
+        QCoreApplication::translate("GroupRows",
+                                    "数据文件中表 %1 的 %2 值“%3”不是 32 位范围内的整数，无法读取"
+                                    "分组。\n可以用“数据恢复”换回一份备份。")
             .arg(FTable, field == 0 ? QStringLiteral("SelfIndex") : QStringLiteral("ParentIndex"),
                  ElidedText(value.toString(), 40)));
 }

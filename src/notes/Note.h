@@ -18,6 +18,8 @@ public:
 
     // Whether the group has a note row.
     bool NoteExists(const QString& key);
+    // Whether the group has a note that holds any text.
+    bool HasText(const QString& key);
     // Reads the group's note into TypeID, ReMark and RowID; no row (or a null text) reads as "".
     // The query's copy of the text is let go at once.
     void LoadNote(const QString& key);

@@ -8,6 +8,7 @@
 #include "data/Sql.h"
 #include "groups/GroupRows.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,10 +30,10 @@ namespace {
 // character.
 constexpr qsizetype MaxNameLength = 60;
 
-const QString& RootCaption()
+// The root's note is named as the tree shows the root.
+QString RootCaption()
 {
-    static const QString caption = QStringLiteral("根目录");
-    return caption;
+    return QCoreApplication::translate("NoteExport", "根目录");
 }
 
 // The names one folder holds, letter case ignored for systems that ignore it.
@@ -113,7 +114,7 @@ QString SafeFileName(const QString& caption)
         name = name.trimmed();
     }
     if (name.isEmpty())
-        return QStringLiteral("未命名");
+        return QCoreApplication::translate("NoteExport", "未命名");
     static const QSet<QString> devices{
         QStringLiteral("con"),  QStringLiteral("prn"),  QStringLiteral("aux"),
         QStringLiteral("nul"),  QStringLiteral("com1"), QStringLiteral("com2"),
@@ -153,13 +154,14 @@ int ExportNotes(const QString& folder)
         const qsizetype bytes =
             parentBytes + SafeFileName(group.Caption).toUtf8().size() + NumberBytes + 1;
         if (bytes + bytes - parentBytes + SuffixBytes >= MaxPathBytes)
-            throw ECardError(
-                QStringLiteral("无法导出笔记：分组“%1”在第 %2 层，它的文件夹路径会超过系统允许的 "
-                               "%3 字节。没有写入任何文件。\n请把笔记导出到路径较短的文件夹，或"
-                               "减少分组的层数后再导出。")
-                    .arg(ElidedText(group.Caption, 40))
-                    .arg(parentLevel + 1)
-                    .arg(MaxPathBytes));
+            throw ECardError(QCoreApplication::translate(
+                                 "NoteExport",
+                                 "无法导出笔记：分组“%1”在第 %2 层，它的文件夹路径会超过系统允许的 "
+                                 "%3 字节。没有写入任何文件。\n请把笔记导出到路径较短的文件夹，或"
+                                 "减少分组的层数后再导出。")
+                                 .arg(ElidedText(group.Caption, 40))
+                                 .arg(parentLevel + 1)
+                                 .arg(MaxPathBytes));
         pathOf.insert(group.Key.SelfIndex, {bytes, parentLevel + 1});
     }
 
@@ -170,11 +172,11 @@ int ExportNotes(const QString& folder)
     const QString suffix = QStringLiteral(".txt");
     int written = 0;
     const auto failed = [&written, &root](const QString& path, const QString& reason) {
-        return ECardError(QStringLiteral("导出笔记失败：“%1”无法写入（%2）。\n已写入 %3 篇笔记到"
-                                         "“%4”，其余的没有导出。")
-                              .arg(ElidedPath(path), reason)
-                              .arg(written)
-                              .arg(ElidedPath(root)));
+        return ECardError(QCoreApplication::translate("NoteExport",
+                                                      "导出笔记失败：“%1”无法写入（%2）。\n已写入 "
+                                                      "%n 篇笔记到“%3”，其余的没有导出。",
+                                                      nullptr, written)
+                              .arg(ElidedPath(path), reason, ElidedPath(root)));
     };
     const auto write = [&](const QString& path, const QString& text) {
         if (const QString reason = WriteNewFile(path, text); !reason.isEmpty())
@@ -211,6 +213,6 @@ void ExportNotesCommand()
     if (folder.isEmpty())
         return;
     const int written = ExportNotes(folder);
-    ShowInfo(QStringLiteral("已导出 %1 篇笔记到：").arg(written) +
+    ShowInfo(QCoreApplication::translate("NoteExport", "已导出 %n 篇笔记到：", nullptr, written) +
              QDir::toNativeSeparators(folder));
 }

@@ -2,6 +2,7 @@
 
 #include "common/CardException.h"
 #include "common/Errors.h"
+#include "common/gui/Contrast.h"
 #include "groups/CardTree.h"
 #include "groups/DateStamp.h"
 #include "groups/GroupCommands.h"
@@ -53,6 +54,7 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     treeLayout->setContentsMargins(0, 0, 0, 0);
     tvNote = new QTreeWidget(pnlTree);
     tvNote->setIndentation(19);
+    tvNote->setAccessibleName(tr("笔记分组"));
     treeLayout->addWidget(tvNote);
 
     pnlNote = new QWidget(splitter);
@@ -67,6 +69,8 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     mmoNote->setFont(noteFont);
     // Until a group's note is shown there is no group to save typing for: it would be lost.
     mmoNote->setReadOnly(true);
+    mmoNote->setAccessibleName(tr("笔记"));
+    mmoNote->setAccessibleDescription(tr("所选分组的笔记，随时自动保存"));
     // Above the note while what it shows is not on disk; typing goes on meanwhile.
     lblUnsaved = new QLabel(pnlNote);
     lblUnsaved->setAutoFillBackground(true);
@@ -80,14 +84,18 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     noteLayout->addWidget(mmoNote, 1);
 
     pnlFind = new QWidget(pnlNote);
-    pnlFind->setFixedHeight(41);
+    pnlFind->setMinimumHeight(41);
     auto* findLayout = new QHBoxLayout(pnlFind);
     findLayout->setContentsMargins(8, 0, 8, 0);
-    lblQuery = new QLabel(QStringLiteral("查找字符"), pnlFind);
+    lblQuery = new QLabel(tr("查找字符"), pnlFind);
     edtQuery = new QLineEdit(pnlFind);
-    edtQuery->setFixedWidth(145);
+    edtQuery->setMinimumWidth(145);
     lblQuery->setBuddy(edtQuery);
-    btnFind = new QPushButton(QStringLiteral("查找"), pnlFind);
+    edtQuery->setAccessibleName(tr("查找字符"));
+    edtQuery->setAccessibleDescription(tr("Enter 或 F3 查找下一个；找不到时背景变红"));
+    btnFind = new QPushButton(tr("查找"), pnlFind);
+    btnFind->setAccessibleName(tr("查找"));
+    btnFind->setAccessibleDescription(tr("在笔记中查找下一个"));
     btnFind->setAutoDefault(false);
     findLayout->addWidget(lblQuery);
     findLayout->addWidget(edtQuery);
@@ -101,8 +109,8 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({200, 600});
 
-    FNoteTree = std::make_unique<TCardTree>(tvNote, QStringLiteral("NoteType"),
-                                            QStringLiteral("根目录"), TTreePictures::Folders);
+    FNoteTree = std::make_unique<TCardTree>(tvNote, QStringLiteral("NoteType"), tr("根目录"),
+                                            TTreePictures::Folders);
     FNoteCommands = new TGroupCommands(*FNoteTree, this);
     FNoteCommands->AfterAdd = [this] {
         ShowText(QString());
@@ -110,6 +118,14 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     FNoteCommands->DeleteContent = [this](const QString& selfIndex) {
         FNoteSaver->SaveOrAsk();
         Note.DeleteNote(selfIndex);
+    };
+    // The question names the note that would go with the group: the editor's text for the
+    // group it shows (typing may not be stored yet), the stored one for any other.
+    FNoteCommands->DescribeContent = [this](const QString& groupIndex) {
+        const bool shown = FShownNode && FShownNode == FNoteTree->Selected() && !FShowFailed &&
+                           QString::number(FNoteTree->SelectedIndex()) == groupIndex;
+        const bool hasNote = shown ? !mmoNote->document()->isEmpty() : Note.HasText(groupIndex);
+        return hasNote ? tr("该分组的笔记将一并删除。") : QString();
     };
     // Deleting a group moved the selection, which has shown the new node's note already.
     FNoteCommands->ShowSelected = [this] {
@@ -142,7 +158,7 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
 void TNotePage::AddHintMenuAndFindKeys()
 {
     // The hint is drawn over an empty editor only; it never becomes the note's text.
-    mmoNote->setPlaceholderText(QStringLiteral("在这里输入，内容随时自动保存"));
+    mmoNote->setPlaceholderText(tr("在这里输入，内容随时自动保存"));
     mmoNote->setContextMenuPolicy(Qt::CustomContextMenu);
     ConnectGuarded(mmoNote, &QWidget::customContextMenuRequested, this,
                    [this](const QPoint& position) {
@@ -170,8 +186,12 @@ QMenu* TNotePage::NoteMenu()
     menu->addSeparator();
     const bool writable = !mmoNote->isReadOnly();
     for (const bool withTime : {false, true}) {
-        QAction* stamp = menu->addAction(withTime ? QStringLiteral("插入日期时间\tCtrl+T")
-                                                  : QStringLiteral("插入日期\tCtrl+D"));
+        QAction* stamp = menu->addAction(withTime ? tr("插入日期时间") : tr("插入日期"));
+        // The editor's key filter stamps while the menu is closed; the shortcut, which the menu
+        // shows, acts only while the menu is open and has the keys to itself.
+        stamp->setShortcut(QKeySequence(Qt::CTRL | (withTime ? Qt::Key_T : Qt::Key_D)));
+        stamp->setShortcutContext(Qt::WidgetShortcut);
+        stamp->setShortcutVisibleInContextMenu(true);
         stamp->setEnabled(writable);
         ConnectGuarded(stamp, &QAction::triggered, this, [this, withTime] {
             if (!mmoNote->isReadOnly())
@@ -281,7 +301,7 @@ void TNotePage::Clear()
 
 void TNotePage::ShowUnsaved(const QString& reason)
 {
-    lblUnsaved->setText(QStringLiteral("尚未保存：%1，正在重试…").arg(reason));
+    lblUnsaved->setText(tr("尚未保存：%1，正在重试…").arg(reason));
     lblUnsaved->setVisible(!reason.isEmpty());
     // Placed at once, so that the paint about to show the text shows the bar with it.
     pnlNote->layout()->activate();
@@ -381,11 +401,21 @@ void TNotePage::ShowFindMiss(bool miss)
 {
     if (miss) {
         QPalette reddened = edtQuery->palette();
-        reddened.setColor(QPalette::Base, QColor(0xFF, 0xD6, 0xD6));
+        reddened.setColor(QPalette::Base, FindMissColor(palette()));
         edtQuery->setPalette(reddened);
     } else if (edtQuery->testAttribute(Qt::WA_SetPalette)) {
         edtQuery->setPalette(QPalette());
     }
+}
+
+QColor TNotePage::FindMissColor(const QPalette& palette)
+{
+    // A red tint of the scheme's field colour (light red on white, dark red on a dark field),
+    // kept readable under the scheme's text.
+    const QColor base = palette.color(QPalette::Active, QPalette::Base);
+    const QColor red(0xFF, 0x00, 0x00);
+    return ReadableBackground(Mixed(red, base, IsDark(base) ? 0.3 : 0.16),
+                              palette.color(QPalette::Active, QPalette::Text));
 }
 
 void TNotePage::FindNext(bool focusNote)

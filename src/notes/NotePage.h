@@ -4,9 +4,11 @@
 
 #include <memory>
 
+class QColor;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPalette;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
@@ -59,6 +61,8 @@ public:
     // The editor's context menu: the editor's own items, then the two date stamps. The caller
     // owns it.
     QMenu* NoteMenu();
+    // The query box's background after a find that matched nothing, for a colour scheme.
+    static QColor FindMissColor(const QPalette& palette);
 
     // The editor's text as it is stored, and the same in UTF-8.
     QString MemoText() const;

@@ -166,7 +166,7 @@ QString TNoteSaver::SaveNow(std::chrono::milliseconds longest)
     Take(state.Written, state.Result, state.Failure, state.Commits);
     if (FWritten >= FSubmitted)
         return {};
-    return state.Failure.isEmpty() ? QStringLiteral("磁盘写入缓慢") : state.Failure;
+    return state.Failure.isEmpty() ? tr("磁盘写入缓慢") : state.Failure;
 }
 
 void TNoteSaver::SaveOrAsk()
@@ -178,9 +178,8 @@ void TNoteSaver::SaveOrAsk()
          ++waits)
         reason = SaveNow();
     while (!reason.isEmpty()) {
-        const int answer =
-            AskChoice(QStringLiteral("笔记尚未保存（%1）。").arg(reason),
-                      {QStringLiteral("重试"), QStringLiteral("不保存"), QStringLiteral("取消")});
+        const int answer = AskChoice(tr("笔记尚未保存（%1）。").arg(reason),
+                                     {tr("重试"), tr("不保存"), tr("取消")});
         if (answer == 2)
             throw EAbort();
         if (answer == 1) {

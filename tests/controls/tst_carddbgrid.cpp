@@ -1,3 +1,4 @@
+#include "Palettes.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 #include "TestText.h"
@@ -5,10 +6,13 @@
 #include "common/CardException.h"
 #include "common/DailyLog.h"
 #include "common/Errors.h"
+#include "common/gui/Contrast.h"
 #include "controls/CardDBGrid.h"
+#include "controls/GridColors.h"
 #include "data/DbAccess.h"
 #include "data/GridSet.h"
 #include "data/Sql.h"
+#include "notes/NotePage.h"
 
 #include <QHeaderView>
 #include <QPaintEvent>
@@ -444,6 +448,31 @@ private Q_SLOTS:
         grid.AutoFitColumns();
         QCOMPARE(dialogs.Boxes.size(), 1);
         SetLogClock({});
+    }
+
+    // Every coloured text reads on its background in a light and a dark scheme: the grid's
+    // stripes and current row, and the find box after a miss.
+    void colouredTextReads_data()
+    {
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<QColor>("background");
+        for (const QPalette& palette : {LightPalette(), DarkPalette()}) {
+            const QColor text = palette.color(QPalette::Text);
+            const char* scheme = IsDark(palette.color(QPalette::Base)) ? "dark" : "light";
+            QTest::addRow("%s odd", scheme) << text << GridColorsFor(palette).Odd;
+            QTest::addRow("%s even", scheme) << text << GridColorsFor(palette).Even;
+            QTest::addRow("%s current", scheme)
+                << CurrentRowColors(palette).Text << CurrentRowColors(palette).Back;
+            QTest::addRow("%s find miss", scheme) << text << TNotePage::FindMissColor(palette);
+        }
+    }
+
+    void colouredTextReads()
+    {
+        QFETCH(QColor, text);
+        QFETCH(QColor, background);
+        QVERIFY2(ContrastRatio(text, background) >= ReadableContrast,
+                 qPrintable(background.name()));
     }
 };
 

@@ -187,6 +187,10 @@ private Q_SLOTS:
     void keysRunTheCommands()
     {
         TFixture f;
+        QCOMPARE(QList<QKeySequence>({f.Commands->actNewGroup->shortcut(),
+                                      f.Commands->actRenameGroup->shortcut(),
+                                      f.Commands->actDeleteGroup->shortcut()}),
+                 QList<QKeySequence>({Qt::Key_Insert, Qt::Key_F2, Qt::Key_Delete}));
         QObject context;
         TModalDriver modals;
         f.Tree->Select(f.Node(QStringLiteral("其他")));

@@ -18,6 +18,7 @@
 #include "notes/NotePage.h"
 #include "notes/NoteSaver.h"
 
+#include <QAccessible>
 #include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
@@ -502,17 +503,60 @@ private Q_SLOTS:
         QVERIFY(!p.Page->mmoNote->placeholderText().isEmpty());
         const std::unique_ptr<QMenu> menu(p.Page->NoteMenu());
         const QList<QAction*> actions = menu->actions();
-        const auto stamp = [&](const QString& caption) {
+        const auto stamp = [&](QKeyCombination key) {
             for (QAction* action : actions)
-                if (action->text().startsWith(caption + QLatin1Char('\t')))
+                if (action->shortcut() == QKeySequence(key) &&
+                    action->isShortcutVisibleInContextMenu())
                     action->trigger();
         };
-        stamp(QStringLiteral("插入日期时间"));
-        stamp(QStringLiteral("插入日期"));
+        stamp(Qt::CTRL | Qt::Key_T);
+        stamp(Qt::CTRL | Qt::Key_D);
         const QString stamped =
             FormatDateStamp(afternoon, true) + FormatDateStamp(afternoon, false);
         QCOMPARE(p.Memo(), stamped);
         QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:") + stamped});
+    }
+
+    // The question to delete a group says when its note goes with it: a stored text, or the
+    // shown group's typing that is not stored yet; an empty row is no note.
+    void deleteQuestionNamesTheNote_data()
+    {
+        QTest::addColumn<QString>("setUp");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("named");
+        const QString row = QStringLiteral("insert into NoteBook values (3, '%1')");
+        QTest::newRow("stored") << row.arg(u'x') << QString() << true;
+        QTest::newRow("empty row") << row.arg(QString()) << QString() << false;
+        QTest::newRow("typed") << QString() << QStringLiteral("t") << true;
+    }
+
+    void deleteQuestionNamesTheNote()
+    {
+        QFETCH(QString, setUp);
+        QFETCH(QString, typed);
+        QFETCH(bool, named);
+        TPage p(setUp);
+        p.Click(QStringLiteral("其他"));
+        QTest::keyClicks(p.Page->mmoNote, typed);
+        p.Page->NoteCommands().actDeleteGroup->trigger();
+        QCOMPARE(p.Dialogs.Texts().join(QString()).count(QLatin1Char('\n')), named ? 1 : 0);
+        // A group that is not shown is asked about from the store.
+        p.Click(QStringLiteral("工作"));
+        QCOMPARE(!p.Page->NoteCommands().DescribeContent(QStringLiteral("3")).isEmpty(), named);
+    }
+
+    // The note's controls have names; a field's is its label's.
+    void controlsHaveNames()
+    {
+        TPage p;
+        TFormAddType add;
+        const auto name = [](QWidget* widget) {
+            return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+        };
+        QCOMPARE(name(p.Page->tvNote), QStringLiteral("笔记分组"));
+        QVERIFY(!name(p.Page->mmoNote).isEmpty());
+        for (QLabel* label : {p.Page->lblQuery, add.lblAddress, add.lblTitle})
+            QCOMPARE(name(label->buddy()), label->text());
     }
 
     // Collapsing the branch that holds the selected group selects the branch's node and shows

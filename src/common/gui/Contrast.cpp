@@ -28,6 +28,28 @@ double ContrastRatio(const QColor& first, const QColor& second)
     return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
 }
 
+QColor Mixed(const QColor& first, const QColor& second, double share)
+{
+    const QColor a = first.toRgb();
+    const QColor b = second.toRgb();
+    // Whole channel values, as a painted pixel holds them.
+    const auto mix = [share](int x, int y) {
+        return int(std::lround(x * share + y * (1 - share)));
+    };
+    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()));
+}
+
+QColor ReadableBackground(const QColor& background, const QColor& text)
+{
+    const QColor away = IsDark(text) ? QColor(Qt::white) : QColor(Qt::black);
+    // Small steps keep the colour as near the scheme's as the text allows.
+    constexpr int Steps = 20;
+    QColor moved = background;
+    for (int step = 1; step <= Steps && ContrastRatio(moved, text) < ReadableContrast; ++step)
+        moved = Mixed(away, background, double(step) / Steps);
+    return moved;
+}
+
 bool IsDark(const QColor& colour)
 {
     return Luminance(colour) < 0.18;

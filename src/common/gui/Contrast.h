@@ -9,5 +9,12 @@ double ContrastRatio(const QColor& first, const QColor& second);
 // The least ratio at which text of ordinary size reads well.
 inline constexpr double ReadableContrast = 4.5;
 
+// A mix of two colours: the given share of the first, the rest of the second.
+QColor Mixed(const QColor& first, const QColor& second, double share);
+
+// The background, moved towards black behind light text or towards white behind dark text just
+// far enough that the text reads on it; unchanged where it already does.
+QColor ReadableBackground(const QColor& background, const QColor& text);
+
 // True when a colour is nearer black than white, as the base colour of a dark colour scheme is.
 bool IsDark(const QColor& colour);

@@ -69,17 +69,19 @@ bool TQtUserDialogs::MessageBox(TBoxKind kind, const QString& caption, const QSt
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
-        box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
-        box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+        box.button(QMessageBox::Yes)
+            ->setText(QCoreApplication::translate("TQtUserDialogs", "是(&Y)"));
+        box.button(QMessageBox::No)
+            ->setText(QCoreApplication::translate("TQtUserDialogs", "否(&N)"));
         break;
     case TBoxKind::Error:
         box.setIcon(QMessageBox::Critical);
         box.setStandardButtons(QMessageBox::Ok);
         break;
     }
-    // The program speaks Chinese whatever Qt's own translations are.
+    // The program's own words, whatever Qt's own translations are.
     if (QAbstractButton* ok = box.button(QMessageBox::Ok))
-        ok->setText(QStringLiteral("确定"));
+        ok->setText(QCoreApplication::translate("TQtUserDialogs", "确定"));
     // A box is a dialog: a title and a close box, never minimise or maximise.
     box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
