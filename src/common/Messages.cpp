@@ -37,10 +37,11 @@ void ShowError(const QString& text)
 
 void ShowDbError(const QString& headline, const QString& details, const QString& statement)
 {
-    // The user reads the box in the program's language; the log keeps the Chinese.
+    // The user reads the box in the program's language; the log keeps the Chinese. The
+    // database errors' headlines are translated here, where they are shown.
     const QString crlf = QStringLiteral("\r\n");
-    const QString box =
-        headline + crlf + QCoreApplication::translate("Messages", DetailsLabel) + details;
+    const QString box = QCoreApplication::translate("DbHint", headline.toUtf8().constData()) +
+                        crlf + QCoreApplication::translate("Messages", DetailsLabel) + details;
     UserDialogs().MessageBox(TBoxKind::Error, QCoreApplication::translate("Messages", "错误"), box);
     if (!statement.isEmpty())
         WriteLog(headline + crlf + QString::fromUtf8(DetailsLabel) + details + crlf + statement);
