@@ -52,6 +52,8 @@ public:
     std::function<void()> AfterAdd; // the new group is selected: show its (empty) content
     // The group with this number (decimal) is gone: delete its content, as a batch of its own.
     std::function<void(const QString& selfIndex)> DeleteContent;
+    // The second line of the delete question: what goes with the group, empty when nothing.
+    std::function<QString(const QString& groupIndex)> DescribeContent;
     std::function<void()> ShowSelected; // after a delete: show the selected node's content
 
 protected:

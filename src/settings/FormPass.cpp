@@ -11,13 +11,16 @@
 TFormPass::TFormPass(QWidget* parent) : TFormBaseDlg(parent)
 {
     setObjectName(QStringLiteral("FormPass"));
-    setWindowTitle(QStringLiteral("请输入密码"));
+    setWindowTitle(tr("请输入密码"));
+    // The design size is the least: a larger font makes the dialog grow instead of cutting.
+    setMinimumSize(300, 160);
     resize(300, 160);
 
-    lblPass = new QLabel(QStringLiteral("输入密码"), Body);
-    lblPass->setFixedWidth(65);
+    lblPass = new QLabel(tr("输入密码"), Body);
+    lblPass->setMinimumWidth(65);
     edtPass = NewPasswordEdit(Body);
     lblPass->setBuddy(edtPass);
+    edtPass->setAccessibleName(tr("密码"));
     lblNote = new QLabel(Body);
     lblNote->setWordWrap(true);
     lblNote->hide();
@@ -63,7 +66,7 @@ void TFormPass::btnOKClick()
         // The next try starts from an empty edit, not after the wrong text.
         edtPass->clear();
         edtPass->setFocus();
-        throw ECardError(QStringLiteral("密码输入错误!"));
+        throw ECardError(tr("密码输入错误!"));
     }
     SetModalResult(mrOK);
 }

@@ -11,12 +11,13 @@ TFormBrowserImport::TFormBrowserImport(const std::vector<TBrowserProfile>& profi
                                        QWidget* parent)
     : TFormBaseDlg(parent)
 {
-    setWindowTitle(QStringLiteral("从浏览器导入书签"));
+    setWindowTitle(tr("从浏览器导入书签"));
+    setMinimumSize(420, 300);
     resize(420, 300);
     auto* layout = new QVBoxLayout(Body);
-    auto* label = new QLabel(QStringLiteral("导入哪个浏览器配置的书签(&B)："), Body);
+    auto* label = new QLabel(tr("导入哪个浏览器配置的书签(&B)："), Body);
     lstProfiles = new QListWidget(Body);
-    lstProfiles->setAccessibleName(QStringLiteral("浏览器配置"));
+    lstProfiles->setAccessibleName(tr("浏览器配置"));
     label->setBuddy(lstProfiles);
     for (const TBrowserProfile& profile : profiles)
         lstProfiles->addItem(profile.Label());
