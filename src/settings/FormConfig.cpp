@@ -39,8 +39,6 @@ TFormConfig::TFormConfig(QWidget* parent) : TFormBaseDlg(parent)
 {
     setObjectName(QStringLiteral("FormConfig"));
     setWindowTitle(tr("软件设置"));
-    // The design size is the least: a larger font makes the dialog grow instead of cutting.
-    setMinimumSize(330, 330);
     resize(330, 330);
 
     chkPass = new QCheckBox(tr("登录需输入密码"), Body);
@@ -90,6 +88,10 @@ TFormConfig::TFormConfig(QWidget* parent) : TFormBaseDlg(parent)
     setTabOrder(edtPass, edtRePass);
     setTabOrder(edtRePass, spnIdleLock);
     setTabOrder(spnIdleLock, chkLockOnMinimize);
+
+    // The design size is the least; a larger font makes the dialog grow instead of cutting.
+    setMinimumSize(QSize(330, 330).expandedTo(minimumSizeHint()));
+    resize(minimumSize());
 
     // Only the user's click reacts; the box set from the settings does not.
     ConnectGuarded(chkPass, &QCheckBox::clicked, this, [this] { chkPassClick(); });

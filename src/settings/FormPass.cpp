@@ -12,8 +12,6 @@ TFormPass::TFormPass(QWidget* parent) : TFormBaseDlg(parent)
 {
     setObjectName(QStringLiteral("FormPass"));
     setWindowTitle(tr("请输入密码"));
-    // The design size is the least: a larger font makes the dialog grow instead of cutting.
-    setMinimumSize(300, 160);
     resize(300, 160);
 
     lblPass = new QLabel(tr("输入密码"), Body);
@@ -41,6 +39,9 @@ TFormPass::~TFormPass() = default;
 
 void TFormPass::showEvent(QShowEvent* event)
 {
+    // The design size is the least; a larger font makes the dialog grow instead of cutting.
+    setMinimumSize(QSize(300, 160).expandedTo(minimumSize()).expandedTo(minimumSizeHint()));
+    resize(size().expandedTo(minimumSize()));
     TFormBaseDlg::showEvent(event);
     edtPass->setFocus();
 }

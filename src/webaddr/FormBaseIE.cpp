@@ -41,8 +41,6 @@ QLabel* FieldLabel(const QString& caption, QWidget* field, QWidget* parent)
 
 TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
 {
-    // The design size is the least: a larger font makes the dialog grow instead of cutting.
-    setMinimumSize(408, 300);
     resize(408, 300);
 
     auto* grid = new QGridLayout(Body);
@@ -100,8 +98,6 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
     // A stored address or title is never cut at the edit's default length.
     for (QLineEdit* edit : {edtIE, edtName})
         edit->setMaxLength(std::numeric_limits<int>::max());
-    for (QWidget* edit : std::initializer_list<QWidget*>{edtGroup, edtIE, edtName})
-        edit->setMinimumHeight(21);
 
     // The icon stands just right of the address.
     auto* address = new QHBoxLayout;
@@ -184,6 +180,9 @@ void TFormBaseIE::CopyToStore() const
 
 void TFormBaseIE::showEvent(QShowEvent* event)
 {
+    // The design size is the least; a larger font makes the dialog grow instead of cutting.
+    setMinimumSize(QSize(408, 300).expandedTo(minimumSizeHint()));
+    resize(size().expandedTo(minimumSize()));
     TFormBaseDlg::showEvent(event);
     edtIE->setFocus();
 }

@@ -12,7 +12,6 @@ TFormBrowserImport::TFormBrowserImport(const std::vector<TBrowserProfile>& profi
     : TFormBaseDlg(parent)
 {
     setWindowTitle(tr("从浏览器导入书签"));
-    setMinimumSize(420, 300);
     resize(420, 300);
     auto* layout = new QVBoxLayout(Body);
     auto* label = new QLabel(tr("导入哪个浏览器配置的书签(&B)："), Body);
@@ -25,6 +24,9 @@ TFormBrowserImport::TFormBrowserImport(const std::vector<TBrowserProfile>& profi
     connect(lstProfiles, &QListWidget::itemDoubleClicked, btnOK, &QPushButton::click);
     layout->addWidget(label);
     layout->addWidget(lstProfiles, 1);
+    // The design size is the least; a larger font makes the dialog grow instead of cutting.
+    setMinimumSize(QSize(420, 300).expandedTo(minimumSizeHint()));
+    resize(minimumSize());
 }
 
 void TFormBrowserImport::btnOKClick()
