@@ -27,7 +27,7 @@ namespace {
 QLabel* NewCaption(const QString& text, QWidget* buddy, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
-    label->setMinimumWidth(60);
+    label->setMinimumWidth(qMax(60, label->sizeHint().width()));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setBuddy(buddy);
     buddy->setAccessibleName(text);

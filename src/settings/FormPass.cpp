@@ -15,7 +15,7 @@ TFormPass::TFormPass(QWidget* parent) : TFormBaseDlg(parent)
     resize(300, 160);
 
     lblPass = new QLabel(tr("输入密码"), Body);
-    lblPass->setMinimumWidth(65);
+    lblPass->setMinimumWidth(qMax(65, lblPass->sizeHint().width()));
     edtPass = NewPasswordEdit(Body);
     lblPass->setBuddy(edtPass);
     edtPass->setAccessibleName(tr("密码"));

@@ -30,7 +30,7 @@ namespace {
 QLabel* FieldLabel(const QString& caption, QWidget* field, QWidget* parent)
 {
     auto* label = new QLabel(caption, parent);
-    label->setMinimumWidth(60);
+    label->setMinimumWidth(qMax(60, label->sizeHint().width()));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setBuddy(field);
     field->setAccessibleName(caption);
