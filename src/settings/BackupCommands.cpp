@@ -12,6 +12,7 @@
 #include "settings/Config.h"
 #include "settings/FormPass.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -54,7 +55,8 @@ TFileKey KeyOfBackup(const QString& source)
         found = key;
         return true;
     };
-    if (AskPasswordFor(accepts, QStringLiteral("请输入备份文件的密码")) != mrOK)
+    if (AskPasswordFor(
+            accepts, QCoreApplication::translate("BackupCommands", "请输入备份文件的密码")) != mrOK)
         throw EAbort();
     return found;
 }
@@ -62,7 +64,7 @@ TFileKey KeyOfBackup(const QString& source)
 
 QString BackupFileFilter()
 {
-    return QStringLiteral("数据文件 (*.bat)|*.bat");
+    return QCoreApplication::translate("BackupCommands", "数据文件 (*.bat)|*.bat");
 }
 
 QString SafetyCopyPath()
@@ -109,7 +111,8 @@ QString BackupCommand()
 
 bool RestoreCommand()
 {
-    if (!AskYesNo(QStringLiteral("你确定要恢复数据吗？你做的操作可能会覆盖最新的数据！")))
+    if (!AskYesNo(QCoreApplication::translate(
+            "BackupCommands", "你确定要恢复数据吗？你做的操作可能会覆盖最新的数据！")))
         return false;
     const QString folder = DailyBackupFolder();
     const QString source = UserDialogs().OpenFileName(

@@ -27,9 +27,10 @@ namespace {
 QLabel* NewCaption(const QString& text, QWidget* buddy, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
-    label->setFixedWidth(60);
+    label->setMinimumWidth(qMax(60, label->sizeHint().width()));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setBuddy(buddy);
+    buddy->setAccessibleName(text);
     return label;
 }
 } // namespace
@@ -37,20 +38,24 @@ QLabel* NewCaption(const QString& text, QWidget* buddy, QWidget* parent)
 TFormConfig::TFormConfig(QWidget* parent) : TFormBaseDlg(parent)
 {
     setObjectName(QStringLiteral("FormConfig"));
-    setWindowTitle(QStringLiteral("软件设置"));
+    setWindowTitle(tr("软件设置"));
     resize(330, 330);
 
-    chkPass = new QCheckBox(QStringLiteral("登录需输入密码"), Body);
-    chkEncrypt = new QCheckBox(QStringLiteral("用登录密码加密数据文件(&E)"), Body);
+    chkPass = new QCheckBox(tr("登录需输入密码"), Body);
+    chkEncrypt = new QCheckBox(tr("用登录密码加密数据文件(&E)"), Body);
+    chkEncrypt->setAccessibleDescription(tr("只有输入登录密码才能打开数据文件"));
     edtPass = NewPasswordEdit(Body);
     edtRePass = NewPasswordEdit(Body);
-    lblPass = NewCaption(QStringLiteral("密码"), edtPass, Body);
-    lblRePass = NewCaption(QStringLiteral("再输入次"), edtRePass, Body);
+    lblPass = NewCaption(tr("密码"), edtPass, Body);
+    lblRePass = NewCaption(tr("再输入次"), edtRePass, Body);
+    edtRePass->setAccessibleName(tr("再输入一次密码"));
     spnIdleLock = new QSpinBox(Body);
     spnIdleLock->setRange(0, TLockSettings::MaxIdleMinutes);
-    lblIdleLock = new QLabel(QStringLiteral("空闲时自动锁定（分钟，0 为不锁定）"), Body);
+    lblIdleLock = new QLabel(tr("空闲时自动锁定（分钟，0 为不锁定）"), Body);
     lblIdleLock->setBuddy(spnIdleLock);
-    chkLockOnMinimize = new QCheckBox(QStringLiteral("最小化时锁定"), Body);
+    spnIdleLock->setAccessibleName(tr("空闲时自动锁定"));
+    spnIdleLock->setAccessibleDescription(tr("空闲多少分钟后自动锁定，0 为不锁定"));
+    chkLockOnMinimize = new QCheckBox(tr("最小化时锁定"), Body);
 
     auto* grid = new QGridLayout(Body);
     grid->setContentsMargins(24, 28, 0, 0);
@@ -83,6 +88,10 @@ TFormConfig::TFormConfig(QWidget* parent) : TFormBaseDlg(parent)
     setTabOrder(edtPass, edtRePass);
     setTabOrder(edtRePass, spnIdleLock);
     setTabOrder(spnIdleLock, chkLockOnMinimize);
+
+    // The design size is the least; a larger font makes the dialog grow instead of cutting.
+    setMinimumSize(QSize(330, 330).expandedTo(minimumSizeHint()));
+    resize(minimumSize());
 
     // Only the user's click reacts; the box set from the settings does not.
     ConnectGuarded(chkPass, &QCheckBox::clicked, this, [this] { chkPassClick(); });
@@ -124,26 +133,25 @@ void TFormConfig::btnOKClick()
     if (ticked) {
         if (IsBlank(edtPass->text())) {
             edtPass->setFocus();
-            throw ECardError(QStringLiteral("密码不能为空!"));
+            throw ECardError(tr("密码不能为空!"));
         }
         if (edtPass->text() != edtRePass->text()) {
             edtPass->setFocus();
-            throw ECardError(QStringLiteral("两次输入的密码不一样,请重新输入!"));
+            throw ECardError(tr("两次输入的密码不一样,请重新输入!"));
         }
         if (!Config.PassWord.isEmpty() && edtPass->text() != Config.PassWord &&
-            AskPassword(Config.PassWord, QStringLiteral("请先输入旧密码")) != mrOK)
+            AskPassword(Config.PassWord, tr("请先输入旧密码")) != mrOK)
             return;
     } else if (!Config.PassWord.isEmpty() &&
-               AskPassword(Config.PassWord, QStringLiteral("请先输入密码才可以取消登录密码")) !=
-                   mrOK) {
+               AskPassword(Config.PassWord, tr("请先输入密码才可以取消登录密码")) != mrOK) {
         return;
     }
 
     const bool encrypt = ticked && chkEncrypt->isChecked();
     if (encrypt && DbAccess->Key().IsStandard() &&
-        !AskYesNo(QStringLiteral(
-            "加密后，只有输入登录密码才能打开数据文件和 Velmora "
-            "自动保存的备份。忘记密码将无法找回数据。你自己另存的备份不会改变。确定要加密吗？")))
+        !AskYesNo(
+            tr("加密后，只有输入登录密码才能打开数据文件和 Velmora "
+               "自动保存的备份。忘记密码将无法找回数据。你自己另存的备份不会改变。确定要加密吗？")))
         return;
 
     // The settings take the new values only once they are stored: a failed save leaves both

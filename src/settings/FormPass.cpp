@@ -11,13 +11,14 @@
 TFormPass::TFormPass(QWidget* parent) : TFormBaseDlg(parent)
 {
     setObjectName(QStringLiteral("FormPass"));
-    setWindowTitle(QStringLiteral("请输入密码"));
+    setWindowTitle(tr("请输入密码"));
     resize(300, 160);
 
-    lblPass = new QLabel(QStringLiteral("输入密码"), Body);
-    lblPass->setFixedWidth(65);
+    lblPass = new QLabel(tr("输入密码"), Body);
+    lblPass->setMinimumWidth(qMax(65, lblPass->sizeHint().width()));
     edtPass = NewPasswordEdit(Body);
     lblPass->setBuddy(edtPass);
+    edtPass->setAccessibleName(tr("密码"));
     lblNote = new QLabel(Body);
     lblNote->setWordWrap(true);
     lblNote->hide();
@@ -38,6 +39,9 @@ TFormPass::~TFormPass() = default;
 
 void TFormPass::showEvent(QShowEvent* event)
 {
+    // The design size is the least; a larger font makes the dialog grow instead of cutting.
+    setMinimumSize(QSize(300, 160).expandedTo(minimumSize()).expandedTo(minimumSizeHint()));
+    resize(size().expandedTo(minimumSize()));
     TFormBaseDlg::showEvent(event);
     edtPass->setFocus();
 }
@@ -63,7 +67,7 @@ void TFormPass::btnOKClick()
         // The next try starts from an empty edit, not after the wrong text.
         edtPass->clear();
         edtPass->setFocus();
-        throw ECardError(QStringLiteral("密码输入错误!"));
+        throw ECardError(tr("密码输入错误!"));
     }
     SetModalResult(mrOK);
 }

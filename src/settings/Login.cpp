@@ -9,10 +9,12 @@
 #include "settings/Config.h"
 #include "settings/FormPass.h"
 
+#include <QCoreApplication>
+
 namespace {
 QString LoginCaption()
 {
-    return QStringLiteral("先输入密码登录软件");
+    return QCoreApplication::translate("Login", "先输入密码登录软件");
 }
 } // namespace
 
@@ -43,7 +45,7 @@ TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess)
     }
     const TModalResult result = AskPasswordFor(
         [&](const QString& password) { return OpenWithPassword(dbAccess, password, salt); },
-        LoginCaption(), QStringLiteral("数据文件已加密，请输入登录密码"));
+        LoginCaption(), QCoreApplication::translate("Login", "数据文件已加密，请输入登录密码"));
     return result == mrOK && dbAccess.Connected() ? TStartOpen::Opened : TStartOpen::Refused;
 }
 
@@ -64,7 +66,8 @@ bool UnlockDataFile(TDbAccess& dbAccess, bool encrypted)
         WipeText(Config.PassWord);
         return false;
     };
-    return AskPasswordFor(accepts, QStringLiteral("输入密码解锁 Velmora")) == mrOK;
+    return AskPasswordFor(accepts, QCoreApplication::translate("Login", "输入密码解锁 Velmora")) ==
+           mrOK;
 }
 
 bool LoginAtStart()

@@ -6,6 +6,7 @@
 #include "webaddr/FormModIE.h"
 #include "webaddr/IE.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -35,8 +36,9 @@ TModalResult ShowModifyAddress(const QString& id)
     TFormModIE dialog;
     dialog.AddressID = id;
     IEStore.LoadAddress(id);
-    dialog.edtGroup->setText(IEStore.TypeName.isEmpty() ? QStringLiteral("全部")
-                                                        : IEStore.TypeName);
+    dialog.edtGroup->setText(IEStore.TypeName.isEmpty()
+                                 ? QCoreApplication::translate("TWebAddrPage", "全部")
+                                 : IEStore.TypeName);
     dialog.GroupID = IEStore.TypeID;
     dialog.edtIE->setText(IEStore.IEUrl);
     dialog.edtName->setText(IEStore.IEName);

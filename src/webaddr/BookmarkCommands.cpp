@@ -11,6 +11,7 @@
 #include "webaddr/FormBrowserImport.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -39,9 +40,10 @@ class TProgressDialog final : public TImportProgress
 {
 public:
     TProgressDialog()
-        : FDialog(QStringLiteral("正在导入书签…"), QStringLiteral("取消"), 0, Steps, Owner())
+        : FDialog(QCoreApplication::translate("BookmarkCommands", "正在导入书签…"),
+                  QCoreApplication::translate("BookmarkCommands", "取消"), 0, Steps, Owner())
     {
-        FDialog.setWindowTitle(QStringLiteral("导入书签"));
+        FDialog.setWindowTitle(QCoreApplication::translate("BookmarkCommands", "导入书签"));
         if (const QWidget* owner = FDialog.parentWidget()) {
             FDialog.adjustSize();
             FDialog.move(owner->geometry().center() - FDialog.rect().center());
@@ -87,7 +89,7 @@ private:
 
 QString BookmarkFileFilter()
 {
-    return QStringLiteral("书签文件 (*.html *.htm)|*.html;*.htm");
+    return QCoreApplication::translate("BookmarkCommands", "书签文件 (*.html *.htm)|*.html;*.htm");
 }
 
 TBookmarkImport ImportBookmarkFile(const QString& path, const QDate& today,
@@ -95,7 +97,8 @@ TBookmarkImport ImportBookmarkFile(const QString& path, const QDate& today,
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw ECardError(QStringLiteral("无法打开书签文件：") + path);
+        throw ECardError(
+            QCoreApplication::translate("BookmarkCommands", "无法打开书签文件：%1").arg(path));
     const qint64 size = file.size();
     TBookmarkImporter importer(QStringLiteral("导入的书签 ") + today.toString(Qt::ISODate));
     TBookmarkFileReader reader(importer);
@@ -103,7 +106,8 @@ TBookmarkImport ImportBookmarkFile(const QString& path, const QDate& today,
     while (!file.atEnd()) {
         const QByteArray piece = file.read(PieceSize);
         if (file.error() != QFileDevice::NoError)
-            throw ECardError(QStringLiteral("无法读取书签文件：") + path);
+            throw ECardError(
+                QCoreApplication::translate("BookmarkCommands", "无法读取书签文件：%1").arg(path));
         if (piece.isEmpty())
             break;
         reader.Feed(piece);
@@ -134,17 +138,26 @@ TBookmarkImport ImportBrowserProfile(const TBrowserProfile& profile, const QDate
 
 QString ImportSummary(const TBookmarkImport& done)
 {
-    QString text = QStringLiteral("已导入 %1 个网址、%2 个分组，跳过 %3 个重复网址")
-                       .arg(done.Addresses)
-                       .arg(done.Groups)
-                       .arg(done.Duplicates);
+    // Each count is a phrase of its own, so that a translation can give each its plural.
+    QString text =
+        QCoreApplication::translate("BookmarkCommands", "已导入 %1、%2，跳过 %3")
+            .arg(QCoreApplication::translate("BookmarkCommands", "%n 个网址", nullptr,
+                                             done.Addresses),
+                 QCoreApplication::translate("BookmarkCommands", "%n 个分组", nullptr, done.Groups),
+                 QCoreApplication::translate("BookmarkCommands", "%n 个重复网址", nullptr,
+                                             done.Duplicates));
     if (done.NonWeb > 0)
-        text += QStringLiteral("\n另有 %1 个不是网址的链接（如 javascript:、data:）未导入。")
-                    .arg(done.NonWeb);
+        text += QLatin1Char('\n') + QCoreApplication::translate(
+                                        "BookmarkCommands",
+                                        "另有 %n 个不是网址的链接（如 javascript:、data:）未导入。",
+                                        nullptr, done.NonWeb);
     if (done.TooDeep > 0)
-        text += QStringLiteral("\n另有 %1 个文件夹超过 %2 层，其中的网址放在第 %2 层的分组里。")
-                    .arg(done.TooDeep)
-                    .arg(TBookmarkImporter::MaxDepth);
+        text +=
+            QLatin1Char('\n') + QCoreApplication::translate(
+                                    "BookmarkCommands",
+                                    "另有 %n 个文件夹超过 %1 层，其中的网址放在第 %1 层的分组里。",
+                                    nullptr, done.TooDeep)
+                                    .arg(TBookmarkImporter::MaxDepth);
     return text;
 }
 
@@ -195,8 +208,9 @@ bool ImportFromBrowserCommand()
 {
     const std::vector<TBrowserProfile> profiles = FindBrowserProfiles(QDir::homePath());
     if (profiles.empty()) {
-        if (!AskYesNo(QStringLiteral("没有找到 Firefox 或 Chromium 系列浏览器的书签。\n"
-                                     "要改为导入浏览器导出的书签文件（HTML）吗？")))
+        if (!AskYesNo(QCoreApplication::translate(
+                "BookmarkCommands", "没有找到 Firefox 或 Chromium 系列浏览器的书签。\n"
+                                    "要改为导入浏览器导出的书签文件（HTML）吗？")))
             return false;
         return ImportBookmarksCommand();
     }
@@ -222,11 +236,13 @@ void ExportBookmarksCommand()
         !target.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
         target += QStringLiteral(".html");
     if (QFileInfo::exists(target) &&
-        !AskYesNo(QStringLiteral("文件“") + target + QStringLiteral("”已经存在，要替换它吗？")))
+        !AskYesNo(QCoreApplication::translate("BookmarkCommands", "文件“%1”已经存在，要替换它吗？")
+                      .arg(target)))
         return;
     const QByteArray bytes = ExportBookmarks();
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ECardError(QStringLiteral("书签文件写入失败：") + file.errorString());
-    ShowInfo(QStringLiteral("书签已导出到：") + target);
+        throw ECardError(QCoreApplication::translate("BookmarkCommands", "书签文件写入失败：%1")
+                             .arg(file.errorString()));
+    ShowInfo(QCoreApplication::translate("BookmarkCommands", "书签已导出到：%1").arg(target));
 }

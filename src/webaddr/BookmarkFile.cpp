@@ -4,6 +4,7 @@
 
 #include "webaddr/BookmarkImport.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QStringDecoder>
 #include <QStringList>
@@ -13,18 +14,17 @@
 
 namespace {
 
-const QString& NotBookmarkFileMessage()
+QString NotBookmarkFileMessage()
 {
-    static const QString message = QStringLiteral(
+    return QCoreApplication::translate(
+        "BookmarkFile",
         "所选文件不是浏览器导出的书签文件（NETSCAPE-Bookmark-file-1 格式），未导入任何内容。");
-    return message;
 }
 
-const QString& TruncatedMessage()
+QString TruncatedMessage()
 {
-    static const QString message =
-        QStringLiteral("书签文件不完整（可能在中途被截断），未导入任何内容。");
-    return message;
+    return QCoreApplication::translate("BookmarkFile",
+                                       "书签文件不完整（可能在中途被截断），未导入任何内容。");
 }
 
 // The encoding named by a charset= in the file's head; empty when there is none.
@@ -62,8 +62,9 @@ QStringDecoder FileDecoder(const QByteArray& head)
         charset = "UTF-8";
     QStringDecoder decoder(charset.constData());
     if (!decoder.isValid())
-        throw ECardError(QStringLiteral("书签文件的编码“") + QString::fromLatin1(charset) +
-                         QStringLiteral("”无法识别，未导入任何内容。"));
+        throw ECardError(QCoreApplication::translate("BookmarkFile",
+                                                     "书签文件的编码“%1”无法识别，未导入任何内容。")
+                             .arg(QString::fromLatin1(charset)));
     return decoder;
 }
 

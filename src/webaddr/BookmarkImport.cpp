@@ -7,6 +7,8 @@
 #include "groups/GroupRows.h"
 #include "webaddr/BookmarkFile.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <limits>
 
@@ -47,7 +49,8 @@ QString RemarkWithTags(const QString& description, const QStringList& tags)
 qint32 TakeGroupNumber(qint64& next)
 {
     if (next > std::numeric_limits<qint32>::max())
-        throw ECardError(QStringLiteral("分组编号已用完，无法新建分组"));
+        throw ECardError(
+            QCoreApplication::translate("BookmarkImport", "分组编号已用完，无法新建分组"));
     return qint32(next++);
 }
 

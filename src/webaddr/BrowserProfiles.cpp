@@ -5,6 +5,7 @@
 #include "data/ResultSet.h"
 #include "webaddr/BookmarkImport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,8 +24,9 @@ namespace {
 
 [[noreturn]] void Refuse(const QString& file, const QString& reason)
 {
-    throw ECardError(QStringLiteral("无法读取书签：") + QDir::toNativeSeparators(file) +
-                     QLatin1Char('\n') + reason + QStringLiteral("\n未导入任何内容。"));
+    throw ECardError(
+        QCoreApplication::translate("BrowserProfiles", "无法读取书签：%1\n%2\n未导入任何内容。")
+            .arg(QDir::toNativeSeparators(file), reason));
 }
 
 // Firefox's profiles.ini: every [Profile…] section's name and folder.
@@ -110,19 +112,21 @@ struct TPlace
 std::vector<TPlace> ReadPlaces(const QString& file)
 {
     if (!QFileInfo::exists(file))
-        Refuse(file, QStringLiteral("文件不存在。"));
+        Refuse(file, QCoreApplication::translate("BrowserProfiles", "文件不存在。"));
     // The running browser holds its database and writes to it: the copy is read, with the
     // journal that belongs to it.
     QTemporaryDir folder;
     if (!folder.isValid())
-        Refuse(file, QStringLiteral("无法建立临时文件夹：") + folder.errorString());
+        Refuse(file, QCoreApplication::translate("BrowserProfiles", "无法建立临时文件夹：%1")
+                         .arg(folder.errorString()));
     const QString copy = folder.filePath(QStringLiteral("places.sqlite"));
     for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-journal")}) {
         QFile source(file + suffix);
         if (!suffix.isEmpty() && !source.exists())
             continue;
         if (!source.copy(copy + suffix))
-            Refuse(file + suffix, QStringLiteral("无法复制：") + source.errorString());
+            Refuse(file + suffix, QCoreApplication::translate("BrowserProfiles", "无法复制：%1")
+                                      .arg(source.errorString()));
     }
     QString error;
     const TConnection connection = OpenForeignDatabase(copy, &error);
@@ -137,10 +141,12 @@ std::vector<TPlace> ReadPlaces(const QString& file)
     if (!error.isEmpty()) {
         QString reason = error;
         if (error.contains(QLatin1String("no such")))
-            reason += QStringLiteral("（这个数据库可能来自过旧或过新的 Firefox 版本）");
+            reason += QCoreApplication::translate(
+                "BrowserProfiles", "（这个数据库可能来自过旧或过新的 Firefox 版本）");
         else if (error.contains(QLatin1String("locked")) || error.contains(QLatin1String("busy")) ||
                  error.contains(QLatin1String("readonly")))
-            reason += QStringLiteral("（Firefox 正在写入书签，请关闭 Firefox 后再试）");
+            reason += QCoreApplication::translate(
+                "BrowserProfiles", "（Firefox 正在写入书签，请关闭 Firefox 后再试）");
         Refuse(file, reason);
     }
     std::vector<TPlace> places;
@@ -218,16 +224,18 @@ void ReadFirefox(const QString& file, TBookmarkSink& sink)
         }
     }
     if (!anyRoot)
-        Refuse(file,
-               QStringLiteral("其中没有 Firefox 的书签根文件夹（这个数据库可能来自过旧或过新的 "
-                              "Firefox 版本）。"));
+        Refuse(file, QCoreApplication::translate(
+                         "BrowserProfiles",
+                         "其中没有 Firefox 的书签根文件夹（这个数据库可能来自过旧或过新的 "
+                         "Firefox 版本）。"));
 }
 
 // What a Chromium-family browser's Bookmarks file should be and is not.
 [[noreturn]] void RefuseShape(const QString& file, const QString& where)
 {
-    Refuse(file, QStringLiteral("文件的结构不是 Chromium 书签文件的结构（") + where +
-                     QStringLiteral("）。"));
+    Refuse(file, QCoreApplication::translate("BrowserProfiles",
+                                             "文件的结构不是 Chromium 书签文件的结构（%1）。")
+                     .arg(where));
 }
 
 void ReadChromium(const QString& file, TBookmarkSink& sink)
@@ -238,7 +246,8 @@ void ReadChromium(const QString& file, TBookmarkSink& sink)
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(input.readAll(), &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        Refuse(file, QStringLiteral("文件不是有效的 JSON：") + parseError.errorString());
+        Refuse(file, QCoreApplication::translate("BrowserProfiles", "文件不是有效的 JSON：%1")
+                         .arg(parseError.errorString()));
     const QJsonValue roots = document.object().value(QLatin1String("roots"));
     if (!roots.isObject())
         RefuseShape(file, QStringLiteral("roots"));

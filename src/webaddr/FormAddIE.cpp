@@ -1,6 +1,7 @@
 #include "webaddr/FormAddIE.h"
 
 #include "common/CardException.h"
+#include "common/gui/Contrast.h"
 #include "webaddr/IE.h"
 #include "webaddr/StoredAddress.h"
 
@@ -14,9 +15,9 @@
 
 TFormAddIE::TFormAddIE(QWidget* parent) : TFormBaseIE(parent)
 {
-    setWindowTitle(QStringLiteral("新建网址"));
+    setWindowTitle(tr("新建网址"));
 
-    chkKeepAdding = new QCheckBox(QStringLiteral("保存后继续新建"), pnlBottom);
+    chkKeepAdding = new QCheckBox(tr("保存后继续新建"), pnlBottom);
     if (auto* bar = qobject_cast<QHBoxLayout*>(pnlBottom->layout())) {
         bar->insertSpacing(0, 26);
         bar->insertWidget(1, chkKeepAdding);
@@ -24,7 +25,7 @@ TFormAddIE::TFormAddIE(QWidget* parent) : TFormBaseIE(parent)
     // Saving the same address again stays allowed; the line only says where it is kept.
     lblStoredAt = new QLabel(Body);
     QPalette grey = lblStoredAt->palette();
-    grey.setColor(QPalette::WindowText, Qt::gray);
+    grey.setColor(QPalette::WindowText, SubduedText(grey));
     lblStoredAt->setPalette(grey);
     lblStoredAt->hide();
     AddressColumn->addWidget(lblStoredAt);
@@ -35,6 +36,22 @@ TFormAddIE::TFormAddIE(QWidget* parent) : TFormBaseIE(parent)
 }
 
 TFormAddIE::~TFormAddIE() = default;
+
+QColor TFormAddIE::SubduedText(const QPalette& palette)
+{
+    // Grey: the text colour taken towards the window's, as far as it still reads well.
+    const QColor text = palette.color(QPalette::WindowText);
+    const QColor window = palette.color(QPalette::Window);
+    for (double share = 0.5; share > 0; share -= 0.1) {
+        const QColor mixed =
+            QColor::fromRgbF(float(text.redF() + (window.redF() - text.redF()) * share),
+                             float(text.greenF() + (window.greenF() - text.greenF()) * share),
+                             float(text.blueF() + (window.blueF() - text.blueF()) * share));
+        if (ContrastRatio(mixed, window) >= ReadableContrast)
+            return mixed;
+    }
+    return text;
+}
 
 void TFormAddIE::btnOKClick()
 {
@@ -51,7 +68,7 @@ void TFormAddIE::btnOKClick()
 void TFormAddIE::ShowWhereStored()
 {
     const QString path = StoredAddressPath(edtIE->text());
-    lblStoredAt->setText(QStringLiteral("已保存在：") + path);
+    lblStoredAt->setText(tr("已保存在：%1").arg(path));
     lblStoredAt->setVisible(!path.isEmpty());
 }
 

@@ -3,6 +3,8 @@
 #include "webaddr/FormBaseIE.h"
 
 class QCheckBox;
+class QColor;
+class QPalette;
 class QLabel;
 
 // The new-address dialog "新建网址". With "保存后继续新建" ticked, OK saves and empties the texts
@@ -20,6 +22,9 @@ public:
     QLabel* lblStoredAt = nullptr;
     // How many addresses this dialog has saved, with OK or "保存后继续新建".
     int Saved = 0;
+
+    // The grey of lblStoredAt: readable on the palette's window colour.
+    static QColor SubduedText(const QPalette& palette);
 
 protected:
     void btnOKClick() override;

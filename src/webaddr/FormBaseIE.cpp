@@ -4,6 +4,7 @@
 #include "common/Errors.h"
 #include "common/Messages.h"
 #include "common/TextUtil.h"
+#include "common/gui/Contrast.h"
 #include "controls/CardEdtBut.h"
 #include "groups/GroupDialogs.h"
 #include "webaddr/IE.h"
@@ -24,11 +25,15 @@
 
 namespace {
 
-QLabel* FieldLabel(const QString& caption, QWidget* parent)
+// The label names its field for the accessibility tools and its mnemonic-less caption still
+// moves the focus there through the buddy.
+QLabel* FieldLabel(const QString& caption, QWidget* field, QWidget* parent)
 {
     auto* label = new QLabel(caption, parent);
-    label->setFixedWidth(60);
+    label->setMinimumWidth(qMax(60, label->sizeHint().width()));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setBuddy(field);
+    field->setAccessibleName(caption);
     return label;
 }
 
@@ -43,8 +48,9 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
     grid->setHorizontalSpacing(16);
     grid->setVerticalSpacing(12);
 
-    lblGroup = FieldLabel(QStringLiteral("分组"), Body);
     edtGroup = new TCardEdtBut(Body);
+    lblGroup = FieldLabel(tr("分组"), edtGroup, Body);
+    edtGroup->setAccessibleDescription(tr("按 F4 选择分组"));
     edtGroup->setReadOnly(true);
     QPalette face = edtGroup->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
@@ -52,43 +58,46 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
     // The text cannot be typed into; the cursor says so, the button keeps its arrow.
     edtGroup->setCursor(Qt::ForbiddenCursor);
     edtGroup->SetButtonBmp(TBmpCount::CardFind);
-    edtGroup->setText(QStringLiteral("未分组"));
+    edtGroup->setText(tr("未分组"));
     edtGroup->OnButClick = [this](TCardEdtBut*) {
         edtGroupButClick();
     };
     // Nothing can be typed there: Tab passes it by, F4 or Alt+Down opens the chooser.
     edtGroup->setFocusPolicy(Qt::ClickFocus);
 
-    lblAddress = FieldLabel(QStringLiteral("网址"), Body);
     edtIE = new QLineEdit(Body);
+    lblAddress = FieldLabel(tr("网址"), edtIE, Body);
     QPalette blue = edtIE->palette();
-    blue.setColor(QPalette::Text, Qt::blue);
+    blue.setColor(QPalette::Text, AddressColour(blue));
     edtIE->setPalette(blue);
 
     imgOpen = new QLabel(Body);
     imgOpen->setPixmap(BrowserPicture());
     imgOpen->setFixedSize(16, 16);
     imgOpen->setCursor(Qt::PointingHandCursor);
-    imgOpen->setToolTip(QStringLiteral("打开网页"));
+    imgOpen->setToolTip(tr("打开网页"));
+    imgOpen->setAccessibleName(tr("打开网页"));
     imgOpen->installEventFilter(this);
+    // The icon is reached with Tab too; Space or Enter on it opens the address.
+    imgOpen->setFocusPolicy(Qt::TabFocus);
 
-    lblTitle = FieldLabel(QStringLiteral("标题"), Body);
     edtName = new QLineEdit(Body);
+    lblTitle = FieldLabel(tr("标题"), edtName, Body);
 
-    lblRemark = FieldLabel(QStringLiteral("备注"), Body);
     mmoRemark = new QPlainTextEdit(Body);
+    lblRemark = FieldLabel(tr("备注"), mmoRemark, Body);
     mmoRemark->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mmoRemark->setTabChangesFocus(true);
-    mmoRemark->setFixedHeight(93);
+    // Four lines of the font at least, and never lower than the design height.
+    mmoRemark->setFixedHeight(
+        qMax(93, 4 * mmoRemark->fontMetrics().lineSpacing() + 2 * mmoRemark->frameWidth() + 8));
     mmoRemark->installEventFilter(this);
 
     for (QWidget* input : std::initializer_list<QWidget*>{edtGroup, edtIE, edtName, mmoRemark})
-        input->setFixedWidth(256);
+        input->setMinimumWidth(256);
     // A stored address or title is never cut at the edit's default length.
     for (QLineEdit* edit : {edtIE, edtName})
         edit->setMaxLength(std::numeric_limits<int>::max());
-    for (QWidget* edit : std::initializer_list<QWidget*>{edtGroup, edtIE, edtName})
-        edit->setFixedHeight(21);
 
     // The icon stands just right of the address.
     auto* address = new QHBoxLayout;
@@ -111,12 +120,19 @@ TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(4, 1);
 
-    setTabOrder(edtIE, edtName);
+    setTabOrder(edtIE, imgOpen);
+    setTabOrder(imgOpen, edtName);
     setTabOrder(edtName, mmoRemark);
     setTabOrder(mmoRemark, btnOK);
 }
 
 TFormBaseIE::~TFormBaseIE() = default;
+
+QColor TFormBaseIE::AddressColour(const QPalette& palette)
+{
+    // Blue reads well only on a light base; a dark scheme's link colour is made for its base.
+    return IsDark(palette.color(QPalette::Base)) ? palette.color(QPalette::Link) : QColor(Qt::blue);
+}
 
 void TFormBaseIE::edtGroupButClick()
 {
@@ -151,7 +167,7 @@ QString TFormBaseIE::Remark() const
 void TFormBaseIE::ValidateUrl() const
 {
     if (IsBlank(edtIE->text()))
-        throw ECardError(QStringLiteral("网址不能为空！"));
+        throw ECardError(tr("网址不能为空！"));
 }
 
 void TFormBaseIE::CopyToStore() const
@@ -164,6 +180,9 @@ void TFormBaseIE::CopyToStore() const
 
 void TFormBaseIE::showEvent(QShowEvent* event)
 {
+    // The design size is the least; a larger font makes the dialog grow instead of cutting.
+    setMinimumSize(QSize(408, 300).expandedTo(minimumSizeHint()));
+    resize(size().expandedTo(minimumSize()));
     TFormBaseDlg::showEvent(event);
     edtIE->setFocus();
 }
@@ -209,6 +228,15 @@ bool TFormBaseIE::eventFilter(QObject* watched, QEvent* event)
         imgOpen->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
         RunGuarded([this] { imgOpenClick(); });
         return true;
+    }
+    if (watched == imgOpen && event->type() == QEvent::KeyPress) {
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        const bool plain = (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (plain && (key.key() == Qt::Key_Space || key.key() == Qt::Key_Return ||
+                      key.key() == Qt::Key_Enter)) {
+            RunGuarded([this] { imgOpenClick(); });
+            return true;
+        }
     }
     return TFormBaseDlg::eventFilter(watched, event);
 }

@@ -2,9 +2,11 @@
 
 #include "groups/FormBaseDlg.h"
 
+class QColor;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QPalette;
 class QPlainTextEdit;
 class QVBoxLayout;
 class TCardEdtBut;
@@ -41,6 +43,9 @@ public:
     // leaves untouched is saved back exactly as it was stored.
     void SetRemark(const QString& remark);
     QString Remark() const;
+
+    // The colour of the address text on the palette's base.
+    static QColor AddressColour(const QPalette& palette);
 
 protected:
     // Refuses a blank address.

@@ -11,12 +11,12 @@ TFormBrowserImport::TFormBrowserImport(const std::vector<TBrowserProfile>& profi
                                        QWidget* parent)
     : TFormBaseDlg(parent)
 {
-    setWindowTitle(QStringLiteral("从浏览器导入书签"));
+    setWindowTitle(tr("从浏览器导入书签"));
     resize(420, 300);
     auto* layout = new QVBoxLayout(Body);
-    auto* label = new QLabel(QStringLiteral("导入哪个浏览器配置的书签(&B)："), Body);
+    auto* label = new QLabel(tr("导入哪个浏览器配置的书签(&B)："), Body);
     lstProfiles = new QListWidget(Body);
-    lstProfiles->setAccessibleName(QStringLiteral("浏览器配置"));
+    lstProfiles->setAccessibleName(tr("浏览器配置"));
     label->setBuddy(lstProfiles);
     for (const TBrowserProfile& profile : profiles)
         lstProfiles->addItem(profile.Label());
@@ -24,6 +24,9 @@ TFormBrowserImport::TFormBrowserImport(const std::vector<TBrowserProfile>& profi
     connect(lstProfiles, &QListWidget::itemDoubleClicked, btnOK, &QPushButton::click);
     layout->addWidget(label);
     layout->addWidget(lstProfiles, 1);
+    // The design size is the least; a larger font makes the dialog grow instead of cutting.
+    setMinimumSize(QSize(420, 300).expandedTo(minimumSizeHint()));
+    resize(minimumSize());
 }
 
 void TFormBrowserImport::btnOKClick()

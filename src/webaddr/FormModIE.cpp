@@ -4,7 +4,7 @@
 
 TFormModIE::TFormModIE(QWidget* parent) : TFormBaseIE(parent)
 {
-    setWindowTitle(QStringLiteral("修改网址"));
+    setWindowTitle(tr("修改网址"));
 }
 
 TFormModIE::~TFormModIE() = default;

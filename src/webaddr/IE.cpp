@@ -6,6 +6,10 @@
 
 TIE IEStore;
 
+namespace {
+constexpr char16_t CountAddressesOfTypeSql[] = u"select count(ID) from IE where TypeID=%s";
+} // namespace
+
 void TIE::InsertAddress()
 {
     SqlText = Sql::Format(SqlTemplate::InsertAddress, {Sql::Number(TypeID), Sql::Quoted(IEUrl),
@@ -52,6 +56,13 @@ void TIE::DeleteAddressesOfType(const QString& typeId)
     SqlText = Sql::Format(SqlTemplate::DeleteAddressesOfType, {Sql::Key(typeId)});
     DbExecute(SqlText);
     DbAccess->RequeryGrid();
+}
+
+int TIE::CountAddressesOfType(const QString& typeId)
+{
+    SqlText = Sql::Format(CountAddressesOfTypeSql, {Sql::Key(typeId)});
+    DbAccess->OpenQuery(SqlText);
+    return DbAccess->QuerySet().AsInteger(0);
 }
 
 void TIE::ListAddresses(TCardDBGrid& grid, qint32 typeId)

@@ -25,6 +25,8 @@ public:
     // The deletes re-read the grid once their statement has run.
     void DeleteAddress(const QString& id);
     void DeleteAddressesOfType(const QString& typeId);
+    // How many addresses are filed directly in that group.
+    int CountAddressesOfType(const QString& typeId);
     // Lists every address (typeId 0) or those filed directly in one group into the grid; the ID
     // column is kept but hidden.
     void ListAddresses(TCardDBGrid& grid, qint32 typeId);

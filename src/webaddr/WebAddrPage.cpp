@@ -13,14 +13,27 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <utility>
+
 namespace {
-const QString RootCaption = QStringLiteral("全部");
+// The root's caption is translated where it is shown.
+const char* const RootCaption = QT_TRANSLATE_NOOP("TWebAddrPage", "全部");
+
+// Shows the key beside the item. The shortcut's context belongs to no widget the menu is shown
+// for, so it never fires by itself: the key stays the list's alone.
+void ShowKeyInMenu(QAction& action, const QKeySequence& key)
+{
+    action.setShortcut(key);
+    action.setShortcutContext(Qt::WidgetShortcut);
+    action.setShortcutVisibleInContextMenu(true);
+}
 } // namespace
 
 TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
@@ -35,12 +48,14 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
     left->setContentsMargins(0, 0, 0, 0);
     tvIE = new QTreeWidget(pnlGroupTree);
     tvIE->setIndentation(19);
+    tvIE->setAccessibleName(tr("网址分组"));
     left->addWidget(tvIE);
 
     pnlAddressGrid = new QWidget(splitter);
     auto* right = new QHBoxLayout(pnlAddressGrid);
     right->setContentsMargins(0, 0, 0, 0);
     AddressGrid = new TCardDBGrid(pnlAddressGrid);
+    AddressGrid->setAccessibleName(tr("网址列表"));
     // The stripes stay the grid's own: cream on a light palette, a shade of the base on a dark
     // one.
     right->addWidget(AddressGrid);
@@ -52,7 +67,7 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
     splitter->setChildrenCollapsible(false);
     splitter->setSizes({200, 600});
 
-    FIETree = std::make_unique<TCardTree>(tvIE, QStringLiteral("IEType"), RootCaption,
+    FIETree = std::make_unique<TCardTree>(tvIE, QStringLiteral("IEType"), tr(RootCaption),
                                           TTreePictures::WebPages);
     FIECommands = std::make_unique<TGroupCommands>(*FIETree);
     FIECommands->AfterAdd = [this] {
@@ -61,11 +76,15 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
     FIECommands->DeleteContent = [](const QString& selfIndex) {
         IEStore.DeleteAddressesOfType(selfIndex);
     };
+    FIECommands->DescribeContent = [](const QString& groupIndex) {
+        const int count = IEStore.CountAddressesOfType(groupIndex);
+        return count > 0 ? tr("该分组中的 %n 个网址将一并删除。", nullptr, count) : QString();
+    };
     FIECommands->ShowSelected = [this] {
         tvIEClick();
     };
-    actNewAddressInGroup = FIECommands->AppendCommand(QStringLiteral("新建网址"),
-                                                      [this] { NewAddressInGroupClick(); });
+    actNewAddressInGroup =
+        FIECommands->AppendCommand(tr("新建网址"), [this] { NewAddressInGroupClick(); });
 
     // A click lists its group when the button comes up; the keys list theirs once they rest.
     tvIE->viewport()->installEventFilter(this);
@@ -76,17 +95,26 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
     ConnectGuarded(tvIE, &QTreeWidget::currentItemChanged, this, [this] { SelectionMoved(); });
 
     pmIE = new QMenu(this);
-    actNewAddress = pmIE->addAction(QStringLiteral("新建"));
-    actModifyAddress = pmIE->addAction(QStringLiteral("修改"));
-    actDeleteAddress = pmIE->addAction(QStringLiteral("删除"));
+    actNewAddress = pmIE->addAction(tr("新建"));
+    actModifyAddress = pmIE->addAction(tr("修改"));
+    actDeleteAddress = pmIE->addAction(tr("删除"));
     pmIE->addSeparator();
-    actOpenAddress = pmIE->addAction(QStringLiteral("打开网页"));
+    actOpenAddress = pmIE->addAction(tr("打开网页"));
+    // The list's own key handling runs these keys (AddressGridKey); the menu only shows them,
+    // so each key still fires once.
+    const std::pair<QAction*, QKeySequence> keys[] = {
+        {actNewAddress, QKeySequence(Qt::Key_Insert)},
+        {actModifyAddress, QKeySequence(Qt::Key_F2)},
+        {actDeleteAddress, QKeySequence(Qt::Key_Delete)},
+        {actOpenAddress, QKeySequence(Qt::Key_Return)}};
+    for (const auto& [action, key] : keys)
+        ShowKeyInMenu(*action, key);
     ConnectGuarded(actNewAddress, &QAction::triggered, this, [this] { NewAddressClick(); });
     ConnectGuarded(actModifyAddress, &QAction::triggered, this, [this] { ModifyAddressClick(); });
     ConnectGuarded(actDeleteAddress, &QAction::triggered, this, [this] { DeleteAddressClick(); });
     ConnectGuarded(actOpenAddress, &QAction::triggered, this, [this] { OpenAddressClick(); });
 
-    AddressGrid->SetPlaceholderText(QStringLiteral("右键点击这里新建网址，或复制网址后按 Insert"));
+    AddressGrid->SetPlaceholderText(tr("右键点击这里新建网址，或复制网址后按 Insert"));
     AddressGrid->installEventFilter(this);
     AddressGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     ConnectGuarded(AddressGrid, &QWidget::customContextMenuRequested, this,
@@ -229,7 +257,7 @@ void TWebAddrPage::AddAddress()
     // The list still to follow the selection is shown first: the new address joins it.
     if (FFollowTimer->isActive())
         tvIEClick();
-    const QString groupName = SelectionIsRoot() ? RootCaption : FIETree->Selected()->text(0);
+    const QString groupName = SelectionIsRoot() ? tr(RootCaption) : FIETree->Selected()->text(0);
     // Addresses saved with "保存后继续新建" show at once, even when the dialog then ends with
     // Cancel.
     int saved = 0;
@@ -269,7 +297,7 @@ void TWebAddrPage::DeleteAddressClick()
         return;
     const QString id = AddressGrid->CurrentValue(QStringLiteral("ID"));
     const QString title = AddressGrid->CurrentValue(QStringLiteral("标题"));
-    if (AskYesNo(QStringLiteral("确实要删除：＂") + title + QStringLiteral("＂吗?")))
+    if (AskYesNo(tr("确实要删除：＂%1＂吗?").arg(title)))
         IEStore.DeleteAddress(id);
 }
 

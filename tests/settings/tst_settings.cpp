@@ -14,6 +14,7 @@
 #include "settings/FormPass.h"
 #include "settings/Login.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -125,6 +127,26 @@ const QString WrongPassword = QStringLiteral("密码输入错误!");
 
 } // namespace
 
+// A settings dialog or the password prompt, built over the current settings.
+std::unique_ptr<TFormBaseDlg> NewDialog(const QString& kind)
+{
+    if (kind == QLatin1String("settings"))
+        return std::make_unique<TFormConfig>();
+    auto form = std::make_unique<TFormPass>();
+    form->SetNote(QStringLiteral("note"));
+    return form;
+}
+
+// The controls the Tab key reaches from the dialog.
+QList<QWidget*> TabChain(QWidget* dialog)
+{
+    QList<QWidget*> chain;
+    for (QWidget* w = dialog->nextInFocusChain(); w != dialog; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(dialog))
+            chain << w;
+    return chain;
+}
+
 class TestSettings : public QObject
 {
     Q_OBJECT
@@ -144,6 +166,47 @@ private Q_SLOTS:
         QCOMPARE(form.focusWidget(), form.edtPass);
         QTest::keyClicks(form.edtPass, QStringLiteral("a b"));
         QCOMPARE(form.edtPass->displayText(), QStringLiteral("***"));
+    }
+
+    // Every label is its field's buddy, every control is named and reached with Tab; with a
+    // larger font no caption is cut.
+    void dialogsNamedAndReachable_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("settings") << QStringLiteral("settings") << 1.0;
+        QTest::newRow("settings, large font") << QStringLiteral("settings") << 2.5;
+        QTest::newRow("password, large font") << QStringLiteral("password") << 2.5;
+    }
+
+    void dialogsNamedAndReachable()
+    {
+        QFETCH(QString, kind);
+        QFETCH(double, scale);
+        TTestFolder folder;
+        folder.Connect();
+        const QFont before = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
+        QFont font = before;
+        font.setPointSizeF(font.pointSizeF() * scale);
+        QApplication::setFont(font);
+        const std::unique_ptr<TFormBaseDlg> dialog = NewDialog(kind);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        const QList<QWidget*> chain = TabChain(dialog.get());
+        for (QWidget* parent : {dialog->Body, dialog->pnlBottom})
+            for (QWidget* w : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (!w->isVisibleTo(dialog.get()))
+                    continue;
+                if (auto* label = qobject_cast<QLabel*>(w)) {
+                    QVERIFY(label->wordWrap() || label->buddy());
+                    QVERIFY(label->width() >= label->sizeHint().width());
+                    continue;
+                }
+                QVERIFY(
+                    !QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty());
+                QVERIFY(chain.contains(w));
+            }
     }
 
     // Only the exact text passes; each refusal is reported and the same prompt stays open with

@@ -1,8 +1,10 @@
 #include "ModalDriver.h"
+#include "Palettes.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 #include "WebAddrKit.h"
 
+#include "common/gui/Contrast.h"
 #include "controls/CardEdtBut.h"
 #include "data/DbAccess.h"
 #include "groups/FormBaseDlg.h"
@@ -10,6 +12,8 @@
 #include "webaddr/FormAddIE.h"
 #include "webaddr/FormModIE.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -17,6 +21,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
+
+#include <memory>
 
 using namespace WebAddrKit;
 
@@ -80,6 +86,28 @@ TSeen Look(TFormBaseIE* dialog)
         seen.Ticked = add->chkKeepAdding->isChecked();
     seen.StillOpen = dialog->isVisible();
     return seen;
+}
+
+// The controls the Tab key reaches from the dialog, in order.
+QList<QWidget*> TabChain(QWidget* dialog)
+{
+    QList<QWidget*> chain;
+    for (QWidget* w = dialog->nextInFocusChain(); w != dialog; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(dialog) && w->isEnabled())
+            chain << w;
+    return chain;
+}
+
+QString AccessibleName(QWidget* widget)
+{
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+}
+
+std::unique_ptr<TFormBaseIE> NewAddressDialog(const QString& kind)
+{
+    if (kind == AddTitle)
+        return std::make_unique<TFormAddIE>();
+    return std::make_unique<TFormModIE>();
 }
 
 } // namespace
@@ -340,6 +368,97 @@ private Q_SLOTS:
         });
         QCOMPARE(ShowModifyAddress(id), mrOK);
         QCOMPARE(Rows().value(0).ReMark, QStringLiteral("new\nremark"));
+    }
+
+    // Every field is named and labelled; Tab reaches every control but the group field, which F4
+    // opens.
+    void fieldsNamedAndReachable_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("new") << AddTitle;
+        QTest::newRow("modify") << ModifyTitle;
+    }
+
+    void fieldsNamedAndReachable()
+    {
+        QFETCH(QString, kind);
+        const std::unique_ptr<TFormBaseIE> dialog = NewAddressDialog(kind);
+        dialog->show();
+        const QList<QWidget*> chain = TabChain(dialog.get());
+        for (QWidget* parent : {dialog->Body, dialog->pnlBottom})
+            for (QWidget* w : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (!w->isVisibleTo(dialog.get()))
+                    continue;
+                if (auto* label = qobject_cast<QLabel*>(w); label && label != dialog->imgOpen) {
+                    QVERIFY2(label->buddy(), qPrintable(label->text()));
+                    continue;
+                }
+                QVERIFY2(!AccessibleName(w).isEmpty(), w->metaObject()->className());
+                QCOMPARE(chain.contains(w), w != dialog->edtGroup);
+            }
+    }
+
+    // The address and the grey line under it read well on a light and on a dark palette; the
+    // light one keeps the blue address.
+    void coloursReadable_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addColumn<bool>("blue");
+        QTest::newRow("light") << LightPalette() << true;
+        QTest::newRow("dark") << DarkPalette() << false;
+    }
+
+    void coloursReadable()
+    {
+        QFETCH(QPalette, palette);
+        QFETCH(bool, blue);
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(palette);
+        TFormAddIE dialog;
+        QApplication::setPalette(before);
+        const QPalette address = dialog.edtIE->palette();
+        QVERIFY(ContrastRatio(address.color(QPalette::Text), address.color(QPalette::Base)) >=
+                ReadableContrast);
+        QCOMPARE(address.color(QPalette::Text) == QColor(Qt::blue), blue);
+        const QPalette stored = dialog.lblStoredAt->palette();
+        QVERIFY(ContrastRatio(stored.color(QPalette::WindowText), stored.color(QPalette::Window)) >=
+                ReadableContrast);
+    }
+
+    // With a larger font the dialog grows so that no label or field is cut; with the usual font
+    // it keeps its size.
+    void growsWithTheFont_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("new, usual font") << AddTitle << 1.0;
+        QTest::newRow("new, large font") << AddTitle << 2.5;
+        QTest::newRow("modify, large font") << ModifyTitle << 2.5;
+    }
+
+    void growsWithTheFont()
+    {
+        QFETCH(QString, kind);
+        QFETCH(double, scale);
+        const QFont before = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
+        QFont font = before;
+        font.setPointSizeF(font.pointSizeF() * scale);
+        QApplication::setFont(font);
+        const std::unique_ptr<TFormBaseIE> dialog = NewAddressDialog(kind);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        if (scale == 1.0)
+            QCOMPARE(dialog->size(), QSize(408, 300));
+        // Labels show their whole caption, edits a whole line of text.
+        for (QWidget* w : dialog->Body->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const bool label = qobject_cast<QLabel*>(w) && w != dialog->imgOpen;
+            if (!w->isVisible() || !(label || qobject_cast<QLineEdit*>(w)))
+                continue;
+            QVERIFY(w->height() >= (label ? w->sizeHint().height() : w->fontMetrics().height()));
+            QVERIFY(!label || w->width() >= w->sizeHint().width());
+        }
+        QVERIFY(dialog->mmoRemark->height() >= 4 * dialog->mmoRemark->fontMetrics().lineSpacing());
     }
 
     // In the dialog the group field opens the chooser with F4 and Alt+Down and is passed over by

@@ -176,12 +176,15 @@ private Q_SLOTS:
         QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), Texts({"W1", "W2"}));
     }
 
-    // Enter, F2 and Delete in the list are "打开网页", "修改" and "删除"; an address of several
-    // lines opens its first non-blank line.
+    // Enter, F2 and Delete in the list are "打开网页", "修改" and "删除", as the menu shows, and
+    // each runs once; an address of several lines opens its first non-blank line.
     void listKeysAreTheRowCommands()
     {
         TPageFixture f;
         TModalDriver modals;
+        for (QAction* action : f.Page->pmIE->actions())
+            QVERIFY(action->isSeparator() ||
+                    (!action->shortcut().isEmpty() && action->isShortcutVisibleInContextMenu()));
         AddRow(3, QStringLiteral("\r\n  www.two.cn \r\nwww.other.cn"), QStringLiteral("T"));
         f.Click(QStringLiteral("娱乐"));
         QTest::keyClick(&f.Grid(), Qt::Key_Return);
@@ -447,6 +450,27 @@ private Q_SLOTS:
         const QStringList urls = f.Column(QStringLiteral("网址"));
         QVERIFY(urls.contains(QStringLiteral("www.k1.cn")));
         QVERIFY(urls.contains(QStringLiteral("www.k2.cn")));
+    }
+
+    // The question before a group is deleted says how many addresses filed directly in it go
+    // with it, and nothing more for a group without any.
+    void deleteQuestionCountsTheAddresses_data()
+    {
+        QTest::addColumn<int>("added");
+        QTest::newRow("empty") << 0;
+        QTest::newRow("25 addresses") << 25;
+    }
+
+    void deleteQuestionCountsTheAddresses()
+    {
+        QFETCH(int, added);
+        TPageFixture f;
+        for (int n = 0; n < added; ++n)
+            AddRow(3, QStringLiteral("www.e%1.cn").arg(n));
+        const QString line = f.Page->IECommands().DescribeContent(QStringLiteral("3"));
+        QCOMPARE(line.isEmpty(), added == 0);
+        if (added > 0)
+            QVERIFY(line.contains(QString::number(added)));
     }
 
     // Deleting a group deletes the addresses filed directly in it and shows the group selected
