@@ -5,6 +5,8 @@
 #include "data/Sql.h"
 #include "groups/GroupRows.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // The group of the first row with exactly that address; -1 when there is none.
@@ -31,5 +33,5 @@ QString StoredAddressPath(const QString& url)
         return {};
 
     return TGroupPaths(ReadGroupRows(QStringLiteral("IEType")))
-        .Path(QStringLiteral("全部"), typeId);
+        .Path(QCoreApplication::translate("TWebAddrPage", "全部"), typeId);
 }
