@@ -1,3 +1,4 @@
+#include "DialogChecks.h"
 #include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
@@ -14,7 +15,6 @@
 #include "settings/FormPass.h"
 #include "settings/Login.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -137,16 +137,6 @@ std::unique_ptr<TFormBaseDlg> NewDialog(const QString& kind)
     return form;
 }
 
-// The controls the Tab key reaches from the dialog.
-QList<QWidget*> TabChain(QWidget* dialog)
-{
-    QList<QWidget*> chain;
-    for (QWidget* w = dialog->nextInFocusChain(); w != dialog; w = w->nextInFocusChain())
-        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(dialog))
-            chain << w;
-    return chain;
-}
-
 class TestSettings : public QObject
 {
     Q_OBJECT
@@ -185,28 +175,11 @@ private Q_SLOTS:
         QFETCH(double, scale);
         TTestFolder folder;
         folder.Connect();
-        const QFont before = QApplication::font();
-        const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
-        QFont font = before;
-        font.setPointSizeF(font.pointSizeF() * scale);
-        QApplication::setFont(font);
+        const TScaledFont font(scale);
         const std::unique_ptr<TFormBaseDlg> dialog = NewDialog(kind);
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-        const QList<QWidget*> chain = TabChain(dialog.get());
-        for (QWidget* parent : {dialog->Body, dialog->pnlBottom})
-            for (QWidget* w : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                if (!w->isVisibleTo(dialog.get()))
-                    continue;
-                if (auto* label = qobject_cast<QLabel*>(w)) {
-                    QVERIFY(label->wordWrap() || label->buddy());
-                    QVERIFY(label->width() >= label->sizeHint().width());
-                    continue;
-                }
-                QVERIFY(
-                    !QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty());
-                QVERIFY(chain.contains(w));
-            }
+        VerifyControls(dialog.get(), {dialog->Body, dialog->pnlBottom});
     }
 
     // Only the exact text passes; each refusal is reported and the same prompt stays open with

@@ -1,3 +1,4 @@
+#include "DialogChecks.h"
 #include "ModalDriver.h"
 #include "Palettes.h"
 #include "ScriptedDialogs.h"
@@ -12,7 +13,6 @@
 #include "webaddr/FormAddIE.h"
 #include "webaddr/FormModIE.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -86,21 +86,6 @@ TSeen Look(TFormBaseIE* dialog)
         seen.Ticked = add->chkKeepAdding->isChecked();
     seen.StillOpen = dialog->isVisible();
     return seen;
-}
-
-// The controls the Tab key reaches from the dialog, in order.
-QList<QWidget*> TabChain(QWidget* dialog)
-{
-    QList<QWidget*> chain;
-    for (QWidget* w = dialog->nextInFocusChain(); w != dialog; w = w->nextInFocusChain())
-        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(dialog) && w->isEnabled())
-            chain << w;
-    return chain;
-}
-
-QString AccessibleName(QWidget* widget)
-{
-    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
 }
 
 std::unique_ptr<TFormBaseIE> NewAddressDialog(const QString& kind)
@@ -371,31 +356,30 @@ private Q_SLOTS:
     }
 
     // Every field is named and labelled; Tab reaches every control but the group field, which F4
-    // opens.
-    void fieldsNamedAndReachable_data()
+    // opens. With a larger font the dialog grows so that nothing is cut; with the usual font it
+    // keeps its size.
+    void fieldsNamedReachableAndWhole_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("new") << AddTitle;
-        QTest::newRow("modify") << ModifyTitle;
+        QTest::addColumn<double>("scale");
+        QTest::newRow("new, usual font") << AddTitle << 1.0;
+        QTest::newRow("new, large font") << AddTitle << 2.5;
+        QTest::newRow("modify, large font") << ModifyTitle << 2.5;
     }
 
-    void fieldsNamedAndReachable()
+    void fieldsNamedReachableAndWhole()
     {
         QFETCH(QString, kind);
+        QFETCH(double, scale);
+        const TScaledFont font(scale);
         const std::unique_ptr<TFormBaseIE> dialog = NewAddressDialog(kind);
         dialog->show();
-        const QList<QWidget*> chain = TabChain(dialog.get());
-        for (QWidget* parent : {dialog->Body, dialog->pnlBottom})
-            for (QWidget* w : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                if (!w->isVisibleTo(dialog.get()))
-                    continue;
-                if (auto* label = qobject_cast<QLabel*>(w); label && label != dialog->imgOpen) {
-                    QVERIFY2(label->buddy(), qPrintable(label->text()));
-                    continue;
-                }
-                QVERIFY2(!AccessibleName(w).isEmpty(), w->metaObject()->className());
-                QCOMPARE(chain.contains(w), w != dialog->edtGroup);
-            }
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        if (scale == 1.0)
+            QCOMPARE(dialog->size(), QSize(408, 300));
+        VerifyControls(dialog.get(), {dialog->Body, dialog->pnlBottom}, {dialog->edtGroup},
+                       {dialog->imgOpen});
+        QVERIFY(dialog->mmoRemark->height() >= 4 * dialog->mmoRemark->fontMetrics().lineSpacing());
     }
 
     // The address and the grey line under it read well on a light and on a dark palette; the
@@ -423,42 +407,6 @@ private Q_SLOTS:
         const QPalette stored = dialog.lblStoredAt->palette();
         QVERIFY(ContrastRatio(stored.color(QPalette::WindowText), stored.color(QPalette::Window)) >=
                 ReadableContrast);
-    }
-
-    // With a larger font the dialog grows so that no label or field is cut; with the usual font
-    // it keeps its size.
-    void growsWithTheFont_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<double>("scale");
-        QTest::newRow("new, usual font") << AddTitle << 1.0;
-        QTest::newRow("new, large font") << AddTitle << 2.5;
-        QTest::newRow("modify, large font") << ModifyTitle << 2.5;
-    }
-
-    void growsWithTheFont()
-    {
-        QFETCH(QString, kind);
-        QFETCH(double, scale);
-        const QFont before = QApplication::font();
-        const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
-        QFont font = before;
-        font.setPointSizeF(font.pointSizeF() * scale);
-        QApplication::setFont(font);
-        const std::unique_ptr<TFormBaseIE> dialog = NewAddressDialog(kind);
-        dialog->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-        if (scale == 1.0)
-            QCOMPARE(dialog->size(), QSize(408, 300));
-        // Labels show their whole caption, edits a whole line of text.
-        for (QWidget* w : dialog->Body->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            const bool label = qobject_cast<QLabel*>(w) && w != dialog->imgOpen;
-            if (!w->isVisible() || !(label || qobject_cast<QLineEdit*>(w)))
-                continue;
-            QVERIFY(w->height() >= (label ? w->sizeHint().height() : w->fontMetrics().height()));
-            QVERIFY(!label || w->width() >= w->sizeHint().width());
-        }
-        QVERIFY(dialog->mmoRemark->height() >= 4 * dialog->mmoRemark->fontMetrics().lineSpacing());
     }
 
     // In the dialog the group field opens the chooser with F4 and Alt+Down and is passed over by
