@@ -174,7 +174,7 @@ int main(int argc, char** argv)
         bool ok = Save(&form, output + QStringLiteral("notebook") + suffix);
         form.PageTabs->setCurrentIndex(1);
         ok = Save(&form, output + QStringLiteral("addresses") + suffix) && ok;
-        if (!dark && !English) {
+        if (!English) {
             TFormAddIE dialog(&form);
             dialog.GroupID = 0;
             dialog.edtGroup->setText(QStringLiteral("技术"));
@@ -182,7 +182,7 @@ int main(int argc, char** argv)
             dialog.edtName->setText(QStringLiteral("CMake 手册"));
             dialog.CentreOnOwner();
             dialog.show();
-            ok = Save(&dialog, output + QStringLiteral("new-address.png")) && ok;
+            ok = Save(&dialog, output + QStringLiteral("new-address") + suffix) && ok;
             dialog.close();
         }
         status = ok ? 0 : 1;
