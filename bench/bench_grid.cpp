@@ -83,7 +83,7 @@ int main(int argc, char* argv[])
 
             QElapsedTimer timer;
             timer.start();
-            db.OpenGrid(list, grid, true);
+            OpenGrid(db, list, grid, true);
             grid.HideColumn(QStringLiteral("ID"));
             const double listMs = Ms(timer);
             timer.restart();

@@ -193,14 +193,14 @@ void TFormMain::AddTrayIcon()
     PopupMenu = new QMenu(this);
     actTrayHomePage = PopupMenu->addAction(tr("软件主页"));
     PopupMenu->addSeparator();
-    NShowForm = PopupMenu->addAction(tr("显示窗口"));
+    actShowWindow = PopupMenu->addAction(tr("显示窗口"));
     actTrayLock = PopupMenu->addAction(tr("锁定"));
     actTrayLock->setShortcut(actLock->shortcut());
     actTrayLock->setShortcutVisibleInContextMenu(true);
     NClose = PopupMenu->addAction(tr("关闭"));
     ConnectGuarded(actTrayHomePage, &QAction::triggered, this, [this] { HomePageClick(); });
     ConnectGuarded(actTrayLock, &QAction::triggered, this, [this] { LockClick(); });
-    ConnectGuarded(NShowForm, &QAction::triggered, this, [this] { NShowFormClick(); });
+    ConnectGuarded(actShowWindow, &QAction::triggered, this, [this] { BringWindowBack(); });
     ConnectGuarded(NClose, &QAction::triggered, this, [this] { NCloseClick(); });
 
     TrayIcon = new QSystemTrayIcon(MainIcon(), this);
@@ -212,7 +212,7 @@ void TFormMain::AddTrayIcon()
                        // window back the same way.
                        if (reason == QSystemTrayIcon::DoubleClick ||
                            reason == QSystemTrayIcon::Trigger)
-                           NShowFormClick();
+                           BringWindowBack();
                    });
     TrayIcon->show();
 }
@@ -338,7 +338,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TFormMain::ShowAsLeft()
+void TFormMain::ShowAsRemembered()
 {
     if (FWindowState->WasMaximized())
         showMaximized();
@@ -368,7 +368,7 @@ void TFormMain::AppMinimize()
         });
 }
 
-void TFormMain::NShowFormClick()
+void TFormMain::BringWindowBack()
 {
     if (FLocked && !Unlock())
         return;

@@ -45,11 +45,11 @@ public:
     // Loads the rest at once: commands that work on whole pages come after the loading.
     void FinishLoading();
     // Shows the window as it was left: maximised or at its remembered place.
-    void ShowAsLeft();
+    void ShowAsRemembered();
 
     // Brings the window back from the notification area or the taskbar, in front; a locked
     // program first asks for the password.
-    void NShowFormClick();
+    void BringWindowBack();
     // "锁定" (Ctrl+L): saves the note, closes the data file, empties both pages and the search,
     // and hides the window; the tray icon stays. Only with a login password.
     void LockClick();
@@ -85,7 +85,7 @@ public:
     QSystemTrayIcon* TrayIcon = nullptr;
     QMenu* PopupMenu = nullptr; // the icon's menu
     QAction* actTrayHomePage = nullptr;
-    QAction* NShowForm = nullptr;
+    QAction* actShowWindow = nullptr;
     QAction* NClose = nullptr;
     QAction* actTrayLock = nullptr;
     QMenu* pmSystem = nullptr; // the settings button's menu

@@ -44,7 +44,7 @@ int RunSession()
     QApplication::setQuitOnLastWindowClosed(false);
     TFormMain formMain;
     ConnectGuarded(&instance, &TSingleInstance::ActivationRequested, &formMain,
-                   [&formMain] { formMain.NShowFormClick(); });
+                   [&formMain] { formMain.BringWindowBack(); });
     // Being told to end (kill, Ctrl+C, a closed terminal) ends the loop without the exit
     // question, which nobody would answer; the note saves what is due on the way out.
     TQuitSignals quitSignals;
@@ -54,7 +54,7 @@ int RunSession()
     // refusal ends the program without it.
     if (!formMain.FormShow())
         return 0;
-    formMain.ShowAsLeft();
+    formMain.ShowAsRemembered();
     return QApplication::exec();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "controls/GridColors.h"
-#include "data/GridSource.h"
-#include "data/GridView.h"
+#include "controls/GridSource.h"
+#include "controls/GridView.h"
 
 #include <QColor>
 #include <QPointer>

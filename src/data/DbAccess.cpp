@@ -7,7 +7,6 @@
 #include "common/Messages.h"
 #include "common/TextUtil.h"
 #include "data/GridSet.h"
-#include "data/GridSource.h"
 #include "data/Sql.h"
 
 #include <QCoreApplication>
@@ -45,7 +44,6 @@ TDbAccess::~TDbAccess()
         cursor->End();
         cursor->FOwner = nullptr;
     }
-    FGridSource.reset();
     FGridSet.reset();
     FQuerySet.reset();
     FScalarSet.reset();

@@ -17,8 +17,6 @@
 
 class TDbWriter;
 class TGridSet;
-class TGridSource;
-class TGridView;
 class TQueryCursor;
 
 // The one connection to the database file AppPath + "bookkeep.dat" and its three result sets:
@@ -88,11 +86,10 @@ public:
     // leaves the old file and key in use and throws EDBException with the reason.
     void Rekey(const TFileKey& key, const QString& batch);
 
-    // The grid query: the address grid's rows, kept open and bound to the grid between calls.
-    // GridDataSource closes the set and returns the model that binds it to a grid; OpenGrid runs
-    // a statement into it and shows it in the grid; RequeryGrid runs the same statement again.
-    TGridSource* GridDataSource();
-    void OpenGrid(const QString& sql, TGridView& grid, bool autoFit);
+    // The grid query: the address grid's rows, kept open between calls (the grid control shows
+    // them through the set's listener). OpenGrid runs a statement into the set; RequeryGrid runs
+    // the same statement again.
+    void OpenGrid(const QString& sql);
     void RequeryGrid();
 
     TResultSet& QuerySet() { return *FQuerySet; }
@@ -122,7 +119,6 @@ private:
     bool FDisconnected = false; // closed by Disconnect, not by a failure
     TPrepared FPrepared;        // statements kept prepared on FConnection
     std::unique_ptr<TDbWriter> FWriter;
-    std::unique_ptr<TGridSource> FGridSource;
     std::unique_ptr<TGridSet> FGridSet;
     std::unique_ptr<TResultSet> FScalarSet;
     std::unique_ptr<TResultSet> FQuerySet;

@@ -1,32 +1,19 @@
-// The grid query of TDbAccess: the address grid's result set, kept open and bound to the grid.
+// The grid query of TDbAccess: the address grid's result set, kept open between calls.
 
 #include "data/DbAccess.h"
 
 #include "common/Errors.h"
 #include "data/GridSet.h"
-#include "data/GridSource.h"
-#include "data/GridView.h"
 
 #include <QCoreApplication>
 
-TGridSource* TDbAccess::GridDataSource()
+void TDbAccess::OpenGrid(const QString& sql)
 {
-    FGridSet->Close();
-    if (!FGridSource)
-        FGridSource = std::make_unique<TGridSource>(*FGridSet);
-    return FGridSource.get();
-}
-
-void TDbAccess::OpenGrid(const QString& sql, TGridView& grid, bool autoFit)
-{
-    grid.SetDataSource(GridDataSource());
     const QString hint = QString::fromUtf8(DbHint::Query);
     EnsureOpen(hint, sql);
     const QString error = FGridSet->Open(FConnection.get(), sql, false);
     if (!error.isEmpty())
         throw EDBException(error, hint, sql);
-    if (autoFit)
-        grid.AutoFitColumns();
 }
 
 void TDbAccess::RequeryGrid()

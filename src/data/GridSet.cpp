@@ -65,6 +65,11 @@ template <typename T> int ThreeWay(const T& a, const T& b)
 
 } // namespace
 
+void TGridSet::SetListener(std::unique_ptr<TListener> listener)
+{
+    FListener = std::move(listener);
+}
+
 void TGridSet::RowsAboutToChange()
 {
     if (FQuiet == 0 && FListener)

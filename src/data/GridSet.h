@@ -2,6 +2,7 @@
 
 #include "data/ResultSet.h"
 
+#include <memory>
 #include <vector>
 
 // The rows the address grid shows. Besides what every result set offers it numbers its records
@@ -11,17 +12,17 @@
 class TGridSet final : public TResultSet
 {
 public:
+    // Whoever shows the set: the set keeps it and it lives as long as the set, so a view never
+    // reads rows that are gone.
     class TListener
     {
     public:
+        virtual ~TListener() = default;
         virtual void GridSetAboutToChange() = 0;
         // fieldsRebuilt: a new statement (or none) replaced the set; otherwise the same fields
         // hold re-read or re-ordered rows.
         virtual void GridSetChanged(bool fieldsRebuilt) = 0;
         virtual void GridSetCurrentMoved() = 0;
-
-    protected:
-        ~TListener() = default;
     };
 
     struct TSortOrder
@@ -30,7 +31,8 @@ public:
         bool Descending = false;
     };
 
-    void SetListener(TListener* listener) { FListener = listener; }
+    void SetListener(std::unique_ptr<TListener> listener);
+    TListener* Listener() const { return FListener.get(); }
 
     // Runs the statement of the last successful open again and keeps the sort. The current row
     // is the first. Returns the engine's message, or an empty text on success; a failure leaves
@@ -62,7 +64,7 @@ private:
     // keepCurrent, otherwise the first row becomes current.
     void ApplySort(const TSortOrder& order, bool keepCurrent);
 
-    TListener* FListener = nullptr;
+    std::unique_ptr<TListener> FListener;
     QString FSort;
     QString FLastStatement;
     int FQuiet = 0; // inside an operation of this class that notifies by itself

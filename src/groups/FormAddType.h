@@ -1,6 +1,6 @@
 #pragma once
 
-#include "groups/FormBaseDlg.h"
+#include "controls/FormBaseDlg.h"
 
 class QLabel;
 class QLineEdit;

@@ -120,8 +120,7 @@ void TGroupCommands::NewGroupClick()
         return;
     QTreeWidgetItem* added = FTree.AddGroup(name);
     FTree.Select(added);
-    if (AfterAdd)
-        AfterAdd();
+    Q_EMIT GroupAdded();
 }
 
 void TGroupCommands::RenameGroupClick()
@@ -156,6 +155,6 @@ void TGroupCommands::DeleteGroupClick()
     FTree.DeleteGroup(DescribeContent ? DescribeContent(selfIndex) : QString());
     if (DeleteContent)
         DeleteContent(selfIndex);
-    if (FTree.Selected() && ShowSelected)
-        ShowSelected();
+    if (FTree.Selected())
+        Q_EMIT GroupDeleted();
 }

@@ -48,14 +48,18 @@ public:
 
     bool Renaming() const { return FRenaming; }
 
-    // Page hooks, each optional.
-    std::function<void()> AfterAdd; // the new group is selected: show its (empty) content
+    // Page hooks, each optional; they may refuse by throwing, which stops the command.
     // The group with this number (decimal) is gone: delete its content, as a batch of its own.
     std::function<void(const QString& selfIndex)> DeleteContent;
     // The group with this number is about to be deleted: what goes with it, as the second line
     // of the question, or an empty text when nothing does.
     std::function<QString(const QString& groupIndex)> DescribeContent;
-    std::function<void()> ShowSelected; // after a delete: show the selected node's content
+
+Q_SIGNALS:
+    // The new group is selected: the page shows its (empty) content.
+    void GroupAdded();
+    // A group was deleted and another node is selected: the page shows that node's content.
+    void GroupDeleted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

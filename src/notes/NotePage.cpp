@@ -112,9 +112,8 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     FNoteTree = std::make_unique<TCardTree>(tvNote, QStringLiteral("NoteType"), tr("根目录"),
                                             TTreePictures::Folders);
     FNoteCommands = new TGroupCommands(*FNoteTree, this);
-    FNoteCommands->AfterAdd = [this] {
-        ShowText(QString());
-    };
+    ConnectGuarded(FNoteCommands, &TGroupCommands::GroupAdded, this,
+                   [this] { ShowText(QString()); });
     FNoteCommands->DeleteContent = [this](const QString& selfIndex) {
         FNoteSaver->SaveOrAsk();
         Note.DeleteNote(selfIndex);
@@ -128,11 +127,11 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
         return hasNote ? tr("该分组的笔记将一并删除。") : QString();
     };
     // Deleting a group moved the selection, which has shown the new node's note already.
-    FNoteCommands->ShowSelected = [this] {
+    ConnectGuarded(FNoteCommands, &TGroupCommands::GroupDeleted, this, [this] {
         const QTreeWidgetItem* node = FNoteTree->Selected();
         if (node && (node != FShownNode || FShowFailed))
             ShowSelectedNote();
-    };
+    });
 
     // A click and the keyboard both move the selection; one move shows the note once, even
     // though it arrives as several signals.

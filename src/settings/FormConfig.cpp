@@ -1,7 +1,6 @@
 #include "settings/FormConfig.h"
 
 #include "common/CardException.h"
-#include "common/Errors.h"
 #include "common/Messages.h"
 #include "common/TextUtil.h"
 #include "data/DbAccess.h"
@@ -127,17 +126,24 @@ void TFormConfig::chkPassClick()
     edtRePass->setText(text);
 }
 
+QString TFormConfig::RefusedPassword() const
+{
+    if (IsBlank(edtPass->text()))
+        return tr("密码不能为空!");
+    if (edtPass->text() != edtRePass->text())
+        return tr("两次输入的密码不一样,请重新输入!");
+    return {};
+}
+
 void TFormConfig::btnOKClick()
 {
     const bool ticked = chkPass->isChecked();
     if (ticked) {
-        if (IsBlank(edtPass->text())) {
+        const QString refused = RefusedPassword();
+        if (!refused.isEmpty()) {
             edtPass->setFocus();
-            throw ECardError(tr("密码不能为空!"));
-        }
-        if (edtPass->text() != edtRePass->text()) {
-            edtPass->setFocus();
-            throw ECardError(tr("两次输入的密码不一样,请重新输入!"));
+            ShowError(refused);
+            return;
         }
         if (!Config.PassWord.isEmpty() && edtPass->text() != Config.PassWord &&
             AskPassword(Config.PassWord, tr("请先输入旧密码")) != mrOK)

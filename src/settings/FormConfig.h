@@ -1,6 +1,6 @@
 #pragma once
 
-#include "groups/FormBaseDlg.h"
+#include "controls/FormBaseDlg.h"
 
 class QCheckBox;
 class QLabel;
@@ -35,6 +35,8 @@ protected:
 private:
     void FormShow();
     void chkPassClick();
+    // Why the typed password cannot be taken, empty when it can.
+    QString RefusedPassword() const;
     // Stores the settings; with another key for the data file, writes the file again under it.
     void SaveSettings(const TConfig& changed, bool encrypt);
 };

@@ -1,6 +1,6 @@
 #include "settings/FormPass.h"
 
-#include "common/Errors.h"
+#include "common/Messages.h"
 #include "settings/PasswordEdit.h"
 #include "settings/WaitCursor.h"
 
@@ -67,7 +67,8 @@ void TFormPass::btnOKClick()
         // The next try starts from an empty edit, not after the wrong text.
         edtPass->clear();
         edtPass->setFocus();
-        throw ECardError(tr("密码输入错误!"));
+        ShowError(tr("密码输入错误!"));
+        return;
     }
     SetModalResult(mrOK);
 }

@@ -55,7 +55,8 @@ QColor TFormAddIE::SubduedText(const QPalette& palette)
 
 void TFormAddIE::btnOKClick()
 {
-    ValidateUrl();
+    if (!ValidateUrl())
+        return;
     CopyToStore();
     IEStore.InsertAddress();
     ++Saved;

@@ -1,7 +1,6 @@
 #include "webaddr/FormBaseIE.h"
 
 #include "common/CardException.h"
-#include "common/Errors.h"
 #include "common/Messages.h"
 #include "common/TextUtil.h"
 #include "common/gui/Contrast.h"
@@ -164,10 +163,12 @@ QString TFormBaseIE::Remark() const
     return shown == FShownRemark ? FStoredRemark : shown;
 }
 
-void TFormBaseIE::ValidateUrl() const
+bool TFormBaseIE::ValidateUrl()
 {
-    if (IsBlank(edtIE->text()))
-        throw ECardError(tr("网址不能为空！"));
+    if (!IsBlank(edtIE->text()))
+        return true;
+    ShowError(tr("网址不能为空！"));
+    return false;
 }
 
 void TFormBaseIE::CopyToStore() const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "groups/FormBaseDlg.h"
+#include "controls/FormBaseDlg.h"
 
 class QColor;
 class QKeyEvent;
@@ -48,8 +48,8 @@ public:
     static QColor AddressColour(const QPalette& palette);
 
 protected:
-    // Refuses a blank address.
-    void ValidateUrl() const;
+    // False, after telling the user, for a blank address.
+    bool ValidateUrl();
     // Puts the group and the three texts, as typed, into the address store.
     void CopyToStore() const;
 

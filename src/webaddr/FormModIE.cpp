@@ -11,7 +11,8 @@ TFormModIE::~TFormModIE() = default;
 
 void TFormModIE::btnOKClick()
 {
-    ValidateUrl();
+    if (!ValidateUrl())
+        return;
     CopyToStore();
     IEStore.UpdateAddress(AddressID);
     SetModalResult(mrOK);

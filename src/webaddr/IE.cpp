@@ -70,6 +70,6 @@ void TIE::ListAddresses(TCardDBGrid& grid, qint32 typeId)
     SqlText = QString::fromUtf16(SqlTemplate::ListAddresses);
     if (typeId != 0)
         SqlText += Sql::Format(SqlTemplate::ListAddressesOfType, {Sql::Number(typeId)});
-    DbAccess->OpenGrid(SqlText, grid, true);
+    OpenGrid(*DbAccess, SqlText, grid, true);
     grid.HideColumn(QStringLiteral("ID"));
 }

@@ -70,9 +70,7 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
     FIETree = std::make_unique<TCardTree>(tvIE, QStringLiteral("IEType"), tr(RootCaption),
                                           TTreePictures::WebPages);
     FIECommands = std::make_unique<TGroupCommands>(*FIETree);
-    FIECommands->AfterAdd = [this] {
-        tvIEClick();
-    };
+    ConnectGuarded(FIECommands.get(), &TGroupCommands::GroupAdded, this, [this] { tvIEClick(); });
     FIECommands->DeleteContent = [](const QString& selfIndex) {
         IEStore.DeleteAddressesOfType(selfIndex);
     };
@@ -80,9 +78,7 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
         const int count = IEStore.CountAddressesOfType(groupIndex);
         return count > 0 ? tr("该分组中的 %n 个网址将一并删除。", nullptr, count) : QString();
     };
-    FIECommands->ShowSelected = [this] {
-        tvIEClick();
-    };
+    ConnectGuarded(FIECommands.get(), &TGroupCommands::GroupDeleted, this, [this] { tvIEClick(); });
     actNewAddressInGroup =
         FIECommands->AppendCommand(tr("新建网址"), [this] { NewAddressInGroupClick(); });
 

@@ -287,7 +287,7 @@ private Q_SLOTS:
         form.show();
         form.showMinimized();
         QTRY_VERIFY(form.isMinimized() || !form.isVisible());
-        form.NShowForm->trigger();
+        form.actShowWindow->trigger();
         QTRY_VERIFY(form.isVisible());
         QVERIFY(!form.isMinimized());
 
@@ -337,7 +337,7 @@ private Q_SLOTS:
             prompt->edtPass->setText(QStringLiteral("pw"));
             prompt->btnOK->click();
         });
-        form.NShowFormClick();
+        form.BringWindowBack();
         QVERIFY(!form.Locked());
         QVERIFY(form.isVisible());
         QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("secret"));

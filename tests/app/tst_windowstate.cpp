@@ -89,7 +89,7 @@ private Q_SLOTS:
 
         TFormMain form;
         QVERIFY(form.FormShow());
-        form.ShowAsLeft();
+        form.ShowAsRemembered();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(!form.isMaximized());
         QCOMPARE(form.frameGeometry(), FitIntoArea(QRect(353, 259, 800, 520), Available()));
@@ -109,7 +109,7 @@ private Q_SLOTS:
         {
             TFormMain form;
             QVERIFY(form.FormShow());
-            form.ShowAsLeft();
+            form.ShowAsRemembered();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
             TCardTree& notes = form.NotePage->NoteTree();
             QTreeWidgetItem* work = notes.AddGroup(QStringLiteral("工作"));
@@ -130,7 +130,7 @@ private Q_SLOTS:
         }
         TFormMain form;
         QVERIFY(form.FormShow());
-        form.ShowAsLeft();
+        form.ShowAsRemembered();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.FinishLoading();
         QTRY_VERIFY(form.isMaximized());
@@ -154,7 +154,7 @@ private Q_SLOTS:
         QVERIFY(width.toInt() >= 100);
         TFormMain again;
         QVERIFY(again.FormShow());
-        again.ShowAsLeft();
+        again.ShowAsRemembered();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         CloseWithYes(again);
         QCOMPARE(TWindowState::OpenSettings()->value(key), width);

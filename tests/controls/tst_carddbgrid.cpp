@@ -38,7 +38,7 @@ void ShowAllAddresses(TDbAccess& db, TCardDBGrid& grid)
     grid.resize(500, 300);
     grid.show();
     QVERIFY(QTest::qWaitForWindowExposed(&grid));
-    db.OpenGrid(ListAll(), grid, true);
+    OpenGrid(db, ListAll(), grid, true);
     grid.HideColumn(QStringLiteral("ID"));
 }
 
@@ -120,7 +120,7 @@ private Q_SLOTS:
         QVERIFY(dialogs.Boxes.isEmpty());
 
         // A new list starts unsorted with bare titles.
-        db.OpenGrid(ListAll(), grid, true);
+        OpenGrid(db, ListAll(), grid, true);
         QCOMPARE(set.Sort(), QString());
         QCOMPARE(Caption(grid, QStringLiteral("标题")), QStringLiteral("标题"));
         QCOMPARE(Shown(grid, url), Texts({"b.org", "c.org", "a.org"}));
@@ -137,9 +137,9 @@ private Q_SLOTS:
         AddAddress(QStringLiteral("2"), QStringLiteral("x"), QStringLiteral("q"));
         AddAddress(QStringLiteral("1"), QStringLiteral("y"), QStringLiteral("p"));
         TCardDBGrid grid;
-        db.OpenGrid(
-            QStringLiteral("select IEUrl as A, IEName as AB, ReMark as DESCRIPTION from IE"), grid,
-            false);
+        OpenGrid(db,
+                 QStringLiteral("select IEUrl as A, IEName as AB, ReMark as DESCRIPTION from IE"),
+                 grid, false);
         TGridSet& set = db.GridSet();
 
         grid.TitleClick(grid.ColumnOf(QStringLiteral("AB")));
@@ -277,7 +277,7 @@ private Q_SLOTS:
         grid.resize(600, 300);
         grid.show();
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
-        db.OpenGrid(ListAll(), grid, true);
+        OpenGrid(db, ListAll(), grid, true);
         grid.HideColumn(QStringLiteral("ID"));
         const QString title(40, QLatin1Char('W'));
         AddAddress(QStringLiteral("a.org"), title);
@@ -307,7 +307,7 @@ private Q_SLOTS:
         const QFontMetrics metrics = grid.fontMetrics();
         const QStringList fields = Texts({"ID", "标题", "备注", "网址"});
 
-        db.OpenGrid(ListAll(), grid, true);
+        OpenGrid(db, ListAll(), grid, true);
         for (const QString& field : fields)
             QCOMPARE(grid.columnWidth(grid.ColumnOf(field)), metrics.horizontalAdvance(field) + 24);
 
@@ -317,7 +317,7 @@ private Q_SLOTS:
         for (int i = 1; i <= 60; ++i)
             AddAddress(QStringLiteral("u"), i == 51 ? longTitle : QStringLiteral("t"),
                        i == 50 ? medium : QStringLiteral("r"));
-        db.OpenGrid(ListAll(), grid, false);
+        OpenGrid(db, ListAll(), grid, false);
         grid.HideColumn(QStringLiteral("ID"));
         grid.horizontalHeader()->moveSection(3, 0);
         grid.AutoFitColumns();
@@ -363,7 +363,7 @@ private Q_SLOTS:
         ClickTitle(grid, QStringLiteral("网址"));
         QCOMPARE(db.GridSet().Sort(), QStringLiteral("网址"));
 
-        db.OpenGrid(ListAll(), grid, true);
+        OpenGrid(db, ListAll(), grid, true);
         for (int column = 0; column < 4; ++column) {
             QVERIFY(!grid.isColumnHidden(column));
             QCOMPARE(titles->visualIndex(column), column);
@@ -404,7 +404,7 @@ private Q_SLOTS:
         TCardDBGrid grid;
         grid.resize(500, 300);
         grid.show();
-        db.OpenGrid(ListAll(), grid, true);
+        OpenGrid(db, ListAll(), grid, true);
         QSignalSpy doubleClicks(&grid, &TCardDBGrid::DblClick);
         QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
                            CellCentre(grid, 1, QStringLiteral("标题")));
@@ -432,10 +432,10 @@ private Q_SLOTS:
         TDbAccess& db = folder.Connect();
         AddAddress(QStringLiteral("a.org"), QStringLiteral("A"));
         TCardDBGrid grid;
-        db.OpenGrid(ListAll(), grid, true);
+        OpenGrid(db, ListAll(), grid, true);
 
         const QString bad = ListAll() + QStringLiteral(" where NoSuchColumn=1");
-        RunGuarded([&] { db.OpenGrid(bad, grid, true); });
+        RunGuarded([&] { OpenGrid(db, bad, grid, true); });
         QCOMPARE(grid.model()->rowCount(), 0);
         QCOMPARE(grid.model()->columnCount(), 0);
         QVERIFY(grid.IsEmpty());

@@ -54,15 +54,13 @@ struct TFixture
         Tree->LoadGroups();
         View->expandAll();
         Commands = std::make_unique<TGroupCommands>(*Tree);
-        Commands->AfterAdd = [this] {
-            Log << QStringLiteral("added:") + Selected();
-        };
+        QObject::connect(Commands.get(), &TGroupCommands::GroupAdded, &Window,
+                         [this] { Log << QStringLiteral("added:") + Selected(); });
         Commands->DeleteContent = [this](const QString& n) {
             Log << QStringLiteral("content:") + n;
         };
-        Commands->ShowSelected = [this] {
-            Log << QStringLiteral("show:") + Selected();
-        };
+        QObject::connect(Commands.get(), &TGroupCommands::GroupDeleted, &Window,
+                         [this] { Log << QStringLiteral("show:") + Selected(); });
         Window.resize(300, 400);
         Window.show();
     }

@@ -5,11 +5,11 @@
 #include "Unprivileged.h"
 
 #include "common/CardException.h"
+#include "controls/GridSource.h"
+#include "controls/GridView.h"
 #include "data/DataFileLock.h"
 #include "data/DbAccess.h"
 #include "data/GridSet.h"
-#include "data/GridSource.h"
-#include "data/GridView.h"
 #include "data/Schema.h"
 #include "data/Sqlite.h"
 #include "settings/BackupCommands.h"
@@ -240,7 +240,7 @@ private Q_SLOTS:
             QStringLiteral("insert into IE(TypeID,IEUrl,IEName,ReMark) values (0,'u','','')"));
         DbAccess->OpenQuery(QStringLiteral("select * from NoteType"));
         TGridStub grid;
-        DbAccess->OpenGrid(QStringLiteral("select * from IE"), grid, false);
+        OpenGrid(*DbAccess, QStringLiteral("select * from IE"), grid, false);
         QCOMPARE(grid.Source->rowCount(), 1);
         QSignalSpy gridReset(grid.Source, &QAbstractItemModel::modelReset);
         const QByteArray current = Hash(folder.DatabasePath());

@@ -7,8 +7,8 @@
 
 #include "common/gui/Contrast.h"
 #include "controls/CardEdtBut.h"
+#include "controls/FormBaseDlg.h"
 #include "data/DbAccess.h"
-#include "groups/FormBaseDlg.h"
 #include "webaddr/AddressDialogs.h"
 #include "webaddr/FormAddIE.h"
 #include "webaddr/FormModIE.h"

@@ -404,7 +404,7 @@ private Q_SLOTS:
         TPageFixture f;
         TCardException handler;
         f.Click(QStringLiteral("项目"));
-        RunGuarded([&] { DbAccess->OpenGrid(QStringLiteral("select nothing"), f.Grid(), true); });
+        RunGuarded([&] { OpenGrid(*DbAccess, QStringLiteral("select nothing"), f.Grid(), true); });
         QCOMPARE(f.Dialogs.Boxes.size(), 1);
         TModalDriver modals;
         modals.When<TFormBaseDlg>(QStringLiteral("新建网址"), [&](TFormBaseDlg* base) {

@@ -167,7 +167,7 @@ int main(int argc, char** argv)
         if (!form.FormShow())
             return 1;
         FillSampleData(form);
-        form.ShowAsLeft();
+        form.ShowAsRemembered();
         const QString suffix = dark      ? QStringLiteral("-dark.png")
                                : English ? QStringLiteral("-en.png")
                                          : QStringLiteral(".png");

@@ -5,10 +5,10 @@
 #include "common/CardException.h"
 #include "common/DailyLog.h"
 #include "common/Errors.h"
+#include "controls/GridSource.h"
+#include "controls/GridView.h"
 #include "data/DbAccess.h"
 #include "data/GridSet.h"
-#include "data/GridSource.h"
-#include "data/GridView.h"
 #include "data/Sql.h"
 
 #include <QAbstractItemModelTester>
@@ -126,7 +126,7 @@ private Q_SLOTS:
         DbExecute(QStringLiteral("insert into IE(TypeID,IEName,IEUrl) values(null,null,'u4')"));
         AddAddress(9, QStringLiteral("u5"), QStringLiteral("李"));
         TFakeView view;
-        db.OpenGrid(QStringLiteral("select ID,TypeID,IEName as 标题,IEUrl from IE"), view, false);
+        OpenGrid(db, QStringLiteral("select ID,TypeID,IEName as 标题,IEUrl from IE"), view, false);
         TGridSet& set = db.GridSet();
         const QStringList fetched = Column(set, QStringLiteral("IEUrl"));
         QCOMPARE(fetched, Texts({"u1", "u2", "u3", "u4", "u5"}));
@@ -162,7 +162,7 @@ private Q_SLOTS:
         for (const char* title : {"b", "B", "a", "Ä", "10", "9"})
             AddAddress(0, QString::fromUtf8(title), QString::fromUtf8(title));
         TFakeView view;
-        db.OpenGrid(ListAll(), view, false);
+        OpenGrid(db, ListAll(), view, false);
         db.GridSet().SetSort(QStringLiteral("标题"));
         // Letter case and accents are secondary to the letter; digits are texts here.
         QCOMPARE(Column(db.GridSet(), QStringLiteral("标题")),
@@ -180,7 +180,7 @@ private Q_SLOTS:
         for (const char* title : {"公司邮箱", "b", "联合早报", "A", "豆瓣", "a", "B"})
             AddAddress(0, QString::fromUtf8(title), QString::fromUtf8(title));
         TFakeView view;
-        db.OpenGrid(ListAll(), view, false);
+        OpenGrid(db, ListAll(), view, false);
         db.GridSet().SetSort(QStringLiteral("标题"));
         const QStringList sorted = Column(db.GridSet(), QStringLiteral("标题"));
         QCOMPARE(sorted.mid(0, 3), Texts({"豆瓣", "公司邮箱", "联合早报"}));
@@ -196,7 +196,7 @@ private Q_SLOTS:
         for (const char* url : {"c", "a", "d", "b"})
             AddAddress(0, QString::fromLatin1(url), QStringLiteral("t"));
         TFakeView view;
-        db.OpenGrid(ListAll(), view, false);
+        OpenGrid(db, ListAll(), view, false);
         TGridSet& set = db.GridSet();
         QCOMPARE(set.RecNo(), 1);
         set.SetCurrentRow(2); // "d"
@@ -224,7 +224,7 @@ private Q_SLOTS:
         const QString ofType =
             ListAll() + Sql::Format(SqlTemplate::ListAddressesOfType, {Sql::Number(1)});
         TFakeView view;
-        db.OpenGrid(ofType, view, true);
+        OpenGrid(db, ofType, view, true);
         TGridSource* source = view.Source;
         TGridSet& set = db.GridSet();
         set.SetSort(QStringLiteral("网址 DESC"));
@@ -242,7 +242,7 @@ private Q_SLOTS:
         QCOMPARE(view.AutoFits, 1);
         QCOMPARE(view.Source, source);
 
-        db.OpenGrid(ofType, view, false);
+        OpenGrid(db, ofType, view, false);
         QCOMPARE(set.Sort(), QString());
         QCOMPARE(Column(set, QStringLiteral("网址")), Texts({"b.org", "d.org", "c.org"}));
     }
@@ -257,7 +257,7 @@ private Q_SLOTS:
                                  "insert into Scratch values(2,'x')@#@"
                                  "insert into Scratch values(1,'y')"));
         TFakeView view;
-        db.OpenGrid(QStringLiteral("select a, b from Scratch"), view, false);
+        OpenGrid(db, QStringLiteral("select a, b from Scratch"), view, false);
         db.GridSet().SetSort(QStringLiteral("a"));
         DbExecute(QStringLiteral("drop table Scratch"));
         try {
@@ -293,13 +293,13 @@ private Q_SLOTS:
         TDbAccess& db = folder.Connect();
         AddAddress(0, QStringLiteral("a.org"), QStringLiteral("A"));
         TFakeView view;
-        db.OpenGrid(ListAll(), view, true);
+        OpenGrid(db, ListAll(), view, true);
         QCOMPARE(view.AutoFits, 1);
         QCOMPARE(view.RowsAtAutoFit, 1);
 
         const QString bad = QStringLiteral("select ID, NoSuchColumn from IE");
         try {
-            db.OpenGrid(bad, view, true);
+            OpenGrid(db, bad, view, true);
             QFAIL("a bad statement opened");
         } catch (const EDBException& error) {
             QCOMPARE(error.Hint(), QStringLiteral("数据库查询错误，请检查！"));
@@ -313,7 +313,7 @@ private Q_SLOTS:
         QCOMPARE(view.Source->columnCount(), 0);
         QVERIFY(!db.GridSet().Active());
 
-        RunGuarded([&] { db.OpenGrid(bad, view, true); });
+        RunGuarded([&] { OpenGrid(db, bad, view, true); });
         QCOMPARE(dialogs.Boxes.size(), 1);
         QVERIFY(dialogs.Boxes[0].Text.startsWith(QStringLiteral("数据库查询错误，请检查！")));
         QVERIFY(QString::fromLocal8Bit(folder.ReadFile(LogFileName(now))).contains(bad));
@@ -332,14 +332,14 @@ private Q_SLOTS:
         for (int i = 0; i < 5; ++i)
             AddAddress(0, QStringLiteral("u%1").arg(4 - i),
                        QStringLiteral("line\r\nbreak %1").arg(i));
-        TGridSource* source = db.GridDataSource();
+        TGridSource* source = GridDataSource(db);
         QAbstractItemModelTester tester(source,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy resets(source, &QAbstractItemModel::modelReset);
         QSignalSpy current(source, &TGridSource::CurrentRowChanged);
         TFakeView view;
 
-        db.OpenGrid(ListAll(), view, false);
+        OpenGrid(db, ListAll(), view, false);
         QCOMPARE(view.Source, source);
         QCOMPARE(source->rowCount(), 5);
         QCOMPARE(source->columnCount(), 4);
@@ -371,13 +371,13 @@ private Q_SLOTS:
         QCOMPARE(resets.size(), before + 2);
         QCOMPARE(source->headerData(3, Qt::Horizontal).toString(), QStringLiteral("▲网址"));
 
-        db.OpenGrid(QStringLiteral("select IEUrl from IE"), view, false);
+        OpenGrid(db, QStringLiteral("select IEUrl from IE"), view, false);
         QCOMPARE(source->columnCount(), 1);
         QCOMPARE(source->headerData(0, Qt::Horizontal).toString(), QStringLiteral("IEUrl"));
-        RunGuarded([&] { db.OpenGrid(QStringLiteral("select nothing"), view, false); });
+        RunGuarded([&] { OpenGrid(db, QStringLiteral("select nothing"), view, false); });
         QCOMPARE(source->rowCount(), 0);
         QCOMPARE(source->CurrentRow(), -1);
-        db.OpenGrid(ListAll(), view, false);
+        OpenGrid(db, ListAll(), view, false);
         QCOMPARE(source->headerData(3, Qt::Horizontal).toString(), QStringLiteral("网址"));
     }
 };

@@ -1,4 +1,4 @@
-#include "groups/FormBaseDlg.h"
+#include "controls/FormBaseDlg.h"
 
 #include "common/CardException.h"
 

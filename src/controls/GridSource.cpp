@@ -1,4 +1,4 @@
-#include "data/GridSource.h"
+#include "controls/GridSource.h"
 
 #include <QCoreApplication>
 
@@ -23,16 +23,23 @@ QStringList Titles(const QStringList& fieldNames)
 
 } // namespace
 
-TGridSource::TGridSource(TGridSet& set, QObject* parent) : QAbstractTableModel(parent), FSet(set)
+TGridSource::TGridSource(TGridSet& set) : FSet(set)
 {
     FCaptionFields = FSet.FieldNames();
     FCaptions = Titles(FCaptionFields);
-    FSet.SetListener(this);
 }
 
-TGridSource::~TGridSource()
+TGridSource::~TGridSource() = default;
+
+TGridSource& TGridSource::Of(TGridSet& set)
 {
-    FSet.SetListener(nullptr);
+    if (auto* source = dynamic_cast<TGridSource*>(set.Listener()))
+        return *source;
+    // The constructor is private: only the set may own its model.
+    std::unique_ptr<TGridSource> source(new TGridSource(set));
+    TGridSource& made = *source;
+    set.SetListener(std::move(source));
+    return made;
 }
 
 QString TGridSource::FieldName(int column) const

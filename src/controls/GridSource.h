@@ -8,13 +8,16 @@
 // The Qt item model over the grid result set: what binds its rows to the grid. One column per
 // field, titled by the field name until the view changes the title; the model is reset whenever
 // the set is opened, re-read, sorted or closed. The set's current row is the grid's current row.
-class TGridSource final : public QAbstractTableModel, private TGridSet::TListener
+// A set has one model, which the set keeps: every grid over it shares it.
+class TGridSource final : public QAbstractTableModel, public TGridSet::TListener
 {
     Q_OBJECT
 
 public:
-    explicit TGridSource(TGridSet& set, QObject* parent = nullptr);
     ~TGridSource() override;
+
+    // The model of a set, made at the first call.
+    static TGridSource& Of(TGridSet& set);
 
     TGridSet& GridSet() const { return FSet; }
     // The field behind a column (a logical index), empty when there is none.
@@ -45,6 +48,8 @@ Q_SIGNALS:
     void CurrentRowChanged(int row);
 
 private:
+    explicit TGridSource(TGridSet& set);
+
     void GridSetAboutToChange() override;
     void GridSetChanged(bool fieldsRebuilt) override;
     void GridSetCurrentMoved() override;

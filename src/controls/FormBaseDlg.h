@@ -23,8 +23,8 @@ void FitButton(QPushButton* button, QSize least = QSize(75, 25));
 // The base of every modal dialog of the program: a body over an OK/Cancel bar, with a close box
 // only (no minimise or maximise box) and no size grip. Enter presses
 // "确定(&O)", Esc and the close box give Cancel. OK closes nothing by itself: a derived dialog
-// handles btnOKClick, validates, and calls SetModalResult(mrOK). An error thrown by that handler is
-// shown and the dialog stays open.
+// handles btnOKClick, validates, and calls SetModalResult(mrOK). An input it refuses is told in a
+// box and the handler returns, so the dialog stays open; so does an error thrown by the handler.
 class TFormBaseDlg : public QDialog
 {
     Q_OBJECT
