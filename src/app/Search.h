@@ -42,7 +42,10 @@ class TSearchRun final
     Q_DECLARE_TR_FUNCTIONS(TSearchRun)
 
 public:
-    explicit TSearchRun(QString query, int limit = 100);
+    // The results a search lists at most.
+    static constexpr int MostHits = 100;
+
+    explicit TSearchRun(QString query, int limit = MostHits);
 
     // Does the next part; false when the search is complete.
     bool Step();

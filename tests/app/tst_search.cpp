@@ -28,6 +28,7 @@ void FillDatabase()
         "insert into NoteBook(TypeID,ReMark) values (1, '第一行\n第二行 two 含有 alpha 和 "
         "Ålpha')@#@"
         "insert into NoteBook(TypeID,ReMark) values (2, 'nothing here')@#@"
+        "insert into NoteBook(TypeID,ReMark) values (1, 'a second row, alpha too')@#@"
         "insert into IEType values (1, 0, '资料')@#@"
         "insert into IE(TypeID,IEUrl,IEName,ReMark) values (1, 'www.alpha.cn', '首页', '')@#@"
         "insert into IE(TypeID,IEUrl,IEName,ReMark) values (1, 'www.b.cn', 'The aLpHa site', '')@#@"
@@ -88,6 +89,34 @@ private Q_SLOTS:
                  QStringList(QStringLiteral("笔记 根目录->工作 第二行")));
         QCOMPARE(Search(QStringLiteral("第二行")).front().Context,
                  QStringLiteral("第一行 第二行 two 含有 alpha 和 Ålpha"));
+    }
+
+    // As many matches as the limit are all listed; one more, of any kind, is left out.
+    void limitHoldsExactly_data()
+    {
+        QTest::addColumn<int>("names");
+        QTest::addColumn<bool>("note");
+        QTest::addColumn<int>("listed");
+        const int limit = TSearchRun::MostHits;
+        QTest::newRow("names fill it") << limit << false << limit;
+        QTest::newRow("one name more") << limit + 1 << false << limit;
+        QTest::newRow("names and a note fill it") << limit - 1 << true << limit;
+        QTest::newRow("a note more") << limit << true << limit;
+    }
+
+    void limitHoldsExactly()
+    {
+        QFETCH(int, names);
+        QFETCH(bool, note);
+        QFETCH(int, listed);
+        TTestFolder folder;
+        folder.Connect();
+        DbExecute(QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
+                                 "select i+1 from n where i<%1) select i, 0, 'hit' from n")
+                      .arg(names));
+        if (note)
+            DbExecute(QStringLiteral("insert into NoteBook(TypeID,ReMark) values (0, 'hit')"));
+        QCOMPARE(int(Search(QStringLiteral("hit")).size()), listed);
     }
 
     // Typing lists the results; Enter on a note shows it with the match selected, a click on an

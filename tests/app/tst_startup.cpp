@@ -12,7 +12,9 @@
 
 #include <QPlainTextEdit>
 
+#include <chrono>
 #include <csignal>
+#include <utility>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,6 +42,24 @@ protected:
         return false;
     }
 };
+
+// A session that must end by itself. One left waiting (a window or a box nobody closes) fails
+// the test within the minute and has its event loops ended, where it would otherwise hold the
+// suite until CTest gives up on it.
+int WatchedSession()
+{
+    bool expired = false;
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, &watchdog, [&watchdog, &expired] {
+        if (!std::exchange(expired, true))
+            QTest::qFail("the session did not end within a minute", __FILE__, __LINE__);
+        // Every loop ends, a modal one as well; a loop begun after that ends at its first turn.
+        watchdog.setInterval(0);
+        QCoreApplication::exit(-1);
+    });
+    watchdog.start(std::chrono::minutes(1));
+    return RunSession();
+}
 } // namespace
 
 class TestStartup : public QObject
@@ -61,7 +81,7 @@ private Q_SLOTS:
         TTestFolder folder;
         TScriptedDialogs dialogs;
         TShowSpy spy;
-        QCOMPARE(RunSession(), 1);
+        QCOMPARE(WatchedSession(), 1);
         QCOMPARE(dialogs.Boxes.size(), 1);
         QVERIFY(dialogs.Boxes[0].Text.startsWith(QStringLiteral("数据库连接失败！\r\n")));
         QVERIFY(!spy.Seen);
@@ -93,7 +113,7 @@ private Q_SLOTS:
             QVERIFY(DbAccess && DbAccess->Connected());
             seen->close();
         });
-        QCOMPARE(RunSession(), 0);
+        QCOMPARE(WatchedSession(), 0);
         QVERIFY(seen);
         QCOMPARE(caption, QStringLiteral("Velmora"));
         QCOMPARE(tabs, QStringList({QStringLiteral("记事本"), QStringLiteral("网址管理")}));
@@ -118,7 +138,7 @@ private Q_SLOTS:
                 }
             std::raise(SIGTERM);
         });
-        QCOMPARE(RunSession(), 0);
+        QCOMPARE(WatchedSession(), 0);
         QVERIFY(loadedWhenShown);
         QVERIFY(dialogs.Boxes.isEmpty());
         TDbAccess db;
@@ -147,7 +167,7 @@ private Q_SLOTS:
             centred = (prompt->frameGeometry().center() - area.center()).manhattanLength() <= 8;
             QTest::keyClick(prompt, Qt::Key_Escape);
         });
-        QCOMPARE(RunSession(), 0);
+        QCOMPARE(WatchedSession(), 0);
         QCOMPARE(caption, QStringLiteral("先输入密码登录软件"));
         QVERIFY(centred);
         QVERIFY(!spy.Seen); // the main window never showed
@@ -173,7 +193,7 @@ private Q_SLOTS:
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(otherSession.path()));
         TScriptedDialogs dialogs;
         TShowSpy spy;
-        const int status = RunSession();
+        const int status = WatchedSession();
         if (runtime.isEmpty())
             qunsetenv("XDG_RUNTIME_DIR");
         else
@@ -194,7 +214,7 @@ private Q_SLOTS:
         const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
         TScriptedDialogs dialogs;
         TShowSpy spy;
-        QCOMPARE(RunSession(), 1);
+        QCOMPARE(WatchedSession(), 1);
         QCOMPARE(dialogs.Boxes.size(), 1);
         QCOMPARE(dialogs.Boxes[0].Caption, QStringLiteral("错误"));
         QVERIFY2(dialogs.Boxes[0].Text.contains(journal), qPrintable(dialogs.Boxes[0].Text));
@@ -268,7 +288,7 @@ private Q_SLOTS:
                                            "insert into SysSet values ('not a flag')"));
         }
         TScriptedDialogs dialogs;
-        QCOMPARE(RunSession(), 0);
+        QCOMPARE(WatchedSession(), 0);
         QCOMPARE(dialogs.Boxes.size(), 1); // the error, and no window to work in
         QVERIFY(!QApplication::activeModalWidget());
     }

@@ -128,6 +128,11 @@ private Q_SLOTS:
             QTRY_VERIFY(form.isMaximized());
             CloseWithYes(form);
         }
+        {
+            // Closed before its groups were read, as behind a login: what was remembered stays.
+            TFormMain early;
+            CloseWithYes(early);
+        }
         TFormMain form;
         QVERIFY(form.FormShow());
         form.ShowAsRemembered();

@@ -49,6 +49,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::newRow("quote") << QStringLiteral("it's 'quoted' ''");
+        QTest::newRow("leading quote") << QStringLiteral("'x");
         QTest::newRow("delimiter") << QStringLiteral("a@#@b@#@#@c@#");
         QTest::newRow("backslash") << QStringLiteral("C:\\path\\n\\'");
         QTest::newRow("line breaks") << QStringLiteral("one\r\ntwo\nthree\r");

@@ -245,6 +245,13 @@ private Q_SLOTS:
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("r"));
         QCOMPARE(NoteRows(),
                  QStringList({QStringLiteral("1:x\ny\u00a0中—\u2026\nz"), QStringLiteral("0:r")}));
+
+        // The row shown is gone and another group's row took its rowid: that row stays as it is.
+        DbExecute(QStringLiteral("delete from NoteBook where TypeID=0@#@"
+                                 "insert into NoteBook(rowid,TypeID,ReMark) values (2, 3, 'o')"));
+        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("s"));
+        QCOMPARE(NoteRows(), QStringList({QStringLiteral("1:x\ny\u00a0中—\u2026\nz"),
+                                          QStringLiteral("3:o"), QStringLiteral("0:rs")}));
         QVERIFY(p.Dialogs.Boxes.isEmpty());
     }
 
@@ -714,6 +721,8 @@ private Q_SLOTS:
         const QString out = folder.Path() + QStringLiteral("out");
         QVERIFY(QDir().mkdir(out));
         QCOMPARE(ExportNotes(out), 4);
+        // Siblings apart only by letter case are told apart, as a system ignoring case needs.
+        QVERIFY(QFileInfo::exists(out + QStringLiteral("/A_B (2)/A_B.txt")));
         QCOMPARE(ExportNotes(out), 4);
 
         QStringList files;
