@@ -17,12 +17,12 @@
 
 namespace {
 
-double RestoreMs(const QString& source)
+double RestoreMs(TDbAccess& db, const QString& source)
 {
     QElapsedTimer clock;
     clock.start();
     try {
-        DbRestore(source, AppPath() + QStringLiteral("tmpData.bat"));
+        db.RestoreFrom(source, AppPath() + QStringLiteral("tmpData.bat"));
     } catch (const std::exception&) {
         // the refusal is what is timed
     }
@@ -61,25 +61,26 @@ int main(int argc, char** argv)
         return 1;
 
     const QString sound = folder.path() + QStringLiteral("/sound.bat");
-    DbBackup(sound);
+    db.BackupTo(sound);
     const QString sparse = folder.path() + QStringLiteral("/sparse.bat");
     QFile file(sparse);
     if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(2) << 30))
         return 1;
     file.close();
     const qsizetype before = QDir(folder.path()).count();
-    const double refused = RestoreMs(sparse);
+    const double refused = RestoreMs(db, sparse);
     const qsizetype written = QDir(folder.path()).count() - before;
-    const double restored = RestoreMs(sound);
+    const double restored = RestoreMs(db, sound);
     std::printf("refusal %.1f ms, sound restore %.1f ms, ratio %.2f, written beside %lld\n",
                 refused, restored, refused / restored, static_cast<long long>(written));
 
     constexpr int Groups = 100000;
-    DbExecute(QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
-                             "select i+1 from n where i<%1) select i, 0, i from n")
-                  .arg(Groups));
+    db.ExecuteBatch(
+        QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
+                       "select i+1 from n where i<%1) select i, 0, i from n")
+            .arg(Groups));
     const double flat = TreeMs();
-    DbExecute(QStringLiteral("update NoteType set ParentIndex = SelfIndex - 1"));
+    db.ExecuteBatch(QStringLiteral("update NoteType set ParentIndex = SelfIndex - 1"));
     const double deep = TreeMs();
     std::printf("%d groups: under the root %.0f ms, in one chain %.0f ms, ratio %.2f\n", Groups,
                 flat, deep, deep / flat);

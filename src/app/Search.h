@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+class TDbAccess;
+
 // One place a search found its text.
 struct TSearchHit
 {
@@ -42,7 +44,8 @@ class TSearchRun final
     Q_DECLARE_TR_FUNCTIONS(TSearchRun)
 
 public:
-    explicit TSearchRun(QString query, int limit = 100);
+    // Searches the data behind the given connection.
+    TSearchRun(TDbAccess& dbAccess, QString query, int limit = 100);
 
     // Does the next part; false when the search is complete.
     bool Step();
@@ -67,6 +70,7 @@ private:
     void Add(TSearchHit hit, const QString& text, qsizetype at);
     int Count(int maxRank) const;
 
+    TDbAccess& FDbAccess;
     QString FQuery;
     QString FPattern; // for LIKE
     int FLimit;

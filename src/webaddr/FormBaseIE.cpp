@@ -39,7 +39,7 @@ QLabel* FieldLabel(const QString& caption, QWidget* field, QWidget* parent)
 
 } // namespace
 
-TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
+TFormBaseIE::TFormBaseIE(TIE& store, QWidget* parent) : TFormBaseDlg(parent), FStore(store)
 {
     resize(408, 300);
 
@@ -138,7 +138,7 @@ void TFormBaseIE::edtGroupButClick()
 {
     int index = 0;
     QString name;
-    if (ChooseGroup(index, name) == mrOK) {
+    if (ChooseGroup(FStore.Connection(), index, name) == mrOK) {
         GroupID = index;
         edtGroup->setText(name);
     }
@@ -172,10 +172,10 @@ void TFormBaseIE::ValidateUrl() const
 
 void TFormBaseIE::CopyToStore() const
 {
-    IEStore.TypeID = GroupID;
-    IEStore.IEUrl = edtIE->text();
-    IEStore.IEName = edtName->text();
-    IEStore.ReMark = Remark();
+    FStore.TypeID = GroupID;
+    FStore.IEUrl = edtIE->text();
+    FStore.IEName = edtName->text();
+    FStore.ReMark = Remark();
 }
 
 void TFormBaseIE::showEvent(QShowEvent* event)
