@@ -76,7 +76,7 @@ int main(int argc, char* argv[])
                 QTreeWidget view;
                 view.resize(200, 400);
                 view.show();
-                TCardTree tree(&view, QStringLiteral("NoteType"), QStringLiteral("根目录"));
+                TCardTree tree(db, &view, QStringLiteral("NoteType"), QStringLiteral("根目录"));
                 db.QuerySet().Close();
                 const double before = HeapBytes();
                 timer.start();

@@ -30,13 +30,13 @@ double RestoreMs(TDbAccess& db, const QString& source)
 }
 
 // Loads the note groups, opens every branch with "*" on the root, and frees the tree.
-double TreeMs()
+double TreeMs(TDbAccess& db)
 {
     QElapsedTimer clock;
     clock.start();
     {
         QTreeWidget view;
-        TCardTree tree(&view, QStringLiteral("NoteType"), QStringLiteral("根目录"));
+        TCardTree tree(db, &view, QStringLiteral("NoteType"), QStringLiteral("根目录"));
         tree.LoadGroups();
         view.show();
         view.setCurrentItem(tree.RootNode());
@@ -79,9 +79,9 @@ int main(int argc, char** argv)
         QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
                        "select i+1 from n where i<%1) select i, 0, i from n")
             .arg(Groups));
-    const double flat = TreeMs();
+    const double flat = TreeMs(db);
     db.ExecuteBatch(QStringLiteral("update NoteType set ParentIndex = SelfIndex - 1"));
-    const double deep = TreeMs();
+    const double deep = TreeMs(db);
     std::printf("%d groups: under the root %.0f ms, in one chain %.0f ms, ratio %.2f\n", Groups,
                 flat, deep, deep / flat);
     return 0;
