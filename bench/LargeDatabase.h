@@ -21,18 +21,19 @@ inline bool MakeLarge(const QString& folder, const QString& delivered)
     db.Connect();
     if (!db.Connected())
         return false;
-    DbExecute(QStringLiteral(
+    db.ExecuteBatch(QStringLiteral(
         "insert into NoteType(SelfIndex,ParentIndex,TypeName) with recursive n(i) as (select 1 "
         "union all select i+1 from n where i<100000) select i, case when i<=10 then 0 else "
         "abs(random())%(i-1)+1 end, '分组 ' || i from n"));
-    DbExecute(QStringLiteral("insert into IEType(SelfIndex,ParentIndex,TypeName) with recursive "
-                             "n(i) as (select 1 union all select i+1 from n where i<100) "
-                             "select i, 0, '网址分组 ' || i from n"));
-    DbExecute(QStringLiteral(
+    db.ExecuteBatch(
+        QStringLiteral("insert into IEType(SelfIndex,ParentIndex,TypeName) with recursive "
+                       "n(i) as (select 1 union all select i+1 from n where i<100) "
+                       "select i, 0, '网址分组 ' || i from n"));
+    db.ExecuteBatch(QStringLiteral(
         "insert into IE(TypeID,IEUrl,IEName,ReMark) with recursive n(i) as (select 1 union all "
         "select i+1 from n where i<100000) select i%100+1, 'https://www.example' || i || '.org/',"
         " '网站 ' || abs(random()%100000), '备注 ' || i from n"));
-    DbAccess->RunPrepared("insert into NoteBook(TypeID,ReMark) values(0,?)",
-                          {NoteText(1024 * 1024).toUtf8()});
+    db.RunPrepared("insert into NoteBook(TypeID,ReMark) values(0,?)",
+                   {NoteText(1024 * 1024).toUtf8()});
     return true;
 }

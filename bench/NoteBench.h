@@ -8,6 +8,7 @@
 #include "data/DbAccess.h"
 #include "data/DbWriter.h"
 #include "data/Sqlite.h"
+#include "notes/Note.h"
 #include "notes/NotePage.h"
 #include "notes/NoteSaver.h"
 
@@ -46,19 +47,20 @@ inline double Median(std::vector<double> values)
 // The root note's page, shown as the main window shows it, with the caret at the end.
 struct TBenchPage
 {
+    TNote Note;
     std::unique_ptr<TNotePage> Page;
 
-    explicit TBenchPage(const QString& note)
+    TBenchPage(TDbAccess& db, const QString& note) : Note(db)
     {
-        DbExecute(QStringLiteral("delete from NoteBook"));
-        DbAccess->RunPrepared("insert into NoteBook(TypeID,ReMark) values(0,?)", {note.toUtf8()});
-        Page = std::make_unique<TNotePage>();
+        db.ExecuteBatch(QStringLiteral("delete from NoteBook"));
+        db.RunPrepared("insert into NoteBook(TypeID,ReMark) values(0,?)", {note.toUtf8()});
+        Page = std::make_unique<TNotePage>(db, Note);
         Page->resize(600, 400);
         Page->show();
         Page->LoadGroups();
         Page->ShowRootNote();
         // The writer keys its connection first; the saves are what is measured.
-        DbAccess->Writer().WaitReady(std::chrono::seconds(10));
+        db.Writer().WaitReady(std::chrono::seconds(10));
         Page->mmoNote->setFocus();
         Page->mmoNote->moveCursor(QTextCursor::End);
         QCoreApplication::processEvents();

@@ -14,6 +14,7 @@
 #include "data/DbAccess.h"
 #include "webaddr/FormAddIE.h"
 #include "webaddr/FormBrowserImport.h"
+#include "webaddr/IE.h"
 
 #include "ProfileKit.h"
 
@@ -141,7 +142,7 @@ int main(int argc, char* argv[])
     TDbAccess db;
     if (!ConnectDatabase(folder, DeliveredDatabase(argc, argv), db))
         return 1;
-    DbExecute(QStringLiteral(
+    db.ExecuteBatch(QStringLiteral(
         "insert into IE(TypeID,IEUrl,IEName,ReMark) "
         "with recursive n(i) as (select 0 union all select i+1 from n where i+1<100000) "
         "select 0, 'https://www.' || lower(hex(randomblob(5))) || '.com/page/' || i, "
@@ -157,7 +158,7 @@ int main(int argc, char* argv[])
     SetUserDialogs(&dialogs);
     dialogs.File = file;
 
-    TFormMain form;
+    TFormMain form(db);
     form.show();
     if (!form.FormShow())
         return 1;
@@ -245,7 +246,8 @@ int main(int argc, char* argv[])
 
     // The new-address dialog looks the typed address up at every key: one key that completes a
     // stored address, among 110,000.
-    TFormAddIE dialog;
+    TIE store(db);
+    TFormAddIE dialog(store);
     dialog.show();
     dialog.edtIE->setText(QStringLiteral("https://site9999.example.com/path?a=1&b=999"));
     timer.restart();

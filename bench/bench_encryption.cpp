@@ -39,7 +39,8 @@ int TypeKeys(const QString& folder, bool encrypted)
     if (encrypted ? !OpenWithPassword(db, Password, TFileKey::SaltOf(db.DatabasePath()))
                   : !db.Open(TFileKey(), &error))
         return 1;
-    auto page = std::make_unique<TNotePage>();
+    TNote note(db);
+    auto page = std::make_unique<TNotePage>(db, note);
     page->resize(600, 400);
     page->show();
     page->LoadGroups();

@@ -32,9 +32,9 @@ double StatusMb(const char* key)
 }
 
 // Adds addresses numbered from..to-1 in one statement: random host names, Chinese titles.
-void AddAddresses(int from, int to)
+void AddAddresses(TDbAccess& db, int from, int to)
 {
-    DbExecute(
+    db.ExecuteBatch(
         QStringLiteral(
             "insert into IE(TypeID,IEUrl,IEName,ReMark) "
             "with recursive n(i) as (select %1 union all select i+1 from n where i+1<%2) "
@@ -78,7 +78,7 @@ int main(int argc, char* argv[])
                     "sort2 ms", "RSS MB", "HWM MB");
         int rows = 0;
         for (const int size : {1000, 10000, 100000}) {
-            AddAddresses(rows, size);
+            AddAddresses(db, rows, size);
             rows = size;
 
             QElapsedTimer timer;

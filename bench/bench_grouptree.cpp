@@ -29,10 +29,10 @@ double HeapBytes()
     return double(heap.uordblks + heap.hblkhd);
 }
 
-void FillGroups(int count, bool flat)
+void FillGroups(TDbAccess& db, int count, bool flat)
 {
-    DbExecute(QStringLiteral("delete from NoteType"));
-    DbExecute(
+    db.ExecuteBatch(QStringLiteral("delete from NoteType"));
+    db.ExecuteBatch(
         QStringLiteral("insert into NoteType(SelfIndex,ParentIndex,TypeName) "
                        "with recursive n(i) as (select 1 union all select i+1 from n "
                        "where i<%1) select i, %2, '分组 ' || i from n")
@@ -58,7 +58,7 @@ int main(int argc, char* argv[])
     double perGroupAt100k = 0;
     for (const bool flat : {true, false}) {
         for (const int count : {1000, 10000, 100000}) {
-            FillGroups(count, flat);
+            FillGroups(db, count, flat);
             double best = 1e300;
             double query = 1e300;
             double paint = 1e300;
@@ -69,20 +69,20 @@ int main(int argc, char* argv[])
             for (int round = 0; round < rounds; ++round) {
                 QElapsedTimer timer;
                 timer.start();
-                DbAccess->OpenQuery(QStringLiteral("select SelfIndex,ParentIndex,TypeName from "
-                                                   "NoteType  order by SelfIndex asc"));
+                db.OpenQuery(QStringLiteral("select SelfIndex,ParentIndex,TypeName from "
+                                            "NoteType  order by SelfIndex asc"));
                 query = std::min(query, double(timer.nsecsElapsed()) / 1e6);
 
                 QTreeWidget view;
                 view.resize(200, 400);
                 view.show();
-                TCardTree tree(&view, QStringLiteral("NoteType"), QStringLiteral("根目录"));
-                DbAccess->QuerySet().Close();
+                TCardTree tree(db, &view, QStringLiteral("NoteType"), QStringLiteral("根目录"));
+                db.QuerySet().Close();
                 const double before = HeapBytes();
                 timer.start();
                 tree.LoadGroups();
                 best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
-                DbAccess->QuerySet().Close();
+                db.QuerySet().Close();
                 if (round == 0)
                     bytes = (HeapBytes() - before) / count;
                 timer.start();

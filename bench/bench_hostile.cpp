@@ -17,12 +17,12 @@
 
 namespace {
 
-double RestoreMs(const QString& source)
+double RestoreMs(TDbAccess& db, const QString& source)
 {
     QElapsedTimer clock;
     clock.start();
     try {
-        DbRestore(source, AppPath() + QStringLiteral("tmpData.bat"));
+        db.RestoreFrom(source, AppPath() + QStringLiteral("tmpData.bat"));
     } catch (const std::exception&) {
         // the refusal is what is timed
     }
@@ -30,13 +30,13 @@ double RestoreMs(const QString& source)
 }
 
 // Loads the note groups, opens every branch with "*" on the root, and frees the tree.
-double TreeMs()
+double TreeMs(TDbAccess& db)
 {
     QElapsedTimer clock;
     clock.start();
     {
         QTreeWidget view;
-        TCardTree tree(&view, QStringLiteral("NoteType"), QStringLiteral("根目录"));
+        TCardTree tree(db, &view, QStringLiteral("NoteType"), QStringLiteral("根目录"));
         tree.LoadGroups();
         view.show();
         view.setCurrentItem(tree.RootNode());
@@ -61,26 +61,27 @@ int main(int argc, char** argv)
         return 1;
 
     const QString sound = folder.path() + QStringLiteral("/sound.bat");
-    DbBackup(sound);
+    db.BackupTo(sound);
     const QString sparse = folder.path() + QStringLiteral("/sparse.bat");
     QFile file(sparse);
     if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(2) << 30))
         return 1;
     file.close();
     const qsizetype before = QDir(folder.path()).count();
-    const double refused = RestoreMs(sparse);
+    const double refused = RestoreMs(db, sparse);
     const qsizetype written = QDir(folder.path()).count() - before;
-    const double restored = RestoreMs(sound);
+    const double restored = RestoreMs(db, sound);
     std::printf("refusal %.1f ms, sound restore %.1f ms, ratio %.2f, written beside %lld\n",
                 refused, restored, refused / restored, static_cast<long long>(written));
 
     constexpr int Groups = 100000;
-    DbExecute(QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
-                             "select i+1 from n where i<%1) select i, 0, i from n")
-                  .arg(Groups));
-    const double flat = TreeMs();
-    DbExecute(QStringLiteral("update NoteType set ParentIndex = SelfIndex - 1"));
-    const double deep = TreeMs();
+    db.ExecuteBatch(
+        QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
+                       "select i+1 from n where i<%1) select i, 0, i from n")
+            .arg(Groups));
+    const double flat = TreeMs(db);
+    db.ExecuteBatch(QStringLiteral("update NoteType set ParentIndex = SelfIndex - 1"));
+    const double deep = TreeMs(db);
     std::printf("%d groups: under the root %.0f ms, in one chain %.0f ms, ratio %.2f\n", Groups,
                 flat, deep, deep / flat);
     return 0;

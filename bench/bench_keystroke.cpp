@@ -34,7 +34,7 @@ int main(int argc, char* argv[])
     std::printf("%6s %10s %10s %8s %8s %8s %12s %10s\n", "note", "key ms", "bare ms", "min",
                 "median", "max", "overhead ms", "paint ms");
     for (const int size : {1024, 100 * 1024, 1024 * 1024}) {
-        TBenchPage page(NoteText(size));
+        TBenchPage page(db, NoteText(size));
         writer.Write(page.Page->MemoText());
         std::vector<double> keys;
         std::vector<double> plain;

@@ -49,7 +49,7 @@ int main(int argc, char* argv[])
     if (!ConnectDatabase(folder, DeliveredDatabase(argc, argv), db))
         return 1;
     // Notes of about 10 KB of random text; one in a hundred mentions a meeting.
-    DbExecute(QStringLiteral(
+    db.ExecuteBatch(QStringLiteral(
         "insert into NoteType(SelfIndex,ParentIndex,TypeName) "
         "with recursive n(i) as (select 1 union all select i+1 from n where i<10000) "
         "select i, (i-1)/100, '分组 ' || i from n@#@"
@@ -63,7 +63,7 @@ int main(int argc, char* argv[])
         "select 0, 'https://www.' || lower(hex(randomblob(5))) || '.com/page/' || i, "
         "'标题 ' || i, '备注 ' || i from n"));
 
-    TFormMain form;
+    TFormMain form(db);
     form.show();
     if (!form.FormShow())
         return 1;

@@ -70,7 +70,7 @@ int Start(int argc, char** argv, const QString& folder)
     if (!db.Connected())
         return 1;
     QApplication::setQuitOnLastWindowClosed(false);
-    TFormMain form;
+    TFormMain form(db);
     if (!form.FormShow())
         return 1;
     form.show();

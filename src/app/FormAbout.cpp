@@ -25,15 +25,15 @@ QString DataFolder()
     return QDir::toNativeSeparators(QDir(AppPath()).absolutePath());
 }
 
-bool DataFileEncrypted()
+bool DataFileEncrypted(const TDbAccess& dbAccess)
 {
     // The key the open file was unlocked with says it; the settings dialog reads it the same way.
-    return DbAccess && DbAccess->Connected() && !DbAccess->Key().IsStandard();
+    return dbAccess.Connected() && !dbAccess.Key().IsStandard();
 }
 
 } // namespace
 
-TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent)
+TFormAbout::TFormAbout(const TDbAccess& dbAccess, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(tr("关于 Velmora"));
@@ -63,8 +63,8 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent)
     btnOpenFolder->setAccessibleName(tr("打开文件夹"));
     btnOpenFolder->setAccessibleDescription(tr("在文件管理器中打开数据文件夹"));
 
-    lblEncryption = new QLabel(DataFileEncrypted() ? tr("数据文件已用登录密码加密。")
-                                                   : tr("数据文件未用登录密码加密。"),
+    lblEncryption = new QLabel(DataFileEncrypted(dbAccess) ? tr("数据文件已用登录密码加密。")
+                                                           : tr("数据文件未用登录密码加密。"),
                                this);
     lblEncryption->setObjectName(QStringLiteral("lblEncryption"));
     lblLicence = new QLabel(tr("本软件为专有软件，保留所有权利。"), this);
@@ -102,8 +102,8 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent)
     ConnectGuarded(btnOpenFolder, &QPushButton::clicked, this, [] { OpenUrl(AppPath()); });
 }
 
-void ShowAboutDialog(QWidget* parent)
+void ShowAboutDialog(const TDbAccess& dbAccess, QWidget* parent)
 {
-    TFormAbout about(parent);
+    TFormAbout about(dbAccess, parent);
     about.exec();
 }

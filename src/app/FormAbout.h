@@ -5,6 +5,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TDbAccess;
 
 // The program's version, as the build gives it.
 QString ProgramVersion();
@@ -16,7 +17,8 @@ class TFormAbout final : public QDialog
     Q_OBJECT
 
 public:
-    explicit TFormAbout(QWidget* parent);
+    // Tells whether the file behind the connection is encrypted.
+    TFormAbout(const TDbAccess& dbAccess, QWidget* parent);
 
     QLabel* lblName = nullptr;
     QLabel* lblVersion = nullptr;
@@ -29,4 +31,4 @@ public:
 };
 
 // Shows "关于 Velmora" modally.
-void ShowAboutDialog(QWidget* parent);
+void ShowAboutDialog(const TDbAccess& dbAccess, QWidget* parent);

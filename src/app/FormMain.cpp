@@ -20,7 +20,6 @@
 #include "notes/NotePage.h"
 #include "notes/NoteSaver.h"
 #include "settings/BackupCommands.h"
-#include "settings/Config.h"
 #include "settings/FormConfig.h"
 #include "settings/LockSettings.h"
 #include "settings/Login.h"
@@ -61,7 +60,8 @@ QString HomePage()
     return QStringLiteral("www.velmora.app");
 }
 
-TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
+TFormMain::TFormMain(TDbAccess& dbAccess, QWidget* parent)
+    : QWidget(parent), FDbAccess(dbAccess), FNote(dbAccess), FIEStore(dbAccess), FConfig(dbAccess)
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(ApplicationTitle());
@@ -81,9 +81,9 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
         auto* pageLayout = new QVBoxLayout(page);
         pageLayout->setContentsMargins(0, 0, 0, 0);
     }
-    NotePage = new TNotePage(NotePageTab);
+    NotePage = new TNotePage(FDbAccess, FNote, NotePageTab);
     NotePageTab->layout()->addWidget(NotePage);
-    WebAddrPage = new TWebAddrPage(WebAddrTab);
+    WebAddrPage = new TWebAddrPage(FIEStore, WebAddrTab);
     WebAddrTab->layout()->addWidget(WebAddrPage);
     PageTabs->addTab(NotePageTab, tr("记事本"));
     PageTabs->addTab(WebAddrTab, tr("网址管理"));
@@ -112,7 +112,7 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
         tr("打开菜单：软件主页、设置、锁定、备份、恢复、导入导出、键盘快捷键、关于"));
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
     StatusLine->setAccessibleName(tr("状态"));
-    SearchBox = new TSearchBox(this, PageTabs, NotePage, WebAddrPage);
+    SearchBox = new TSearchBox(FDbAccess, this, PageTabs, NotePage, WebAddrPage);
     bar->insertWidget(0, SearchBox);
     bar->addWidget(chkRunAtLogin);
     bar->addWidget(btnSystem);
@@ -147,15 +147,17 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent)
         keyed->setShortcutVisibleInContextMenu(true);
     actAbout = pmSystem->addAction(tr("关于 Velmora"));
     ConnectGuarded(actShortcuts, &QAction::triggered, this, [this] { ShortcutsClick(); });
-    ConnectGuarded(actAbout, &QAction::triggered, this, [this] { ShowAboutDialog(this); });
+    ConnectGuarded(actAbout, &QAction::triggered, this,
+                   [this] { ShowAboutDialog(FDbAccess, this); });
     ConnectGuarded(actImportBookmarks, &QAction::triggered, this,
                    [this] { ImportBookmarksClick(); });
     ConnectGuarded(actImportFromBrowser, &QAction::triggered, this,
                    [this] { ImportFromBrowserClick(); });
-    ConnectGuarded(actExportBookmarks, &QAction::triggered, this, [] { ExportBookmarksCommand(); });
+    ConnectGuarded(actExportBookmarks, &QAction::triggered, this,
+                   [this] { ExportBookmarksCommand(FDbAccess); });
     ConnectGuarded(actExportNotes, &QAction::triggered, this, [this] {
         NotePage->NoteSaver().SaveOrAsk();
-        ExportNotesCommand();
+        ExportNotesCommand(FDbAccess);
     });
 
     // The check box reacts to the user's clicks only: mirroring the entry at start writes
@@ -226,10 +228,10 @@ void TFormMain::RemoveTrayIcon()
 bool TFormMain::FormShow()
 {
     // No data is shown before the login: a refusal, or settings that cannot be read, end here.
-    if (!LoginAtStartGuarded())
+    if (!LoginAtStartGuarded(FConfig))
         return false;
     ApplyLockSettings();
-    DailyBackup(QDate::currentDate());
+    DailyBackup(FDbAccess, QDate::currentDate());
     RunGuarded([this] { LoadPages(); });
     return true;
 }
@@ -381,7 +383,7 @@ void TFormMain::BringWindowBack()
 void TFormMain::LockClick()
 {
     // A dialog still open would work on data that is gone; the idle time starts again instead.
-    if (FLocked || !Config.bPass || QApplication::activeModalWidget()) {
+    if (FLocked || !FConfig.bPass || QApplication::activeModalWidget()) {
         FIdleWatch->Restart();
         return;
     }
@@ -391,20 +393,20 @@ void TFormMain::LockClick()
     NotePage->NoteSaver().SaveOrAsk();
     FWindowState->Save();
     FWindowState->Hold();
-    FLockedEncrypted = !DbAccess->Key().IsStandard();
+    FLockedEncrypted = !FDbAccess.Key().IsStandard();
     hide();
     SearchBox->Clear();
     NotePage->Clear();
     WebAddrPage->Clear();
-    DbAccess->Disconnect();
-    WipeText(Config.PassWord);
+    FDbAccess.Disconnect();
+    WipeText(FConfig.PassWord);
     FLocked = true;
     ApplyLockSettings();
 }
 
 bool TFormMain::Unlock()
 {
-    if (!UnlockDataFile(*DbAccess, FLockedEncrypted))
+    if (!UnlockDataFile(FConfig, FLockedEncrypted))
         return false;
     FLocked = false;
     NotePage->NoteTree().Reload();
@@ -418,7 +420,7 @@ bool TFormMain::Unlock()
 
 void TFormMain::ApplyLockSettings()
 {
-    const bool canLock = Config.bPass && !FLocked;
+    const bool canLock = FConfig.bPass && !FLocked;
     actLock->setEnabled(canLock);
     actTrayLock->setEnabled(canLock);
     const TLockSettings lock = TLockSettings::Load();
@@ -563,7 +565,7 @@ void TFormMain::SettingsClick()
     // first.
     FinishLoading();
     NotePage->NoteSaver().SaveOrAsk();
-    if (ShowConfigDialog())
+    if (ShowConfigDialog(FConfig))
         StatusLine->ShowMessage(tr("设置已保存"));
     ApplyLockSettings();
 }
@@ -572,7 +574,7 @@ void TFormMain::BackupClick()
 {
     // The copy holds the note as it is on screen.
     NotePage->NoteSaver().SaveOrAsk();
-    const QString written = BackupCommand();
+    const QString written = BackupCommand(FDbAccess);
     if (!written.isEmpty())
         StatusLine->ShowMessage(tr("已备份到 %1").arg(written));
 }
@@ -583,8 +585,8 @@ void TFormMain::RestoreClick()
     // The safety copy keeps the note as it is on screen.
     NotePage->NoteSaver().SaveOrAsk();
     // The safety copy is under the key the data file has now.
-    const TFileKey before = DbAccess->Key();
-    if (!RestoreCommand())
+    const TFileKey before = FDbAccess.Key();
+    if (!RestoreCommand(FConfig))
         return;
     StatusLine->ShowMessage(tr("已恢复"));
     bool read = false;
@@ -605,9 +607,9 @@ void TFormMain::RestoreClick()
     if (!AskYesNo(tr("恢复的数据读取失败（原因见上一个提示），窗口中不显示它的分组。\n"
                      "要换回恢复前的数据吗？")))
         return;
-    DbRestore(SafetyCopyPath(), QString(), before);
+    FDbAccess.RestoreFrom(SafetyCopyPath(), QString(), before);
     WriteLog(QStringLiteral("数据恢复！"));
-    Config.LoadConfig();
+    FConfig.LoadConfig();
     StatusLine->ShowMessage(tr("已换回恢复前的数据"));
     ReloadPages();
     ApplyLockSettings();
@@ -616,14 +618,14 @@ void TFormMain::RestoreClick()
 void TFormMain::ImportBookmarksClick()
 {
     FinishLoading();
-    if (ImportBookmarksCommand())
+    if (ImportBookmarksCommand(FDbAccess))
         ShowImportedBookmarks();
 }
 
 void TFormMain::ImportFromBrowserClick()
 {
     FinishLoading();
-    if (ImportFromBrowserCommand())
+    if (ImportFromBrowserCommand(FDbAccess))
         ShowImportedBookmarks();
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "notes/Note.h"
+#include "settings/Config.h"
+#include "webaddr/IE.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -11,6 +15,7 @@ class QSessionManager;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
+class TDbAccess;
 class TFormShortcuts;
 class TNotePage;
 class TSearchBox;
@@ -25,7 +30,9 @@ QString ApplicationTitle();
 QString HomePage();
 
 // The main window: the notebook page "记事本", the web address page "网址管理", the bottom bar
-// with "开机运行" and "软件设置", and the notification-area icon with its menu.
+// with "开机运行" and "软件设置", and the notification-area icon with its menu. It keeps the note,
+// address and settings stores over the connection it is given, which must outlive it, and hands
+// them to the pages and commands.
 class TIdleWatch;
 
 class TFormMain final : public QWidget
@@ -33,7 +40,7 @@ class TFormMain final : public QWidget
     Q_OBJECT
 
 public:
-    explicit TFormMain(QWidget* parent = nullptr);
+    explicit TFormMain(TDbAccess& dbAccess, QWidget* parent = nullptr);
     ~TFormMain() override;
 
     // The first showing: settings and login, then the first loading of both pages. False when
@@ -101,6 +108,8 @@ public:
     QAction* actShortcuts = nullptr; // "键盘快捷键", F1
     QAction* actAbout = nullptr;     // "关于 Velmora"
     TFormShortcuts* Shortcuts() const;
+    // The settings in force: those read at the login, or saved or restored since.
+    TConfig& Config() { return FConfig; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -135,6 +144,10 @@ private:
     // the settings.
     void ApplyLockSettings();
 
+    TDbAccess& FDbAccess;
+    TNote FNote;
+    TIE FIEStore;
+    TConfig FConfig;
     TWindowState* FWindowState = nullptr;
     QTimer* FLoadTimer = nullptr;
     bool FLoadWaitsForPaint = false;

@@ -53,8 +53,8 @@ qsizetype FindFolded(QStringView text, QStringView query, qsizetype from)
     return -1;
 }
 
-TSearchRun::TSearchRun(QString query, int limit)
-    : FQuery(std::move(query)), FPattern(LikePattern(FQuery)), FLimit(limit)
+TSearchRun::TSearchRun(TDbAccess& dbAccess, QString query, int limit)
+    : FDbAccess(dbAccess), FQuery(std::move(query)), FPattern(LikePattern(FQuery)), FLimit(limit)
 {
     if (FQuery.isEmpty())
         FStage = TStage::Done;
@@ -71,7 +71,7 @@ bool TSearchRun::Step()
         FAddressGroups = LoadGroups(QStringLiteral("IEType"), TSearchHit::TKind::Address);
         FStage = TStage::Addresses;
         FAfter = 0;
-        FLast = DbQueryInteger(QString::fromUtf16(SqlTemplate::LastAddressId));
+        FLast = FDbAccess.QueryInteger(QString::fromUtf16(SqlTemplate::LastAddressId));
         break;
     case TStage::Addresses:
         SearchAddresses();
@@ -79,7 +79,7 @@ bool TSearchRun::Step()
         if (FAfter >= FLast || Count(1) >= FLimit) {
             FStage = TStage::Notes;
             FAfter = -1;
-            FLast = DbQueryInteger(QString::fromUtf16(SqlTemplate::LastNoteRow));
+            FLast = FDbAccess.QueryInteger(QString::fromUtf16(SqlTemplate::LastNoteRow));
         }
         break;
     case TStage::Notes:
@@ -115,7 +115,7 @@ int TSearchRun::Count(int maxRank) const
 
 TGroupPaths TSearchRun::LoadGroups(const QString& table, TSearchHit::TKind kind)
 {
-    const std::vector<TGroupRow> rows = ReadGroupRows(table);
+    const std::vector<TGroupRow> rows = ReadGroupRows(FDbAccess, table);
     const TGroupPaths paths(rows);
     const QString root = kind == TSearchHit::TKind::Note ? tr("根目录") : tr("全部");
     QSet<qint32> seen; // where two rows share a number, the first is the group
@@ -141,9 +141,9 @@ void TSearchRun::SearchAddresses()
 {
     const qint64 to = FAfter + AddressesPerStep;
     const Sql::TArg like = Sql::Quoted(FPattern);
-    DbAccess->OpenQuery(Sql::Format(SqlTemplate::SearchAddresses,
+    FDbAccess.OpenQuery(Sql::Format(SqlTemplate::SearchAddresses,
                                     {Sql::Number(FAfter), Sql::Number(to), like, like, like}));
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next()) {
+    for (TResultSet& set = FDbAccess.QuerySet(); !set.Eof(); set.Next()) {
         TSearchHit hit;
         hit.Kind = TSearchHit::TKind::Address;
         hit.Group = set.AsInteger(QStringLiteral("TypeID"));
@@ -161,16 +161,16 @@ void TSearchRun::SearchAddresses()
             break;
         }
     }
-    DbAccess->QuerySet().Close();
+    FDbAccess.QuerySet().Close();
     FAfter = to;
 }
 
 void TSearchRun::SearchNotes()
 {
     const qint64 to = FAfter + NotesPerStep;
-    DbAccess->OpenQuery(Sql::Format(SqlTemplate::SearchNotes,
+    FDbAccess.OpenQuery(Sql::Format(SqlTemplate::SearchNotes,
                                     {Sql::Number(FAfter), Sql::Number(to), Sql::Quoted(FPattern)}));
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next()) {
+    for (TResultSet& set = FDbAccess.QuerySet(); !set.Eof(); set.Next()) {
         const qint32 group = set.AsInteger(QStringLiteral("TypeID"));
         if (FNotesSeen.contains(group))
             continue;
@@ -187,7 +187,7 @@ void TSearchRun::SearchNotes()
         hit.Path = FNoteGroups.Path(tr("根目录"), group);
         Add(std::move(hit), text, at);
     }
-    DbAccess->QuerySet().Close();
+    FDbAccess.QuerySet().Close();
     FAfter = to;
 }
 

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+class TDbAccess;
+
 // One place a search found its text.
 struct TSearchHit
 {
@@ -45,7 +47,8 @@ public:
     // The results a search lists at most.
     static constexpr int MostHits = 100;
 
-    explicit TSearchRun(QString query, int limit = MostHits);
+    // Searches the data behind the given connection.
+    TSearchRun(TDbAccess& dbAccess, QString query, int limit = MostHits);
 
     // Does the next part; false when the search is complete.
     bool Step();
@@ -70,6 +73,7 @@ private:
     void Add(TSearchHit hit, const QString& text, qsizetype at);
     int Count(int maxRank) const;
 
+    TDbAccess& FDbAccess;
     QString FQuery;
     QString FPattern; // for LIKE
     int FLimit;

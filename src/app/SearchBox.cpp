@@ -114,9 +114,10 @@ QString ResultLine(const TSearchHit& hit)
 
 } // namespace
 
-TSearchBox::TSearchBox(QWidget* window, QTabWidget* pages, TNotePage* notePage,
+TSearchBox::TSearchBox(TDbAccess& dbAccess, QWidget* window, QTabWidget* pages, TNotePage* notePage,
                        TWebAddrPage* webAddrPage)
-    : QLineEdit(window), FPages(pages), FNotePage(notePage), FWebAddrPage(webAddrPage)
+    : QLineEdit(window), FDbAccess(dbAccess), FPages(pages), FNotePage(notePage),
+      FWebAddrPage(webAddrPage)
 {
     setObjectName(QStringLiteral("SearchBox"));
     setPlaceholderText(tr("搜索笔记和网址"));
@@ -172,7 +173,7 @@ void TSearchBox::Activate()
 void TSearchBox::StartSearch()
 {
     FQuery = text();
-    FRun = std::make_unique<TSearchRun>(FQuery);
+    FRun = std::make_unique<TSearchRun>(FDbAccess, FQuery);
     FHits.clear();
     FList->clear();
     if (FRun->Done()) {

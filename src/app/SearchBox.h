@@ -11,6 +11,7 @@
 class QListWidget;
 class QTabWidget;
 class QTimer;
+class TDbAccess;
 class TNotePage;
 class TWebAddrPage;
 
@@ -23,7 +24,9 @@ class TSearchBox final : public QLineEdit
     Q_OBJECT
 
 public:
-    TSearchBox(QWidget* window, QTabWidget* pages, TNotePage* notePage, TWebAddrPage* webAddrPage);
+    // Searches the data behind the given connection.
+    TSearchBox(TDbAccess& dbAccess, QWidget* window, QTabWidget* pages, TNotePage* notePage,
+               TWebAddrPage* webAddrPage);
     ~TSearchBox() override;
 
     // Ctrl+K: the caret comes here; where it was is remembered for Esc.
@@ -51,6 +54,7 @@ private:
     void OpenNote(const TSearchHit& hit);
     void OpenAddress(const TSearchHit& hit);
 
+    TDbAccess& FDbAccess;
     QTabWidget* FPages;
     TNotePage* FNotePage;
     TWebAddrPage* FWebAddrPage;

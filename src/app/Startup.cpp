@@ -42,7 +42,7 @@ int RunSession()
     // The window is hidden while it sits in the notification area, and a box closed then must not
     // end the program: only the main window's accepted close does.
     QApplication::setQuitOnLastWindowClosed(false);
-    TFormMain formMain;
+    TFormMain formMain(dbAccess);
     ConnectGuarded(&instance, &TSingleInstance::ActivationRequested, &formMain,
                    [&formMain] { formMain.BringWindowBack(); });
     // Being told to end (kill, Ctrl+C, a closed terminal) ends the loop without the exit

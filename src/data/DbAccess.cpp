@@ -12,8 +12,6 @@
 #include <QCoreApplication>
 #include <sqlcipher/sqlite3.h>
 
-TDbAccess* DbAccess = nullptr;
-
 namespace {
 
 // A rollback journal keeps the whole database in its one file after every commit, so a byte
@@ -34,9 +32,7 @@ EDBException Failure(const QString& message, const char* hint, const QString& sq
 TDbAccess::TDbAccess()
     : FGridSet(std::make_unique<TGridSet>()), FScalarSet(std::make_unique<TResultSet>()),
       FQuerySet(std::make_unique<TResultSet>())
-{
-    DbAccess = this;
-}
+{}
 
 TDbAccess::~TDbAccess()
 {
@@ -50,8 +46,6 @@ TDbAccess::~TDbAccess()
     FWriter.reset();
     FPrepared.Reset(nullptr);
     FConnection.reset();
-    if (DbAccess == this)
-        DbAccess = nullptr;
 }
 
 QString TDbAccess::DatabasePath() const
@@ -271,16 +265,6 @@ qint64 TDbAccess::RunPrepared(const char* sql, std::initializer_list<TBound> val
 qint64 TDbAccess::LastInsertRowId() const
 {
     return FPrepared.LastInsertRowId();
-}
-
-void DbExecute(const QString& batch)
-{
-    DbAccess->ExecuteBatch(batch);
-}
-
-int DbQueryInteger(const QString& sql)
-{
-    return DbAccess->QueryInteger(sql);
 }
 
 QStringList SplitByDelimiter(const QString& text, const QString& delimiter)

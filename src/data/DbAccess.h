@@ -25,7 +25,6 @@ class TQueryCursor;
 class TDbAccess final
 {
 public:
-    // The new object becomes the program's DbAccess.
     TDbAccess();
     ~TDbAccess();
     TDbAccess(const TDbAccess&) = delete;
@@ -152,15 +151,6 @@ private:
     QString FSql;
     bool FDone = false;
 };
-
-// The program's one TDbAccess while it exists.
-extern TDbAccess* DbAccess;
-
-void DbExecute(const QString& batch);
-int DbQueryInteger(const QString& sql);
-void DbBackup(const QString& target);
-void DbRestore(const QString& source, const QString& safetyCopy = QString(),
-               const TFileKey& key = TFileKey());
 
 // Cuts a text at every occurrence of the delimiter (exact, case-sensitive); what follows the
 // last one is kept even when empty, so a text without the delimiter gives one piece.

@@ -371,13 +371,3 @@ void TDbAccess::ReplaceFile(const QString& staged, const std::function<QString()
         throw EDBException(reason, headline, QString());
     }
 }
-
-void DbBackup(const QString& target)
-{
-    DbAccess->BackupTo(target);
-}
-
-void DbRestore(const QString& source, const QString& safetyCopy, const TFileKey& key)
-{
-    DbAccess->RestoreFrom(source, safetyCopy, key);
-}

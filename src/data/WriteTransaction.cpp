@@ -4,11 +4,11 @@
 
 #include <sqlcipher/sqlite3.h>
 
-TWriteTransaction::TWriteTransaction()
+TWriteTransaction::TWriteTransaction(TDbAccess& dbAccess)
 {
     const QString begin = QStringLiteral("begin");
-    DbAccess->EnsureOpen(QString::fromUtf8(DbHint::Batch), begin);
-    FConnection = DbAccess->FConnection.get();
+    dbAccess.EnsureOpen(QString::fromUtf8(DbHint::Batch), begin);
+    FConnection = dbAccess.FConnection.get();
     const QString error = DatabaseFile::Execute(FConnection, begin);
     if (!error.isEmpty())
         throw EDBException(error, QString::fromUtf8(DbHint::Batch), begin);

@@ -7,13 +7,13 @@
 #include <vector>
 
 // A write of many rows that may be spread over several turns of the event loop: one transaction
-// on the program's connection, begun when the object is made and rolled back when it goes
+// on the given connection, begun when the object is made and rolled back when it goes
 // without Commit (a cancel, a failure), so that the database is as it was. Nothing else may write
 // while it is open. Failures throw EDBException with the batch headline.
 class TWriteTransaction final
 {
 public:
-    TWriteTransaction();
+    explicit TWriteTransaction(TDbAccess& dbAccess);
     ~TWriteTransaction();
     TWriteTransaction(const TWriteTransaction&) = delete;
     TWriteTransaction& operator=(const TWriteTransaction&) = delete;

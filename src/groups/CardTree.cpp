@@ -328,11 +328,11 @@ struct TCardTree::TLoad
     QList<QTreeWidgetItem*> TopNodes;
 };
 
-TCardTree::TCardTree(QTreeWidget* treeView, QString tableName, QString rootCaption,
-                     TTreePictures pictures)
-    : FTreeView(treeView), FViewAlive(treeView), FTableName(std::move(tableName)),
-      FRootCaption(std::move(rootCaption)), FRootIcon(TreeRootIcon(pictures)),
-      FGroupIcon(TreeGroupIcon(pictures))
+TCardTree::TCardTree(TDbAccess& dbAccess, QTreeWidget* treeView, QString tableName,
+                     QString rootCaption, TTreePictures pictures)
+    : FDbAccess(dbAccess), FTreeView(treeView), FViewAlive(treeView),
+      FTableName(std::move(tableName)), FRootCaption(std::move(rootCaption)),
+      FRootIcon(TreeRootIcon(pictures)), FGroupIcon(TreeGroupIcon(pictures))
 {
     FTreeView->clear();
     FTreeView->setColumnCount(1);
@@ -510,7 +510,7 @@ bool TCardTree::LoadStep(std::chrono::nanoseconds budget)
         // A table that can't be read ends the load with the root alone.
         auto unread = qScopeGuard([this] { FLoad.reset(); });
         if (!load.Reader)
-            load.Reader = std::make_unique<TGroupRowReader>(FTableName);
+            load.Reader = std::make_unique<TGroupRowReader>(FDbAccess, FTableName);
         // The clock is read every so many rows.
         while (!load.Reader->Read(load.Rows, 256)) {
             if (std::chrono::steady_clock::now() >= deadline) {
@@ -625,7 +625,7 @@ QTreeWidgetItem* TCardTree::AddGroup(const QString& name)
     RequireRoomUnder(parent);
     const TGroupKey key{NextGroupNumber(MaxSelfIndex()), SelectedIndex()};
 
-    DbExecute(
+    FDbAccess.ExecuteBatch(
         Sql::Format(SqlTemplate::AddGroup, {Sql::Name(FTableName), Sql::Number(key.SelfIndex),
                                             Sql::Number(key.ParentIndex), Sql::Quoted(name)}));
 
@@ -653,9 +653,10 @@ void TCardTree::DeleteGroup(const QString& consequence)
         throw EAbort();
 
     const QString n = QString::number(SelectedIndex());
-    DbExecute(Sql::Format(SqlTemplate::DeleteGroupSelf, {Sql::Name(FTableName), Sql::Key(n)}) +
-              QString::fromUtf16(BatchDelimiter) +
-              Sql::Format(SqlTemplate::DeleteGroupChildren, {Sql::Name(FTableName), Sql::Key(n)}));
+    FDbAccess.ExecuteBatch(
+        Sql::Format(SqlTemplate::DeleteGroupSelf, {Sql::Name(FTableName), Sql::Key(n)}) +
+        QString::fromUtf16(BatchDelimiter) +
+        Sql::Format(SqlTemplate::DeleteGroupChildren, {Sql::Name(FTableName), Sql::Key(n)}));
 
     // The neighbour is chosen before the node goes, so the view never passes through a state
     // without a selected node.
@@ -686,8 +687,9 @@ bool TCardTree::RenameNode(QTreeWidgetItem* node, const QString& newName)
         return false;
     if (NameExists(newName))
         throw ECardError(NameTakenMessage());
-    DbExecute(Sql::Format(SqlTemplate::RenameGroup, {Sql::Name(FTableName), Sql::Quoted(newName),
-                                                     Sql::Number(KeyOf(node).SelfIndex)}));
+    FDbAccess.ExecuteBatch(
+        Sql::Format(SqlTemplate::RenameGroup, {Sql::Name(FTableName), Sql::Quoted(newName),
+                                               Sql::Number(KeyOf(node).SelfIndex)}));
     UnindexNode(node);
     node->setText(0, newName);
     IndexNode(node);
@@ -767,7 +769,7 @@ void TCardTree::Reload()
 {
     // Read first: a table that can't be read leaves the tree as it was, numbers and all.
     FinishLoading();
-    std::vector<TGroupRow> rows = ReadGroupRows(FTableName);
+    std::vector<TGroupRow> rows = ReadGroupRows(FDbAccess, FTableName);
 
     // What the user sees is kept by group number: the selection, the open branches, the scroll.
     const QTreeWidgetItem* selected = Selected();

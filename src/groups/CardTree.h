@@ -16,6 +16,7 @@
 
 class QTreeWidget;
 class QTreeWidgetItem;
+class TDbAccess;
 
 // Binds one tree view to one group table (IEType or NoteType): shows the table as a hierarchy
 // under a single root node and carries out every edit of it. The table row is written first and
@@ -35,8 +36,9 @@ public:
     // them.
     static constexpr int MaxShownLevel = 1000;
 
-    // Empties the tree view and makes the root node; reads nothing yet.
-    TCardTree(QTreeWidget* treeView, QString tableName, QString rootCaption,
+    // Empties the tree view and makes the root node; reads nothing yet. The table is read and
+    // written through the given connection.
+    TCardTree(TDbAccess& dbAccess, QTreeWidget* treeView, QString tableName, QString rootCaption,
               TTreePictures pictures = TTreePictures::Folders);
     ~TCardTree();
     TCardTree(const TCardTree&) = delete;
@@ -121,6 +123,7 @@ private:
     void UnindexNode(QTreeWidgetItem* node);
     QTreeWidgetItem* FirstWithSelfIndex(qint32 selfIndex) const;
 
+    TDbAccess& FDbAccess;
     QTreeWidget* FTreeView;
     QPointer<QTreeWidget> FViewAlive;
     QString FTableName;

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-TFormViewIEType::TFormViewIEType(QWidget* parent) : TFormBaseDlg(parent)
+TFormViewIEType::TFormViewIEType(TDbAccess& dbAccess, QWidget* parent) : TFormBaseDlg(parent)
 {
     setWindowTitle(tr("选择组"));
     resize(288, 381);
@@ -30,8 +30,8 @@ TFormViewIEType::TFormViewIEType(QWidget* parent) : TFormBaseDlg(parent)
     setTabOrder(btnNewGroup, btnOK);
     tvGroups->setFocus();
 
-    FGroupTree = std::make_unique<TCardTree>(tvGroups, QStringLiteral("IEType"), tr("全部"),
-                                             TTreePictures::Folders);
+    FGroupTree = std::make_unique<TCardTree>(dbAccess, tvGroups, QStringLiteral("IEType"),
+                                             tr("全部"), TTreePictures::Folders);
 
     ConnectGuarded(btnNewGroup, &QPushButton::clicked, this, [this] { btnNewGroupClick(); });
     ConnectGuarded(tvGroups, &QTreeWidget::itemDoubleClicked, this, [this] { btnOKClick(); });

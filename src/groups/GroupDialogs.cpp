@@ -29,10 +29,10 @@ TModalResult InputGroupName(const QString& positionText, QString& name)
     return result;
 }
 
-TModalResult ChooseGroup(int& groupIndex, QString& groupName)
+TModalResult ChooseGroup(TDbAccess& dbAccess, int& groupIndex, QString& groupName)
 {
     groupName.clear();
-    TFormViewIEType dialog;
+    TFormViewIEType dialog(dbAccess);
     const TModalResult result = dialog.ShowModal();
     if (result != mrOK)
         return result;

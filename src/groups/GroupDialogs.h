@@ -5,6 +5,7 @@
 #include <QString>
 
 class QTreeWidgetItem;
+class TDbAccess;
 
 // The position text of a node: the captions from the root down to the node, joined by "->"
 // without blanks, e.g. 全部->工作->项目; for the root alone its caption.
@@ -17,4 +18,4 @@ TModalResult InputGroupName(const QString& positionText, QString& name);
 // The choose-group dialog "选择组" over the address groups. The name is empty on entry; on OK the
 // index is the chosen group's number (0 for the root) and the name its caption ("全部" for the
 // root). On any other result the index is not written.
-TModalResult ChooseGroup(int& groupIndex, QString& groupName);
+TModalResult ChooseGroup(TDbAccess& dbAccess, int& groupIndex, QString& groupName);

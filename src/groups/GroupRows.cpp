@@ -18,16 +18,16 @@ qint32 NextGroupNumber(qint64 largest)
     return qint32(std::max<qint64>(largest, 0) + 1);
 }
 
-std::vector<TGroupRow> ReadGroupRows(const QString& table)
+std::vector<TGroupRow> ReadGroupRows(TDbAccess& dbAccess, const QString& table)
 {
     std::vector<TGroupRow> rows;
-    TGroupRowReader(table).Read(rows, std::numeric_limits<int>::max());
+    TGroupRowReader(dbAccess, table).Read(rows, std::numeric_limits<int>::max());
     return rows;
 }
 
-TGroupRowReader::TGroupRowReader(const QString& table)
+TGroupRowReader::TGroupRowReader(TDbAccess& dbAccess, const QString& table)
     : FTable(table),
-      FCursor(DbAccess->OpenCursor(Sql::Format(SqlTemplate::LoadGroups, {Sql::Name(table)})))
+      FCursor(dbAccess.OpenCursor(Sql::Format(SqlTemplate::LoadGroups, {Sql::Name(table)})))
 {}
 
 TGroupRowReader::~TGroupRowReader() = default;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+class TDbAccess;
 class TQueryCursor;
 
 // The key every node of a group tree carries: the group's own number and its parent's. The
@@ -29,13 +30,13 @@ struct TGroupRow
 qint32 NextGroupNumber(qint64 largest);
 
 // Every row of a group table, in the order the trees load them.
-std::vector<TGroupRow> ReadGroupRows(const QString& table);
+std::vector<TGroupRow> ReadGroupRows(TDbAccess& dbAccess, const QString& table);
 
 // The same a few rows at a time, for a large table read between other work.
 class TGroupRowReader final
 {
 public:
-    explicit TGroupRowReader(const QString& table);
+    TGroupRowReader(TDbAccess& dbAccess, const QString& table);
     ~TGroupRowReader();
     TGroupRowReader(const TGroupRowReader&) = delete;
     TGroupRowReader& operator=(const TGroupRowReader&) = delete;

@@ -4,8 +4,6 @@
 #include "data/Prepared.h"
 #include "data/Sql.h"
 
-TNote Note;
-
 namespace {
 const QString TypeIdField = QStringLiteral("TypeID");
 const QString ReMarkField = QStringLiteral("ReMark");
@@ -22,21 +20,19 @@ constexpr char16_t NoteWithText[] =
 
 bool TNote::HasText(const QString& key)
 {
-    return DbQueryInteger(Sql::Format(NoteWithText, {Sql::Key(key)})) > 0;
+    return FDbAccess.QueryInteger(Sql::Format(NoteWithText, {Sql::Key(key)})) > 0;
 }
 
 bool TNote::NoteExists(const QString& key)
 {
-    SqlText = Sql::Format(SqlTemplate::NoteExists, {Sql::Key(key)});
-    return DbQueryInteger(SqlText) > 0;
+    return FDbAccess.QueryInteger(Sql::Format(SqlTemplate::NoteExists, {Sql::Key(key)})) > 0;
 }
 
 void TNote::LoadNote(const QString& key)
 {
-    SqlText = Sql::Format(SqlTemplate::LoadNote, {Sql::Key(key)});
-    DbAccess->OpenQuery(SqlText);
+    FDbAccess.OpenQuery(Sql::Format(SqlTemplate::LoadNote, {Sql::Key(key)}));
     TypeID = key.trimmed().toInt();
-    TResultSet& set = DbAccess->QuerySet();
+    TResultSet& set = FDbAccess.QuerySet();
     ReMark = set.AsString(ReMarkField);
     RowID = set.RowId();
     set.Close();
@@ -44,8 +40,8 @@ void TNote::LoadNote(const QString& key)
 
 void TNote::AddNote()
 {
-    DbAccess->OpenQuery(QString::fromUtf16(SqlTemplate::AddNote));
-    TResultSet& set = DbAccess->QuerySet();
+    FDbAccess.OpenQuery(QString::fromUtf16(SqlTemplate::AddNote));
+    TResultSet& set = FDbAccess.QuerySet();
     set.Append();
     set.SetInteger(TypeIdField, TypeID);
     set.SetString(ReMarkField, ReMark);
@@ -54,9 +50,8 @@ void TNote::AddNote()
 
 void TNote::UpdateNote()
 {
-    SqlText = Sql::Format(SqlTemplate::UpdateNote, {Sql::Number(TypeID)});
-    DbAccess->OpenQuery(SqlText);
-    TResultSet& set = DbAccess->QuerySet();
+    FDbAccess.OpenQuery(Sql::Format(SqlTemplate::UpdateNote, {Sql::Number(TypeID)}));
+    TResultSet& set = FDbAccess.QuerySet();
     set.Edit();
     set.SetString(ReMarkField, ReMark);
     set.Post();
@@ -64,8 +59,7 @@ void TNote::UpdateNote()
 
 void TNote::DeleteNote(const QString& key)
 {
-    SqlText = Sql::Format(SqlTemplate::DeleteNote, {Sql::Key(key)});
-    DbExecute(SqlText);
+    FDbAccess.ExecuteBatch(Sql::Format(SqlTemplate::DeleteNote, {Sql::Key(key)}));
 }
 
 qint64 TNote::StoreNote(TPrepared& db, qint32 typeId, qint64 rowId, const QByteArray& utf8)

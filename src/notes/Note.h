@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+class TDbAccess;
 class TPrepared;
 
 // The note store: a one-record buffer between the note editor and table NoteBook, which holds at
@@ -11,9 +12,10 @@ class TPrepared;
 class TNote final
 {
 public:
+    explicit TNote(TDbAccess& dbAccess) : FDbAccess(dbAccess) {}
+
     qint32 TypeID = 0; // the group's number
     QString ReMark;    // the note text
-    QString SqlText;   // the statement built last (AddNote leaves it alone)
     qint64 RowID = 0;  // the row LoadNote read; 0 when the group has none
 
     // Whether the group has a note row.
@@ -36,7 +38,7 @@ public:
     // appended. Returns the row written. The text comes in UTF-8, as it is stored. It runs on the
     // given connection's statements, the writer's among them, and touches no buffer.
     static qint64 StoreNote(TPrepared& db, qint32 typeId, qint64 rowId, const QByteArray& utf8);
-};
 
-// The program's one note store.
-extern TNote Note;
+private:
+    TDbAccess& FDbAccess;
+};

@@ -129,19 +129,19 @@ QString SafeFileName(const QString& caption)
     return name;
 }
 
-int ExportNotes(const QString& folder)
+int ExportNotes(TDbAccess& dbAccess, const QString& folder)
 {
     // The first row of a group is its note, as the editor reads it.
     QHash<qint32, QString> notes;
-    DbAccess->OpenQuery(QString::fromUtf16(SqlTemplate::AllNotes));
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next()) {
+    dbAccess.OpenQuery(QString::fromUtf16(SqlTemplate::AllNotes));
+    for (TResultSet& set = dbAccess.QuerySet(); !set.Eof(); set.Next()) {
         const qint32 typeId = set.AsInteger(QStringLiteral("TypeID"));
         if (!notes.contains(typeId))
             notes.insert(typeId, set.AsString(QStringLiteral("ReMark")));
     }
-    DbAccess->QuerySet().Close();
+    dbAccess.QuerySet().Close();
 
-    const std::vector<TGroupRow> groups = ReadGroupRows(QStringLiteral("NoteType"));
+    const std::vector<TGroupRow> groups = ReadGroupRows(dbAccess, QStringLiteral("NoteType"));
     const QString root = QDir(folder).absolutePath() + QLatin1Char('/');
 
     // Every path is measured before anything is written: a tree too deep for the file system is
@@ -207,12 +207,12 @@ int ExportNotes(const QString& folder)
     return written;
 }
 
-void ExportNotesCommand()
+void ExportNotesCommand(TDbAccess& dbAccess)
 {
     const QString folder = UserDialogs().DirectoryName();
     if (folder.isEmpty())
         return;
-    const int written = ExportNotes(folder);
+    const int written = ExportNotes(dbAccess, folder);
     ShowInfo(QCoreApplication::translate("NoteExport", "已导出 %n 篇笔记到：", nullptr, written) +
              QDir::toNativeSeparators(folder));
 }

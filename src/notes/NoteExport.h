@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class TDbAccess;
+
 // Makes a group caption usable as a file or folder name on any common file system: characters
 // that separate or are reserved become "_", surrounding blanks and trailing dots go, reserved
 // device names get a leading "_", long captions are shortened; an empty result is "未命名".
@@ -15,7 +17,7 @@ QString SafeFileName(const QString& caption);
 // so are folders (0700). A tree whose paths the file system could not hold is refused before
 // anything is written. Returns how many notes were written; a file or folder that cannot be made
 // throws the plain error, which says how many were written.
-int ExportNotes(const QString& folder);
+int ExportNotes(TDbAccess& dbAccess, const QString& folder);
 
 // "导出笔记…": lets the user choose a folder, writes the notes there and says how many.
-void ExportNotesCommand();
+void ExportNotesCommand(TDbAccess& dbAccess);

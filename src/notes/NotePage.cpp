@@ -41,7 +41,8 @@ QString AsciiUpper(QString text)
 
 } // namespace
 
-TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
+TNotePage::TNotePage(TDbAccess& dbAccess, TNote& note, QWidget* parent)
+    : QWidget(parent), FNote(note)
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -109,21 +110,21 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({200, 600});
 
-    FNoteTree = std::make_unique<TCardTree>(tvNote, QStringLiteral("NoteType"), tr("根目录"),
-                                            TTreePictures::Folders);
+    FNoteTree = std::make_unique<TCardTree>(dbAccess, tvNote, QStringLiteral("NoteType"),
+                                            tr("根目录"), TTreePictures::Folders);
     FNoteCommands = new TGroupCommands(*FNoteTree, this);
     ConnectGuarded(FNoteCommands, &TGroupCommands::GroupAdded, this,
                    [this] { ShowText(QString()); });
     FNoteCommands->DeleteContent = [this](const QString& selfIndex) {
         FNoteSaver->SaveOrAsk();
-        Note.DeleteNote(selfIndex);
+        FNote.DeleteNote(selfIndex);
     };
     // The question names the note that would go with the group: the editor's text for the
     // group it shows (typing may not be stored yet), the stored one for any other.
     FNoteCommands->DescribeContent = [this](const QString& groupIndex) {
         const bool shown = FShownNode && FShownNode == FNoteTree->Selected() && !FShowFailed &&
                            QString::number(FNoteTree->SelectedIndex()) == groupIndex;
-        const bool hasNote = shown ? !mmoNote->document()->isEmpty() : Note.HasText(groupIndex);
+        const bool hasNote = shown ? !mmoNote->document()->isEmpty() : FNote.HasText(groupIndex);
         return hasNote ? tr("该分组的笔记将一并删除。") : QString();
     };
     // Deleting a group moved the selection, which has shown the new node's note already.
@@ -144,7 +145,8 @@ TNotePage::TNotePage(QWidget* parent) : QWidget(parent)
             [this] { FShownNode = nullptr; });
     connect(nodes, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { FShownNode = nullptr; });
-    FNoteSaver = new TNoteSaver([this] { return MemoUtf8(); }, this);
+    FNoteSaver = new TNoteSaver(
+        dbAccess, [this] { return MemoUtf8(); }, this);
     connect(FNoteSaver, &TNoteSaver::UnsavedChanged, this,
             [this](const QString& reason) { ShowUnsaved(reason); });
     ConnectGuarded(mmoNote, &QPlainTextEdit::textChanged, this, [this] { mmoNoteChange(); });
@@ -278,9 +280,9 @@ void TNotePage::ShowSelectedNote()
         }
     });
     // One read tells both the text and whether the group has a row to write to.
-    Note.LoadNote(QString::number(FNoteTree->SelectedIndex()));
-    ShowText(std::exchange(Note.ReMark, QString()));
-    FNoteSaver->Shown(Note.TypeID, Note.RowID);
+    FNote.LoadNote(QString::number(FNoteTree->SelectedIndex()));
+    ShowText(std::exchange(FNote.ReMark, QString()));
+    FNoteSaver->Shown(FNote.TypeID, FNote.RowID);
     mmoNote->setReadOnly(false);
     FShowFailed = false;
 }

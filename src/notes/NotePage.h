@@ -15,19 +15,22 @@ class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TCardTree;
+class TDbAccess;
 class TGroupCommands;
+class TNote;
 class TNoteSaver;
 
 // The notebook page "记事本": the note groups on the left, the selected group's note on the right
 // with a find bar below it. There is no save command: every change of the note is written before
 // it is shown, by the page's NoteSaver, or a bar above the note says that it is not yet. The page
-// owns the note tree NoteTree and its group menu pmNoteType.
+// owns the note tree NoteTree and its group menu pmNoteType; the groups and the notes are read
+// and written through the connection and the note store it is handed.
 class TNotePage final : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TNotePage(QWidget* parent = nullptr);
+    TNotePage(TDbAccess& dbAccess, TNote& note, QWidget* parent = nullptr);
     ~TNotePage() override;
 
     // The groups read at once (the main window loads them in steps through NoteTree), and the
@@ -93,6 +96,7 @@ private:
     // Puts a stored text on screen; that is not a change of the note, so nothing is saved.
     void ShowText(const QString& text);
 
+    TNote& FNote;
     std::unique_ptr<TCardTree> FNoteTree;
     TGroupCommands* FNoteCommands = nullptr;
     TNoteSaver* FNoteSaver = nullptr;

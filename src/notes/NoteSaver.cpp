@@ -34,8 +34,8 @@ bool IsPaint(const QEvent* event)
 
 } // namespace
 
-TNoteSaver::TNoteSaver(std::function<QByteArray()> text, QObject* parent)
-    : QObject(parent), FText(std::move(text))
+TNoteSaver::TNoteSaver(TDbAccess& dbAccess, std::function<QByteArray()> text, QObject* parent)
+    : QObject(parent), FDbAccess(dbAccess), FText(std::move(text))
 {
     if (QCoreApplication* application = QCoreApplication::instance()) {
         application->installEventFilter(this);
@@ -51,15 +51,14 @@ TNoteSaver::~TNoteSaver()
 {
     if (QCoreApplication* application = QCoreApplication::instance())
         application->removeEventFilter(this);
-    if (FListening && DbAccess)
-        DbAccess->Writer().SetListener(nullptr);
+    if (FListening)
+        FDbAccess.Writer().SetListener(nullptr);
 }
 
 void TNoteSaver::Shown(qint32 typeId, qint64 rowId)
 {
     // The writer gets ready for the first change meanwhile.
-    if (DbAccess)
-        DbAccess->Writer();
+    FDbAccess.Writer();
     FHasGroup = true;
     FTypeId = typeId;
     FRowId = rowId;
@@ -104,10 +103,10 @@ bool TNoteSaver::Due() const
 
 void TNoteSaver::Submit()
 {
-    if (!FDue || !FHasGroup || !DbAccess)
+    if (!FDue || !FHasGroup)
         return;
     FDue = false;
-    TDbWriter& writer = DbAccess->Writer();
+    TDbWriter& writer = FDbAccess.Writer();
     if (!FListening) {
         FListening = true;
         FCommitsSeen = writer.State().Commits;
@@ -125,9 +124,9 @@ void TNoteSaver::Submit()
 
 void TNoteSaver::Take()
 {
-    if (!DbAccess || !FListening)
+    if (!FListening)
         return;
-    const TDbWriter::TState state = DbAccess->Writer().State();
+    const TDbWriter::TState state = FDbAccess.Writer().State();
     Take(state.Written, state.Result, state.Failure, state.Commits);
 }
 
@@ -160,9 +159,9 @@ void TNoteSaver::Take(qint64 written, qint64 row, const QString& failure, int co
 QString TNoteSaver::SaveNow(std::chrono::milliseconds longest)
 {
     Submit();
-    if (FSubmitted <= FWritten || !DbAccess)
+    if (FSubmitted <= FWritten)
         return {};
-    const TDbWriter::TState state = DbAccess->Writer().WaitFor(FSubmitted, longest);
+    const TDbWriter::TState state = FDbAccess.Writer().WaitFor(FSubmitted, longest);
     Take(state.Written, state.Result, state.Failure, state.Commits);
     if (FWritten >= FSubmitted)
         return {};
@@ -173,7 +172,7 @@ void TNoteSaver::SaveOrAsk()
 {
     // A disk that is slow but writes is waited for; one that fails is asked about.
     QString reason = SaveNow();
-    for (int waits = 0; !reason.isEmpty() && DbAccess->Writer().State().Failure.isEmpty() &&
+    for (int waits = 0; !reason.isEmpty() && FDbAccess.Writer().State().Failure.isEmpty() &&
                         waits < LastWait / LongestWait;
          ++waits)
         reason = SaveNow();
@@ -183,14 +182,14 @@ void TNoteSaver::SaveOrAsk()
         if (answer == 2)
             throw EAbort();
         if (answer == 1) {
-            DbAccess->Writer().Drop();
+            FDbAccess.Writer().Drop();
             FDue = false;
             FWritten = std::max(FWritten, FSubmitted);
             FPaintedEarly = 0;
             SetUnsaved(QString());
             return;
         }
-        DbAccess->Writer().RetryNow();
+        FDbAccess.Writer().RetryNow();
         reason = SaveNow();
     }
 }

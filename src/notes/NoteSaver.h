@@ -7,6 +7,8 @@
 #include <chrono>
 #include <functional>
 
+class TDbAccess;
+
 // Writes the note editor's text for the group it shows through the database's writer, which
 // works on a thread of its own. A change hands the newest text to the writer once the queued
 // input has been handled; while a save is under way the keys typed meanwhile wait for the next
@@ -30,8 +32,9 @@ public:
     // The end of the program may wait longer: nothing is left to answer.
     static constexpr std::chrono::milliseconds LastWait{2000};
 
-    // text gives the editor's text as it is stored, in UTF-8.
-    explicit TNoteSaver(std::function<QByteArray()> text, QObject* parent = nullptr);
+    // text gives the editor's text as it is stored, in UTF-8; the saves go to that connection's
+    // writer.
+    TNoteSaver(TDbAccess& dbAccess, std::function<QByteArray()> text, QObject* parent = nullptr);
     // Saves nothing: the editor may be gone already. Its owner saves first.
     ~TNoteSaver() override;
 
@@ -78,6 +81,7 @@ private:
     void BeforePaint();
     void SetUnsaved(const QString& reason);
 
+    TDbAccess& FDbAccess;
     std::function<QByteArray()> FText;
     bool FHasGroup = false;
     qint32 FTypeId = 0;

@@ -30,10 +30,10 @@ bool OpensWith(const QString& path, const TFileKey& key, QString* error)
 
 // The key a backup opens with: the data file's own, the standard one, or one derived from the
 // password the user gives for it. Cancel stops the restore.
-TFileKey KeyOfBackup(const QString& source)
+TFileKey KeyOfBackup(const TDbAccess& dbAccess, const QString& source)
 {
     QString error;
-    std::vector<TFileKey> keys{DbAccess->Key()};
+    std::vector<TFileKey> keys{dbAccess.Key()};
     if (!keys.front().IsStandard())
         keys.emplace_back();
     for (const TFileKey& key : keys) {
@@ -45,7 +45,7 @@ TFileKey KeyOfBackup(const QString& source)
     }
     const QByteArray salt = TFileKey::SaltOf(source);
     if (salt.isEmpty())
-        return DbAccess->Key(); // not an encrypted file: the restore's check says what it is
+        return dbAccess.Key(); // not an encrypted file: the restore's check says what it is
     TFileKey found;
     const auto accepts = [&](const QString& password) {
         const TFileKey key = TFileKey::Derive(password, salt);
@@ -77,7 +77,7 @@ QString DailyBackupFolder()
     return AppPath() + QStringLiteral("备份");
 }
 
-void DailyBackup(const QDate& today)
+void DailyBackup(TDbAccess& dbAccess, const QDate& today)
 {
     const QString folder = DailyBackupFolder();
     const QString target = folder + QStringLiteral("/bookkeep-") +
@@ -88,7 +88,7 @@ void DailyBackup(const QDate& today)
     if (!QDir().mkpath(folder))
         reason = QDir::toNativeSeparators(folder) + QStringLiteral(": 无法创建文件夹");
     else
-        reason = DbAccess->CopyTo(target);
+        reason = dbAccess.CopyTo(target);
     if (!reason.isEmpty()) {
         WriteLog(QStringLiteral("自动备份失败：") + reason);
         return;
@@ -97,7 +97,7 @@ void DailyBackup(const QDate& today)
                 KeptDailyBackups);
 }
 
-QString BackupCommand()
+QString BackupCommand(TDbAccess& dbAccess)
 {
     QString target = UserDialogs().SaveFileName(BackupFileFilter());
     if (target.isEmpty())
@@ -105,11 +105,11 @@ QString BackupCommand()
     const QString suffix = QStringLiteral(".bat");
     if (!target.endsWith(suffix))
         target += suffix;
-    DbBackup(target);
+    dbAccess.BackupTo(target);
     return target;
 }
 
-bool RestoreCommand()
+bool RestoreCommand(TConfig& config)
 {
     if (!AskYesNo(QCoreApplication::translate(
             "BackupCommands", "你确定要恢复数据吗？你做的操作可能会覆盖最新的数据！")))
@@ -119,9 +119,10 @@ bool RestoreCommand()
         BackupFileFilter(), QFileInfo(folder).isDir() ? folder : QString());
     if (source.isEmpty())
         return false;
-    DbRestore(source, SafetyCopyPath(), KeyOfBackup(source));
+    TDbAccess& dbAccess = config.Connection();
+    dbAccess.RestoreFrom(source, SafetyCopyPath(), KeyOfBackup(dbAccess, source));
     WriteLog(QStringLiteral("数据恢复！"));
     // The restored file's settings hold from now on: its login password among them.
-    Config.LoadConfig();
+    config.LoadConfig();
     return true;
 }

@@ -3,6 +3,8 @@
 #include <QString>
 
 class QDate;
+class TConfig;
+class TDbAccess;
 
 // The filter of both file dialogs.
 QString BackupFileFilter();
@@ -17,16 +19,17 @@ QString DailyBackupFolder();
 // DailyBackupFolder, copies the database there the way the backup command does, then keeps the
 // last 14 such copies. A failure is written to the daily log and shown to no one: it never stops
 // the program.
-void DailyBackup(const QDate& today);
+void DailyBackup(TDbAccess& dbAccess, const QDate& today);
 
 // "数据备份": asks for a file name and copies the database there; ".bat" is added to a name
 // that does not end in it. Returns the file written, empty when the user stopped. A copy that
 // cannot be written throws the backup error.
-QString BackupCommand();
+QString BackupCommand(TDbAccess& dbAccess);
 
 // "数据恢复": asks, lets the user choose a backup (the file dialog opens in the folder of the
 // automatic backups when there is one), and puts it in place of the database after keeping the
-// current one as the safety copy; the restored settings are then in force. True when the database
-// was replaced: the window must then load its trees, note and addresses again. False when the user
-// stopped; a refused file throws the restore error and leaves the database as it was.
-bool RestoreCommand();
+// current one as the safety copy; the restored settings are then in force (read into config). True
+// when the database was replaced: the window must then load its trees, note and addresses again.
+// False when the user stopped; a refused file throws the restore error and leaves the database as
+// it was.
+bool RestoreCommand(TConfig& config);

@@ -3,13 +3,10 @@
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
-TConfig Config;
-
 void TConfig::LoadConfig()
 {
-    SqlText = QString::fromUtf16(SqlTemplate::LoadConfig);
-    DbAccess->OpenQuery(SqlText);
-    const TResultSet& set = DbAccess->QuerySet();
+    FDbAccess->OpenQuery(QString::fromUtf16(SqlTemplate::LoadConfig));
+    const TResultSet& set = FDbAccess->QuerySet();
     // Both are read before either is taken, so a failed read leaves the settings as they were.
     const bool pass = set.AsBoolean(QStringLiteral("bPass"));
     const QString password = set.AsString(QStringLiteral("PassWord"));
@@ -26,6 +23,5 @@ QString TConfig::SaveStatement() const
 
 void TConfig::SaveConfig()
 {
-    SqlText = SaveStatement();
-    DbExecute(SqlText);
+    FDbAccess->ExecuteBatch(SaveStatement());
 }

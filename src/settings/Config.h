@@ -2,14 +2,18 @@
 
 #include <QString>
 
+class TDbAccess;
+
 // The two settings of the program, mirrored from the one row of SysSet: whether a password is
-// asked at start, and that password, stored as typed.
+// asked at start, and that password, stored as typed. A copy reads and writes the same
+// connection.
 class TConfig final
 {
 public:
+    explicit TConfig(TDbAccess& dbAccess) : FDbAccess(&dbAccess) {}
+
     bool bPass = false;
     QString PassWord;
-    QString SqlText; // the statement built last
 
     // Reads the first row of SysSet; without a row the password is off and empty.
     void LoadConfig();
@@ -17,7 +21,10 @@ public:
     void SaveConfig();
     // The statement SaveConfig runs, for a write that goes with a new key of the file.
     QString SaveStatement() const;
-};
 
-// The program's settings.
-extern TConfig Config;
+    // The connection the settings are kept on.
+    TDbAccess& Connection() const { return *FDbAccess; }
+
+private:
+    TDbAccess* FDbAccess;
+};

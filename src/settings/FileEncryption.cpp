@@ -27,10 +27,10 @@ QStringList ProgramCopies()
     return copies;
 }
 
-void ChangeFileKey(const TFileKey& key, const QString& settingsStatement)
+void ChangeFileKey(TDbAccess& dbAccess, const TFileKey& key, const QString& settingsStatement)
 {
-    const TFileKey old = DbAccess->Key();
-    DbAccess->Rekey(key, settingsStatement);
+    const TFileKey old = dbAccess.Key();
+    dbAccess.Rekey(key, settingsStatement);
     for (const QString& copy : ProgramCopies()) {
         // What a re-encryption cut short left beside the copy goes first.
         DataFileCheck::RemoveStagedLeftovers(copy);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class TDbAccess;
 class TFileKey;
 
 // The copies of the data file the program made itself: the daily backups and the safety copies
@@ -13,7 +14,7 @@ QStringList ProgramCopies();
 // in the new file, then writes every copy the program made again under the new key, so that no
 // old copy gives the data away. A copy that the old key does not open stays as it is and is
 // named in the daily log. A failure of the data file itself throws and leaves it as it was.
-void ChangeFileKey(const TFileKey& key, const QString& settingsStatement);
+void ChangeFileKey(TDbAccess& dbAccess, const TFileKey& key, const QString& settingsStatement);
 
 // The key for the data file that the settings call for: derived from the password with a fresh
 // salt when the file is to be encrypted with it, else the standard key.

@@ -34,7 +34,7 @@ QLabel* NewCaption(const QString& text, QWidget* buddy, QWidget* parent)
 }
 } // namespace
 
-TFormConfig::TFormConfig(QWidget* parent) : TFormBaseDlg(parent)
+TFormConfig::TFormConfig(TConfig& config, QWidget* parent) : TFormBaseDlg(parent), FConfig(config)
 {
     setObjectName(QStringLiteral("FormConfig"));
     setWindowTitle(tr("软件设置"));
@@ -101,14 +101,14 @@ TFormConfig::~TFormConfig() = default;
 
 void TFormConfig::FormShow()
 {
-    chkPass->setChecked(Config.bPass);
-    chkEncrypt->setChecked(!DbAccess->Key().IsStandard());
-    chkEncrypt->setEnabled(Config.bPass);
+    chkPass->setChecked(FConfig.bPass);
+    chkEncrypt->setChecked(!FConfig.Connection().Key().IsStandard());
+    chkEncrypt->setEnabled(FConfig.bPass);
     const TLockSettings lock = TLockSettings::Load();
     spnIdleLock->setValue(lock.IdleMinutes);
     chkLockOnMinimize->setChecked(lock.OnMinimize);
-    edtPass->setText(Config.PassWord);
-    edtRePass->setText(Config.PassWord);
+    edtPass->setText(FConfig.PassWord);
+    edtRePass->setText(FConfig.PassWord);
     edtPass->setEnabled(true);
     edtRePass->setEnabled(true);
 }
@@ -121,7 +121,7 @@ void TFormConfig::chkPassClick()
     chkEncrypt->setEnabled(ticked);
     if (!ticked)
         chkEncrypt->setChecked(false);
-    const QString text = ticked ? Config.PassWord : QString();
+    const QString text = ticked ? FConfig.PassWord : QString();
     edtPass->setText(text);
     edtRePass->setText(text);
 }
@@ -145,28 +145,28 @@ void TFormConfig::btnOKClick()
             ShowError(refused);
             return;
         }
-        if (!Config.PassWord.isEmpty() && edtPass->text() != Config.PassWord &&
-            AskPassword(Config.PassWord, tr("请先输入旧密码")) != mrOK)
+        if (!FConfig.PassWord.isEmpty() && edtPass->text() != FConfig.PassWord &&
+            AskPassword(FConfig.PassWord, tr("请先输入旧密码")) != mrOK)
             return;
-    } else if (!Config.PassWord.isEmpty() &&
-               AskPassword(Config.PassWord, tr("请先输入密码才可以取消登录密码")) != mrOK) {
+    } else if (!FConfig.PassWord.isEmpty() &&
+               AskPassword(FConfig.PassWord, tr("请先输入密码才可以取消登录密码")) != mrOK) {
         return;
     }
 
     const bool encrypt = ticked && chkEncrypt->isChecked();
-    if (encrypt && DbAccess->Key().IsStandard() &&
+    if (encrypt && FConfig.Connection().Key().IsStandard() &&
         !AskYesNo(
             tr("加密后，只有输入登录密码才能打开数据文件和 Velmora "
                "自动保存的备份。忘记密码将无法找回数据。你自己另存的备份不会改变。确定要加密吗？")))
         return;
 
     // The settings take the new values only once they are stored: a failed save leaves both
-    // SysSet and Config as they were.
-    TConfig changed = Config;
+    // SysSet and the settings as they were.
+    TConfig changed = FConfig;
     changed.bPass = ticked;
     changed.PassWord = edtPass->text();
     SaveSettings(changed, encrypt);
-    Config = changed;
+    FConfig = changed;
     TLockSettings lock;
     lock.IdleMinutes = spnIdleLock->value();
     lock.OnMinimize = chkLockOnMinimize->isChecked();
@@ -176,19 +176,20 @@ void TFormConfig::btnOKClick()
 
 void TFormConfig::SaveSettings(const TConfig& changed, bool encrypt)
 {
-    const bool encrypted = !DbAccess->Key().IsStandard();
-    if (encrypt == encrypted && (!encrypt || changed.PassWord == Config.PassWord)) {
+    const bool encrypted = !FConfig.Connection().Key().IsStandard();
+    if (encrypt == encrypted && (!encrypt || changed.PassWord == FConfig.PassWord)) {
         TConfig(changed).SaveConfig();
         return;
     }
     // The settings go into the file written under the new key, so that the file and its
     // password never part, whenever the program may stop.
     const TWaitCursor waiting;
-    ChangeFileKey(KeyForSettings(encrypt, changed.PassWord), changed.SaveStatement());
+    ChangeFileKey(FConfig.Connection(), KeyForSettings(encrypt, changed.PassWord),
+                  changed.SaveStatement());
 }
 
-bool ShowConfigDialog()
+bool ShowConfigDialog(TConfig& config)
 {
-    TFormConfig form;
+    TFormConfig form(config);
     return form.ShowModal() == mrOK;
 }

@@ -16,7 +16,8 @@ class TFormConfig final : public TFormBaseDlg
     Q_OBJECT
 
 public:
-    explicit TFormConfig(QWidget* parent = nullptr);
+    // Shows and saves the given settings.
+    explicit TFormConfig(TConfig& config, QWidget* parent = nullptr);
     ~TFormConfig() override;
 
     QCheckBox* chkPass = nullptr;
@@ -39,8 +40,10 @@ private:
     QString RefusedPassword() const;
     // Stores the settings; with another key for the data file, writes the file again under it.
     void SaveSettings(const TConfig& changed, bool encrypt);
+
+    TConfig& FConfig;
 };
 
-// Shows the settings dialog modally; on OK the settings are saved and Config holds them. True
+// Shows the settings dialog modally; on OK the settings are saved and config holds them. True
 // when they were saved.
-bool ShowConfigDialog();
+bool ShowConfigDialog(TConfig& config);

@@ -49,39 +49,40 @@ TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess)
     return result == mrOK && dbAccess.Connected() ? TStartOpen::Opened : TStartOpen::Refused;
 }
 
-bool UnlockDataFile(TDbAccess& dbAccess, bool encrypted)
+bool UnlockDataFile(TConfig& config, bool encrypted)
 {
-    const auto accepts = [&dbAccess, encrypted](const QString& password) {
+    TDbAccess& dbAccess = config.Connection();
+    const auto accepts = [&dbAccess, &config, encrypted](const QString& password) {
         if (encrypted) {
             if (!OpenWithPassword(dbAccess, password, TFileKey::SaltOf(dbAccess.DatabasePath())))
                 return false;
         } else if (QString error; !dbAccess.Open(TFileKey(), &error)) {
             throw EDBException(error, QString::fromUtf8(DbHint::Connect), QString());
         }
-        Config.LoadConfig();
+        config.LoadConfig();
         // The key has proven an encrypted file's password already.
-        if (encrypted || password == Config.PassWord)
+        if (encrypted || password == config.PassWord)
             return true;
         dbAccess.Disconnect();
-        WipeText(Config.PassWord);
+        WipeText(config.PassWord);
         return false;
     };
     return AskPasswordFor(accepts, QCoreApplication::translate("Login", "输入密码解锁 Velmora")) ==
            mrOK;
 }
 
-bool LoginAtStart()
+bool LoginAtStart(TConfig& config)
 {
-    Config.LoadConfig();
-    if (!Config.bPass || !DbAccess->Key().IsStandard())
+    config.LoadConfig();
+    if (!config.bPass || !config.Connection().Key().IsStandard())
         return true;
-    return AskPassword(Config.PassWord, LoginCaption()) == mrOK;
+    return AskPassword(config.PassWord, LoginCaption()) == mrOK;
 }
 
-bool LoginAtStartGuarded() noexcept
+bool LoginAtStartGuarded(TConfig& config) noexcept
 {
     // Set only when the login ran to its end and was granted.
     bool granted = false;
-    RunGuarded([&granted] { granted = LoginAtStart(); });
+    RunGuarded([&granted, &config] { granted = LoginAtStart(config); });
     return granted;
 }

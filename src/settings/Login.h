@@ -3,6 +3,7 @@
 class QByteArray;
 class QString;
 class TDbAccess;
+class TConfig;
 class TFileKey;
 
 // The opening of the data file at start. A file that opens with the standard key is open at
@@ -23,17 +24,17 @@ TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess);
 bool OpenWithPassword(TDbAccess& dbAccess, const QString& password, const QByteArray& salt);
 
 // Asks "输入密码解锁 Velmora" until the login password opens the data file again or the user
-// cancels; true when the file is open and the settings loaded. A file encrypted with the
-// password opens with the key it gives; another one opens with the standard key and must hold
+// cancels; true when the file is open and the settings loaded into config. A file encrypted with
+// the password opens with the key it gives; another one opens with the standard key and must hold
 // the password typed.
-bool UnlockDataFile(TDbAccess& dbAccess, bool encrypted);
+bool UnlockDataFile(TConfig& config, bool encrypted);
 
-// The login of the main window's first showing: loads the settings and, when the login password
-// is on, asks for it under "先输入密码登录软件". True when the user may go on, false when the
-// prompt was refused. A file that the password opened has proven it already and asks nothing
+// The login of the main window's first showing: loads the settings into config and, when the login
+// password is on, asks for it under "先输入密码登录软件". True when the user may go on, false when
+// the prompt was refused. A file that the password opened has proven it already and asks nothing
 // more. A failure to read the settings propagates.
-bool LoginAtStart();
+bool LoginAtStart(TConfig& config);
 
 // LoginAtStart run through the error handler: a failure is shown, and it counts as a refusal,
 // so the program never opens without asking for a password that may be on.
-bool LoginAtStartGuarded() noexcept;
+bool LoginAtStartGuarded(TConfig& config) noexcept;

@@ -19,9 +19,9 @@ QString ReadClipboardUrl()
     return {};
 }
 
-TModalResult ShowAddAddress(qint32 groupId, const QString& groupName, int* saved)
+TModalResult ShowAddAddress(TIE& store, qint32 groupId, const QString& groupName, int* saved)
 {
-    TFormAddIE dialog;
+    TFormAddIE dialog(store);
     dialog.GroupID = groupId;
     dialog.edtGroup->setText(groupName);
     dialog.edtIE->setText(ReadClipboardUrl());
@@ -31,17 +31,17 @@ TModalResult ShowAddAddress(qint32 groupId, const QString& groupName, int* saved
     return result;
 }
 
-TModalResult ShowModifyAddress(const QString& id)
+TModalResult ShowModifyAddress(TIE& store, const QString& id)
 {
-    TFormModIE dialog;
+    TFormModIE dialog(store);
     dialog.AddressID = id;
-    IEStore.LoadAddress(id);
-    dialog.edtGroup->setText(IEStore.TypeName.isEmpty()
+    store.LoadAddress(id);
+    dialog.edtGroup->setText(store.TypeName.isEmpty()
                                  ? QCoreApplication::translate("TWebAddrPage", "全部")
-                                 : IEStore.TypeName);
-    dialog.GroupID = IEStore.TypeID;
-    dialog.edtIE->setText(IEStore.IEUrl);
-    dialog.edtName->setText(IEStore.IEName);
-    dialog.SetRemark(IEStore.ReMark);
+                                 : store.TypeName);
+    dialog.GroupID = store.TypeID;
+    dialog.edtIE->setText(store.IEUrl);
+    dialog.edtName->setText(store.IEName);
+    dialog.SetRemark(store.ReMark);
     return dialog.ShowModal();
 }

@@ -92,7 +92,7 @@ QString BookmarkFileFilter()
     return QCoreApplication::translate("BookmarkCommands", "书签文件 (*.html *.htm)|*.html;*.htm");
 }
 
-TBookmarkImport ImportBookmarkFile(const QString& path, const QDate& today,
+TBookmarkImport ImportBookmarkFile(TDbAccess& dbAccess, const QString& path, const QDate& today,
                                    TImportProgress* progress)
 {
     QFile file(path);
@@ -100,7 +100,8 @@ TBookmarkImport ImportBookmarkFile(const QString& path, const QDate& today,
         throw ECardError(
             QCoreApplication::translate("BookmarkCommands", "无法打开书签文件：%1").arg(path));
     const qint64 size = file.size();
-    TBookmarkImporter importer(QStringLiteral("导入的书签 ") + today.toString(Qt::ISODate));
+    TBookmarkImporter importer(dbAccess,
+                               QStringLiteral("导入的书签 ") + today.toString(Qt::ISODate));
     TBookmarkFileReader reader(importer);
     qint64 done = 0;
     while (!file.atEnd()) {
@@ -119,19 +120,22 @@ TBookmarkImport ImportBookmarkFile(const QString& path, const QDate& today,
     return importer.Commit();
 }
 
-TBookmarkImport ImportBookmarks(const QByteArray& bytes, const QDate& today)
+TBookmarkImport ImportBookmarks(TDbAccess& dbAccess, const QByteArray& bytes, const QDate& today)
 {
-    TBookmarkImporter importer(QStringLiteral("导入的书签 ") + today.toString(Qt::ISODate));
+    TBookmarkImporter importer(dbAccess,
+                               QStringLiteral("导入的书签 ") + today.toString(Qt::ISODate));
     TBookmarkFileReader reader(importer);
     reader.Feed(bytes);
     reader.Finish();
     return importer.Commit();
 }
 
-TBookmarkImport ImportBrowserProfile(const TBrowserProfile& profile, const QDate& today)
+TBookmarkImport ImportBrowserProfile(TDbAccess& dbAccess, const TBrowserProfile& profile,
+                                     const QDate& today)
 {
-    TBookmarkImporter importer(QStringLiteral("从 ") + profile.Browser + QStringLiteral(" 导入 ") +
-                               today.toString(Qt::ISODate));
+    TBookmarkImporter importer(dbAccess, QStringLiteral("从 ") + profile.Browser +
+                                             QStringLiteral(" 导入 ") +
+                                             today.toString(Qt::ISODate));
     ReadBrowserBookmarks(profile, importer);
     return importer.Commit();
 }
@@ -161,11 +165,11 @@ QString ImportSummary(const TBookmarkImport& done)
     return text;
 }
 
-QByteArray ExportBookmarks()
+QByteArray ExportBookmarks(TDbAccess& dbAccess)
 {
     std::vector<TBookmark> items;
     QHash<qint32, int> folderOf; // group number -> its folder's entry
-    for (const TGroupRow& row : ReadGroupRows(AddressTable())) {
+    for (const TGroupRow& row : ReadGroupRows(dbAccess, AddressTable())) {
         if (folderOf.contains(row.Key.SelfIndex))
             continue; // a number twice: the first row is the group the tree shows
         TBookmark folder;
@@ -175,8 +179,8 @@ QByteArray ExportBookmarks()
         folderOf.insert(row.Key.SelfIndex, int(items.size()));
         items.push_back(std::move(folder));
     }
-    DbAccess->OpenQuery(QString::fromUtf16(SqlTemplate::AllAddresses));
-    TResultSet& set = DbAccess->QuerySet();
+    dbAccess.OpenQuery(QString::fromUtf16(SqlTemplate::AllAddresses));
+    TResultSet& set = dbAccess.QuerySet();
     items.reserve(items.size() + size_t(set.RecordCount()));
     for (; !set.Eof(); set.Next()) {
         TBookmark link;
@@ -190,7 +194,7 @@ QByteArray ExportBookmarks()
     return WriteBookmarkFile(items);
 }
 
-bool ImportBookmarksCommand()
+bool ImportBookmarksCommand(TDbAccess& dbAccess)
 {
     const QString path = UserDialogs().OpenFileName(BookmarkFileFilter(), QString());
     if (path.isEmpty())
@@ -198,13 +202,13 @@ bool ImportBookmarksCommand()
     TBookmarkImport done;
     {
         TProgressDialog progress;
-        done = ImportBookmarkFile(path, QDate::currentDate(), &progress);
+        done = ImportBookmarkFile(dbAccess, path, QDate::currentDate(), &progress);
     }
     ShowInfo(ImportSummary(done));
     return true;
 }
 
-bool ImportFromBrowserCommand()
+bool ImportFromBrowserCommand(TDbAccess& dbAccess)
 {
     const std::vector<TBrowserProfile> profiles = FindBrowserProfiles(QDir::homePath());
     if (profiles.empty()) {
@@ -212,7 +216,7 @@ bool ImportFromBrowserCommand()
                 "BookmarkCommands", "没有找到 Firefox 或 Chromium 系列浏览器的书签。\n"
                                     "要改为导入浏览器导出的书签文件（HTML）吗？")))
             return false;
-        return ImportBookmarksCommand();
+        return ImportBookmarksCommand(dbAccess);
     }
     const int chosen = ChooseBrowserProfile(profiles);
     if (chosen < 0)
@@ -221,13 +225,13 @@ bool ImportFromBrowserCommand()
     {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-        done = ImportBrowserProfile(profiles[size_t(chosen)], QDate::currentDate());
+        done = ImportBrowserProfile(dbAccess, profiles[size_t(chosen)], QDate::currentDate());
     }
     ShowInfo(ImportSummary(done));
     return true;
 }
 
-void ExportBookmarksCommand()
+void ExportBookmarksCommand(TDbAccess& dbAccess)
 {
     QString target = UserDialogs().SaveFileName(BookmarkFileFilter());
     if (target.isEmpty())
@@ -239,7 +243,7 @@ void ExportBookmarksCommand()
         !AskYesNo(QCoreApplication::translate("BookmarkCommands", "文件“%1”已经存在，要替换它吗？")
                       .arg(target)))
         return;
-    const QByteArray bytes = ExportBookmarks();
+    const QByteArray bytes = ExportBookmarks(dbAccess);
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw ECardError(QCoreApplication::translate("BookmarkCommands", "书签文件写入失败：%1")

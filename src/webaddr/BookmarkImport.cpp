@@ -54,20 +54,20 @@ qint32 TakeGroupNumber(qint64& next)
     return qint32(next++);
 }
 
-TBookmarkImporter::TBookmarkImporter(const QString& caption)
+TBookmarkImporter::TBookmarkImporter(TDbAccess& dbAccess, const QString& caption)
 {
-    for (const TGroupRow& row : ReadGroupRows(QStringLiteral("IEType"))) {
+    for (const TGroupRow& row : ReadGroupRows(dbAccess, QStringLiteral("IEType"))) {
         FCaptions.insert(row.Caption);
         FNextGroup = std::max(FNextGroup, qint64(row.Key.SelfIndex) + 1);
     }
-    DbAccess->OpenQuery(QString::fromUtf16(SqlTemplate::AddressUrls));
-    TResultSet& set = DbAccess->QuerySet();
+    dbAccess.OpenQuery(QString::fromUtf16(SqlTemplate::AddressUrls));
+    TResultSet& set = dbAccess.QuerySet();
     FStored.reserve(set.RecordCount());
     for (; !set.Eof(); set.Next())
         FStored.insert(set.AsString(0));
     set.Close();
     FOpen.push_back({caption, true, false, 0});
-    FWrite = std::make_unique<TWriteTransaction>();
+    FWrite = std::make_unique<TWriteTransaction>(dbAccess);
 }
 
 TBookmarkImporter::~TBookmarkImporter() = default;

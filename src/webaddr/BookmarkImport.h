@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+class TDbAccess;
 class TWriteTransaction;
 
 // Receives a browser's bookmarks in the order the browser keeps them: a folder opens, what
@@ -51,7 +52,7 @@ public:
     // The depth of folders below the new group that the tree keeps.
     static constexpr int MaxDepth = 100;
 
-    explicit TBookmarkImporter(const QString& caption);
+    TBookmarkImporter(TDbAccess& dbAccess, const QString& caption);
     ~TBookmarkImporter() override;
 
     void BeginFolder(const QString& title, bool root = false) override;

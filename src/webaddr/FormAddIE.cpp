@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TFormAddIE::TFormAddIE(QWidget* parent) : TFormBaseIE(parent)
+TFormAddIE::TFormAddIE(TIE& store, QWidget* parent) : TFormBaseIE(store, parent)
 {
     setWindowTitle(tr("新建网址"));
 
@@ -58,7 +58,7 @@ void TFormAddIE::btnOKClick()
     if (!ValidateUrl())
         return;
     CopyToStore();
-    IEStore.InsertAddress();
+    Store().InsertAddress();
     ++Saved;
     if (chkKeepAdding->isChecked())
         ClearForNext();
@@ -68,7 +68,7 @@ void TFormAddIE::btnOKClick()
 
 void TFormAddIE::ShowWhereStored()
 {
-    const QString path = StoredAddressPath(edtIE->text());
+    const QString path = StoredAddressPath(Store().Connection(), edtIE->text());
     lblStoredAt->setText(tr("已保存在：%1").arg(path));
     lblStoredAt->setVisible(!path.isEmpty());
 }

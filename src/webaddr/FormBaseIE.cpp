@@ -38,7 +38,7 @@ QLabel* FieldLabel(const QString& caption, QWidget* field, QWidget* parent)
 
 } // namespace
 
-TFormBaseIE::TFormBaseIE(QWidget* parent) : TFormBaseDlg(parent)
+TFormBaseIE::TFormBaseIE(TIE& store, QWidget* parent) : TFormBaseDlg(parent), FStore(store)
 {
     resize(408, 300);
 
@@ -137,7 +137,7 @@ void TFormBaseIE::edtGroupButClick()
 {
     int index = 0;
     QString name;
-    if (ChooseGroup(index, name) == mrOK) {
+    if (ChooseGroup(FStore.Connection(), index, name) == mrOK) {
         GroupID = index;
         edtGroup->setText(name);
     }
@@ -173,10 +173,10 @@ bool TFormBaseIE::ValidateUrl()
 
 void TFormBaseIE::CopyToStore() const
 {
-    IEStore.TypeID = GroupID;
-    IEStore.IEUrl = edtIE->text();
-    IEStore.IEName = edtName->text();
-    IEStore.ReMark = Remark();
+    FStore.TypeID = GroupID;
+    FStore.IEUrl = edtIE->text();
+    FStore.IEName = edtName->text();
+    FStore.ReMark = Remark();
 }
 
 void TFormBaseIE::showEvent(QShowEvent* event)

@@ -10,6 +10,7 @@ class QPalette;
 class QPlainTextEdit;
 class QVBoxLayout;
 class TCardEdtBut;
+class TIE;
 
 // What the new-address and modify-address dialogs share: the group field with its chooser, the
 // address with the icon that opens it, the title and the remark. Never shown on its own.
@@ -18,7 +19,8 @@ class TFormBaseIE : public TFormBaseDlg
     Q_OBJECT
 
 public:
-    explicit TFormBaseIE(QWidget* parent = nullptr);
+    // The address is read from and written to the given store.
+    explicit TFormBaseIE(TIE& store, QWidget* parent = nullptr);
     ~TFormBaseIE() override;
 
     // The group the address is saved with; 0 is the root "全部".
@@ -52,6 +54,7 @@ protected:
     bool ValidateUrl();
     // Puts the group and the three texts, as typed, into the address store.
     void CopyToStore() const;
+    TIE& Store() const { return FStore; }
 
     void showEvent(QShowEvent* event) override;
 
@@ -66,6 +69,7 @@ private:
     // Ctrl+Enter: OK, also from inside the remark.
     static bool IsOKKey(const QKeyEvent& key);
 
+    TIE& FStore;
     QString FStoredRemark;
     QString FShownRemark;
 };

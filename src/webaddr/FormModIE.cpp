@@ -2,7 +2,7 @@
 
 #include "webaddr/IE.h"
 
-TFormModIE::TFormModIE(QWidget* parent) : TFormBaseIE(parent)
+TFormModIE::TFormModIE(TIE& store, QWidget* parent) : TFormBaseIE(store, parent)
 {
     setWindowTitle(tr("修改网址"));
 }
@@ -14,6 +14,6 @@ void TFormModIE::btnOKClick()
     if (!ValidateUrl())
         return;
     CopyToStore();
-    IEStore.UpdateAddress(AddressID);
+    Store().UpdateAddress(AddressID);
     SetModalResult(mrOK);
 }

@@ -4,32 +4,28 @@
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
-TIE IEStore;
-
 namespace {
 constexpr char16_t CountAddressesOfTypeSql[] = u"select count(ID) from IE where TypeID=%s";
 } // namespace
 
 void TIE::InsertAddress()
 {
-    SqlText = Sql::Format(SqlTemplate::InsertAddress, {Sql::Number(TypeID), Sql::Quoted(IEUrl),
-                                                       Sql::Quoted(IEName), Sql::Quoted(ReMark)});
-    DbExecute(SqlText);
+    FDbAccess.ExecuteBatch(
+        Sql::Format(SqlTemplate::InsertAddress, {Sql::Number(TypeID), Sql::Quoted(IEUrl),
+                                                 Sql::Quoted(IEName), Sql::Quoted(ReMark)}));
 }
 
 void TIE::UpdateAddress(const QString& id)
 {
-    SqlText = Sql::Format(SqlTemplate::UpdateAddress,
-                          {Sql::Number(TypeID), Sql::Quoted(IEUrl), Sql::Quoted(IEName),
-                           Sql::Quoted(ReMark), Sql::Key(id)});
-    DbExecute(SqlText);
+    FDbAccess.ExecuteBatch(Sql::Format(SqlTemplate::UpdateAddress,
+                                       {Sql::Number(TypeID), Sql::Quoted(IEUrl),
+                                        Sql::Quoted(IEName), Sql::Quoted(ReMark), Sql::Key(id)}));
 }
 
 void TIE::LoadAddress(const QString& id)
 {
-    SqlText = Sql::Format(SqlTemplate::LoadAddress, {Sql::Key(id)});
-    DbAccess->OpenQuery(SqlText);
-    const TResultSet& row = DbAccess->QuerySet();
+    FDbAccess.OpenQuery(Sql::Format(SqlTemplate::LoadAddress, {Sql::Key(id)}));
+    const TResultSet& row = FDbAccess.QuerySet();
     TypeID = row.AsInteger(QStringLiteral("TypeID"));
     IEUrl = row.AsString(QStringLiteral("IEUrl"));
     IEName = row.AsString(QStringLiteral("IEName"));
@@ -39,37 +35,33 @@ void TIE::LoadAddress(const QString& id)
 
 QString TIE::LookupTypeName(qint32 typeId)
 {
-    SqlText = Sql::Format(SqlTemplate::LookupTypeName, {Sql::Number(typeId)});
-    DbAccess->OpenQuery(SqlText);
-    return DbAccess->QuerySet().AsString(0);
+    FDbAccess.OpenQuery(Sql::Format(SqlTemplate::LookupTypeName, {Sql::Number(typeId)}));
+    return FDbAccess.QuerySet().AsString(0);
 }
 
 void TIE::DeleteAddress(const QString& id)
 {
-    SqlText = Sql::Format(SqlTemplate::DeleteAddress, {Sql::Key(id)});
-    DbExecute(SqlText);
-    DbAccess->RequeryGrid();
+    FDbAccess.ExecuteBatch(Sql::Format(SqlTemplate::DeleteAddress, {Sql::Key(id)}));
+    FDbAccess.RequeryGrid();
 }
 
 void TIE::DeleteAddressesOfType(const QString& typeId)
 {
-    SqlText = Sql::Format(SqlTemplate::DeleteAddressesOfType, {Sql::Key(typeId)});
-    DbExecute(SqlText);
-    DbAccess->RequeryGrid();
+    FDbAccess.ExecuteBatch(Sql::Format(SqlTemplate::DeleteAddressesOfType, {Sql::Key(typeId)}));
+    FDbAccess.RequeryGrid();
 }
 
 int TIE::CountAddressesOfType(const QString& typeId)
 {
-    SqlText = Sql::Format(CountAddressesOfTypeSql, {Sql::Key(typeId)});
-    DbAccess->OpenQuery(SqlText);
-    return DbAccess->QuerySet().AsInteger(0);
+    FDbAccess.OpenQuery(Sql::Format(CountAddressesOfTypeSql, {Sql::Key(typeId)}));
+    return FDbAccess.QuerySet().AsInteger(0);
 }
 
 void TIE::ListAddresses(TCardDBGrid& grid, qint32 typeId)
 {
-    SqlText = QString::fromUtf16(SqlTemplate::ListAddresses);
+    QString sql = QString::fromUtf16(SqlTemplate::ListAddresses);
     if (typeId != 0)
-        SqlText += Sql::Format(SqlTemplate::ListAddressesOfType, {Sql::Number(typeId)});
-    OpenGrid(*DbAccess, SqlText, grid, true);
+        sql += Sql::Format(SqlTemplate::ListAddressesOfType, {Sql::Number(typeId)});
+    OpenGrid(FDbAccess, sql, grid, true);
     grid.HideColumn(QStringLiteral("ID"));
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 class TCardDBGrid;
+class TDbAccess;
 
 // The web address records of table IE, one record at a time: callers fill the fields and insert
 // or update, or load a record by its ID into them. The ID travels as decimal text, as the grid's
@@ -10,12 +11,13 @@ class TCardDBGrid;
 class TIE final
 {
 public:
+    explicit TIE(TDbAccess& dbAccess) : FDbAccess(dbAccess) {}
+
     qint32 TypeID = 0; // the group (an IEType SelfIndex); 0 is the root "全部"
     QString TypeName;  // filled by LoadAddress only
     QString IEUrl;
     QString IEName;
     QString ReMark;
-    QString SqlText; // the statement built last
 
     void InsertAddress();
     void UpdateAddress(const QString& id);
@@ -30,7 +32,10 @@ public:
     // Lists every address (typeId 0) or those filed directly in one group into the grid; the ID
     // column is kept but hidden.
     void ListAddresses(TCardDBGrid& grid, qint32 typeId);
-};
 
-// The program's one address store.
-extern TIE IEStore;
+    // The connection the records are kept on.
+    TDbAccess& Connection() const { return FDbAccess; }
+
+private:
+    TDbAccess& FDbAccess;
+};

@@ -10,10 +10,10 @@
 namespace {
 
 // The group of the first row with exactly that address; -1 when there is none.
-qint32 StoredTypeId(const QString& url)
+qint32 StoredTypeId(TDbAccess& dbAccess, const QString& url)
 {
-    DbAccess->OpenQuery(Sql::Format(SqlTemplate::FindAddress, {Sql::Quoted(url)}));
-    TResultSet& set = DbAccess->QuerySet();
+    dbAccess.OpenQuery(Sql::Format(SqlTemplate::FindAddress, {Sql::Quoted(url)}));
+    TResultSet& set = dbAccess.QuerySet();
     const qint32 typeId = set.IsEmpty() ? -1 : set.AsInteger(0);
     set.Close();
     return typeId;
@@ -21,17 +21,17 @@ qint32 StoredTypeId(const QString& url)
 
 } // namespace
 
-QString StoredAddressPath(const QString& url)
+QString StoredAddressPath(TDbAccess& dbAccess, const QString& url)
 {
     if (IsBlank(url))
         return {};
-    qint32 typeId = StoredTypeId(url);
+    qint32 typeId = StoredTypeId(dbAccess, url);
     const QString trimmed = url.trimmed();
     if (typeId < 0 && trimmed != url)
-        typeId = StoredTypeId(trimmed);
+        typeId = StoredTypeId(dbAccess, trimmed);
     if (typeId < 0)
         return {};
 
-    return TGroupPaths(ReadGroupRows(QStringLiteral("IEType")))
+    return TGroupPaths(ReadGroupRows(dbAccess, QStringLiteral("IEType")))
         .Path(QCoreApplication::translate("TWebAddrPage", "全部"), typeId);
 }

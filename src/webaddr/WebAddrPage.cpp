@@ -36,7 +36,7 @@ void ShowKeyInMenu(QAction& action, const QKeySequence& key)
 }
 } // namespace
 
-TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
+TWebAddrPage::TWebAddrPage(TIE& store, QWidget* parent) : QWidget(parent), FStore(store)
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -67,15 +67,15 @@ TWebAddrPage::TWebAddrPage(QWidget* parent) : QWidget(parent)
     splitter->setChildrenCollapsible(false);
     splitter->setSizes({200, 600});
 
-    FIETree = std::make_unique<TCardTree>(tvIE, QStringLiteral("IEType"), tr(RootCaption),
-                                          TTreePictures::WebPages);
+    FIETree = std::make_unique<TCardTree>(FStore.Connection(), tvIE, QStringLiteral("IEType"),
+                                          tr(RootCaption), TTreePictures::WebPages);
     FIECommands = std::make_unique<TGroupCommands>(*FIETree);
     ConnectGuarded(FIECommands.get(), &TGroupCommands::GroupAdded, this, [this] { tvIEClick(); });
-    FIECommands->DeleteContent = [](const QString& selfIndex) {
-        IEStore.DeleteAddressesOfType(selfIndex);
+    FIECommands->DeleteContent = [this](const QString& selfIndex) {
+        FStore.DeleteAddressesOfType(selfIndex);
     };
-    FIECommands->DescribeContent = [](const QString& groupIndex) {
-        const int count = IEStore.CountAddressesOfType(groupIndex);
+    FIECommands->DescribeContent = [this](const QString& groupIndex) {
+        const int count = FStore.CountAddressesOfType(groupIndex);
         return count > 0 ? tr("该分组中的 %n 个网址将一并删除。", nullptr, count) : QString();
     };
     ConnectGuarded(FIECommands.get(), &TGroupCommands::GroupDeleted, this, [this] { tvIEClick(); });
@@ -145,7 +145,7 @@ void TWebAddrPage::ListAllAddresses()
     FFollowTimer->stop();
     FListWhenShown = false;
     FListed = true;
-    IEStore.ListAddresses(*AddressGrid, 0);
+    FStore.ListAddresses(*AddressGrid, 0);
     FListedIndex = 0;
 }
 
@@ -244,7 +244,7 @@ void TWebAddrPage::tvIEClick()
     FListWhenShown = false;
     FListed = true;
     const qint32 typeId = SelectionIsRoot() ? 0 : FIETree->SelectedIndex();
-    IEStore.ListAddresses(*AddressGrid, typeId);
+    FStore.ListAddresses(*AddressGrid, typeId);
     FListedIndex = typeId;
 }
 
@@ -257,7 +257,7 @@ void TWebAddrPage::AddAddress()
     // Addresses saved with "保存后继续新建" show at once, even when the dialog then ends with
     // Cancel.
     int saved = 0;
-    const TModalResult result = ShowAddAddress(FIETree->SelectedIndex(), groupName, &saved);
+    const TModalResult result = ShowAddAddress(FStore, FIETree->SelectedIndex(), groupName, &saved);
     AfterAddressDialog(saved > 0 ? mrOK : result);
 }
 
@@ -275,7 +275,7 @@ void TWebAddrPage::ModifyAddressClick()
 {
     if (AddressGrid->IsEmpty())
         return;
-    AfterAddressDialog(ShowModifyAddress(AddressGrid->CurrentValue(QStringLiteral("ID"))));
+    AfterAddressDialog(ShowModifyAddress(FStore, AddressGrid->CurrentValue(QStringLiteral("ID"))));
 }
 
 void TWebAddrPage::AfterAddressDialog(TModalResult result)
@@ -284,7 +284,7 @@ void TWebAddrPage::AfterAddressDialog(TModalResult result)
     // added in the chooser.
     FIETree->Reload();
     if (result == mrOK)
-        DbAccess->RequeryGrid();
+        FStore.Connection().RequeryGrid();
 }
 
 void TWebAddrPage::DeleteAddressClick()
@@ -294,7 +294,7 @@ void TWebAddrPage::DeleteAddressClick()
     const QString id = AddressGrid->CurrentValue(QStringLiteral("ID"));
     const QString title = AddressGrid->CurrentValue(QStringLiteral("标题"));
     if (AskYesNo(tr("确实要删除：＂%1＂吗?").arg(title)))
-        IEStore.DeleteAddress(id);
+        FStore.DeleteAddress(id);
 }
 
 void TWebAddrPage::OpenCurrentAddress()

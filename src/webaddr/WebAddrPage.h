@@ -14,18 +14,20 @@ class QTimer;
 class QTreeWidget;
 class TCardDBGrid;
 class TCardTree;
+class TIE;
 class TGroupCommands;
 
 // The web address page "网址管理": the address groups on the left, the addresses of the group
 // last clicked on the right in the striped grid. The page owns the address tree IETree with its
 // group menu pmIEType, and the grid's menu pmIE. Commands that need a row do nothing on an empty
-// grid and read the row's values by field name, wherever the user has dragged the columns.
+// grid and read the row's values by field name, wherever the user has dragged the columns. The
+// groups and addresses are read and written through the address store it is handed.
 class TWebAddrPage final : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TWebAddrPage(QWidget* parent = nullptr);
+    explicit TWebAddrPage(TIE& store, QWidget* parent = nullptr);
     ~TWebAddrPage() override;
 
     // The groups read at once (the main window loads them in steps through IETree), and every
@@ -89,6 +91,7 @@ private:
     // The keys of the list, each the same as its menu item; true when the key was one of them.
     bool AddressGridKey(const QKeyEvent& key);
 
+    TIE& FStore;
     std::unique_ptr<TCardTree> FIETree;
     std::unique_ptr<TGroupCommands> FIECommands;
     QTimer* FFollowTimer = nullptr;

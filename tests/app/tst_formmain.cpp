@@ -75,7 +75,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormMain form;
+        TFormMain form(folder.Db());
         form.show();
         QVERIFY(!form.close()); // unscripted: No
         QVERIFY(form.isVisible());
@@ -125,7 +125,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormMain form;
+        TFormMain form(folder.Db());
         QVERIFY(form.TrayIcon);
         QCOMPARE(form.TrayIcon->toolTip(), QStringLiteral("Velmora"));
         QCOMPARE(form.TrayIcon->contextMenu(), form.PopupMenu);
@@ -153,7 +153,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        TFormMain form;
+        TFormMain form(folder.Db());
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -190,7 +190,7 @@ private Q_SLOTS:
         QFETCH(int, key);
         TTestFolder folder;
         folder.Connect();
-        TFormMain form;
+        TFormMain form(folder.Db());
         form.setGeometry(20, 20, 600, 160);
         form.show();
         form.activateWindow();
@@ -257,9 +257,9 @@ private Q_SLOTS:
         QFETCH(QString, name);
         TTestFolder folder;
         folder.Connect();
-        TFormMain form;
+        TFormMain form(folder.Db());
         form.ShortcutsClick();
-        TFormAbout about(&form);
+        TFormAbout about(folder.Db(), &form);
         QWidget* widget = form.findChild<QWidget*>(object);
         QVERIFY(widget);
         QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);
@@ -271,19 +271,20 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormAbout about(nullptr);
+        TFormAbout about(folder.Db(), nullptr);
         about.btnOpenFolder->click();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);
         QCOMPARE(QDir(dialogs.OpenedUrls[0].toLocalFile()), QDir(folder.Path()));
-        DbAccess->Rekey(TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt()), QString());
-        QVERIFY(TFormAbout(nullptr).lblEncryption->text() != about.lblEncryption->text());
+        folder.Db().Rekey(TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt()), QString());
+        QVERIFY(TFormAbout(folder.Db(), nullptr).lblEncryption->text() !=
+                about.lblEncryption->text());
     }
 
     void showWindowRestoresAMinimisedWindow()
     {
         TTestFolder folder;
         folder.Connect();
-        TFormMain form;
+        TFormMain form(folder.Db());
         form.show();
         form.showMinimized();
         QTRY_VERIFY(form.isMinimized() || !form.isVisible());
@@ -310,9 +311,10 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        DbExecute(QStringLiteral("insert into NoteType (SelfIndex, ParentIndex, TypeName) "
-                                 "values (1, 0, 'g')"));
-        TFormMain form;
+        folder.Db().ExecuteBatch(
+            QStringLiteral("insert into NoteType (SelfIndex, ParentIndex, TypeName) "
+                           "values (1, 0, 'g')"));
+        TFormMain form(folder.Db());
         QVERIFY(form.FormShow());
         form.show();
         form.FinishLoading();
@@ -320,16 +322,16 @@ private Q_SLOTS:
         form.LockClick();
         QVERIFY(!form.Locked());
 
-        DbExecute(QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
-        Config.LoadConfig();
+        folder.Db().ExecuteBatch(QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
+        form.Config().LoadConfig();
         QTest::keyClicks(form.NotePage->mmoNote, QStringLiteral("secret"));
         form.LockClick();
         QVERIFY(form.Locked());
         QVERIFY(!form.isVisible());
-        QVERIFY(!DbAccess->Connected());
+        QVERIFY(!folder.Db().Connected());
         QCOMPARE(form.NotePage->mmoNote->toPlainText(), QString());
         QCOMPARE(form.NotePage->NoteTree().RootNode()->childCount(), 0);
-        QVERIFY(Config.PassWord.isEmpty());
+        QVERIFY(form.Config().PassWord.isEmpty());
 
         TModalDriver modals;
         modals.When<TFormPass>([](TFormPass* prompt) {
@@ -342,21 +344,20 @@ private Q_SLOTS:
         QVERIFY(form.isVisible());
         QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("secret"));
         QCOMPARE(form.NotePage->NoteTree().RootNode()->childCount(), 1);
-        Config = TConfig();
     }
 
     void runAtLoginOnOff()
     {
         TTestFolder folder;
         folder.Connect();
-        TFormMain form;
+        TFormMain form(folder.Db());
         QVERIFY(form.FormShow());
         QVERIFY(!form.chkRunAtLogin->isChecked());
 
         form.chkRunAtLogin->click();
         QVERIFY(QFile::exists(AutostartEntryPath(QStringLiteral("Velmora"))));
         QVERIFY(IsRunAtStartup(QStringLiteral("Velmora"), ExecutablePath()));
-        TFormMain again;
+        TFormMain again(folder.Db());
         again.FormShow();
         QVERIFY(again.chkRunAtLogin->isChecked());
 
@@ -378,7 +379,7 @@ private Q_SLOTS:
         SetRunAtStartup(QStringLiteral("Velmora"), QStringLiteral("/elsewhere/velmora"), true);
         TTestFolder folder;
         folder.Connect();
-        TFormMain form;
+        TFormMain form(folder.Db());
         form.FormShow();
         QVERIFY(!form.chkRunAtLogin->isChecked());
     }
@@ -397,12 +398,12 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormMain form;
+        TFormMain form(folder.Db());
         form.FormShow();
         form.chkRunAtLogin->click(); // quietly nothing
         QVERIFY(form.chkRunAtLogin->isChecked());
         QVERIFY(!IsRunAtStartup(QStringLiteral("Velmora"), ExecutablePath()));
-        TFormMain next;
+        TFormMain next(folder.Db());
         next.FormShow();
         QVERIFY(!next.chkRunAtLogin->isChecked());
         QVERIFY(dialogs.Boxes.isEmpty());
@@ -420,7 +421,7 @@ private Q_SLOTS:
             "insert into IE(TypeID,IEUrl,IEName,ReMark) values (1,'a.org','A','')@#@"
             "insert into IE(TypeID,IEUrl,IEName,ReMark) values (0,'b.org','B','')"));
         TScriptedDialogs dialogs;
-        TFormMain form;
+        TFormMain form(folder.Db());
         form.show();
         QVERIFY(form.FormShow());
         // The first paint has the roots and the root's note; the groups come once the loop runs.
@@ -447,7 +448,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect().ExecuteBatch(QStringLiteral("insert into NoteType values ('x', 0, 'a')"));
         TScriptedDialogs dialogs;
-        TFormMain form;
+        TFormMain form(folder.Db());
         form.show();
         dialogs.Answers << true;
         QVERIFY(form.FormShow());
@@ -464,12 +465,12 @@ private Q_SLOTS:
                                        "insert into NoteType(SelfIndex,ParentIndex,TypeName) "
                                        "values (1,0,'留下')"));
         const QString backup = folder.Path() + QStringLiteral("old.bat");
-        DbBackup(backup);
+        folder.Db().BackupTo(backup);
         db.ExecuteBatch(QStringLiteral("update NoteBook set ReMark='新的'@#@delete from NoteType@#@"
                                        "insert into IE(TypeID,IEUrl) values (0,'x.org')"));
 
         TScriptedDialogs dialogs;
-        TFormMain form;
+        TFormMain form(folder.Db());
         form.show();
         QVERIFY(form.FormShow());
         form.FinishLoading();
@@ -509,7 +510,7 @@ private Q_SLOTS:
                          "<DT><A HREF=\"http://a.example\">a</A>\n</DL><p>\n"
                          "<DT><A HREF=\"http://b.example\">b</A>\n</DL><p>\n");
         TScriptedDialogs dialogs;
-        TFormMain form;
+        TFormMain form(folder.Db());
         form.show();
         QVERIFY(form.FormShow());
         dialogs.FileNames << folder.Path() + QStringLiteral("b.html");

@@ -19,9 +19,9 @@
 
 namespace {
 
-void FillDatabase()
+void FillDatabase(TDbAccess& db)
 {
-    DbExecute(QStringLiteral(
+    db.ExecuteBatch(QStringLiteral(
         "insert into NoteType values (1, 0, '工作')@#@"
         "insert into NoteType values (2, 1, 'Alpha 项目')@#@"
         "insert into NoteBook(TypeID,ReMark) values (0, 'root mentions ALPHA once')@#@"
@@ -45,9 +45,9 @@ QStringList Lines(const std::vector<TSearchHit>& hits)
     return lines;
 }
 
-std::vector<TSearchHit> Search(const QString& query)
+std::vector<TSearchHit> Search(TDbAccess& db, const QString& query)
 {
-    TSearchRun run(query);
+    TSearchRun run(db, query);
     while (run.Step()) {
     }
     return run.Hits();
@@ -72,22 +72,22 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        FillDatabase();
+        FillDatabase(folder.Db());
         QCOMPARE(
-            Lines(Search(QStringLiteral("alpha"))),
+            Lines(Search(folder.Db(), QStringLiteral("alpha"))),
             QStringList({QStringLiteral("笔记 根目录->工作->Alpha 项目 Alpha"),
                          QStringLiteral("网址 全部->资料 aLpHa"),
                          QStringLiteral("网址 全部->资料 alpha"), QStringLiteral("网址 全部 alpha"),
                          QStringLiteral("笔记 根目录 ALPHA"),
                          QStringLiteral("笔记 根目录->工作 alpha")}));
-        QCOMPARE(Lines(Search(QStringLiteral("ålpha"))), QStringList());
-        QCOMPARE(Lines(Search(QStringLiteral("Ålpha"))),
+        QCOMPARE(Lines(Search(folder.Db(), QStringLiteral("ålpha"))), QStringList());
+        QCOMPARE(Lines(Search(folder.Db(), QStringLiteral("Ålpha"))),
                  QStringList(QStringLiteral("笔记 根目录->工作 Ålpha")));
-        QCOMPARE(Lines(Search(QStringLiteral("%_a"))),
+        QCOMPARE(Lines(Search(folder.Db(), QStringLiteral("%_a"))),
                  QStringList(QStringLiteral("网址 全部 %_a")));
-        QCOMPARE(Lines(Search(QStringLiteral("第二行"))),
+        QCOMPARE(Lines(Search(folder.Db(), QStringLiteral("第二行"))),
                  QStringList(QStringLiteral("笔记 根目录->工作 第二行")));
-        QCOMPARE(Search(QStringLiteral("第二行")).front().Context,
+        QCOMPARE(Search(folder.Db(), QStringLiteral("第二行")).front().Context,
                  QStringLiteral("第一行 第二行 two 含有 alpha 和 Ålpha"));
     }
 
@@ -110,13 +110,15 @@ private Q_SLOTS:
         QFETCH(bool, note);
         QFETCH(int, listed);
         TTestFolder folder;
-        folder.Connect();
-        DbExecute(QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
-                                 "select i+1 from n where i<%1) select i, 0, 'hit' from n")
-                      .arg(names));
+        TDbAccess& db = folder.Connect();
+        db.ExecuteBatch(
+            QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
+                           "select i+1 from n where i<%1) select i, 0, 'hit' from n")
+                .arg(names));
         if (note)
-            DbExecute(QStringLiteral("insert into NoteBook(TypeID,ReMark) values (0, 'hit')"));
-        QCOMPARE(int(Search(QStringLiteral("hit")).size()), listed);
+            db.ExecuteBatch(
+                QStringLiteral("insert into NoteBook(TypeID,ReMark) values (0, 'hit')"));
+        QCOMPARE(int(Search(db, QStringLiteral("hit")).size()), listed);
     }
 
     // Typing lists the results; Enter on a note shows it with the match selected, a click on an
@@ -126,9 +128,9 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        FillDatabase();
+        FillDatabase(folder.Db());
         TScriptedDialogs dialogs;
-        TFormMain form;
+        TFormMain form(folder.Db());
         form.show();
         QVERIFY(form.FormShow());
         form.activateWindow();

@@ -110,14 +110,13 @@ private Q_SLOTS:
             QCOMPARE(seen->PageTabs->currentIndex(), 0);
             QCOMPARE(seen->chkRunAtLogin->text(), QStringLiteral("开机运行"));
             QCOMPARE(seen->btnSystem->text(), QStringLiteral("软件设置"));
-            QVERIFY(DbAccess && DbAccess->Connected());
+            QVERIFY(seen->Config().Connection().Connected());
             seen->close();
         });
         QCOMPARE(WatchedSession(), 0);
         QVERIFY(seen);
         QCOMPARE(caption, QStringLiteral("Velmora"));
         QCOMPARE(tabs, QStringList({QStringLiteral("记事本"), QStringLiteral("网址管理")}));
-        QVERIFY(DbAccess == nullptr); // the connection is gone with the session
         QCOMPARE(dialogs.Texts(), QStringList(QStringLiteral("确定要退出程序吗？")));
     }
 

@@ -68,7 +68,7 @@ private Q_SLOTS:
         settings->setValue(QStringLiteral("Window/Width"), 300);
         settings->setValue(QStringLiteral("Window/Height"), 200);
         settings->sync();
-        TFormMain form;
+        TFormMain form(folder.Db());
         QVERIFY(Available().contains(form.geometry()));
         QCOMPARE(form.size(), QSize(300, 200));
     }
@@ -87,7 +87,7 @@ private Q_SLOTS:
                    "[Addresses]\nTreeWidth=-5\nSelected=1e9\n\x01\xff garbage line\n");
         file.close();
 
-        TFormMain form;
+        TFormMain form(folder.Db());
         QVERIFY(form.FormShow());
         form.ShowAsRemembered();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -107,7 +107,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         {
-            TFormMain form;
+            TFormMain form(folder.Db());
             QVERIFY(form.FormShow());
             form.ShowAsRemembered();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -130,10 +130,10 @@ private Q_SLOTS:
         }
         {
             // Closed before its groups were read, as behind a login: what was remembered stays.
-            TFormMain early;
+            TFormMain early(folder.Db());
             CloseWithYes(early);
         }
-        TFormMain form;
+        TFormMain form(folder.Db());
         QVERIFY(form.FormShow());
         form.ShowAsRemembered();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -157,7 +157,7 @@ private Q_SLOTS:
         const QString key = QStringLiteral("Addresses/TreeWidth");
         const QVariant width = TWindowState::OpenSettings()->value(key);
         QVERIFY(width.toInt() >= 100);
-        TFormMain again;
+        TFormMain again(folder.Db());
         QVERIFY(again.FormShow());
         again.ShowAsRemembered();
         QVERIFY(QTest::qWaitForWindowExposed(&again));

@@ -21,10 +21,11 @@
 
 namespace {
 
-void AddAddress(const QString& url, const QString& title, const QString& remark = {})
+void AddAddress(TDbAccess& db, const QString& url, const QString& title, const QString& remark = {})
 {
-    DbExecute(Sql::Format(SqlTemplate::InsertAddress, {Sql::Number(0), Sql::Quoted(url),
-                                                       Sql::Quoted(title), Sql::Quoted(remark)}));
+    db.ExecuteBatch(
+        Sql::Format(SqlTemplate::InsertAddress,
+                    {Sql::Number(0), Sql::Quoted(url), Sql::Quoted(title), Sql::Quoted(remark)}));
 }
 
 QString ListAll()
@@ -85,9 +86,9 @@ private Q_SLOTS:
         TTestFolder folder;
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
-        AddAddress(QStringLiteral("b.org"), QStringLiteral("Y"));
-        AddAddress(QStringLiteral("c.org"), QStringLiteral("X"));
-        AddAddress(QStringLiteral("a.org"), QStringLiteral("Z"));
+        AddAddress(folder.Db(), QStringLiteral("b.org"), QStringLiteral("Y"));
+        AddAddress(folder.Db(), QStringLiteral("c.org"), QStringLiteral("X"));
+        AddAddress(folder.Db(), QStringLiteral("a.org"), QStringLiteral("Z"));
         TCardDBGrid grid;
         ShowAllAddresses(db, grid);
         TGridSet& set = db.GridSet();
@@ -134,8 +135,8 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         TCardException handler;
         TDbAccess& db = folder.Connect();
-        AddAddress(QStringLiteral("2"), QStringLiteral("x"), QStringLiteral("q"));
-        AddAddress(QStringLiteral("1"), QStringLiteral("y"), QStringLiteral("p"));
+        AddAddress(folder.Db(), QStringLiteral("2"), QStringLiteral("x"), QStringLiteral("q"));
+        AddAddress(folder.Db(), QStringLiteral("1"), QStringLiteral("y"), QStringLiteral("p"));
         TCardDBGrid grid;
         OpenGrid(db,
                  QStringLiteral("select IEUrl as A, IEName as AB, ReMark as DESCRIPTION from IE"),
@@ -167,7 +168,7 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
         for (const char* url : {"d.org", "b.org", "a.org", "c.org"})
-            AddAddress(QString::fromLatin1(url), QStringLiteral("t"));
+            AddAddress(folder.Db(), QString::fromLatin1(url), QStringLiteral("t"));
         TCardDBGrid grid;
         ShowAllAddresses(db, grid);
         QCOMPARE(grid.CurrentRow(), 0);
@@ -236,7 +237,8 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
         for (const char* url : {"d.org", "b.org", "a.org", "c.org"})
-            AddAddress(QString::fromLatin1(url), QStringLiteral("t"), QStringLiteral("r"));
+            AddAddress(folder.Db(), QString::fromLatin1(url), QStringLiteral("t"),
+                       QStringLiteral("r"));
         TCardDBGrid grid;
         ShowAllAddresses(db, grid);
         QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
@@ -280,13 +282,13 @@ private Q_SLOTS:
         OpenGrid(db, ListAll(), grid, true);
         grid.HideColumn(QStringLiteral("ID"));
         const QString title(40, QLatin1Char('W'));
-        AddAddress(QStringLiteral("a.org"), title);
+        AddAddress(folder.Db(), QStringLiteral("a.org"), title);
         db.RequeryGrid();
         const int column = grid.ColumnOf(QStringLiteral("标题"));
         QCOMPARE(grid.columnWidth(column), grid.fontMetrics().horizontalAdvance(title) + 4);
 
         grid.setColumnWidth(column, 60);
-        AddAddress(QStringLiteral("b.org"), QStringLiteral("b"));
+        AddAddress(folder.Db(), QStringLiteral("b.org"), QStringLiteral("b"));
         db.RequeryGrid();
         QCOMPARE(grid.columnWidth(column), 60);
 
@@ -315,7 +317,7 @@ private Q_SLOTS:
         const QString medium = QStringLiteral("a remark that is wider than its title");
         const QString longTitle(300, QLatin1Char('W'));
         for (int i = 1; i <= 60; ++i)
-            AddAddress(QStringLiteral("u"), i == 51 ? longTitle : QStringLiteral("t"),
+            AddAddress(folder.Db(), QStringLiteral("u"), i == 51 ? longTitle : QStringLiteral("t"),
                        i == 50 ? medium : QStringLiteral("r"));
         OpenGrid(db, ListAll(), grid, false);
         grid.HideColumn(QStringLiteral("ID"));
@@ -345,8 +347,8 @@ private Q_SLOTS:
         TTestFolder folder;
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
-        AddAddress(QStringLiteral("a.org"), QStringLiteral("A"), QStringLiteral("ra"));
-        AddAddress(QStringLiteral("b.org"), QStringLiteral("B"), QStringLiteral("rb"));
+        AddAddress(folder.Db(), QStringLiteral("a.org"), QStringLiteral("A"), QStringLiteral("ra"));
+        AddAddress(folder.Db(), QStringLiteral("b.org"), QStringLiteral("B"), QStringLiteral("rb"));
         TCardDBGrid grid;
         ShowAllAddresses(db, grid);
         QVERIFY(grid.isColumnHidden(0));
@@ -378,7 +380,7 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
         for (const char* url : {"a.org", "b.org", "c.org"})
-            AddAddress(QString::fromLatin1(url), QStringLiteral("t"));
+            AddAddress(folder.Db(), QString::fromLatin1(url), QStringLiteral("t"));
         TCardDBGrid grid;
         ShowAllAddresses(db, grid);
         QCOMPARE(grid.CurrentRow(), 0);
@@ -399,8 +401,8 @@ private Q_SLOTS:
         TTestFolder folder;
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
-        AddAddress(QStringLiteral("a.org"), QStringLiteral("A"));
-        AddAddress(QStringLiteral("b.org"), QStringLiteral("B"));
+        AddAddress(folder.Db(), QStringLiteral("a.org"), QStringLiteral("A"));
+        AddAddress(folder.Db(), QStringLiteral("b.org"), QStringLiteral("B"));
         TCardDBGrid grid;
         grid.resize(500, 300);
         grid.show();
@@ -411,7 +413,7 @@ private Q_SLOTS:
         QCOMPARE(doubleClicks.size(), 1);
         QCOMPARE(grid.CurrentValue(QStringLiteral("网址")), QStringLiteral("b.org"));
 
-        AddAddress(QStringLiteral("c.org"), QStringLiteral("C"));
+        AddAddress(folder.Db(), QStringLiteral("c.org"), QStringLiteral("C"));
         db.RequeryGrid();
         QCOMPARE(Shown(grid, QStringLiteral("网址")), Texts({"a.org", "b.org", "c.org"}));
         QCOMPARE(grid.CurrentRow(), 0);
@@ -430,7 +432,7 @@ private Q_SLOTS:
         const QDateTime now(QDate(2024, 3, 5), QTime(10, 0));
         SetLogClock([now] { return now; });
         TDbAccess& db = folder.Connect();
-        AddAddress(QStringLiteral("a.org"), QStringLiteral("A"));
+        AddAddress(folder.Db(), QStringLiteral("a.org"), QStringLiteral("A"));
         TCardDBGrid grid;
         OpenGrid(db, ListAll(), grid, true);
 

@@ -38,10 +38,12 @@ public:
     int RowsAtAutoFit = -1;
 };
 
-void AddAddress(int typeId, const QString& url, const QString& title, const QString& remark = {})
+void AddAddress(TDbAccess& db, int typeId, const QString& url, const QString& title,
+                const QString& remark = {})
 {
-    DbExecute(Sql::Format(SqlTemplate::InsertAddress, {Sql::Number(typeId), Sql::Quoted(url),
-                                                       Sql::Quoted(title), Sql::Quoted(remark)}));
+    db.ExecuteBatch(
+        Sql::Format(SqlTemplate::InsertAddress, {Sql::Number(typeId), Sql::Quoted(url),
+                                                 Sql::Quoted(title), Sql::Quoted(remark)}));
 }
 
 QString ListAll()
@@ -120,11 +122,12 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
         const TLocale chinese(QLocale(QLocale::Chinese, QLocale::China));
-        AddAddress(10, QStringLiteral("u1"), QStringLiteral("张"));
-        AddAddress(9, QStringLiteral("u2"), QStringLiteral("李"));
-        AddAddress(100, QStringLiteral("u3"), QStringLiteral("王"));
-        DbExecute(QStringLiteral("insert into IE(TypeID,IEName,IEUrl) values(null,null,'u4')"));
-        AddAddress(9, QStringLiteral("u5"), QStringLiteral("李"));
+        AddAddress(folder.Db(), 10, QStringLiteral("u1"), QStringLiteral("张"));
+        AddAddress(folder.Db(), 9, QStringLiteral("u2"), QStringLiteral("李"));
+        AddAddress(folder.Db(), 100, QStringLiteral("u3"), QStringLiteral("王"));
+        folder.Db().ExecuteBatch(
+            QStringLiteral("insert into IE(TypeID,IEName,IEUrl) values(null,null,'u4')"));
+        AddAddress(folder.Db(), 9, QStringLiteral("u5"), QStringLiteral("李"));
         TFakeView view;
         OpenGrid(db, QStringLiteral("select ID,TypeID,IEName as 标题,IEUrl from IE"), view, false);
         TGridSet& set = db.GridSet();
@@ -160,7 +163,7 @@ private Q_SLOTS:
         TDbAccess& db = folder.Connect();
         const TLocale english(QLocale(QLocale::English, QLocale::UnitedStates));
         for (const char* title : {"b", "B", "a", "Ä", "10", "9"})
-            AddAddress(0, QString::fromUtf8(title), QString::fromUtf8(title));
+            AddAddress(folder.Db(), 0, QString::fromUtf8(title), QString::fromUtf8(title));
         TFakeView view;
         OpenGrid(db, ListAll(), view, false);
         db.GridSet().SetSort(QStringLiteral("标题"));
@@ -178,7 +181,7 @@ private Q_SLOTS:
         TDbAccess& db = folder.Connect();
         const TLocale plain(QLocale::c());
         for (const char* title : {"公司邮箱", "b", "联合早报", "A", "豆瓣", "a", "B"})
-            AddAddress(0, QString::fromUtf8(title), QString::fromUtf8(title));
+            AddAddress(folder.Db(), 0, QString::fromUtf8(title), QString::fromUtf8(title));
         TFakeView view;
         OpenGrid(db, ListAll(), view, false);
         db.GridSet().SetSort(QStringLiteral("标题"));
@@ -194,7 +197,7 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
         for (const char* url : {"c", "a", "d", "b"})
-            AddAddress(0, QString::fromLatin1(url), QStringLiteral("t"));
+            AddAddress(folder.Db(), 0, QString::fromLatin1(url), QStringLiteral("t"));
         TFakeView view;
         OpenGrid(db, ListAll(), view, false);
         TGridSet& set = db.GridSet();
@@ -218,9 +221,9 @@ private Q_SLOTS:
         TTestFolder folder;
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
-        AddAddress(1, QStringLiteral("b.org"), QStringLiteral("B"));
-        AddAddress(1, QStringLiteral("d.org"), QStringLiteral("D"));
-        AddAddress(2, QStringLiteral("a.org"), QStringLiteral("A"));
+        AddAddress(folder.Db(), 1, QStringLiteral("b.org"), QStringLiteral("B"));
+        AddAddress(folder.Db(), 1, QStringLiteral("d.org"), QStringLiteral("D"));
+        AddAddress(folder.Db(), 2, QStringLiteral("a.org"), QStringLiteral("A"));
         const QString ofType =
             ListAll() + Sql::Format(SqlTemplate::ListAddressesOfType, {Sql::Number(1)});
         TFakeView view;
@@ -231,8 +234,8 @@ private Q_SLOTS:
         set.SetCurrentRow(1);
         QCOMPARE(set.RecNo(), 2);
 
-        AddAddress(1, QStringLiteral("c.org"), QStringLiteral("C"));
-        AddAddress(2, QStringLiteral("e.org"), QStringLiteral("E"));
+        AddAddress(folder.Db(), 1, QStringLiteral("c.org"), QStringLiteral("C"));
+        AddAddress(folder.Db(), 2, QStringLiteral("e.org"), QStringLiteral("E"));
         db.RequeryGrid();
         QCOMPARE(set.Statement(), ofType);
         QCOMPARE(set.Sort(), QStringLiteral("网址 DESC"));
@@ -253,13 +256,13 @@ private Q_SLOTS:
         TTestFolder folder;
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
-        DbExecute(QStringLiteral("create table Scratch(a integer, b text)@#@"
-                                 "insert into Scratch values(2,'x')@#@"
-                                 "insert into Scratch values(1,'y')"));
+        folder.Db().ExecuteBatch(QStringLiteral("create table Scratch(a integer, b text)@#@"
+                                                "insert into Scratch values(2,'x')@#@"
+                                                "insert into Scratch values(1,'y')"));
         TFakeView view;
         OpenGrid(db, QStringLiteral("select a, b from Scratch"), view, false);
         db.GridSet().SetSort(QStringLiteral("a"));
-        DbExecute(QStringLiteral("drop table Scratch"));
+        folder.Db().ExecuteBatch(QStringLiteral("drop table Scratch"));
         try {
             db.RequeryGrid();
             QFAIL("the re-read of a dropped table succeeded");
@@ -271,9 +274,9 @@ private Q_SLOTS:
         QVERIFY(!db.GridSet().Active());
         QCOMPARE(view.Source->rowCount(), 0);
 
-        DbExecute(QStringLiteral("create table Scratch(a integer, b text)@#@"
-                                 "insert into Scratch values(5,'p')@#@"
-                                 "insert into Scratch values(4,'q')"));
+        folder.Db().ExecuteBatch(QStringLiteral("create table Scratch(a integer, b text)@#@"
+                                                "insert into Scratch values(5,'p')@#@"
+                                                "insert into Scratch values(4,'q')"));
         db.RequeryGrid();
         QCOMPARE(Column(db.GridSet(), QStringLiteral("b")), Texts({"q", "p"}));
 
@@ -291,7 +294,7 @@ private Q_SLOTS:
         const QDateTime now(QDate(2024, 3, 5), QTime(10, 0));
         SetLogClock([now] { return now; });
         TDbAccess& db = folder.Connect();
-        AddAddress(0, QStringLiteral("a.org"), QStringLiteral("A"));
+        AddAddress(folder.Db(), 0, QStringLiteral("a.org"), QStringLiteral("A"));
         TFakeView view;
         OpenGrid(db, ListAll(), view, true);
         QCOMPARE(view.AutoFits, 1);
@@ -330,7 +333,7 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
         for (int i = 0; i < 5; ++i)
-            AddAddress(0, QStringLiteral("u%1").arg(4 - i),
+            AddAddress(folder.Db(), 0, QStringLiteral("u%1").arg(4 - i),
                        QStringLiteral("line\r\nbreak %1").arg(i));
         TGridSource* source = GridDataSource(db);
         QAbstractItemModelTester tester(source,

@@ -54,10 +54,10 @@ QString Contents(const QString& path, const TFileKey& key)
     return contents;
 }
 
-void AddNotes(int count)
+void AddNotes(TDbAccess& db, int count)
 {
     for (int i = 1; i <= count; ++i)
-        DbExecute(
+        db.ExecuteBatch(
             QStringLiteral("insert into NoteBook (TypeID, ReMark) values (%1, '笔记 %1')").arg(i));
 }
 
@@ -74,7 +74,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         TDbAccess& db = folder.Connect();
-        AddNotes(3);
+        AddNotes(folder.Db(), 3);
         const QString path = folder.DatabasePath();
         const QString before = Contents(path, TFileKey());
 
@@ -101,7 +101,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        AddNotes(2);
+        AddNotes(folder.Db(), 2);
         const QString path = folder.DatabasePath();
         const QByteArray before = Hash(path);
         const TFileKey key = TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt());
@@ -133,8 +133,8 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         TDbAccess& db = folder.Connect();
-        DbExecute(QStringLiteral("insert into NoteBook (TypeID, ReMark) values (1, "
-                                 "hex(randomblob(100000)))"));
+        folder.Db().ExecuteBatch(QStringLiteral("insert into NoteBook (TypeID, ReMark) values (1, "
+                                                "hex(randomblob(100000)))"));
         const QByteArray before = Hash(folder.DatabasePath());
         const TFileKey key = TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt());
         {
@@ -154,12 +154,12 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        AddNotes(200);
+        AddNotes(folder.Db(), 200);
         const QString path = folder.DatabasePath();
         const QString contents = Contents(path, TFileKey());
         const TFileKey keys[] = {TFileKey::Derive(QStringLiteral("a"), TFileKey::NewSalt()),
                                  TFileKey::Derive(QStringLiteral("b"), TFileKey::NewSalt())};
-        DbAccess->Disconnect();
+        folder.Db().Disconnect();
         for (int round = 0; round < 20; ++round) {
             const pid_t child = ::fork();
             if (child == 0) {
@@ -188,7 +188,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        AddNotes(1);
+        AddNotes(folder.Db(), 1);
         const QString copy = folder.Path() + QStringLiteral("copy.bat");
         const QString stranger = folder.Path() + QStringLiteral("stranger.bat");
         QVERIFY(QFile::copy(folder.DatabasePath(), copy));

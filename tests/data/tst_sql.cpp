@@ -67,13 +67,16 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         TDbAccess& db = folder.Connect();
         const auto name = Sql::Name(QStringLiteral("IEType"));
-        DbExecute(Sql::Format(SqlTemplate::AddGroup, {name, Sql::Number(1), Sql::Number(0),
-                                                      Sql::Quoted(QStringLiteral("A"))}));
-        DbExecute(Sql::Format(SqlTemplate::AddGroup, {name, Sql::Number(2), Sql::Number(0),
-                                                      Sql::Quoted(QStringLiteral("B"))}));
-        DbExecute(Sql::Format(SqlTemplate::RenameGroup, {name, Sql::Quoted(text), Sql::Number(2)}));
-        DbExecute(Sql::Format(SqlTemplate::AddGroup,
-                              {name, Sql::Number(3), Sql::Number(2), Sql::Quoted(text)}));
+        folder.Db().ExecuteBatch(
+            Sql::Format(SqlTemplate::AddGroup,
+                        {name, Sql::Number(1), Sql::Number(0), Sql::Quoted(QStringLiteral("A"))}));
+        folder.Db().ExecuteBatch(
+            Sql::Format(SqlTemplate::AddGroup,
+                        {name, Sql::Number(2), Sql::Number(0), Sql::Quoted(QStringLiteral("B"))}));
+        folder.Db().ExecuteBatch(
+            Sql::Format(SqlTemplate::RenameGroup, {name, Sql::Quoted(text), Sql::Number(2)}));
+        folder.Db().ExecuteBatch(Sql::Format(
+            SqlTemplate::AddGroup, {name, Sql::Number(3), Sql::Number(2), Sql::Quoted(text)}));
 
         db.OpenQuery(Sql::Format(SqlTemplate::LoadGroups, {name}));
         QStringList captions;

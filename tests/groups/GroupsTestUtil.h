@@ -15,22 +15,22 @@ struct TRow
     QString Caption;
 };
 
-inline void InsertGroups(const QString& table, const QList<TRow>& rows)
+inline void InsertGroups(TDbAccess& db, const QString& table, const QList<TRow>& rows)
 {
     QStringList batch;
     for (const TRow& row : rows)
         batch << Sql::Format(SqlTemplate::AddGroup,
                              {Sql::Name(table), Sql::Number(row.Self), Sql::Number(row.Parent),
                               Sql::Quoted(row.Caption)});
-    DbExecute(batch.join(QString::fromUtf16(BatchDelimiter)));
+    db.ExecuteBatch(batch.join(QString::fromUtf16(BatchDelimiter)));
 }
 
 // The table's rows as "self,parent,caption", in number order.
-inline QStringList GroupRows(const QString& table)
+inline QStringList GroupRows(TDbAccess& db, const QString& table)
 {
-    DbAccess->OpenQuery(QStringLiteral("select * from %1 order by SelfIndex, rowid").arg(table));
+    db.OpenQuery(QStringLiteral("select * from %1 order by SelfIndex, rowid").arg(table));
     QStringList rows;
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next())
+    for (TResultSet& set = db.QuerySet(); !set.Eof(); set.Next())
         rows << QStringLiteral("%1,%2,%3")
                     .arg(set.AsInteger(QStringLiteral("SelfIndex")))
                     .arg(set.AsInteger(QStringLiteral("ParentIndex")))
@@ -39,9 +39,9 @@ inline QStringList GroupRows(const QString& table)
 }
 
 // Rows changed by the connection since it was opened: a write shows here, a read does not.
-inline int TotalChanges()
+inline int TotalChanges(TDbAccess& db)
 {
-    return DbQueryInteger(QStringLiteral("select total_changes()"));
+    return db.QueryInteger(QStringLiteral("select total_changes()"));
 }
 
 inline QStringList ChildCaptions(const QTreeWidgetItem* node)

@@ -48,12 +48,13 @@ QStringList Outline(QTreeWidgetItem* node)
     return lines;
 }
 
-void InsertRandomTree(int count)
+void InsertRandomTree(TDbAccess& db, int count)
 {
-    DbExecute(QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
-                             "select i+1 from n where i<%1) select i, abs(random())%i, 'g' || i "
-                             "from n")
-                  .arg(count));
+    db.ExecuteBatch(
+        QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
+                       "select i+1 from n where i<%1) select i, abs(random())%i, 'g' || i "
+                       "from n")
+            .arg(count));
 }
 
 bool SameImage(const QIcon& icon, QIcon::Mode mode, int picture)
@@ -76,7 +77,7 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         QTreeWidget view;
         view.addTopLevelItem(new QTreeWidgetItem(QStringList(QStringLiteral("stale"))));
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.LoadGroups();
 
         QCOMPARE(view.topLevelItemCount(), 1);
@@ -95,7 +96,7 @@ private Q_SLOTS:
         QVERIFY(!first->isSelected());
         QCOMPARE(TCardTree::KeyOf(first).SelfIndex, 1);
         QCOMPARE(TCardTree::KeyOf(first).ParentIndex, 0);
-        QCOMPARE(GroupRows(NoteType), QStringList{QStringLiteral("1,0,工作")});
+        QCOMPARE(GroupRows(folder.Db(), NoteType), QStringList{QStringLiteral("1,0,工作")});
         QVERIFY(dialogs.Boxes.isEmpty());
     }
 
@@ -103,11 +104,12 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        InsertGroups(NoteType, {{3, 0, QStringLiteral("C")},
-                                {1, 0, QStringLiteral("A")},
-                                {2, 1, QStringLiteral("B")}});
+        InsertGroups(folder.Db(), NoteType,
+                     {{3, 0, QStringLiteral("C")},
+                      {1, 0, QStringLiteral("A")},
+                      {2, 1, QStringLiteral("B")}});
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.LoadGroups();
 
         QTreeWidgetItem* root = tree.RootNode();
@@ -132,19 +134,20 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        InsertGroups(NoteType, {{1, 7, QStringLiteral("first")}, // nothing read yet: the root
-                                {2, 0, QStringLiteral("A")},
-                                {3, 2, QStringLiteral("B")},
-                                {4, 3, QStringLiteral("C")},
-                                {5, 0, QStringLiteral("D")},
-                                {6, 99, QStringLiteral("lost1")}, // last node is D
-                                {7, 3, QStringLiteral("E")},      // under B, after C
-                                {8, 98, QStringLiteral("lost2")}, // last is still lost1
-                                // Names itself: unknown too. So far apart, the numbers are
-                                // looked up in a hash rather than an array over their range.
-                                {900, 900, QStringLiteral("self")}});
+        InsertGroups(folder.Db(), NoteType,
+                     {{1, 7, QStringLiteral("first")}, // nothing read yet: the root
+                      {2, 0, QStringLiteral("A")},
+                      {3, 2, QStringLiteral("B")},
+                      {4, 3, QStringLiteral("C")},
+                      {5, 0, QStringLiteral("D")},
+                      {6, 99, QStringLiteral("lost1")}, // last node is D
+                      {7, 3, QStringLiteral("E")},      // under B, after C
+                      {8, 98, QStringLiteral("lost2")}, // last is still lost1
+                      // Names itself: unknown too. So far apart, the numbers are
+                      // looked up in a hash rather than an array over their range.
+                      {900, 900, QStringLiteral("self")}});
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.LoadGroups();
 
         const auto parentOf = [&](const char* caption) {
@@ -169,13 +172,14 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        InsertGroups(NoteType, {{1, 0, QStringLiteral("A")},
-                                {2, 0, QStringLiteral("B")},
-                                {3, 2, QStringLiteral("read first, under B")},
-                                {3, 1, QStringLiteral("read second, under A")},
-                                {4, 3, QStringLiteral("child")}});
+        InsertGroups(folder.Db(), NoteType,
+                     {{1, 0, QStringLiteral("A")},
+                      {2, 0, QStringLiteral("B")},
+                      {3, 2, QStringLiteral("read first, under B")},
+                      {3, 1, QStringLiteral("read second, under A")},
+                      {4, 3, QStringLiteral("child")}});
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.LoadGroups();
         QCOMPARE(Find(tree, QStringLiteral("child"))->parent()->text(0),
                  QStringLiteral("read second, under A"));
@@ -196,10 +200,10 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        DbExecute(QStringLiteral("insert into NoteType values (1, 0, 'A')@#@"
-                                 "insert into NoteType values ('x', 0, 'B')"));
+        folder.Db().ExecuteBatch(QStringLiteral("insert into NoteType values (1, 0, 'A')@#@"
+                                                "insert into NoteType values ('x', 0, 'B')"));
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         QVERIFY(!ErrorOf([&] { tree.LoadGroups(); }).isEmpty());
         QCOMPARE(tree.RootNode()->childCount(), 0);
         QVERIFY(view.updatesEnabled());
@@ -212,13 +216,14 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        InsertGroups(NoteType, {{1, 0, QStringLiteral("A")}, {-2, 0, QStringLiteral("B")}});
+        InsertGroups(folder.Db(), NoteType,
+                     {{1, 0, QStringLiteral("A")}, {-2, 0, QStringLiteral("B")}});
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.LoadGroups();
         tree.Select(Find(tree, QStringLiteral("B")));
         QTreeWidget otherView;
-        TCardTree other(&otherView, NoteType, Root);
+        TCardTree other(folder.Db(), &otherView, NoteType, Root);
         other.LoadGroups();
         other.AddGroup(QStringLiteral("C"));
 
@@ -229,7 +234,7 @@ private Q_SLOTS:
         QCOMPARE(tree.MaxSelfIndex(), 2);
         QVERIFY(tree.NameExists(QStringLiteral("C")));
 
-        DbExecute(QStringLiteral("insert into NoteType values ('x', 0, 'bad')"));
+        folder.Db().ExecuteBatch(QStringLiteral("insert into NoteType values ('x', 0, 'bad')"));
         QVERIFY(!ErrorOf([&] { tree.Reload(); }).isEmpty());
         QCOMPARE(ChildCaptions(tree.RootNode()),
                  QStringList({QStringLiteral("B"), QStringLiteral("A"), QStringLiteral("C")}));
@@ -243,7 +248,7 @@ private Q_SLOTS:
         folder.Connect();
         TScriptedDialogs dialogs;
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.LoadGroups();
         QTreeWidgetItem* a = tree.AddGroup(QStringLiteral("a"));
         tree.Select(a);
@@ -263,15 +268,17 @@ private Q_SLOTS:
         tree.DeleteGroup();
         QCOMPARE(tree.MaxSelfIndex(), 3);
         QCOMPARE(TCardTree::KeyOf(tree.AddGroup(QStringLiteral("e"))).SelfIndex, 4);
-        QCOMPARE(GroupRows(NoteType), QStringList({QStringLiteral("1,0,a"), QStringLiteral("3,1,d"),
-                                                   QStringLiteral("4,3,e")}));
+        QCOMPARE(GroupRows(folder.Db(), NoteType),
+                 QStringList(
+                     {QStringLiteral("1,0,a"), QStringLiteral("3,1,d"), QStringLiteral("4,3,e")}));
 
         // No number is left past the largest one a group can have.
-        InsertGroups(NoteType, {{std::numeric_limits<qint32>::max(), 0, QStringLiteral("f")}});
+        InsertGroups(folder.Db(), NoteType,
+                     {{std::numeric_limits<qint32>::max(), 0, QStringLiteral("f")}});
         tree.Reload();
-        const QStringList full = GroupRows(NoteType);
+        const QStringList full = GroupRows(folder.Db(), NoteType);
         QVERIFY(!ErrorOf([&] { tree.AddGroup(QStringLiteral("g")); }).isEmpty());
-        QCOMPARE(GroupRows(NoteType), full);
+        QCOMPARE(GroupRows(folder.Db(), NoteType), full);
     }
 
     void captionsAreUniqueAndExact()
@@ -280,7 +287,7 @@ private Q_SLOTS:
         folder.Connect();
         TScriptedDialogs dialogs;
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.LoadGroups();
         QVERIFY(tree.NameExists(Root));
         QCOMPARE(ErrorOf([&] { tree.AddGroup(Root); }), Taken);
@@ -292,8 +299,8 @@ private Q_SLOTS:
         const QString odd = QStringLiteral("it's @#@ 50% \\ done");
         tree.AddGroup(odd);
         QCOMPARE(ErrorOf([&] { tree.AddGroup(QStringLiteral("Work")); }), Taken);
-        QCOMPARE(GroupRows(NoteType).size(), 5);
-        QCOMPARE(GroupRows(NoteType).last(), QStringLiteral("5,0,") + odd);
+        QCOMPARE(GroupRows(folder.Db(), NoteType).size(), 5);
+        QCOMPARE(GroupRows(folder.Db(), NoteType).last(), QStringLiteral("5,0,") + odd);
 
         // A rename takes the new caption and frees the old one.
         tree.Select(work);
@@ -304,12 +311,12 @@ private Q_SLOTS:
         QCOMPARE(work->text(0), QStringLiteral("工作"));
         QVERIFY(!tree.NameExists(QStringLiteral("Work")));
         QVERIFY(tree.NameExists(QStringLiteral("工作")));
-        QCOMPARE(GroupRows(NoteType).first(), QStringLiteral("1,0,工作"));
+        QCOMPARE(GroupRows(folder.Db(), NoteType).first(), QStringLiteral("1,0,工作"));
         tree.AddGroup(QStringLiteral("Work"));
 
         // An empty caption is allowed; the root is never renamed.
         QVERIFY(tree.RenameGroup(QString()));
-        QCOMPARE(GroupRows(NoteType).first(), QStringLiteral("1,0,"));
+        QCOMPARE(GroupRows(folder.Db(), NoteType).first(), QStringLiteral("1,0,"));
         tree.Select(tree.RootNode());
         QVERIFY(!tree.RenameGroup(QStringLiteral("x")));
         QCOMPARE(tree.RootNode()->text(0), Root);
@@ -328,7 +335,7 @@ private Q_SLOTS:
         folder.Connect();
         TScriptedDialogs dialogs;
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.LoadGroups();
 
         QCOMPARE(ErrorOf([&] { tree.DeleteGroup(); }), QStringLiteral("请选择要删除的分组！"));
@@ -342,24 +349,25 @@ private Q_SLOTS:
         QCOMPARE(ErrorOf([&] { tree.DeleteGroup(); }),
                  QStringLiteral("还有下级分组，不能删除该分组！"));
         QVERIFY(dialogs.Boxes.isEmpty()); // refused before any question
-        QCOMPARE(GroupRows(NoteType).size(), 2);
+        QCOMPARE(GroupRows(folder.Db(), NoteType).size(), 2);
     }
 
     void deleteAsksAndSelectsNeighbour()
     {
         TTestFolder folder;
         folder.Connect();
-        InsertGroups(NoteType, {{1, 0, QStringLiteral("工作")},
-                                {2, 1, QStringLiteral("x")},
-                                {3, 1, QStringLiteral("y")},
-                                {4, 1, QStringLiteral("z")}});
+        InsertGroups(folder.Db(), NoteType,
+                     {{1, 0, QStringLiteral("工作")},
+                      {2, 1, QStringLiteral("x")},
+                      {3, 1, QStringLiteral("y")},
+                      {4, 1, QStringLiteral("z")}});
         TScriptedDialogs dialogs;
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.LoadGroups();
         QTreeWidgetItem* work = tree.RootNode()->child(0);
         // A row that still names y as its parent goes with it.
-        DbExecute(QStringLiteral("insert into NoteType values (9, 3, 'orphan')"));
+        folder.Db().ExecuteBatch(QStringLiteral("insert into NoteType values (9, 3, 'orphan')"));
 
         tree.Select(work->child(1));
         dialogs.Answers << false;
@@ -372,13 +380,13 @@ private Q_SLOTS:
         QVERIFY(aborted);
         QCOMPARE(dialogs.Texts(), QStringList{QStringLiteral("确定要删除 y 分组吗？")});
         QCOMPARE(work->childCount(), 3);
-        QCOMPARE(GroupRows(NoteType).size(), 5);
+        QCOMPARE(GroupRows(folder.Db(), NoteType).size(), 5);
 
         dialogs.Answers << true;
         tree.DeleteGroup();
         QCOMPARE(ChildCaptions(work), QStringList({QStringLiteral("x"), QStringLiteral("z")}));
         QCOMPARE(tree.Selected()->text(0), QStringLiteral("z")); // the next sibling
-        QCOMPARE(GroupRows(NoteType),
+        QCOMPARE(GroupRows(folder.Db(), NoteType),
                  QStringList({QStringLiteral("1,0,工作"), QStringLiteral("2,1,x"),
                               QStringLiteral("4,1,z")}));
         dialogs.Answers << true << true;
@@ -390,7 +398,7 @@ private Q_SLOTS:
         tree.DeleteGroup();
         QCOMPARE(dialogs.Texts().last(), QStringLiteral("确定要删除 工作 分组吗？"));
         QCOMPARE(tree.Selected(), tree.RootNode());
-        QVERIFY(GroupRows(NoteType).isEmpty());
+        QVERIFY(GroupRows(folder.Db(), NoteType).isEmpty());
     }
 
     // Both statements run as one batch: when the second fails, the first is undone as well,
@@ -401,20 +409,21 @@ private Q_SLOTS:
         folder.Connect();
         TCardException handler;
         const TFixedLogClock logClock;
-        InsertGroups(NoteType, {{7, 0, QStringLiteral("seven")}});
+        InsertGroups(folder.Db(), NoteType, {{7, 0, QStringLiteral("seven")}});
         TScriptedDialogs dialogs;
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.LoadGroups();
         // A row the tree doesn't show still names 7 as its parent, and may not be deleted.
-        DbExecute(QStringLiteral("create trigger keep_children before delete on NoteType "
-                                 "when old.ParentIndex = 7 begin select raise(abort, 'kept'); end"
-                                 "@#@insert into NoteType values (8, 7, 'stray')"));
+        folder.Db().ExecuteBatch(
+            QStringLiteral("create trigger keep_children before delete on NoteType "
+                           "when old.ParentIndex = 7 begin select raise(abort, 'kept'); end"
+                           "@#@insert into NoteType values (8, 7, 'stray')"));
         tree.Select(Find(tree, QStringLiteral("seven")));
         dialogs.Answers << true;
         RunGuarded([&] { tree.DeleteGroup(); });
 
-        QCOMPARE(GroupRows(NoteType),
+        QCOMPARE(GroupRows(folder.Db(), NoteType),
                  QStringList({QStringLiteral("7,0,seven"), QStringLiteral("8,7,stray")}));
         QVERIFY(Find(tree, QStringLiteral("seven")));
         QCOMPARE(tree.Selected()->text(0), QStringLiteral("seven"));
@@ -429,19 +438,20 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        InsertRandomTree(3000);
+        InsertRandomTree(folder.Db(), 3000);
         QTreeWidget whole;
-        TCardTree once(&whole, NoteType, Root);
+        TCardTree once(folder.Db(), &whole, NoteType, Root);
         once.LoadGroups();
 
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.BeginLoading();
         int steps = 0;
         while (!tree.LoadStep(std::chrono::nanoseconds(0))) {
             // The root's note is saved while the groups are being read.
             if (++steps == 1)
-                DbExecute(QStringLiteral("insert into NoteBook(TypeID,ReMark) values (0,'typed')"));
+                folder.Db().ExecuteBatch(
+                    QStringLiteral("insert into NoteBook(TypeID,ReMark) values (0,'typed')"));
             QCOMPARE(view.topLevelItem(0)->childCount(), 0);
         }
         QVERIFY(steps > 2);
@@ -454,9 +464,9 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        InsertRandomTree(3000);
+        InsertRandomTree(folder.Db(), 3000);
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.BeginLoading();
         tree.LoadStep(std::chrono::nanoseconds(0));
         QCOMPARE(TCardTree::KeyOf(tree.AddGroup(QStringLiteral("new"))).SelfIndex, 3001);
@@ -465,7 +475,7 @@ private Q_SLOTS:
 
         // A tree given up in the middle of its load frees what it made.
         QTreeWidget otherView;
-        TCardTree abandoned(&otherView, NoteType, Root);
+        TCardTree abandoned(folder.Db(), &otherView, NoteType, Root);
         abandoned.BeginLoading();
         for (int i = 0; i < 4; ++i)
             abandoned.LoadStep(std::chrono::nanoseconds(0));
@@ -479,10 +489,11 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        DbExecute(QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
-                                 "select i+1 from n where i<100000) select i, i-1, i from n"));
+        folder.Db().ExecuteBatch(
+            QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
+                           "select i+1 from n where i<100000) select i, i-1, i from n"));
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.LoadGroups();
         view.show();
         view.setCurrentItem(tree.RootNode());
@@ -516,9 +527,9 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        InsertGroups(NoteType, {{1, 0, QStringLiteral("A")}});
+        InsertGroups(folder.Db(), NoteType, {{1, 0, QStringLiteral("A")}});
         QTreeWidget view;
-        TCardTree tree(&view, NoteType, Root);
+        TCardTree tree(folder.Db(), &view, NoteType, Root);
         tree.LoadGroups();
         QTreeWidgetItem* a = tree.RootNode()->child(0);
         view.setCurrentItem(a, 0, QItemSelectionModel::NoUpdate);

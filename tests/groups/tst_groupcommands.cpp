@@ -42,15 +42,16 @@ struct TFixture
     TFixture()
     {
         Folder.Connect();
-        InsertGroups(NoteType, {{1, 0, QStringLiteral("工作")},
-                                {2, 1, QStringLiteral("项目")},
-                                {3, 0, QStringLiteral("其他")}});
+        InsertGroups(Folder.Db(), NoteType,
+                     {{1, 0, QStringLiteral("工作")},
+                      {2, 1, QStringLiteral("项目")},
+                      {3, 0, QStringLiteral("其他")}});
         auto* layout = new QVBoxLayout(&Window);
         View = new QTreeWidget(&Window);
         Other = new QLineEdit(&Window);
         layout->addWidget(View);
         layout->addWidget(Other);
-        Tree = std::make_unique<TCardTree>(View, NoteType, Root);
+        Tree = std::make_unique<TCardTree>(Folder.Db(), View, NoteType, Root);
         Tree->LoadGroups();
         View->expandAll();
         Commands = std::make_unique<TGroupCommands>(*Tree);
@@ -127,7 +128,7 @@ private Q_SLOTS:
         QCOMPARE(f.Log, QStringList({QStringLiteral("added:新组"), QStringLiteral("added:子组")}));
         QCOMPARE(f.Node(QStringLiteral("新组"))->parent(), f.Tree->RootNode());
         QCOMPARE(f.Node(QStringLiteral("子组"))->parent(), f.Node(QStringLiteral("工作")));
-        QCOMPARE(GroupRows(NoteType).mid(3),
+        QCOMPARE(GroupRows(f.Folder.Db(), NoteType).mid(3),
                  QStringList({QStringLiteral("4,0,新组"), QStringLiteral("5,1,子组")}));
 
         // Cancelled, or refused: nothing is added and the page is not refreshed.
@@ -137,7 +138,7 @@ private Q_SLOTS:
         f.Commands->actNewGroup->trigger();
         QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("该名称已经存在，请重新输入！")});
         QCOMPARE(f.Log.size(), 2);
-        QCOMPARE(GroupRows(NoteType).size(), 5);
+        QCOMPARE(GroupRows(f.Folder.Db(), NoteType).size(), 5);
         QCOMPARE(f.Selected(), QStringLiteral("子组"));
     }
 
@@ -155,13 +156,13 @@ private Q_SLOTS:
         f.Commands->actDeleteGroup->trigger();
         QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("确定要删除 项目 分组吗？"));
         QVERIFY(f.Log.isEmpty());
-        QCOMPARE(GroupRows(NoteType).size(), 3);
+        QCOMPARE(GroupRows(f.Folder.Db(), NoteType).size(), 3);
 
         // Yes: the group, then its content, then the newly selected node's content.
         f.Dialogs.Answers << true;
         f.Commands->actDeleteGroup->trigger();
         QCOMPARE(f.Log, QStringList({QStringLiteral("content:2"), QStringLiteral("show:工作")}));
-        QCOMPARE(GroupRows(NoteType).size(), 2);
+        QCOMPARE(GroupRows(f.Folder.Db(), NoteType).size(), 2);
 
         // A failing content deletion stops the command before the page is refreshed.
         f.Log.clear();
@@ -177,7 +178,7 @@ private Q_SLOTS:
         QCOMPARE(f.Log, QStringList{QStringLiteral("show:根目录")});
         f.Commands->actDeleteGroup->trigger();
         QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("不能删除根分组！"));
-        QVERIFY(GroupRows(NoteType).isEmpty());
+        QVERIFY(GroupRows(f.Folder.Db(), NoteType).isEmpty());
     }
 
     // Insert, F2 and Delete on the tree are the menu's three commands, with their questions
@@ -218,7 +219,7 @@ private Q_SLOTS:
         f.Tree->Select(f.Tree->RootNode());
         QTest::keyClick(f.View, Qt::Key_Delete);
         QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("还有下级分组，不能删除该分组！"));
-        QCOMPARE(GroupRows(NoteType).size(), 3);
+        QCOMPARE(GroupRows(f.Folder.Db(), NoteType).size(), 3);
     }
 
     void renameInPlace()
@@ -236,16 +237,16 @@ private Q_SLOTS:
         QTest::mouseDClick(f.View->viewport(), Qt::LeftButton, {}, at);
         QVERIFY(!f.Editor());
 
-        const int before = TotalChanges();
+        const int before = TotalChanges(f.Folder.Db());
         f.Rename(&context, [](QLineEdit* editor) { QTest::keyClick(editor, Qt::Key_Return); });
-        QCOMPARE(TotalChanges(), before); // unchanged: nothing written
+        QCOMPARE(TotalChanges(f.Folder.Db()), before); // unchanged: nothing written
 
         f.Rename(&context, [](QLineEdit* editor) {
             editor->setText(QStringLiteral("改名"));
             QTest::keyClick(editor, Qt::Key_Escape);
         });
         QCOMPARE(work->text(0), QStringLiteral("工作"));
-        QCOMPARE(TotalChanges(), before);
+        QCOMPARE(TotalChanges(f.Folder.Db()), before);
 
         f.Rename(&context, [](QLineEdit* editor) {
             editor->setText(QStringLiteral("其他"));
@@ -253,14 +254,14 @@ private Q_SLOTS:
         });
         QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("该名称已经存在，请重新输入！")});
         QCOMPARE(work->text(0), QStringLiteral("工作"));
-        QCOMPARE(TotalChanges(), before);
+        QCOMPARE(TotalChanges(f.Folder.Db()), before);
 
         f.Rename(&context, [](QLineEdit* editor) {
             editor->setText(QStringLiteral("改名"));
             QTest::keyClick(editor, Qt::Key_Return);
         });
         QCOMPARE(work->text(0), QStringLiteral("改名"));
-        QCOMPARE(GroupRows(NoteType).first(), QStringLiteral("1,0,改名"));
+        QCOMPARE(GroupRows(f.Folder.Db(), NoteType).first(), QStringLiteral("1,0,改名"));
         QVERIFY(!(work->flags() & Qt::ItemIsEditable));
         QVERIFY(!f.Commands->Renaming());
         QVERIFY(f.Log.isEmpty());
@@ -279,7 +280,7 @@ private Q_SLOTS:
         });
         QCOMPARE(project->text(0), QStringLiteral("新项目"));
         QCOMPARE(f.Node(QStringLiteral("其他"))->text(0), QStringLiteral("其他"));
-        QCOMPARE(GroupRows(NoteType),
+        QCOMPARE(GroupRows(f.Folder.Db(), NoteType),
                  QStringList({QStringLiteral("1,0,工作"), QStringLiteral("2,1,新项目"),
                               QStringLiteral("3,0,其他")}));
     }
@@ -291,13 +292,13 @@ private Q_SLOTS:
         TFixture f;
         QObject context;
         f.Tree->Select(f.Node(QStringLiteral("其他")));
-        const int before = TotalChanges();
+        const int before = TotalChanges(f.Folder.Db());
         f.Rename(&context, [&f](QLineEdit* editor) {
             editor->setText(QStringLiteral("别的"));
             f.Tree->Reload();
         });
         QVERIFY(!f.Commands->Renaming());
-        QCOMPARE(TotalChanges(), before);
+        QCOMPARE(TotalChanges(f.Folder.Db()), before);
         QTreeWidgetItem* other = f.Node(QStringLiteral("其他"));
         QVERIFY(other);
         QCOMPARE(f.Tree->Selected(), other);
@@ -318,7 +319,7 @@ private Q_SLOTS:
             f.Other->setFocus();
         });
         QCOMPARE(other->text(0), QStringLiteral("别的"));
-        QCOMPARE(GroupRows(NoteType).last(), QStringLiteral("3,0,别的"));
+        QCOMPARE(GroupRows(f.Folder.Db(), NoteType).last(), QStringLiteral("3,0,别的"));
     }
 
     void rightClickKeepsSelectionAndOpensMenu()

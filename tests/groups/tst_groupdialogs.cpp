@@ -5,6 +5,7 @@
 #include "TestFolder.h"
 
 #include "common/CardException.h"
+#include "data/DbAccess.h"
 #include "groups/CardTree.h"
 #include "groups/DateStamp.h"
 #include "groups/FormAddType.h"
@@ -46,7 +47,8 @@ private Q_SLOTS:
         mainWindow.setGeometry(40, 50, 700, 500);
         mainWindow.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
-        TFormViewIEType chooser(&mainWindow);
+        TDbAccess unconnected;
+        TFormViewIEType chooser(unconnected, &mainWindow);
         chooser.move(0, 0);
         TFormAddType inner(&chooser);
         inner.CentreOnOwner();
@@ -216,7 +218,8 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        InsertGroups(IEType, {{1, 0, QStringLiteral("工作")}, {2, 1, QStringLiteral("项目")}});
+        InsertGroups(folder.Db(), IEType,
+                     {{1, 0, QStringLiteral("工作")}, {2, 1, QStringLiteral("项目")}});
         TModalDriver modals;
 
         bool openedEmpty = false;
@@ -234,7 +237,7 @@ private Q_SLOTS:
         });
         int index = -5;
         QString name = QStringLiteral("old");
-        QCOMPARE(ChooseGroup(index, name), mrOK);
+        QCOMPARE(ChooseGroup(folder.Db(), index, name), mrOK);
         QVERIFY(openedEmpty);
         QCOMPARE(index, 0);
         QCOMPARE(name, QStringLiteral("全部"));
@@ -248,7 +251,7 @@ private Q_SLOTS:
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
         });
-        QCOMPARE(ChooseGroup(index, name), mrOK);
+        QCOMPARE(ChooseGroup(folder.Db(), index, name), mrOK);
         QCOMPARE(index, 2);
         QCOMPARE(name, QStringLiteral("项目"));
 
@@ -257,7 +260,7 @@ private Q_SLOTS:
             QTest::keyClick(dialog->tvGroups, Qt::Key_Escape);
         });
         index = -5;
-        QCOMPARE(ChooseGroup(index, name), mrCancel);
+        QCOMPARE(ChooseGroup(folder.Db(), index, name), mrCancel);
         QCOMPARE(index, -5);
         QCOMPARE(name, QString());
         QVERIFY(dialogs.Boxes.isEmpty());
@@ -269,7 +272,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        InsertGroups(IEType, {{1, 0, QStringLiteral("工作")}});
+        InsertGroups(folder.Db(), IEType, {{1, 0, QStringLiteral("工作")}});
         TModalDriver modals;
         QString position;
         bool addedUnselected = false;
@@ -297,12 +300,12 @@ private Q_SLOTS:
         });
         int index = -5;
         QString name;
-        QCOMPARE(ChooseGroup(index, name), mrCancel);
+        QCOMPARE(ChooseGroup(folder.Db(), index, name), mrCancel);
         QCOMPARE(position, QStringLiteral("全部->工作"));
         QVERIFY(addedUnselected);
         QVERIFY(duplicateRefused);
         QCOMPARE(dialogs.Texts(), QStringList{QStringLiteral("该名称已经存在，请重新输入！")});
-        QCOMPARE(GroupRows(IEType),
+        QCOMPARE(GroupRows(folder.Db(), IEType),
                  QStringList({QStringLiteral("1,0,工作"), QStringLiteral("2,1,新组")}));
         QCOMPARE(index, -5);
     }

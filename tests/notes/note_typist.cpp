@@ -9,6 +9,7 @@
 #include "common/CardException.h"
 #include "data/DbAccess.h"
 #include "data/DbWriter.h"
+#include "notes/Note.h"
 #include "notes/NotePage.h"
 #include "notes/NoteSaver.h"
 
@@ -63,7 +64,8 @@ int main(int argc, char** argv)
     if (!db.Connected())
         return 1;
 
-    TNotePage page;
+    TNote note(db);
+    TNotePage page(db, note);
     page.resize(800, 480);
     page.show();
     page.LoadGroups();

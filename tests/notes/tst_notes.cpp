@@ -35,33 +35,33 @@
 namespace {
 
 // The queued input handled and the writer done with what it was handed, its report taken.
-void Settle()
+void Settle(TDbAccess& db)
 {
     QCoreApplication::processEvents();
     QDeadlineTimer patience(5000);
-    while (!DbAccess->Writer().Idle() && !patience.hasExpired())
+    while (!db.Writer().Idle() && !patience.hasExpired())
         QThread::msleep(1);
     QCoreApplication::processEvents();
 }
 
 // NoteBook's rows as "TypeID:ReMark", in the order they were written, once the queued input
 // has been handled and written.
-QStringList NoteRows()
+QStringList NoteRows(TDbAccess& db)
 {
-    Settle();
-    DbAccess->OpenQuery(QStringLiteral("select * from NoteBook order by rowid"));
+    Settle(db);
+    db.OpenQuery(QStringLiteral("select * from NoteBook order by rowid"));
     QStringList rows;
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next())
+    for (TResultSet& set = db.QuerySet(); !set.Eof(); set.Next())
         rows << QString::number(set.AsInteger(QStringLiteral("TypeID"))) + QLatin1Char(':') +
                     set.AsString(QStringLiteral("ReMark"));
     return rows;
 }
 
 // The stored note of a group as it stands, without letting any queued event run.
-QString StoredNote(int typeId)
+QString StoredNote(TDbAccess& db, int typeId)
 {
-    DbAccess->OpenQuery(QStringLiteral("select ReMark from NoteBook where TypeID=%1").arg(typeId));
-    return DbAccess->QuerySet().AsString(0);
+    db.OpenQuery(QStringLiteral("select ReMark from NoteBook where TypeID=%1").arg(typeId));
+    return db.QuerySet().AsString(0);
 }
 
 void PostKeys(QWidget* target, const QString& text)
@@ -81,9 +81,9 @@ QString FailingUpdate()
                           "begin select raise(abort, 'locked'); end");
 }
 
-int TotalChanges()
+int TotalChanges(TDbAccess& db)
 {
-    return DbQueryInteger(QStringLiteral("select total_changes()"));
+    return db.QueryInteger(QStringLiteral("select total_changes()"));
 }
 
 // The notebook page over a fresh database with the groups 工作 (1) holding 项目 (2), and 其他
@@ -93,17 +93,19 @@ struct TPage
     TTestFolder Folder;
     TScriptedDialogs Dialogs;
     TCardException Handler;
+    std::unique_ptr<TNote> Note;
     std::unique_ptr<TNotePage> Page;
 
     explicit TPage(const QString& setUp = QString())
     {
         Folder.Connect();
-        DbExecute(QStringLiteral("insert into NoteType values (1, 0, '工作')@#@"
-                                 "insert into NoteType values (2, 1, '项目')@#@"
-                                 "insert into NoteType values (3, 0, '其他')"));
+        Folder.Db().ExecuteBatch(QStringLiteral("insert into NoteType values (1, 0, '工作')@#@"
+                                                "insert into NoteType values (2, 1, '项目')@#@"
+                                                "insert into NoteType values (3, 0, '其他')"));
         if (!setUp.isEmpty())
-            DbExecute(setUp);
-        Page = std::make_unique<TNotePage>();
+            Folder.Db().ExecuteBatch(setUp);
+        Note = std::make_unique<TNote>(Folder.Db());
+        Page = std::make_unique<TNotePage>(Folder.Db(), *Note);
         Page->resize(800, 480);
         Page->show();
         Page->LoadGroups();
@@ -147,44 +149,40 @@ private Q_SLOTS:
     void storeStatementsAndRows()
     {
         TTestFolder folder;
-        folder.Connect();
-        QVERIFY(!Note.NoteExists(QStringLiteral("5")));
-        QCOMPARE(Note.SqlText,
-                 QStringLiteral("select count(TypeID) from NoteBook where TypeID= 5 "));
+        TNote note(folder.Connect());
+        QVERIFY(!note.NoteExists(QStringLiteral("5")));
 
         const QString odd = QStringLiteral("it's \"x\" @#@ 100%\\n\n中文\u00a0end");
-        Note.TypeID = 5;
-        Note.ReMark = odd;
-        Note.SqlText = QStringLiteral("kept");
-        Note.AddNote();
-        QCOMPARE(Note.SqlText, QStringLiteral("kept"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("5:") + odd});
+        note.TypeID = 5;
+        note.ReMark = odd;
+        note.AddNote();
+        QCOMPARE(NoteRows(folder.Db()), QStringList{QStringLiteral("5:") + odd});
+        QVERIFY(note.NoteExists(QStringLiteral("5")));
+        QVERIFY(!note.NoteExists(QStringLiteral("6")));
 
-        Note.ReMark.clear();
-        Note.LoadNote(QStringLiteral("5"));
-        QCOMPARE(Note.SqlText, QStringLiteral("select * from NoteBook where TypeID=5 "));
-        QCOMPARE(Note.TypeID, 5);
-        QCOMPARE(Note.ReMark, odd);
+        note.ReMark.clear();
+        note.LoadNote(QStringLiteral("5"));
+        QCOMPARE(note.TypeID, 5);
+        QCOMPARE(note.ReMark, odd);
 
         // With two rows of one key the first is read and written, and both are deleted.
-        DbExecute(QStringLiteral("insert into NoteBook values (5, 'second')@#@"
-                                 "insert into NoteBook values (6, null)"));
-        Note.ReMark = QStringLiteral("new");
-        Note.UpdateNote();
-        QCOMPARE(Note.SqlText, QStringLiteral("select * from NoteBook where TypeId=5"));
-        QCOMPARE(NoteRows(), QStringList({QStringLiteral("5:new"), QStringLiteral("5:second"),
-                                          QStringLiteral("6:")}));
-        Note.LoadNote(QStringLiteral("6"));
-        QCOMPARE(Note.ReMark, QString());
-        Note.LoadNote(QStringLiteral("7"));
-        QCOMPARE(Note.TypeID, 7);
-        QCOMPARE(Note.ReMark, QString());
+        folder.Db().ExecuteBatch(QStringLiteral("insert into NoteBook values (5, 'second')@#@"
+                                                "insert into NoteBook values (6, null)"));
+        note.ReMark = QStringLiteral("new");
+        note.UpdateNote();
+        QCOMPARE(NoteRows(folder.Db()),
+                 QStringList(
+                     {QStringLiteral("5:new"), QStringLiteral("5:second"), QStringLiteral("6:")}));
+        note.LoadNote(QStringLiteral("6"));
+        QCOMPARE(note.ReMark, QString());
+        note.LoadNote(QStringLiteral("7"));
+        QCOMPARE(note.TypeID, 7);
+        QCOMPARE(note.ReMark, QString());
 
-        Note.DeleteNote(QStringLiteral("5"));
-        QCOMPARE(Note.SqlText, QStringLiteral("delete from NoteBook where TypeID=5"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("6:")});
-        Note.DeleteNote(QStringLiteral("5"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("6:")});
+        note.DeleteNote(QStringLiteral("5"));
+        QCOMPARE(NoteRows(folder.Db()), QStringList{QStringLiteral("6:")});
+        note.DeleteNote(QStringLiteral("5"));
+        QCOMPARE(NoteRows(folder.Db()), QStringList{QStringLiteral("6:")});
     }
 
     void firstShowingShowsTheRootNote()
@@ -197,7 +195,7 @@ private Q_SLOTS:
 
         TPage empty;
         QCOMPARE(empty.Memo(), QString());
-        QVERIFY(NoteRows().isEmpty());
+        QVERIFY(NoteRows(empty.Folder.Db()).isEmpty());
     }
 
     // Before the first note is shown (the groups failed to load, say) nothing typed could be
@@ -205,16 +203,16 @@ private Q_SLOTS:
     void noTypingBeforeANoteIsShown()
     {
         TTestFolder folder;
-        folder.Connect();
-        TNotePage page;
+        TNote note(folder.Connect());
+        TNotePage page(folder.Db(), note);
         page.show();
         QTest::keyClicks(page.mmoNote, QStringLiteral("lost"));
         QCOMPARE(page.MemoText(), QString());
-        QVERIFY(NoteRows().isEmpty());
+        QVERIFY(NoteRows(folder.Db()).isEmpty());
 
         page.ShowRootNote();
         QTest::keyClicks(page.mmoNote, QStringLiteral("kept"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("0:kept")});
+        QCOMPARE(NoteRows(folder.Db()), QStringList{QStringLiteral("0:kept")});
     }
 
     // A group gets its row with the first change; each change writes the whole text once.
@@ -222,12 +220,12 @@ private Q_SLOTS:
     {
         TPage p;
         p.Click(QStringLiteral("工作"));
-        QVERIFY(NoteRows().isEmpty());
+        QVERIFY(NoteRows(p.Folder.Db()).isEmpty());
         const int before = p.Page->NoteSaver().Saves();
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("a"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:a")});
+        QCOMPARE(NoteRows(p.Folder.Db()), QStringList{QStringLiteral("1:a")});
         QTest::keyClick(p.Page->mmoNote, Qt::Key_Backspace);
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:")});
+        QCOMPARE(NoteRows(p.Folder.Db()), QStringList{QStringLiteral("1:")});
         QCOMPARE(p.Page->NoteSaver().Saves(), before + 2);
 
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("x"));
@@ -236,22 +234,24 @@ private Q_SLOTS:
         p.Page->mmoNote->insertPlainText(QStringLiteral("\u00a0中—\u2026"));
         QTest::keyClick(p.Page->mmoNote, Qt::Key_Return, Qt::ShiftModifier); // a line separator
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("z"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:x\ny\u00a0中—\u2026\nz")});
+        QCOMPARE(NoteRows(p.Folder.Db()), QStringList{QStringLiteral("1:x\ny\u00a0中—\u2026\nz")});
         QCOMPARE(p.Page->MemoUtf8(), p.Memo().toUtf8());
 
         // The root's note is a note of its own, under 0.
         p.Click(QStringLiteral("根目录"));
         QCOMPARE(p.Memo(), QString());
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("r"));
-        QCOMPARE(NoteRows(),
+        QCOMPARE(NoteRows(p.Folder.Db()),
                  QStringList({QStringLiteral("1:x\ny\u00a0中—\u2026\nz"), QStringLiteral("0:r")}));
 
         // The row shown is gone and another group's row took its rowid: that row stays as it is.
-        DbExecute(QStringLiteral("delete from NoteBook where TypeID=0@#@"
-                                 "insert into NoteBook(rowid,TypeID,ReMark) values (2, 3, 'o')"));
+        p.Folder.Db().ExecuteBatch(
+            QStringLiteral("delete from NoteBook where TypeID=0@#@"
+                           "insert into NoteBook(rowid,TypeID,ReMark) values (2, 3, 'o')"));
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("s"));
-        QCOMPARE(NoteRows(), QStringList({QStringLiteral("1:x\ny\u00a0中—\u2026\nz"),
-                                          QStringLiteral("3:o"), QStringLiteral("0:rs")}));
+        QCOMPARE(NoteRows(p.Folder.Db()),
+                 QStringList({QStringLiteral("1:x\ny\u00a0中—\u2026\nz"), QStringLiteral("3:o"),
+                              QStringLiteral("0:rs")}));
         QVERIFY(p.Dialogs.Boxes.isEmpty());
     }
 
@@ -266,12 +266,12 @@ private Q_SLOTS:
         const TNoteSaver& saver = p.Page->NoteSaver();
         const int saves = saver.Saves();
         PostKeys(memo, QStringLiteral("abc"));
-        Settle();
+        Settle(p.Folder.Db());
         QCOMPARE(saver.Saves(), saves + 1);
-        QCOMPARE(StoredNote(1), QStringLiteral("abc"));
+        QCOMPARE(StoredNote(p.Folder.Db(), 1), QStringLiteral("abc"));
         for (const QString& key : {QStringLiteral("d"), QStringLiteral("e")}) {
             PostKeys(memo, key);
-            Settle();
+            Settle(p.Folder.Db());
         }
         QCOMPARE(saver.Saves(), saves + 3);
 
@@ -279,14 +279,15 @@ private Q_SLOTS:
         QVERIFY(saver.Due());
         memo->viewport()->repaint();
         QVERIFY(!saver.Due() || !saver.Unsaved().isEmpty());
-        Settle();
-        QCOMPARE(StoredNote(1), QStringLiteral("abcdef"));
+        Settle(p.Folder.Db());
+        QCOMPARE(StoredNote(p.Folder.Db(), 1), QStringLiteral("abcdef"));
 
         QTest::keyClicks(memo, QStringLiteral("g"));
         p.Page->NoteTree().Select(p.Node(QStringLiteral("其他")));
-        QCOMPARE(StoredNote(1), QStringLiteral("abcdefg"));
+        QCOMPARE(StoredNote(p.Folder.Db(), 1), QStringLiteral("abcdefg"));
         QTest::keyClicks(memo, QStringLiteral("h"));
-        QCOMPARE(NoteRows(), QStringList({QStringLiteral("1:abcdefg"), QStringLiteral("3:h")}));
+        QCOMPARE(NoteRows(p.Folder.Db()),
+                 QStringList({QStringLiteral("1:abcdefg"), QStringLiteral("3:h")}));
         QCOMPARE(saver.Saves(), saves + 6);
     }
 
@@ -310,7 +311,8 @@ private Q_SLOTS:
         for (int trial = 0; trial < 7; ++trial) {
             TTestFolder folder;
             folder.Connect();
-            DbExecute(QStringLiteral("insert into NoteBook values (0, '%1')").arg(base));
+            folder.Db().ExecuteBatch(
+                QStringLiteral("insert into NoteBook values (0, '%1')").arg(base));
 
             QProcess typist;
             typist.start(QStringLiteral(NOTE_TYPIST),
@@ -338,13 +340,13 @@ private Q_SLOTS:
             output += typist.readAllStandardOutput();
             const qsizetype shown = shownOfTyped().first;
 
-            const QString stored = StoredNote(0);
+            const QString stored = StoredNote(folder.Db(), 0);
             QVERIFY2(QString(base + typed).startsWith(stored), qPrintable(stored.right(40)));
             QVERIFY2(stored.size() >= shown,
                      qPrintable(QStringLiteral("%1 < %2").arg(stored.size()).arg(shown)));
             QVERIFY(shown > base.size());
-            DbAccess->OpenQuery(QStringLiteral("PRAGMA integrity_check"));
-            QCOMPARE(DbAccess->QuerySet().AsString(0), QStringLiteral("ok"));
+            folder.Db().OpenQuery(QStringLiteral("PRAGMA integrity_check"));
+            QCOMPARE(folder.Db().QuerySet().AsString(0), QStringLiteral("ok"));
         }
     }
 
@@ -352,7 +354,7 @@ private Q_SLOTS:
     {
         TPage p(QStringLiteral("insert into NoteBook values (1, 'work')@#@"
                                "insert into NoteBook values (3, 'other')"));
-        const int before = TotalChanges();
+        const int before = TotalChanges(p.Folder.Db());
         p.Click(QStringLiteral("工作"));
         QCOMPARE(p.Memo(), QStringLiteral("work"));
         p.Click(QStringLiteral("项目")); // no row: the memo is emptied, no row is made
@@ -360,8 +362,9 @@ private Q_SLOTS:
         p.Click(QStringLiteral("其他"));
         QCOMPARE(p.Memo(), QStringLiteral("other"));
         p.Click(QStringLiteral("其他"));
-        QCOMPARE(TotalChanges(), before);
-        QCOMPARE(NoteRows(), QStringList({QStringLiteral("1:work"), QStringLiteral("3:other")}));
+        QCOMPARE(TotalChanges(p.Folder.Db()), before);
+        QCOMPARE(NoteRows(p.Folder.Db()),
+                 QStringList({QStringLiteral("1:work"), QStringLiteral("3:other")}));
     }
 
     // A reloaded tree shows the selected group's note as it now stands in the table.
@@ -369,11 +372,12 @@ private Q_SLOTS:
     {
         TPage p(QStringLiteral("insert into NoteBook values (3, 'other')"));
         p.Click(QStringLiteral("其他"));
-        DbExecute(QStringLiteral("update NoteBook set ReMark='restored' where TypeID=3"));
+        p.Folder.Db().ExecuteBatch(
+            QStringLiteral("update NoteBook set ReMark='restored' where TypeID=3"));
         p.Page->NoteTree().Reload();
         QCOMPARE(p.Page->NoteTree().SelectedIndex(), 3);
         QCOMPARE(p.Memo(), QStringLiteral("restored"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("3:restored")});
+        QCOMPARE(NoteRows(p.Folder.Db()), QStringList{QStringLiteral("3:restored")});
     }
 
     // The arrow keys move the selection, and the note follows it.
@@ -392,7 +396,8 @@ private Q_SLOTS:
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("p"));
         QTest::keyClick(tree, Qt::Key_Up);
         QCOMPARE(p.Memo(), QStringLiteral("work"));
-        QCOMPARE(NoteRows(), QStringList({QStringLiteral("1:work"), QStringLiteral("2:p")}));
+        QCOMPARE(NoteRows(p.Folder.Db()),
+                 QStringList({QStringLiteral("1:work"), QStringLiteral("2:p")}));
     }
 
     void dateStamps()
@@ -410,7 +415,8 @@ private Q_SLOTS:
         QTest::keyClick(memo, Qt::Key_Left);
         QTest::keyClick(memo, Qt::Key_D, Qt::ControlModifier);
         QCOMPARE(p.Memo(), QStringLiteral("[") + date + QStringLiteral("]"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:[") + date + QStringLiteral("]")});
+        QCOMPARE(NoteRows(p.Folder.Db()),
+                 QStringList{QStringLiteral("1:[") + date + QStringLiteral("]")});
 
         memo->selectAll();
         QTest::keyClick(memo, Qt::Key_T, Qt::ControlModifier);
@@ -420,7 +426,8 @@ private Q_SLOTS:
         QCOMPARE(p.Memo(), date);
         QTest::keyClicks(memo, QStringLiteral("dt"));
         QCOMPARE(p.Memo(), date + QStringLiteral("dt"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:") + date + QStringLiteral("dt")});
+        QCOMPARE(NoteRows(p.Folder.Db()),
+                 QStringList{QStringLiteral("1:") + date + QStringLiteral("dt")});
 
         // The stamp is all the key does: where the editor binds Ctrl+D to deleting the next
         // character (X11 desktops), it must not reach it.
@@ -521,7 +528,7 @@ private Q_SLOTS:
         const QString stamped =
             FormatDateStamp(afternoon, true) + FormatDateStamp(afternoon, false);
         QCOMPARE(p.Memo(), stamped);
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:") + stamped});
+        QCOMPARE(NoteRows(p.Folder.Db()), QStringList{QStringLiteral("1:") + stamped});
     }
 
     // The question to delete a group says when its note goes with it: a stored text, or the
@@ -597,7 +604,8 @@ private Q_SLOTS:
         p.Page->NoteCommands().actNewGroup->trigger();
         QCOMPARE(p.Page->NoteTree().Selected()->text(0), QStringLiteral("新组"));
         QCOMPARE(p.Memo(), QString());
-        QCOMPARE(NoteRows(), QStringList({QStringLiteral("2:project"), QStringLiteral("3:other")}));
+        QCOMPARE(NoteRows(p.Folder.Db()),
+                 QStringList({QStringLiteral("2:project"), QStringLiteral("3:other")}));
 
         // Deleting a group deletes its note and shows the note of the node selected instead.
         p.Dialogs.Answers << true << true << true;
@@ -607,11 +615,11 @@ private Q_SLOTS:
         p.Page->NoteCommands().actDeleteGroup->trigger();
         QCOMPARE(p.Page->NoteTree().Selected()->text(0), QStringLiteral("工作"));
         QCOMPARE(p.Memo(), QString());
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("3:other")});
+        QCOMPARE(NoteRows(p.Folder.Db()), QStringList{QStringLiteral("3:other")});
         p.Page->NoteCommands().actDeleteGroup->trigger();
         QCOMPARE(p.Page->NoteTree().Selected()->text(0), QStringLiteral("其他"));
         QCOMPARE(p.Memo(), QStringLiteral("other"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("3:other")});
+        QCOMPARE(NoteRows(p.Folder.Db()), QStringList{QStringLiteral("3:other")});
         QCOMPARE(p.Dialogs.Texts().size(), 3);
     }
 
@@ -620,7 +628,7 @@ private Q_SLOTS:
     {
         TPage p(QStringLiteral("insert into NoteBook values (1, 'work')"));
         p.Click(QStringLiteral("工作"));
-        DbExecute(QStringLiteral("alter table NoteBook rename to Hidden"));
+        p.Folder.Db().ExecuteBatch(QStringLiteral("alter table NoteBook rename to Hidden"));
         p.Click(QStringLiteral("其他"));
         QCOMPARE(p.Dialogs.Boxes.size(), 1);
         QVERIFY(
@@ -631,14 +639,14 @@ private Q_SLOTS:
         QTest::keyClick(p.Page->mmoNote, Qt::Key_D, Qt::ControlModifier);
         QCOMPARE(p.Memo(), QString());
 
-        DbExecute(QStringLiteral("alter table Hidden rename to NoteBook"));
+        p.Folder.Db().ExecuteBatch(QStringLiteral("alter table Hidden rename to NoteBook"));
         p.Click(QStringLiteral("其他")); // tried again
         QVERIFY(!p.Page->mmoNote->isReadOnly());
         QCOMPARE(p.Dialogs.Boxes.size(), 1);
         p.Click(QStringLiteral("工作"));
         QVERIFY(!p.Page->mmoNote->isReadOnly());
         QCOMPARE(p.Memo(), QStringLiteral("work"));
-        QCOMPARE(NoteRows(), QStringList{QStringLiteral("1:work")});
+        QCOMPARE(NoteRows(p.Folder.Db()), QStringList{QStringLiteral("1:work")});
     }
 
     // A save that can't be done, a failing write or a reader holding the file, shows the bar
@@ -656,7 +664,7 @@ private Q_SLOTS:
         TPage p(QStringLiteral("insert into NoteBook values (1, 'w')"));
         p.Click(QStringLiteral("工作"));
         QString error;
-        const TConnection holder = DatabaseFile::Open(DbAccess->DatabasePath(), false, &error);
+        const TConnection holder = DatabaseFile::Open(p.Folder.Db().DatabasePath(), false, &error);
         DatabaseFile::Execute(holder.get(), reader ? QStringLiteral("begin; select * from NoteBook")
                                                    : FailingUpdate());
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("x"));
@@ -666,12 +674,12 @@ private Q_SLOTS:
         QTest::mouseClick(p.Page->edtQuery, Qt::LeftButton);
         QCoreApplication::processEvents();
         QVERIFY(p.Dialogs.Boxes.isEmpty());
-        QCOMPARE(StoredNote(1), QStringLiteral("w"));
+        QCOMPARE(StoredNote(p.Folder.Db(), 1), QStringLiteral("w"));
 
         DatabaseFile::Execute(holder.get(), reader ? QStringLiteral("commit")
                                                    : QStringLiteral("drop trigger no_update"));
         QTRY_VERIFY(p.Page->lblUnsaved->isHidden());
-        QCOMPARE(StoredNote(1), QStringLiteral("xyw"));
+        QCOMPARE(StoredNote(p.Folder.Db(), 1), QStringLiteral("xyw"));
         QVERIFY(p.Dialogs.Boxes.isEmpty());
         // The daily log has the failure once, not once a try.
         const QString log =
@@ -685,7 +693,7 @@ private Q_SLOTS:
     {
         TPage p(QStringLiteral("insert into NoteBook values (1, 'w')"));
         p.Click(QStringLiteral("工作"));
-        DbExecute(FailingUpdate());
+        p.Folder.Db().ExecuteBatch(FailingUpdate());
         QTest::keyClicks(p.Page->mmoNote, QStringLiteral("x"));
         p.Dialogs.Choices << 2;
         p.Click(QStringLiteral("其他"));
@@ -699,7 +707,7 @@ private Q_SLOTS:
         QCOMPARE(p.Dialogs.Boxes.size(), 3);
         QCOMPARE(p.Page->NoteTree().SelectedIndex(), 3);
         QVERIFY(p.Page->lblUnsaved->isHidden());
-        QCOMPARE(StoredNote(1), QStringLiteral("w"));
+        QCOMPARE(StoredNote(p.Folder.Db(), 1), QStringLiteral("w"));
     }
 
     // Every note lands in its group's folder, in UTF-8; clashing and unsafe names are made
@@ -708,7 +716,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        DbExecute(
+        folder.Db().ExecuteBatch(
             QStringLiteral("insert into NoteType values (1, 0, 'a/b')@#@"
                            "insert into NoteType values (2, 1, ' 项目. ')@#@"
                            "insert into NoteType values (3, 0, 'A_B')@#@"
@@ -720,10 +728,10 @@ private Q_SLOTS:
                            "insert into NoteBook(TypeID,ReMark) values (5, '')"));
         const QString out = folder.Path() + QStringLiteral("out");
         QVERIFY(QDir().mkdir(out));
-        QCOMPARE(ExportNotes(out), 4);
+        QCOMPARE(ExportNotes(folder.Db(), out), 4);
         // Siblings apart only by letter case are told apart, as a system ignoring case needs.
         QVERIFY(QFileInfo::exists(out + QStringLiteral("/A_B (2)/A_B.txt")));
-        QCOMPARE(ExportNotes(out), 4);
+        QCOMPARE(ExportNotes(folder.Db(), out), 4);
 
         QStringList files;
         QDirIterator it(out, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
@@ -759,11 +767,12 @@ private Q_SLOTS:
         QCOMPARE(QFile::permissions(out + QStringLiteral("/a_b/项目/项目.txt")) & others, 0);
 
         // A chain deeper than the file system's paths is refused before anything is written.
-        DbExecute(QStringLiteral("insert into NoteType with recursive n(i) as (select 10 union all "
-                                 "select i+1 from n where i<5000) select i, i-1, 'deep' from n"));
+        folder.Db().ExecuteBatch(
+            QStringLiteral("insert into NoteType with recursive n(i) as (select 10 union all "
+                           "select i+1 from n where i<5000) select i, i-1, 'deep' from n"));
         const QString deep = folder.Path() + QStringLiteral("deep");
         QVERIFY(QDir().mkdir(deep));
-        QVERIFY_THROWS_EXCEPTION(ECardError, ExportNotes(deep));
+        QVERIFY_THROWS_EXCEPTION(ECardError, ExportNotes(folder.Db(), deep));
         QVERIFY(QDir(deep).isEmpty());
     }
 };

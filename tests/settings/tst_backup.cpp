@@ -39,19 +39,19 @@ QByteArray Hash(const QString& path)
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
-void AddGroup(int number, const QString& name)
+void AddGroup(TDbAccess& db, int number, const QString& name)
 {
-    DbExecute(QStringLiteral("insert into NoteType(SelfIndex,ParentIndex,TypeName) "
-                             "values (%1,0,'%2')")
-                  .arg(number)
-                  .arg(name));
+    db.ExecuteBatch(QStringLiteral("insert into NoteType(SelfIndex,ParentIndex,TypeName) "
+                                   "values (%1,0,'%2')")
+                        .arg(number)
+                        .arg(name));
 }
 
-QStringList Groups()
+QStringList Groups(TDbAccess& db)
 {
-    DbAccess->OpenQuery(QStringLiteral("select TypeName from NoteType order by SelfIndex"));
+    db.OpenQuery(QStringLiteral("select TypeName from NoteType order by SelfIndex"));
     QStringList names;
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next())
+    for (TResultSet& set = db.QuerySet(); !set.Eof(); set.Next())
         names << set.AsString(QStringLiteral("TypeName"));
     return names;
 }
@@ -118,50 +118,50 @@ private Q_SLOTS:
     void backupWritesExactCopies()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         const TFixedLogClock logClock;
         TScriptedDialogs dialogs;
         const QString target = folder.Path() + QStringLiteral("backups/");
         QVERIFY(QDir().mkpath(target));
-        AddGroup(1, QStringLiteral("A"));
+        AddGroup(folder.Db(), 1, QStringLiteral("A"));
 
         dialogs.FileNames << target + QStringLiteral("abc");
-        BackupCommand();
+        BackupCommand(folder.Db());
         QCOMPARE(dialogs.FileFilters, QStringList(QStringLiteral("数据文件 (*.bat)|*.bat")));
         QCOMPARE(Files(target), QStringList(QStringLiteral("abc.bat")));
         QCOMPARE(Hash(target + QStringLiteral("abc.bat")), Hash(folder.DatabasePath()));
 
         // The same name again replaces the file without asking.
-        AddGroup(2, QStringLiteral("B"));
+        AddGroup(folder.Db(), 2, QStringLiteral("B"));
         dialogs.FileNames << target + QStringLiteral("abc");
-        BackupCommand();
+        BackupCommand(folder.Db());
         QCOMPARE(Files(target), QStringList(QStringLiteral("abc.bat")));
         QCOMPARE(Hash(target + QStringLiteral("abc.bat")), Hash(folder.DatabasePath()));
 
         // A name that already ends in ".bat" is taken as it is.
         dialogs.FileNames << target + QStringLiteral("abc.bat") << target + QStringLiteral("x.BAT");
-        BackupCommand();
-        BackupCommand();
+        BackupCommand(folder.Db());
+        BackupCommand(folder.Db());
         QCOMPARE(Files(target),
                  QStringList({QStringLiteral("abc.bat"), QStringLiteral("x.BAT.bat")}));
 
         // Cancelled: nothing.
-        BackupCommand();
+        BackupCommand(folder.Db());
         QCOMPARE(Files(target).size(), 2);
         QVERIFY(dialogs.Boxes.isEmpty());
         QVERIFY(LogText(folder, logClock).isEmpty());
-        QCOMPARE(Groups(), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
+        QCOMPARE(Groups(folder.Db()), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
     }
 
     void backupOntoTheDatabaseChangesNothing()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         const QByteArray before = Hash(folder.DatabasePath());
-        DbBackup(folder.DatabasePath());
+        folder.Db().BackupTo(folder.DatabasePath());
         QCOMPARE(Hash(folder.DatabasePath()), before);
         // The connection still writes to the file that has the name.
-        AddGroup(1, QStringLiteral("A"));
+        AddGroup(folder.Db(), 1, QStringLiteral("A"));
         QVERIFY(Hash(folder.DatabasePath()) != before);
     }
 
@@ -176,14 +176,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
         QVERIFY(QDir(folder.Path()).mkdir(QStringLiteral("folder.bat")));
         const QStringList before = Files(folder.Path());
 
         dialogs.FileNames << folder.Path() + name;
-        Guarded([] {
-            BackupCommand();
+        Guarded([&] {
+            BackupCommand(folder.Db());
             return true;
         });
         QCOMPARE(dialogs.Boxes.size(), 1);
@@ -202,16 +202,17 @@ private Q_SLOTS:
     void backupFailureNamesTheCause()
     {
         TTestFolder folder;
-        folder.Connect();
-        DbExecute(QStringLiteral("insert into IE(TypeID,IEUrl,IEName,ReMark) "
-                                 "values (0,'u','n', hex(randomblob(100000)))"));
+        TConfig config(folder.Connect());
+        folder.Db().ExecuteBatch(QStringLiteral("insert into IE(TypeID,IEUrl,IEName,ReMark) "
+                                                "values (0,'u','n', hex(randomblob(100000)))"));
         const QString readOnly = folder.Path() + QStringLiteral("ro");
         QVERIFY(QDir().mkdir(readOnly));
         ::chmod(QFile::encodeName(readOnly).constData(), 0555);
         ::chmod(QFile::encodeName(folder.Path()).constData(), 0755);
         ::chmod(QFile::encodeName(folder.DatabasePath()).constData(), 0644);
         QVERIFY(RunUnprivileged([&] {
-            return DbAccess->CopyTo(readOnly + QStringLiteral("/b.bat"))
+            return folder.Db()
+                .CopyTo(readOnly + QStringLiteral("/b.bat"))
                 .contains(QDir::toNativeSeparators(readOnly) + QStringLiteral(": 文件夹是只读的"));
         }));
         ::chmod(QFile::encodeName(readOnly).constData(), 0755);
@@ -220,7 +221,7 @@ private Q_SLOTS:
         {
             const TFileSizeLimit full(64 * 1024);
             QVERIFY(full.Set());
-            reason = DbAccess->CopyTo(folder.Path() + QStringLiteral("big.bat"));
+            reason = folder.Db().CopyTo(folder.Path() + QStringLiteral("big.bat"));
         }
         QVERIFY2(reason.contains(qt_error_string(EFBIG)), qPrintable(reason));
         QVERIFY(!QFile::exists(folder.Path() + QStringLiteral("big.bat")));
@@ -229,18 +230,18 @@ private Q_SLOTS:
     void restoreReplacesTheDatabase()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         const TFixedLogClock logClock;
         TScriptedDialogs dialogs;
-        AddGroup(1, QStringLiteral("saved"));
+        AddGroup(folder.Db(), 1, QStringLiteral("saved"));
         const QString backup = folder.Path() + QStringLiteral("b.bat");
-        DbBackup(backup);
-        AddGroup(2, QStringLiteral("later"));
-        DbExecute(
+        folder.Db().BackupTo(backup);
+        AddGroup(folder.Db(), 2, QStringLiteral("later"));
+        folder.Db().ExecuteBatch(
             QStringLiteral("insert into IE(TypeID,IEUrl,IEName,ReMark) values (0,'u','','')"));
-        DbAccess->OpenQuery(QStringLiteral("select * from NoteType"));
+        folder.Db().OpenQuery(QStringLiteral("select * from NoteType"));
         TGridStub grid;
-        OpenGrid(*DbAccess, QStringLiteral("select * from IE"), grid, false);
+        OpenGrid(folder.Db(), QStringLiteral("select * from IE"), grid, false);
         QCOMPARE(grid.Source->rowCount(), 1);
         QSignalSpy gridReset(grid.Source, &QAbstractItemModel::modelReset);
         const QByteArray current = Hash(folder.DatabasePath());
@@ -253,7 +254,7 @@ private Q_SLOTS:
 
         dialogs.Answers << true;
         dialogs.FileNames << backup;
-        QVERIFY(Guarded(RestoreCommand));
+        QVERIFY(Guarded([&] { return RestoreCommand(config); }));
         QCOMPARE(dialogs.Texts(), QStringList(QStringLiteral(
                                       "你确定要恢复数据吗？你做的操作可能会覆盖最新的数据！")));
         // The program's hold went with the data to the new file.
@@ -267,16 +268,17 @@ private Q_SLOTS:
         QCOMPARE(SafetyCopyPath(), folder.Path() + QStringLiteral("tmpData.bat"));
         QVERIFY(LogText(folder, logClock).endsWith(QStringLiteral("：数据恢复！\r\n")));
         // Nothing read from the old file survives, and the reopened connection works.
-        QVERIFY(DbAccess->Connected());
+        QVERIFY(folder.Db().Connected());
         // The query set holds only the restored file's settings, read after the restore.
-        QCOMPARE(DbAccess->QuerySet().RecordCount(), 1);
-        QVERIFY(!DbAccess->QuerySet().AsBoolean(QStringLiteral("bPass")));
-        QVERIFY(!DbAccess->GridSet().Active());
+        QCOMPARE(folder.Db().QuerySet().RecordCount(), 1);
+        QVERIFY(!folder.Db().QuerySet().AsBoolean(QStringLiteral("bPass")));
+        QVERIFY(!folder.Db().GridSet().Active());
         QCOMPARE(grid.Source->rowCount(), 0);
         QVERIFY(!gridReset.isEmpty());
-        QCOMPARE(Groups(), QStringList(QStringLiteral("saved")));
-        AddGroup(3, QStringLiteral("new"));
-        QCOMPARE(Groups(), QStringList({QStringLiteral("saved"), QStringLiteral("new")}));
+        QCOMPARE(Groups(folder.Db()), QStringList(QStringLiteral("saved")));
+        AddGroup(folder.Db(), 3, QStringLiteral("new"));
+        QCOMPARE(Groups(folder.Db()),
+                 QStringList({QStringLiteral("saved"), QStringLiteral("new")}));
         // The backup itself was only read.
         QCOMPARE(Hash(backup), saved);
     }
@@ -284,16 +286,16 @@ private Q_SLOTS:
     void restoreStopped()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
         const QStringList before = Files(folder.Path());
-        QVERIFY(!RestoreCommand()); // No
+        QVERIFY(!RestoreCommand(config)); // No
         QVERIFY(dialogs.FileFilters.isEmpty());
         dialogs.Answers << true;
-        QVERIFY(!RestoreCommand()); // no file chosen
+        QVERIFY(!RestoreCommand(config)); // no file chosen
         QCOMPARE(dialogs.FileFilters.size(), 1);
         QCOMPARE(Files(folder.Path()), before);
-        QVERIFY(DbAccess->Connected());
+        QVERIFY(folder.Db().Connected());
     }
 
     // A file that is not a sound database of this program is refused before anything changes:
@@ -356,34 +358,36 @@ private Q_SLOTS:
         QFETCH(QString, crafted);
         QFETCH(QString, cause);
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         const TFixedLogClock logClock;
         TScriptedDialogs dialogs;
         const QString source = folder.Path() + QStringLiteral("bad.bat");
         // Earlier safety copies and automatic backups, which a refused file must leave alone.
-        DbBackup(SafetyCopyPath());
-        DbBackup(folder.Path() + QStringLiteral("tmpData-20260101-101010.bat"));
+        folder.Db().BackupTo(SafetyCopyPath());
+        folder.Db().BackupTo(folder.Path() + QStringLiteral("tmpData-20260101-101010.bat"));
         QVERIFY(QDir(folder.Path()).mkdir(QStringLiteral("备份")));
-        DbBackup(folder.Path() + QStringLiteral("备份/bookkeep-20260101.bat"));
-        DbExecute(QStringLiteral("insert into IE(TypeID,IEUrl,IEName,ReMark) "
-                                 "values (0,'u','n', hex(randomblob(100000)))"));
+        folder.Db().BackupTo(folder.Path() + QStringLiteral("备份/bookkeep-20260101.bat"));
+        folder.Db().ExecuteBatch(QStringLiteral("insert into IE(TypeID,IEUrl,IEName,ReMark) "
+                                                "values (0,'u','n', hex(randomblob(100000)))"));
         if (kind == QLatin1String("text")) {
             folder.WriteFile(QStringLiteral("bad.bat"), "@echo off\r\necho not a database\r\n");
         } else if (kind == QLatin1String("damaged")) {
             // The first pages, which opening reads, are sound; one further on is not.
-            DbBackup(source);
+            folder.Db().BackupTo(source);
             QByteArray bytes = folder.ReadFile(QStringLiteral("bad.bat"));
             for (qsizetype i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i)
                 bytes[i] = char(~bytes[i]);
             folder.WriteFile(QStringLiteral("bad.bat"), bytes);
         } else if (kind == QLatin1String("table")) {
-            DbExecute(QStringLiteral("create table Saved as select * from IE@#@drop table IE"));
-            DbBackup(source);
-            DbExecute(QStringLiteral("create table IE as select * from Saved@#@drop table Saved"));
+            folder.Db().ExecuteBatch(
+                QStringLiteral("create table Saved as select * from IE@#@drop table IE"));
+            folder.Db().BackupTo(source);
+            folder.Db().ExecuteBatch(
+                QStringLiteral("create table IE as select * from Saved@#@drop table Saved"));
         } else if (kind == QLatin1String("crafted")) {
             WriteCraftedDatabase(source, crafted);
         } else if (kind == QLatin1String("wal")) {
-            DbBackup(source);
+            folder.Db().BackupTo(source);
             folder.WriteFile(QStringLiteral("bad.bat-wal"), "changes");
         } else if (kind == QLatin1String("plain")) {
             sqlite3* raw = nullptr;
@@ -394,7 +398,7 @@ private Q_SLOTS:
             QFile sparse(source);
             QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(256) << 20));
         } else if (kind == QLatin1String("truncated")) {
-            DbBackup(source);
+            folder.Db().BackupTo(source);
             const QByteArray bytes = folder.ReadFile(QStringLiteral("bad.bat"));
             folder.WriteFile(QStringLiteral("bad.bat"), bytes.left(bytes.size() / 2));
         } else if (kind == QLatin1String("empty")) {
@@ -406,14 +410,14 @@ private Q_SLOTS:
         } else if (kind == QLatin1String("zero")) {
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), source));
         }
-        AddGroup(1, QStringLiteral("kept"));
+        AddGroup(folder.Db(), 1, QStringLiteral("kept"));
         const QByteArray database = Hash(folder.DatabasePath());
         const QStringList before = Files(folder.Path());
         const QMap<QString, QByteArray> files = Tree(folder.Path());
 
         dialogs.Answers << true;
         dialogs.FileNames << source;
-        QVERIFY(!Guarded(RestoreCommand));
+        QVERIFY(!Guarded([&] { return RestoreCommand(config); }));
         QCOMPARE(dialogs.Boxes.size(), 2);
         const QStringList lines = dialogs.Boxes[1].Text.split(QStringLiteral("\r\n"));
         QCOMPARE(lines.size(), 2);
@@ -424,8 +428,8 @@ private Q_SLOTS:
         QCOMPARE(Hash(folder.DatabasePath()), database);
         QCOMPARE(Files(folder.Path()), before);
         QCOMPARE(Tree(folder.Path()), files);
-        QVERIFY(DbAccess->Connected());
-        QCOMPARE(Groups(), QStringList(QStringLiteral("kept")));
+        QVERIFY(folder.Db().Connected());
+        QCOMPARE(Groups(folder.Db()), QStringList(QStringLiteral("kept")));
         QVERIFY(LogText(folder, logClock).isEmpty());
     }
 
@@ -434,14 +438,14 @@ private Q_SLOTS:
     void safetyCopiesRotate()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         const QString backup = folder.Path() + QStringLiteral("b.bat");
-        DbBackup(backup);
+        folder.Db().BackupTo(backup);
         QList<QByteArray> replaced;
         for (int i = 0; i < 12; ++i) {
-            AddGroup(1, QString::number(i));
+            AddGroup(folder.Db(), 1, QString::number(i));
             replaced << Hash(folder.DatabasePath());
-            DbRestore(backup, SafetyCopyPath());
+            folder.Db().RestoreFrom(backup, SafetyCopyPath());
         }
         QCOMPARE(Hash(SafetyCopyPath()), replaced.last());
         const QStringList dated =
@@ -457,7 +461,7 @@ private Q_SLOTS:
     void restoreEngineDefaultPageSize()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         const QString source = folder.Path() + QStringLiteral("made.bat");
         {
             sqlite3* raw = nullptr;
@@ -471,8 +475,8 @@ private Q_SLOTS:
                                                 "insert into NoteType values (1, 0, 'made');"))
                         .isEmpty());
         }
-        DbRestore(source, SafetyCopyPath());
-        QCOMPARE(Groups(), QStringList(QStringLiteral("made")));
+        folder.Db().RestoreFrom(source, SafetyCopyPath());
+        QCOMPARE(Groups(folder.Db()), QStringList(QStringLiteral("made")));
         TDbAccess again;
         again.Connect();
         QVERIFY(again.Connected());
@@ -483,19 +487,18 @@ private Q_SLOTS:
     void restoredSettingsInForce()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
-        DbExecute(QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw' "));
+        folder.Db().ExecuteBatch(QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw' "));
         const QString backup = folder.Path() + QStringLiteral("b.bat");
-        DbBackup(backup);
-        DbExecute(QStringLiteral("update SysSet set bPass='0',[PassWord]='' "));
-        Config.LoadConfig();
+        folder.Db().BackupTo(backup);
+        folder.Db().ExecuteBatch(QStringLiteral("update SysSet set bPass='0',[PassWord]='' "));
+        config.LoadConfig();
         dialogs.Answers << true;
         dialogs.FileNames << backup;
-        QVERIFY(Guarded(RestoreCommand));
-        QVERIFY(Config.bPass);
-        QCOMPARE(Config.PassWord, QStringLiteral("pw"));
-        Config = TConfig();
+        QVERIFY(Guarded([&] { return RestoreCommand(config); }));
+        QVERIFY(config.bPass);
+        QCOMPARE(config.PassWord, QStringLiteral("pw"));
     }
 
     // The first start of a day copies the database into "备份" as that day's file, staged like
@@ -503,21 +506,21 @@ private Q_SLOTS:
     void dailyBackups()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
         const TFixedLogClock logClock;
         const QString backups = folder.Path() + QStringLiteral("备份/");
         const QDate first(2026, 3, 1);
-        DailyBackup(first);
+        DailyBackup(folder.Db(), first);
         const QString day = backups + QStringLiteral("bookkeep-20260301.bat");
         QCOMPARE(Hash(day), Hash(folder.DatabasePath()));
         // Later starts that day leave the day's copy as it is.
-        AddGroup(1, QStringLiteral("later"));
-        DailyBackup(first);
+        AddGroup(folder.Db(), 1, QStringLiteral("later"));
+        DailyBackup(folder.Db(), first);
         QVERIFY(Hash(day) != Hash(folder.DatabasePath()));
 
         for (int i = 1; i < 20; ++i)
-            DailyBackup(first.addDays(i));
+            DailyBackup(folder.Db(), first.addDays(i));
         const QStringList kept = Files(backups);
         QCOMPARE(kept.size(), 14);
         QCOMPARE(kept.first(), QStringLiteral("bookkeep-20260307.bat"));
@@ -525,7 +528,7 @@ private Q_SLOTS:
         QVERIFY(LogText(folder, logClock).isEmpty());
 
         dialogs.Answers << true;
-        RestoreCommand();
+        RestoreCommand(config);
         QCOMPARE(dialogs.OpenFolders, QStringList(folder.Path() + QStringLiteral("备份")));
     }
 
@@ -533,18 +536,18 @@ private Q_SLOTS:
     void dailyBackupFailureIsLogged()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
         const TFixedLogClock logClock;
         folder.WriteFile(QStringLiteral("备份"), "a file, not a folder");
-        DailyBackup(QDate(2026, 3, 1));
+        DailyBackup(folder.Db(), QDate(2026, 3, 1));
         QVERIFY(dialogs.Boxes.isEmpty());
         QVERIFY2(LogText(folder, logClock).contains(QStringLiteral("自动备份失败")),
                  qPrintable(LogText(folder, logClock)));
 
         // Without the folder the restore dialog opens where the desktop chooses.
         dialogs.Answers << true;
-        RestoreCommand();
+        RestoreCommand(config);
         QCOMPARE(dialogs.OpenFolders, QStringList(QString()));
     }
 
@@ -553,19 +556,19 @@ private Q_SLOTS:
     void restoreSafetyCopy()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
-        AddGroup(1, QStringLiteral("before"));
-        DbBackup(SafetyCopyPath());
+        AddGroup(folder.Db(), 1, QStringLiteral("before"));
+        folder.Db().BackupTo(SafetyCopyPath());
         const QByteArray safety = Hash(SafetyCopyPath());
-        AddGroup(2, QStringLiteral("mistake"));
+        AddGroup(folder.Db(), 2, QStringLiteral("mistake"));
 
         dialogs.Answers << true;
         dialogs.FileNames << SafetyCopyPath();
-        QVERIFY(Guarded(RestoreCommand));
+        QVERIFY(Guarded([&] { return RestoreCommand(config); }));
         QCOMPARE(Hash(SafetyCopyPath()), safety);
         QCOMPARE(Hash(folder.DatabasePath()), safety);
-        QCOMPARE(Groups(), QStringList(QStringLiteral("before")));
+        QCOMPARE(Groups(folder.Db()), QStringList(QStringLiteral("before")));
         QCOMPARE(dialogs.Boxes.size(), 1);
     }
 };

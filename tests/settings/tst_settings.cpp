@@ -86,7 +86,7 @@ QList<TAnswer> Script(const QStringList& answers)
 
 // Opens the settings dialog, runs the action on it, and closes it if the action left it open.
 // Returns whether the action ran.
-bool WithConfigDialog(const std::function<void(TFormConfig&)>& action)
+bool WithConfigDialog(TConfig& config, const std::function<void(TFormConfig&)>& action)
 {
     TModalDriver modals;
     bool ran = false;
@@ -96,20 +96,20 @@ bool WithConfigDialog(const std::function<void(TFormConfig&)>& action)
         if (form->isVisible())
             form->btnCancel->click();
     });
-    ShowConfigDialog();
+    ShowConfigDialog(config);
     return ran;
 }
 
-void StoreSettings(const QString& assignments)
+void StoreSettings(TDbAccess& db, const QString& assignments)
 {
-    DbExecute(QStringLiteral("update SysSet set ") + assignments);
+    db.ExecuteBatch(QStringLiteral("update SysSet set ") + assignments);
 }
 
 // The stored row as "bPass|PassWord", bPass as the integer the column holds.
-QString StoredSettings()
+QString StoredSettings(TDbAccess& db)
 {
-    DbAccess->OpenQuery(QStringLiteral("select typeof(bPass) as t, bPass, PassWord from SysSet"));
-    const TResultSet& set = DbAccess->QuerySet();
+    db.OpenQuery(QStringLiteral("select typeof(bPass) as t, bPass, PassWord from SysSet"));
+    const TResultSet& set = db.QuerySet();
     if (set.RecordCount() != 1)
         return QStringLiteral("rows: %1").arg(set.RecordCount());
     return set.AsString(QStringLiteral("t")) + QLatin1Char('|') +
@@ -117,10 +117,10 @@ QString StoredSettings()
            set.AsString(QStringLiteral("PassWord"));
 }
 
-void SetConfig(bool pass, const QString& password)
+void SetConfig(TConfig& config, bool pass, const QString& password)
 {
-    Config.bPass = pass;
-    Config.PassWord = password;
+    config.bPass = pass;
+    config.PassWord = password;
 }
 
 const QString WrongPassword = QStringLiteral("密码输入错误!");
@@ -128,10 +128,10 @@ const QString WrongPassword = QStringLiteral("密码输入错误!");
 } // namespace
 
 // A settings dialog or the password prompt, built over the current settings.
-std::unique_ptr<TFormBaseDlg> NewDialog(const QString& kind)
+std::unique_ptr<TFormBaseDlg> NewDialog(TConfig& config, const QString& kind)
 {
     if (kind == QLatin1String("settings"))
-        return std::make_unique<TFormConfig>();
+        return std::make_unique<TFormConfig>(config);
     auto form = std::make_unique<TFormPass>();
     form->SetNote(QStringLiteral("note"));
     return form;
@@ -143,8 +143,6 @@ class TestSettings : public QObject
 
 private Q_SLOTS:
     void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(FConfigHome.path())); }
-    void init() { Config = TConfig(); }
-    void cleanup() { Config = TConfig(); }
 
     void promptLooks()
     {
@@ -174,9 +172,9 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         QFETCH(double, scale);
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         const TScaledFont font(scale);
-        const std::unique_ptr<TFormBaseDlg> dialog = NewDialog(kind);
+        const std::unique_ptr<TFormBaseDlg> dialog = NewDialog(config, kind);
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         VerifyControls(dialog.get(), {dialog->Body, dialog->pnlBottom});
@@ -219,54 +217,50 @@ private Q_SLOTS:
     void configStatements()
     {
         TTestFolder folder;
-        folder.Connect();
-        SetConfig(true, QStringLiteral("a'b "));
-        Config.SaveConfig();
-        QCOMPARE(Config.SqlText,
-                 QStringLiteral("update SysSet set bPass='-1',[PassWord]='a''b ' "));
-        QCOMPARE(StoredSettings(), QStringLiteral("integer|-1|a'b "));
+        TConfig config(folder.Connect());
+        SetConfig(config, true, QStringLiteral("a'b "));
+        config.SaveConfig();
+        QCOMPARE(StoredSettings(folder.Db()), QStringLiteral("integer|-1|a'b "));
 
         // Whatever the password holds is stored exactly.
         const QString password = QStringLiteral("it's \"我\" @#@ \\n\r\n%s");
-        Config.PassWord = password;
-        Config.SaveConfig();
-        QCOMPARE(StoredSettings(), QStringLiteral("integer|-1|") + password);
+        config.PassWord = password;
+        config.SaveConfig();
+        QCOMPARE(StoredSettings(folder.Db()), QStringLiteral("integer|-1|") + password);
 
-        SetConfig(false, QString());
-        Config.LoadConfig();
-        QCOMPARE(Config.SqlText, QStringLiteral("select * from SysSet"));
-        QVERIFY(Config.bPass);
-        QCOMPARE(Config.PassWord, password);
+        SetConfig(config, false, QString());
+        config.LoadConfig();
+        QVERIFY(config.bPass);
+        QCOMPARE(config.PassWord, password);
 
-        Config.bPass = false;
-        Config.SaveConfig();
-        QVERIFY(Config.SqlText.startsWith(QStringLiteral("update SysSet set bPass='0',")));
-        QCOMPARE(StoredSettings(), QStringLiteral("integer|0|") + password);
-        Config.LoadConfig();
-        QVERIFY(!Config.bPass);
+        config.bPass = false;
+        config.SaveConfig();
+        QCOMPARE(StoredSettings(folder.Db()), QStringLiteral("integer|0|") + password);
+        config.LoadConfig();
+        QVERIFY(!config.bPass);
     }
 
     void emptySysSet()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
         TPromptAnswers prompts;
-        DbExecute(QStringLiteral("delete from SysSet"));
-        SetConfig(true, QStringLiteral("x"));
-        Config.LoadConfig();
-        QVERIFY(!Config.bPass);
-        QCOMPARE(Config.PassWord, QString());
-        QVERIFY(LoginAtStart());
+        folder.Db().ExecuteBatch(QStringLiteral("delete from SysSet"));
+        SetConfig(config, true, QStringLiteral("x"));
+        config.LoadConfig();
+        QVERIFY(!config.bPass);
+        QCOMPARE(config.PassWord, QString());
+        QVERIFY(LoginAtStart(config));
 
-        QVERIFY(WithConfigDialog([](TFormConfig& form) {
+        QVERIFY(WithConfigDialog(config, [](TFormConfig& form) {
             form.chkPass->click();
             form.edtPass->setText(QStringLiteral("pw"));
             form.edtRePass->setText(QStringLiteral("pw"));
             form.btnOK->click();
             QVERIFY(!form.isVisible());
         }));
-        QCOMPARE(StoredSettings(), QStringLiteral("rows: 0"));
+        QCOMPARE(StoredSettings(folder.Db()), QStringLiteral("rows: 0"));
         QVERIFY(prompts.Captions.isEmpty());
         QVERIFY(dialogs.Boxes.isEmpty());
     }
@@ -284,9 +278,9 @@ private Q_SLOTS:
         QFETCH(bool, pass);
         QFETCH(QString, password);
         TTestFolder folder;
-        folder.Connect();
-        SetConfig(pass, password);
-        QVERIFY(WithConfigDialog([&](TFormConfig& form) {
+        TConfig config(folder.Connect());
+        SetConfig(config, pass, password);
+        QVERIFY(WithConfigDialog(config, [&](TFormConfig& form) {
             QCOMPARE(form.windowTitle(), QStringLiteral("软件设置"));
             QCOMPARE(form.chkPass->text(), QStringLiteral("登录需输入密码"));
             QCOMPARE(form.lblPass->text(), QStringLiteral("密码"));
@@ -334,12 +328,12 @@ private Q_SLOTS:
         QFETCH(QString, second);
         QFETCH(QString, message);
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
         TPromptAnswers prompts;
-        StoreSettings(QStringLiteral("bPass='0',PassWord=''"));
-        const QString before = StoredSettings();
-        QVERIFY(WithConfigDialog([&](TFormConfig& form) {
+        StoreSettings(folder.Db(), QStringLiteral("bPass='0',PassWord=''"));
+        const QString before = StoredSettings(folder.Db());
+        QVERIFY(WithConfigDialog(config, [&](TFormConfig& form) {
             form.chkPass->click();
             form.edtPass->setText(first);
             form.edtRePass->setText(second);
@@ -350,8 +344,8 @@ private Q_SLOTS:
         }));
         QCOMPARE(dialogs.Texts(), QStringList(message));
         QVERIFY(prompts.Captions.isEmpty());
-        QCOMPARE(StoredSettings(), before);
-        QVERIFY(!Config.bPass);
+        QCOMPARE(StoredSettings(folder.Db()), before);
+        QVERIFY(!config.bPass);
     }
 
     void dialogSaves_data()
@@ -398,15 +392,16 @@ private Q_SLOTS:
         QFETCH(QString, result);
 
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
-        StoreSettings(QStringLiteral("bPass=%1,PassWord='%2'").arg(pass ? -1 : 0).arg(stored));
-        Config.LoadConfig();
-        QCOMPARE(Config.bPass, pass);
+        StoreSettings(folder.Db(),
+                      QStringLiteral("bPass=%1,PassWord='%2'").arg(pass ? -1 : 0).arg(stored));
+        config.LoadConfig();
+        QCOMPARE(config.bPass, pass);
 
         TPromptAnswers prompts(Script(answers));
         bool closed = false;
-        QVERIFY(WithConfigDialog([&](TFormConfig& form) {
+        QVERIFY(WithConfigDialog(config, [&](TFormConfig& form) {
             if (form.chkPass->isChecked() != tick)
                 form.chkPass->click();
             form.edtPass->setText(tick || !entered.isEmpty() ? entered : form.edtPass->text());
@@ -418,27 +413,26 @@ private Q_SLOTS:
 
         QCOMPARE(closed, saved);
         QCOMPARE(prompts.Captions, captions);
-        QCOMPARE(StoredSettings(), QStringLiteral("integer|") + result);
-        // Config follows what is stored.
-        QCOMPARE(QString::number(Config.bPass ? -1 : 0) + QLatin1Char('|') + Config.PassWord,
+        QCOMPARE(StoredSettings(folder.Db()), QStringLiteral("integer|") + result);
+        // The settings follow what is stored.
+        QCOMPARE(QString::number(config.bPass ? -1 : 0) + QLatin1Char('|') + config.PassWord,
                  result);
         QVERIFY(dialogs.Boxes.isEmpty());
     }
 
     // A save the database refuses is reported; the dialog stays open and neither the table nor
-    // Config takes the new values.
+    // the settings take the new values.
     void failedSaveChangesNothing()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
         TPromptAnswers prompts({QStringLiteral("pw")});
-        StoreSettings(QStringLiteral("bPass=-1,PassWord='pw'"));
-        DbExecute(QStringLiteral("create trigger NoSave before update on SysSet "
-                                 "begin select raise(abort, 'read only'); end"));
-        Config.LoadConfig();
-        const QString statement = Config.SqlText;
-        QVERIFY(WithConfigDialog([](TFormConfig& form) {
+        StoreSettings(folder.Db(), QStringLiteral("bPass=-1,PassWord='pw'"));
+        folder.Db().ExecuteBatch(QStringLiteral("create trigger NoSave before update on SysSet "
+                                                "begin select raise(abort, 'read only'); end"));
+        config.LoadConfig();
+        QVERIFY(WithConfigDialog(config, [](TFormConfig& form) {
             form.chkPass->click();
             form.btnOK->click();
             QVERIFY(form.isVisible());
@@ -447,21 +441,20 @@ private Q_SLOTS:
         QCOMPARE(dialogs.Boxes.size(), 1);
         QVERIFY(dialogs.Boxes[0].Text.startsWith(QStringLiteral("数据库操作失败！")));
         QVERIFY(dialogs.Boxes[0].Text.contains(QStringLiteral("read only")));
-        QVERIFY(Config.bPass);
-        QCOMPARE(Config.PassWord, QStringLiteral("pw"));
-        QCOMPARE(Config.SqlText, statement);
-        QCOMPARE(StoredSettings(), QStringLiteral("integer|-1|pw"));
+        QVERIFY(config.bPass);
+        QCOMPARE(config.PassWord, QStringLiteral("pw"));
+        QCOMPARE(StoredSettings(folder.Db()), QStringLiteral("integer|-1|pw"));
     }
 
     // A failed save is logged with its statement, but not with the password in it.
     void loggedStatementHidesPassword()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
-        DbExecute(QStringLiteral("create trigger NoSave before update on SysSet "
-                                 "begin select raise(abort, 'read only'); end"));
-        TConfig changed;
+        folder.Db().ExecuteBatch(QStringLiteral("create trigger NoSave before update on SysSet "
+                                                "begin select raise(abort, 'read only'); end"));
+        TConfig changed(folder.Db());
         changed.bPass = true;
         changed.PassWord = QStringLiteral("Zq7'x@#@y");
         RunGuarded([&] { changed.SaveConfig(); });
@@ -493,13 +486,13 @@ private Q_SLOTS:
         QFETCH(bool, granted);
         QFETCH(int, prompts);
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
-        StoreSettings(settings);
+        StoreSettings(folder.Db(), settings);
         TPromptAnswers answered(Script(answers));
-        QCOMPARE(LoginAtStartGuarded(), granted);
+        QCOMPARE(LoginAtStartGuarded(config), granted);
         QCOMPARE(answered.Captions, QStringList(prompts, QStringLiteral("先输入密码登录软件")));
-        QCOMPARE(Config.PassWord, QStringLiteral("pw"));
+        QCOMPARE(config.PassWord, QStringLiteral("pw"));
     }
 
     // Settings that cannot be read end the program after the error is shown: the login never
@@ -507,11 +500,11 @@ private Q_SLOTS:
     void loginFailsClosed()
     {
         TTestFolder folder;
-        folder.Connect();
+        TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
         TPromptAnswers prompts;
-        DbExecute(QStringLiteral("alter table SysSet rename to Settings"));
-        QVERIFY(!LoginAtStartGuarded());
+        folder.Db().ExecuteBatch(QStringLiteral("alter table SysSet rename to Settings"));
+        QVERIFY(!LoginAtStartGuarded(config));
         QCOMPARE(dialogs.Boxes.size(), 1);
         QVERIFY(dialogs.Boxes[0].Text.startsWith(QStringLiteral("数据库查询错误，请检查！")));
         QVERIFY(dialogs.Boxes[0].Text.contains(QStringLiteral("SysSet")));
@@ -524,11 +517,12 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         TDbAccess& db = folder.Connect();
+        TConfig config(db);
         TScriptedDialogs dialogs;
         TPromptAnswers prompts;
-        StoreSettings(QStringLiteral("bPass='-1',PassWord='pw'"));
-        Config.LoadConfig();
-        DailyBackup(QDate(2026, 1, 2));
+        StoreSettings(folder.Db(), QStringLiteral("bPass='-1',PassWord='pw'"));
+        config.LoadConfig();
+        DailyBackup(folder.Db(), QDate(2026, 1, 2));
         QVERIFY(QFile::copy(folder.DatabasePath(), SafetyCopyPath()));
         const QStringList files = {folder.DatabasePath(), SafetyCopyPath(),
                                    DailyBackupFolder() + QStringLiteral("/bookkeep-20260102.bat")};
@@ -540,8 +534,8 @@ private Q_SLOTS:
             }
             return opening;
         };
-        const auto setEncrypt = [](bool tick) {
-            return WithConfigDialog([tick](TFormConfig& form) {
+        const auto setEncrypt = [&config](bool tick) {
+            return WithConfigDialog(config, [tick](TFormConfig& form) {
                 QVERIFY(form.chkEncrypt->isEnabled());
                 QCOMPARE(form.chkEncrypt->isChecked(), !tick);
                 form.chkEncrypt->setChecked(tick);
@@ -562,7 +556,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs.Boxes.size(), 2);
         QCOMPARE(openingWithStandardKey(), 3);
         QVERIFY(prompts.Captions.isEmpty());
-        QCOMPARE(StoredSettings(), QStringLiteral("integer|-1|pw"));
+        QCOMPARE(StoredSettings(folder.Db()), QStringLiteral("integer|-1|pw"));
     }
 
     // An encrypted file: a wrong password is refused at the prompt, the right one opens the
@@ -570,10 +564,10 @@ private Q_SLOTS:
     void startWithEncryptedFile()
     {
         TTestFolder folder;
-        folder.Connect();
-        StoreSettings(QStringLiteral("bPass='-1',PassWord='pw'"));
-        DbAccess->Rekey(TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt()), QString());
-        DbAccess->Disconnect();
+        TConfig config(folder.Connect());
+        StoreSettings(folder.Db(), QStringLiteral("bPass='-1',PassWord='pw'"));
+        folder.Db().Rekey(TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt()), QString());
+        folder.Db().Disconnect();
         const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
         TScriptedDialogs dialogs;
         {
@@ -586,7 +580,8 @@ private Q_SLOTS:
         TPromptAnswers prompts({QStringLiteral("pw")});
         TDbAccess db;
         QCOMPARE(OpenDataFileAtStart(db), TStartOpen::Opened);
-        QVERIFY(LoginAtStart());
+        TConfig opened(db);
+        QVERIFY(LoginAtStart(opened));
         QCOMPARE(prompts.Captions, QStringList(QStringLiteral("先输入密码登录软件")));
         QCOMPARE(dialogs.Texts(), QStringList(WrongPassword));
     }
@@ -597,27 +592,28 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         TDbAccess& db = folder.Connect();
+        TConfig config(db);
         TScriptedDialogs dialogs;
         const QString backup = folder.Path() + QStringLiteral("b.bat");
         db.Rekey(TFileKey::Derive(QStringLiteral("other"), TFileKey::NewSalt()),
                  QStringLiteral("update SysSet set bPass='-1',[PassWord]='other'"));
-        DbBackup(backup);
+        folder.Db().BackupTo(backup);
         db.Rekey(TFileKey(), QStringLiteral("update SysSet set bPass='0',[PassWord]=''"));
         const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
         {
             TPromptAnswers prompts({QStringLiteral("Other"), TAnswer()});
             dialogs.Answers << true;
             dialogs.FileNames << backup;
-            QVERIFY_THROWS_EXCEPTION(EAbort, RestoreCommand());
+            QVERIFY_THROWS_EXCEPTION(EAbort, RestoreCommand(config));
             QCOMPARE(prompts.Captions, QStringList(QStringLiteral("请输入备份文件的密码")));
         }
         QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
         TPromptAnswers prompts({QStringLiteral("other")});
         dialogs.Answers << true;
         dialogs.FileNames << backup;
-        QVERIFY(RestoreCommand());
+        QVERIFY(RestoreCommand(config));
         QVERIFY(!db.Key().IsStandard());
-        QCOMPARE(Config.PassWord, QStringLiteral("other"));
+        QCOMPARE(config.PassWord, QStringLiteral("other"));
         QCOMPARE(dialogs.Texts().count(WrongPassword), 1);
     }
 

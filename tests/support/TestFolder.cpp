@@ -55,6 +55,13 @@ TDbAccess& TTestFolder::Connect()
     return *FDbAccess;
 }
 
+TDbAccess& TTestFolder::Db() const
+{
+    if (!FDbAccess)
+        qFatal("the test folder is not connected");
+    return *FDbAccess;
+}
+
 QByteArray TTestFolder::ReadFile(const QString& name) const
 {
     QFile file(Path() + name);

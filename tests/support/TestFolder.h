@@ -21,8 +21,10 @@ public:
 
     // Copies the delivered empty database in as bookkeep.dat.
     void InstallDatabase() const;
-    // InstallDatabase, then a connected TDbAccess that is the program's DbAccess.
+    // InstallDatabase, then a connected TDbAccess over it, kept while the folder exists.
     TDbAccess& Connect();
+    // The connection the last Connect made.
+    TDbAccess& Db() const;
 
     QByteArray ReadFile(const QString& name) const;
     void WriteFile(const QString& name, const QByteArray& bytes) const;

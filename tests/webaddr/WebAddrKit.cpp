@@ -5,36 +5,38 @@
 
 namespace WebAddrKit {
 
-QString AddRow(int typeId, const QString& url, const QString& name, const QString& remark)
+QString AddRow(TDbAccess& db, int typeId, const QString& url, const QString& name,
+               const QString& remark)
 {
-    DbExecute(Sql::Format(SqlTemplate::InsertAddress, {Sql::Number(typeId), Sql::Quoted(url),
-                                                       Sql::Quoted(name), Sql::Quoted(remark)}));
-    return QString::number(DbQueryInteger(QStringLiteral("select max(ID) from IE")));
+    db.ExecuteBatch(
+        Sql::Format(SqlTemplate::InsertAddress, {Sql::Number(typeId), Sql::Quoted(url),
+                                                 Sql::Quoted(name), Sql::Quoted(remark)}));
+    return QString::number(db.QueryInteger(QStringLiteral("select max(ID) from IE")));
 }
 
-void AddGroupRow(int selfIndex, int parentIndex, const QString& name)
+void AddGroupRow(TDbAccess& db, int selfIndex, int parentIndex, const QString& name)
 {
-    DbExecute(Sql::Format(SqlTemplate::AddGroup,
-                          {Sql::Name(QStringLiteral("IEType")), Sql::Number(selfIndex),
-                           Sql::Number(parentIndex), Sql::Quoted(name)}));
+    db.ExecuteBatch(Sql::Format(SqlTemplate::AddGroup,
+                                {Sql::Name(QStringLiteral("IEType")), Sql::Number(selfIndex),
+                                 Sql::Number(parentIndex), Sql::Quoted(name)}));
 }
 
-QList<TRow> Rows()
+QList<TRow> Rows(TDbAccess& db)
 {
-    DbAccess->OpenQuery(QStringLiteral("select * from IE order by ID"));
+    db.OpenQuery(QStringLiteral("select * from IE order by ID"));
     QList<TRow> rows;
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next())
+    for (TResultSet& set = db.QuerySet(); !set.Eof(); set.Next())
         rows.append({set.AsString(QStringLiteral("ID")), set.AsInteger(QStringLiteral("TypeID")),
                      set.AsString(QStringLiteral("IEUrl")), set.AsString(QStringLiteral("IEName")),
                      set.AsString(QStringLiteral("ReMark"))});
     return rows;
 }
 
-QList<int> GroupNumbers()
+QList<int> GroupNumbers(TDbAccess& db)
 {
-    DbAccess->OpenQuery(QStringLiteral("select SelfIndex from IEType order by SelfIndex"));
+    db.OpenQuery(QStringLiteral("select SelfIndex from IEType order by SelfIndex"));
     QList<int> numbers;
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next())
+    for (TResultSet& set = db.QuerySet(); !set.Eof(); set.Next())
         numbers << set.AsInteger(0);
     return numbers;
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class TDbAccess;
+
 // Helpers shared by the address tests: rows written and read behind the program's back.
 namespace WebAddrKit {
 
@@ -16,11 +18,11 @@ struct TRow
 };
 
 // Adds an address row directly; returns its ID as decimal text.
-QString AddRow(int typeId, const QString& url, const QString& name = {},
+QString AddRow(TDbAccess& db, int typeId, const QString& url, const QString& name = {},
                const QString& remark = {});
-void AddGroupRow(int selfIndex, int parentIndex, const QString& name);
+void AddGroupRow(TDbAccess& db, int selfIndex, int parentIndex, const QString& name);
 // Every address row, in ID order.
-QList<TRow> Rows();
-QList<int> GroupNumbers();
+QList<TRow> Rows(TDbAccess& db);
+QList<int> GroupNumbers(TDbAccess& db);
 
 } // namespace WebAddrKit

@@ -12,6 +12,7 @@
 #include "webaddr/AddressDialogs.h"
 #include "webaddr/FormAddIE.h"
 #include "webaddr/FormModIE.h"
+#include "webaddr/IE.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -88,11 +89,11 @@ TSeen Look(TFormBaseIE* dialog)
     return seen;
 }
 
-std::unique_ptr<TFormBaseIE> NewAddressDialog(const QString& kind)
+std::unique_ptr<TFormBaseIE> NewAddressDialog(TIE& store, const QString& kind)
 {
     if (kind == AddTitle)
-        return std::make_unique<TFormAddIE>();
-    return std::make_unique<TFormModIE>();
+        return std::make_unique<TFormAddIE>(store);
+    return std::make_unique<TFormModIE>(store);
 }
 
 } // namespace
@@ -125,7 +126,7 @@ private Q_SLOTS:
         QFETCH(QString, clipboard);
         QFETCH(QString, expected);
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
         dialogs.Clipboard = clipboard;
         QCOMPARE(ReadClipboardUrl(), expected);
@@ -136,13 +137,13 @@ private Q_SLOTS:
             seen = Look(qobject_cast<TFormBaseIE*>(dialog));
             dialog->btnCancel->click();
         });
-        QCOMPARE(ShowAddAddress(5, QStringLiteral("工作")), mrCancel);
+        QCOMPARE(ShowAddAddress(store, 5, QStringLiteral("工作")), mrCancel);
         QCOMPARE(seen.Url, expected);
         QCOMPARE(seen.Group, QStringLiteral("工作"));
         QCOMPARE(seen.GroupID, 5);
         QVERIFY(seen.FocusInAddress);
         QVERIFY(!seen.Ticked);
-        QVERIFY(Rows().isEmpty());
+        QVERIFY(Rows(folder.Db()).isEmpty());
     }
 
     // A blank address is refused and not opened; blanks around an address are kept, both when
@@ -150,7 +151,7 @@ private Q_SLOTS:
     void blankAddressRefused()
     {
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
         TModalDriver modals;
         TSeen afterRefusal;
@@ -167,14 +168,14 @@ private Q_SLOTS:
             QTest::mouseClick(dialog->imgOpen, Qt::LeftButton);
             dialog->btnOK->click();
         });
-        QCOMPARE(ShowAddAddress(3, QStringLiteral("工作")), mrOK);
+        QCOMPARE(ShowAddAddress(store, 3, QStringLiteral("工作")), mrOK);
 
         QVERIFY(afterRefusal.StillOpen);
         QCOMPARE(dialogs.Texts().value(0), QStringLiteral("网址不能为空！"));
         QCOMPARE(dialogs.Texts().size(), 1);
         QCOMPARE(dialogs.OpenedUrls.size(), 1);
         QCOMPARE(dialogs.OpenedUrls[0].host(), QStringLiteral("www.example.cn"));
-        const QList<TRow> rows = Rows();
+        const QList<TRow> rows = Rows(folder.Db());
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0].TypeID, 3);
         QCOMPARE(rows[0].IEUrl, QStringLiteral(" www.example.cn "));
@@ -186,12 +187,12 @@ private Q_SLOTS:
     void storedAddressNamed()
     {
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
-        AddGroupRow(1, 0, QStringLiteral("工作"));
-        AddGroupRow(2, 1, QStringLiteral("资料"));
-        AddRow(2, QStringLiteral("www.a.cn"));
-        AddRow(0, QStringLiteral("www.b.cn"));
+        AddGroupRow(folder.Db(), 1, 0, QStringLiteral("工作"));
+        AddGroupRow(folder.Db(), 2, 1, QStringLiteral("资料"));
+        AddRow(folder.Db(), 2, QStringLiteral("www.a.cn"));
+        AddRow(folder.Db(), 0, QStringLiteral("www.b.cn"));
         TModalDriver modals;
         QStringList seen;
         modals.When<TFormBaseDlg>(AddTitle, [&](TFormBaseDlg* base) {
@@ -208,10 +209,10 @@ private Q_SLOTS:
             line();
             dialog->btnOK->click();
         });
-        QCOMPARE(ShowAddAddress(0, QString()), mrOK);
+        QCOMPARE(ShowAddAddress(store, 0, QString()), mrOK);
         QCOMPARE(seen, QStringList({QString(), QStringLiteral("已保存在：全部->工作->资料"),
                                     QStringLiteral("已保存在：全部")}));
-        QCOMPARE(Rows().size(), 3);
+        QCOMPARE(Rows(folder.Db()).size(), 3);
     }
 
     // With "保存后继续新建" ticked every OK saves and empties the texts; the dialog then ends with
@@ -219,7 +220,7 @@ private Q_SLOTS:
     void continueWithNew()
     {
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
         TModalDriver modals;
         QList<TSeen> seen;
@@ -236,7 +237,7 @@ private Q_SLOTS:
             }
             dialog->btnCancel->click();
         });
-        QCOMPARE(ShowAddAddress(4, QStringLiteral("学习")), mrCancel);
+        QCOMPARE(ShowAddAddress(store, 4, QStringLiteral("学习")), mrCancel);
 
         QCOMPARE(seen.size(), 2);
         for (const TSeen& after : seen) {
@@ -249,7 +250,7 @@ private Q_SLOTS:
             QCOMPARE(after.GroupID, 4);
             QVERIFY(after.FocusInAddress);
         }
-        const QList<TRow> rows = Rows();
+        const QList<TRow> rows = Rows(folder.Db());
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].IEUrl, QStringLiteral("www.one.cn"));
         QCOMPARE(rows[1].IEUrl, QStringLiteral("www.two.cn"));
@@ -264,10 +265,10 @@ private Q_SLOTS:
     void chooserAnswerWrittenIntoDialog()
     {
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
-        AddGroupRow(1, 0, QStringLiteral("工作"));
-        AddGroupRow(2, 1, QStringLiteral("项目"));
+        AddGroupRow(folder.Db(), 1, 0, QStringLiteral("工作"));
+        AddGroupRow(folder.Db(), 2, 1, QStringLiteral("项目"));
         TModalDriver modals;
         QList<TSeen> seen;
         modals.When<TFormBaseDlg>(AddTitle, [&](TFormBaseDlg* base) {
@@ -282,7 +283,7 @@ private Q_SLOTS:
             dialog->edtIE->setText(QStringLiteral("www.root.cn"));
             dialog->btnOK->click();
         });
-        QCOMPARE(ShowAddAddress(1, QStringLiteral("工作")), mrOK);
+        QCOMPARE(ShowAddAddress(store, 1, QStringLiteral("工作")), mrOK);
 
         QCOMPARE(seen.size(), 3);
         QCOMPARE(seen[0].Group, QStringLiteral("项目"));
@@ -293,7 +294,7 @@ private Q_SLOTS:
         QVERIFY(seen[1].FocusInAddress);
         QCOMPARE(seen[2].Group, QStringLiteral("全部"));
         QCOMPARE(seen[2].GroupID, 0);
-        QCOMPARE(Rows().value(0).TypeID, 0);
+        QCOMPARE(Rows(folder.Db()).value(0).TypeID, 0);
     }
 
     // The modify dialog shows the stored address and moves it to the chosen group; what the
@@ -301,13 +302,15 @@ private Q_SLOTS:
     void modifyMovesAddress()
     {
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
-        AddGroupRow(1, 0, QStringLiteral("工作"));
-        AddGroupRow(2, 0, QStringLiteral("娱乐"));
+        AddGroupRow(folder.Db(), 1, 0, QStringLiteral("工作"));
+        AddGroupRow(folder.Db(), 2, 0, QStringLiteral("娱乐"));
         const QString remark = QStringLiteral("line 1\r\nline 2");
-        const QString id = AddRow(1, QStringLiteral("www.a.cn"), QStringLiteral("it's A"), remark);
-        const QString other = AddRow(1, QStringLiteral("www.b.cn"), QStringLiteral("B"));
+        const QString id =
+            AddRow(folder.Db(), 1, QStringLiteral("www.a.cn"), QStringLiteral("it's A"), remark);
+        const QString other =
+            AddRow(folder.Db(), 1, QStringLiteral("www.b.cn"), QStringLiteral("B"));
         TModalDriver modals;
         TSeen shown;
         modals.When<TFormBaseDlg>(ModifyTitle, [&](TFormBaseDlg* base) {
@@ -317,7 +320,7 @@ private Q_SLOTS:
             dialog->edtName->setText(QStringLiteral("A'"));
             dialog->btnOK->click();
         });
-        QCOMPARE(ShowModifyAddress(id), mrOK);
+        QCOMPARE(ShowModifyAddress(store, id), mrOK);
 
         QCOMPARE(shown.Group, QStringLiteral("工作"));
         QCOMPARE(shown.GroupID, 1);
@@ -325,7 +328,7 @@ private Q_SLOTS:
         QCOMPARE(shown.Name, QStringLiteral("it's A"));
         QCOMPARE(shown.Remark, QStringLiteral("line 1\nline 2"));
         QVERIFY(shown.FocusInAddress);
-        const QList<TRow> rows = Rows();
+        const QList<TRow> rows = Rows(folder.Db());
         QCOMPARE(rows[0].ID, id);
         QCOMPARE(rows[0].TypeID, 2);
         QCOMPARE(rows[0].IEUrl, QStringLiteral("www.a.cn"));
@@ -343,16 +346,16 @@ private Q_SLOTS:
             dialog->btnOK->click();
             dialog->btnCancel->click();
         });
-        QCOMPARE(ShowModifyAddress(id), mrCancel);
+        QCOMPARE(ShowModifyAddress(store, id), mrCancel);
         QCOMPARE(dialogs.Texts(), QStringList({QStringLiteral("网址不能为空！")}));
-        QCOMPARE(Rows().value(0).ReMark, remark);
+        QCOMPARE(Rows(folder.Db()).value(0).ReMark, remark);
         modals.When<TFormBaseDlg>(ModifyTitle, [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormModIE*>(base);
             dialog->mmoRemark->setPlainText(QStringLiteral("new\nremark"));
             dialog->btnOK->click();
         });
-        QCOMPARE(ShowModifyAddress(id), mrOK);
-        QCOMPARE(Rows().value(0).ReMark, QStringLiteral("new\nremark"));
+        QCOMPARE(ShowModifyAddress(store, id), mrOK);
+        QCOMPARE(Rows(folder.Db()).value(0).ReMark, QStringLiteral("new\nremark"));
     }
 
     // Every field is named and labelled; Tab reaches every control but the group field, which F4
@@ -372,7 +375,9 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         QFETCH(double, scale);
         const TScaledFont font(scale);
-        const std::unique_ptr<TFormBaseIE> dialog = NewAddressDialog(kind);
+        TDbAccess unconnected;
+        TIE store(unconnected);
+        const std::unique_ptr<TFormBaseIE> dialog = NewAddressDialog(store, kind);
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         if (scale == 1.0)
@@ -398,7 +403,9 @@ private Q_SLOTS:
         QFETCH(bool, blue);
         const QPalette before = QApplication::palette();
         QApplication::setPalette(palette);
-        TFormAddIE dialog;
+        TDbAccess unconnected;
+        TIE store(unconnected);
+        TFormAddIE dialog(store);
         QApplication::setPalette(before);
         const QPalette address = dialog.edtIE->palette();
         QVERIFY(ContrastRatio(address.color(QPalette::Text), address.color(QPalette::Base)) >=
@@ -414,10 +421,10 @@ private Q_SLOTS:
     void dialogKeys()
     {
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
-        AddGroupRow(1, 0, QStringLiteral("工作"));
-        AddGroupRow(2, 0, QStringLiteral("娱乐"));
+        AddGroupRow(folder.Db(), 1, 0, QStringLiteral("工作"));
+        AddGroupRow(folder.Db(), 2, 0, QStringLiteral("娱乐"));
         TModalDriver modals;
         bool groupSkipped = false;
         modals.When<TFormBaseDlg>(AddTitle, [&](TFormBaseDlg* base) {
@@ -434,40 +441,40 @@ private Q_SLOTS:
             dialog->mmoRemark->setFocus();
             QTest::keyClick(dialog->mmoRemark, Qt::Key_Return, Qt::ControlModifier);
         });
-        QCOMPARE(ShowAddAddress(0, QString()), mrOK);
+        QCOMPARE(ShowAddAddress(store, 0, QString()), mrOK);
         QVERIFY(groupSkipped);
-        QCOMPARE(Rows().size(), 1);
-        QCOMPARE(Rows().value(0).TypeID, 2);
-        QCOMPARE(Rows().value(0).ReMark, QString());
+        QCOMPARE(Rows(folder.Db()).size(), 1);
+        QCOMPARE(Rows(folder.Db()).value(0).TypeID, 2);
+        QCOMPARE(Rows(folder.Db()).value(0).ReMark, QString());
     }
 
     // Long texts pass through the dialog whole, also when only another field was changed.
     void longTextsAreNotCut()
     {
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
         const QString url = QStringLiteral("www.a.cn/") + QString(40000, QLatin1Char('u'));
         const QString name = QString(40000, QLatin1Char('n'));
-        const QString id = AddRow(0, url, name);
+        const QString id = AddRow(folder.Db(), 0, url, name);
         TModalDriver modals;
         modals.When<TFormBaseDlg>(ModifyTitle, [&](TFormBaseDlg* base) {
             qobject_cast<TFormModIE*>(base)->mmoRemark->setPlainText(QStringLiteral("r"));
             base->btnOK->click();
         });
-        QCOMPARE(ShowModifyAddress(id), mrOK);
-        QCOMPARE(Rows().value(0).IEUrl, url);
-        QCOMPARE(Rows().value(0).IEName, name);
+        QCOMPARE(ShowModifyAddress(store, id), mrOK);
+        QCOMPARE(Rows(folder.Db()).value(0).IEUrl, url);
+        QCOMPARE(Rows(folder.Db()).value(0).IEName, name);
     }
 
     void modifyAddressInRoot()
     {
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
-        const QString id = AddRow(0, QStringLiteral("www.root.cn"));
+        const QString id = AddRow(folder.Db(), 0, QStringLiteral("www.root.cn"));
         // A group number that names no group shows as the root but is kept.
-        const QString orphan = AddRow(9, QStringLiteral("www.orphan.cn"));
+        const QString orphan = AddRow(folder.Db(), 9, QStringLiteral("www.orphan.cn"));
         TModalDriver modals;
         QList<TSeen> shown;
         for (int i = 0; i < 2; ++i)
@@ -475,38 +482,38 @@ private Q_SLOTS:
                 shown << Look(qobject_cast<TFormBaseIE*>(base));
                 base->btnOK->click();
             });
-        QCOMPARE(ShowModifyAddress(id), mrOK);
-        QCOMPARE(ShowModifyAddress(orphan), mrOK);
+        QCOMPARE(ShowModifyAddress(store, id), mrOK);
+        QCOMPARE(ShowModifyAddress(store, orphan), mrOK);
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0].Group, QStringLiteral("全部"));
         QCOMPARE(shown[0].GroupID, 0);
         QCOMPARE(shown[1].Group, QStringLiteral("全部"));
-        QCOMPARE(Rows().value(1).TypeID, 9);
+        QCOMPARE(Rows(folder.Db()).value(1).TypeID, 9);
     }
 
     // A failing save shows the database error and leaves the dialog open with its contents.
     void failingSaveKeepsDialog()
     {
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
         TModalDriver modals;
         TSeen after;
         modals.When<TFormBaseDlg>(AddTitle, [&](TFormBaseDlg* base) {
             auto* dialog = qobject_cast<TFormBaseIE*>(base);
             dialog->edtIE->setText(QStringLiteral("www.a.cn"));
-            DbExecute(QStringLiteral("alter table IE rename to IEGone"));
+            folder.Db().ExecuteBatch(QStringLiteral("alter table IE rename to IEGone"));
             dialog->btnOK->click();
             after = Look(dialog);
-            DbExecute(QStringLiteral("alter table IEGone rename to IE"));
+            folder.Db().ExecuteBatch(QStringLiteral("alter table IEGone rename to IE"));
             dialog->btnOK->click();
         });
-        QCOMPARE(ShowAddAddress(0, QStringLiteral("全部")), mrOK);
+        QCOMPARE(ShowAddAddress(store, 0, QStringLiteral("全部")), mrOK);
         QVERIFY(after.StillOpen);
         QCOMPARE(after.Url, QStringLiteral("www.a.cn"));
         QCOMPARE(dialogs.Boxes.size(), 1);
         QVERIFY(dialogs.Texts()[0].startsWith(QStringLiteral("数据库操作失败！")));
-        QCOMPARE(Rows().size(), 1);
+        QCOMPARE(Rows(folder.Db()).size(), 1);
     }
 };
 

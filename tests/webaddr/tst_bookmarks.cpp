@@ -35,11 +35,11 @@ struct TGroup
     QString Name;
 };
 
-QList<TGroup> Groups()
+QList<TGroup> Groups(TDbAccess& db)
 {
-    DbAccess->OpenQuery(QStringLiteral("select * from IEType order by SelfIndex"));
+    db.OpenQuery(QStringLiteral("select * from IEType order by SelfIndex"));
     QList<TGroup> groups;
-    for (TResultSet& set = DbAccess->QuerySet(); !set.Eof(); set.Next())
+    for (TResultSet& set = db.QuerySet(); !set.Eof(); set.Next())
         groups.append({set.AsInteger(QStringLiteral("SelfIndex")),
                        set.AsInteger(QStringLiteral("ParentIndex")),
                        set.AsString(QStringLiteral("TypeName"))});
@@ -62,20 +62,20 @@ QString PathOf(int typeId, const QList<TGroup>& groups, int skipTop = 0)
 }
 
 // Every address as "group path|url|title|remark", sorted.
-QStringList Addresses(int skipTop = 0)
+QStringList Addresses(TDbAccess& db, int skipTop = 0)
 {
-    const QList<TGroup> groups = Groups();
+    const QList<TGroup> groups = Groups(db);
     QStringList lines;
-    for (const TRow& row : Rows())
+    for (const TRow& row : Rows(db))
         lines << PathOf(row.TypeID, groups, skipTop) + QLatin1Char('|') + row.IEUrl +
                      QLatin1Char('|') + row.IEName + QLatin1Char('|') + row.ReMark;
     lines.sort();
     return lines;
 }
 
-QStringList GroupPaths(int skipTop = 0)
+QStringList GroupPaths(TDbAccess& db, int skipTop = 0)
 {
-    const QList<TGroup> groups = Groups();
+    const QList<TGroup> groups = Groups(db);
     QStringList paths;
     for (const TGroup& group : groups)
         paths << PathOf(group.SelfIndex, groups, skipTop);
@@ -110,43 +110,49 @@ private Q_SLOTS:
         {
             TTestFolder folder;
             folder.Connect();
-            AddGroupRow(1, 0, QStringLiteral("工作"));
-            AddGroupRow(2, 1, QStringLiteral("a & <b>"));
-            AddGroupRow(3, 2, QStringLiteral("  深处  "));
-            AddGroupRow(4, 0, QStringLiteral("empty"));
-            AddRow(0, QStringLiteral("https://root.example/?a=1&b=\"2\""), QStringLiteral("根"));
-            AddRow(2, QStringLiteral("www.bare.cn"), QStringLiteral("it's <i>x</i> &amp;"),
+            AddGroupRow(folder.Db(), 1, 0, QStringLiteral("工作"));
+            AddGroupRow(folder.Db(), 2, 1, QStringLiteral("a & <b>"));
+            AddGroupRow(folder.Db(), 3, 2, QStringLiteral("  深处  "));
+            AddGroupRow(folder.Db(), 4, 0, QStringLiteral("empty"));
+            AddRow(folder.Db(), 0, QStringLiteral("https://root.example/?a=1&b=\"2\""),
+                   QStringLiteral("根"));
+            AddRow(folder.Db(), 2, QStringLiteral("www.bare.cn"),
+                   QStringLiteral("it's <i>x</i> &amp;"),
                    QStringLiteral("line 1\r\nline 2\n\t  indented  "));
-            AddRow(3, QStringLiteral("file:///tmp/a b.txt"), QStringLiteral("  two  spaces "));
-            AddRow(1, QStringLiteral("www.bare.cn"), QString(), QStringLiteral("same address"));
-            AddRow(77, QStringLiteral("http://orphan.example"), QStringLiteral("孤儿"));
-            exported = ExportBookmarks();
-            addresses = Addresses();
-            groupPaths = GroupPaths();
+            AddRow(folder.Db(), 3, QStringLiteral("file:///tmp/a b.txt"),
+                   QStringLiteral("  two  spaces "));
+            AddRow(folder.Db(), 1, QStringLiteral("www.bare.cn"), QString(),
+                   QStringLiteral("same address"));
+            AddRow(folder.Db(), 77, QStringLiteral("http://orphan.example"),
+                   QStringLiteral("孤儿"));
+            exported = ExportBookmarks(folder.Db());
+            addresses = Addresses(folder.Db());
+            groupPaths = GroupPaths(folder.Db());
         }
 
         TTestFolder folder;
         folder.Connect();
-        const TBookmarkImport first = ImportBookmarks(exported, Today);
+        const TBookmarkImport first = ImportBookmarks(folder.Db(), exported, Today);
         QCOMPARE(first.Addresses, 5);
         QCOMPARE(first.Groups, 4);
         QCOMPARE(first.Duplicates, 0);
-        const QList<TGroup> groups = Groups();
+        const QList<TGroup> groups = Groups(folder.Db());
         QCOMPARE(groups.first().Name, QStringLiteral("导入的书签 2026-12-07"));
         QCOMPARE(groups.first().ParentIndex, 0);
-        QCOMPARE(GroupPaths(1).mid(1), groupPaths);
-        QCOMPARE(Addresses(1), addresses);
+        QCOMPARE(GroupPaths(folder.Db(), 1).mid(1), groupPaths);
+        QCOMPARE(Addresses(folder.Db(), 1), addresses);
         for (const TGroup& group : groups)
             QVERIFY(group.SelfIndex > group.ParentIndex);
 
         // Again: only the folder that was empty in the file is made anew.
-        const TBookmarkImport second = ImportBookmarks(exported, Today);
+        const TBookmarkImport second = ImportBookmarks(folder.Db(), exported, Today);
         QCOMPARE(second.Addresses, 0);
         QCOMPARE(second.Duplicates, 5);
         QCOMPARE(second.Groups, 1);
-        QCOMPARE(Groups().size(), groups.size() + 2);
-        QVERIFY(GroupPaths().contains(QStringLiteral("导入的书签 2026-12-07 (2)/empty (2)")));
-        QCOMPARE(Rows().size(), 5);
+        QCOMPARE(Groups(folder.Db()).size(), groups.size() + 2);
+        QVERIFY(GroupPaths(folder.Db())
+                    .contains(QStringLiteral("导入的书签 2026-12-07 (2)/empty (2)")));
+        QCOMPARE(Rows(folder.Db()).size(), 5);
     }
 
     // A browser's file: titles as a browser shows them, descriptions as written and tags as
@@ -156,7 +162,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         folder.Connect();
-        AddRow(0, QStringLiteral("https://stored.example/"));
+        AddRow(folder.Db(), 0, QStringLiteral("https://stored.example/"));
         const QByteArray body =
             "<DT><H3 ADD_DATE=\"1\">Bar &amp; <b>co</b></H3>\n"
             "<DD>a folder's description\n"
@@ -176,12 +182,12 @@ private Q_SLOTS:
             "    <DT><A HREF=\"place:sort=8&amp;maxResults=10\">Most visited</A>\n"
             "  </DL><p>\n"
             "</DL><p>\n";
-        const TBookmarkImport done = ImportBookmarks(File(body), Today);
+        const TBookmarkImport done = ImportBookmarks(folder.Db(), File(body), Today);
         QCOMPARE(done.Addresses, 2);
         QCOMPARE(done.Groups, 1);
         QCOMPARE(done.Duplicates, 2);
         QCOMPARE(done.NonWeb, 2);
-        QCOMPARE(Addresses(1),
+        QCOMPARE(Addresses(folder.Db(), 1),
                  QStringList({QStringLiteral("Bar & co|HTTP://upper.example|&bogus; &amp a < b|"),
                               QStringLiteral("Bar & co|https://x.example/?q=a>b&c=d|A <tag> 中文 "
                                              "span wrapped|Some \"notes\"\n    over "
@@ -197,10 +203,11 @@ private Q_SLOTS:
         QStringEncoder gbk("GBK");
         const QByteArray body = "<DT><A HREF=\"http://cn.example\">" +
                                 QByteArray(gbk(QStringLiteral("中文标题"))) + "</A>\n";
-        ImportBookmarks(File(body, "<meta http-equiv='Content-Type' content='text/html; "
+        ImportBookmarks(folder.Db(),
+                        File(body, "<meta http-equiv='Content-Type' content='text/html; "
                                    "charset=gbk'>\n"),
                         Today);
-        QCOMPARE(Rows().constFirst().IEName, QStringLiteral("中文标题"));
+        QCOMPARE(Rows(folder.Db()).constFirst().IEName, QStringLiteral("中文标题"));
     }
 
     // Files that cannot be read say so and add nothing at all.
@@ -231,13 +238,13 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         try {
-            ImportBookmarks(bytes, Today);
+            ImportBookmarks(folder.Db(), bytes, Today);
             QFAIL("imported");
         } catch (const ECardError& error) {
             QVERIFY2(error.Message().contains(message), qUtf8Printable(error.Message()));
         }
-        QVERIFY(Groups().isEmpty());
-        QVERIFY(Rows().isEmpty());
+        QVERIFY(Groups(folder.Db()).isEmpty());
+        QVERIFY(Rows(folder.Db()).isEmpty());
     }
 
     // Folders a thousand deep keep their links at the deepest level the tree keeps.
@@ -254,12 +261,12 @@ private Q_SLOTS:
             deep += "</DL><p>\n";
         // Many '&' without a ';' in a title: one pass, however many there are.
         deep += "<DT><A HREF=\"http://amp.example\">" + QByteArray(2'000'000, '&') + "</A>\n";
-        const TBookmarkImport done = ImportBookmarks(File(deep), Today);
+        const TBookmarkImport done = ImportBookmarks(folder.Db(), File(deep), Today);
         QCOMPARE(done.Groups, TBookmarkImporter::MaxDepth);
         QCOMPARE(done.Groups + done.TooDeep, depth);
         QVERIFY(ImportSummary(done).contains(QString::number(done.TooDeep)));
-        QCOMPARE(Addresses(1).constFirst().section(QLatin1Char('|'), 0, 0),
-                 GroupPaths(1).constLast());
+        QCOMPARE(Addresses(folder.Db(), 1).constFirst().section(QLatin1Char('|'), 0, 0),
+                 GroupPaths(folder.Db(), 1).constLast());
     }
 
     // A 50 MB file (browsers put each site's icon into its link) is read in pieces: markup and
@@ -292,14 +299,14 @@ private Q_SLOTS:
             }
         };
         TCountdown cancelled(2);
-        QVERIFY_THROWS_EXCEPTION(EAbort, ImportBookmarkFile(path, Today, &cancelled));
-        QVERIFY(Groups().isEmpty());
-        QVERIFY(Rows().isEmpty());
+        QVERIFY_THROWS_EXCEPTION(EAbort, ImportBookmarkFile(folder.Db(), path, Today, &cancelled));
+        QVERIFY(Groups(folder.Db()).isEmpty());
+        QVERIFY(Rows(folder.Db()).isEmpty());
 
         TCountdown whole(-1);
-        QCOMPARE(ImportBookmarkFile(path, Today, &whole).Addresses, links);
+        QCOMPARE(ImportBookmarkFile(folder.Db(), path, Today, &whole).Addresses, links);
         QCOMPARE(whole.Done, QFileInfo(path).size());
-        const QList<TRow> rows = Rows();
+        const QList<TRow> rows = Rows(folder.Db());
         QCOMPARE(rows.size(), links);
         for (int i : {0, 26, links - 1})
             QCOMPARE(rows[i].ReMark, RemarkWithTags({}, {QStringLiteral("t%1").arg(i)}));
@@ -322,13 +329,13 @@ private Q_SLOTS:
         QFETCH(bool, fits);
         TTestFolder folder;
         folder.Connect();
-        AddGroupRow(largest, 0, QStringLiteral("last"));
+        AddGroupRow(folder.Db(), largest, 0, QStringLiteral("last"));
         const QByteArray file = File("<DT><H3>F</H3>\n<DL><p>\n</DL><p>\n");
         if (fits)
-            ImportBookmarks(file, Today);
+            ImportBookmarks(folder.Db(), file, Today);
         else
-            QVERIFY_THROWS_EXCEPTION(ECardError, ImportBookmarks(file, Today));
-        QCOMPARE(Groups().size(), fits ? 3 : 1);
+            QVERIFY_THROWS_EXCEPTION(ECardError, ImportBookmarks(folder.Db(), file, Today));
+        QCOMPARE(Groups(folder.Db()).size(), fits ? 3 : 1);
     }
 
     // Firefox's and the Chromium family's profiles under the home folder are found and read as
@@ -338,7 +345,7 @@ private Q_SLOTS:
         QTemporaryDir home;
         TTestFolder folder;
         folder.Connect();
-        AddRow(0, QStringLiteral("https://stored.example/"));
+        AddRow(folder.Db(), 0, QStringLiteral("https://stored.example/"));
         TFirefoxProfile firefox(home.path(), QStringLiteral("default-release"));
         const qint64 work =
             firefox.Folder(TFirefoxProfile::Root("toolbar_____"), QStringLiteral("工作"));
@@ -370,17 +377,17 @@ private Q_SLOTS:
         QCOMPARE(labels, QStringList({QStringLiteral("Firefox — default-release"),
                                       QStringLiteral("Chromium — Default"),
                                       QStringLiteral("Google Chrome — Profile 2")}));
-        const TBookmarkImport fromFirefox = ImportBrowserProfile(profiles[0], Today);
+        const TBookmarkImport fromFirefox = ImportBrowserProfile(folder.Db(), profiles[0], Today);
         QCOMPARE(fromFirefox.Duplicates, 1);
         QCOMPARE(fromFirefox.NonWeb, 0);
-        ImportBrowserProfile(profiles[1], Today);
-        QCOMPARE(Addresses(),
+        ImportBrowserProfile(folder.Db(), profiles[1], Today);
+        QCOMPARE(Addresses(folder.Db()),
                  QStringList({QStringLiteral("|https://stored.example/||"),
                               QStringLiteral("从 Chromium 导入 2026-12-07/书签栏/F|"
                                              "https://c.example/|C|"),
                               QStringLiteral("从 Firefox 导入 2026-12-07/书签工具栏/"
                                              "工作|https://a.example/|A|标签：news, read")}));
-        QCOMPARE(GroupPaths(1).filter(QStringLiteral("/")),
+        QCOMPARE(GroupPaths(folder.Db(), 1).filter(QStringLiteral("/")),
                  QStringList({QStringLiteral("书签工具栏/工作"), QStringLiteral("书签栏/F"),
                               QStringLiteral("其他书签/空")}));
     }
@@ -442,13 +449,13 @@ private Q_SLOTS:
         QVERIFY(bytes.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(bytes) > 0));
         file.close();
         try {
-            ImportBrowserProfile(profile, Today);
+            ImportBrowserProfile(folder.Db(), profile, Today);
             QFAIL("imported");
         } catch (const ECardError& error) {
             QVERIFY2(error.Message().contains(profile.Bookmarks), qUtf8Printable(error.Message()));
         }
-        QVERIFY(Groups().isEmpty());
-        QVERIFY(Rows().isEmpty());
+        QVERIFY(Groups(folder.Db()).isEmpty());
+        QVERIFY(Rows(folder.Db()).isEmpty());
     }
 
     // The command lists the profiles found and imports the one chosen; without any it offers
@@ -462,7 +469,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        QVERIFY(!ImportFromBrowserCommand());
+        QVERIFY(!ImportFromBrowserCommand(folder.Db()));
         QCOMPARE(dialogs.Boxes.size(), 1);
         QCOMPARE(dialogs.Boxes[0].Kind, TBoxKind::Question);
 
@@ -476,10 +483,10 @@ private Q_SLOTS:
             dialog->lstProfiles->setCurrentRow(1);
             dialog->btnOK->click();
         });
-        QVERIFY(ImportFromBrowserCommand());
-        QCOMPARE(Rows().size(), 1);
-        QCOMPARE(Rows()[0].IEUrl, QStringLiteral("http://vivaldi.example"));
-        QVERIFY(Groups()[0].Name.startsWith(QStringLiteral("从 Vivaldi 导入 ")));
+        QVERIFY(ImportFromBrowserCommand(folder.Db()));
+        QCOMPARE(Rows(folder.Db()).size(), 1);
+        QCOMPARE(Rows(folder.Db())[0].IEUrl, QStringLiteral("http://vivaldi.example"));
+        QVERIFY(Groups(folder.Db())[0].Name.startsWith(QStringLiteral("从 Vivaldi 导入 ")));
         QCOMPARE(dialogs.Boxes.size(), 2);
     }
 
@@ -489,18 +496,18 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        AddRow(0, QStringLiteral("http://dup.example"));
+        AddRow(folder.Db(), 0, QStringLiteral("http://dup.example"));
         folder.WriteFile(QStringLiteral("b.html"),
                          File("<DT><H3>F</H3>\n<DL><p>\n<DT><A HREF=\"http://a.example\">a</A>\n"
                               "<DT><A HREF=\"http://dup.example\">dup</A>\n"
                               "<DT><A HREF=\"javascript:void(0)\">js</A>\n</DL><p>\n"));
         dialogs.FileNames << folder.Path() + QStringLiteral("b.html");
-        QVERIFY(ImportBookmarksCommand());
+        QVERIFY(ImportBookmarksCommand(folder.Db()));
         QCOMPARE(dialogs.FileFilters.constFirst().section(QLatin1Char('|'), 0, 0),
                  QStringLiteral("书签文件 (*.html *.htm)"));
         QCOMPARE(dialogs.Texts().constFirst().section(QLatin1Char('\n'), 0, 0),
                  QStringLiteral("已导入 1 个网址、1 个分组，跳过 1 个重复网址"));
-        QCOMPARE(Rows().size(), 2);
+        QCOMPARE(Rows(folder.Db()).size(), 2);
     }
 
     // An existing file is replaced only after a Yes.
@@ -509,14 +516,14 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        AddRow(0, QStringLiteral("http://a.example"));
+        AddRow(folder.Db(), 0, QStringLiteral("http://a.example"));
         folder.WriteFile(QStringLiteral("old.html"), "keep");
         dialogs.FileNames << folder.Path() + QStringLiteral("old.html")
                           << folder.Path() + QStringLiteral("old");
-        ExportBookmarksCommand();
+        ExportBookmarksCommand(folder.Db());
         QCOMPARE(folder.ReadFile(QStringLiteral("old.html")), QByteArray("keep"));
         dialogs.Answers << true;
-        ExportBookmarksCommand();
+        ExportBookmarksCommand(folder.Db());
         QVERIFY(folder.ReadFile(QStringLiteral("old.html")).contains("http://a.example"));
     }
 };

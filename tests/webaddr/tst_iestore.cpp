@@ -11,12 +11,12 @@ using namespace WebAddrKit;
 
 namespace {
 
-void Fill(const QString& url, const QString& name, const QString& remark, int typeId)
+void Fill(TIE& store, const QString& url, const QString& name, const QString& remark, int typeId)
 {
-    IEStore.TypeID = typeId;
-    IEStore.IEUrl = url;
-    IEStore.IEName = name;
-    IEStore.ReMark = remark;
+    store.TypeID = typeId;
+    store.IEUrl = url;
+    store.IEName = name;
+    store.ReMark = remark;
 }
 
 } // namespace
@@ -44,13 +44,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
-        const QString other = AddRow(0, QStringLiteral("www.other.cn"), QStringLiteral("other"));
+        const QString other =
+            AddRow(folder.Db(), 0, QStringLiteral("www.other.cn"), QStringLiteral("other"));
 
-        Fill(text, text + QStringLiteral("|name"), text + QStringLiteral("|remark"), 7);
-        IEStore.InsertAddress();
-        QList<TRow> rows = Rows();
+        Fill(store, text, text + QStringLiteral("|name"), text + QStringLiteral("|remark"), 7);
+        store.InsertAddress();
+        QList<TRow> rows = Rows(folder.Db());
         QCOMPARE(rows.size(), 2);
         const QString id = rows[1].ID;
         QCOMPARE(rows[1].TypeID, 7);
@@ -58,16 +59,16 @@ private Q_SLOTS:
         QCOMPARE(rows[1].IEName, text + QStringLiteral("|name"));
         QCOMPARE(rows[1].ReMark, text + QStringLiteral("|remark"));
 
-        Fill({}, {}, {}, 0);
-        IEStore.LoadAddress(id);
-        QCOMPARE(IEStore.TypeID, 7);
-        QCOMPARE(IEStore.IEUrl, text);
-        QCOMPARE(IEStore.IEName, text + QStringLiteral("|name"));
-        QCOMPARE(IEStore.ReMark, text + QStringLiteral("|remark"));
+        Fill(store, {}, {}, {}, 0);
+        store.LoadAddress(id);
+        QCOMPARE(store.TypeID, 7);
+        QCOMPARE(store.IEUrl, text);
+        QCOMPARE(store.IEName, text + QStringLiteral("|name"));
+        QCOMPARE(store.ReMark, text + QStringLiteral("|remark"));
 
-        Fill(QStringLiteral("u") + text, text, QString(), 3);
-        IEStore.UpdateAddress(id);
-        rows = Rows();
+        Fill(store, QStringLiteral("u") + text, text, QString(), 3);
+        store.UpdateAddress(id);
+        rows = Rows(folder.Db());
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[1].TypeID, 3);
         QCOMPARE(rows[1].IEUrl, QStringLiteral("u") + text);
@@ -82,47 +83,47 @@ private Q_SLOTS:
     void groupNameOfLoadedAddress()
     {
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
-        AddGroupRow(1, 0, QStringLiteral("工作"));
-        const QString inRoot = AddRow(0, QStringLiteral("www.root.cn"));
-        const QString inGroup = AddRow(1, QStringLiteral("www.work.cn"));
-        const QString orphan = AddRow(9, QStringLiteral("www.gone.cn"));
+        AddGroupRow(folder.Db(), 1, 0, QStringLiteral("工作"));
+        const QString inRoot = AddRow(folder.Db(), 0, QStringLiteral("www.root.cn"));
+        const QString inGroup = AddRow(folder.Db(), 1, QStringLiteral("www.work.cn"));
+        const QString orphan = AddRow(folder.Db(), 9, QStringLiteral("www.gone.cn"));
 
-        IEStore.LoadAddress(inGroup);
-        QCOMPARE(IEStore.TypeName, QStringLiteral("工作"));
-        IEStore.LoadAddress(inRoot);
-        QCOMPARE(IEStore.TypeID, 0);
-        QCOMPARE(IEStore.TypeName, QString());
-        IEStore.LoadAddress(orphan);
-        QCOMPARE(IEStore.TypeID, 9);
-        QCOMPARE(IEStore.TypeName, QString());
-        QCOMPARE(IEStore.LookupTypeName(1), QStringLiteral("工作"));
+        store.LoadAddress(inGroup);
+        QCOMPARE(store.TypeName, QStringLiteral("工作"));
+        store.LoadAddress(inRoot);
+        QCOMPARE(store.TypeID, 0);
+        QCOMPARE(store.TypeName, QString());
+        store.LoadAddress(orphan);
+        QCOMPARE(store.TypeID, 9);
+        QCOMPARE(store.TypeName, QString());
+        QCOMPARE(store.LookupTypeName(1), QStringLiteral("工作"));
 
         // No such row: everything reads 0 or empty, whatever the fields held before.
-        IEStore.LoadAddress(inGroup);
-        IEStore.LoadAddress(QStringLiteral("4711"));
-        QCOMPARE(IEStore.TypeID, 0);
-        QCOMPARE(IEStore.IEUrl, QString());
-        QCOMPARE(IEStore.IEName, QString());
-        QCOMPARE(IEStore.ReMark, QString());
-        QCOMPARE(IEStore.TypeName, QString());
+        store.LoadAddress(inGroup);
+        store.LoadAddress(QStringLiteral("4711"));
+        QCOMPARE(store.TypeID, 0);
+        QCOMPARE(store.IEUrl, QString());
+        QCOMPARE(store.IEName, QString());
+        QCOMPARE(store.ReMark, QString());
+        QCOMPARE(store.TypeName, QString());
     }
 
     // The ID is put into statements unquoted, so only a number is taken.
     void idMustBeANumber()
     {
         TTestFolder folder;
-        folder.Connect();
+        TIE store(folder.Connect());
         TScriptedDialogs dialogs;
-        AddRow(0, QStringLiteral("www.a.cn"), QStringLiteral("A"));
-        AddRow(0, QStringLiteral("www.b.cn"), QStringLiteral("B"));
-        Fill(QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("x"), 0);
-        QVERIFY_THROWS_EXCEPTION(ECardError, IEStore.UpdateAddress(QStringLiteral("1 or 1=1")));
-        QVERIFY_THROWS_EXCEPTION(ECardError, IEStore.DeleteAddress(QStringLiteral("1 or 1=1")));
+        AddRow(folder.Db(), 0, QStringLiteral("www.a.cn"), QStringLiteral("A"));
+        AddRow(folder.Db(), 0, QStringLiteral("www.b.cn"), QStringLiteral("B"));
+        Fill(store, QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("x"), 0);
+        QVERIFY_THROWS_EXCEPTION(ECardError, store.UpdateAddress(QStringLiteral("1 or 1=1")));
+        QVERIFY_THROWS_EXCEPTION(ECardError, store.DeleteAddress(QStringLiteral("1 or 1=1")));
         QVERIFY_THROWS_EXCEPTION(ECardError,
-                                 IEStore.DeleteAddressesOfType(QStringLiteral("0 or 1=1")));
-        const QList<TRow> rows = Rows();
+                                 store.DeleteAddressesOfType(QStringLiteral("0 or 1=1")));
+        const QList<TRow> rows = Rows(folder.Db());
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].IEUrl, QStringLiteral("www.a.cn"));
         QCOMPARE(rows[1].IEUrl, QStringLiteral("www.b.cn"));

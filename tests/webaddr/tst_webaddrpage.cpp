@@ -41,20 +41,23 @@ struct TPageFixture
 {
     TTestFolder Folder;
     TScriptedDialogs Dialogs;
+    std::unique_ptr<TIE> Store;
     std::unique_ptr<TWebAddrPage> Page;
 
     TPageFixture()
     {
         Folder.Connect();
-        AddGroupRow(1, 0, QStringLiteral("工作"));
-        AddGroupRow(2, 1, QStringLiteral("项目"));
-        AddGroupRow(3, 0, QStringLiteral("娱乐"));
-        AddRow(0, QStringLiteral("www.r.cn"), QStringLiteral("R"));
-        AddRow(1, QStringLiteral("www.w1.cn"), QStringLiteral("W1"), QStringLiteral("备注 1"));
-        AddRow(1, QStringLiteral("www.w2.cn"), QStringLiteral("W2"));
-        AddRow(2, QStringLiteral("www.p.cn"), QStringLiteral("P"));
-        AddRow(9, QStringLiteral("www.o.cn"), QStringLiteral("O"));
-        Page = std::make_unique<TWebAddrPage>();
+        AddGroupRow(Folder.Db(), 1, 0, QStringLiteral("工作"));
+        AddGroupRow(Folder.Db(), 2, 1, QStringLiteral("项目"));
+        AddGroupRow(Folder.Db(), 3, 0, QStringLiteral("娱乐"));
+        AddRow(Folder.Db(), 0, QStringLiteral("www.r.cn"), QStringLiteral("R"));
+        AddRow(Folder.Db(), 1, QStringLiteral("www.w1.cn"), QStringLiteral("W1"),
+               QStringLiteral("备注 1"));
+        AddRow(Folder.Db(), 1, QStringLiteral("www.w2.cn"), QStringLiteral("W2"));
+        AddRow(Folder.Db(), 2, QStringLiteral("www.p.cn"), QStringLiteral("P"));
+        AddRow(Folder.Db(), 9, QStringLiteral("www.o.cn"), QStringLiteral("O"));
+        Store = std::make_unique<TIE>(Folder.Db());
+        Page = std::make_unique<TWebAddrPage>(*Store);
         Page->resize(800, 400);
         Page->show();
         Page->FirstShow();
@@ -185,7 +188,8 @@ private Q_SLOTS:
         for (QAction* action : f.Page->pmIE->actions())
             QVERIFY(action->isSeparator() ||
                     (!action->shortcut().isEmpty() && action->isShortcutVisibleInContextMenu()));
-        AddRow(3, QStringLiteral("\r\n  www.two.cn \r\nwww.other.cn"), QStringLiteral("T"));
+        AddRow(f.Folder.Db(), 3, QStringLiteral("\r\n  www.two.cn \r\nwww.other.cn"),
+               QStringLiteral("T"));
         f.Click(QStringLiteral("娱乐"));
         QTest::keyClick(&f.Grid(), Qt::Key_Return);
         QCOMPARE(f.Dialogs.OpenedUrls.size(), 1);
@@ -203,7 +207,7 @@ private Q_SLOTS:
         QTest::keyClick(&f.Grid(), Qt::Key_Delete);
         QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("确实要删除：＂T＂吗?")});
         QVERIFY(f.Grid().IsEmpty());
-        QCOMPARE(Rows().size(), 5);
+        QCOMPARE(Rows(f.Folder.Db()).size(), 5);
     }
 
     // The deletes of the store re-read the grid, also when the row was already gone.
@@ -211,18 +215,18 @@ private Q_SLOTS:
     {
         TPageFixture f;
         f.Click(QStringLiteral("工作"));
-        const QString w1 = Rows().at(1).ID;
-        IEStore.DeleteAddress(w1);
+        const QString w1 = Rows(f.Folder.Db()).at(1).ID;
+        f.Store->DeleteAddress(w1);
         QCOMPARE(f.Column(QStringLiteral("标题")), Texts({"W2"}));
         // A re-read keeps the ID column hidden.
         QVERIFY(f.Grid().isColumnHidden(f.Grid().ColumnOf(QStringLiteral("ID"))));
-        AddRow(1, QStringLiteral("www.w3.cn"), QStringLiteral("W3"));
-        IEStore.DeleteAddress(w1);
+        AddRow(f.Folder.Db(), 1, QStringLiteral("www.w3.cn"), QStringLiteral("W3"));
+        f.Store->DeleteAddress(w1);
         QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), Texts({"W2", "W3"}));
-        IEStore.DeleteAddressesOfType(QStringLiteral("1"));
+        f.Store->DeleteAddressesOfType(QStringLiteral("1"));
         QVERIFY(f.Grid().IsEmpty());
         // Only group 1's rows went: the sub-group's address stays.
-        QCOMPARE(Rows().size(), 3);
+        QCOMPARE(Rows(f.Folder.Db()).size(), 3);
         QVERIFY(f.Dialogs.Boxes.isEmpty());
     }
 
@@ -248,7 +252,7 @@ private Q_SLOTS:
         QVERIFY(!f.Page->IETree().Selected());
         save(QStringLiteral("www.new0.cn"));
         f.Page->actNewAddress->trigger();
-        QCOMPARE(Rows().last().TypeID, 0);
+        QCOMPARE(Rows(f.Folder.Db()).last().TypeID, 0);
         QVERIFY(f.Column(QStringLiteral("网址")).contains(QStringLiteral("www.new0.cn")));
 
         f.Click(QStringLiteral("项目"));
@@ -256,13 +260,13 @@ private Q_SLOTS:
         QCOMPARE(f.Page->IETree().Selected(), f.Node(QStringLiteral("项目")));
         save(QStringLiteral("www.new2.cn"));
         f.Page->actNewAddressInGroup->trigger();
-        QCOMPARE(Rows().last().TypeID, 2);
+        QCOMPARE(Rows(f.Folder.Db()).last().TypeID, 2);
         QCOMPARE(Sorted(f.Column(QStringLiteral("网址"))), Texts({"www.new2.cn", "www.p.cn"}));
 
         f.Click(QStringLiteral("全部"));
         save(QStringLiteral("www.new3.cn"));
         f.Page->actNewAddressInGroup->trigger();
-        QCOMPARE(Rows().last().TypeID, 0);
+        QCOMPARE(Rows(f.Folder.Db()).last().TypeID, 0);
 
         QCOMPARE(groups, Texts({"全部", "项目", "全部"}));
         QCOMPARE(ids, QList<int>({0, 2, 0}));
@@ -273,8 +277,8 @@ private Q_SLOTS:
     void rowCommandsReadFieldsByName()
     {
         TPageFixture f;
-        AddRow(3, QStringLiteral("  "), QString());
-        AddRow(3, QStringLiteral(" www.e.cn "), QStringLiteral("E"));
+        AddRow(f.Folder.Db(), 3, QStringLiteral("  "), QString());
+        AddRow(f.Folder.Db(), 3, QStringLiteral(" www.e.cn "), QStringLiteral("E"));
         f.Click(QStringLiteral("工作"));
         QHeaderView* titles = f.Grid().horizontalHeader();
         titles->moveSection(titles->visualIndex(f.Grid().ColumnOf(QStringLiteral("网址"))), 0);
@@ -300,12 +304,12 @@ private Q_SLOTS:
         f.Dialogs.Answers << false;
         f.Page->actDeleteAddress->trigger();
         QCOMPARE(f.Dialogs.Texts(), QStringList({QStringLiteral("确实要删除：＂W2＂吗?")}));
-        QCOMPARE(Rows().size(), 7);
+        QCOMPARE(Rows(f.Folder.Db()).size(), 7);
         QCOMPARE(f.Grid().model()->rowCount(), 2);
         f.Dialogs.Answers << true;
         f.Page->actDeleteAddress->trigger();
         QCOMPARE(f.Column(QStringLiteral("标题")), Texts({"W1 changed"}));
-        QCOMPARE(Rows().size(), 6);
+        QCOMPARE(Rows(f.Folder.Db()).size(), 6);
 
         f.Page->actOpenAddress->trigger();
         QCOMPARE(f.Dialogs.OpenedUrls.size(), 1);
@@ -352,7 +356,7 @@ private Q_SLOTS:
         QVERIFY(!opened);
         QVERIFY(f.Dialogs.Boxes.isEmpty());
         QVERIFY(f.Dialogs.OpenedUrls.isEmpty());
-        QCOMPARE(Rows().size(), 5);
+        QCOMPARE(Rows(f.Folder.Db()).size(), 5);
     }
 
     // A group added in the chooser shows in the page's tree once the address dialog closes,
@@ -387,7 +391,7 @@ private Q_SLOTS:
 
         AnswerGroupName(modals, QStringLiteral("再一个"));
         f.Page->IECommands().actNewGroup->trigger();
-        QCOMPARE(GroupNumbers(), QList<int>({1, 2, 3, 4, 5}));
+        QCOMPARE(GroupNumbers(f.Folder.Db()), QList<int>({1, 2, 3, 4, 5}));
         QTreeWidgetItem* another = f.Node(QStringLiteral("再一个"));
         QVERIFY(another);
         QCOMPARE(another->parent(), f.Node(QStringLiteral("项目")));
@@ -404,7 +408,8 @@ private Q_SLOTS:
         TPageFixture f;
         TCardException handler;
         f.Click(QStringLiteral("项目"));
-        RunGuarded([&] { OpenGrid(*DbAccess, QStringLiteral("select nothing"), f.Grid(), true); });
+        RunGuarded(
+            [&] { OpenGrid(f.Folder.Db(), QStringLiteral("select nothing"), f.Grid(), true); });
         QCOMPARE(f.Dialogs.Boxes.size(), 1);
         TModalDriver modals;
         modals.When<TFormBaseDlg>(QStringLiteral("新建网址"), [&](TFormBaseDlg* base) {
@@ -421,14 +426,14 @@ private Q_SLOTS:
             dialog->btnOK->click();
         });
         f.Page->actNewAddressInGroup->trigger();
-        QCOMPARE(Rows().last().IEUrl, QStringLiteral("www.saved.cn"));
+        QCOMPARE(Rows(f.Folder.Db()).last().IEUrl, QStringLiteral("www.saved.cn"));
 
         QTreeWidgetItem* added = f.Node(QStringLiteral("新组"));
         QVERIFY(added);
         QCOMPARE(TCardTree::KeyOf(added).SelfIndex, 4);
         AnswerGroupName(modals, QStringLiteral("再一个"));
         f.Page->IECommands().actNewGroup->trigger();
-        QCOMPARE(GroupNumbers(), QList<int>({1, 2, 3, 4, 5}));
+        QCOMPARE(GroupNumbers(f.Folder.Db()), QList<int>({1, 2, 3, 4, 5}));
     }
 
     // Addresses saved with "保存后继续新建" show in the list even when the dialog then ends with
@@ -466,7 +471,7 @@ private Q_SLOTS:
         QFETCH(int, added);
         TPageFixture f;
         for (int n = 0; n < added; ++n)
-            AddRow(3, QStringLiteral("www.e%1.cn").arg(n));
+            AddRow(f.Folder.Db(), 3, QStringLiteral("www.e%1.cn").arg(n));
         const QString line = f.Page->IECommands().DescribeContent(QStringLiteral("3"));
         QCOMPARE(line.isEmpty(), added == 0);
         if (added > 0)
@@ -482,14 +487,14 @@ private Q_SLOTS:
         QCOMPARE(f.Column(QStringLiteral("标题")), Texts({"P"}));
         f.Dialogs.Answers << false;
         f.Page->IECommands().actDeleteGroup->trigger();
-        QCOMPARE(Rows().size(), 5);
-        QCOMPARE(GroupNumbers(), QList<int>({1, 2, 3}));
+        QCOMPARE(Rows(f.Folder.Db()).size(), 5);
+        QCOMPARE(GroupNumbers(f.Folder.Db()), QList<int>({1, 2, 3}));
 
         f.Dialogs.Answers << true;
         f.Page->IECommands().actDeleteGroup->trigger();
-        QCOMPARE(GroupNumbers(), QList<int>({1, 3}));
+        QCOMPARE(GroupNumbers(f.Folder.Db()), QList<int>({1, 3}));
         QStringList left;
-        for (const TRow& row : Rows())
+        for (const TRow& row : Rows(f.Folder.Db()))
             left << row.IEName;
         QCOMPARE(left, Texts({"R", "W1", "W2", "O"}));
         QCOMPARE(f.Page->IETree().Selected(), f.Node(QStringLiteral("工作")));

@@ -92,7 +92,8 @@ int main(int argc, char** argv)
     QString error;
     const TConnection holder = DatabaseFile::Open(db.DatabasePath(), false, &error);
 
-    TNotePage page;
+    TNote note(db);
+    TNotePage page(db, note);
     page.setWindowTitle(QStringLiteral("Velmora"));
     page.resize(800, 560);
     page.show();
@@ -128,7 +129,7 @@ int main(int argc, char** argv)
                 QString text;
                 for (int i = 0; text.size() < value; ++i)
                     text += QStringLiteral("第%1行 a note line of plain text\n").arg(i);
-                DbExecute(QStringLiteral("delete from NoteBook"));
+                db.ExecuteBatch(QStringLiteral("delete from NoteBook"));
                 db.RunPrepared("insert into NoteBook(TypeID,ReMark) values(0,?)", {text.toUtf8()});
                 page.ShowSelectedNote();
                 page.activateWindow();
@@ -151,10 +152,10 @@ int main(int argc, char** argv)
                 };
                 WaitUntil([&] { return length() >= value; }, 15000);
                 WaitUntil([&] { return !page.NoteSaver().Due() && db.Writer().Idle(); }, 15000);
-                Note.LoadNote(QStringLiteral("0"));
+                note.LoadNote(QStringLiteral("0"));
                 const QString shown = page.MemoText();
                 Report("stored " + Now() + ' ' + QByteArray::number(shown.size()) + ' ' +
-                       (Note.ReMark == shown ? '1' : '0') + ' ' +
+                       (note.ReMark == shown ? '1' : '0') + ' ' +
                        QByteArray::number(page.NoteSaver().Saves()));
             } else if (command == "quit") {
                 QCoreApplication::quit();

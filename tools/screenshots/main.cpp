@@ -67,17 +67,17 @@ QTreeWidgetItem* Group(TCardTree& tree, QTreeWidgetItem* parent, const char* chi
     return tree.AddGroup(QString::fromUtf8(Sample(chinese, english)));
 }
 
-void AddAddress(qint32 group, const char* url, const char* title, const char* englishTitle,
-                const char* remark, const char* englishRemark)
+void AddAddress(TIE& store, qint32 group, const char* url, const char* title,
+                const char* englishTitle, const char* remark, const char* englishRemark)
 {
-    IEStore.TypeID = group;
-    IEStore.IEUrl = QString::fromUtf8(url);
-    IEStore.IEName = QString::fromUtf8(Sample(title, englishTitle));
-    IEStore.ReMark = QString::fromUtf8(Sample(remark, englishRemark));
-    IEStore.InsertAddress();
+    store.TypeID = group;
+    store.IEUrl = QString::fromUtf8(url);
+    store.IEName = QString::fromUtf8(Sample(title, englishTitle));
+    store.ReMark = QString::fromUtf8(Sample(remark, englishRemark));
+    store.InsertAddress();
 }
 
-void FillSampleData(TFormMain& form)
+void FillSampleData(TFormMain& form, TDbAccess& dbAccess)
 {
     TCardTree& notes = form.NotePage->NoteTree();
     QTreeWidgetItem* work = Group(notes, notes.RootNode(), "工作", "Work");
@@ -105,14 +105,16 @@ void FillSampleData(TFormMain& form)
     const auto id = [](QTreeWidgetItem* node) {
         return TCardTree::KeyOf(node).SelfIndex;
     };
-    AddAddress(id(news), "www.example.com/news", "每日新闻", "Daily news", "早上看", "Mornings");
-    AddAddress(id(news), "www.example.org/weather", "天气预报", "Weather", "", "");
-    AddAddress(id(tech), "www.example.net/qt", "Qt 文档", "Qt documentation", "Widgets 与布局",
-               "Widgets and layouts");
-    AddAddress(id(tech), "www.example.net/sqlite", "SQLite 手册", "SQLite manual", "", "");
-    AddAddress(id(tech), "www.example.com/cpp", "C++ 参考", "C++ reference", "标准库",
+    TIE store(dbAccess);
+    AddAddress(store, id(news), "www.example.com/news", "每日新闻", "Daily news", "早上看",
+               "Mornings");
+    AddAddress(store, id(news), "www.example.org/weather", "天气预报", "Weather", "", "");
+    AddAddress(store, id(tech), "www.example.net/qt", "Qt 文档", "Qt documentation",
+               "Widgets 与布局", "Widgets and layouts");
+    AddAddress(store, id(tech), "www.example.net/sqlite", "SQLite 手册", "SQLite manual", "", "");
+    AddAddress(store, id(tech), "www.example.com/cpp", "C++ 参考", "C++ reference", "标准库",
                "Standard library");
-    AddAddress(id(shopping), "www.example.org/books", "网上书店", "Bookshop", "", "");
+    AddAddress(store, id(shopping), "www.example.org/books", "网上书店", "Bookshop", "", "");
     form.WebAddrPage->ListAllAddresses();
 }
 
@@ -163,10 +165,10 @@ int main(int argc, char** argv)
         dbAccess.Connect();
         if (!dbAccess.Connected())
             return 1;
-        TFormMain form;
+        TFormMain form(dbAccess);
         if (!form.FormShow())
             return 1;
-        FillSampleData(form);
+        FillSampleData(form, dbAccess);
         form.ShowAsRemembered();
         const QString suffix = dark      ? QStringLiteral("-dark.png")
                                : English ? QStringLiteral("-en.png")
@@ -175,7 +177,8 @@ int main(int argc, char** argv)
         form.PageTabs->setCurrentIndex(1);
         ok = Save(&form, output + QStringLiteral("addresses") + suffix) && ok;
         if (!English) {
-            TFormAddIE dialog(&form);
+            TIE store(dbAccess);
+            TFormAddIE dialog(store, &form);
             dialog.GroupID = 0;
             dialog.edtGroup->setText(QStringLiteral("技术"));
             dialog.edtIE->setText(QStringLiteral("www.example.net/cmake"));
