@@ -16,6 +16,7 @@
 
 class QTreeWidget;
 class QTreeWidgetItem;
+class TGroupTreeLoader;
 
 // Binds one tree view to one group table (IEType or NoteType): shows the table as a hierarchy
 // under a single root node and carries out every edit of it. The table row is written first and
@@ -103,11 +104,8 @@ public:
     static TGroupKey KeyOf(const QTreeWidgetItem* node);
 
 private:
-    struct TLoad;
     using TNumbered = std::pair<qint32, QTreeWidgetItem*>; // a group number and its node
 
-    // Makes the nodes of the rows read into FLoad, a parent at a time, until the deadline.
-    bool MakeNodes(const std::chrono::steady_clock::time_point& deadline);
     // Hangs the made branches under the root and indexes them: the load is whole.
     void EndLoading();
     QTreeWidgetItem* MakeNode(QString caption, TGroupKey key, int level);
@@ -137,6 +135,6 @@ private:
     std::multimap<qint32, QTreeWidgetItem*> FOthersBySelf;
     QHash<QString, int> FCaptions; // caption -> how many nodes show it, once FCaptionsIndexed
     bool FCaptionsIndexed = false;
-    int FDeepestLevel = 0;        // of any node made so far
-    std::unique_ptr<TLoad> FLoad; // while loading
+    int FDeepestLevel = 0;                   // of any node made so far
+    std::unique_ptr<TGroupTreeLoader> FLoad; // while loading
 };
