@@ -27,30 +27,6 @@ QString NameTakenMessage()
     return QCoreApplication::translate("TCardTree", "该名称已经存在，请重新输入！");
 }
 
-int IndexInParent(const QTreeWidgetItem* node)
-{
-    if (const QTreeWidgetItem* parent = node->parent())
-        return parent->indexOfChild(const_cast<QTreeWidgetItem*>(node));
-    const QTreeWidget* view = node->treeWidget();
-    return view ? view->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(node)) : 0;
-}
-
-// The positions from the top level down to the node.
-std::vector<int> PathOf(const QTreeWidgetItem* node)
-{
-    std::vector<int> path;
-    for (; node; node = node->parent())
-        path.push_back(IndexInParent(node));
-    return {path.rbegin(), path.rend()};
-}
-
-// Whether a comes before b in display order: each node before its children, children in order.
-// Only nodes that share a number are ever compared, so the cost of the paths does not matter.
-bool Before(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
-{
-    return PathOf(a) < PathOf(b);
-}
-
 // A node of a group tree: its caption, its numbers and its picture (a shared handle) are plain
 // members rather than data roles, each of which would cost an entry of its own in every node (the
 // caption as a role costs two lists of one entry each).
@@ -153,26 +129,6 @@ protected:
     QTreeWidget* FView;
 };
 
-// Where a number stands, or would stand, in a list of numbered nodes in the order of the numbers.
-template <typename TNumberedList> auto PlaceOfNumber(TNumberedList& list, qint32 number)
-{
-    return std::lower_bound(list.begin(), list.end(), number,
-                            [](const auto& numbered, qint32 n) { return numbered.first < n; });
-}
-
-// Calls visit for the node and every node below it.
-template <typename F> void ForEachNode(QTreeWidgetItem* top, F visit)
-{
-    std::vector<QTreeWidgetItem*> pending{top};
-    while (!pending.empty()) {
-        QTreeWidgetItem* node = pending.back();
-        pending.pop_back();
-        visit(node);
-        for (int i = 0; i < node->childCount(); ++i)
-            pending.push_back(node->child(i));
-    }
-}
-
 } // namespace
 
 TCardTree::TCardTree(QTreeWidget* treeView, QString tableName, QString rootCaption,
@@ -193,7 +149,7 @@ TCardTree::TCardTree(QTreeWidget* treeView, QString tableName, QString rootCapti
     FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0}, 0);
     static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);
-    IndexNode(FRootNode);
+    FIndex.Add(0, FRootNode);
 
     // A node once chosen stays chosen: Ctrl+click or Ctrl+Space would otherwise leave the page
     // showing a group's content with no group selected, and typing there would go nowhere.
@@ -279,61 +235,6 @@ QTreeWidgetItem* TCardTree::MakeNode(QString caption, TGroupKey key, int level)
     return node;
 }
 
-void TCardTree::IndexNode(QTreeWidgetItem* node)
-{
-    if (FCaptionsIndexed)
-        ++FCaptions[node->text(0)];
-    const qint32 self = KeyOf(node).SelfIndex;
-    const auto at = PlaceOfNumber(FFirstBySelf, self);
-    if (at == FFirstBySelf.end() || at->first != self) {
-        FFirstBySelf.insert(at, {self, node});
-        return;
-    }
-    if (Before(node, at->second)) {
-        FOthersBySelf.emplace(self, at->second);
-        at->second = node;
-    } else {
-        FOthersBySelf.emplace(self, node);
-    }
-}
-
-void TCardTree::UnindexNode(QTreeWidgetItem* node)
-{
-    if (FCaptionsIndexed) {
-        const auto caption = FCaptions.find(node->text(0));
-        if (caption != FCaptions.end() && --caption.value() <= 0)
-            FCaptions.erase(caption);
-    }
-
-    const qint32 self = KeyOf(node).SelfIndex;
-    auto [from, to] = FOthersBySelf.equal_range(self);
-    const auto first = PlaceOfNumber(FFirstBySelf, self);
-    if (first != FFirstBySelf.end() && first->second == node) {
-        if (from == to) {
-            FFirstBySelf.erase(first);
-            return;
-        }
-        auto earliest = from;
-        for (auto it = std::next(from); it != to; ++it)
-            if (Before(it->second, earliest->second))
-                earliest = it;
-        first->second = earliest->second;
-        FOthersBySelf.erase(earliest);
-        return;
-    }
-    for (auto it = from; it != to; ++it)
-        if (it->second == node) {
-            FOthersBySelf.erase(it);
-            return;
-        }
-}
-
-QTreeWidgetItem* TCardTree::FirstWithSelfIndex(qint32 selfIndex) const
-{
-    const auto at = PlaceOfNumber(FFirstBySelf, selfIndex);
-    return at != FFirstBySelf.end() && at->first == selfIndex ? at->second : nullptr;
-}
-
 void TCardTree::LoadGroups()
 {
     BeginLoading();
@@ -373,31 +274,9 @@ void TCardTree::FinishLoading()
 void TCardTree::EndLoading()
 {
     const std::unique_ptr<TGroupTreeLoader> load = std::move(FLoad);
-    // The root is indexed already; a row with its 0 comes after it in display order.
-    FFirstBySelf.reserve(FFirstBySelf.size() + load->NodeCount());
-    for (size_t row = 0; row < load->NodeCount(); ++row) {
-        if (load->FirstOfNumber(row))
-            FFirstBySelf.emplace_back(load->Number(row), load->Node(row));
-        else
-            FOthersBySelf.emplace(load->Number(row), load->Node(row));
-    }
-    // Rows come in the order of their numbers, but the root's 0 goes before negative ones.
-    const auto byNumber = [](const TNumbered& a, const TNumbered& b) {
-        return a.first < b.first;
-    };
-    if (!std::is_sorted(FFirstBySelf.begin(), FFirstBySelf.end(), byNumber))
-        std::sort(FFirstBySelf.begin(), FFirstBySelf.end(), byNumber);
+    FIndex.AddLoaded(*load);
     FRootNode->addChildren(load->TakeTopNodes());
     FRootNode->setExpanded(true);
-}
-
-void TCardTree::IndexCaptions()
-{
-    if (FCaptionsIndexed)
-        return;
-    FCaptions.clear();
-    ForEachNode(FRootNode, [this](const QTreeWidgetItem* node) { ++FCaptions[node->text(0)]; });
-    FCaptionsIndexed = true;
 }
 
 QTreeWidgetItem* TCardTree::AddGroup(const QString& name)
@@ -417,7 +296,7 @@ QTreeWidgetItem* TCardTree::AddGroup(const QString& name)
 
     QTreeWidgetItem* node = MakeNode(name, key, LevelOf(parent) + 1);
     parent->addChild(node);
-    IndexNode(node);
+    FIndex.Add(key.SelfIndex, node);
     parent->setExpanded(true);
     return node;
 }
@@ -457,7 +336,7 @@ void TCardTree::DeleteGroup(const QString& consequence)
     }
     if (neighbour)
         Select(neighbour);
-    UnindexNode(node);
+    FIndex.Remove(KeyOf(node).SelfIndex, node);
     delete node;
 }
 
@@ -474,17 +353,17 @@ bool TCardTree::RenameNode(QTreeWidgetItem* node, const QString& newName)
         throw ECardError(NameTakenMessage());
     DbExecute(Sql::Format(SqlTemplate::RenameGroup, {Sql::Name(FTableName), Sql::Quoted(newName),
                                                      Sql::Number(KeyOf(node).SelfIndex)}));
-    UnindexNode(node);
+    const qint32 number = KeyOf(node).SelfIndex;
+    FIndex.Remove(number, node);
     node->setText(0, newName);
-    IndexNode(node);
+    FIndex.Add(number, node);
     return true;
 }
 
 int TCardTree::MaxSelfIndex()
 {
     FinishLoading();
-    // The root's 0 is always in the index, so the result is at least 0.
-    return std::max(0, FFirstBySelf.empty() ? 0 : FFirstBySelf.back().first);
+    return FIndex.HighestNumber();
 }
 
 int TCardTree::SelectedIndex() const
@@ -495,8 +374,7 @@ int TCardTree::SelectedIndex() const
 bool TCardTree::NameExists(const QString& name)
 {
     FinishLoading();
-    IndexCaptions();
-    return FCaptions.contains(name);
+    return FIndex.HasCaption(name, FRootNode);
 }
 
 void TCardTree::RequireRoomUnder(const QTreeWidgetItem* parent)
@@ -536,14 +414,11 @@ void TCardTree::Clear()
     FLoad.reset();
     DeleteNodes();
     FTreeView->clear();
-    FFirstBySelf.clear();
-    FOthersBySelf.clear();
-    FCaptions.clear();
-    FCaptionsIndexed = false;
+    FIndex.Clear();
     FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0}, 0);
     static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);
-    IndexNode(FRootNode);
+    FIndex.Add(0, FRootNode);
     FRootNode->setExpanded(true);
 }
 
@@ -572,7 +447,7 @@ void TCardTree::Reload()
         node->setExpanded(expanded.count(KeyOf(node).SelfIndex) > 0);
     });
     if (selected)
-        if (QTreeWidgetItem* node = FirstWithSelfIndex(selectedIndex))
+        if (QTreeWidgetItem* node = FIndex.First(selectedIndex))
             Select(node);
     FTreeView->verticalScrollBar()->setValue(scroll);
 }

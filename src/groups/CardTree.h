@@ -1,16 +1,15 @@
 #pragma once
 
+#include "groups/GroupIndex.h"
 #include "groups/GroupRows.h"
 #include "groups/TreeImages.h"
 
 #include <QCoreApplication>
-#include <QHash>
 #include <QIcon>
 #include <QPointer>
 #include <QString>
 
 #include <chrono>
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -104,8 +103,6 @@ public:
     static TGroupKey KeyOf(const QTreeWidgetItem* node);
 
 private:
-    using TNumbered = std::pair<qint32, QTreeWidgetItem*>; // a group number and its node
-
     // Hangs the made branches under the root and indexes them: the load is whole.
     void EndLoading();
     QTreeWidgetItem* MakeNode(QString caption, TGroupKey key, int level);
@@ -113,11 +110,6 @@ private:
     // branch of bounded depth at a time, since Qt frees a node's children by calling itself for
     // each level. A shallow tree is left to the view.
     void DeleteNodes();
-    // The caption index is built the first time a caption is looked up, not while loading.
-    void IndexCaptions();
-    void IndexNode(QTreeWidgetItem* node);
-    void UnindexNode(QTreeWidgetItem* node);
-    QTreeWidgetItem* FirstWithSelfIndex(qint32 selfIndex) const;
 
     QTreeWidget* FTreeView;
     QPointer<QTreeWidget> FViewAlive;
@@ -127,14 +119,7 @@ private:
     QIcon FRootIcon;
     QIcon FGroupIcon;
 
-    // Each number with the first node in display order that carries it, in the order of the
-    // numbers: a table is read in that order, so a load fills it front to back, and a new group,
-    // numbered after all others, goes at the end. Further nodes with the same number (only a
-    // damaged table has them) wait in FOthersBySelf.
-    std::vector<TNumbered> FFirstBySelf;
-    std::multimap<qint32, QTreeWidgetItem*> FOthersBySelf;
-    QHash<QString, int> FCaptions; // caption -> how many nodes show it, once FCaptionsIndexed
-    bool FCaptionsIndexed = false;
+    TGroupIndex FIndex;
     int FDeepestLevel = 0;                   // of any node made so far
     std::unique_ptr<TGroupTreeLoader> FLoad; // while loading
 };
