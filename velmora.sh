@@ -8,8 +8,9 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 data_folder=${VELMORA_HOME:-$HOME/Velmora}
 
 # qt6-tools-dev and qt6-l10n-tools: the English translation is compiled into the program.
+# libqt6svg6: Qt's SVG icon engine, which draws the program's pictures (the program and its tests).
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libsqlcipher-dev
-                libsodium-dev libgl-dev qt6-tools-dev qt6-l10n-tools)
+                libsodium-dev libgl-dev qt6-tools-dev qt6-l10n-tools libqt6svg6)
 # qt6-wayland: the program runs natively in a Wayland session.
 start_packages=(fonts-wqy-microhei qt6-translations-l10n qt6-wayland)
 # The checks of the installed desktop files, the start under a headless Wayland compositor, and

@@ -29,18 +29,12 @@ void TCardException::HandleException(QObject* /*sender*/, const std::exception& 
 
 void TCardException::ReportException(const std::exception& error)
 {
-    if (const auto* card = dynamic_cast<const ECardError*>(&error))
-        FMessage = card->Message();
+    const auto* card = dynamic_cast<const ECardError*>(&error);
+    const QString message = card ? card->Message() : QString::fromLocal8Bit(error.what());
+    if (const auto* db = dynamic_cast<const EDBException*>(&error))
+        ShowDbError(db->Hint(), message, db->Sql());
     else
-        FMessage = QString::fromLocal8Bit(error.what());
-
-    if (const auto* db = dynamic_cast<const EDBException*>(&error)) {
-        FHint = db->Hint();
-        FSql = db->Sql();
-        ShowDbError(FHint, FMessage, FSql);
-    } else {
-        ShowError(FMessage);
-    }
+        ShowError(message);
 }
 
 void RunGuarded(const std::function<void()>& action) noexcept

@@ -27,9 +27,6 @@ public:
     static TCardException* Installed();
 
 private:
-    QString FMessage;
-    QString FHint;
-    QString FSql;
     TCardException* FPrevious;
 };
 

@@ -2,10 +2,10 @@
 
 #include <QtGlobal>
 
-class QImage;
+class QIcon;
 
 // The pictures the button of a TCardEdtBut can show.
-enum class TBmpCount : quint8
+enum class TButtonGlyph : quint8
 {
     CardDown = 0,   // a small triangle pointing down
     CardOK = 1,     // a tick
@@ -15,10 +15,7 @@ enum class TBmpCount : quint8
 };
 
 inline constexpr int ButtonGlyphCount = 5;
-// Each glyph is a strip of two pictures side by side: the normal one, then the greyed one shown
-// while the control is disabled.
-inline constexpr int ButtonGlyphSide = 10;
 
-// The glyph strip for a value, painted on its first request and kept for the rest of the run;
-// every control shares it.
-const QImage& LoadButtonGlyph(TBmpCount bmp);
+// The glyph's icon: the normal picture, and the greyed, engraved one shown while the control is
+// disabled.
+QIcon ButtonGlyphIcon(TButtonGlyph glyph);

@@ -12,6 +12,7 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -23,8 +24,8 @@ constexpr int ValueMargin = 4;
 constexpr int TextIndent = ValueMargin / 2;
 constexpr int AutoFitRows = 50;
 
-// Paints a cell: the row's background, the text indented as the column widths assume, then the
-// line below the cell and the one at its right.
+// Paints a cell over the stripe the view gives it: the current row's background, the text
+// indented as the column widths assume, then the line below the cell and the one at its right.
 class TStripedDelegate final : public QStyledItemDelegate
 {
 public:
@@ -36,7 +37,8 @@ public:
         const QRect rect = option.rect;
         const bool current = index.row() == FGrid->CurrentRow();
         painter->save();
-        painter->fillRect(rect, FGrid->RowColor(index.row()));
+        if (current)
+            painter->fillRect(rect, TCardDBGrid::MenuHighlightColor());
         painter->setFont(option.font);
         painter->setPen(current ? TCardDBGrid::MenuHighlightTextColor()
                                 : option.palette.color(QPalette::Text));
@@ -68,6 +70,9 @@ bool StartsWithArrow(const QString& caption)
 
 TCardDBGrid::TCardDBGrid(QWidget* parent) : QTableView(parent)
 {
+    // Record numbers start at 1: the first row is an odd one, in the base colour, and every
+    // second row takes the palette's alternate base, which holds the even rows' colour.
+    setAlternatingRowColors(true);
     FollowPalette();
     setItemDelegate(new TStripedDelegate(this));
     setEditTriggers(NoEditTriggers);
@@ -234,14 +239,18 @@ void TCardDBGrid::TitleClick(int column)
 
 void TCardDBGrid::SetGridOddColor(const QColor& color)
 {
-    if (color != FGridOddColor)
-        FGridOddColor = color;
+    if (color == FGridOddColor)
+        return;
+    FGridOddColor = color;
+    ApplyStripes();
 }
 
 void TCardDBGrid::SetGridEvenColor(const QColor& color)
 {
-    if (color != FGridEvenColor)
-        FGridEvenColor = color;
+    if (color == FGridEvenColor)
+        return;
+    FGridEvenColor = color;
+    ApplyStripes();
 }
 
 void TCardDBGrid::SetGriddingRowColor(const QColor& color)
@@ -269,12 +278,33 @@ void TCardDBGrid::FollowPalette()
     follow(FGriddingRowColor, colors.Line, FDerivedColors.Line);
     follow(FGriddingColColor, colors.Line, FDerivedColors.Line);
     FDerivedColors = colors;
+    ApplyStripes();
+}
+
+void TCardDBGrid::ApplyStripes()
+{
+    // The base is written only when the odd rows' colour was given: otherwise it stays the
+    // palette's, and follows a change of colour scheme.
+    QPalette stripes = palette();
+    bool changed = false;
+    for (const auto& [role, color] : {std::pair(QPalette::Base, FGridOddColor),
+                                      std::pair(QPalette::AlternateBase, FGridEvenColor)}) {
+        if (stripes.color(QPalette::Active, role) != color) {
+            stripes.setColor(role, color);
+            changed = true;
+        }
+    }
+    if (!changed)
+        return;
+    FApplyingStripes = true;
+    setPalette(stripes);
+    FApplyingStripes = false;
 }
 
 void TCardDBGrid::changeEvent(QEvent* event)
 {
     QTableView::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange && !FApplyingStripes)
         FollowPalette();
 }
 

@@ -9,11 +9,11 @@
 #include <QTableView>
 
 // The striped data grid: a read-only, whole-row grid over the grid result set. Rows alternate
-// between two background colours by record number (taken from the palette unless set), the current
-// row shows in the menu highlight colour, every cell has a coloured line below and at its right,
-// and a click on a column title sorts the rows by that field, marking the title with "▲"
-// (ascending) or "▼" (descending). Columns may be dragged to new places; everything here addresses
-// them by field.
+// between two background colours by record number (the palette's base and alternate base, the
+// latter computed from the base unless set), the current row shows in the menu highlight colour,
+// every cell has a coloured line below and at its right, and a click on a column title sorts the
+// rows by that field, marking the title with "▲" (ascending) or "▼" (descending). Columns may be
+// dragged to new places; everything here addresses them by field.
 class TCardDBGrid final : public QTableView, public TGridView
 {
     Q_OBJECT
@@ -79,6 +79,8 @@ protected:
 
 private:
     void FollowPalette();
+    // Puts the stripes' colours into the palette the view paints the rows with.
+    void ApplyStripes();
     // The list was opened, re-read, sorted or closed.
     void ListReset();
     // Makes the view's current row the result's current row.
@@ -94,4 +96,5 @@ private:
     TGridColors FDerivedColors;
     QString FPlaceholderText;
     bool FShowedNoRows = true;
+    bool FApplyingStripes = false;
 };

@@ -2,43 +2,33 @@
 
 #include "common/CardException.h"
 
+#include <QAction>
 #include <QIcon>
-#include <QImage>
-#include <QPixmap>
 #include <QToolButton>
 
 #include <limits>
 
-namespace {
-// What the sunken frame of the edit takes on each side: the button sits inside it.
-constexpr int FrameInset = 2;
-} // namespace
-
-TCardEdtBut::TCardEdtBut(QWidget* parent)
-    : QLineEdit(parent), FPanel(new QWidget(this)), FButton(new QToolButton(FPanel))
+TCardEdtBut::TCardEdtBut(QWidget* parent) : QLineEdit(parent)
 {
-    // The button never takes the focus: a click leaves it in the edit.
-    FButton->setFocusPolicy(Qt::NoFocus);
     setMaxLength(std::numeric_limits<int>::max()); // a stored name is never cut
-    FButton->setCursor(Qt::ArrowCursor);
-    FButton->setIconSize(QSize(ButtonGlyphSide, ButtonGlyphSide));
-    FPanel->setCursor(Qt::ArrowCursor);
+    actButton = addAction(ButtonGlyphIcon(FButtonBmp), QLineEdit::TrailingPosition);
     ApplyGlyph();
-    ConnectGuarded(FButton, &QToolButton::clicked, this, [this] { ButClick(); });
-    UpdateButtonLayout();
+    ConnectGuarded(actButton, &QAction::triggered, this, [this] { ButClick(); });
 }
 
 TCardEdtBut::~TCardEdtBut() = default;
 
-void TCardEdtBut::SetButVisible(bool visible)
+bool TCardEdtBut::ButVisible() const
 {
-    if (visible == FButVisible)
-        return;
-    FButVisible = visible;
-    UpdateButtonLayout();
+    return actButton->isVisible();
 }
 
-void TCardEdtBut::SetButtonBmp(TBmpCount bmp)
+void TCardEdtBut::SetButVisible(bool visible)
+{
+    actButton->setVisible(visible);
+}
+
+void TCardEdtBut::SetButtonBmp(TButtonGlyph bmp)
 {
     if (bmp == FButtonBmp)
         return;
@@ -46,47 +36,26 @@ void TCardEdtBut::SetButtonBmp(TBmpCount bmp)
     ApplyGlyph();
 }
 
+QToolButton* TCardEdtBut::Button() const
+{
+    for (QObject* shown : actButton->associatedObjects())
+        if (auto* button = qobject_cast<QToolButton*>(shown))
+            return button;
+    return nullptr;
+}
+
 void TCardEdtBut::ApplyGlyph()
 {
-    // The button gets its own copies of the two pictures of the shared strip.
-    const QImage& strip = LoadButtonGlyph(FButtonBmp);
-    QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(strip.copy(0, 0, ButtonGlyphSide, ButtonGlyphSide)),
-                   QIcon::Normal);
-    icon.addPixmap(
-        QPixmap::fromImage(strip.copy(ButtonGlyphSide, 0, ButtonGlyphSide, ButtonGlyphSide)),
-        QIcon::Disabled);
-    FButton->setIcon(icon);
+    actButton->setIcon(ButtonGlyphIcon(FButtonBmp));
     // The glyph is all the button shows; its name says what it stands for.
     static const char* const Names[ButtonGlyphCount] = {
         QT_TRANSLATE_NOOP("TCardEdtBut", "展开"), QT_TRANSLATE_NOOP("TCardEdtBut", "确定"),
         QT_TRANSLATE_NOOP("TCardEdtBut", "浏览"), QT_TRANSLATE_NOOP("TCardEdtBut", "选择分组"),
         QT_TRANSLATE_NOOP("TCardEdtBut", "查找")};
-    FButton->setAccessibleName(tr(Names[int(FButtonBmp)]));
-}
-
-void TCardEdtBut::UpdateButtonLayout()
-{
-    const QMargins margins = textMargins();
-    if (!FButVisible) {
-        FPanel->setGeometry(0, 0, 0, 0);
-        FButton->setGeometry(0, 0, 0, 0);
-        FPanel->hide();
-        setTextMargins(margins.left(), margins.top(), 0, margins.bottom());
-        return;
-    }
-    const int inset = hasFrame() ? FrameInset : 0;
-    const int side = qMax(0, height() - 2 * inset);
-    FPanel->setGeometry(width() - inset - side, inset, side, side);
-    FButton->setGeometry(0, 0, side, side);
-    FPanel->show();
-    setTextMargins(margins.left(), margins.top(), side, margins.bottom());
-}
-
-void TCardEdtBut::resizeEvent(QResizeEvent* event)
-{
-    QLineEdit::resizeEvent(event);
-    RunGuarded([this] { UpdateButtonLayout(); });
+    const QString name = tr(Names[int(FButtonBmp)]);
+    actButton->setText(name);
+    if (QToolButton* button = Button())
+        button->setAccessibleName(name);
 }
 
 void TCardEdtBut::ButClick()

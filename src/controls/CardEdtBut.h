@@ -6,11 +6,12 @@
 
 #include <functional>
 
+class QAction;
 class QToolButton;
 
-// A single-line edit with a small square button inside its right end. The button shows one of
-// the built-in glyphs; clicking it focuses the edit and calls OnButClick. The right text margin
-// is the button's width, so the text never runs under it.
+// A single-line edit with a small button inside its right end (the edit's own trailing action).
+// The button shows one of the built-in glyphs; clicking it focuses the edit and calls OnButClick.
+// The text never runs under it.
 class TCardEdtBut final : public QLineEdit
 {
     Q_OBJECT
@@ -19,29 +20,22 @@ public:
     explicit TCardEdtBut(QWidget* parent = nullptr);
     ~TCardEdtBut() override;
 
-    bool ButVisible() const { return FButVisible; }
+    bool ButVisible() const;
     void SetButVisible(bool visible);
 
-    TBmpCount ButtonBmp() const { return FButtonBmp; }
-    void SetButtonBmp(TBmpCount bmp);
+    TButtonGlyph ButtonBmp() const { return FButtonBmp; }
+    void SetButtonBmp(TButtonGlyph bmp);
 
     // Called with the control after a click on the button; runs guarded.
     std::function<void(TCardEdtBut*)> OnButClick;
 
-    // Places the button at the right end, square, and sets the text margin to match.
-    void UpdateButtonLayout();
-
-    QToolButton* Button() const { return FButton; }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
+    // The button the edit shows for its action.
+    QToolButton* Button() const;
 
 private:
     void ButClick();
     void ApplyGlyph();
 
-    QWidget* FPanel;
-    QToolButton* FButton;
-    bool FButVisible = true;
-    TBmpCount FButtonBmp = TBmpCount::CardDown;
+    QAction* actButton;
+    TButtonGlyph FButtonBmp = TButtonGlyph::CardDown;
 };

@@ -3,12 +3,10 @@
 #include "common/CardException.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -82,7 +80,6 @@ TFormBaseDlg::~TFormBaseDlg() = default;
 TModalResult TFormBaseDlg::ShowModal()
 {
     FModalResult = mrNone;
-    CentreOnOwner();
     exec();
     // Esc and the close box end the dialog without a result of their own: that is Cancel.
     return FModalResult == mrOK ? mrOK : mrCancel;
@@ -95,26 +92,4 @@ void TFormBaseDlg::SetModalResult(TModalResult result)
         accept();
     else if (result != mrNone)
         reject();
-}
-
-void TFormBaseDlg::CentreOnOwner()
-{
-    // The owner is the window the dialog chain starts from: a dialog opened from another dialog
-    // still centres on the main window.
-    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-    while (owner && owner->parentWidget())
-        owner = owner->parentWidget()->window();
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::screenAt(QCursor::pos());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect available = screen->availableGeometry();
-    const QRect area = owner && owner->isVisible() ? owner->frameGeometry() : available;
-    QRect rect(QPoint(), size().expandedTo(minimumSizeHint()));
-    rect.moveCenter(area.center());
-    // Never partly off the screen, whatever the owner's place.
-    rect.moveLeft(qMax(available.left(), qMin(rect.left(), available.right() - rect.width())));
-    rect.moveTop(qMax(available.top(), qMin(rect.top(), available.bottom() - rect.height())));
-    move(rect.topLeft());
 }

@@ -33,13 +33,12 @@ public:
     explicit TFormBaseDlg(QWidget* parent = nullptr);
     ~TFormBaseDlg() override;
 
-    // Shows the dialog modally; the answer is mrOK or mrCancel.
+    // Shows the dialog modally, centred by Qt on the window it was opened from, or on the screen
+    // when there is none (the login before the main window shows); the answer is mrOK or
+    // mrCancel.
     TModalResult ShowModal();
     void SetModalResult(TModalResult result);
     TModalResult ModalResult() const { return FModalResult; }
-    // Centres the dialog on the main window it belongs to, or on the screen when it has none
-    // (the login before the main window shows).
-    void CentreOnOwner();
 
     QFrame* bvlTop = nullptr;    // line along the top
     QWidget* Body = nullptr;     // the derived dialog's controls go here

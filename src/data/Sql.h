@@ -41,9 +41,6 @@ inline constexpr char16_t SearchAddresses[] = u"select ID,TypeID,IEUrl,IEName,Re
 
 inline constexpr char16_t LoadConfig[] = u"select * from SysSet";
 inline constexpr char16_t SaveConfig[] = u"update SysSet set bPass='%s',[PassWord]='%s' ";
-// The statement as it may be written to the log: the login password of a settings statement,
-// the last literal of the statement, reads "******"; everything else stays as it is.
-QString WithoutPassword(const QString& statement);
 
 } // namespace SqlTemplate
 // clang-format on

@@ -46,7 +46,7 @@ bool TCaptionDelegate::EditCaption(QTreeWidget* view, QTreeWidgetItem* node, QSt
         // The loop can also end because the application is quitting: the edit is abandoned.
         if (FEditor) {
             FCommitted = false;
-            emit closeEditor(FEditor, RevertModelCache);
+            Q_EMIT closeEditor(FEditor, RevertModelCache);
         }
     }
     if (!alive || !place.isValid())

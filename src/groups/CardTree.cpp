@@ -4,6 +4,7 @@
 #include "common/Messages.h"
 #include "data/DbAccess.h"
 #include "data/Sql.h"
+#include "groups/GroupLoader.h"
 
 #include <QKeyEvent>
 #include <QScopeGuard>
@@ -24,30 +25,6 @@ constexpr int ParentIndexRole = Qt::UserRole + 1;
 QString NameTakenMessage()
 {
     return QCoreApplication::translate("TCardTree", "该名称已经存在，请重新输入！");
-}
-
-int IndexInParent(const QTreeWidgetItem* node)
-{
-    if (const QTreeWidgetItem* parent = node->parent())
-        return parent->indexOfChild(const_cast<QTreeWidgetItem*>(node));
-    const QTreeWidget* view = node->treeWidget();
-    return view ? view->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(node)) : 0;
-}
-
-// The positions from the top level down to the node.
-std::vector<int> PathOf(const QTreeWidgetItem* node)
-{
-    std::vector<int> path;
-    for (; node; node = node->parent())
-        path.push_back(IndexInParent(node));
-    return {path.rbegin(), path.rend()};
-}
-
-// Whether a comes before b in display order: each node before its children, children in order.
-// Only nodes that share a number are ever compared, so the cost of the paths does not matter.
-bool Before(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
-{
-    return PathOf(a) < PathOf(b);
 }
 
 // A node of a group tree: its caption, its numbers and its picture (a shared handle) are plain
@@ -152,181 +129,7 @@ protected:
     QTreeWidget* FView;
 };
 
-// Where a number stands, or would stand, in a list of numbered nodes in the order of the numbers.
-template <typename TNumberedList> auto PlaceOfNumber(TNumberedList& list, qint32 number)
-{
-    return std::lower_bound(list.begin(), list.end(), number,
-                            [](const auto& numbered, qint32 n) { return numbered.first < n; });
-}
-
-// Calls visit for the node and every node below it.
-template <typename F> void ForEachNode(QTreeWidgetItem* top, F visit)
-{
-    std::vector<QTreeWidgetItem*> pending{top};
-    while (!pending.empty()) {
-        QTreeWidgetItem* node = pending.back();
-        pending.pop_back();
-        visit(node);
-        for (int i = 0; i < node->childCount(); ++i)
-            pending.push_back(node->child(i));
-    }
-}
-
-// Where each row of a group table goes, worked out on plain numbers before any node exists: the
-// root is slot 0, the table's row r slot r + 1. Rows are placed in the order read, as the load
-// describes, so a row can only go under a node read before it.
-struct TTreeShape
-{
-    std::vector<int> Parent; // slot -> its parent's slot
-    std::vector<int> Level;  // slot -> its level, the root's 0
-    // Every slot but the root's in the order its node is made: each after its parent, a parent's
-    // children last first. That is the order in which a walk with a stack visits the nodes (Qt's
-    // own, when the whole tree goes into the view, and this file's), so the nodes lie in memory
-    // as they are walked.
-    std::vector<int> MakeOrder;
-    // Whether the slot is the first in display order with its number; only a damaged table has
-    // slots that are not.
-    std::vector<bool> FirstOfNumber;
-};
-
-// The slots of the numbers met so far. A table that numbers each new group after all others
-// has its numbers close together, and they are looked up in a plain array over their range;
-// scattered numbers (a damaged or hand-made table) go to a hash.
-class TSlotsByNumber
-{
-public:
-    static constexpr int None = -1;
-
-    // Ready for the numbers of the rows and the root's 0.
-    explicit TSlotsByNumber(const std::vector<TGroupRow>& rows)
-    {
-        qint64 low = 0;
-        qint64 high = 0;
-        for (const TGroupRow& row : rows) {
-            low = std::min<qint64>(low, row.Key.SelfIndex);
-            high = std::max<qint64>(high, row.Key.SelfIndex);
-        }
-        if (high - low < 4 * (qint64(rows.size()) + 1)) {
-            FLow = low;
-            FDense.assign(size_t(high - low + 1), None);
-        } else {
-            FSparse.reserve(qsizetype(rows.size()) + 1);
-        }
-    }
-
-    int Find(qint32 number) const
-    {
-        if (FDense.empty())
-            return FSparse.value(number, None);
-        const qint64 at = qint64(number) - FLow;
-        return at >= 0 && at < qint64(FDense.size()) ? FDense[size_t(at)] : None;
-    }
-
-    // The number must be a row's or 0.
-    void Set(qint32 number, int slot)
-    {
-        if (FDense.empty())
-            FSparse.insert(number, slot);
-        else
-            FDense[size_t(qint64(number) - FLow)] = slot;
-    }
-
-private:
-    qint64 FLow = 0;
-    std::vector<int> FDense; // by number - FLow, when the numbers are close together
-    QHash<qint32, int> FSparse;
-};
-
-TTreeShape ShapeOf(const std::vector<TGroupRow>& rows)
-{
-    const int slotCount = int(rows.size()) + 1;
-    TTreeShape shape;
-    std::vector<int>& parent = shape.Parent;
-    parent.assign(size_t(slotCount), 0);
-    std::vector<int> position(size_t(slotCount), 0); // among the parent's children
-    std::vector<int>& depth = shape.Level;
-    depth.assign(size_t(slotCount), 0);
-    std::vector<int> childCount(size_t(slotCount), 0);
-    shape.FirstOfNumber.assign(size_t(slotCount), true);
-
-    // Display order is the order of the paths of positions from the root.
-    const auto pathOf = [&](int slot) {
-        std::vector<int> path;
-        for (; slot != 0; slot = parent[size_t(slot)])
-            path.push_back(position[size_t(slot)]);
-        std::reverse(path.begin(), path.end());
-        return path;
-    };
-    TSlotsByNumber firstBySelf(rows); // number -> the first slot in display order with it so far
-    firstBySelf.Set(0, 0);
-    // The path from the root to the last slot in display order: a new slot becomes the last one
-    // exactly when its parent lies on that path.
-    std::vector<int> lastPath{0};
-
-    for (int slot = 1; slot < slotCount; ++slot) {
-        const TGroupKey key = rows[size_t(slot - 1)].Key;
-        const int known = firstBySelf.Find(key.ParentIndex);
-        const int up = known != TSlotsByNumber::None ? known : lastPath.back();
-        parent[size_t(slot)] = up;
-        position[size_t(slot)] = childCount[size_t(up)]++;
-        const int upDepth = depth[size_t(up)];
-        depth[size_t(slot)] = upDepth + 1;
-
-        const int same = firstBySelf.Find(key.SelfIndex);
-        if (same == TSlotsByNumber::None) {
-            firstBySelf.Set(key.SelfIndex, slot);
-        } else if (pathOf(slot) < pathOf(same)) {
-            shape.FirstOfNumber[size_t(same)] = false;
-            firstBySelf.Set(key.SelfIndex, slot);
-        } else {
-            shape.FirstOfNumber[size_t(slot)] = false;
-        }
-
-        if (size_t(upDepth) < lastPath.size() && lastPath[size_t(upDepth)] == up) {
-            lastPath.resize(size_t(upDepth) + 1);
-            lastPath.push_back(slot);
-        }
-    }
-
-    // The children lists, each parent's together and in the order read (a counting sort by
-    // parent), then a walk of them with a stack.
-    std::vector<int> childrenFrom(size_t(slotCount) + 1, 0);
-    for (int slot = 0; slot < slotCount; ++slot)
-        childrenFrom[size_t(slot) + 1] = childrenFrom[size_t(slot)] + childCount[size_t(slot)];
-    std::vector<int> children(rows.size());
-    std::vector<int> filled(childrenFrom.begin(), childrenFrom.end() - 1);
-    for (int slot = 1; slot < slotCount; ++slot)
-        children[size_t(filled[size_t(parent[size_t(slot)])]++)] = slot;
-    shape.MakeOrder.reserve(rows.size());
-    std::vector<int> pending{0};
-    while (!pending.empty()) {
-        const int slot = pending.back();
-        pending.pop_back();
-        if (slot != 0)
-            shape.MakeOrder.push_back(slot);
-        for (int i = childrenFrom[size_t(slot)]; i < childrenFrom[size_t(slot) + 1]; ++i)
-            pending.push_back(children[size_t(i)]);
-    }
-    return shape;
-}
-
 } // namespace
-
-// A load in progress: the rows read, their shape, and the nodes made so far.
-// Every made node hangs under its parent at once, except the root's children: they wait in
-// TopNodes and go under the root in one step at the end, so the view takes the whole tree at
-// once.
-struct TCardTree::TLoad
-{
-    std::unique_ptr<TGroupRowReader> Reader; // while reading
-    bool Read = false;
-    bool Shaped = false;
-    std::vector<TGroupRow> Rows;
-    TTreeShape Shape;
-    std::vector<QTreeWidgetItem*> Nodes; // by slot; null until made
-    size_t Made = 0;                     // how many of Shape.MakeOrder
-    QList<QTreeWidgetItem*> TopNodes;
-};
 
 TCardTree::TCardTree(TDbAccess& dbAccess, QTreeWidget* treeView, QString tableName,
                      QString rootCaption, TTreePictures pictures)
@@ -346,7 +149,7 @@ TCardTree::TCardTree(TDbAccess& dbAccess, QTreeWidget* treeView, QString tableNa
     FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0}, 0);
     static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);
-    IndexNode(FRootNode);
+    FIndex.Add(0, FRootNode);
 
     // A node once chosen stays chosen: Ctrl+click or Ctrl+Space would otherwise leave the page
     // showing a group's content with no group selected, and typing there would go nowhere.
@@ -369,9 +172,8 @@ TCardTree::TCardTree(TDbAccess& dbAccess, QTreeWidget* treeView, QString tableNa
 
 TCardTree::~TCardTree()
 {
-    // Branches of an unfinished load are not in the view yet, so it would not free them.
-    if (FLoad)
-        qDeleteAll(FLoad->TopNodes);
+    // An unfinished load frees its own branches.
+    FLoad.reset();
     if (FViewAlive && FViewAlive->indexOfTopLevelItem(FRootNode) >= 0)
         DeleteNodes();
 }
@@ -433,61 +235,6 @@ QTreeWidgetItem* TCardTree::MakeNode(QString caption, TGroupKey key, int level)
     return node;
 }
 
-void TCardTree::IndexNode(QTreeWidgetItem* node)
-{
-    if (FCaptionsIndexed)
-        ++FCaptions[node->text(0)];
-    const qint32 self = KeyOf(node).SelfIndex;
-    const auto at = PlaceOfNumber(FFirstBySelf, self);
-    if (at == FFirstBySelf.end() || at->first != self) {
-        FFirstBySelf.insert(at, {self, node});
-        return;
-    }
-    if (Before(node, at->second)) {
-        FOthersBySelf.emplace(self, at->second);
-        at->second = node;
-    } else {
-        FOthersBySelf.emplace(self, node);
-    }
-}
-
-void TCardTree::UnindexNode(QTreeWidgetItem* node)
-{
-    if (FCaptionsIndexed) {
-        const auto caption = FCaptions.find(node->text(0));
-        if (caption != FCaptions.end() && --caption.value() <= 0)
-            FCaptions.erase(caption);
-    }
-
-    const qint32 self = KeyOf(node).SelfIndex;
-    auto [from, to] = FOthersBySelf.equal_range(self);
-    const auto first = PlaceOfNumber(FFirstBySelf, self);
-    if (first != FFirstBySelf.end() && first->second == node) {
-        if (from == to) {
-            FFirstBySelf.erase(first);
-            return;
-        }
-        auto earliest = from;
-        for (auto it = std::next(from); it != to; ++it)
-            if (Before(it->second, earliest->second))
-                earliest = it;
-        first->second = earliest->second;
-        FOthersBySelf.erase(earliest);
-        return;
-    }
-    for (auto it = from; it != to; ++it)
-        if (it->second == node) {
-            FOthersBySelf.erase(it);
-            return;
-        }
-}
-
-QTreeWidgetItem* TCardTree::FirstWithSelfIndex(qint32 selfIndex) const
-{
-    const auto at = PlaceOfNumber(FFirstBySelf, selfIndex);
-    return at != FFirstBySelf.end() && at->first == selfIndex ? at->second : nullptr;
-}
-
 void TCardTree::LoadGroups()
 {
     BeginLoading();
@@ -496,43 +243,24 @@ void TCardTree::LoadGroups()
 
 void TCardTree::BeginLoading()
 {
-    FLoad = std::make_unique<TLoad>();
-    FLoad->Nodes = {FRootNode};
+    FLoad = std::make_unique<TGroupTreeLoader>(FDbAccess, FTableName,
+                                               [this](QString caption, TGroupKey key, int level) {
+                                                   return MakeNode(std::move(caption), key, level);
+                                               });
 }
 
 bool TCardTree::LoadStep(std::chrono::nanoseconds budget)
 {
     if (!FLoad)
         return true;
-    const auto deadline = std::chrono::steady_clock::now() + budget;
-    TLoad& load = *FLoad;
-    if (!load.Read) {
+    {
         // A table that can't be read ends the load with the root alone.
-        auto unread = qScopeGuard([this] { FLoad.reset(); });
-        if (!load.Reader)
-            load.Reader = std::make_unique<TGroupRowReader>(FDbAccess, FTableName);
-        // The clock is read every so many rows.
-        while (!load.Reader->Read(load.Rows, 256)) {
-            if (std::chrono::steady_clock::now() >= deadline) {
-                unread.dismiss();
-                return false;
-            }
-        }
-        unread.dismiss();
-        load.Reader.reset();
-        load.Read = true;
-        if (std::chrono::steady_clock::now() >= deadline)
+        auto failed = qScopeGuard([this] { FLoad.reset(); });
+        const bool whole = FLoad->Step(std::chrono::steady_clock::now() + budget);
+        failed.dismiss();
+        if (!whole)
             return false;
     }
-    if (!load.Shaped) {
-        load.Shape = ShapeOf(load.Rows);
-        load.Nodes.resize(load.Rows.size() + 1, nullptr);
-        load.Shaped = true;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-    }
-    if (!MakeNodes(deadline))
-        return false;
     EndLoading();
     return true;
 }
@@ -543,75 +271,12 @@ void TCardTree::FinishLoading()
     }
 }
 
-bool TCardTree::MakeNodes(const std::chrono::steady_clock::time_point& deadline)
-{
-    // The clock is read every so many nodes.
-    constexpr size_t Batch = 256;
-    constexpr size_t FetchAhead = 16;
-    TLoad& load = *FLoad;
-    const std::vector<int>& order = load.Shape.MakeOrder;
-    while (load.Made < order.size()) {
-        const size_t stop = std::min(order.size(), load.Made + Batch);
-        for (; load.Made < stop; ++load.Made) {
-            // The make order is not the order read, so in a large tree each row and parent lies
-            // anywhere in memory: what the coming nodes need is fetched ahead, the row and the
-            // parent's slot well ahead, the parent node (known once its slot is) nearer.
-            if (load.Made + FetchAhead < order.size()) {
-                const int later = order[load.Made + FetchAhead];
-                __builtin_prefetch(&load.Rows[size_t(later) - 1]);
-                __builtin_prefetch(&load.Shape.Parent[size_t(later)]);
-            }
-            if (load.Made + FetchAhead / 2 < order.size()) {
-                const int soon = order[load.Made + FetchAhead / 2];
-                __builtin_prefetch(load.Nodes[size_t(load.Shape.Parent[size_t(soon)])]);
-            }
-            const int slot = order[load.Made];
-            TGroupRow& row = load.Rows[size_t(slot) - 1];
-            QTreeWidgetItem* node =
-                MakeNode(std::move(row.Caption), row.Key, load.Shape.Level[size_t(slot)]);
-            load.Nodes[size_t(slot)] = node;
-            // A parent out of the view takes its child without any work for a view. Its later
-            // children are made first, so each goes in front.
-            if (const int up = load.Shape.Parent[size_t(slot)])
-                load.Nodes[size_t(up)]->insertChild(0, node);
-            else
-                load.TopNodes.prepend(node);
-        }
-        if (std::chrono::steady_clock::now() >= deadline)
-            break;
-    }
-    return load.Made == order.size();
-}
-
 void TCardTree::EndLoading()
 {
-    const std::unique_ptr<TLoad> load = std::move(FLoad);
-    // The root is indexed already; a row with its 0 comes after it in display order.
-    FFirstBySelf.reserve(FFirstBySelf.size() + load->Rows.size());
-    for (size_t slot = 1; slot < load->Nodes.size(); ++slot) {
-        const qint32 self = load->Rows[slot - 1].Key.SelfIndex;
-        if (load->Shape.FirstOfNumber[slot])
-            FFirstBySelf.emplace_back(self, load->Nodes[slot]);
-        else
-            FOthersBySelf.emplace(self, load->Nodes[slot]);
-    }
-    // Rows come in the order of their numbers, but the root's 0 goes before negative ones.
-    const auto byNumber = [](const TNumbered& a, const TNumbered& b) {
-        return a.first < b.first;
-    };
-    if (!std::is_sorted(FFirstBySelf.begin(), FFirstBySelf.end(), byNumber))
-        std::sort(FFirstBySelf.begin(), FFirstBySelf.end(), byNumber);
-    FRootNode->addChildren(load->TopNodes);
+    const std::unique_ptr<TGroupTreeLoader> load = std::move(FLoad);
+    FIndex.AddLoaded(*load);
+    FRootNode->addChildren(load->TakeTopNodes());
     FRootNode->setExpanded(true);
-}
-
-void TCardTree::IndexCaptions()
-{
-    if (FCaptionsIndexed)
-        return;
-    FCaptions.clear();
-    ForEachNode(FRootNode, [this](const QTreeWidgetItem* node) { ++FCaptions[node->text(0)]; });
-    FCaptionsIndexed = true;
 }
 
 QTreeWidgetItem* TCardTree::AddGroup(const QString& name)
@@ -631,7 +296,7 @@ QTreeWidgetItem* TCardTree::AddGroup(const QString& name)
 
     QTreeWidgetItem* node = MakeNode(name, key, LevelOf(parent) + 1);
     parent->addChild(node);
-    IndexNode(node);
+    FIndex.Add(key.SelfIndex, node);
     parent->setExpanded(true);
     return node;
 }
@@ -672,7 +337,7 @@ void TCardTree::DeleteGroup(const QString& consequence)
     }
     if (neighbour)
         Select(neighbour);
-    UnindexNode(node);
+    FIndex.Remove(KeyOf(node).SelfIndex, node);
     delete node;
 }
 
@@ -690,17 +355,17 @@ bool TCardTree::RenameNode(QTreeWidgetItem* node, const QString& newName)
     FDbAccess.ExecuteBatch(
         Sql::Format(SqlTemplate::RenameGroup, {Sql::Name(FTableName), Sql::Quoted(newName),
                                                Sql::Number(KeyOf(node).SelfIndex)}));
-    UnindexNode(node);
+    const qint32 number = KeyOf(node).SelfIndex;
+    FIndex.Remove(number, node);
     node->setText(0, newName);
-    IndexNode(node);
+    FIndex.Add(number, node);
     return true;
 }
 
 int TCardTree::MaxSelfIndex()
 {
     FinishLoading();
-    // The root's 0 is always in the index, so the result is at least 0.
-    return std::max(0, FFirstBySelf.empty() ? 0 : FFirstBySelf.back().first);
+    return FIndex.HighestNumber();
 }
 
 int TCardTree::SelectedIndex() const
@@ -711,8 +376,7 @@ int TCardTree::SelectedIndex() const
 bool TCardTree::NameExists(const QString& name)
 {
     FinishLoading();
-    IndexCaptions();
-    return FCaptions.contains(name);
+    return FIndex.HasCaption(name, FRootNode);
 }
 
 void TCardTree::RequireRoomUnder(const QTreeWidgetItem* parent)
@@ -749,19 +413,14 @@ void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
 
 void TCardTree::Clear()
 {
-    if (FLoad)
-        qDeleteAll(FLoad->TopNodes);
     FLoad.reset();
     DeleteNodes();
     FTreeView->clear();
-    FFirstBySelf.clear();
-    FOthersBySelf.clear();
-    FCaptions.clear();
-    FCaptionsIndexed = false;
+    FIndex.Clear();
     FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0}, 0);
     static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
     FTreeView->addTopLevelItem(FRootNode);
-    IndexNode(FRootNode);
+    FIndex.Add(0, FRootNode);
     FRootNode->setExpanded(true);
 }
 
@@ -783,15 +442,14 @@ void TCardTree::Reload()
 
     Clear();
     BeginLoading();
-    FLoad->Rows = std::move(rows);
-    FLoad->Read = true;
+    FLoad->UseRows(std::move(rows));
     FinishLoading();
 
     ForEachNode(FRootNode, [&expanded](QTreeWidgetItem* node) {
         node->setExpanded(expanded.count(KeyOf(node).SelfIndex) > 0);
     });
     if (selected)
-        if (QTreeWidgetItem* node = FirstWithSelfIndex(selectedIndex))
+        if (QTreeWidgetItem* node = FIndex.First(selectedIndex))
             Select(node);
     FTreeView->verticalScrollBar()->setValue(scroll);
 }

@@ -1,22 +1,22 @@
 #pragma once
 
+#include "groups/GroupIndex.h"
 #include "groups/GroupRows.h"
 #include "groups/TreeImages.h"
 
 #include <QCoreApplication>
-#include <QHash>
 #include <QIcon>
 #include <QPointer>
 #include <QString>
 
 #include <chrono>
-#include <map>
 #include <memory>
 #include <vector>
 
 class QTreeWidget;
 class QTreeWidgetItem;
 class TDbAccess;
+class TGroupTreeLoader;
 
 // Binds one tree view to one group table (IEType or NoteType): shows the table as a hierarchy
 // under a single root node and carries out every edit of it. The table row is written first and
@@ -105,11 +105,6 @@ public:
     static TGroupKey KeyOf(const QTreeWidgetItem* node);
 
 private:
-    struct TLoad;
-    using TNumbered = std::pair<qint32, QTreeWidgetItem*>; // a group number and its node
-
-    // Makes the nodes of the rows read into FLoad, a parent at a time, until the deadline.
-    bool MakeNodes(const std::chrono::steady_clock::time_point& deadline);
     // Hangs the made branches under the root and indexes them: the load is whole.
     void EndLoading();
     QTreeWidgetItem* MakeNode(QString caption, TGroupKey key, int level);
@@ -117,11 +112,6 @@ private:
     // branch of bounded depth at a time, since Qt frees a node's children by calling itself for
     // each level. A shallow tree is left to the view.
     void DeleteNodes();
-    // The caption index is built the first time a caption is looked up, not while loading.
-    void IndexCaptions();
-    void IndexNode(QTreeWidgetItem* node);
-    void UnindexNode(QTreeWidgetItem* node);
-    QTreeWidgetItem* FirstWithSelfIndex(qint32 selfIndex) const;
 
     TDbAccess& FDbAccess;
     QTreeWidget* FTreeView;
@@ -132,14 +122,7 @@ private:
     QIcon FRootIcon;
     QIcon FGroupIcon;
 
-    // Each number with the first node in display order that carries it, in the order of the
-    // numbers: a table is read in that order, so a load fills it front to back, and a new group,
-    // numbered after all others, goes at the end. Further nodes with the same number (only a
-    // damaged table has them) wait in FOthersBySelf.
-    std::vector<TNumbered> FFirstBySelf;
-    std::multimap<qint32, QTreeWidgetItem*> FOthersBySelf;
-    QHash<QString, int> FCaptions; // caption -> how many nodes show it, once FCaptionsIndexed
-    bool FCaptionsIndexed = false;
-    int FDeepestLevel = 0;        // of any node made so far
-    std::unique_ptr<TLoad> FLoad; // while loading
+    TGroupIndex FIndex;
+    int FDeepestLevel = 0;                   // of any node made so far
+    std::unique_ptr<TGroupTreeLoader> FLoad; // while loading
 };

@@ -17,12 +17,12 @@ TFormAddType::TFormAddType(QWidget* parent) : TFormBaseDlg(parent)
     setWindowTitle(tr("新建组"));
     resize(374, 201);
 
-    lblAddress = new QLabel(tr("所在位置"), Body);
+    lblPos = new QLabel(tr("所在位置"), Body);
     edtPos = new QLineEdit(Body);
     lblTitle = new QLabel(tr("组名"), Body);
     edtName = new QLineEdit(Body);
 
-    for (QLabel* label : {lblAddress, lblTitle}) {
+    for (QLabel* label : {lblPos, lblTitle}) {
         label->setMinimumWidth(70);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
@@ -34,7 +34,7 @@ TFormAddType::TFormAddType(QWidget* parent) : TFormBaseDlg(parent)
     QPalette face = edtPos->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     edtPos->setPalette(face);
-    lblAddress->setBuddy(edtPos);
+    lblPos->setBuddy(edtPos);
     lblTitle->setBuddy(edtName);
     edtPos->setAccessibleName(tr("所在位置"));
     edtPos->setAccessibleDescription(tr("新分组将放在这个分组下面"));
@@ -46,7 +46,7 @@ TFormAddType::TFormAddType(QWidget* parent) : TFormBaseDlg(parent)
     grid->setContentsMargins(32, 24, 0, 0);
     grid->setHorizontalSpacing(18);
     grid->setVerticalSpacing(19);
-    grid->addWidget(lblAddress, 0, 0);
+    grid->addWidget(lblPos, 0, 0);
     grid->addWidget(edtPos, 0, 1);
     grid->addWidget(lblTitle, 1, 0);
     grid->addWidget(edtName, 1, 1);

@@ -15,7 +15,7 @@ public:
     explicit TFormAddType(QWidget* parent = nullptr);
     ~TFormAddType() override;
 
-    QLabel* lblAddress = nullptr;
+    QLabel* lblPos = nullptr;
     QLineEdit* edtPos = nullptr;
     QLabel* lblTitle = nullptr;
     QLineEdit* edtName = nullptr;

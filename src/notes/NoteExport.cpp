@@ -13,16 +13,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QScopeGuard>
+#include <QSaveFile>
 #include <QSet>
 
 #include <vector>
 
 #include <cerrno>
 #include <climits>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -62,28 +59,21 @@ private:
 };
 
 // Writes a new file whole: under a temporary name first, readable by the user alone, then given
-// its name, which must not exist (no file is ever replaced). Returns the reason on failure; a
-// failed write leaves nothing behind.
+// its name, which no file may have taken meanwhile (no file is ever replaced). Returns the reason
+// on failure; a failed write leaves nothing behind.
 QString WriteNewFile(const QString& path, const QString& text)
 {
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray temporary = target + QByteArrayLiteral(".XXXXXX");
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return qt_error_string(errno);
-    const auto removeTemporary = qScopeGuard([&temporary] { ::unlink(temporary.constData()); });
+    QSaveFile file(path);
     const QByteArray bytes = text.toUtf8();
-    QFile file;
-    bool written = file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) &&
-                   file.write(bytes) == bytes.size() && file.flush();
-    QString reason = written ? QString() : file.errorString();
-    if (written && ::fsync(fd) != 0)
-        reason = qt_error_string(errno);
-    file.close();
-    // A link, unlike a rename, fails when the name was taken meanwhile.
-    if (reason.isEmpty() && ::link(temporary.constData(), target.constData()) != 0)
-        reason = qt_error_string(errno);
-    return reason;
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(bytes) != bytes.size())
+        return file.errorString();
+    if (QFileInfo::exists(path)) {
+        file.cancelWriting();
+        return qt_error_string(EEXIST);
+    }
+    return file.commit() ? QString() : file.errorString();
 }
 
 // The longest path the system takes, in bytes, with its terminating zero.

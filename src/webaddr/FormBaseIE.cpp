@@ -56,7 +56,7 @@ TFormBaseIE::TFormBaseIE(TIE& store, QWidget* parent) : TFormBaseDlg(parent), FS
     edtGroup->setPalette(face);
     // The text cannot be typed into; the cursor says so, the button keeps its arrow.
     edtGroup->setCursor(Qt::ForbiddenCursor);
-    edtGroup->SetButtonBmp(TBmpCount::CardFind);
+    edtGroup->SetButtonBmp(TButtonGlyph::CardFind);
     edtGroup->setText(tr("未分组"));
     edtGroup->OnButClick = [this](TCardEdtBut*) {
         edtGroupButClick();
@@ -71,7 +71,7 @@ TFormBaseIE::TFormBaseIE(TIE& store, QWidget* parent) : TFormBaseDlg(parent), FS
     edtIE->setPalette(blue);
 
     imgOpen = new QLabel(Body);
-    imgOpen->setPixmap(BrowserPicture());
+    imgOpen->setPixmap(BrowserPicture().pixmap(16, 16));
     imgOpen->setFixedSize(16, 16);
     imgOpen->setCursor(Qt::PointingHandCursor);
     imgOpen->setToolTip(tr("打开网页"));

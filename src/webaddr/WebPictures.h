@@ -1,6 +1,7 @@
 #pragma once
 
-class QPixmap;
+class QIcon;
 
-// 16 x 16, painted in code: a globe, the picture of "open in the browser".
-QPixmap BrowserPicture();
+// A globe, the picture of "open in the browser"; the desktop theme's web browser where it has
+// one.
+QIcon BrowserPicture();

@@ -213,6 +213,8 @@ private Q_SLOTS:
         grid.SetGridEvenColor(even);
         QCOMPARE(grid.RowColor(1), even);
         QCOMPARE(grid.property("GridEvenColor").value<QColor>(), even);
+        // The view paints the even rows in the palette's alternate base.
+        QCOMPARE(grid.palette().color(QPalette::AlternateBase), even);
 
         // A dark colour scheme: the colours follow the palette, save the one set above, and the
         // palette's text stays readable on every row.
@@ -227,6 +229,7 @@ private Q_SLOTS:
         for (const QColor& row : {darkGrid.GridOddColor(), darkGrid.GridEvenColor()})
             QVERIFY(dark.color(QPalette::Text).lightness() - row.lightness() > 128);
         QVERIFY(darkGrid.GriddingRowColor().lightness() < QColor(0xA6, 0xCA, 0xF0).lightness());
+        QCOMPARE(darkGrid.palette().color(QPalette::AlternateBase), darkGrid.GridEvenColor());
     }
 
     // After a sort and a click, the row that was current is painted again whole, so only the

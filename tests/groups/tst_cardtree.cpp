@@ -60,7 +60,10 @@ void InsertRandomTree(TDbAccess& db, int count)
 bool SameImage(const QIcon& icon, QIcon::Mode mode, int picture)
 {
     return icon.pixmap(TreeImageSide, mode).toImage().convertToFormat(QImage::Format_ARGB32) ==
-           TreeImage(TTreePictures::Folders, picture).convertToFormat(QImage::Format_ARGB32);
+           TreePicture(TTreePictures::Folders, picture)
+               .pixmap(TreeImageSide)
+               .toImage()
+               .convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace
@@ -98,6 +101,20 @@ private Q_SLOTS:
         QCOMPARE(TCardTree::KeyOf(first).ParentIndex, 0);
         QCOMPARE(GroupRows(folder.Db(), NoteType), QStringList{QStringLiteral("1,0,工作")});
         QVERIFY(dialogs.Boxes.isEmpty());
+    }
+
+    // Every tree picture loads at its size, and a selected group's differs from an unselected one.
+    void picturesLoad()
+    {
+        for (const auto set : {TTreePictures::Folders, TTreePictures::WebPages}) {
+            for (int index = 0; index < 3; ++index) {
+                const QIcon icon = TreePicture(set, index);
+                QVERIFY(!icon.isNull());
+                QCOMPARE(icon.pixmap(TreeImageSide).size(), QSize(TreeImageSide, TreeImageSide));
+            }
+            QVERIFY(TreePicture(set, 1).pixmap(TreeImageSide).toImage() !=
+                    TreePicture(set, 2).pixmap(TreeImageSide).toImage());
+        }
     }
 
     void loadBuildsTheDescribedShape()

@@ -40,19 +40,21 @@ class TestGroupDialogs : public QObject
 
 private Q_SLOTS:
     // A dialog opened from another dialog (the new-group dialog from the chooser) still centres
-    // on the main window, and no dialog offers minimise, maximise or a size grip.
+    // on the main window, the chooser being centred on it, and no dialog offers minimise,
+    // maximise or a size grip.
     void dialogsCentreOnTheMainWindow()
     {
+        TTestFolder folder; // the chooser reads its groups as it shows
+        folder.Connect();
         QWidget mainWindow;
         mainWindow.setGeometry(40, 50, 700, 500);
         mainWindow.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
-        TDbAccess unconnected;
-        TFormViewIEType chooser(unconnected, &mainWindow);
-        chooser.move(0, 0);
+        TFormViewIEType chooser(folder.Db(), &mainWindow);
+        chooser.show();
         TFormAddType inner(&chooser);
-        inner.CentreOnOwner();
-        const QPoint centre = QRect(inner.pos(), inner.size()).center();
+        inner.show();
+        const QPoint centre = inner.frameGeometry().center();
         QVERIFY((centre - mainWindow.frameGeometry().center()).manhattanLength() <= 2);
         QVERIFY(!inner.isSizeGripEnabled());
         QVERIFY(

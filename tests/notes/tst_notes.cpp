@@ -569,7 +569,7 @@ private Q_SLOTS:
         };
         QCOMPARE(name(p.Page->tvNote), QStringLiteral("笔记分组"));
         QVERIFY(!name(p.Page->mmoNote).isEmpty());
-        for (QLabel* label : {p.Page->lblQuery, add.lblAddress, add.lblTitle})
+        for (QLabel* label : {p.Page->lblQuery, add.lblPos, add.lblTitle})
             QCOMPARE(name(label->buddy()), label->text());
     }
 

@@ -183,7 +183,6 @@ int main(int argc, char** argv)
             dialog.edtGroup->setText(QStringLiteral("技术"));
             dialog.edtIE->setText(QStringLiteral("www.example.net/cmake"));
             dialog.edtName->setText(QStringLiteral("CMake 手册"));
-            dialog.CentreOnOwner();
             dialog.show();
             ok = Save(&dialog, output + QStringLiteral("new-address") + suffix) && ok;
             dialog.close();
