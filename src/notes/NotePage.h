@@ -70,17 +70,11 @@ public:
     // The editor's text as it is stored, and the same in UTF-8.
     QString MemoText() const;
     QByteArray MemoUtf8() const;
-
-    QSplitter* splitter = nullptr;
-    QWidget* pnlTree = nullptr;
-    QTreeWidget* tvNote = nullptr;
-    QWidget* pnlNote = nullptr;
-    QLabel* lblUnsaved = nullptr; // "尚未保存：<reason>，正在重试…" above the note
-    QPlainTextEdit* mmoNote = nullptr;
-    QWidget* pnlFind = nullptr;
-    QLabel* lblQuery = nullptr;
-    QLineEdit* edtQuery = nullptr;
-    QPushButton* btnFind = nullptr;
+    // The note as the editor shows it, and a stretch of it selected with the caret in the note.
+    QString ShownText() const;
+    void SelectInNote(qsizetype at, qsizetype length);
+    // The tree and the note side by side, for the window to keep the tree's width.
+    QSplitter& Splitter() const { return *splitter; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -95,6 +89,18 @@ private:
     void ShowUnsaved(const QString& reason);
     // Puts a stored text on screen; that is not a change of the note, so nothing is saved.
     void ShowText(const QString& text);
+
+    // The page's controls, each with its name as object name: tests and tools find them by it.
+    QSplitter* splitter = nullptr;
+    QWidget* pnlTree = nullptr;
+    QTreeWidget* tvNote = nullptr;
+    QWidget* pnlNote = nullptr;
+    QLabel* lblUnsaved = nullptr; // "尚未保存：<reason>，正在重试…" above the note
+    QPlainTextEdit* mmoNote = nullptr;
+    QWidget* pnlFind = nullptr;
+    QLabel* lblQuery = nullptr;
+    QLineEdit* edtQuery = nullptr;
+    QPushButton* btnFind = nullptr;
 
     TNote& FNote;
     std::unique_ptr<TCardTree> FNoteTree;

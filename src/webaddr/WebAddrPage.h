@@ -59,18 +59,10 @@ public:
     void OpenAddressClick();       // "打开网页"
     void AddressGridDblClick();
 
-    QWidget* pnlGroupTree = nullptr;
-    QTreeWidget* tvIE = nullptr;
-    QSplitter* splitter = nullptr;
-    QWidget* pnlAddressGrid = nullptr;
-    TCardDBGrid* AddressGrid = nullptr;
-
-    QAction* actNewAddressInGroup = nullptr; // "新建网址" in pmIEType
-    QMenu* pmIE = nullptr;
-    QAction* actNewAddress = nullptr;
-    QAction* actModifyAddress = nullptr;
-    QAction* actDeleteAddress = nullptr;
-    QAction* actOpenAddress = nullptr;
+    // Selects the listed address of that ID, if it is listed, and puts the focus in the list.
+    void SelectAddress(const QString& id);
+    // The tree and the list side by side, for the window to keep the tree's width.
+    QSplitter& Splitter() const { return *splitter; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,6 +82,20 @@ private:
     void FollowSelection();
     // The keys of the list, each the same as its menu item; true when the key was one of them.
     bool AddressGridKey(const QKeyEvent& key);
+
+    // The page's controls, each with its name as object name: tests and tools find them by it.
+    QWidget* pnlGroupTree = nullptr;
+    QTreeWidget* tvIE = nullptr;
+    QSplitter* splitter = nullptr;
+    QWidget* pnlAddressGrid = nullptr;
+    TCardDBGrid* AddressGrid = nullptr;
+
+    QAction* actNewAddressInGroup = nullptr; // "新建网址" in pmIEType
+    QMenu* pmIE = nullptr;
+    QAction* actNewAddress = nullptr;
+    QAction* actModifyAddress = nullptr;
+    QAction* actDeleteAddress = nullptr;
+    QAction* actOpenAddress = nullptr;
 
     TIE& FStore;
     std::unique_ptr<TCardTree> FIETree;
