@@ -86,9 +86,10 @@ TWebAddrPage::TWebAddrPage(TIE& store, QWidget* parent) : QWidget(parent), FStor
         return count > 0 ? tr("该分组中的 %n 个网址将一并删除。", nullptr, count) : QString();
     };
     ConnectGuarded(FIECommands.get(), &TGroupCommands::GroupDeleted, this, [this] { tvIEClick(); });
-    actNewAddressInGroup =
-        FIECommands->AppendCommand(tr("新建网址"), [this] { NewAddressInGroupClick(); });
+    actNewAddressInGroup = FIECommands->AppendCommand(tr("新建网址"));
     actNewAddressInGroup->setObjectName(QStringLiteral("actNewAddressInGroup"));
+    ConnectGuarded(actNewAddressInGroup, &QAction::triggered, this,
+                   [this] { NewAddressInGroupClick(); });
 
     // A click lists its group when the button comes up; the keys list theirs once they rest.
     tvIE->viewport()->installEventFilter(this);
