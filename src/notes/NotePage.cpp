@@ -230,11 +230,6 @@ TNotePage::~TNotePage()
     tvNote->viewport()->removeEventFilter(this);
 }
 
-QMenu* TNotePage::pmNoteType() const
-{
-    return FNoteCommands->Menu();
-}
-
 void TNotePage::LoadGroups()
 {
     FNoteTree->LoadGroups();

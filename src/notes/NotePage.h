@@ -23,8 +23,8 @@ class TNoteSaver;
 // The notebook page "记事本": the note groups on the left, the selected group's note on the right
 // with a find bar below it. There is no save command: every change of the note is written before
 // it is shown, by the page's NoteSaver, or a bar above the note says that it is not yet. The page
-// owns the note tree NoteTree and its group menu pmNoteType; the groups and the notes are read
-// and written through the connection and the note store it is handed.
+// owns the note tree NoteTree and its group commands NoteCommands; the groups and the notes are
+// read and written through the connection and the note store it is handed.
 class TNotePage final : public QWidget
 {
     Q_OBJECT
@@ -43,7 +43,6 @@ public:
 
     TCardTree& NoteTree() const { return *FNoteTree; }
     TGroupCommands& NoteCommands() const { return *FNoteCommands; }
-    QMenu* pmNoteType() const;
     TNoteSaver& NoteSaver() const { return *FNoteSaver; }
 
     // The handlers; the page's connections run them guarded.

@@ -160,11 +160,6 @@ void TWebAddrPage::SelectAddress(const QString& id)
     AddressGrid->setFocus();
 }
 
-QMenu* TWebAddrPage::pmIEType() const
-{
-    return FIECommands->Menu();
-}
-
 void TWebAddrPage::LoadGroups()
 {
     FIETree->LoadGroups();
