@@ -185,7 +185,7 @@ int main(int argc, char* argv[])
     QElapsedTimer timer;
     timer.start();
     const double cpu = CpuMs();
-    form.actExportBookmarks->trigger();
+    form.findChild<QAction*>(QStringLiteral("actExportBookmarks"))->trigger();
     std::printf("%-44s %10.1f %10.1f  %s\n", "export (110,000 addresses)", Ms(timer), CpuMs() - cpu,
                 qUtf8Printable(dialogs.LastBox));
 
@@ -234,7 +234,7 @@ int main(int argc, char* argv[])
         answer.start();
         timer.restart();
         const double cpuProfile = CpuMs();
-        form.actImportFromBrowser->trigger();
+        form.findChild<QAction*>(QStringLiteral("actImportFromBrowser"))->trigger();
         form.repaint();
         QApplication::processEvents();
         std::printf("%-44s %10.1f %10.1f  %s\n",

@@ -2,7 +2,6 @@
 
 #include "common/CardException.h"
 #include "common/Errors.h"
-#include "controls/CardDBGrid.h"
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
 #include "webaddr/WebAddrPage.h"
@@ -12,7 +11,6 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTabWidget>

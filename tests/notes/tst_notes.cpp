@@ -99,9 +99,7 @@ struct TPage
     QTreeWidget* tvNote = nullptr;
     QPlainTextEdit* mmoNote = nullptr;
     QLabel* lblUnsaved = nullptr;
-    QLabel* lblQuery = nullptr;
     QLineEdit* edtQuery = nullptr;
-    QPushButton* btnFind = nullptr;
 
     explicit TPage(const QString& setUp = QString())
     {
@@ -116,9 +114,7 @@ struct TPage
         tvNote = Widget<QTreeWidget>(Page.get(), "tvNote");
         mmoNote = Widget<QPlainTextEdit>(Page.get(), "mmoNote");
         lblUnsaved = Widget<QLabel>(Page.get(), "lblUnsaved");
-        lblQuery = Widget<QLabel>(Page.get(), "lblQuery");
         edtQuery = Widget<QLineEdit>(Page.get(), "edtQuery");
-        btnFind = Widget<QPushButton>(Page.get(), "btnFind");
         Page->resize(800, 480);
         Page->show();
         Page->LoadGroups();
@@ -459,7 +455,7 @@ private Q_SLOTS:
         QPlainTextEdit* memo = p.mmoNote;
         const auto find = [&](const QString& query) {
             p.edtQuery->setText(query);
-            QTest::mouseClick(p.btnFind, Qt::LeftButton);
+            QTest::mouseClick(Widget<QPushButton>(p.Page.get(), "btnFind"), Qt::LeftButton);
             return p.Selection();
         };
 
@@ -583,7 +579,7 @@ private Q_SLOTS:
         };
         QCOMPARE(name(p.tvNote), QStringLiteral("笔记分组"));
         QVERIFY(!name(p.mmoNote).isEmpty());
-        for (QLabel* label : {p.lblQuery, add.lblPos, add.lblTitle})
+        for (QLabel* label : {Widget<QLabel>(p.Page.get(), "lblQuery"), add.lblPos, add.lblTitle})
             QCOMPARE(name(label->buddy()), label->text());
     }
 
