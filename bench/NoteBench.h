@@ -49,6 +49,7 @@ struct TBenchPage
 {
     TNote Note;
     std::unique_ptr<TNotePage> Page;
+    QPlainTextEdit* Editor = nullptr; // the page's note, where the keys go
 
     TBenchPage(TDbAccess& db, const QString& note) : Note(db)
     {
@@ -61,8 +62,9 @@ struct TBenchPage
         Page->ShowRootNote();
         // The writer keys its connection first; the saves are what is measured.
         db.Writer().WaitReady(std::chrono::seconds(10));
-        Page->mmoNote->setFocus();
-        Page->mmoNote->moveCursor(QTextCursor::End);
+        Editor = Page->findChild<QPlainTextEdit*>(QStringLiteral("mmoNote"));
+        Editor->setFocus();
+        Editor->moveCursor(QTextCursor::End);
         QCoreApplication::processEvents();
     }
 
@@ -71,9 +73,8 @@ struct TBenchPage
     // A key as the window system hands it over: press and release, queued.
     void PostKey(int key, const QString& text) const
     {
-        QCoreApplication::postEvent(Page->mmoNote, new QKeyEvent(QEvent::KeyPress, key, {}, text));
-        QCoreApplication::postEvent(Page->mmoNote,
-                                    new QKeyEvent(QEvent::KeyRelease, key, {}, text));
+        QCoreApplication::postEvent(Editor, new QKeyEvent(QEvent::KeyPress, key, {}, text));
+        QCoreApplication::postEvent(Editor, new QKeyEvent(QEvent::KeyRelease, key, {}, text));
     }
 };
 

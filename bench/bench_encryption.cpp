@@ -45,8 +45,9 @@ int TypeKeys(const QString& folder, bool encrypted)
     page->show();
     page->LoadGroups();
     page->ShowRootNote();
-    page->mmoNote->setFocus();
-    page->mmoNote->moveCursor(QTextCursor::End);
+    QPlainTextEdit* editor = page->findChild<QPlainTextEdit*>(QStringLiteral("mmoNote"));
+    editor->setFocus();
+    editor->moveCursor(QTextCursor::End);
     QCoreApplication::processEvents();
     std::vector<double> keys;
     QElapsedTimer timer;
@@ -55,8 +56,8 @@ int TypeKeys(const QString& folder, bool encrypted)
         timer.start();
         const bool typing = round % 2 == 0;
         QCoreApplication::postEvent(
-            page->mmoNote, new QKeyEvent(QEvent::KeyPress, typing ? Qt::Key_A : Qt::Key_Backspace,
-                                         {}, typing ? QStringLiteral("a") : QString()));
+            editor, new QKeyEvent(QEvent::KeyPress, typing ? Qt::Key_A : Qt::Key_Backspace, {},
+                                  typing ? QStringLiteral("a") : QString()));
         while (page->NoteSaver().Saves() == saves)
             QCoreApplication::processEvents();
         keys.push_back(MsSince(timer));

@@ -68,7 +68,7 @@ int main(int argc, char* argv[])
     if (!form.FormShow())
         return 1;
     QApplication::processEvents();
-    TSearchBox* box = form.SearchBox;
+    TSearchBox* box = form.findChild<TSearchBox*>(QStringLiteral("SearchBox"));
 
     std::printf("10,000 notes of 10 KB, 100,000 addresses\n");
     std::printf("%-12s %8s %10s %12s %12s %10s\n", "query", "results", "key ms", "first ms",

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QProcess>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -100,8 +101,9 @@ int Start(int argc, char** argv, const QString& folder)
     QApplication::exec();
     const double readyMiB = ResidentMiB();
     // The address list, read when its page is first shown, is part of the sort's path.
-    form.PageTabs->setCurrentIndex(1);
-    QHeaderView* titles = form.WebAddrPage->AddressGrid->horizontalHeader();
+    form.findChild<QTabWidget*>(QStringLiteral("PageTabs"))->setCurrentIndex(1);
+    QHeaderView* titles =
+        form.findChild<TCardDBGrid*>(QStringLiteral("AddressGrid"))->horizontalHeader();
     Q_EMIT titles->sectionClicked(1);
     QCoreApplication::processEvents();
     std::printf("%.1f %.1f %.1f %.1f %.1f\n", ready, whole, longestStall, readyMiB, ResidentMiB());

@@ -183,6 +183,33 @@ TFormMain::TFormMain(TDbAccess& dbAccess, QWidget* parent)
     ConnectGuarded(FLoadTimer, &QTimer::timeout, this, [this] { LoadStep(); });
 
     AddTrayIcon();
+    NameActions();
+}
+
+void TFormMain::NameActions()
+{
+    const std::pair<QObject*, const char*> named[] = {
+        {TrayIcon, "TrayIcon"},
+        {PopupMenu, "PopupMenu"},
+        {actTrayHomePage, "actTrayHomePage"},
+        {actShowWindow, "actShowWindow"},
+        {NClose, "NClose"},
+        {actTrayLock, "actTrayLock"},
+        {pmSystem, "pmSystem"},
+        {actHomePage, "actHomePage"},
+        {actSettings, "actSettings"},
+        {actLock, "actLock"},
+        {actBackup, "actBackup"},
+        {actRestore, "actRestore"},
+        {actImportBookmarks, "actImportBookmarks"},
+        {actImportFromBrowser, "actImportFromBrowser"},
+        {actExportBookmarks, "actExportBookmarks"},
+        {actExportNotes, "actExportNotes"},
+        {actShortcuts, "actShortcuts"},
+        {actAbout, "actAbout"},
+    };
+    for (const auto& [object, name] : named)
+        object->setObjectName(QString::fromLatin1(name));
 }
 
 TFormMain::~TFormMain()

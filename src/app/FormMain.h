@@ -78,6 +78,46 @@ public:
     // "从浏览器导入书签…", the same for a browser profile's bookmarks.
     void ImportFromBrowserClick();
 
+    TFormShortcuts* Shortcuts() const;
+    // The settings in force: those read at the login, or saved or restored since.
+    TConfig& Config() { return FConfig; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Both pages' first loading, and its steps.
+    void LoadPages();
+    void StartLoadSteps();
+    void LoadStep();
+    void EndLoading();
+    // After a restore replaced the data: the trees, the address list and the note again.
+    void ReloadPages();
+    // After an import: the address tree and the list read again.
+    void ShowImportedBookmarks();
+    void FitOuterSize();
+    void AddTrayIcon();
+    // The menus, their items and the tray icon by their member names.
+    void NameActions();
+    void RemoveTrayIcon();
+    void AppMinimize();
+    // Asks "确定要退出程序吗？" unless the exit is confirmed; remembers a Yes so that the same
+    // exit is not asked twice.
+    bool FormCloseQuery();
+    void CommitData(QSessionManager& manager);
+    // Asks for the password and brings the data back as it was at the lock; false while the
+    // program stays locked.
+    bool Unlock();
+    // The lock's items follow the login password; the idle time and the minimise rule follow
+    // the settings.
+    void ApplyLockSettings();
+
+    // The window's controls, each with its name as object name: tests and tools find them by it.
     QTabWidget* PageTabs = nullptr;
     QWidget* NotePageTab = nullptr; // "记事本"
     QWidget* WebAddrTab = nullptr;  // "网址管理"
@@ -107,42 +147,6 @@ public:
     QAction* actExportNotes = nullptr;
     QAction* actShortcuts = nullptr; // "键盘快捷键", F1
     QAction* actAbout = nullptr;     // "关于 Velmora"
-    TFormShortcuts* Shortcuts() const;
-    // The settings in force: those read at the login, or saved or restored since.
-    TConfig& Config() { return FConfig; }
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    // Both pages' first loading, and its steps.
-    void LoadPages();
-    void StartLoadSteps();
-    void LoadStep();
-    void EndLoading();
-    // After a restore replaced the data: the trees, the address list and the note again.
-    void ReloadPages();
-    // After an import: the address tree and the list read again.
-    void ShowImportedBookmarks();
-    void FitOuterSize();
-    void AddTrayIcon();
-    void RemoveTrayIcon();
-    void AppMinimize();
-    // Asks "确定要退出程序吗？" unless the exit is confirmed; remembers a Yes so that the same
-    // exit is not asked twice.
-    bool FormCloseQuery();
-    void CommitData(QSessionManager& manager);
-    // Asks for the password and brings the data back as it was at the lock; false while the
-    // program stays locked.
-    bool Unlock();
-    // The lock's items follow the login password; the idle time and the minimise rule follow
-    // the settings.
-    void ApplyLockSettings();
 
     TDbAccess& FDbAccess;
     TNote FNote;

@@ -2,7 +2,6 @@
 
 #include "common/CardException.h"
 #include "common/Errors.h"
-#include "controls/CardDBGrid.h"
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
 #include "webaddr/WebAddrPage.h"
@@ -12,7 +11,6 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -320,16 +318,7 @@ void TSearchBox::OpenNote(const TSearchHit& hit)
     }
     // The editor may show line breaks differently from the stored text: find the match again
     // in what it shows.
-    QPlainTextEdit* editor = FNotePage->mmoNote;
-    const qsizetype at = FindFolded(editor->toPlainText(), FQuery);
-    QTextCursor cursor = editor->textCursor();
-    if (at >= 0) {
-        cursor.setPosition(int(at));
-        cursor.setPosition(int(at + hit.MarkLength), QTextCursor::KeepAnchor);
-        editor->setTextCursor(cursor);
-    }
-    editor->setFocus();
-    editor->ensureCursorVisible();
+    FNotePage->SelectInNote(FindFolded(FNotePage->ShownText(), FQuery), hit.MarkLength);
 }
 
 void TSearchBox::OpenAddress(const TSearchHit& hit)
@@ -344,21 +333,9 @@ void TSearchBox::OpenAddress(const TSearchHit& hit)
     tree.Select(node);
     tree.TreeView()->scrollToItem(node);
     FWebAddrPage->tvIEClick();
-    TCardDBGrid* grid = FWebAddrPage->AddressGrid;
     if (hit.AddressId.isEmpty()) {
         tree.TreeView()->setFocus();
         return;
     }
-    const int idColumn = grid->ColumnOf(QStringLiteral("ID"));
-    QAbstractItemModel* model = grid->model();
-    for (int row = 0; model && idColumn >= 0 && row < model->rowCount(); ++row) {
-        if (model->index(row, idColumn).data().toString() != hit.AddressId)
-            continue;
-        const int shown = grid->ColumnOf(QStringLiteral("标题"));
-        const QModelIndex index = model->index(row, std::max(0, shown));
-        grid->setCurrentIndex(index);
-        grid->scrollTo(index);
-        break;
-    }
-    grid->setFocus();
+    FWebAddrPage->SelectAddress(hit.AddressId);
 }

@@ -131,8 +131,8 @@ TWindowState::TWindowState(QWidget* window, QTabWidget* pages, TNotePage* notePa
       FWebAddrPage(webAddrPage)
 {
     window->installEventFilter(this);
-    notePage->splitter->installEventFilter(this);
-    webAddrPage->splitter->installEventFilter(this);
+    notePage->Splitter().installEventFilter(this);
+    webAddrPage->Splitter().installEventFilter(this);
 }
 
 TWindowState::~TWindowState() = default;
@@ -182,8 +182,8 @@ bool TWindowState::WasMaximized() const
 void TWindowState::RestoreLayout() const
 {
     const std::unique_ptr<QSettings> settings = OpenSettings();
-    RestoreSplitter(*settings, NotesGroup, FNotePage->splitter);
-    RestoreSplitter(*settings, AddressesGroup, FWebAddrPage->splitter);
+    RestoreSplitter(*settings, NotesGroup, &FNotePage->Splitter());
+    RestoreSplitter(*settings, AddressesGroup, &FWebAddrPage->Splitter());
     if (const auto page = ReadInt(*settings, QStringLiteral("Window/Page"), 0, FPages->count() - 1))
         FPages->setCurrentIndex(*page);
 }
@@ -221,10 +221,10 @@ void TWindowState::Save() const
     }
     settings->setValue(QStringLiteral("Window/Maximized"), FWindow->isMaximized() ? 1 : 0);
     settings->setValue(QStringLiteral("Window/Page"), FPages->currentIndex());
-    SaveSplitter(*settings, NotesGroup, FNotePage->splitter,
-                 FShownSplitters.contains(FNotePage->splitter));
-    SaveSplitter(*settings, AddressesGroup, FWebAddrPage->splitter,
-                 FShownSplitters.contains(FWebAddrPage->splitter));
+    SaveSplitter(*settings, NotesGroup, &FNotePage->Splitter(),
+                 FShownSplitters.contains(&FNotePage->Splitter()));
+    SaveSplitter(*settings, AddressesGroup, &FWebAddrPage->Splitter(),
+                 FShownSplitters.contains(&FWebAddrPage->Splitter()));
     SaveTree(*settings, NotesGroup, FNotePage->NoteTree());
     SaveTree(*settings, AddressesGroup, FWebAddrPage->IETree());
 }

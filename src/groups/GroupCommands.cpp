@@ -49,13 +49,10 @@ TGroupCommands::~TGroupCommands()
     delete FMenu;
 }
 
-QAction* TGroupCommands::AppendCommand(const QString& caption, std::function<void()> handler)
+QAction* TGroupCommands::AppendCommand(const QString& caption)
 {
     FMenu->addSeparator();
-    QAction* action = FMenu->addAction(caption);
-    ConnectGuarded(action, &QAction::triggered, this,
-                   [handler = std::move(handler)] { handler(); });
-    return action;
+    return FMenu->addAction(caption);
 }
 
 bool TGroupCommands::eventFilter(QObject* watched, QEvent* event)

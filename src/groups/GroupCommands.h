@@ -31,8 +31,8 @@ public:
     QAction* actRenameGroup = nullptr; // "重命名组"
     QAction* actDeleteGroup = nullptr; // "删除组"
 
-    // Appends a separator and a command of the page's own to the menu; its handler runs guarded.
-    QAction* AppendCommand(const QString& caption, std::function<void()> handler);
+    // Appends a separator and a command of the page's own to the menu; the page connects to it.
+    QAction* AppendCommand(const QString& caption);
 
     // The commands. Each does nothing without a selected node; refusals and database errors are
     // thrown (the menu runs them guarded, so they are shown there).

@@ -44,25 +44,31 @@ QString AsciiUpper(QString text)
 TNotePage::TNotePage(TDbAccess& dbAccess, TNote& note, QWidget* parent)
     : QWidget(parent), FNote(note)
 {
+    setObjectName(QStringLiteral("NotePage"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("splitter"));
     splitter->setChildrenCollapsible(false);
     layout->addWidget(splitter);
 
     pnlTree = new QWidget(splitter);
+    pnlTree->setObjectName(QStringLiteral("pnlTree"));
     auto* treeLayout = new QVBoxLayout(pnlTree);
     treeLayout->setContentsMargins(0, 0, 0, 0);
     tvNote = new QTreeWidget(pnlTree);
+    tvNote->setObjectName(QStringLiteral("tvNote"));
     tvNote->setIndentation(19);
     tvNote->setAccessibleName(tr("笔记分组"));
     treeLayout->addWidget(tvNote);
 
     pnlNote = new QWidget(splitter);
+    pnlNote->setObjectName(QStringLiteral("pnlNote"));
     auto* noteLayout = new QVBoxLayout(pnlNote);
     noteLayout->setContentsMargins(0, 0, 0, 0);
     noteLayout->setSpacing(0);
     mmoNote = new QPlainTextEdit(pnlNote);
+    mmoNote->setObjectName(QStringLiteral("mmoNote"));
     mmoNote->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     mmoNote->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont noteFont = mmoNote->font();
@@ -74,6 +80,7 @@ TNotePage::TNotePage(TDbAccess& dbAccess, TNote& note, QWidget* parent)
     mmoNote->setAccessibleDescription(tr("所选分组的笔记，随时自动保存"));
     // Above the note while what it shows is not on disk; typing goes on meanwhile.
     lblUnsaved = new QLabel(pnlNote);
+    lblUnsaved->setObjectName(QStringLiteral("lblUnsaved"));
     lblUnsaved->setAutoFillBackground(true);
     lblUnsaved->setContentsMargins(8, 3, 8, 3);
     QPalette warning = lblUnsaved->palette();
@@ -85,16 +92,20 @@ TNotePage::TNotePage(TDbAccess& dbAccess, TNote& note, QWidget* parent)
     noteLayout->addWidget(mmoNote, 1);
 
     pnlFind = new QWidget(pnlNote);
+    pnlFind->setObjectName(QStringLiteral("pnlFind"));
     pnlFind->setMinimumHeight(41);
     auto* findLayout = new QHBoxLayout(pnlFind);
     findLayout->setContentsMargins(8, 0, 8, 0);
     lblQuery = new QLabel(tr("查找字符"), pnlFind);
+    lblQuery->setObjectName(QStringLiteral("lblQuery"));
     edtQuery = new QLineEdit(pnlFind);
+    edtQuery->setObjectName(QStringLiteral("edtQuery"));
     edtQuery->setMinimumWidth(145);
     lblQuery->setBuddy(edtQuery);
     edtQuery->setAccessibleName(tr("查找字符"));
     edtQuery->setAccessibleDescription(tr("Enter 或 F3 查找下一个；找不到时背景变红"));
     btnFind = new QPushButton(tr("查找"), pnlFind);
+    btnFind->setObjectName(QStringLiteral("btnFind"));
     btnFind->setAccessibleName(tr("查找"));
     btnFind->setAccessibleDescription(tr("在笔记中查找下一个"));
     btnFind->setAutoDefault(false);
@@ -219,11 +230,6 @@ TNotePage::~TNotePage()
     tvNote->viewport()->removeEventFilter(this);
 }
 
-QMenu* TNotePage::pmNoteType() const
-{
-    return FNoteCommands->Menu();
-}
-
 void TNotePage::LoadGroups()
 {
     FNoteTree->LoadGroups();
@@ -324,6 +330,23 @@ QString TNotePage::MemoText() const
         if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
             c = QLatin1Char('\n');
     return text;
+}
+
+QString TNotePage::ShownText() const
+{
+    return mmoNote->toPlainText();
+}
+
+void TNotePage::SelectInNote(qsizetype at, qsizetype length)
+{
+    QTextCursor cursor = mmoNote->textCursor();
+    if (at >= 0) {
+        cursor.setPosition(int(at));
+        cursor.setPosition(int(at + length), QTextCursor::KeepAnchor);
+        mmoNote->setTextCursor(cursor);
+    }
+    mmoNote->setFocus();
+    mmoNote->ensureCursorVisible();
 }
 
 QByteArray TNotePage::MemoUtf8() const

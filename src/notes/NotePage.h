@@ -23,8 +23,8 @@ class TNoteSaver;
 // The notebook page "记事本": the note groups on the left, the selected group's note on the right
 // with a find bar below it. There is no save command: every change of the note is written before
 // it is shown, by the page's NoteSaver, or a bar above the note says that it is not yet. The page
-// owns the note tree NoteTree and its group menu pmNoteType; the groups and the notes are read
-// and written through the connection and the note store it is handed.
+// owns the note tree NoteTree and its group commands NoteCommands; the groups and the notes are
+// read and written through the connection and the note store it is handed.
 class TNotePage final : public QWidget
 {
     Q_OBJECT
@@ -43,7 +43,6 @@ public:
 
     TCardTree& NoteTree() const { return *FNoteTree; }
     TGroupCommands& NoteCommands() const { return *FNoteCommands; }
-    QMenu* pmNoteType() const;
     TNoteSaver& NoteSaver() const { return *FNoteSaver; }
 
     // The handlers; the page's connections run them guarded.
@@ -70,17 +69,11 @@ public:
     // The editor's text as it is stored, and the same in UTF-8.
     QString MemoText() const;
     QByteArray MemoUtf8() const;
-
-    QSplitter* splitter = nullptr;
-    QWidget* pnlTree = nullptr;
-    QTreeWidget* tvNote = nullptr;
-    QWidget* pnlNote = nullptr;
-    QLabel* lblUnsaved = nullptr; // "尚未保存：<reason>，正在重试…" above the note
-    QPlainTextEdit* mmoNote = nullptr;
-    QWidget* pnlFind = nullptr;
-    QLabel* lblQuery = nullptr;
-    QLineEdit* edtQuery = nullptr;
-    QPushButton* btnFind = nullptr;
+    // The note as the editor shows it, and a stretch of it selected with the caret in the note.
+    QString ShownText() const;
+    void SelectInNote(qsizetype at, qsizetype length);
+    // The tree and the note side by side, for the window to keep the tree's width.
+    QSplitter& Splitter() const { return *splitter; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -95,6 +88,18 @@ private:
     void ShowUnsaved(const QString& reason);
     // Puts a stored text on screen; that is not a change of the note, so nothing is saved.
     void ShowText(const QString& text);
+
+    // The page's controls, each with its name as object name: tests and tools find them by it.
+    QSplitter* splitter = nullptr;
+    QWidget* pnlTree = nullptr;
+    QTreeWidget* tvNote = nullptr;
+    QWidget* pnlNote = nullptr;
+    QLabel* lblUnsaved = nullptr; // "尚未保存：<reason>，正在重试…" above the note
+    QPlainTextEdit* mmoNote = nullptr;
+    QWidget* pnlFind = nullptr;
+    QLabel* lblQuery = nullptr;
+    QLineEdit* edtQuery = nullptr;
+    QPushButton* btnFind = nullptr;
 
     TNote& FNote;
     std::unique_ptr<TCardTree> FNoteTree;

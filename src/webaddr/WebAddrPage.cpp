@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -38,23 +39,29 @@ void ShowKeyInMenu(QAction& action, const QKeySequence& key)
 
 TWebAddrPage::TWebAddrPage(TIE& store, QWidget* parent) : QWidget(parent), FStore(store)
 {
+    setObjectName(QStringLiteral("WebAddrPage"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("splitter"));
     layout->addWidget(splitter);
 
     pnlGroupTree = new QWidget(splitter);
+    pnlGroupTree->setObjectName(QStringLiteral("pnlGroupTree"));
     auto* left = new QHBoxLayout(pnlGroupTree);
     left->setContentsMargins(0, 0, 0, 0);
     tvIE = new QTreeWidget(pnlGroupTree);
+    tvIE->setObjectName(QStringLiteral("tvIE"));
     tvIE->setIndentation(19);
     tvIE->setAccessibleName(tr("网址分组"));
     left->addWidget(tvIE);
 
     pnlAddressGrid = new QWidget(splitter);
+    pnlAddressGrid->setObjectName(QStringLiteral("pnlAddressGrid"));
     auto* right = new QHBoxLayout(pnlAddressGrid);
     right->setContentsMargins(0, 0, 0, 0);
     AddressGrid = new TCardDBGrid(pnlAddressGrid);
+    AddressGrid->setObjectName(QStringLiteral("AddressGrid"));
     AddressGrid->setAccessibleName(tr("网址列表"));
     // The stripes stay the grid's own: cream on a light palette, a shade of the base on a dark
     // one.
@@ -79,8 +86,10 @@ TWebAddrPage::TWebAddrPage(TIE& store, QWidget* parent) : QWidget(parent), FStor
         return count > 0 ? tr("该分组中的 %n 个网址将一并删除。", nullptr, count) : QString();
     };
     ConnectGuarded(FIECommands.get(), &TGroupCommands::GroupDeleted, this, [this] { tvIEClick(); });
-    actNewAddressInGroup =
-        FIECommands->AppendCommand(tr("新建网址"), [this] { NewAddressInGroupClick(); });
+    actNewAddressInGroup = FIECommands->AppendCommand(tr("新建网址"));
+    actNewAddressInGroup->setObjectName(QStringLiteral("actNewAddressInGroup"));
+    ConnectGuarded(actNewAddressInGroup, &QAction::triggered, this,
+                   [this] { NewAddressInGroupClick(); });
 
     // A click lists its group when the button comes up; the keys list theirs once they rest.
     tvIE->viewport()->installEventFilter(this);
@@ -91,11 +100,16 @@ TWebAddrPage::TWebAddrPage(TIE& store, QWidget* parent) : QWidget(parent), FStor
     ConnectGuarded(tvIE, &QTreeWidget::currentItemChanged, this, [this] { SelectionMoved(); });
 
     pmIE = new QMenu(this);
+    pmIE->setObjectName(QStringLiteral("pmIE"));
     actNewAddress = pmIE->addAction(tr("新建"));
+    actNewAddress->setObjectName(QStringLiteral("actNewAddress"));
     actModifyAddress = pmIE->addAction(tr("修改"));
+    actModifyAddress->setObjectName(QStringLiteral("actModifyAddress"));
     actDeleteAddress = pmIE->addAction(tr("删除"));
+    actDeleteAddress->setObjectName(QStringLiteral("actDeleteAddress"));
     pmIE->addSeparator();
     actOpenAddress = pmIE->addAction(tr("打开网页"));
+    actOpenAddress->setObjectName(QStringLiteral("actOpenAddress"));
     // The list's own key handling runs these keys (AddressGridKey); the menu only shows them,
     // so each key still fires once.
     const std::pair<QAction*, QKeySequence> keys[] = {
@@ -130,9 +144,20 @@ TWebAddrPage::~TWebAddrPage()
     FIETree.reset();
 }
 
-QMenu* TWebAddrPage::pmIEType() const
+void TWebAddrPage::SelectAddress(const QString& id)
 {
-    return FIECommands->Menu();
+    const int idColumn = AddressGrid->ColumnOf(QStringLiteral("ID"));
+    QAbstractItemModel* model = AddressGrid->model();
+    for (int row = 0; model && idColumn >= 0 && row < model->rowCount(); ++row) {
+        if (model->index(row, idColumn).data().toString() != id)
+            continue;
+        const int shown = AddressGrid->ColumnOf(QStringLiteral("标题"));
+        const QModelIndex index = model->index(row, std::max(0, shown));
+        AddressGrid->setCurrentIndex(index);
+        AddressGrid->scrollTo(index);
+        break;
+    }
+    AddressGrid->setFocus();
 }
 
 void TWebAddrPage::LoadGroups()

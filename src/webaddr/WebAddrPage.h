@@ -19,9 +19,9 @@ class TGroupCommands;
 
 // The web address page "网址管理": the address groups on the left, the addresses of the group
 // last clicked on the right in the striped grid. The page owns the address tree IETree with its
-// group menu pmIEType, and the grid's menu pmIE. Commands that need a row do nothing on an empty
-// grid and read the row's values by field name, wherever the user has dragged the columns. The
-// groups and addresses are read and written through the address store it is handed.
+// group commands IECommands, and the grid's menu pmIE. Commands that need a row do nothing on an
+// empty grid and read the row's values by field name, wherever the user has dragged the columns.
+// The groups and addresses are read and written through the address store it is handed.
 class TWebAddrPage final : public QWidget
 {
     Q_OBJECT
@@ -46,7 +46,6 @@ public:
 
     TCardTree& IETree() const { return *FIETree; }
     TGroupCommands& IECommands() const { return *FIECommands; }
-    QMenu* pmIEType() const;
 
     // The handlers; the page's connections run them guarded.
     // Lists the addresses of the selected group, every address for the root. A click lists at
@@ -59,18 +58,10 @@ public:
     void OpenAddressClick();       // "打开网页"
     void AddressGridDblClick();
 
-    QWidget* pnlGroupTree = nullptr;
-    QTreeWidget* tvIE = nullptr;
-    QSplitter* splitter = nullptr;
-    QWidget* pnlAddressGrid = nullptr;
-    TCardDBGrid* AddressGrid = nullptr;
-
-    QAction* actNewAddressInGroup = nullptr; // "新建网址" in pmIEType
-    QMenu* pmIE = nullptr;
-    QAction* actNewAddress = nullptr;
-    QAction* actModifyAddress = nullptr;
-    QAction* actDeleteAddress = nullptr;
-    QAction* actOpenAddress = nullptr;
+    // Selects the listed address of that ID, if it is listed, and puts the focus in the list.
+    void SelectAddress(const QString& id);
+    // The tree and the list side by side, for the window to keep the tree's width.
+    QSplitter& Splitter() const { return *splitter; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,6 +81,20 @@ private:
     void FollowSelection();
     // The keys of the list, each the same as its menu item; true when the key was one of them.
     bool AddressGridKey(const QKeyEvent& key);
+
+    // The page's controls, each with its name as object name: tests and tools find them by it.
+    QWidget* pnlGroupTree = nullptr;
+    QTreeWidget* tvIE = nullptr;
+    QSplitter* splitter = nullptr;
+    QWidget* pnlAddressGrid = nullptr;
+    TCardDBGrid* AddressGrid = nullptr;
+
+    QAction* actNewAddressInGroup = nullptr; // "新建网址" in the group menu
+    QMenu* pmIE = nullptr;
+    QAction* actNewAddress = nullptr;
+    QAction* actModifyAddress = nullptr;
+    QAction* actDeleteAddress = nullptr;
+    QAction* actOpenAddress = nullptr;
 
     TIE& FStore;
     std::unique_ptr<TCardTree> FIETree;

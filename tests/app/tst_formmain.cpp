@@ -1,6 +1,7 @@
 #include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "Widgets.h"
 
 #include "app/Autostart.h"
 #include "app/FormAbout.h"
@@ -83,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs.Boxes[0].Kind, TBoxKind::Question);
 
         // The icon menu's "关闭" asks the same question.
-        form.NClose->trigger();
+        Widget<QAction>(&form, "NClose")->trigger();
         QVERIFY(form.isVisible());
         QCOMPARE(dialogs.Boxes.size(), 2);
 
@@ -126,14 +127,14 @@ private Q_SLOTS:
         folder.Connect();
         TScriptedDialogs dialogs;
         TFormMain form(folder.Db());
-        QVERIFY(form.TrayIcon);
-        QCOMPARE(form.TrayIcon->toolTip(), QStringLiteral("Velmora"));
-        QCOMPARE(form.TrayIcon->contextMenu(), form.PopupMenu);
-        QCOMPARE(Captions(form.PopupMenu),
-                 QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
-                              QStringLiteral("显示窗口"), QStringLiteral("锁定"),
-                              QStringLiteral("关闭")}));
-        QCOMPARE(Captions(form.pmSystem),
+        const QSystemTrayIcon* icon = Widget<QSystemTrayIcon>(&form, "TrayIcon");
+        const QMenu* iconMenu = Widget<QMenu>(&form, "PopupMenu");
+        QCOMPARE(icon->toolTip(), QStringLiteral("Velmora"));
+        QCOMPARE(icon->contextMenu(), iconMenu);
+        QCOMPARE(Captions(iconMenu), QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
+                                                  QStringLiteral("显示窗口"),
+                                                  QStringLiteral("锁定"), QStringLiteral("关闭")}));
+        QCOMPARE(Captions(Widget<QMenu>(&form, "pmSystem")),
                  QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
                               QStringLiteral("软件设置"), QStringLiteral("锁定"),
                               QStringLiteral("-"), QStringLiteral("数据备份"),
@@ -142,7 +143,7 @@ private Q_SLOTS:
                               QStringLiteral("导出笔记…"), QStringLiteral("-"),
                               QStringLiteral("键盘快捷键"), QStringLiteral("关于 Velmora")}));
 
-        form.actTrayHomePage->trigger();
+        Widget<QAction>(&form, "actTrayHomePage")->trigger();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);
         QCOMPARE(dialogs.OpenedUrls[0].host(), HomePage());
         QCOMPARE(dialogs.OpenedUrls[0].scheme(), QStringLiteral("http"));
@@ -157,21 +158,22 @@ private Q_SLOTS:
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.PageTabs->setCurrentIndex(1);
-        form.WebAddrPage->tvIE->setFocus();
-        QTest::keyClick(form.WebAddrPage->tvIE, Qt::Key_F1);
+        Widget<QTabWidget>(&form, "PageTabs")->setCurrentIndex(1);
+        QTreeWidget* addressTree = Widget<QTreeWidget>(&form, "tvIE");
+        addressTree->setFocus();
+        QTest::keyClick(addressTree, Qt::Key_F1);
         TFormShortcuts* keys = form.Shortcuts();
         QVERIFY(keys && keys->isVisible() && !keys->isModal());
         // The list names the window's own keys as the menu has them.
-        for (const QAction* action : {form.actLock, form.actShortcuts})
+        for (const char* name : {"actLock", "actShortcuts"})
             QVERIFY(!keys->tvKeys
-                         ->findItems(KeyNames({action->shortcut()}),
+                         ->findItems(KeyNames({Widget<QAction>(&form, name)->shortcut()}),
                                      Qt::MatchExactly | Qt::MatchRecursive, 0)
                          .isEmpty());
 
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        QTest::keyClick(form.NotePage->mmoNote, Qt::Key_F1);
+        QTest::keyClick(Widget<QPlainTextEdit>(&form, "mmoNote"), Qt::Key_F1);
         QCOMPARE(form.findChildren<TFormShortcuts*>().size(), 1);
         QTRY_VERIFY(keys->isActiveWindow());
         QTest::keyClick(keys->tvKeys, Qt::Key_Escape);
@@ -195,14 +197,16 @@ private Q_SLOTS:
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.btnSystem->setFocus();
-        QTest::keyClick(form.btnSystem, Qt::Key(key));
-        QTRY_VERIFY(form.pmSystem->isVisible());
-        const QRect button(form.btnSystem->mapToGlobal(QPoint(0, 0)), form.btnSystem->size());
-        const QRect menu = form.pmSystem->geometry();
+        QPushButton* btnSystem = Widget<QPushButton>(&form, "btnSystem");
+        QMenu* pmSystem = Widget<QMenu>(&form, "pmSystem");
+        btnSystem->setFocus();
+        QTest::keyClick(btnSystem, Qt::Key(key));
+        QTRY_VERIFY(pmSystem->isVisible());
+        const QRect button(btnSystem->mapToGlobal(QPoint(0, 0)), btnSystem->size());
+        const QRect menu = pmSystem->geometry();
         QCOMPARE(menu.top(), button.bottom() + 1);
         QVERIFY(menu.left() <= button.right() && menu.right() >= button.left());
-        form.pmSystem->close();
+        pmSystem->close();
     }
 
     // A menu keeps to the screen's free area, turned to the other side where it would leave it.
@@ -288,13 +292,13 @@ private Q_SLOTS:
         form.show();
         form.showMinimized();
         QTRY_VERIFY(form.isMinimized() || !form.isVisible());
-        form.actShowWindow->trigger();
+        Widget<QAction>(&form, "actShowWindow")->trigger();
         QTRY_VERIFY(form.isVisible());
         QVERIFY(!form.isMinimized());
 
         // A single click on the icon, all some trays report, does the same.
         form.hide();
-        Q_EMIT form.TrayIcon->activated(QSystemTrayIcon::Trigger);
+        Q_EMIT Widget<QSystemTrayIcon>(&form, "TrayIcon")->activated(QSystemTrayIcon::Trigger);
         QTRY_VERIFY(form.isVisible());
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
             // Without a notification area the window keeps its taskbar entry when minimised.
@@ -318,19 +322,21 @@ private Q_SLOTS:
         QVERIFY(form.FormShow());
         form.show();
         form.FinishLoading();
-        QVERIFY(!form.actLock->isEnabled());
+        QPlainTextEdit* note = Widget<QPlainTextEdit>(&form, "mmoNote");
+        const TCardTree& groups = Widget<TNotePage>(&form, "NotePage")->NoteTree();
+        QVERIFY(!Widget<QAction>(&form, "actLock")->isEnabled());
         form.LockClick();
         QVERIFY(!form.Locked());
 
         folder.Db().ExecuteBatch(QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
         form.Config().LoadConfig();
-        QTest::keyClicks(form.NotePage->mmoNote, QStringLiteral("secret"));
+        QTest::keyClicks(note, QStringLiteral("secret"));
         form.LockClick();
         QVERIFY(form.Locked());
         QVERIFY(!form.isVisible());
         QVERIFY(!folder.Db().Connected());
-        QCOMPARE(form.NotePage->mmoNote->toPlainText(), QString());
-        QCOMPARE(form.NotePage->NoteTree().RootNode()->childCount(), 0);
+        QCOMPARE(note->toPlainText(), QString());
+        QCOMPARE(groups.RootNode()->childCount(), 0);
         QVERIFY(form.Config().PassWord.isEmpty());
 
         TModalDriver modals;
@@ -342,8 +348,8 @@ private Q_SLOTS:
         form.BringWindowBack();
         QVERIFY(!form.Locked());
         QVERIFY(form.isVisible());
-        QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("secret"));
-        QCOMPARE(form.NotePage->NoteTree().RootNode()->childCount(), 1);
+        QCOMPARE(note->toPlainText(), QStringLiteral("secret"));
+        QCOMPARE(groups.RootNode()->childCount(), 1);
     }
 
     void runAtLoginOnOff()
@@ -352,16 +358,17 @@ private Q_SLOTS:
         folder.Connect();
         TFormMain form(folder.Db());
         QVERIFY(form.FormShow());
-        QVERIFY(!form.chkRunAtLogin->isChecked());
+        QCheckBox* chkRunAtLogin = Widget<QCheckBox>(&form, "chkRunAtLogin");
+        QVERIFY(!chkRunAtLogin->isChecked());
 
-        form.chkRunAtLogin->click();
+        chkRunAtLogin->click();
         QVERIFY(QFile::exists(AutostartEntryPath(QStringLiteral("Velmora"))));
         QVERIFY(IsRunAtStartup(QStringLiteral("Velmora"), ExecutablePath()));
         TFormMain again(folder.Db());
         again.FormShow();
-        QVERIFY(again.chkRunAtLogin->isChecked());
+        QVERIFY(Widget<QCheckBox>(&again, "chkRunAtLogin")->isChecked());
 
-        form.chkRunAtLogin->click();
+        chkRunAtLogin->click();
         QVERIFY(!QFile::exists(AutostartEntryPath(QStringLiteral("Velmora"))));
     }
 
@@ -381,7 +388,7 @@ private Q_SLOTS:
         folder.Connect();
         TFormMain form(folder.Db());
         form.FormShow();
-        QVERIFY(!form.chkRunAtLogin->isChecked());
+        QVERIFY(!Widget<QCheckBox>(&form, "chkRunAtLogin")->isChecked());
     }
 
     void runAtLoginWithUnwritableFolder()
@@ -400,12 +407,13 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         TFormMain form(folder.Db());
         form.FormShow();
-        form.chkRunAtLogin->click(); // quietly nothing
-        QVERIFY(form.chkRunAtLogin->isChecked());
+        QCheckBox* chkRunAtLogin = Widget<QCheckBox>(&form, "chkRunAtLogin");
+        chkRunAtLogin->click(); // quietly nothing
+        QVERIFY(chkRunAtLogin->isChecked());
         QVERIFY(!IsRunAtStartup(QStringLiteral("Velmora"), ExecutablePath()));
         TFormMain next(folder.Db());
         next.FormShow();
-        QVERIFY(!next.chkRunAtLogin->isChecked());
+        QVERIFY(!Widget<QCheckBox>(&next, "chkRunAtLogin")->isChecked());
         QVERIFY(dialogs.Boxes.isEmpty());
         qputenv("XDG_CONFIG_HOME", saved);
     }
@@ -424,20 +432,25 @@ private Q_SLOTS:
         TFormMain form(folder.Db());
         form.show();
         QVERIFY(form.FormShow());
+        QTabWidget* pages = Widget<QTabWidget>(&form, "PageTabs");
+        const QTreeWidget* noteTree = Widget<QTreeWidget>(&form, "tvNote");
+        const TWebAddrPage* addressPage = Widget<TWebAddrPage>(&form, "WebAddrPage");
         // The first paint has the roots and the root's note; the groups come once the loop runs.
-        QCOMPARE(form.PageTabs->currentIndex(), 0);
-        QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("根的笔记"));
-        QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->text(0), QStringLiteral("根目录"));
-        QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->childCount(), 0);
+        QCOMPARE(pages->currentIndex(), 0);
+        QCOMPARE(Widget<QPlainTextEdit>(&form, "mmoNote")->toPlainText(),
+                 QStringLiteral("根的笔记"));
+        QCOMPARE(noteTree->topLevelItem(0)->text(0), QStringLiteral("根目录"));
+        QCOMPARE(noteTree->topLevelItem(0)->childCount(), 0);
         QTRY_VERIFY(!form.Loading());
-        QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->child(0)->text(0), QStringLiteral("日记"));
-        QCOMPARE(form.WebAddrPage->tvIE->topLevelItem(0)->text(0), QStringLiteral("全部"));
-        QCOMPARE(form.WebAddrPage->tvIE->topLevelItem(0)->childCount(), 1);
-        QVERIFY(!form.WebAddrPage->IETree().Selected());
+        QCOMPARE(noteTree->topLevelItem(0)->child(0)->text(0), QStringLiteral("日记"));
+        const QTreeWidgetItem* addressRoot = Widget<QTreeWidget>(&form, "tvIE")->topLevelItem(0);
+        QCOMPARE(addressRoot->text(0), QStringLiteral("全部"));
+        QCOMPARE(addressRoot->childCount(), 1);
+        QVERIFY(!addressPage->IETree().Selected());
         // The address list is read when its page is first seen.
-        QVERIFY(!form.WebAddrPage->Listed());
-        form.PageTabs->setCurrentIndex(1);
-        QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 2);
+        QVERIFY(!addressPage->Listed());
+        pages->setCurrentIndex(1);
+        QCOMPARE(Widget<TCardDBGrid>(&form, "AddressGrid")->model()->rowCount(), 2);
         QVERIFY(dialogs.Boxes.isEmpty());
     }
 
@@ -454,7 +467,7 @@ private Q_SLOTS:
         QVERIFY(form.FormShow());
         QTRY_VERIFY(!form.isVisible());
         QCOMPARE(dialogs.Boxes.size(), 2); // what failed, then the question
-        QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->childCount(), 0);
+        QCOMPARE(Widget<QTreeWidget>(&form, "tvNote")->topLevelItem(0)->childCount(), 0);
     }
 
     void restoreReloadsTheWindow()
@@ -474,29 +487,32 @@ private Q_SLOTS:
         form.show();
         QVERIFY(form.FormShow());
         form.FinishLoading();
-        form.PageTabs->setCurrentIndex(1);
-        QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("新的"));
-        QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 1);
+        const QPlainTextEdit* note = Widget<QPlainTextEdit>(&form, "mmoNote");
+        const TCardDBGrid* addresses = Widget<TCardDBGrid>(&form, "AddressGrid");
+        const TStatusLine* status = Widget<TStatusLine>(&form, "StatusLine");
+        Widget<QTabWidget>(&form, "PageTabs")->setCurrentIndex(1);
+        QCOMPARE(note->toPlainText(), QStringLiteral("新的"));
+        QCOMPARE(addresses->model()->rowCount(), 1);
 
         dialogs.Answers << true;
         dialogs.FileNames << backup;
-        form.actRestore->trigger();
-        QCOMPARE(form.NotePage->mmoNote->toPlainText(), QStringLiteral("旧的"));
-        QCOMPARE(form.NotePage->tvNote->topLevelItem(0)->childCount(), 1);
-        QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 0);
+        Widget<QAction>(&form, "actRestore")->trigger();
+        QCOMPARE(note->toPlainText(), QStringLiteral("旧的"));
+        QCOMPARE(Widget<QTreeWidget>(&form, "tvNote")->topLevelItem(0)->childCount(), 1);
+        QCOMPARE(addresses->model()->rowCount(), 0);
         QCOMPARE(dialogs.Boxes.size(), 1); // the question only
-        QCOMPARE(form.StatusLine->text(), QStringLiteral("已恢复"));
+        QCOMPARE(status->text(), QStringLiteral("已恢复"));
 
         // A backup says where it went, without a box; a cancelled one says nothing new.
         dialogs.FileNames << folder.Path() + QStringLiteral("new");
-        form.actBackup->trigger();
-        QCOMPARE(form.StatusLine->text(),
+        Widget<QAction>(&form, "actBackup")->trigger();
+        QCOMPARE(status->text(),
                  QStringLiteral("已备份到 ") + folder.Path() + QStringLiteral("new.bat"));
         QVERIFY(QFile::exists(folder.Path() + QStringLiteral("new.bat")));
         QCOMPARE(dialogs.Boxes.size(), 1);
         dialogs.FileNames << QString();
-        form.actBackup->trigger();
-        QCOMPARE(form.StatusLine->text(),
+        Widget<QAction>(&form, "actBackup")->trigger();
+        QCOMPARE(status->text(),
                  QStringLiteral("已备份到 ") + folder.Path() + QStringLiteral("new.bat"));
     }
 
@@ -514,12 +530,12 @@ private Q_SLOTS:
         form.show();
         QVERIFY(form.FormShow());
         dialogs.FileNames << folder.Path() + QStringLiteral("b.html");
-        form.actImportBookmarks->trigger();
-        const QTreeWidgetItem* root = form.WebAddrPage->tvIE->topLevelItem(0);
+        Widget<QAction>(&form, "actImportBookmarks")->trigger();
+        const QTreeWidgetItem* root = Widget<QTreeWidget>(&form, "tvIE")->topLevelItem(0);
         QCOMPARE(root->childCount(), 1);
         QVERIFY(root->child(0)->text(0).startsWith(QStringLiteral("导入的书签 ")));
         QCOMPARE(root->child(0)->child(0)->text(0), QStringLiteral("F"));
-        QCOMPARE(form.WebAddrPage->AddressGrid->model()->rowCount(), 2);
+        QCOMPARE(Widget<TCardDBGrid>(&form, "AddressGrid")->model()->rowCount(), 2);
         QCOMPARE(dialogs.Boxes.size(), 1);
     }
 

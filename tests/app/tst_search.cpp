@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "Widgets.h"
 
 #include "app/FormMain.h"
 #include "app/Search.h"
@@ -135,8 +136,9 @@ private Q_SLOTS:
         QVERIFY(form.FormShow());
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        TSearchBox* box = form.SearchBox;
-        QPlainTextEdit* editor = form.NotePage->mmoNote;
+        TSearchBox* box = Widget<TSearchBox>(&form, "SearchBox");
+        const QTabWidget* pages = Widget<QTabWidget>(&form, "PageTabs");
+        QPlainTextEdit* editor = Widget<QPlainTextEdit>(&form, "mmoNote");
         editor->setFocus();
         const QString note = editor->toPlainText();
         QTest::keyClick(editor, Qt::Key_K, Qt::ControlModifier);
@@ -149,8 +151,9 @@ private Q_SLOTS:
         QCOMPARE(box->Results().size(), size_t(1));
         QTest::keyClick(box, Qt::Key_Return);
         QVERIFY(!box->ResultList()->isVisible());
-        QCOMPARE(form.PageTabs->currentIndex(), 0);
-        QCOMPARE(TCardTree::KeyOf(form.NotePage->NoteTree().Selected()).SelfIndex, 1);
+        QCOMPARE(pages->currentIndex(), 0);
+        const TCardTree& notes = Widget<TNotePage>(&form, "NotePage")->NoteTree();
+        QCOMPARE(TCardTree::KeyOf(notes.Selected()).SelfIndex, 1);
         QCOMPARE(editor->textCursor().selectedText(), QStringLiteral("two"));
         QVERIFY(editor->hasFocus());
 
@@ -171,9 +174,10 @@ private Q_SLOTS:
         QListWidget* list = box->ResultList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(0)).center());
-        QCOMPARE(form.PageTabs->currentIndex(), 1);
-        QCOMPARE(TCardTree::KeyOf(form.WebAddrPage->IETree().Selected()).SelfIndex, 1);
-        QCOMPARE(form.WebAddrPage->AddressGrid->CurrentValue(QStringLiteral("网址")),
+        QCOMPARE(pages->currentIndex(), 1);
+        const TCardTree& addresses = Widget<TWebAddrPage>(&form, "WebAddrPage")->IETree();
+        QCOMPARE(TCardTree::KeyOf(addresses.Selected()).SelfIndex, 1);
+        QCOMPARE(Widget<TCardDBGrid>(&form, "AddressGrid")->CurrentValue(QStringLiteral("网址")),
                  QStringLiteral("www.b.cn"));
         QVERIFY(dialogs.Boxes.isEmpty());
     }

@@ -1,6 +1,7 @@
 #include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "Widgets.h"
 
 #include "app/DataFileClaim.h"
 #include "app/FormMain.h"
@@ -105,11 +106,12 @@ private Q_SLOTS:
                     seen = form;
             QVERIFY(seen);
             caption = seen->windowTitle();
-            for (int i = 0; i < seen->PageTabs->count(); ++i)
-                tabs << seen->PageTabs->tabText(i);
-            QCOMPARE(seen->PageTabs->currentIndex(), 0);
-            QCOMPARE(seen->chkRunAtLogin->text(), QStringLiteral("开机运行"));
-            QCOMPARE(seen->btnSystem->text(), QStringLiteral("软件设置"));
+            const QTabWidget* pages = Widget<QTabWidget>(seen, "PageTabs");
+            for (int i = 0; i < pages->count(); ++i)
+                tabs << pages->tabText(i);
+            QCOMPARE(pages->currentIndex(), 0);
+            QCOMPARE(Widget<QCheckBox>(seen, "chkRunAtLogin")->text(), QStringLiteral("开机运行"));
+            QCOMPARE(Widget<QPushButton>(seen, "btnSystem")->text(), QStringLiteral("软件设置"));
             QVERIFY(seen->Config().Connection().Connected());
             seen->close();
         });
@@ -132,8 +134,9 @@ private Q_SLOTS:
         QTimer::singleShot(0, &scope, [&] {
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (auto* form = qobject_cast<TFormMain*>(widget); form && form->isVisible()) {
-                    loadedWhenShown = !form->NotePage->mmoNote->isReadOnly();
-                    QTest::keyClicks(form->NotePage->mmoNote, QStringLiteral("last words"));
+                    QPlainTextEdit* note = Widget<QPlainTextEdit>(form, "mmoNote");
+                    loadedWhenShown = !note->isReadOnly();
+                    QTest::keyClicks(note, QStringLiteral("last words"));
                 }
             std::raise(SIGTERM);
         });

@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "Widgets.h"
 
 #include "app/FormMain.h"
 #include "app/WindowState.h"
@@ -93,12 +94,15 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(!form.isMaximized());
         QCOMPARE(form.frameGeometry(), FitIntoArea(QRect(353, 259, 800, 520), Available()));
-        QCOMPARE(form.PageTabs->currentIndex(), 0);
-        QCOMPARE(form.NotePage->splitter->sizes().value(0), 150); // the one good value counts
-        form.PageTabs->setCurrentIndex(1);
-        QTRY_COMPARE(form.WebAddrPage->splitter->sizes().value(0), 200);
-        QCOMPARE(form.NotePage->NoteTree().Selected(), form.NotePage->NoteTree().RootNode());
-        QVERIFY(!form.WebAddrPage->IETree().Selected());
+        QTabWidget* pages = Widget<QTabWidget>(&form, "PageTabs");
+        const TNotePage* notePage = Widget<TNotePage>(&form, "NotePage");
+        const TWebAddrPage* addressPage = Widget<TWebAddrPage>(&form, "WebAddrPage");
+        QCOMPARE(pages->currentIndex(), 0);
+        QCOMPARE(notePage->Splitter().sizes().value(0), 150); // the one good value counts
+        pages->setCurrentIndex(1);
+        QTRY_COMPARE(addressPage->Splitter().sizes().value(0), 200);
+        QCOMPARE(notePage->NoteTree().Selected(), notePage->NoteTree().RootNode());
+        QVERIFY(!addressPage->IETree().Selected());
         QVERIFY(dialogs.Boxes.isEmpty());
     }
 
@@ -111,7 +115,8 @@ private Q_SLOTS:
             QVERIFY(form.FormShow());
             form.ShowAsRemembered();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
-            TCardTree& notes = form.NotePage->NoteTree();
+            TNotePage* notePage = Widget<TNotePage>(&form, "NotePage");
+            TCardTree& notes = notePage->NoteTree();
             QTreeWidgetItem* work = notes.AddGroup(QStringLiteral("工作"));
             notes.Select(work);
             QTreeWidgetItem* plans = notes.AddGroup(QStringLiteral("计划"));
@@ -119,10 +124,10 @@ private Q_SLOTS:
             notes.AddGroup(QStringLiteral("下周"));
             work->setExpanded(true);
             plans->setExpanded(false);
-            TCardTree& addresses = form.WebAddrPage->IETree();
+            TCardTree& addresses = Widget<TWebAddrPage>(&form, "WebAddrPage")->IETree();
             addresses.Select(addresses.AddGroup(QStringLiteral("新闻")));
-            form.PageTabs->setCurrentIndex(1);
-            form.NotePage->splitter->setSizes({260, 300});
+            Widget<QTabWidget>(&form, "PageTabs")->setCurrentIndex(1);
+            notePage->Splitter().setSizes({260, 300});
             form.setGeometry(40, 30, 600, 400);
             form.showMaximized();
             QTRY_VERIFY(form.isMaximized());
@@ -142,14 +147,16 @@ private Q_SLOTS:
         QCOMPARE(form.normalGeometry().size(), QSize(600, 400));
         // Until a maximised window is first restored, its place may still be told by the frame.
         QVERIFY((form.normalGeometry().topLeft() - QPoint(40, 30)).manhattanLength() <= 4);
-        QCOMPARE(form.PageTabs->currentIndex(), 1);
-        form.PageTabs->setCurrentIndex(0);
-        QTRY_COMPARE(form.NotePage->splitter->sizes().value(0), 260);
-        const TCardTree& notes = form.NotePage->NoteTree();
+        QTabWidget* pages = Widget<QTabWidget>(&form, "PageTabs");
+        const TNotePage* notePage = Widget<TNotePage>(&form, "NotePage");
+        QCOMPARE(pages->currentIndex(), 1);
+        pages->setCurrentIndex(0);
+        QTRY_COMPARE(notePage->Splitter().sizes().value(0), 260);
+        const TCardTree& notes = notePage->NoteTree();
         QCOMPARE(notes.Selected(), NodeNamed(notes, QStringLiteral("计划")));
         QVERIFY(NodeNamed(notes, QStringLiteral("工作"))->isExpanded());
         QVERIFY(!NodeNamed(notes, QStringLiteral("计划"))->isExpanded());
-        const TCardTree& addresses = form.WebAddrPage->IETree();
+        const TCardTree& addresses = Widget<TWebAddrPage>(&form, "WebAddrPage")->IETree();
         QCOMPARE(addresses.Selected(), NodeNamed(addresses, QStringLiteral("新闻")));
         CloseWithYes(form);
 

@@ -70,13 +70,14 @@ int main(int argc, char** argv)
     page.show();
     page.LoadGroups();
     page.ShowRootNote();
-    page.mmoNote->setFocus();
-    page.mmoNote->moveCursor(QTextCursor::End);
+    QPlainTextEdit* editor = page.findChild<QPlainTextEdit*>(QStringLiteral("mmoNote"));
+    editor->setFocus();
+    editor->moveCursor(QTextCursor::End);
     // Typing starts once the writer is ready, so that what the test sees is the saves, not the
     // keying of the writer's connection.
     db.Writer().WaitReady(std::chrono::seconds(10));
     TPaintReporter reporter(page);
-    page.mmoNote->viewport()->installEventFilter(&reporter);
+    editor->viewport()->installEventFilter(&reporter);
 
     qsizetype next = 0;
     QTimer typing;
@@ -85,9 +86,8 @@ int main(int argc, char** argv)
             const QChar c = text.at(next);
             const int key = c == QLatin1Char('\n') ? int(Qt::Key_Return) : int(Qt::Key_A);
             const QString keyText = c == QLatin1Char('\n') ? QStringLiteral("\r") : QString(c);
-            QCoreApplication::postEvent(page.mmoNote,
-                                        new QKeyEvent(QEvent::KeyPress, key, {}, keyText));
-            QCoreApplication::postEvent(page.mmoNote,
+            QCoreApplication::postEvent(editor, new QKeyEvent(QEvent::KeyPress, key, {}, keyText));
+            QCoreApplication::postEvent(editor,
                                         new QKeyEvent(QEvent::KeyRelease, key, {}, keyText));
         }
         if (next >= text.size()) {

@@ -2,6 +2,7 @@
 #include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "Widgets.h"
 
 #include "common/CardException.h"
 #include "common/DailyLog.h"
@@ -95,6 +96,10 @@ struct TPage
     TCardException Handler;
     std::unique_ptr<TNote> Note;
     std::unique_ptr<TNotePage> Page;
+    QTreeWidget* tvNote = nullptr;
+    QPlainTextEdit* mmoNote = nullptr;
+    QLabel* lblUnsaved = nullptr;
+    QLineEdit* edtQuery = nullptr;
 
     explicit TPage(const QString& setUp = QString())
     {
@@ -106,6 +111,10 @@ struct TPage
             Folder.Db().ExecuteBatch(setUp);
         Note = std::make_unique<TNote>(Folder.Db());
         Page = std::make_unique<TNotePage>(Folder.Db(), *Note);
+        tvNote = Widget<QTreeWidget>(Page.get(), "tvNote");
+        mmoNote = Widget<QPlainTextEdit>(Page.get(), "mmoNote");
+        lblUnsaved = Widget<QLabel>(Page.get(), "lblUnsaved");
+        edtQuery = Widget<QLineEdit>(Page.get(), "edtQuery");
         Page->resize(800, 480);
         Page->show();
         Page->LoadGroups();
@@ -115,13 +124,13 @@ struct TPage
     QTreeWidgetItem* Node(const QString& caption) const
     {
         const QList<QTreeWidgetItem*> found =
-            Page->tvNote->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+            tvNote->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
         return found.size() == 1 ? found.first() : nullptr;
     }
 
     void Click(const QString& caption) const
     {
-        QTreeWidget* tree = Page->tvNote;
+        QTreeWidget* tree = tvNote;
         tree->expandAll();
         const QPoint at = tree->visualItemRect(Node(caption)).center();
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
@@ -132,7 +141,7 @@ struct TPage
     // The memo's selection as start and end, or the caret alone.
     QString Selection() const
     {
-        const QTextCursor cursor = Page->mmoNote->textCursor();
+        const QTextCursor cursor = mmoNote->textCursor();
         return cursor.hasSelection()
                    ? QStringLiteral("%1-%2").arg(cursor.selectionStart()).arg(cursor.selectionEnd())
                    : QString::number(cursor.position());
@@ -206,12 +215,13 @@ private Q_SLOTS:
         TNote note(folder.Connect());
         TNotePage page(folder.Db(), note);
         page.show();
-        QTest::keyClicks(page.mmoNote, QStringLiteral("lost"));
+        QPlainTextEdit* editor = Widget<QPlainTextEdit>(&page, "mmoNote");
+        QTest::keyClicks(editor, QStringLiteral("lost"));
         QCOMPARE(page.MemoText(), QString());
         QVERIFY(NoteRows(folder.Db()).isEmpty());
 
         page.ShowRootNote();
-        QTest::keyClicks(page.mmoNote, QStringLiteral("kept"));
+        QTest::keyClicks(editor, QStringLiteral("kept"));
         QCOMPARE(NoteRows(folder.Db()), QStringList{QStringLiteral("0:kept")});
     }
 
@@ -222,25 +232,25 @@ private Q_SLOTS:
         p.Click(QStringLiteral("工作"));
         QVERIFY(NoteRows(p.Folder.Db()).isEmpty());
         const int before = p.Page->NoteSaver().Saves();
-        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("a"));
+        QTest::keyClicks(p.mmoNote, QStringLiteral("a"));
         QCOMPARE(NoteRows(p.Folder.Db()), QStringList{QStringLiteral("1:a")});
-        QTest::keyClick(p.Page->mmoNote, Qt::Key_Backspace);
+        QTest::keyClick(p.mmoNote, Qt::Key_Backspace);
         QCOMPARE(NoteRows(p.Folder.Db()), QStringList{QStringLiteral("1:")});
         QCOMPARE(p.Page->NoteSaver().Saves(), before + 2);
 
-        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("x"));
-        QTest::keyClick(p.Page->mmoNote, Qt::Key_Return);
-        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("y"));
-        p.Page->mmoNote->insertPlainText(QStringLiteral("\u00a0中—\u2026"));
-        QTest::keyClick(p.Page->mmoNote, Qt::Key_Return, Qt::ShiftModifier); // a line separator
-        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("z"));
+        QTest::keyClicks(p.mmoNote, QStringLiteral("x"));
+        QTest::keyClick(p.mmoNote, Qt::Key_Return);
+        QTest::keyClicks(p.mmoNote, QStringLiteral("y"));
+        p.mmoNote->insertPlainText(QStringLiteral("\u00a0中—\u2026"));
+        QTest::keyClick(p.mmoNote, Qt::Key_Return, Qt::ShiftModifier); // a line separator
+        QTest::keyClicks(p.mmoNote, QStringLiteral("z"));
         QCOMPARE(NoteRows(p.Folder.Db()), QStringList{QStringLiteral("1:x\ny\u00a0中—\u2026\nz")});
         QCOMPARE(p.Page->MemoUtf8(), p.Memo().toUtf8());
 
         // The root's note is a note of its own, under 0.
         p.Click(QStringLiteral("根目录"));
         QCOMPARE(p.Memo(), QString());
-        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("r"));
+        QTest::keyClicks(p.mmoNote, QStringLiteral("r"));
         QCOMPARE(NoteRows(p.Folder.Db()),
                  QStringList({QStringLiteral("1:x\ny\u00a0中—\u2026\nz"), QStringLiteral("0:r")}));
 
@@ -248,7 +258,7 @@ private Q_SLOTS:
         p.Folder.Db().ExecuteBatch(
             QStringLiteral("delete from NoteBook where TypeID=0@#@"
                            "insert into NoteBook(rowid,TypeID,ReMark) values (2, 3, 'o')"));
-        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("s"));
+        QTest::keyClicks(p.mmoNote, QStringLiteral("s"));
         QCOMPARE(NoteRows(p.Folder.Db()),
                  QStringList({QStringLiteral("1:x\ny\u00a0中—\u2026\nz"), QStringLiteral("3:o"),
                               QStringLiteral("0:rs")}));
@@ -262,7 +272,7 @@ private Q_SLOTS:
     {
         TPage p;
         p.Click(QStringLiteral("工作"));
-        QPlainTextEdit* memo = p.Page->mmoNote;
+        QPlainTextEdit* memo = p.mmoNote;
         const TNoteSaver& saver = p.Page->NoteSaver();
         const int saves = saver.Saves();
         PostKeys(memo, QStringLiteral("abc"));
@@ -384,7 +394,7 @@ private Q_SLOTS:
     void keyboardNavigationShowsAndSaves()
     {
         TPage p(QStringLiteral("insert into NoteBook values (1, 'work')"));
-        QTreeWidget* tree = p.Page->tvNote;
+        QTreeWidget* tree = p.tvNote;
         QCOMPARE(p.Page->NoteTree().Selected(), p.Page->NoteTree().RootNode());
         QTest::keyClick(tree, Qt::Key_Down);
         QCOMPARE(p.Page->NoteTree().SelectedIndex(), 1);
@@ -393,7 +403,7 @@ private Q_SLOTS:
         QTest::keyClick(tree, Qt::Key_Down);
         QCOMPARE(p.Page->NoteTree().SelectedIndex(), 2);
         QCOMPARE(p.Memo(), QString());
-        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("p"));
+        QTest::keyClicks(p.mmoNote, QStringLiteral("p"));
         QTest::keyClick(tree, Qt::Key_Up);
         QCOMPARE(p.Memo(), QStringLiteral("work"));
         QCOMPARE(NoteRows(p.Folder.Db()),
@@ -404,7 +414,7 @@ private Q_SLOTS:
     {
         TPage p;
         p.Click(QStringLiteral("工作"));
-        QPlainTextEdit* memo = p.Page->mmoNote;
+        QPlainTextEdit* memo = p.mmoNote;
         const QDateTime afternoon(QDate(2024, 3, 5), QTime(14, 7, 9));
         const TFixedClock clock(afternoon);
         const QString date = FormatDateStamp(afternoon, false);
@@ -442,10 +452,10 @@ private Q_SLOTS:
     {
         TPage p;
         p.Click(QStringLiteral("工作"));
-        QPlainTextEdit* memo = p.Page->mmoNote;
+        QPlainTextEdit* memo = p.mmoNote;
         const auto find = [&](const QString& query) {
-            p.Page->edtQuery->setText(query);
-            QTest::mouseClick(p.Page->btnFind, Qt::LeftButton);
+            p.edtQuery->setText(query);
+            QTest::mouseClick(Widget<QPushButton>(p.Page.get(), "btnFind"), Qt::LeftButton);
             return p.Selection();
         };
 
@@ -478,8 +488,8 @@ private Q_SLOTS:
     {
         TPage p;
         p.Click(QStringLiteral("工作"));
-        QPlainTextEdit* memo = p.Page->mmoNote;
-        QLineEdit* query = p.Page->edtQuery;
+        QPlainTextEdit* memo = p.mmoNote;
+        QLineEdit* query = p.edtQuery;
         QApplication::setActiveWindow(p.Page.get());
         QVERIFY(QTest::qWaitForWindowActive(p.Page.get()));
         memo->setPlainText(QStringLiteral("ab ab"));
@@ -514,7 +524,7 @@ private Q_SLOTS:
         p.Click(QStringLiteral("工作"));
         const QDateTime afternoon(QDate(2024, 3, 5), QTime(14, 7, 9));
         const TFixedClock clock(afternoon);
-        QVERIFY(!p.Page->mmoNote->placeholderText().isEmpty());
+        QVERIFY(!p.mmoNote->placeholderText().isEmpty());
         const std::unique_ptr<QMenu> menu(p.Page->NoteMenu());
         const QList<QAction*> actions = menu->actions();
         const auto stamp = [&](QKeyCombination key) {
@@ -551,7 +561,7 @@ private Q_SLOTS:
         QFETCH(bool, named);
         TPage p(setUp);
         p.Click(QStringLiteral("其他"));
-        QTest::keyClicks(p.Page->mmoNote, typed);
+        QTest::keyClicks(p.mmoNote, typed);
         p.Page->NoteCommands().actDeleteGroup->trigger();
         QCOMPARE(p.Dialogs.Texts().join(QString()).count(QLatin1Char('\n')), named ? 1 : 0);
         // A group that is not shown is asked about from the store.
@@ -567,9 +577,9 @@ private Q_SLOTS:
         const auto name = [](QWidget* widget) {
             return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
         };
-        QCOMPARE(name(p.Page->tvNote), QStringLiteral("笔记分组"));
-        QVERIFY(!name(p.Page->mmoNote).isEmpty());
-        for (QLabel* label : {p.Page->lblQuery, add.lblPos, add.lblTitle})
+        QCOMPARE(name(p.tvNote), QStringLiteral("笔记分组"));
+        QVERIFY(!name(p.mmoNote).isEmpty());
+        for (QLabel* label : {Widget<QLabel>(p.Page.get(), "lblQuery"), add.lblPos, add.lblTitle})
             QCOMPARE(name(label->buddy()), label->text());
     }
 
@@ -580,10 +590,10 @@ private Q_SLOTS:
         TPage p(QStringLiteral("insert into NoteBook values (1, 'work')"));
         p.Click(QStringLiteral("项目"));
         QCOMPARE(p.Page->NoteTree().SelectedIndex(), 2);
-        p.Page->tvNote->collapseItem(p.Node(QStringLiteral("工作")));
+        p.tvNote->collapseItem(p.Node(QStringLiteral("工作")));
         QCOMPARE(p.Page->NoteTree().SelectedIndex(), 1);
         QCOMPARE(p.Memo(), QStringLiteral("work"));
-        p.Page->tvNote->collapseItem(p.Page->NoteTree().RootNode());
+        p.tvNote->collapseItem(p.Page->NoteTree().RootNode());
         QCOMPARE(p.Page->NoteTree().SelectedIndex(), 0);
         QCOMPARE(p.Memo(), QString());
     }
@@ -634,17 +644,17 @@ private Q_SLOTS:
         QVERIFY(
             p.Dialogs.Boxes.first().Text.startsWith(QStringLiteral("数据库查询错误，请检查！")));
         QCOMPARE(p.Memo(), QString());
-        QVERIFY(p.Page->mmoNote->isReadOnly());
-        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("z"));
-        QTest::keyClick(p.Page->mmoNote, Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(p.mmoNote->isReadOnly());
+        QTest::keyClicks(p.mmoNote, QStringLiteral("z"));
+        QTest::keyClick(p.mmoNote, Qt::Key_D, Qt::ControlModifier);
         QCOMPARE(p.Memo(), QString());
 
         p.Folder.Db().ExecuteBatch(QStringLiteral("alter table Hidden rename to NoteBook"));
         p.Click(QStringLiteral("其他")); // tried again
-        QVERIFY(!p.Page->mmoNote->isReadOnly());
+        QVERIFY(!p.mmoNote->isReadOnly());
         QCOMPARE(p.Dialogs.Boxes.size(), 1);
         p.Click(QStringLiteral("工作"));
-        QVERIFY(!p.Page->mmoNote->isReadOnly());
+        QVERIFY(!p.mmoNote->isReadOnly());
         QCOMPARE(p.Memo(), QStringLiteral("work"));
         QCOMPARE(NoteRows(p.Folder.Db()), QStringList{QStringLiteral("1:work")});
     }
@@ -667,18 +677,18 @@ private Q_SLOTS:
         const TConnection holder = DatabaseFile::Open(p.Folder.Db().DatabasePath(), false, &error);
         DatabaseFile::Execute(holder.get(), reader ? QStringLiteral("begin; select * from NoteBook")
                                                    : FailingUpdate());
-        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("x"));
-        QTRY_VERIFY(p.Page->lblUnsaved->isVisible());
-        QTRY_VERIFY(p.Page->lblUnsaved->text().contains(QStringLiteral("locked")));
-        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("y"));
-        QTest::mouseClick(p.Page->edtQuery, Qt::LeftButton);
+        QTest::keyClicks(p.mmoNote, QStringLiteral("x"));
+        QTRY_VERIFY(p.lblUnsaved->isVisible());
+        QTRY_VERIFY(p.lblUnsaved->text().contains(QStringLiteral("locked")));
+        QTest::keyClicks(p.mmoNote, QStringLiteral("y"));
+        QTest::mouseClick(p.edtQuery, Qt::LeftButton);
         QCoreApplication::processEvents();
         QVERIFY(p.Dialogs.Boxes.isEmpty());
         QCOMPARE(StoredNote(p.Folder.Db(), 1), QStringLiteral("w"));
 
         DatabaseFile::Execute(holder.get(), reader ? QStringLiteral("commit")
                                                    : QStringLiteral("drop trigger no_update"));
-        QTRY_VERIFY(p.Page->lblUnsaved->isHidden());
+        QTRY_VERIFY(p.lblUnsaved->isHidden());
         QCOMPARE(StoredNote(p.Folder.Db(), 1), QStringLiteral("xyw"));
         QVERIFY(p.Dialogs.Boxes.isEmpty());
         // The daily log has the failure once, not once a try.
@@ -694,7 +704,7 @@ private Q_SLOTS:
         TPage p(QStringLiteral("insert into NoteBook values (1, 'w')"));
         p.Click(QStringLiteral("工作"));
         p.Folder.Db().ExecuteBatch(FailingUpdate());
-        QTest::keyClicks(p.Page->mmoNote, QStringLiteral("x"));
+        QTest::keyClicks(p.mmoNote, QStringLiteral("x"));
         p.Dialogs.Choices << 2;
         p.Click(QStringLiteral("其他"));
         QCOMPARE(p.Dialogs.Boxes.size(), 1);
@@ -706,7 +716,7 @@ private Q_SLOTS:
         p.Click(QStringLiteral("其他"));
         QCOMPARE(p.Dialogs.Boxes.size(), 3);
         QCOMPARE(p.Page->NoteTree().SelectedIndex(), 3);
-        QVERIFY(p.Page->lblUnsaved->isHidden());
+        QVERIFY(p.lblUnsaved->isHidden());
         QCOMPARE(StoredNote(p.Folder.Db(), 1), QStringLiteral("w"));
     }
 

@@ -3,6 +3,7 @@
 #include "TestFolder.h"
 #include "TestText.h"
 #include "WebAddrKit.h"
+#include "Widgets.h"
 
 #include "common/CardException.h"
 #include "controls/CardDBGrid.h"
@@ -21,6 +22,7 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -63,8 +65,9 @@ struct TPageFixture
         Page->FirstShow();
     }
 
-    TCardDBGrid& Grid() const { return *Page->AddressGrid; }
-    QTreeWidget& Tree() const { return *Page->tvIE; }
+    TCardDBGrid& Grid() const { return *Widget<TCardDBGrid>(Page.get(), "AddressGrid"); }
+    QTreeWidget& Tree() const { return *Widget<QTreeWidget>(Page.get(), "tvIE"); }
+    QAction* Action(const char* name) const { return Widget<QAction>(Page.get(), name); }
 
     QTreeWidgetItem* Node(const QString& caption) const
     {
@@ -185,7 +188,7 @@ private Q_SLOTS:
     {
         TPageFixture f;
         TModalDriver modals;
-        for (QAction* action : f.Page->pmIE->actions())
+        for (QAction* action : Widget<QMenu>(f.Page.get(), "pmIE")->actions())
             QVERIFY(action->isSeparator() ||
                     (!action->shortcut().isEmpty() && action->isShortcutVisibleInContextMenu()));
         AddRow(f.Folder.Db(), 3, QStringLiteral("\r\n  www.two.cn \r\nwww.other.cn"),
@@ -251,7 +254,7 @@ private Q_SLOTS:
 
         QVERIFY(!f.Page->IETree().Selected());
         save(QStringLiteral("www.new0.cn"));
-        f.Page->actNewAddress->trigger();
+        f.Action("actNewAddress")->trigger();
         QCOMPARE(Rows(f.Folder.Db()).last().TypeID, 0);
         QVERIFY(f.Column(QStringLiteral("网址")).contains(QStringLiteral("www.new0.cn")));
 
@@ -259,13 +262,13 @@ private Q_SLOTS:
         f.Click(QStringLiteral("娱乐"), Qt::RightButton);
         QCOMPARE(f.Page->IETree().Selected(), f.Node(QStringLiteral("项目")));
         save(QStringLiteral("www.new2.cn"));
-        f.Page->actNewAddressInGroup->trigger();
+        f.Action("actNewAddressInGroup")->trigger();
         QCOMPARE(Rows(f.Folder.Db()).last().TypeID, 2);
         QCOMPARE(Sorted(f.Column(QStringLiteral("网址"))), Texts({"www.new2.cn", "www.p.cn"}));
 
         f.Click(QStringLiteral("全部"));
         save(QStringLiteral("www.new3.cn"));
-        f.Page->actNewAddressInGroup->trigger();
+        f.Action("actNewAddressInGroup")->trigger();
         QCOMPARE(Rows(f.Folder.Db()).last().TypeID, 0);
 
         QCOMPARE(groups, Texts({"全部", "项目", "全部"}));
@@ -295,30 +298,30 @@ private Q_SLOTS:
             dialog->edtName->setText(QStringLiteral("W1 changed"));
             dialog->btnOK->click();
         });
-        f.Page->actModifyAddress->trigger();
+        f.Action("actModifyAddress")->trigger();
         QCOMPARE(shownUrl, QStringLiteral("www.w1.cn"));
         // Re-read with the same statement: still the group's list.
         QCOMPARE(Sorted(f.Column(QStringLiteral("标题"))), Texts({"W1 changed", "W2"}));
 
         f.MakeCurrent(QStringLiteral("W2"));
         f.Dialogs.Answers << false;
-        f.Page->actDeleteAddress->trigger();
+        f.Action("actDeleteAddress")->trigger();
         QCOMPARE(f.Dialogs.Texts(), QStringList({QStringLiteral("确实要删除：＂W2＂吗?")}));
         QCOMPARE(Rows(f.Folder.Db()).size(), 7);
         QCOMPARE(f.Grid().model()->rowCount(), 2);
         f.Dialogs.Answers << true;
-        f.Page->actDeleteAddress->trigger();
+        f.Action("actDeleteAddress")->trigger();
         QCOMPARE(f.Column(QStringLiteral("标题")), Texts({"W1 changed"}));
         QCOMPARE(Rows(f.Folder.Db()).size(), 6);
 
-        f.Page->actOpenAddress->trigger();
+        f.Action("actOpenAddress")->trigger();
         QCOMPARE(f.Dialogs.OpenedUrls.size(), 1);
         QCOMPARE(f.Dialogs.OpenedUrls[0].host(), QStringLiteral("www.w1.cn"));
 
         // A blank address opens nothing; blanks around an address are handed on.
         f.Click(QStringLiteral("娱乐"));
         f.MakeCurrent(QString());
-        f.Page->actOpenAddress->trigger();
+        f.Action("actOpenAddress")->trigger();
         const QRect blankRow = f.Grid().visualRect(f.Grid().currentIndex());
         QTest::mouseDClick(f.Grid().viewport(), Qt::LeftButton, {}, blankRow.center());
         QCOMPARE(f.Dialogs.OpenedUrls.size(), 1);
@@ -330,7 +333,7 @@ private Q_SLOTS:
 
         // An empty title asks with the two quotation marks side by side.
         f.MakeCurrent(QString());
-        f.Page->actDeleteAddress->trigger();
+        f.Action("actDeleteAddress")->trigger();
         QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("确实要删除：＂＂吗?"));
     }
 
@@ -348,9 +351,9 @@ private Q_SLOTS:
                 dialog->reject();
             }
         });
-        f.Page->actModifyAddress->trigger();
-        f.Page->actDeleteAddress->trigger();
-        f.Page->actOpenAddress->trigger();
+        f.Action("actModifyAddress")->trigger();
+        f.Action("actDeleteAddress")->trigger();
+        f.Action("actOpenAddress")->trigger();
         f.Page->AddressGridDblClick();
         QTest::mouseDClick(f.Grid().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(!opened);
@@ -378,7 +381,7 @@ private Q_SLOTS:
             QTest::mouseClick(dialog->edtGroup->Button(), Qt::LeftButton);
             dialog->btnCancel->click();
         });
-        f.Page->actNewAddressInGroup->trigger();
+        f.Action("actNewAddressInGroup")->trigger();
 
         QTreeWidgetItem* added = f.Node(QStringLiteral("新组"));
         QVERIFY(added);
@@ -425,7 +428,7 @@ private Q_SLOTS:
             dialog->edtIE->setText(QStringLiteral("www.saved.cn"));
             dialog->btnOK->click();
         });
-        f.Page->actNewAddressInGroup->trigger();
+        f.Action("actNewAddressInGroup")->trigger();
         QCOMPARE(Rows(f.Folder.Db()).last().IEUrl, QStringLiteral("www.saved.cn"));
 
         QTreeWidgetItem* added = f.Node(QStringLiteral("新组"));
@@ -451,7 +454,7 @@ private Q_SLOTS:
             }
             dialog->btnCancel->click();
         });
-        f.Page->actNewAddress->trigger();
+        f.Action("actNewAddress")->trigger();
         const QStringList urls = f.Column(QStringLiteral("网址"));
         QVERIFY(urls.contains(QStringLiteral("www.k1.cn")));
         QVERIFY(urls.contains(QStringLiteral("www.k2.cn")));

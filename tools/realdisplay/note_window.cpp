@@ -49,20 +49,23 @@ QByteArray Now()
 class TPaintReporter final : public QObject
 {
 public:
-    explicit TPaintReporter(TNotePage& page) : FPage(page) {}
+    explicit TPaintReporter(TNotePage& page)
+        : FPage(page), FEditor(*page.findChild<QPlainTextEdit*>(QStringLiteral("mmoNote")))
+    {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint)
             Report("paint " + Now() + ' ' +
-                   QByteArray::number(FPage.mmoNote->document()->characterCount() - 1) + ' ' +
+                   QByteArray::number(FEditor.document()->characterCount() - 1) + ' ' +
                    (FPage.NoteSaver().Unsaved().isEmpty() ? '0' : '1'));
         return QObject::eventFilter(watched, event);
     }
 
 private:
     TNotePage& FPage;
+    QPlainTextEdit& FEditor;
 };
 
 bool WaitUntil(const std::function<bool()>& done, int ms)
@@ -99,14 +102,15 @@ int main(int argc, char** argv)
     page.show();
     page.LoadGroups();
     page.ShowRootNote();
+    QPlainTextEdit* editor = page.findChild<QPlainTextEdit*>(QStringLiteral("mmoNote"));
     TPaintReporter reporter(page);
-    page.mmoNote->viewport()->installEventFilter(&reporter);
+    editor->viewport()->installEventFilter(&reporter);
     QObject::connect(&page.NoteSaver(), &TNoteSaver::Saved, &page, [&] {
         Report("commit " + Now() + ' ' + QByteArray::number(page.NoteSaver().Saves()));
     });
     db.Writer().WaitReady(std::chrono::seconds(10));
-    WaitUntil([&] { return page.isVisible() && page.mmoNote->isVisible(); }, 5000);
-    const QPoint centre = page.mmoNote->mapToGlobal(page.mmoNote->rect().center());
+    WaitUntil([&] { return page.isVisible() && editor->isVisible(); }, 5000);
+    const QPoint centre = editor->mapToGlobal(editor->rect().center());
     Report("shown " + QByteArray::number(centre.x()) + ' ' + QByteArray::number(centre.y()));
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
@@ -133,11 +137,10 @@ int main(int argc, char** argv)
                 db.RunPrepared("insert into NoteBook(TypeID,ReMark) values(0,?)", {text.toUtf8()});
                 page.ShowSelectedNote();
                 page.activateWindow();
-                page.mmoNote->setFocus();
-                page.mmoNote->moveCursor(QTextCursor::End);
-                WaitUntil([&] { return page.isActiveWindow() && page.mmoNote->hasFocus(); }, 5000);
-                Report("ready " +
-                       QByteArray::number(page.mmoNote->document()->characterCount() - 1));
+                editor->setFocus();
+                editor->moveCursor(QTextCursor::End);
+                WaitUntil([&] { return page.isActiveWindow() && editor->hasFocus(); }, 5000);
+                Report("ready " + QByteArray::number(editor->document()->characterCount() - 1));
             } else if (command == "lock") {
                 DatabaseFile::Execute(holder.get(),
                                       QStringLiteral("begin; select count(*) from NoteBook;"));
@@ -148,7 +151,7 @@ int main(int argc, char** argv)
                 });
             } else if (command == "stored") {
                 const auto length = [&] {
-                    return page.mmoNote->document()->characterCount() - 1;
+                    return editor->document()->characterCount() - 1;
                 };
                 WaitUntil([&] { return length() >= value; }, 15000);
                 WaitUntil([&] { return !page.NoteSaver().Due() && db.Writer().Idle(); }, 15000);

@@ -79,7 +79,10 @@ void AddAddress(TIE& store, qint32 group, const char* url, const char* title,
 
 void FillSampleData(TFormMain& form, TDbAccess& dbAccess)
 {
-    TCardTree& notes = form.NotePage->NoteTree();
+    // The window keeps its pages to itself; a tool that fills them finds them by name.
+    TNotePage* notePage = form.findChild<TNotePage*>(QStringLiteral("NotePage"));
+    TWebAddrPage* webAddrPage = form.findChild<TWebAddrPage*>(QStringLiteral("WebAddrPage"));
+    TCardTree& notes = notePage->NoteTree();
     QTreeWidgetItem* work = Group(notes, notes.RootNode(), "工作", "Work");
     QTreeWidgetItem* meetings = Group(notes, work, "会议记录", "Meeting notes");
     Group(notes, work, "待办事项", "To do");
@@ -87,18 +90,18 @@ void FillSampleData(TFormMain& form, TDbAccess& dbAccess)
     Group(notes, notes.RootNode(), "旅行计划", "Travel plans");
     work->setExpanded(true);
     notes.Select(meetings);
-    form.NotePage->tvNoteClick();
-    form.NotePage->mmoNote->setPlainText(
-        QString::fromUtf8(Sample("2026-12-07 周一例会\n\n"
-                                 "1. 新版本的安装包本周五前完成\n"
-                                 "2. 用户手册补上截图\n"
-                                 "3. 下次会议：12月14日 上午10点\n",
-                                 "2026-12-07 Monday meeting\n\n"
-                                 "1. The new installer is ready by Friday\n"
-                                 "2. Screenshots for the user guide\n"
-                                 "3. Next meeting: 14 December, 10 am\n")));
+    notePage->tvNoteClick();
+    notePage->findChild<QPlainTextEdit*>(QStringLiteral("mmoNote"))
+        ->setPlainText(QString::fromUtf8(Sample("2026-12-07 周一例会\n\n"
+                                                "1. 新版本的安装包本周五前完成\n"
+                                                "2. 用户手册补上截图\n"
+                                                "3. 下次会议：12月14日 上午10点\n",
+                                                "2026-12-07 Monday meeting\n\n"
+                                                "1. The new installer is ready by Friday\n"
+                                                "2. Screenshots for the user guide\n"
+                                                "3. Next meeting: 14 December, 10 am\n")));
 
-    TCardTree& addresses = form.WebAddrPage->IETree();
+    TCardTree& addresses = webAddrPage->IETree();
     QTreeWidgetItem* news = Group(addresses, addresses.RootNode(), "新闻", "News");
     QTreeWidgetItem* tech = Group(addresses, addresses.RootNode(), "技术", "Tech");
     QTreeWidgetItem* shopping = Group(addresses, addresses.RootNode(), "购物", "Shopping");
@@ -115,7 +118,7 @@ void FillSampleData(TFormMain& form, TDbAccess& dbAccess)
     AddAddress(store, id(tech), "www.example.com/cpp", "C++ 参考", "C++ reference", "标准库",
                "Standard library");
     AddAddress(store, id(shopping), "www.example.org/books", "网上书店", "Bookshop", "", "");
-    form.WebAddrPage->ListAllAddresses();
+    webAddrPage->ListAllAddresses();
 }
 
 bool Save(QWidget* widget, const QString& path)
@@ -174,7 +177,7 @@ int main(int argc, char** argv)
                                : English ? QStringLiteral("-en.png")
                                          : QStringLiteral(".png");
         bool ok = Save(&form, output + QStringLiteral("notebook") + suffix);
-        form.PageTabs->setCurrentIndex(1);
+        form.findChild<QTabWidget*>(QStringLiteral("PageTabs"))->setCurrentIndex(1);
         ok = Save(&form, output + QStringLiteral("addresses") + suffix) && ok;
         if (!English) {
             TIE store(dbAccess);
