@@ -75,7 +75,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         QVERIFY(!form.close()); // unscripted: No
         QVERIFY(form.isVisible());
@@ -125,7 +125,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         QVERIFY(form.TrayIcon);
         QCOMPARE(form.TrayIcon->toolTip(), QStringLiteral("Velmora"));
         QCOMPARE(form.TrayIcon->contextMenu(), form.PopupMenu);
@@ -151,9 +151,10 @@ private Q_SLOTS:
     // F1 from any place in the window shows the key list, and only one; Esc closes it.
     void f1ShowsOneKeyList()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -187,10 +188,11 @@ private Q_SLOTS:
     }
     void settingsMenuFromTheKeyboard()
     {
+        TScriptedDialogs dialogs;
         QFETCH(int, key);
         TTestFolder folder;
         folder.Connect();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.setGeometry(20, 20, 600, 160);
         form.show();
         form.activateWindow();
@@ -253,13 +255,14 @@ private Q_SLOTS:
     }
     void accessibleNames()
     {
+        TScriptedDialogs dialogs;
         QFETCH(QString, object);
         QFETCH(QString, name);
         TTestFolder folder;
         folder.Connect();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.ShortcutsClick();
-        TFormAbout about(folder.Db(), &form);
+        TFormAbout about(folder.Db(), dialogs, &form);
         QWidget* widget = form.findChild<QWidget*>(object);
         QVERIFY(widget);
         QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);
@@ -271,20 +274,21 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormAbout about(folder.Db(), nullptr);
+        TFormAbout about(folder.Db(), dialogs, nullptr);
         about.btnOpenFolder->click();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);
         QCOMPARE(QDir(dialogs.OpenedUrls[0].toLocalFile()), QDir(folder.Path()));
         folder.Db().Rekey(TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt()), QString());
-        QVERIFY(TFormAbout(folder.Db(), nullptr).lblEncryption->text() !=
+        QVERIFY(TFormAbout(folder.Db(), dialogs, nullptr).lblEncryption->text() !=
                 about.lblEncryption->text());
     }
 
     void showWindowRestoresAMinimisedWindow()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         form.showMinimized();
         QTRY_VERIFY(form.isMinimized() || !form.isVisible());
@@ -314,7 +318,7 @@ private Q_SLOTS:
         folder.Db().ExecuteBatch(
             QStringLiteral("insert into NoteType (SelfIndex, ParentIndex, TypeName) "
                            "values (1, 0, 'g')"));
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         QVERIFY(form.FormShow());
         form.show();
         form.FinishLoading();
@@ -348,16 +352,17 @@ private Q_SLOTS:
 
     void runAtLoginOnOff()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         QVERIFY(form.FormShow());
         QVERIFY(!form.chkRunAtLogin->isChecked());
 
         form.chkRunAtLogin->click();
         QVERIFY(QFile::exists(AutostartEntryPath(QStringLiteral("Velmora"))));
         QVERIFY(IsRunAtStartup(QStringLiteral("Velmora"), ExecutablePath()));
-        TFormMain again(folder.Db());
+        TFormMain again(folder.Db(), dialogs);
         again.FormShow();
         QVERIFY(again.chkRunAtLogin->isChecked());
 
@@ -367,6 +372,7 @@ private Q_SLOTS:
 
     void runAtLoginNamesThisExecutableOnly()
     {
+        TScriptedDialogs dialogs;
         // Paths that need quoting in an Exec line survive the round trip.
         for (const QString& path : {QStringLiteral("/opt/my apps/velmora"),
                                     QStringLiteral("/opt/a\"b$c`d\\e%f/velmora")}) {
@@ -379,7 +385,7 @@ private Q_SLOTS:
         SetRunAtStartup(QStringLiteral("Velmora"), QStringLiteral("/elsewhere/velmora"), true);
         TTestFolder folder;
         folder.Connect();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.FormShow();
         QVERIFY(!form.chkRunAtLogin->isChecked());
     }
@@ -398,12 +404,12 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.FormShow();
         form.chkRunAtLogin->click(); // quietly nothing
         QVERIFY(form.chkRunAtLogin->isChecked());
         QVERIFY(!IsRunAtStartup(QStringLiteral("Velmora"), ExecutablePath()));
-        TFormMain next(folder.Db());
+        TFormMain next(folder.Db(), dialogs);
         next.FormShow();
         QVERIFY(!next.chkRunAtLogin->isChecked());
         QVERIFY(dialogs.Boxes.isEmpty());
@@ -421,7 +427,7 @@ private Q_SLOTS:
             "insert into IE(TypeID,IEUrl,IEName,ReMark) values (1,'a.org','A','')@#@"
             "insert into IE(TypeID,IEUrl,IEName,ReMark) values (0,'b.org','B','')"));
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         QVERIFY(form.FormShow());
         // The first paint has the roots and the root's note; the groups come once the loop runs.
@@ -448,7 +454,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect().ExecuteBatch(QStringLiteral("insert into NoteType values ('x', 0, 'a')"));
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         dialogs.Answers << true;
         QVERIFY(form.FormShow());
@@ -470,7 +476,7 @@ private Q_SLOTS:
                                        "insert into IE(TypeID,IEUrl) values (0,'x.org')"));
 
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         QVERIFY(form.FormShow());
         form.FinishLoading();
@@ -510,7 +516,7 @@ private Q_SLOTS:
                          "<DT><A HREF=\"http://a.example\">a</A>\n</DL><p>\n"
                          "<DT><A HREF=\"http://b.example\">b</A>\n</DL><p>\n");
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         QVERIFY(form.FormShow());
         dialogs.FileNames << folder.Path() + QStringLiteral("b.html");

@@ -92,7 +92,7 @@ struct TPage
 {
     TTestFolder Folder;
     TScriptedDialogs Dialogs;
-    TCardException Handler;
+    TCardException Handler{Dialogs};
     std::unique_ptr<TNote> Note;
     std::unique_ptr<TNotePage> Page;
 
@@ -105,7 +105,7 @@ struct TPage
         if (!setUp.isEmpty())
             Folder.Db().ExecuteBatch(setUp);
         Note = std::make_unique<TNote>(Folder.Db());
-        Page = std::make_unique<TNotePage>(Folder.Db(), *Note);
+        Page = std::make_unique<TNotePage>(Folder.Db(), Dialogs, *Note);
         Page->resize(800, 480);
         Page->show();
         Page->LoadGroups();
@@ -202,9 +202,10 @@ private Q_SLOTS:
     // saved anywhere, so the editor takes nothing.
     void noTypingBeforeANoteIsShown()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         TNote note(folder.Connect());
-        TNotePage page(folder.Db(), note);
+        TNotePage page(folder.Db(), dialogs, note);
         page.show();
         QTest::keyClicks(page.mmoNote, QStringLiteral("lost"));
         QCOMPARE(page.MemoText(), QString());
@@ -562,8 +563,9 @@ private Q_SLOTS:
     // The note's controls have names; a field's is its label's.
     void controlsHaveNames()
     {
+        TScriptedDialogs dialogs;
         TPage p;
-        TFormAddType add;
+        TFormAddType add(dialogs);
         const auto name = [](QWidget* widget) {
             return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
         };
