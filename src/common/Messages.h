@@ -6,10 +6,12 @@
 class TUserDialogs;
 
 // The program's four message boxes, all modal, shown through the dialogs handed in.
-void ShowInfo(TUserDialogs& dialogs, const QString& text); // caption "提示"
-bool AskYesNo(TUserDialogs& dialogs,
-              const QString& text); // caption "确认"; No is the default; true on Yes
-void ShowError(TUserDialogs& dialogs, const QString& text); // caption "错误"
+// Caption "提示".
+void ShowInfo(TUserDialogs& dialogs, const QString& text);
+// Caption "确认"; No is the default; true on Yes.
+bool AskYesNo(TUserDialogs& dialogs, const QString& text);
+// Caption "错误".
+void ShowError(TUserDialogs& dialogs, const QString& text);
 // A question with the given buttons (caption "确认"); the first is the default, the last is what
 // closing the box answers. Returns the index of the button chosen.
 int AskChoice(TUserDialogs& dialogs, const QString& text, const QStringList& buttons);

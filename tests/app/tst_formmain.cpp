@@ -188,8 +188,8 @@ private Q_SLOTS:
     }
     void settingsMenuFromTheKeyboard()
     {
-        TScriptedDialogs dialogs;
         QFETCH(int, key);
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
         TFormMain form(folder.Db(), dialogs);
@@ -255,9 +255,9 @@ private Q_SLOTS:
     }
     void accessibleNames()
     {
-        TScriptedDialogs dialogs;
         QFETCH(QString, object);
         QFETCH(QString, name);
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
         TFormMain form(folder.Db(), dialogs);

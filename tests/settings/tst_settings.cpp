@@ -171,9 +171,9 @@ private Q_SLOTS:
 
     void dialogsNamedAndReachable()
     {
-        TScriptedDialogs dialogs;
         QFETCH(QString, kind);
         QFETCH(double, scale);
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         TConfig config(folder.Connect());
         const TScaledFont font(scale);
@@ -280,9 +280,9 @@ private Q_SLOTS:
 
     void dialogOpensWithSettings()
     {
-        TScriptedDialogs dialogs;
         QFETCH(bool, pass);
         QFETCH(QString, password);
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         TConfig config(folder.Connect());
         SetConfig(config, pass, password);

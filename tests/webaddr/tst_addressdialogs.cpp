@@ -373,9 +373,9 @@ private Q_SLOTS:
 
     void fieldsNamedReachableAndWhole()
     {
-        TScriptedDialogs dialogs;
         QFETCH(QString, kind);
         QFETCH(double, scale);
+        TScriptedDialogs dialogs;
         const TScaledFont font(scale);
         TDbAccess unconnected;
         TIE store(unconnected);
@@ -401,9 +401,9 @@ private Q_SLOTS:
 
     void coloursReadable()
     {
-        TScriptedDialogs dialogs;
         QFETCH(QPalette, palette);
         QFETCH(bool, blue);
+        TScriptedDialogs dialogs;
         const QPalette before = QApplication::palette();
         QApplication::setPalette(palette);
         TDbAccess unconnected;
