@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/AppPath.h"
+#include "common/UserDialogs.h"
 #include "data/DbAccess.h"
 
 #include <QFile>
@@ -33,7 +34,8 @@ inline bool ConnectDatabase(const QTemporaryDir& folder, const QString& delivere
 {
     if (!InstallDatabase(folder, delivered))
         return false;
-    db.Connect();
+    TQuietDialogs quiet;
+    db.Connect(quiet);
     return db.Connected();
 }
 

@@ -17,8 +17,9 @@ inline bool MakeLarge(const QString& folder, const QString& delivered)
         !QFile::setPermissions(folder + QStringLiteral("/bookkeep.dat"),
                                QFile::ReadOwner | QFile::WriteOwner))
         return false;
+    TQuietDialogs quiet;
     TDbAccess db;
-    db.Connect();
+    db.Connect(quiet);
     if (!db.Connected())
         return false;
     db.ExecuteBatch(QStringLiteral(

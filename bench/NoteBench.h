@@ -5,6 +5,7 @@
 
 #include "BenchDatabase.h"
 #include "common/CardException.h"
+#include "common/UserDialogs.h"
 #include "data/DbAccess.h"
 #include "data/DbWriter.h"
 #include "data/Sqlite.h"
@@ -47,6 +48,7 @@ inline double Median(std::vector<double> values)
 // The root note's page, shown as the main window shows it, with the caret at the end.
 struct TBenchPage
 {
+    TQuietDialogs Dialogs;
     TNote Note;
     std::unique_ptr<TNotePage> Page;
     QPlainTextEdit* Editor = nullptr; // the page's note, where the keys go
@@ -55,7 +57,7 @@ struct TBenchPage
     {
         db.ExecuteBatch(QStringLiteral("delete from NoteBook"));
         db.RunPrepared("insert into NoteBook(TypeID,ReMark) values(0,?)", {note.toUtf8()});
-        Page = std::make_unique<TNotePage>(db, Note);
+        Page = std::make_unique<TNotePage>(db, Dialogs, Note);
         Page->resize(600, 400);
         Page->show();
         Page->LoadGroups();

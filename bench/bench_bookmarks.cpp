@@ -10,6 +10,7 @@
 #include "BenchDatabase.h"
 
 #include "app/FormMain.h"
+#include "common/CardException.h"
 #include "common/UserDialogs.h"
 #include "data/DbAccess.h"
 #include "webaddr/FormAddIE.h"
@@ -155,10 +156,10 @@ int main(int argc, char* argv[])
             return 1;
     }
     TBenchDialogs dialogs;
-    SetUserDialogs(&dialogs);
+    TCardException handler(dialogs);
     dialogs.File = file;
 
-    TFormMain form(db);
+    TFormMain form(db, dialogs);
     form.show();
     if (!form.FormShow())
         return 1;
@@ -248,7 +249,7 @@ int main(int argc, char* argv[])
     // The new-address dialog looks the typed address up at every key: one key that completes a
     // stored address, among 110,000.
     TIE store(db);
-    TFormAddIE dialog(store);
+    TFormAddIE dialog(store, dialogs);
     dialog.show();
     dialog.edtIE->setText(QStringLiteral("https://site9999.example.com/path?a=1&b=999"));
     timer.restart();
@@ -285,6 +286,5 @@ int main(int argc, char* argv[])
     std::printf("longest wait of the event loop during the import: %lld ms\n",
                 static_cast<long long>(longestWait));
     std::printf("target: <= 10000 ms, peak within the bound, the window repainted throughout\n");
-    SetUserDialogs(nullptr);
     return 0;
 }

@@ -33,14 +33,15 @@ double MsSince(const QElapsedTimer& clock)
 int TypeKeys(const QString& folder, bool encrypted)
 {
     SetAppPath(folder);
-    TCardException handler;
+    TQuietDialogs dialogs;
+    TCardException handler(dialogs);
     TDbAccess db;
     QString error;
     if (encrypted ? !OpenWithPassword(db, Password, TFileKey::SaltOf(db.DatabasePath()))
                   : !db.Open(TFileKey(), &error))
         return 1;
     TNote note(db);
-    auto page = std::make_unique<TNotePage>(db, note);
+    auto page = std::make_unique<TNotePage>(db, dialogs, note);
     page->resize(600, 400);
     page->show();
     page->LoadGroups();
@@ -108,20 +109,21 @@ int main(int argc, char* argv[])
         !QFile::copy(standard + QStringLiteral("/bookkeep.dat"),
                      encrypted + QStringLiteral("/bookkeep.dat")))
         return 1;
-    TCardException handler;
+    TQuietDialogs dialogs;
+    TCardException handler(dialogs);
 
     // Both files are written by the same export, so that they lie alike on the disk.
     SetAppPath(standard);
     {
         TDbAccess db;
-        db.Connect();
+        db.Connect(dialogs);
         db.Rekey(TFileKey(), QString());
     }
     SetAppPath(encrypted);
     double rekey = 0;
     {
         TDbAccess db;
-        db.Connect();
+        db.Connect(dialogs);
         rekey = BestOf(3, [&] {
             const TFileKey key = TFileKey::Derive(Password, TFileKey::NewSalt());
             QElapsedTimer clock;

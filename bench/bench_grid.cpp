@@ -4,6 +4,7 @@
 
 #include "BenchDatabase.h"
 #include "common/AppPath.h"
+#include "common/UserDialogs.h"
 #include "controls/CardDBGrid.h"
 #include "data/DbAccess.h"
 #include "data/GridSet.h"
@@ -65,8 +66,9 @@ int main(int argc, char* argv[])
         return 1;
 
     {
+        TQuietDialogs dialogs;
         TDbAccess db;
-        db.Connect();
+        db.Connect(dialogs);
         if (!db.Connected())
             return 1;
         TCardDBGrid grid;

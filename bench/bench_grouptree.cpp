@@ -5,6 +5,7 @@
 
 #include "BenchDatabase.h"
 #include "common/AppPath.h"
+#include "common/UserDialogs.h"
 #include "data/DbAccess.h"
 #include "groups/CardTree.h"
 
@@ -76,7 +77,9 @@ int main(int argc, char* argv[])
                 QTreeWidget view;
                 view.resize(200, 400);
                 view.show();
-                TCardTree tree(db, &view, QStringLiteral("NoteType"), QStringLiteral("根目录"));
+                TQuietDialogs dialogs;
+                TCardTree tree(db, dialogs, &view, QStringLiteral("NoteType"),
+                               QStringLiteral("根目录"));
                 db.QuerySet().Close();
                 const double before = HeapBytes();
                 timer.start();

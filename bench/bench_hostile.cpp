@@ -4,6 +4,7 @@
 #include "BenchDatabase.h"
 
 #include "common/Errors.h"
+#include "common/UserDialogs.h"
 #include "data/DbAccess.h"
 #include "groups/CardTree.h"
 
@@ -36,7 +37,8 @@ double TreeMs(TDbAccess& db)
     clock.start();
     {
         QTreeWidget view;
-        TCardTree tree(db, &view, QStringLiteral("NoteType"), QStringLiteral("根目录"));
+        TQuietDialogs dialogs;
+        TCardTree tree(db, dialogs, &view, QStringLiteral("NoteType"), QStringLiteral("根目录"));
         tree.LoadGroups();
         view.show();
         view.setCurrentItem(tree.RootNode());

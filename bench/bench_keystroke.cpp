@@ -24,9 +24,10 @@ int main(int argc, char* argv[])
     if (!QFile::copy(delivered, bare) ||
         !QFile::setPermissions(bare, QFile::ReadOwner | QFile::WriteOwner))
         return 1;
-    TCardException handler;
+    TQuietDialogs dialogs;
+    TCardException handler(dialogs);
     TDbAccess db;
-    db.Connect();
+    db.Connect(dialogs);
     if (!db.Connected())
         return 1;
     TBareWriter writer(bare);

@@ -9,6 +9,7 @@
 
 #include "app/FormMain.h"
 #include "app/SearchBox.h"
+#include "common/UserDialogs.h"
 #include "data/DbAccess.h"
 
 #include <QApplication>
@@ -63,7 +64,8 @@ int main(int argc, char* argv[])
         "select 0, 'https://www.' || lower(hex(randomblob(5))) || '.com/page/' || i, "
         "'标题 ' || i, '备注 ' || i from n"));
 
-    TFormMain form(db);
+    TQuietDialogs dialogs;
+    TFormMain form(db, dialogs);
     form.show();
     if (!form.FormShow())
         return 1;

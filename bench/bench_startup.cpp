@@ -63,15 +63,14 @@ int Start(int argc, char** argv, const QString& folder)
     clock.start();
     QApplication app(argc, argv);
     SetAppPath(folder);
-    TCardException handler;
     TQtUserDialogs dialogs;
-    SetUserDialogs(&dialogs);
+    TCardException handler(dialogs);
     TDbAccess db;
-    db.Connect();
+    db.Connect(dialogs);
     if (!db.Connected())
         return 1;
     QApplication::setQuitOnLastWindowClosed(false);
-    TFormMain form(db);
+    TFormMain form(db, dialogs);
     if (!form.FormShow())
         return 1;
     form.show();
@@ -107,7 +106,6 @@ int Start(int argc, char** argv, const QString& folder)
     Q_EMIT titles->sectionClicked(1);
     QCoreApplication::processEvents();
     std::printf("%.1f %.1f %.1f %.1f %.1f\n", ready, whole, longestStall, readyMiB, ResidentMiB());
-    SetUserDialogs(nullptr);
     return 0;
 }
 

@@ -8,18 +8,18 @@
 
 #include <QCoreApplication>
 
-bool ClaimDataFile(TSingleInstance& instance, int* status)
+bool ClaimDataFile(TSingleInstance& instance, TUserDialogs& dialogs, int* status)
 {
     const QString database = AppPath() + QLatin1String(DatabaseFile::FileName);
     const QString problem = DataFileCheck::WriteProblem(database);
     if (!problem.isEmpty()) {
-        ShowError(problem);
+        ShowError(dialogs, problem);
         *status = 1;
         return false;
     }
     if (!instance.Acquire()) {
         if (!instance.Activated())
-            ShowError(QCoreApplication::translate("DataFileClaim", "Velmora 已在运行"));
+            ShowError(dialogs, QCoreApplication::translate("DataFileClaim", "Velmora 已在运行"));
         *status = instance.Activated() ? 0 : 1;
         return false;
     }

@@ -33,7 +33,8 @@ bool DataFileEncrypted(const TDbAccess& dbAccess)
 
 } // namespace
 
-TFormAbout::TFormAbout(const TDbAccess& dbAccess, QWidget* parent) : QDialog(parent)
+TFormAbout::TFormAbout(const TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(tr("关于 Velmora"));
@@ -99,11 +100,12 @@ TFormAbout::TFormAbout(const TDbAccess& dbAccess, QWidget* parent) : QDialog(par
     setTabOrder(edtFolder, btnOpenFolder);
     setTabOrder(btnOpenFolder, btnClose);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    ConnectGuarded(btnOpenFolder, &QPushButton::clicked, this, [] { OpenUrl(AppPath()); });
+    ConnectGuarded(btnOpenFolder, &QPushButton::clicked, this,
+                   [&dialogs] { OpenUrl(dialogs, AppPath()); });
 }
 
-void ShowAboutDialog(const TDbAccess& dbAccess, QWidget* parent)
+void ShowAboutDialog(const TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent)
 {
-    TFormAbout about(dbAccess, parent);
+    TFormAbout about(dbAccess, dialogs, parent);
     about.exec();
 }

@@ -6,6 +6,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TDbAccess;
+class TUserDialogs;
 
 // The program's version, as the build gives it.
 QString ProgramVersion();
@@ -17,8 +18,9 @@ class TFormAbout final : public QDialog
     Q_OBJECT
 
 public:
-    // Tells whether the file behind the connection is encrypted.
-    TFormAbout(const TDbAccess& dbAccess, QWidget* parent);
+    // Tells whether the file behind the connection is encrypted; the folder opens through the
+    // dialogs.
+    TFormAbout(const TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent);
 
     QLabel* lblName = nullptr;
     QLabel* lblVersion = nullptr;
@@ -31,4 +33,4 @@ public:
 };
 
 // Shows "关于 Velmora" modally.
-void ShowAboutDialog(const TDbAccess& dbAccess, QWidget* parent);
+void ShowAboutDialog(const TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent);

@@ -60,8 +60,9 @@ QString HomePage()
     return QStringLiteral("www.velmora.app");
 }
 
-TFormMain::TFormMain(TDbAccess& dbAccess, QWidget* parent)
-    : QWidget(parent), FDbAccess(dbAccess), FNote(dbAccess), FIEStore(dbAccess), FConfig(dbAccess)
+TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent)
+    : QWidget(parent), FDbAccess(dbAccess), FDialogs(dialogs), FNote(dbAccess), FIEStore(dbAccess),
+      FConfig(dbAccess)
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(ApplicationTitle());
@@ -81,9 +82,9 @@ TFormMain::TFormMain(TDbAccess& dbAccess, QWidget* parent)
         auto* pageLayout = new QVBoxLayout(page);
         pageLayout->setContentsMargins(0, 0, 0, 0);
     }
-    NotePage = new TNotePage(FDbAccess, FNote, NotePageTab);
+    NotePage = new TNotePage(FDbAccess, FDialogs, FNote, NotePageTab);
     NotePageTab->layout()->addWidget(NotePage);
-    WebAddrPage = new TWebAddrPage(FIEStore, WebAddrTab);
+    WebAddrPage = new TWebAddrPage(FIEStore, FDialogs, WebAddrTab);
     WebAddrTab->layout()->addWidget(WebAddrPage);
     PageTabs->addTab(NotePageTab, tr("记事本"));
     PageTabs->addTab(WebAddrTab, tr("网址管理"));
@@ -148,16 +149,16 @@ TFormMain::TFormMain(TDbAccess& dbAccess, QWidget* parent)
     actAbout = pmSystem->addAction(tr("关于 Velmora"));
     ConnectGuarded(actShortcuts, &QAction::triggered, this, [this] { ShortcutsClick(); });
     ConnectGuarded(actAbout, &QAction::triggered, this,
-                   [this] { ShowAboutDialog(FDbAccess, this); });
+                   [this] { ShowAboutDialog(FDbAccess, FDialogs, this); });
     ConnectGuarded(actImportBookmarks, &QAction::triggered, this,
                    [this] { ImportBookmarksClick(); });
     ConnectGuarded(actImportFromBrowser, &QAction::triggered, this,
                    [this] { ImportFromBrowserClick(); });
     ConnectGuarded(actExportBookmarks, &QAction::triggered, this,
-                   [this] { ExportBookmarksCommand(FDbAccess); });
+                   [this] { ExportBookmarksCommand(FDbAccess, FDialogs); });
     ConnectGuarded(actExportNotes, &QAction::triggered, this, [this] {
         NotePage->NoteSaver().SaveOrAsk();
-        ExportNotesCommand(FDbAccess);
+        ExportNotesCommand(FDbAccess, FDialogs);
     });
 
     // The check box reacts to the user's clicks only: mirroring the entry at start writes
@@ -255,7 +256,7 @@ void TFormMain::RemoveTrayIcon()
 bool TFormMain::FormShow()
 {
     // No data is shown before the login: a refusal, or settings that cannot be read, end here.
-    if (!LoginAtStartGuarded(FConfig))
+    if (!LoginAtStartGuarded(FConfig, FDialogs))
         return false;
     ApplyLockSettings();
     DailyBackup(FDbAccess, QDate::currentDate());
@@ -312,9 +313,10 @@ void TFormMain::LoadStep()
                 tree->LoadStep(Step);
                 read = true;
             });
-            if (!read && AskYesNo(tr("数据文件中的分组读取失败（原因见上一个提示），窗口中不显示"
-                                     "这些分组。\n要退出 Velmora 吗？选“否”继续使用，例如用"
-                                     "“数据恢复”换回一个备份。"))) {
+            if (!read &&
+                AskYesNo(FDialogs, tr("数据文件中的分组读取失败（原因见上一个提示），窗口中不显示"
+                                      "这些分组。\n要退出 Velmora 吗？选“否”继续使用，例如用"
+                                      "“数据恢复”换回一个备份。"))) {
                 FExitConfirmed = true;
                 close();
             }
@@ -433,7 +435,7 @@ void TFormMain::LockClick()
 
 bool TFormMain::Unlock()
 {
-    if (!UnlockDataFile(FConfig, FLockedEncrypted))
+    if (!UnlockDataFile(FConfig, FDialogs, FLockedEncrypted))
         return false;
     FLocked = false;
     NotePage->NoteTree().Reload();
@@ -464,7 +466,7 @@ bool TFormMain::FormCloseQuery()
 {
     if (!CloseNeedsQuestion(FExitConfirmed, qApp->isSavingSession(), FSessionEndAgreed))
         return true;
-    FExitConfirmed = AskYesNo(tr("确定要退出程序吗？"));
+    FExitConfirmed = AskYesNo(FDialogs, tr("确定要退出程序吗？"));
     return FExitConfirmed;
 }
 
@@ -476,7 +478,7 @@ void TFormMain::CommitData(QSessionManager& manager)
     // Logging off or shutting down asks the same question; No refuses the log-off.
     const TSessionEndDecision decision =
         DecideSessionEnd(manager.allowsInteraction(), FExitConfirmed,
-                         [] { return AskYesNo(tr("确定要退出程序吗？")); });
+                         [this] { return AskYesNo(FDialogs, tr("确定要退出程序吗？")); });
     FSessionEndAgreed = decision.Agreed;
     if (!manager.allowsInteraction())
         return;
@@ -583,7 +585,7 @@ void TFormMain::ShortcutsClick()
 
 void TFormMain::HomePageClick()
 {
-    OpenUrl(HomePage());
+    OpenUrl(FDialogs, HomePage());
 }
 
 void TFormMain::SettingsClick()
@@ -592,7 +594,7 @@ void TFormMain::SettingsClick()
     // first.
     FinishLoading();
     NotePage->NoteSaver().SaveOrAsk();
-    if (ShowConfigDialog(FConfig))
+    if (ShowConfigDialog(FConfig, FDialogs))
         StatusLine->ShowMessage(tr("设置已保存"));
     ApplyLockSettings();
 }
@@ -601,7 +603,7 @@ void TFormMain::BackupClick()
 {
     // The copy holds the note as it is on screen.
     NotePage->NoteSaver().SaveOrAsk();
-    const QString written = BackupCommand(FDbAccess);
+    const QString written = BackupCommand(FDbAccess, FDialogs);
     if (!written.isEmpty())
         StatusLine->ShowMessage(tr("已备份到 %1").arg(written));
 }
@@ -613,7 +615,7 @@ void TFormMain::RestoreClick()
     NotePage->NoteSaver().SaveOrAsk();
     // The safety copy is under the key the data file has now.
     const TFileKey before = FDbAccess.Key();
-    if (!RestoreCommand(FConfig))
+    if (!RestoreCommand(FConfig, FDialogs))
         return;
     StatusLine->ShowMessage(tr("已恢复"));
     bool read = false;
@@ -631,8 +633,8 @@ void TFormMain::RestoreClick()
         WebAddrPage->ListAllAddresses();
         NotePage->ShowRootNote();
     });
-    if (!AskYesNo(tr("恢复的数据读取失败（原因见上一个提示），窗口中不显示它的分组。\n"
-                     "要换回恢复前的数据吗？")))
+    if (!AskYesNo(FDialogs, tr("恢复的数据读取失败（原因见上一个提示），窗口中不显示它的分组。\n"
+                               "要换回恢复前的数据吗？")))
         return;
     FDbAccess.RestoreFrom(SafetyCopyPath(), QString(), before);
     WriteLog(QStringLiteral("数据恢复！"));
@@ -645,14 +647,14 @@ void TFormMain::RestoreClick()
 void TFormMain::ImportBookmarksClick()
 {
     FinishLoading();
-    if (ImportBookmarksCommand(FDbAccess))
+    if (ImportBookmarksCommand(FDbAccess, FDialogs))
         ShowImportedBookmarks();
 }
 
 void TFormMain::ImportFromBrowserClick()
 {
     FinishLoading();
-    if (ImportFromBrowserCommand(FDbAccess))
+    if (ImportFromBrowserCommand(FDbAccess, FDialogs))
         ShowImportedBookmarks();
 }
 

@@ -20,6 +20,7 @@ class TFormShortcuts;
 class TNotePage;
 class TSearchBox;
 class TStatusLine;
+class TUserDialogs;
 class TWebAddrPage;
 class TWindowState;
 
@@ -40,7 +41,8 @@ class TFormMain final : public QWidget
     Q_OBJECT
 
 public:
-    explicit TFormMain(TDbAccess& dbAccess, QWidget* parent = nullptr);
+    // Works on the given connection and asks the user through the given dialogs.
+    TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent = nullptr);
     ~TFormMain() override;
 
     // The first showing: settings and login, then the first loading of both pages. False when
@@ -149,6 +151,7 @@ private:
     QAction* actAbout = nullptr;     // "关于 Velmora"
 
     TDbAccess& FDbAccess;
+    TUserDialogs& FDialogs;
     TNote FNote;
     TIE FIEStore;
     TConfig FConfig;

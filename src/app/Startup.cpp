@@ -27,22 +27,23 @@ QString ExecutableFolder()
     return ExecutablePath().section(QLatin1Char('/'), 0, -2);
 }
 
-int RunSession()
+int RunSession(TUserDialogs& dialogs)
 {
     // A second start on the same data file only brings the running window to the front.
     TSingleInstance instance(AppPath() + QLatin1String(DatabaseFile::FileName));
-    if (int status = 0; !ClaimDataFile(instance, &status))
+    if (int status = 0; !ClaimDataFile(instance, dialogs, &status))
         return status;
 
     // No window shows before the file is open: an encrypted one asks for its password first.
     TDbAccess dbAccess;
-    if (const TStartOpen opened = OpenDataFileAtStart(dbAccess); opened != TStartOpen::Opened)
+    if (const TStartOpen opened = OpenDataFileAtStart(dbAccess, dialogs);
+        opened != TStartOpen::Opened)
         return opened == TStartOpen::Refused ? 0 : 1;
     QApplication::setApplicationName(ApplicationTitle());
     // The window is hidden while it sits in the notification area, and a box closed then must not
     // end the program: only the main window's accepted close does.
     QApplication::setQuitOnLastWindowClosed(false);
-    TFormMain formMain(dbAccess);
+    TFormMain formMain(dbAccess, dialogs);
     ConnectGuarded(&instance, &TSingleInstance::ActivationRequested, &formMain,
                    [&formMain] { formMain.BringWindowBack(); });
     // Being told to end (kill, Ctrl+C, a closed terminal) ends the loop without the exit
@@ -60,7 +61,6 @@ int RunSession()
 
 int RunVelmora(int argc, char** argv)
 {
-    TCardException cardException;
     SetAppPath(ExecutableFolder());
 
     QApplication application(argc, argv);
@@ -69,8 +69,7 @@ int RunVelmora(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("app.velmora.Velmora"));
     InstallTranslators(application, DesktopLanguage());
     TQtUserDialogs dialogs;
-    SetUserDialogs(&dialogs);
-    const int status = RunSession();
-    SetUserDialogs(nullptr);
-    return status;
+    // Errors that no code catches are shown in the program's own boxes from here on.
+    TCardException cardException(dialogs);
+    return RunSession(dialogs);
 }

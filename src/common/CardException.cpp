@@ -2,12 +2,13 @@
 
 #include "common/Errors.h"
 #include "common/Messages.h"
+#include "common/UserDialogs.h"
 
 namespace {
 TCardException* Current = nullptr;
 }
 
-TCardException::TCardException() : FPrevious(Current)
+TCardException::TCardException(TUserDialogs& dialogs) : FDialogs(dialogs), FPrevious(Current)
 {
     Current = this;
 }
@@ -32,9 +33,9 @@ void TCardException::ReportException(const std::exception& error)
     const auto* card = dynamic_cast<const ECardError*>(&error);
     const QString message = card ? card->Message() : QString::fromLocal8Bit(error.what());
     if (const auto* db = dynamic_cast<const EDBException*>(&error))
-        ShowDbError(db->Hint(), message, db->Sql());
+        ShowDbError(FDialogs, db->Hint(), message, db->Sql());
     else
-        ShowError(message);
+        ShowError(FDialogs, message);
 }
 
 void RunGuarded(const std::function<void()>& action) noexcept
@@ -46,8 +47,10 @@ void RunGuarded(const std::function<void()>& action) noexcept
         } catch (const std::exception& error) {
             if (TCardException* handler = TCardException::Installed())
                 handler->HandleException(nullptr, error);
-            else
-                TCardException().ReportException(error);
+            else {
+                TQuietDialogs quiet;
+                TCardException(quiet).ReportException(error);
+            }
         }
     } catch (...) {
         // The handler itself failed (a box could not be shown): nothing is left to tell.

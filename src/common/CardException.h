@@ -8,12 +8,15 @@
 #include <type_traits>
 #include <utility>
 
+class TUserDialogs;
+
 // The application-wide handler for errors that no code catches. One instance lives for the whole
-// run; while it exists it is the installed handler that RunGuarded hands errors to.
+// run; while it exists it is the installed handler that RunGuarded hands errors to. It shows them
+// through the dialogs its owner hands in.
 class TCardException final
 {
 public:
-    TCardException();
+    explicit TCardException(TUserDialogs& dialogs);
     ~TCardException();
     TCardException(const TCardException&) = delete;
     TCardException& operator=(const TCardException&) = delete;
@@ -27,12 +30,14 @@ public:
     static TCardException* Installed();
 
 private:
+    TUserDialogs& FDialogs;
     TCardException* FPrevious;
 };
 
 // Runs an action at a boundary where Qt calls the program: a slot, a connected lambda, an event
 // handler. Errors never unwind into Qt (its libraries are built without exception support): the
-// silent abort is dropped and every other error goes to the installed handler.
+// silent abort is dropped and every other error goes to the installed handler (with none installed
+// it is written to the standard error stream).
 void RunGuarded(const std::function<void()>& action) noexcept;
 
 // Connects a signal to a functor that runs under RunGuarded. The functor takes either all of the

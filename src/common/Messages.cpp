@@ -12,42 +12,42 @@ namespace {
 const char* const DetailsLabel = QT_TRANSLATE_NOOP("Messages", "详细信息：");
 } // namespace
 
-void ShowInfo(const QString& text)
+void ShowInfo(TUserDialogs& dialogs, const QString& text)
 {
-    UserDialogs().MessageBox(TBoxKind::Information, QCoreApplication::translate("Messages", "提示"),
-                             text);
+    dialogs.MessageBox(TBoxKind::Information, QCoreApplication::translate("Messages", "提示"),
+                       text);
 }
 
-bool AskYesNo(const QString& text)
+bool AskYesNo(TUserDialogs& dialogs, const QString& text)
 {
-    return UserDialogs().MessageBox(TBoxKind::Question,
-                                    QCoreApplication::translate("Messages", "确认"), text);
+    return dialogs.MessageBox(TBoxKind::Question, QCoreApplication::translate("Messages", "确认"),
+                              text);
 }
 
-int AskChoice(const QString& text, const QStringList& buttons)
+int AskChoice(TUserDialogs& dialogs, const QString& text, const QStringList& buttons)
 {
-    return UserDialogs().Choose(QCoreApplication::translate("Messages", "确认"), text, buttons);
+    return dialogs.Choose(QCoreApplication::translate("Messages", "确认"), text, buttons);
 }
 
-void ShowError(const QString& text)
+void ShowError(TUserDialogs& dialogs, const QString& text)
 {
-    UserDialogs().MessageBox(TBoxKind::Error, QCoreApplication::translate("Messages", "错误"),
-                             text);
+    dialogs.MessageBox(TBoxKind::Error, QCoreApplication::translate("Messages", "错误"), text);
 }
 
-void ShowDbError(const QString& headline, const QString& details, const QString& statement)
+void ShowDbError(TUserDialogs& dialogs, const QString& headline, const QString& details,
+                 const QString& statement)
 {
     // The user reads the box in the program's language; the log keeps the Chinese. The
     // database errors' headlines are translated here, where they are shown.
     const QString crlf = QStringLiteral("\r\n");
     const QString box = QCoreApplication::translate("DbHint", headline.toUtf8().constData()) +
                         crlf + QCoreApplication::translate("Messages", DetailsLabel) + details;
-    UserDialogs().MessageBox(TBoxKind::Error, QCoreApplication::translate("Messages", "错误"), box);
+    dialogs.MessageBox(TBoxKind::Error, QCoreApplication::translate("Messages", "错误"), box);
     if (!statement.isEmpty())
         WriteLog(headline + crlf + QString::fromUtf8(DetailsLabel) + details + crlf + statement);
 }
 
-void OpenUrl(const QString& target)
+void OpenUrl(TUserDialogs& dialogs, const QString& target)
 {
     // A stored address may run over several lines (a pasted text); the browser gets the first
     // line that holds anything, trimmed, rather than all lines run together.
@@ -61,5 +61,5 @@ void OpenUrl(const QString& target)
         return;
     const QUrl url = QUrl::fromUserInput(address);
     if (url.isValid())
-        UserDialogs().OpenUrl(url);
+        dialogs.OpenUrl(url);
 }

@@ -3,19 +3,25 @@
 #include <QString>
 #include <QStringList>
 
-// The program's four message boxes, all modal.
-void ShowInfo(const QString& text);  // caption "提示"
-bool AskYesNo(const QString& text);  // caption "确认"; No is the default; true on Yes
-void ShowError(const QString& text); // caption "错误"
+class TUserDialogs;
+
+// The program's four message boxes, all modal, shown through the dialogs handed in.
+// Caption "提示".
+void ShowInfo(TUserDialogs& dialogs, const QString& text);
+// Caption "确认"; No is the default; true on Yes.
+bool AskYesNo(TUserDialogs& dialogs, const QString& text);
+// Caption "错误".
+void ShowError(TUserDialogs& dialogs, const QString& text);
 // A question with the given buttons (caption "确认"); the first is the default, the last is what
 // closing the box answers. Returns the index of the button chosen.
-int AskChoice(const QString& text, const QStringList& buttons);
+int AskChoice(TUserDialogs& dialogs, const QString& text, const QStringList& buttons);
 
 // The database error box: the headline, then "详细信息：" and the details. A non-empty statement
 // is written to the daily log after the box is closed.
-void ShowDbError(const QString& headline, const QString& details, const QString& statement);
+void ShowDbError(TUserDialogs& dialogs, const QString& headline, const QString& details,
+                 const QString& statement);
 
 // Opens a web address, file or document with the desktop's default handler. A bare host name
 // such as www.example.org opens as a web address. Of a text with several lines the first
 // non-blank line is opened, trimmed. The outcome is not reported.
-void OpenUrl(const QString& target);
+void OpenUrl(TUserDialogs& dialogs, const QString& target);

@@ -14,7 +14,8 @@ enum class TBoxKind
 
 // Everything the program asks of the desktop that a test must be able to answer instead: message
 // boxes, the open and save file dialogs, the clipboard and the desktop's handler for addresses.
-// The real implementation shows Qt's dialogs; tests install a scripted one.
+// The real implementation shows Qt's dialogs; tests hand in a scripted one. The object that owns
+// what asks hands it in.
 class TUserDialogs
 {
 public:
@@ -36,10 +37,17 @@ public:
     virtual void OpenUrl(const QUrl& url) = 0;
 };
 
-// The installed implementation. Before one is installed a quiet stand-in answers: it writes boxes
-// to the standard error stream and says No to every question.
-TUserDialogs& UserDialogs();
-
-// Installs an implementation (not owned) and returns the previous one; nullptr restores the
-// stand-in.
-TUserDialogs* SetUserDialogs(TUserDialogs* dialogs);
+// Answers without a desktop: writes boxes to the standard error stream, says No to every question
+// and cancels every file dialog. For runs that nobody watches, and for an error raised before the
+// program's dialogs exist.
+class TQuietDialogs final : public TUserDialogs
+{
+public:
+    bool MessageBox(TBoxKind kind, const QString& caption, const QString& text) override;
+    int Choose(const QString& caption, const QString& text, const QStringList& buttons) override;
+    QString SaveFileName(const QString&) override { return {}; }
+    QString OpenFileName(const QString&, const QString&) override { return {}; }
+    QString DirectoryName() override { return {}; }
+    QString ClipboardText() override { return {}; }
+    void OpenUrl(const QUrl&) override {}
+};

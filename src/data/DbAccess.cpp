@@ -53,11 +53,11 @@ QString TDbAccess::DatabasePath() const
     return AppPath() + QLatin1String(DatabaseFile::FileName);
 }
 
-void TDbAccess::Connect()
+void TDbAccess::Connect(TUserDialogs& dialogs)
 {
     QString error;
     if (!Open(TFileKey(), &error))
-        ShowDbError(QString::fromUtf8(DbHint::Connect), OpenFailure(error), QString());
+        ShowDbError(dialogs, QString::fromUtf8(DbHint::Connect), OpenFailure(error), QString());
 }
 
 QString TDbAccess::OpenFailure(const QString& error) const

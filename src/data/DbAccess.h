@@ -18,6 +18,7 @@
 class TDbWriter;
 class TGridSet;
 class TQueryCursor;
+class TUserDialogs;
 
 // The one connection to the database file AppPath + "bookkeep.dat" and its three result sets:
 // QuerySet, shared by every row-reading query (and editable for notes), ScalarSet for single
@@ -32,7 +33,7 @@ public:
 
     // Opens the database; on failure shows "数据库连接失败！" with the engine's message and
     // leaves the connection closed: the caller ends the program.
-    void Connect();
+    void Connect(TUserDialogs& dialogs);
     // Opens the database with a key; false with the engine's message when it cannot (see
     // DatabaseFile::IsWrongKey for a key that does not fit).
     bool Open(const TFileKey& key, QString* error);

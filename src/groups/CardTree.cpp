@@ -131,9 +131,9 @@ protected:
 
 } // namespace
 
-TCardTree::TCardTree(TDbAccess& dbAccess, QTreeWidget* treeView, QString tableName,
-                     QString rootCaption, TTreePictures pictures)
-    : FDbAccess(dbAccess), FTreeView(treeView), FViewAlive(treeView),
+TCardTree::TCardTree(TDbAccess& dbAccess, TUserDialogs& dialogs, QTreeWidget* treeView,
+                     QString tableName, QString rootCaption, TTreePictures pictures)
+    : FDbAccess(dbAccess), FDialogs(dialogs), FTreeView(treeView), FViewAlive(treeView),
       FTableName(std::move(tableName)), FRootCaption(std::move(rootCaption)),
       FRootIcon(TreeRootIcon(pictures)), FGroupIcon(TreeGroupIcon(pictures))
 {
@@ -314,7 +314,7 @@ void TCardTree::DeleteGroup(const QString& consequence)
     QString question = tr("确定要删除 %1 分组吗？").arg(node->text(0));
     if (!consequence.isEmpty())
         question += QLatin1Char('\n') + consequence;
-    if (!AskYesNo(question))
+    if (!AskYesNo(FDialogs, question))
         throw EAbort();
 
     const QString n = QString::number(SelectedIndex());

@@ -17,6 +17,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TDbAccess;
 class TGroupTreeLoader;
+class TUserDialogs;
 
 // Binds one tree view to one group table (IEType or NoteType): shows the table as a hierarchy
 // under a single root node and carries out every edit of it. The table row is written first and
@@ -37,12 +38,15 @@ public:
     static constexpr int MaxShownLevel = 1000;
 
     // Empties the tree view and makes the root node; reads nothing yet. The table is read and
-    // written through the given connection.
-    TCardTree(TDbAccess& dbAccess, QTreeWidget* treeView, QString tableName, QString rootCaption,
-              TTreePictures pictures = TTreePictures::Folders);
+    // written through the given connection; questions go to the given dialogs.
+    TCardTree(TDbAccess& dbAccess, TUserDialogs& dialogs, QTreeWidget* treeView, QString tableName,
+              QString rootCaption, TTreePictures pictures = TTreePictures::Folders);
     ~TCardTree();
     TCardTree(const TCardTree&) = delete;
     TCardTree& operator=(const TCardTree&) = delete;
+
+    // Where the tree and the commands over it ask the user.
+    TUserDialogs& Dialogs() const { return FDialogs; }
 
     // Reads the whole table into the tree; called once, right after construction. Each row goes
     // under the first node in display order whose number is the row's parent number, or under
@@ -114,6 +118,7 @@ private:
     void DeleteNodes();
 
     TDbAccess& FDbAccess;
+    TUserDialogs& FDialogs;
     QTreeWidget* FTreeView;
     QPointer<QTreeWidget> FViewAlive;
     QString FTableName;

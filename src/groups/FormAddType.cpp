@@ -12,7 +12,8 @@
 #include <QPushButton>
 #include <limits>
 
-TFormAddType::TFormAddType(QWidget* parent) : TFormBaseDlg(parent)
+TFormAddType::TFormAddType(TUserDialogs& dialogs, QWidget* parent)
+    : TFormBaseDlg(parent), FDialogs(dialogs)
 {
     setWindowTitle(tr("新建组"));
     resize(374, 201);
@@ -64,7 +65,7 @@ TFormAddType::~TFormAddType() = default;
 void TFormAddType::btnOKClick()
 {
     if (IsBlank(edtName->text())) {
-        ShowInfo(tr("名称不能为空!"));
+        ShowInfo(FDialogs, tr("名称不能为空!"));
         return;
     }
     SetModalResult(mrOK);

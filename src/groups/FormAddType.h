@@ -4,6 +4,7 @@
 
 class QLabel;
 class QLineEdit;
+class TUserDialogs;
 
 // The new-group dialog "新建组": where the group will go, and its name. OK refuses a name of
 // blanks only; the name itself is handed back as typed.
@@ -12,7 +13,7 @@ class TFormAddType final : public TFormBaseDlg
     Q_OBJECT
 
 public:
-    explicit TFormAddType(QWidget* parent = nullptr);
+    explicit TFormAddType(TUserDialogs& dialogs, QWidget* parent = nullptr);
     ~TFormAddType() override;
 
     QLabel* lblPos = nullptr;
@@ -28,4 +29,5 @@ private:
     // Ctrl+D and Ctrl+T stamp the date (and time) at the caret; true when it did, and then the
     // key goes no further.
     bool edtNameKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    TUserDialogs& FDialogs;
 };

@@ -8,7 +8,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-TFormViewIEType::TFormViewIEType(TDbAccess& dbAccess, QWidget* parent) : TFormBaseDlg(parent)
+TFormViewIEType::TFormViewIEType(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent)
+    : TFormBaseDlg(parent)
 {
     setWindowTitle(tr("选择组"));
     resize(288, 381);
@@ -30,7 +31,7 @@ TFormViewIEType::TFormViewIEType(TDbAccess& dbAccess, QWidget* parent) : TFormBa
     setTabOrder(btnNewGroup, btnOK);
     tvGroups->setFocus();
 
-    FGroupTree = std::make_unique<TCardTree>(dbAccess, tvGroups, QStringLiteral("IEType"),
+    FGroupTree = std::make_unique<TCardTree>(dbAccess, dialogs, tvGroups, QStringLiteral("IEType"),
                                              tr("全部"), TTreePictures::Folders);
 
     ConnectGuarded(btnNewGroup, &QPushButton::clicked, this, [this] { btnNewGroupClick(); });
@@ -68,6 +69,6 @@ void TFormViewIEType::btnNewGroupClick()
     if (!node)
         return;
     QString name;
-    if (InputGroupName(PositionText(node), name) == mrOK)
+    if (InputGroupName(FGroupTree->Dialogs(), PositionText(node), name) == mrOK)
         FGroupTree->AddGroup(name);
 }

@@ -8,6 +8,7 @@ class QPushButton;
 class QTreeWidget;
 class TCardTree;
 class TDbAccess;
+class TUserDialogs;
 
 // The choose-group dialog "选择组": the address groups in a tree of its own, from which the user
 // picks one (OK or a double click) or adds one ("新建分组"). Groups added here are written at
@@ -17,7 +18,7 @@ class TFormViewIEType final : public TFormBaseDlg
     Q_OBJECT
 
 public:
-    explicit TFormViewIEType(TDbAccess& dbAccess, QWidget* parent = nullptr);
+    TFormViewIEType(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent = nullptr);
     ~TFormViewIEType() override;
 
     QPushButton* btnNewGroup = nullptr;

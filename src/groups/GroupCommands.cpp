@@ -113,7 +113,7 @@ void TGroupCommands::NewGroupClick()
     // Refused before the name is asked for.
     FTree.RequireRoomUnder(node);
     QString name;
-    if (InputGroupName(PositionText(node), name) != mrOK)
+    if (InputGroupName(FTree.Dialogs(), PositionText(node), name) != mrOK)
         return;
     QTreeWidgetItem* added = FTree.AddGroup(name);
     FTree.Select(added);

@@ -18,10 +18,10 @@ QString PositionText(const QTreeWidgetItem* node)
     return text;
 }
 
-TModalResult InputGroupName(const QString& positionText, QString& name)
+TModalResult InputGroupName(TUserDialogs& dialogs, const QString& positionText, QString& name)
 {
     name.clear();
-    TFormAddType dialog;
+    TFormAddType dialog(dialogs);
     dialog.edtPos->setText(positionText);
     const TModalResult result = dialog.ShowModal();
     if (result == mrOK)
@@ -29,10 +29,11 @@ TModalResult InputGroupName(const QString& positionText, QString& name)
     return result;
 }
 
-TModalResult ChooseGroup(TDbAccess& dbAccess, int& groupIndex, QString& groupName)
+TModalResult ChooseGroup(TDbAccess& dbAccess, TUserDialogs& dialogs, int& groupIndex,
+                         QString& groupName)
 {
     groupName.clear();
-    TFormViewIEType dialog(dbAccess);
+    TFormViewIEType dialog(dbAccess, dialogs);
     const TModalResult result = dialog.ShowModal();
     if (result != mrOK)
         return result;

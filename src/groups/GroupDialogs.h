@@ -6,6 +6,7 @@
 
 class QTreeWidgetItem;
 class TDbAccess;
+class TUserDialogs;
 
 // The position text of a node: the captions from the root down to the node, joined by "->"
 // without blanks, e.g. 全部->工作->项目; for the root alone its caption.
@@ -13,9 +14,10 @@ QString PositionText(const QTreeWidgetItem* node);
 
 // The new-group dialog "新建组". The name is empty on entry and, on OK only, the typed text
 // exactly as typed.
-TModalResult InputGroupName(const QString& positionText, QString& name);
+TModalResult InputGroupName(TUserDialogs& dialogs, const QString& positionText, QString& name);
 
 // The choose-group dialog "选择组" over the address groups. The name is empty on entry; on OK the
 // index is the chosen group's number (0 for the root) and the name its caption ("全部" for the
 // root). On any other result the index is not written.
-TModalResult ChooseGroup(TDbAccess& dbAccess, int& groupIndex, QString& groupName);
+TModalResult ChooseGroup(TDbAccess& dbAccess, TUserDialogs& dialogs, int& groupIndex,
+                         QString& groupName);

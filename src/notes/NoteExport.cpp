@@ -197,12 +197,13 @@ int ExportNotes(TDbAccess& dbAccess, const QString& folder)
     return written;
 }
 
-void ExportNotesCommand(TDbAccess& dbAccess)
+void ExportNotesCommand(TDbAccess& dbAccess, TUserDialogs& dialogs)
 {
-    const QString folder = UserDialogs().DirectoryName();
+    const QString folder = dialogs.DirectoryName();
     if (folder.isEmpty())
         return;
     const int written = ExportNotes(dbAccess, folder);
-    ShowInfo(QCoreApplication::translate("NoteExport", "已导出 %n 篇笔记到：", nullptr, written) +
-             QDir::toNativeSeparators(folder));
+    ShowInfo(dialogs,
+             QCoreApplication::translate("NoteExport", "已导出 %n 篇笔记到：", nullptr, written) +
+                 QDir::toNativeSeparators(folder));
 }

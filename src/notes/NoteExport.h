@@ -3,6 +3,7 @@
 #include <QString>
 
 class TDbAccess;
+class TUserDialogs;
 
 // Makes a group caption usable as a file or folder name on any common file system: characters
 // that separate or are reserved become "_", surrounding blanks and trailing dots go, reserved
@@ -20,4 +21,4 @@ QString SafeFileName(const QString& caption);
 int ExportNotes(TDbAccess& dbAccess, const QString& folder);
 
 // "导出笔记…": lets the user choose a folder, writes the notes there and says how many.
-void ExportNotesCommand(TDbAccess& dbAccess);
+void ExportNotesCommand(TDbAccess& dbAccess, TUserDialogs& dialogs);

@@ -41,7 +41,7 @@ QString AsciiUpper(QString text)
 
 } // namespace
 
-TNotePage::TNotePage(TDbAccess& dbAccess, TNote& note, QWidget* parent)
+TNotePage::TNotePage(TDbAccess& dbAccess, TUserDialogs& dialogs, TNote& note, QWidget* parent)
     : QWidget(parent), FNote(note)
 {
     setObjectName(QStringLiteral("NotePage"));
@@ -121,7 +121,7 @@ TNotePage::TNotePage(TDbAccess& dbAccess, TNote& note, QWidget* parent)
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({200, 600});
 
-    FNoteTree = std::make_unique<TCardTree>(dbAccess, tvNote, QStringLiteral("NoteType"),
+    FNoteTree = std::make_unique<TCardTree>(dbAccess, dialogs, tvNote, QStringLiteral("NoteType"),
                                             tr("根目录"), TTreePictures::Folders);
     FNoteCommands = new TGroupCommands(*FNoteTree, this);
     ConnectGuarded(FNoteCommands, &TGroupCommands::GroupAdded, this,
@@ -157,7 +157,7 @@ TNotePage::TNotePage(TDbAccess& dbAccess, TNote& note, QWidget* parent)
     connect(nodes, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { FShownNode = nullptr; });
     FNoteSaver = new TNoteSaver(
-        dbAccess, [this] { return MemoUtf8(); }, this);
+        dbAccess, dialogs, [this] { return MemoUtf8(); }, this);
     connect(FNoteSaver, &TNoteSaver::UnsavedChanged, this,
             [this](const QString& reason) { ShowUnsaved(reason); });
     ConnectGuarded(mmoNote, &QPlainTextEdit::textChanged, this, [this] { mmoNoteChange(); });

@@ -16,6 +16,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TCardTree;
 class TDbAccess;
+class TUserDialogs;
 class TGroupCommands;
 class TNote;
 class TNoteSaver;
@@ -30,7 +31,7 @@ class TNotePage final : public QWidget
     Q_OBJECT
 
 public:
-    TNotePage(TDbAccess& dbAccess, TNote& note, QWidget* parent = nullptr);
+    TNotePage(TDbAccess& dbAccess, TUserDialogs& dialogs, TNote& note, QWidget* parent = nullptr);
     ~TNotePage() override;
 
     // The groups read at once (the main window loads them in steps through NoteTree), and the

@@ -34,8 +34,9 @@ bool IsPaint(const QEvent* event)
 
 } // namespace
 
-TNoteSaver::TNoteSaver(TDbAccess& dbAccess, std::function<QByteArray()> text, QObject* parent)
-    : QObject(parent), FDbAccess(dbAccess), FText(std::move(text))
+TNoteSaver::TNoteSaver(TDbAccess& dbAccess, TUserDialogs& dialogs, std::function<QByteArray()> text,
+                       QObject* parent)
+    : QObject(parent), FDbAccess(dbAccess), FDialogs(dialogs), FText(std::move(text))
 {
     if (QCoreApplication* application = QCoreApplication::instance()) {
         application->installEventFilter(this);
@@ -177,7 +178,7 @@ void TNoteSaver::SaveOrAsk()
          ++waits)
         reason = SaveNow();
     while (!reason.isEmpty()) {
-        const int answer = AskChoice(tr("笔记尚未保存（%1）。").arg(reason),
+        const int answer = AskChoice(FDialogs, tr("笔记尚未保存（%1）。").arg(reason),
                                      {tr("重试"), tr("不保存"), tr("取消")});
         if (answer == 2)
             throw EAbort();

@@ -8,6 +8,7 @@
 #include <functional>
 
 class TDbAccess;
+class TUserDialogs;
 
 // Writes the note editor's text for the group it shows through the database's writer, which
 // works on a thread of its own. A change hands the newest text to the writer once the queued
@@ -34,7 +35,8 @@ public:
 
     // text gives the editor's text as it is stored, in UTF-8; the saves go to that connection's
     // writer.
-    TNoteSaver(TDbAccess& dbAccess, std::function<QByteArray()> text, QObject* parent = nullptr);
+    TNoteSaver(TDbAccess& dbAccess, TUserDialogs& dialogs, std::function<QByteArray()> text,
+               QObject* parent = nullptr);
     // Saves nothing: the editor may be gone already. Its owner saves first.
     ~TNoteSaver() override;
 
@@ -82,6 +84,7 @@ private:
     void SetUnsaved(const QString& reason);
 
     TDbAccess& FDbAccess;
+    TUserDialogs& FDialogs;
     std::function<QByteArray()> FText;
     bool FHasGroup = false;
     qint32 FTypeId = 0;

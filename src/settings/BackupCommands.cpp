@@ -30,7 +30,7 @@ bool OpensWith(const QString& path, const TFileKey& key, QString* error)
 
 // The key a backup opens with: the data file's own, the standard one, or one derived from the
 // password the user gives for it. Cancel stops the restore.
-TFileKey KeyOfBackup(const TDbAccess& dbAccess, const QString& source)
+TFileKey KeyOfBackup(const TDbAccess& dbAccess, TUserDialogs& dialogs, const QString& source)
 {
     QString error;
     std::vector<TFileKey> keys{dbAccess.Key()};
@@ -55,8 +55,9 @@ TFileKey KeyOfBackup(const TDbAccess& dbAccess, const QString& source)
         found = key;
         return true;
     };
-    if (AskPasswordFor(
-            accepts, QCoreApplication::translate("BackupCommands", "请输入备份文件的密码")) != mrOK)
+    if (AskPasswordFor(dialogs, accepts,
+                       QCoreApplication::translate("BackupCommands", "请输入备份文件的密码")) !=
+        mrOK)
         throw EAbort();
     return found;
 }
@@ -97,9 +98,9 @@ void DailyBackup(TDbAccess& dbAccess, const QDate& today)
                 KeptDailyBackups);
 }
 
-QString BackupCommand(TDbAccess& dbAccess)
+QString BackupCommand(TDbAccess& dbAccess, TUserDialogs& dialogs)
 {
-    QString target = UserDialogs().SaveFileName(BackupFileFilter());
+    QString target = dialogs.SaveFileName(BackupFileFilter());
     if (target.isEmpty())
         return {};
     const QString suffix = QStringLiteral(".bat");
@@ -109,18 +110,19 @@ QString BackupCommand(TDbAccess& dbAccess)
     return target;
 }
 
-bool RestoreCommand(TConfig& config)
+bool RestoreCommand(TConfig& config, TUserDialogs& dialogs)
 {
-    if (!AskYesNo(QCoreApplication::translate(
-            "BackupCommands", "你确定要恢复数据吗？你做的操作可能会覆盖最新的数据！")))
+    if (!AskYesNo(dialogs,
+                  QCoreApplication::translate(
+                      "BackupCommands", "你确定要恢复数据吗？你做的操作可能会覆盖最新的数据！")))
         return false;
     const QString folder = DailyBackupFolder();
-    const QString source = UserDialogs().OpenFileName(
-        BackupFileFilter(), QFileInfo(folder).isDir() ? folder : QString());
+    const QString source =
+        dialogs.OpenFileName(BackupFileFilter(), QFileInfo(folder).isDir() ? folder : QString());
     if (source.isEmpty())
         return false;
     TDbAccess& dbAccess = config.Connection();
-    dbAccess.RestoreFrom(source, SafetyCopyPath(), KeyOfBackup(dbAccess, source));
+    dbAccess.RestoreFrom(source, SafetyCopyPath(), KeyOfBackup(dbAccess, dialogs, source));
     WriteLog(QStringLiteral("数据恢复！"));
     // The restored file's settings hold from now on: its login password among them.
     config.LoadConfig();

@@ -5,6 +5,7 @@
 class QDate;
 class TConfig;
 class TDbAccess;
+class TUserDialogs;
 
 // The filter of both file dialogs.
 QString BackupFileFilter();
@@ -24,7 +25,7 @@ void DailyBackup(TDbAccess& dbAccess, const QDate& today);
 // "数据备份": asks for a file name and copies the database there; ".bat" is added to a name
 // that does not end in it. Returns the file written, empty when the user stopped. A copy that
 // cannot be written throws the backup error.
-QString BackupCommand(TDbAccess& dbAccess);
+QString BackupCommand(TDbAccess& dbAccess, TUserDialogs& dialogs);
 
 // "数据恢复": asks, lets the user choose a backup (the file dialog opens in the folder of the
 // automatic backups when there is one), and puts it in place of the database after keeping the
@@ -32,4 +33,4 @@ QString BackupCommand(TDbAccess& dbAccess);
 // when the database was replaced: the window must then load its trees, note and addresses again.
 // False when the user stopped; a refused file throws the restore error and leaves the database as
 // it was.
-bool RestoreCommand(TConfig& config);
+bool RestoreCommand(TConfig& config, TUserDialogs& dialogs);

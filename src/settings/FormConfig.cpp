@@ -34,7 +34,8 @@ QLabel* NewCaption(const QString& text, QWidget* buddy, QWidget* parent)
 }
 } // namespace
 
-TFormConfig::TFormConfig(TConfig& config, QWidget* parent) : TFormBaseDlg(parent), FConfig(config)
+TFormConfig::TFormConfig(TConfig& config, TUserDialogs& dialogs, QWidget* parent)
+    : TFormBaseDlg(parent), FConfig(config), FDialogs(dialogs)
 {
     setObjectName(QStringLiteral("FormConfig"));
     setWindowTitle(tr("软件设置"));
@@ -142,20 +143,22 @@ void TFormConfig::btnOKClick()
         const QString refused = RefusedPassword();
         if (!refused.isEmpty()) {
             edtPass->setFocus();
-            ShowError(refused);
+            ShowError(FDialogs, refused);
             return;
         }
         if (!FConfig.PassWord.isEmpty() && edtPass->text() != FConfig.PassWord &&
-            AskPassword(FConfig.PassWord, tr("请先输入旧密码")) != mrOK)
+            AskPassword(FDialogs, FConfig.PassWord, tr("请先输入旧密码")) != mrOK)
             return;
     } else if (!FConfig.PassWord.isEmpty() &&
-               AskPassword(FConfig.PassWord, tr("请先输入密码才可以取消登录密码")) != mrOK) {
+               AskPassword(FDialogs, FConfig.PassWord, tr("请先输入密码才可以取消登录密码")) !=
+                   mrOK) {
         return;
     }
 
     const bool encrypt = ticked && chkEncrypt->isChecked();
     if (encrypt && FConfig.Connection().Key().IsStandard() &&
         !AskYesNo(
+            FDialogs,
             tr("加密后，只有输入登录密码才能打开数据文件和 Velmora "
                "自动保存的备份。忘记密码将无法找回数据。你自己另存的备份不会改变。确定要加密吗？")))
         return;
@@ -188,8 +191,8 @@ void TFormConfig::SaveSettings(const TConfig& changed, bool encrypt)
                   changed.SaveStatement());
 }
 
-bool ShowConfigDialog(TConfig& config)
+bool ShowConfigDialog(TConfig& config, TUserDialogs& dialogs)
 {
-    TFormConfig form(config);
+    TFormConfig form(config, dialogs);
     return form.ShowModal() == mrOK;
 }

@@ -7,6 +7,7 @@ class QLabel;
 class QLineEdit;
 class QSpinBox;
 class TConfig;
+class TUserDialogs;
 
 // The settings dialog "软件设置": whether a password is asked at start, the password, whether the
 // data file is encrypted with it, and when the program locks itself. Changing or switching off a
@@ -17,7 +18,7 @@ class TFormConfig final : public TFormBaseDlg
 
 public:
     // Shows and saves the given settings.
-    explicit TFormConfig(TConfig& config, QWidget* parent = nullptr);
+    TFormConfig(TConfig& config, TUserDialogs& dialogs, QWidget* parent = nullptr);
     ~TFormConfig() override;
 
     QCheckBox* chkPass = nullptr;
@@ -42,8 +43,9 @@ private:
     void SaveSettings(const TConfig& changed, bool encrypt);
 
     TConfig& FConfig;
+    TUserDialogs& FDialogs;
 };
 
 // Shows the settings dialog modally; on OK the settings are saved and config holds them. True
 // when they were saved.
-bool ShowConfigDialog(TConfig& config);
+bool ShowConfigDialog(TConfig& config, TUserDialogs& dialogs);

@@ -8,7 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-TFormPass::TFormPass(QWidget* parent) : TFormBaseDlg(parent)
+TFormPass::TFormPass(TUserDialogs& dialogs, QWidget* parent)
+    : TFormBaseDlg(parent), FDialogs(dialogs)
 {
     setObjectName(QStringLiteral("FormPass"));
     setWindowTitle(tr("请输入密码"));
@@ -67,16 +68,17 @@ void TFormPass::btnOKClick()
         // The next try starts from an empty edit, not after the wrong text.
         edtPass->clear();
         edtPass->setFocus();
-        ShowError(tr("密码输入错误!"));
+        ShowError(FDialogs, tr("密码输入错误!"));
         return;
     }
     SetModalResult(mrOK);
 }
 
-TModalResult AskPasswordFor(const std::function<bool(const QString&)>& accepts,
+TModalResult AskPasswordFor(TUserDialogs& dialogs,
+                            const std::function<bool(const QString&)>& accepts,
                             const QString& caption, const QString& note)
 {
-    TFormPass form;
+    TFormPass form(dialogs);
     form.Accepts = accepts;
     form.setWindowTitle(caption);
     form.SetNote(note);
@@ -85,9 +87,9 @@ TModalResult AskPasswordFor(const std::function<bool(const QString&)>& accepts,
     return result;
 }
 
-TModalResult AskPassword(const QString& expected, const QString& caption)
+TModalResult AskPassword(TUserDialogs& dialogs, const QString& expected, const QString& caption)
 {
-    TFormPass form;
+    TFormPass form(dialogs);
     form.ExpectedPassword = expected;
     if (!caption.isEmpty())
         form.setWindowTitle(caption);

@@ -6,6 +6,7 @@
 
 class QLabel;
 class QLineEdit;
+class TUserDialogs;
 
 // The password prompt: accepts exactly the expected password, letter case and blanks included.
 // A wrong entry is reported and the prompt stays open for another try.
@@ -14,7 +15,7 @@ class TFormPass final : public TFormBaseDlg
     Q_OBJECT
 
 public:
-    explicit TFormPass(QWidget* parent = nullptr);
+    explicit TFormPass(TUserDialogs& dialogs, QWidget* parent = nullptr);
     ~TFormPass() override;
 
     QString ExpectedPassword;
@@ -31,15 +32,19 @@ public:
 protected:
     void btnOKClick() override;
     void showEvent(QShowEvent* event) override;
+
+private:
+    TUserDialogs& FDialogs;
 };
 
 // Asks for a password under the given caption ("请输入密码" when empty). mrOK only when the
 // expected password was entered and confirmed; every other result is a refusal.
-TModalResult AskPassword(const QString& expected, const QString& caption);
+TModalResult AskPassword(TUserDialogs& dialogs, const QString& expected, const QString& caption);
 
 // Asks for a password that the check accepts, under the caption and with the note as a second
 // line. The check runs under a wait cursor (deriving a file's key takes a moment); a false is
 // "密码输入错误!" with the edit emptied, and the prompt stays. What was typed is wiped when the
 // prompt closes.
-TModalResult AskPasswordFor(const std::function<bool(const QString&)>& accepts,
+TModalResult AskPasswordFor(TUserDialogs& dialogs,
+                            const std::function<bool(const QString&)>& accepts,
                             const QString& caption, const QString& note = QString());

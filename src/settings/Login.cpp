@@ -32,7 +32,7 @@ bool OpenWithPassword(TDbAccess& dbAccess, const QString& password, const QByteA
     throw EDBException(error, QString::fromUtf8(DbHint::Connect), QString());
 }
 
-TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess)
+TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess, TUserDialogs& dialogs)
 {
     QString error;
     if (dbAccess.Open(TFileKey(), &error))
@@ -40,16 +40,18 @@ TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess)
     // A file that cannot be an encrypted one is no question of passwords.
     const QByteArray salt = TFileKey::SaltOf(dbAccess.DatabasePath());
     if (!DatabaseFile::IsWrongKey(error) || salt.isEmpty()) {
-        ShowDbError(QString::fromUtf8(DbHint::Connect), dbAccess.OpenFailure(error), QString());
+        ShowDbError(dialogs, QString::fromUtf8(DbHint::Connect), dbAccess.OpenFailure(error),
+                    QString());
         return TStartOpen::Failed;
     }
     const TModalResult result = AskPasswordFor(
+        dialogs,
         [&](const QString& password) { return OpenWithPassword(dbAccess, password, salt); },
         LoginCaption(), QCoreApplication::translate("Login", "数据文件已加密，请输入登录密码"));
     return result == mrOK && dbAccess.Connected() ? TStartOpen::Opened : TStartOpen::Refused;
 }
 
-bool UnlockDataFile(TConfig& config, bool encrypted)
+bool UnlockDataFile(TConfig& config, TUserDialogs& dialogs, bool encrypted)
 {
     TDbAccess& dbAccess = config.Connection();
     const auto accepts = [&dbAccess, &config, encrypted](const QString& password) {
@@ -67,22 +69,22 @@ bool UnlockDataFile(TConfig& config, bool encrypted)
         WipeText(config.PassWord);
         return false;
     };
-    return AskPasswordFor(accepts, QCoreApplication::translate("Login", "输入密码解锁 Velmora")) ==
-           mrOK;
+    return AskPasswordFor(dialogs, accepts,
+                          QCoreApplication::translate("Login", "输入密码解锁 Velmora")) == mrOK;
 }
 
-bool LoginAtStart(TConfig& config)
+bool LoginAtStart(TConfig& config, TUserDialogs& dialogs)
 {
     config.LoadConfig();
     if (!config.bPass || !config.Connection().Key().IsStandard())
         return true;
-    return AskPassword(config.PassWord, LoginCaption()) == mrOK;
+    return AskPassword(dialogs, config.PassWord, LoginCaption()) == mrOK;
 }
 
-bool LoginAtStartGuarded(TConfig& config) noexcept
+bool LoginAtStartGuarded(TConfig& config, TUserDialogs& dialogs) noexcept
 {
     // Set only when the login ran to its end and was granted.
     bool granted = false;
-    RunGuarded([&granted, &config] { granted = LoginAtStart(config); });
+    RunGuarded([&granted, &config, &dialogs] { granted = LoginAtStart(config, dialogs); });
     return granted;
 }

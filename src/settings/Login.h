@@ -5,6 +5,7 @@ class QString;
 class TDbAccess;
 class TConfig;
 class TFileKey;
+class TUserDialogs;
 
 // The opening of the data file at start. A file that opens with the standard key is open at
 // once. One that does not is taken for a file encrypted with the login password: the login
@@ -17,7 +18,7 @@ enum class TStartOpen
     Refused,
     Failed
 };
-TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess);
+TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess, TUserDialogs& dialogs);
 
 // Opens the data file with the key the password gives with the file's salt. False when the key
 // does not fit; any other failure throws.
@@ -27,14 +28,14 @@ bool OpenWithPassword(TDbAccess& dbAccess, const QString& password, const QByteA
 // cancels; true when the file is open and the settings loaded into config. A file encrypted with
 // the password opens with the key it gives; another one opens with the standard key and must hold
 // the password typed.
-bool UnlockDataFile(TConfig& config, bool encrypted);
+bool UnlockDataFile(TConfig& config, TUserDialogs& dialogs, bool encrypted);
 
 // The login of the main window's first showing: loads the settings into config and, when the login
 // password is on, asks for it under "先输入密码登录软件". True when the user may go on, false when
 // the prompt was refused. A file that the password opened has proven it already and asks nothing
 // more. A failure to read the settings propagates.
-bool LoginAtStart(TConfig& config);
+bool LoginAtStart(TConfig& config, TUserDialogs& dialogs);
 
 // LoginAtStart run through the error handler: a failure is shown, and it counts as a refusal,
 // so the program never opens without asking for a password that may be on.
-bool LoginAtStartGuarded(TConfig& config) noexcept;
+bool LoginAtStartGuarded(TConfig& config, TUserDialogs& dialogs) noexcept;

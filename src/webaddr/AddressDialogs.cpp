@@ -10,30 +10,31 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-QString ReadClipboardUrl()
+QString ReadClipboardUrl(TUserDialogs& dialogs)
 {
-    const QString text = UserDialogs().ClipboardText();
+    const QString text = dialogs.ClipboardText();
     for (const char* mark : {"http", "www", ".com", ".cn", ".net", ".gov"})
         if (text.contains(QLatin1String(mark)))
             return text;
     return {};
 }
 
-TModalResult ShowAddAddress(TIE& store, qint32 groupId, const QString& groupName, int* saved)
+TModalResult ShowAddAddress(TIE& store, TUserDialogs& dialogs, qint32 groupId,
+                            const QString& groupName, int* saved)
 {
-    TFormAddIE dialog(store);
+    TFormAddIE dialog(store, dialogs);
     dialog.GroupID = groupId;
     dialog.edtGroup->setText(groupName);
-    dialog.edtIE->setText(ReadClipboardUrl());
+    dialog.edtIE->setText(ReadClipboardUrl(dialogs));
     const TModalResult result = dialog.ShowModal();
     if (saved)
         *saved = dialog.Saved;
     return result;
 }
 
-TModalResult ShowModifyAddress(TIE& store, const QString& id)
+TModalResult ShowModifyAddress(TIE& store, TUserDialogs& dialogs, const QString& id)
 {
-    TFormModIE dialog(store);
+    TFormModIE dialog(store, dialogs);
     dialog.AddressID = id;
     store.LoadAddress(id);
     dialog.edtGroup->setText(store.TypeName.isEmpty()

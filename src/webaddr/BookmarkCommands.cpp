@@ -194,9 +194,9 @@ QByteArray ExportBookmarks(TDbAccess& dbAccess)
     return WriteBookmarkFile(items);
 }
 
-bool ImportBookmarksCommand(TDbAccess& dbAccess)
+bool ImportBookmarksCommand(TDbAccess& dbAccess, TUserDialogs& dialogs)
 {
-    const QString path = UserDialogs().OpenFileName(BookmarkFileFilter(), QString());
+    const QString path = dialogs.OpenFileName(BookmarkFileFilter(), QString());
     if (path.isEmpty())
         return false;
     TBookmarkImport done;
@@ -204,19 +204,20 @@ bool ImportBookmarksCommand(TDbAccess& dbAccess)
         TProgressDialog progress;
         done = ImportBookmarkFile(dbAccess, path, QDate::currentDate(), &progress);
     }
-    ShowInfo(ImportSummary(done));
+    ShowInfo(dialogs, ImportSummary(done));
     return true;
 }
 
-bool ImportFromBrowserCommand(TDbAccess& dbAccess)
+bool ImportFromBrowserCommand(TDbAccess& dbAccess, TUserDialogs& dialogs)
 {
     const std::vector<TBrowserProfile> profiles = FindBrowserProfiles(QDir::homePath());
     if (profiles.empty()) {
-        if (!AskYesNo(QCoreApplication::translate(
-                "BookmarkCommands", "没有找到 Firefox 或 Chromium 系列浏览器的书签。\n"
-                                    "要改为导入浏览器导出的书签文件（HTML）吗？")))
+        if (!AskYesNo(dialogs,
+                      QCoreApplication::translate(
+                          "BookmarkCommands", "没有找到 Firefox 或 Chromium 系列浏览器的书签。\n"
+                                              "要改为导入浏览器导出的书签文件（HTML）吗？")))
             return false;
-        return ImportBookmarksCommand(dbAccess);
+        return ImportBookmarksCommand(dbAccess, dialogs);
     }
     const int chosen = ChooseBrowserProfile(profiles);
     if (chosen < 0)
@@ -227,20 +228,21 @@ bool ImportFromBrowserCommand(TDbAccess& dbAccess)
         const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
         done = ImportBrowserProfile(dbAccess, profiles[size_t(chosen)], QDate::currentDate());
     }
-    ShowInfo(ImportSummary(done));
+    ShowInfo(dialogs, ImportSummary(done));
     return true;
 }
 
-void ExportBookmarksCommand(TDbAccess& dbAccess)
+void ExportBookmarksCommand(TDbAccess& dbAccess, TUserDialogs& dialogs)
 {
-    QString target = UserDialogs().SaveFileName(BookmarkFileFilter());
+    QString target = dialogs.SaveFileName(BookmarkFileFilter());
     if (target.isEmpty())
         return;
     if (!target.endsWith(QLatin1String(".html"), Qt::CaseInsensitive) &&
         !target.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
         target += QStringLiteral(".html");
     if (QFileInfo::exists(target) &&
-        !AskYesNo(QCoreApplication::translate("BookmarkCommands", "文件“%1”已经存在，要替换它吗？")
+        !AskYesNo(dialogs,
+                  QCoreApplication::translate("BookmarkCommands", "文件“%1”已经存在，要替换它吗？")
                       .arg(target)))
         return;
     const QByteArray bytes = ExportBookmarks(dbAccess);
@@ -248,5 +250,6 @@ void ExportBookmarksCommand(TDbAccess& dbAccess)
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw ECardError(QCoreApplication::translate("BookmarkCommands", "书签文件写入失败：%1")
                              .arg(file.errorString()));
-    ShowInfo(QCoreApplication::translate("BookmarkCommands", "书签已导出到：%1").arg(target));
+    ShowInfo(dialogs,
+             QCoreApplication::translate("BookmarkCommands", "书签已导出到：%1").arg(target));
 }

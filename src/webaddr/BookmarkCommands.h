@@ -10,6 +10,7 @@
 QString BookmarkFileFilter();
 
 class TDbAccess;
+class TUserDialogs;
 struct TBrowserProfile;
 
 // What a long import tells as it goes: how much of the file is read, and whether the user
@@ -43,13 +44,13 @@ QByteArray ExportBookmarks(TDbAccess& dbAccess);
 
 // "导入书签…": lets the user choose a file, imports it behind a progress dialog whose Cancel
 // imports nothing, and says what was imported. True when the address page must be read again.
-bool ImportBookmarksCommand(TDbAccess& dbAccess);
+bool ImportBookmarksCommand(TDbAccess& dbAccess, TUserDialogs& dialogs);
 
 // "从浏览器导入书签…": lists the browser profiles found under the home folder, imports the one
 // chosen and says what was imported; with none found it offers the file import instead. True
 // when the address page must be read again.
-bool ImportFromBrowserCommand(TDbAccess& dbAccess);
+bool ImportFromBrowserCommand(TDbAccess& dbAccess, TUserDialogs& dialogs);
 
 // "导出书签…": lets the user name a file and writes the address tree to it; an existing file is
 // replaced only after the user agreed.
-void ExportBookmarksCommand(TDbAccess& dbAccess);
+void ExportBookmarksCommand(TDbAccess& dbAccess, TUserDialogs& dialogs);

@@ -13,7 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TFormAddIE::TFormAddIE(TIE& store, QWidget* parent) : TFormBaseIE(store, parent)
+TFormAddIE::TFormAddIE(TIE& store, TUserDialogs& dialogs, QWidget* parent)
+    : TFormBaseIE(store, dialogs, parent)
 {
     setWindowTitle(tr("新建网址"));
 

@@ -14,7 +14,7 @@ class TFormAddIE final : public TFormBaseIE
     Q_OBJECT
 
 public:
-    explicit TFormAddIE(TIE& store, QWidget* parent = nullptr);
+    TFormAddIE(TIE& store, TUserDialogs& dialogs, QWidget* parent = nullptr);
     ~TFormAddIE() override;
 
     QCheckBox* chkKeepAdding = nullptr;

@@ -38,7 +38,8 @@ QLabel* FieldLabel(const QString& caption, QWidget* field, QWidget* parent)
 
 } // namespace
 
-TFormBaseIE::TFormBaseIE(TIE& store, QWidget* parent) : TFormBaseDlg(parent), FStore(store)
+TFormBaseIE::TFormBaseIE(TIE& store, TUserDialogs& dialogs, QWidget* parent)
+    : TFormBaseDlg(parent), FStore(store), FDialogs(dialogs)
 {
     resize(408, 300);
 
@@ -137,7 +138,7 @@ void TFormBaseIE::edtGroupButClick()
 {
     int index = 0;
     QString name;
-    if (ChooseGroup(FStore.Connection(), index, name) == mrOK) {
+    if (ChooseGroup(FStore.Connection(), FDialogs, index, name) == mrOK) {
         GroupID = index;
         edtGroup->setText(name);
     }
@@ -147,7 +148,7 @@ void TFormBaseIE::edtGroupButClick()
 void TFormBaseIE::imgOpenClick()
 {
     if (!IsBlank(edtIE->text()))
-        OpenUrl(edtIE->text());
+        OpenUrl(FDialogs, edtIE->text());
 }
 
 void TFormBaseIE::SetRemark(const QString& remark)
@@ -167,7 +168,7 @@ bool TFormBaseIE::ValidateUrl()
 {
     if (!IsBlank(edtIE->text()))
         return true;
-    ShowError(tr("网址不能为空！"));
+    ShowError(FDialogs, tr("网址不能为空！"));
     return false;
 }
 

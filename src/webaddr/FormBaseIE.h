@@ -11,6 +11,7 @@ class QPlainTextEdit;
 class QVBoxLayout;
 class TCardEdtBut;
 class TIE;
+class TUserDialogs;
 
 // What the new-address and modify-address dialogs share: the group field with its chooser, the
 // address with the icon that opens it, the title and the remark. Never shown on its own.
@@ -19,8 +20,9 @@ class TFormBaseIE : public TFormBaseDlg
     Q_OBJECT
 
 public:
-    // The address is read from and written to the given store.
-    explicit TFormBaseIE(TIE& store, QWidget* parent = nullptr);
+    // The address is read from and written to the given store; the dialog asks the user through
+    // the given dialogs.
+    TFormBaseIE(TIE& store, TUserDialogs& dialogs, QWidget* parent = nullptr);
     ~TFormBaseIE() override;
 
     // The group the address is saved with; 0 is the root "全部".
@@ -70,6 +72,7 @@ private:
     static bool IsOKKey(const QKeyEvent& key);
 
     TIE& FStore;
+    TUserDialogs& FDialogs;
     QString FStoredRemark;
     QString FShownRemark;
 };

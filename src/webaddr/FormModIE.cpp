@@ -2,7 +2,8 @@
 
 #include "webaddr/IE.h"
 
-TFormModIE::TFormModIE(TIE& store, QWidget* parent) : TFormBaseIE(store, parent)
+TFormModIE::TFormModIE(TIE& store, TUserDialogs& dialogs, QWidget* parent)
+    : TFormBaseIE(store, dialogs, parent)
 {
     setWindowTitle(tr("修改网址"));
 }

@@ -8,7 +8,7 @@ class TFormModIE final : public TFormBaseIE
     Q_OBJECT
 
 public:
-    explicit TFormModIE(TIE& store, QWidget* parent = nullptr);
+    TFormModIE(TIE& store, TUserDialogs& dialogs, QWidget* parent = nullptr);
     ~TFormModIE() override;
 
     QString AddressID; // the ID of the address, as decimal text

@@ -37,7 +37,8 @@ void ShowKeyInMenu(QAction& action, const QKeySequence& key)
 }
 } // namespace
 
-TWebAddrPage::TWebAddrPage(TIE& store, QWidget* parent) : QWidget(parent), FStore(store)
+TWebAddrPage::TWebAddrPage(TIE& store, TUserDialogs& dialogs, QWidget* parent)
+    : QWidget(parent), FStore(store), FDialogs(dialogs)
 {
     setObjectName(QStringLiteral("WebAddrPage"));
     auto* layout = new QHBoxLayout(this);
@@ -74,8 +75,9 @@ TWebAddrPage::TWebAddrPage(TIE& store, QWidget* parent) : QWidget(parent), FStor
     splitter->setChildrenCollapsible(false);
     splitter->setSizes({200, 600});
 
-    FIETree = std::make_unique<TCardTree>(FStore.Connection(), tvIE, QStringLiteral("IEType"),
-                                          tr(RootCaption), TTreePictures::WebPages);
+    FIETree =
+        std::make_unique<TCardTree>(FStore.Connection(), FDialogs, tvIE, QStringLiteral("IEType"),
+                                    tr(RootCaption), TTreePictures::WebPages);
     FIECommands = std::make_unique<TGroupCommands>(*FIETree);
     ConnectGuarded(FIECommands.get(), &TGroupCommands::GroupAdded, this, [this] { tvIEClick(); });
     FIECommands->DeleteContent = [this](const QString& selfIndex) {
@@ -282,7 +284,8 @@ void TWebAddrPage::AddAddress()
     // Addresses saved with "保存后继续新建" show at once, even when the dialog then ends with
     // Cancel.
     int saved = 0;
-    const TModalResult result = ShowAddAddress(FStore, FIETree->SelectedIndex(), groupName, &saved);
+    const TModalResult result =
+        ShowAddAddress(FStore, FDialogs, FIETree->SelectedIndex(), groupName, &saved);
     AfterAddressDialog(saved > 0 ? mrOK : result);
 }
 
@@ -300,7 +303,8 @@ void TWebAddrPage::ModifyAddressClick()
 {
     if (AddressGrid->IsEmpty())
         return;
-    AfterAddressDialog(ShowModifyAddress(FStore, AddressGrid->CurrentValue(QStringLiteral("ID"))));
+    AfterAddressDialog(
+        ShowModifyAddress(FStore, FDialogs, AddressGrid->CurrentValue(QStringLiteral("ID"))));
 }
 
 void TWebAddrPage::AfterAddressDialog(TModalResult result)
@@ -318,7 +322,7 @@ void TWebAddrPage::DeleteAddressClick()
         return;
     const QString id = AddressGrid->CurrentValue(QStringLiteral("ID"));
     const QString title = AddressGrid->CurrentValue(QStringLiteral("标题"));
-    if (AskYesNo(tr("确实要删除：＂%1＂吗?").arg(title)))
+    if (AskYesNo(FDialogs, tr("确实要删除：＂%1＂吗?").arg(title)))
         FStore.DeleteAddress(id);
 }
 
@@ -328,7 +332,7 @@ void TWebAddrPage::OpenCurrentAddress()
         return;
     const QString url = AddressGrid->CurrentValue(QStringLiteral("网址"));
     if (!IsBlank(url))
-        OpenUrl(url);
+        OpenUrl(FDialogs, url);
 }
 
 void TWebAddrPage::OpenAddressClick()

@@ -16,6 +16,7 @@ class TCardDBGrid;
 class TCardTree;
 class TIE;
 class TGroupCommands;
+class TUserDialogs;
 
 // The web address page "网址管理": the address groups on the left, the addresses of the group
 // last clicked on the right in the striped grid. The page owns the address tree IETree with its
@@ -27,7 +28,7 @@ class TWebAddrPage final : public QWidget
     Q_OBJECT
 
 public:
-    explicit TWebAddrPage(TIE& store, QWidget* parent = nullptr);
+    TWebAddrPage(TIE& store, TUserDialogs& dialogs, QWidget* parent = nullptr);
     ~TWebAddrPage() override;
 
     // The groups read at once (the main window loads them in steps through IETree), and every
@@ -97,6 +98,7 @@ private:
     QAction* actOpenAddress = nullptr;
 
     TIE& FStore;
+    TUserDialogs& FDialogs;
     std::unique_ptr<TCardTree> FIETree;
     std::unique_ptr<TGroupCommands> FIECommands;
     QTimer* FFollowTimer = nullptr;

@@ -76,7 +76,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         QVERIFY(!form.close()); // unscripted: No
         QVERIFY(form.isVisible());
@@ -126,7 +126,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         const QSystemTrayIcon* icon = Widget<QSystemTrayIcon>(&form, "TrayIcon");
         const QMenu* iconMenu = Widget<QMenu>(&form, "PopupMenu");
         QCOMPARE(icon->toolTip(), QStringLiteral("Velmora"));
@@ -152,9 +152,10 @@ private Q_SLOTS:
     // F1 from any place in the window shows the key list, and only one; Esc closes it.
     void f1ShowsOneKeyList()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -190,9 +191,10 @@ private Q_SLOTS:
     void settingsMenuFromTheKeyboard()
     {
         QFETCH(int, key);
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.setGeometry(20, 20, 600, 160);
         form.show();
         form.activateWindow();
@@ -259,11 +261,12 @@ private Q_SLOTS:
     {
         QFETCH(QString, object);
         QFETCH(QString, name);
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.ShortcutsClick();
-        TFormAbout about(folder.Db(), &form);
+        TFormAbout about(folder.Db(), dialogs, &form);
         QWidget* widget = form.findChild<QWidget*>(object);
         QVERIFY(widget);
         QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);
@@ -275,20 +278,21 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormAbout about(folder.Db(), nullptr);
+        TFormAbout about(folder.Db(), dialogs, nullptr);
         about.btnOpenFolder->click();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);
         QCOMPARE(QDir(dialogs.OpenedUrls[0].toLocalFile()), QDir(folder.Path()));
         folder.Db().Rekey(TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt()), QString());
-        QVERIFY(TFormAbout(folder.Db(), nullptr).lblEncryption->text() !=
+        QVERIFY(TFormAbout(folder.Db(), dialogs, nullptr).lblEncryption->text() !=
                 about.lblEncryption->text());
     }
 
     void showWindowRestoresAMinimisedWindow()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         form.showMinimized();
         QTRY_VERIFY(form.isMinimized() || !form.isVisible());
@@ -318,7 +322,7 @@ private Q_SLOTS:
         folder.Db().ExecuteBatch(
             QStringLiteral("insert into NoteType (SelfIndex, ParentIndex, TypeName) "
                            "values (1, 0, 'g')"));
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         QVERIFY(form.FormShow());
         form.show();
         form.FinishLoading();
@@ -354,9 +358,10 @@ private Q_SLOTS:
 
     void runAtLoginOnOff()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         QVERIFY(form.FormShow());
         QCheckBox* chkRunAtLogin = Widget<QCheckBox>(&form, "chkRunAtLogin");
         QVERIFY(!chkRunAtLogin->isChecked());
@@ -364,7 +369,7 @@ private Q_SLOTS:
         chkRunAtLogin->click();
         QVERIFY(QFile::exists(AutostartEntryPath(QStringLiteral("Velmora"))));
         QVERIFY(IsRunAtStartup(QStringLiteral("Velmora"), ExecutablePath()));
-        TFormMain again(folder.Db());
+        TFormMain again(folder.Db(), dialogs);
         again.FormShow();
         QVERIFY(Widget<QCheckBox>(&again, "chkRunAtLogin")->isChecked());
 
@@ -374,6 +379,7 @@ private Q_SLOTS:
 
     void runAtLoginNamesThisExecutableOnly()
     {
+        TScriptedDialogs dialogs;
         // Paths that need quoting in an Exec line survive the round trip.
         for (const QString& path : {QStringLiteral("/opt/my apps/velmora"),
                                     QStringLiteral("/opt/a\"b$c`d\\e%f/velmora")}) {
@@ -386,7 +392,7 @@ private Q_SLOTS:
         SetRunAtStartup(QStringLiteral("Velmora"), QStringLiteral("/elsewhere/velmora"), true);
         TTestFolder folder;
         folder.Connect();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.FormShow();
         QVERIFY(!Widget<QCheckBox>(&form, "chkRunAtLogin")->isChecked());
     }
@@ -405,13 +411,13 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.FormShow();
         QCheckBox* chkRunAtLogin = Widget<QCheckBox>(&form, "chkRunAtLogin");
         chkRunAtLogin->click(); // quietly nothing
         QVERIFY(chkRunAtLogin->isChecked());
         QVERIFY(!IsRunAtStartup(QStringLiteral("Velmora"), ExecutablePath()));
-        TFormMain next(folder.Db());
+        TFormMain next(folder.Db(), dialogs);
         next.FormShow();
         QVERIFY(!Widget<QCheckBox>(&next, "chkRunAtLogin")->isChecked());
         QVERIFY(dialogs.Boxes.isEmpty());
@@ -429,7 +435,7 @@ private Q_SLOTS:
             "insert into IE(TypeID,IEUrl,IEName,ReMark) values (1,'a.org','A','')@#@"
             "insert into IE(TypeID,IEUrl,IEName,ReMark) values (0,'b.org','B','')"));
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         QVERIFY(form.FormShow());
         QTabWidget* pages = Widget<QTabWidget>(&form, "PageTabs");
@@ -461,7 +467,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect().ExecuteBatch(QStringLiteral("insert into NoteType values ('x', 0, 'a')"));
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         dialogs.Answers << true;
         QVERIFY(form.FormShow());
@@ -483,7 +489,7 @@ private Q_SLOTS:
                                        "insert into IE(TypeID,IEUrl) values (0,'x.org')"));
 
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         QVERIFY(form.FormShow());
         form.FinishLoading();
@@ -526,7 +532,7 @@ private Q_SLOTS:
                          "<DT><A HREF=\"http://a.example\">a</A>\n</DL><p>\n"
                          "<DT><A HREF=\"http://b.example\">b</A>\n</DL><p>\n");
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         QVERIFY(form.FormShow());
         dialogs.FileNames << folder.Path() + QStringLiteral("b.html");

@@ -131,7 +131,7 @@ private Q_SLOTS:
         folder.Connect();
         FillDatabase(folder.Db());
         TScriptedDialogs dialogs;
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         form.show();
         QVERIFY(form.FormShow());
         form.activateWindow();

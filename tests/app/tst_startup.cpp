@@ -47,7 +47,7 @@ protected:
 // A session that must end by itself. One left waiting (a window or a box nobody closes) fails
 // the test within the minute and has its event loops ended, where it would otherwise hold the
 // suite until CTest gives up on it.
-int WatchedSession()
+int WatchedSession(TUserDialogs& dialogs)
 {
     bool expired = false;
     QTimer watchdog;
@@ -59,7 +59,7 @@ int WatchedSession()
         QCoreApplication::exit(-1);
     });
     watchdog.start(std::chrono::minutes(1));
-    return RunSession();
+    return RunSession(dialogs);
 }
 } // namespace
 
@@ -82,7 +82,7 @@ private Q_SLOTS:
         TTestFolder folder;
         TScriptedDialogs dialogs;
         TShowSpy spy;
-        QCOMPARE(WatchedSession(), 1);
+        QCOMPARE(WatchedSession(dialogs), 1);
         QCOMPARE(dialogs.Boxes.size(), 1);
         QVERIFY(dialogs.Boxes[0].Text.startsWith(QStringLiteral("数据库连接失败！\r\n")));
         QVERIFY(!spy.Seen);
@@ -115,7 +115,7 @@ private Q_SLOTS:
             QVERIFY(seen->Config().Connection().Connected());
             seen->close();
         });
-        QCOMPARE(WatchedSession(), 0);
+        QCOMPARE(WatchedSession(dialogs), 0);
         QVERIFY(seen);
         QCOMPARE(caption, QStringLiteral("Velmora"));
         QCOMPARE(tabs, QStringList({QStringLiteral("记事本"), QStringLiteral("网址管理")}));
@@ -140,11 +140,11 @@ private Q_SLOTS:
                 }
             std::raise(SIGTERM);
         });
-        QCOMPARE(WatchedSession(), 0);
+        QCOMPARE(WatchedSession(dialogs), 0);
         QVERIFY(loadedWhenShown);
         QVERIFY(dialogs.Boxes.isEmpty());
         TDbAccess db;
-        db.Connect();
+        db.Connect(dialogs);
         db.OpenQuery(QStringLiteral("select ReMark from NoteBook where TypeID=0"));
         QCOMPARE(db.QuerySet().AsString(0), QStringLiteral("last words"));
     }
@@ -169,7 +169,7 @@ private Q_SLOTS:
             centred = (prompt->frameGeometry().center() - area.center()).manhattanLength() <= 8;
             QTest::keyClick(prompt, Qt::Key_Escape);
         });
-        QCOMPARE(WatchedSession(), 0);
+        QCOMPARE(WatchedSession(dialogs), 0);
         QCOMPARE(caption, QStringLiteral("先输入密码登录软件"));
         QVERIFY(centred);
         QVERIFY(!spy.Seen); // the main window never showed
@@ -195,7 +195,7 @@ private Q_SLOTS:
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(otherSession.path()));
         TScriptedDialogs dialogs;
         TShowSpy spy;
-        const int status = WatchedSession();
+        const int status = WatchedSession(dialogs);
         if (runtime.isEmpty())
             qunsetenv("XDG_RUNTIME_DIR");
         else
@@ -216,7 +216,7 @@ private Q_SLOTS:
         const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
         TScriptedDialogs dialogs;
         TShowSpy spy;
-        QCOMPARE(WatchedSession(), 1);
+        QCOMPARE(WatchedSession(dialogs), 1);
         QCOMPARE(dialogs.Boxes.size(), 1);
         QCOMPARE(dialogs.Boxes[0].Caption, QStringLiteral("错误"));
         QVERIFY2(dialogs.Boxes[0].Text.contains(journal), qPrintable(dialogs.Boxes[0].Text));
@@ -229,6 +229,7 @@ private Q_SLOTS:
     // journal become the user's alone.
     void stagedLeftoversRemoved()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.InstallDatabase();
         folder.WriteFile(QStringLiteral("bookkeep.dat.Ab12Cd"), "half a database");
@@ -240,7 +241,7 @@ private Q_SLOTS:
             QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
         TSingleInstance instance(folder.DatabasePath());
         int status = -1;
-        QVERIFY(ClaimDataFile(instance, &status));
+        QVERIFY(ClaimDataFile(instance, dialogs, &status));
         for (const QString& file : data)
             QCOMPARE(QFile::permissions(file) & ~(QFile::ReadUser | QFile::WriteUser),
                      QFile::ReadOwner | QFile::WriteOwner);
@@ -290,7 +291,7 @@ private Q_SLOTS:
                                            "insert into SysSet values ('not a flag')"));
         }
         TScriptedDialogs dialogs;
-        QCOMPARE(WatchedSession(), 0);
+        QCOMPARE(WatchedSession(dialogs), 0);
         QCOMPARE(dialogs.Boxes.size(), 1); // the error, and no window to work in
         QVERIFY(!QApplication::activeModalWidget());
     }

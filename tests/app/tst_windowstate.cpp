@@ -34,9 +34,8 @@ private:
         return found.isEmpty() ? nullptr : found.first();
     }
 
-    static void CloseWithYes(TFormMain& form)
+    static void CloseWithYes(TFormMain& form, TScriptedDialogs& dialogs)
     {
-        TScriptedDialogs dialogs;
         dialogs.Answers << true;
         QVERIFY(form.close());
     }
@@ -52,6 +51,7 @@ private Q_SLOTS:
 
     void placementFitsTheArea()
     {
+        TScriptedDialogs dialogs;
         const QRect designed(353, 259, 800, 520);
         // Room enough: the described place.
         QCOMPARE(FitIntoArea(designed, QRect(0, 0, 1920, 1050)), designed);
@@ -69,7 +69,7 @@ private Q_SLOTS:
         settings->setValue(QStringLiteral("Window/Width"), 300);
         settings->setValue(QStringLiteral("Window/Height"), 200);
         settings->sync();
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         QVERIFY(Available().contains(form.geometry()));
         QCOMPARE(form.size(), QSize(300, 200));
     }
@@ -88,7 +88,7 @@ private Q_SLOTS:
                    "[Addresses]\nTreeWidth=-5\nSelected=1e9\n\x01\xff garbage line\n");
         file.close();
 
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         QVERIFY(form.FormShow());
         form.ShowAsRemembered();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -108,10 +108,11 @@ private Q_SLOTS:
 
     void aRestartGivesBackWhatWasChanged()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
         {
-            TFormMain form(folder.Db());
+            TFormMain form(folder.Db(), dialogs);
             QVERIFY(form.FormShow());
             form.ShowAsRemembered();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -131,14 +132,14 @@ private Q_SLOTS:
             form.setGeometry(40, 30, 600, 400);
             form.showMaximized();
             QTRY_VERIFY(form.isMaximized());
-            CloseWithYes(form);
+            CloseWithYes(form, dialogs);
         }
         {
             // Closed before its groups were read, as behind a login: what was remembered stays.
-            TFormMain early(folder.Db());
-            CloseWithYes(early);
+            TFormMain early(folder.Db(), dialogs);
+            CloseWithYes(early, dialogs);
         }
-        TFormMain form(folder.Db());
+        TFormMain form(folder.Db(), dialogs);
         QVERIFY(form.FormShow());
         form.ShowAsRemembered();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -158,17 +159,17 @@ private Q_SLOTS:
         QVERIFY(!NodeNamed(notes, QStringLiteral("计划"))->isExpanded());
         const TCardTree& addresses = Widget<TWebAddrPage>(&form, "WebAddrPage")->IETree();
         QCOMPARE(addresses.Selected(), NodeNamed(addresses, QStringLiteral("新闻")));
-        CloseWithYes(form);
+        CloseWithYes(form, dialogs);
 
         // The address page is not shown in the next run: its remembered width stays.
         const QString key = QStringLiteral("Addresses/TreeWidth");
         const QVariant width = TWindowState::OpenSettings()->value(key);
         QVERIFY(width.toInt() >= 100);
-        TFormMain again(folder.Db());
+        TFormMain again(folder.Db(), dialogs);
         QVERIFY(again.FormShow());
         again.ShowAsRemembered();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
-        CloseWithYes(again);
+        CloseWithYes(again, dialogs);
         QCOMPARE(TWindowState::OpenSettings()->value(key), width);
     }
 };

@@ -67,7 +67,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(folder.Path() + QStringLiteral("missing")));
 
         TScriptedDialogs dialogs;
-        ShowDbError(QStringLiteral("H"), QStringLiteral("D"), QStringLiteral("select 1"));
+        ShowDbError(dialogs, QStringLiteral("H"), QStringLiteral("D"), QStringLiteral("select 1"));
         QCOMPARE(dialogs.Boxes.size(), 1); // the error is still shown
     }
 
@@ -75,7 +75,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         TScriptedDialogs dialogs;
-        ShowDbError(QStringLiteral("数据库操作失败！"), QStringLiteral("no such table: X"),
+        ShowDbError(dialogs, QStringLiteral("数据库操作失败！"), QStringLiteral("no such table: X"),
                     QStringLiteral("delete from X@#@delete from Y"));
         QCOMPARE(dialogs.Boxes.size(), 1);
         QCOMPARE(dialogs.Boxes[0].Caption, QStringLiteral("错误"));
@@ -88,7 +88,7 @@ private Q_SLOTS:
                                 "table: X\r\ndelete from X@#@delete from Y\r\n"));
 
         // Without a statement nothing is logged.
-        ShowDbError(QStringLiteral("数据库连接失败！"), QStringLiteral("x"), QString());
+        ShowDbError(dialogs, QStringLiteral("数据库连接失败！"), QStringLiteral("x"), QString());
         QCOMPARE(folder.ReadFile(LogFileName(FNow)).count("\r\n"), 3);
     }
 
@@ -96,10 +96,10 @@ private Q_SLOTS:
     {
         TScriptedDialogs dialogs;
         dialogs.Answers << true;
-        ShowInfo(QStringLiteral("i"));
-        QVERIFY(AskYesNo(QStringLiteral("q")));
-        QVERIFY(!AskYesNo(QStringLiteral("unscripted"))); // No unless the user says Yes
-        ShowError(QStringLiteral("e"));
+        ShowInfo(dialogs, QStringLiteral("i"));
+        QVERIFY(AskYesNo(dialogs, QStringLiteral("q")));
+        QVERIFY(!AskYesNo(dialogs, QStringLiteral("unscripted"))); // No unless the user says Yes
+        ShowError(dialogs, QStringLiteral("e"));
         QCOMPARE(dialogs.Boxes[0].Caption, QStringLiteral("提示"));
         QCOMPARE(dialogs.Boxes[0].Kind, TBoxKind::Information);
         QCOMPARE(dialogs.Boxes[1].Caption, QStringLiteral("确认"));
@@ -112,7 +112,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         TScriptedDialogs dialogs;
-        TCardException handler;
+        TCardException handler(dialogs);
         RunGuarded([] { throw ECardError(QStringLiteral("网址不能为空！")); });
         RunGuarded([] { throw EAbort(); });
         RunGuarded([] { throw std::runtime_error("plain"); });
@@ -125,7 +125,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         TScriptedDialogs dialogs;
-        TCardException handler;
+        TCardException handler(dialogs);
         RunGuarded([] {
             throw EDBException(QStringLiteral("boom"), QStringLiteral("数据库查询错误，请检查！"),
                                QStringLiteral("select x"));
@@ -138,7 +138,7 @@ private Q_SLOTS:
     void errorInDialogOkHandlerKeepsDialogOpen()
     {
         TScriptedDialogs dialogs;
-        TCardException handler;
+        TCardException handler(dialogs);
         QDialog dialog;
         auto* buttons =
             new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

@@ -133,7 +133,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         TScriptedDialogs dialogs;
-        TCardException handler;
+        TCardException handler(dialogs);
         TDbAccess& db = folder.Connect();
         AddAddress(folder.Db(), QStringLiteral("2"), QStringLiteral("x"), QStringLiteral("q"));
         AddAddress(folder.Db(), QStringLiteral("1"), QStringLiteral("y"), QStringLiteral("p"));
@@ -431,7 +431,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         TScriptedDialogs dialogs;
-        TCardException handler;
+        TCardException handler(dialogs);
         const QDateTime now(QDate(2024, 3, 5), QTime(10, 0));
         SetLogClock([now] { return now; });
         TDbAccess& db = folder.Connect();

@@ -290,7 +290,7 @@ private Q_SLOTS:
     {
         TTestFolder folder;
         TScriptedDialogs dialogs;
-        TCardException handler;
+        TCardException handler(dialogs);
         const QDateTime now(QDate(2024, 3, 5), QTime(10, 0));
         SetLogClock([now] { return now; });
         TDbAccess& db = folder.Connect();

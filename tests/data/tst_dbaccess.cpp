@@ -55,7 +55,7 @@ private Q_SLOTS:
 
         TScriptedDialogs dialogs;
         TDbAccess db;
-        db.Connect();
+        db.Connect(dialogs);
         QVERIFY(db.Connected());
         QCOMPARE(
             Column(db,
@@ -139,7 +139,7 @@ private Q_SLOTS:
 
         TScriptedDialogs dialogs;
         TDbAccess db;
-        db.Connect();
+        db.Connect(dialogs);
         QVERIFY(!db.Connected());
         QCOMPARE(dialogs.Boxes.size(), 1);
         const QStringList lines = dialogs.Boxes[0].Text.split(QStringLiteral("\r\n"));

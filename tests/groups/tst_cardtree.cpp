@@ -80,7 +80,7 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         QTreeWidget view;
         view.addTopLevelItem(new QTreeWidgetItem(QStringList(QStringLiteral("stale"))));
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.LoadGroups();
 
         QCOMPARE(view.topLevelItemCount(), 1);
@@ -119,6 +119,7 @@ private Q_SLOTS:
 
     void loadBuildsTheDescribedShape()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
         InsertGroups(folder.Db(), NoteType,
@@ -126,7 +127,7 @@ private Q_SLOTS:
                       {1, 0, QStringLiteral("A")},
                       {2, 1, QStringLiteral("B")}});
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.LoadGroups();
 
         QTreeWidgetItem* root = tree.RootNode();
@@ -149,6 +150,7 @@ private Q_SLOTS:
     // A row whose parent is unknown goes under the last node in display order at that moment.
     void loadPlacesRowsWithUnknownParents()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
         InsertGroups(folder.Db(), NoteType,
@@ -164,7 +166,7 @@ private Q_SLOTS:
                       // looked up in a hash rather than an array over their range.
                       {900, 900, QStringLiteral("self")}});
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.LoadGroups();
 
         const auto parentOf = [&](const char* caption) {
@@ -187,6 +189,7 @@ private Q_SLOTS:
     // order, which need not be the first one read.
     void loadUsesFirstNodeInDisplayOrder()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
         InsertGroups(folder.Db(), NoteType,
@@ -196,14 +199,13 @@ private Q_SLOTS:
                       {3, 1, QStringLiteral("read second, under A")},
                       {4, 3, QStringLiteral("child")}});
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.LoadGroups();
         QCOMPARE(Find(tree, QStringLiteral("child"))->parent()->text(0),
                  QStringLiteral("read second, under A"));
 
         // With that node gone, the other one with the number takes its place.
         tree.Select(Find(tree, QStringLiteral("child")));
-        TScriptedDialogs dialogs;
         dialogs.Answers << true << true;
         tree.DeleteGroup();
         tree.Select(Find(tree, QStringLiteral("read second, under A")));
@@ -215,12 +217,13 @@ private Q_SLOTS:
 
     void loadFailureLeavesTreeUnchanged()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
         folder.Db().ExecuteBatch(QStringLiteral("insert into NoteType values (1, 0, 'A')@#@"
                                                 "insert into NoteType values ('x', 0, 'B')"));
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         QVERIFY(!ErrorOf([&] { tree.LoadGroups(); }).isEmpty());
         QCOMPARE(tree.RootNode()->childCount(), 0);
         QVERIFY(view.updatesEnabled());
@@ -231,16 +234,17 @@ private Q_SLOTS:
     // and so its numbering, as it was.
     void reloadKeepsSelectionOrEverything()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
         InsertGroups(folder.Db(), NoteType,
                      {{1, 0, QStringLiteral("A")}, {-2, 0, QStringLiteral("B")}});
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.LoadGroups();
         tree.Select(Find(tree, QStringLiteral("B")));
         QTreeWidget otherView;
-        TCardTree other(folder.Db(), &otherView, NoteType, Root);
+        TCardTree other(folder.Db(), dialogs, &otherView, NoteType, Root);
         other.LoadGroups();
         other.AddGroup(QStringLiteral("C"));
 
@@ -265,7 +269,7 @@ private Q_SLOTS:
         folder.Connect();
         TScriptedDialogs dialogs;
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.LoadGroups();
         QTreeWidgetItem* a = tree.AddGroup(QStringLiteral("a"));
         tree.Select(a);
@@ -304,7 +308,7 @@ private Q_SLOTS:
         folder.Connect();
         TScriptedDialogs dialogs;
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.LoadGroups();
         QVERIFY(tree.NameExists(Root));
         QCOMPARE(ErrorOf([&] { tree.AddGroup(Root); }), Taken);
@@ -352,7 +356,7 @@ private Q_SLOTS:
         folder.Connect();
         TScriptedDialogs dialogs;
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.LoadGroups();
 
         QCOMPARE(ErrorOf([&] { tree.DeleteGroup(); }), QStringLiteral("请选择要删除的分组！"));
@@ -380,7 +384,7 @@ private Q_SLOTS:
                       {4, 1, QStringLiteral("z")}});
         TScriptedDialogs dialogs;
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.LoadGroups();
         QTreeWidgetItem* work = tree.RootNode()->child(0);
         // A row that still names y as its parent goes with it.
@@ -422,14 +426,14 @@ private Q_SLOTS:
     // and the tree keeps the node.
     void deleteRunsOneBatch()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
-        TCardException handler;
+        TCardException handler(dialogs);
         const TFixedLogClock logClock;
         InsertGroups(folder.Db(), NoteType, {{7, 0, QStringLiteral("seven")}});
-        TScriptedDialogs dialogs;
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.LoadGroups();
         // A row the tree doesn't show still names 7 as its parent, and may not be deleted.
         folder.Db().ExecuteBatch(
@@ -453,15 +457,16 @@ private Q_SLOTS:
     // A load in steps ends with the tree a load in one go makes; until then only the root shows.
     void loadInStepsBuildsTheSameTree()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
         InsertRandomTree(folder.Db(), 3000);
         QTreeWidget whole;
-        TCardTree once(folder.Db(), &whole, NoteType, Root);
+        TCardTree once(folder.Db(), dialogs, &whole, NoteType, Root);
         once.LoadGroups();
 
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.BeginLoading();
         int steps = 0;
         while (!tree.LoadStep(std::chrono::nanoseconds(0))) {
@@ -479,11 +484,12 @@ private Q_SLOTS:
     // A group command in the middle of a load numbers the new group after every stored one.
     void commandDuringLoadFinishesTheLoadFirst()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
         InsertRandomTree(folder.Db(), 3000);
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.BeginLoading();
         tree.LoadStep(std::chrono::nanoseconds(0));
         QCOMPARE(TCardTree::KeyOf(tree.AddGroup(QStringLiteral("new"))).SelfIndex, 3001);
@@ -492,7 +498,7 @@ private Q_SLOTS:
 
         // A tree given up in the middle of its load frees what it made.
         QTreeWidget otherView;
-        TCardTree abandoned(folder.Db(), &otherView, NoteType, Root);
+        TCardTree abandoned(folder.Db(), dialogs, &otherView, NoteType, Root);
         abandoned.BeginLoading();
         for (int i = 0; i < 4; ++i)
             abandoned.LoadStep(std::chrono::nanoseconds(0));
@@ -510,7 +516,7 @@ private Q_SLOTS:
             QStringLiteral("insert into NoteType with recursive n(i) as (select 1 union all "
                            "select i+1 from n where i<100000) select i, i-1, i from n"));
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.LoadGroups();
         view.show();
         view.setCurrentItem(tree.RootNode());
@@ -542,11 +548,12 @@ private Q_SLOTS:
     // node can't be unselected.
     void selectionIsTheChosenNode()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         folder.Connect();
         InsertGroups(folder.Db(), NoteType, {{1, 0, QStringLiteral("A")}});
         QTreeWidget view;
-        TCardTree tree(folder.Db(), &view, NoteType, Root);
+        TCardTree tree(folder.Db(), dialogs, &view, NoteType, Root);
         tree.LoadGroups();
         QTreeWidgetItem* a = tree.RootNode()->child(0);
         view.setCurrentItem(a, 0, QItemSelectionModel::NoUpdate);

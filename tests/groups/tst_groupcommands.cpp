@@ -51,7 +51,7 @@ struct TFixture
         Other = new QLineEdit(&Window);
         layout->addWidget(View);
         layout->addWidget(Other);
-        Tree = std::make_unique<TCardTree>(Folder.Db(), View, NoteType, Root);
+        Tree = std::make_unique<TCardTree>(Folder.Db(), Dialogs, View, NoteType, Root);
         Tree->LoadGroups();
         View->expandAll();
         Commands = std::make_unique<TGroupCommands>(*Tree);

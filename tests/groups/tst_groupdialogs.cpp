@@ -44,15 +44,16 @@ private Q_SLOTS:
     // maximise or a size grip.
     void dialogsCentreOnTheMainWindow()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder; // the chooser reads its groups as it shows
         folder.Connect();
         QWidget mainWindow;
         mainWindow.setGeometry(40, 50, 700, 500);
         mainWindow.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
-        TFormViewIEType chooser(folder.Db(), &mainWindow);
+        TFormViewIEType chooser(folder.Db(), dialogs, &mainWindow);
         chooser.show();
-        TFormAddType inner(&chooser);
+        TFormAddType inner(dialogs, &chooser);
         inner.show();
         const QPoint centre = inner.frameGeometry().center();
         QVERIFY((centre - mainWindow.frameGeometry().center()).manhattanLength() <= 2);
@@ -125,7 +126,7 @@ private Q_SLOTS:
                 dialog->btnOK->click();
         });
         QString name = QStringLiteral("old");
-        QCOMPARE(InputGroupName(QStringLiteral("全部->工作"), name), mrOK);
+        QCOMPARE(InputGroupName(dialogs, QStringLiteral("全部->工作"), name), mrOK);
         QCOMPARE(name, QStringLiteral(" 工作 "));
         QCOMPARE(position, QStringLiteral("全部->工作"));
         QCOMPARE(title, QStringLiteral("新建组"));
@@ -146,7 +147,7 @@ private Q_SLOTS:
             dialog->btnOK->click();
         });
         QString name;
-        QCOMPARE(InputGroupName(QStringLiteral("全部"), name), mrOK);
+        QCOMPARE(InputGroupName(dialogs, QStringLiteral("全部"), name), mrOK);
         QVERIFY(stayedOpen);
         QCOMPARE(dialogs.Texts(), QStringList{QStringLiteral("名称不能为空!")});
         QCOMPARE(dialogs.Boxes.first().Kind, TBoxKind::Information);
@@ -176,7 +177,7 @@ private Q_SLOTS:
                 dialog->close();
         });
         QString name = QStringLiteral("old");
-        QCOMPARE(InputGroupName(QStringLiteral("全部"), name), mrCancel);
+        QCOMPARE(InputGroupName(dialogs, QStringLiteral("全部"), name), mrCancel);
         QCOMPARE(name, QString());
     }
 
@@ -184,7 +185,7 @@ private Q_SLOTS:
     void nameDateStamps()
     {
         TScriptedDialogs dialogs;
-        TFormAddType dialog;
+        TFormAddType dialog(dialogs);
         dialog.show();
         const QString date = FormatDateStamp(Afternoon, false);
         {
@@ -239,7 +240,7 @@ private Q_SLOTS:
         });
         int index = -5;
         QString name = QStringLiteral("old");
-        QCOMPARE(ChooseGroup(folder.Db(), index, name), mrOK);
+        QCOMPARE(ChooseGroup(folder.Db(), dialogs, index, name), mrOK);
         QVERIFY(openedEmpty);
         QCOMPARE(index, 0);
         QCOMPARE(name, QStringLiteral("全部"));
@@ -253,7 +254,7 @@ private Q_SLOTS:
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
         });
-        QCOMPARE(ChooseGroup(folder.Db(), index, name), mrOK);
+        QCOMPARE(ChooseGroup(folder.Db(), dialogs, index, name), mrOK);
         QCOMPARE(index, 2);
         QCOMPARE(name, QStringLiteral("项目"));
 
@@ -262,7 +263,7 @@ private Q_SLOTS:
             QTest::keyClick(dialog->tvGroups, Qt::Key_Escape);
         });
         index = -5;
-        QCOMPARE(ChooseGroup(folder.Db(), index, name), mrCancel);
+        QCOMPARE(ChooseGroup(folder.Db(), dialogs, index, name), mrCancel);
         QCOMPARE(index, -5);
         QCOMPARE(name, QString());
         QVERIFY(dialogs.Boxes.isEmpty());
@@ -302,7 +303,7 @@ private Q_SLOTS:
         });
         int index = -5;
         QString name;
-        QCOMPARE(ChooseGroup(folder.Db(), index, name), mrCancel);
+        QCOMPARE(ChooseGroup(folder.Db(), dialogs, index, name), mrCancel);
         QCOMPARE(position, QStringLiteral("全部->工作"));
         QVERIFY(addedUnselected);
         QVERIFY(duplicateRefused);

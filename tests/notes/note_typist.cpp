@@ -7,6 +7,7 @@
 
 #include "common/AppPath.h"
 #include "common/CardException.h"
+#include "common/UserDialogs.h"
 #include "data/DbAccess.h"
 #include "data/DbWriter.h"
 #include "notes/Note.h"
@@ -58,14 +59,16 @@ int main(int argc, char** argv)
     SetAppPath(QString::fromLocal8Bit(argv[1]));
     const QString text = QString::fromUtf8(argv[2]);
     const int spacing = argc > 3 ? atoi(argv[3]) : 0;
-    TCardException handler;
+    // Nobody watches the typist: a box is written to the error stream.
+    TQuietDialogs dialogs;
+    TCardException handler(dialogs);
     TDbAccess db;
-    db.Connect();
+    db.Connect(dialogs);
     if (!db.Connected())
         return 1;
 
     TNote note(db);
-    TNotePage page(db, note);
+    TNotePage page(db, dialogs, note);
     page.resize(800, 480);
     page.show();
     page.LoadGroups();

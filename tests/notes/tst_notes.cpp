@@ -93,7 +93,7 @@ struct TPage
 {
     TTestFolder Folder;
     TScriptedDialogs Dialogs;
-    TCardException Handler;
+    TCardException Handler{Dialogs};
     std::unique_ptr<TNote> Note;
     std::unique_ptr<TNotePage> Page;
     QTreeWidget* tvNote = nullptr;
@@ -110,7 +110,7 @@ struct TPage
         if (!setUp.isEmpty())
             Folder.Db().ExecuteBatch(setUp);
         Note = std::make_unique<TNote>(Folder.Db());
-        Page = std::make_unique<TNotePage>(Folder.Db(), *Note);
+        Page = std::make_unique<TNotePage>(Folder.Db(), Dialogs, *Note);
         tvNote = Widget<QTreeWidget>(Page.get(), "tvNote");
         mmoNote = Widget<QPlainTextEdit>(Page.get(), "mmoNote");
         lblUnsaved = Widget<QLabel>(Page.get(), "lblUnsaved");
@@ -211,9 +211,10 @@ private Q_SLOTS:
     // saved anywhere, so the editor takes nothing.
     void noTypingBeforeANoteIsShown()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         TNote note(folder.Connect());
-        TNotePage page(folder.Db(), note);
+        TNotePage page(folder.Db(), dialogs, note);
         page.show();
         QPlainTextEdit* editor = Widget<QPlainTextEdit>(&page, "mmoNote");
         QTest::keyClicks(editor, QStringLiteral("lost"));
@@ -572,8 +573,9 @@ private Q_SLOTS:
     // The note's controls have names; a field's is its label's.
     void controlsHaveNames()
     {
+        TScriptedDialogs dialogs;
         TPage p;
-        TFormAddType add;
+        TFormAddType add(dialogs);
         const auto name = [](QWidget* widget) {
             return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
         };

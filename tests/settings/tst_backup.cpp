@@ -126,7 +126,7 @@ private Q_SLOTS:
         AddGroup(folder.Db(), 1, QStringLiteral("A"));
 
         dialogs.FileNames << target + QStringLiteral("abc");
-        BackupCommand(folder.Db());
+        BackupCommand(folder.Db(), dialogs);
         QCOMPARE(dialogs.FileFilters, QStringList(QStringLiteral("数据文件 (*.bat)|*.bat")));
         QCOMPARE(Files(target), QStringList(QStringLiteral("abc.bat")));
         QCOMPARE(Hash(target + QStringLiteral("abc.bat")), Hash(folder.DatabasePath()));
@@ -134,19 +134,19 @@ private Q_SLOTS:
         // The same name again replaces the file without asking.
         AddGroup(folder.Db(), 2, QStringLiteral("B"));
         dialogs.FileNames << target + QStringLiteral("abc");
-        BackupCommand(folder.Db());
+        BackupCommand(folder.Db(), dialogs);
         QCOMPARE(Files(target), QStringList(QStringLiteral("abc.bat")));
         QCOMPARE(Hash(target + QStringLiteral("abc.bat")), Hash(folder.DatabasePath()));
 
         // A name that already ends in ".bat" is taken as it is.
         dialogs.FileNames << target + QStringLiteral("abc.bat") << target + QStringLiteral("x.BAT");
-        BackupCommand(folder.Db());
-        BackupCommand(folder.Db());
+        BackupCommand(folder.Db(), dialogs);
+        BackupCommand(folder.Db(), dialogs);
         QCOMPARE(Files(target),
                  QStringList({QStringLiteral("abc.bat"), QStringLiteral("x.BAT.bat")}));
 
         // Cancelled: nothing.
-        BackupCommand(folder.Db());
+        BackupCommand(folder.Db(), dialogs);
         QCOMPARE(Files(target).size(), 2);
         QVERIFY(dialogs.Boxes.isEmpty());
         QVERIFY(LogText(folder, logClock).isEmpty());
@@ -183,7 +183,7 @@ private Q_SLOTS:
 
         dialogs.FileNames << folder.Path() + name;
         Guarded([&] {
-            BackupCommand(folder.Db());
+            BackupCommand(folder.Db(), dialogs);
             return true;
         });
         QCOMPARE(dialogs.Boxes.size(), 1);
@@ -254,7 +254,7 @@ private Q_SLOTS:
 
         dialogs.Answers << true;
         dialogs.FileNames << backup;
-        QVERIFY(Guarded([&] { return RestoreCommand(config); }));
+        QVERIFY(Guarded([&] { return RestoreCommand(config, dialogs); }));
         QCOMPARE(dialogs.Texts(), QStringList(QStringLiteral(
                                       "你确定要恢复数据吗？你做的操作可能会覆盖最新的数据！")));
         // The program's hold went with the data to the new file.
@@ -289,10 +289,10 @@ private Q_SLOTS:
         TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
         const QStringList before = Files(folder.Path());
-        QVERIFY(!RestoreCommand(config)); // No
+        QVERIFY(!RestoreCommand(config, dialogs)); // No
         QVERIFY(dialogs.FileFilters.isEmpty());
         dialogs.Answers << true;
-        QVERIFY(!RestoreCommand(config)); // no file chosen
+        QVERIFY(!RestoreCommand(config, dialogs)); // no file chosen
         QCOMPARE(dialogs.FileFilters.size(), 1);
         QCOMPARE(Files(folder.Path()), before);
         QVERIFY(folder.Db().Connected());
@@ -417,7 +417,7 @@ private Q_SLOTS:
 
         dialogs.Answers << true;
         dialogs.FileNames << source;
-        QVERIFY(!Guarded([&] { return RestoreCommand(config); }));
+        QVERIFY(!Guarded([&] { return RestoreCommand(config, dialogs); }));
         QCOMPARE(dialogs.Boxes.size(), 2);
         const QStringList lines = dialogs.Boxes[1].Text.split(QStringLiteral("\r\n"));
         QCOMPARE(lines.size(), 2);
@@ -460,6 +460,7 @@ private Q_SLOTS:
     // A file made with the engine's own tools has the engine's default page size.
     void restoreEngineDefaultPageSize()
     {
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         TConfig config(folder.Connect());
         const QString source = folder.Path() + QStringLiteral("made.bat");
@@ -478,7 +479,7 @@ private Q_SLOTS:
         folder.Db().RestoreFrom(source, SafetyCopyPath());
         QCOMPARE(Groups(folder.Db()), QStringList(QStringLiteral("made")));
         TDbAccess again;
-        again.Connect();
+        again.Connect(dialogs);
         QVERIFY(again.Connected());
     }
 
@@ -496,7 +497,7 @@ private Q_SLOTS:
         config.LoadConfig();
         dialogs.Answers << true;
         dialogs.FileNames << backup;
-        QVERIFY(Guarded([&] { return RestoreCommand(config); }));
+        QVERIFY(Guarded([&] { return RestoreCommand(config, dialogs); }));
         QVERIFY(config.bPass);
         QCOMPARE(config.PassWord, QStringLiteral("pw"));
     }
@@ -528,7 +529,7 @@ private Q_SLOTS:
         QVERIFY(LogText(folder, logClock).isEmpty());
 
         dialogs.Answers << true;
-        RestoreCommand(config);
+        RestoreCommand(config, dialogs);
         QCOMPARE(dialogs.OpenFolders, QStringList(folder.Path() + QStringLiteral("备份")));
     }
 
@@ -547,7 +548,7 @@ private Q_SLOTS:
 
         // Without the folder the restore dialog opens where the desktop chooses.
         dialogs.Answers << true;
-        RestoreCommand(config);
+        RestoreCommand(config, dialogs);
         QCOMPARE(dialogs.OpenFolders, QStringList(QString()));
     }
 
@@ -565,7 +566,7 @@ private Q_SLOTS:
 
         dialogs.Answers << true;
         dialogs.FileNames << SafetyCopyPath();
-        QVERIFY(Guarded([&] { return RestoreCommand(config); }));
+        QVERIFY(Guarded([&] { return RestoreCommand(config, dialogs); }));
         QCOMPARE(Hash(SafetyCopyPath()), safety);
         QCOMPARE(Hash(folder.DatabasePath()), safety);
         QCOMPARE(Groups(folder.Db()), QStringList(QStringLiteral("before")));

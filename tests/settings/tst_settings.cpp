@@ -86,7 +86,8 @@ QList<TAnswer> Script(const QStringList& answers)
 
 // Opens the settings dialog, runs the action on it, and closes it if the action left it open.
 // Returns whether the action ran.
-bool WithConfigDialog(TConfig& config, const std::function<void(TFormConfig&)>& action)
+bool WithConfigDialog(TConfig& config, TUserDialogs& dialogs,
+                      const std::function<void(TFormConfig&)>& action)
 {
     TModalDriver modals;
     bool ran = false;
@@ -96,7 +97,7 @@ bool WithConfigDialog(TConfig& config, const std::function<void(TFormConfig&)>& 
         if (form->isVisible())
             form->btnCancel->click();
     });
-    ShowConfigDialog(config);
+    ShowConfigDialog(config, dialogs);
     return ran;
 }
 
@@ -128,11 +129,11 @@ const QString WrongPassword = QStringLiteral("密码输入错误!");
 } // namespace
 
 // A settings dialog or the password prompt, built over the current settings.
-std::unique_ptr<TFormBaseDlg> NewDialog(TConfig& config, const QString& kind)
+std::unique_ptr<TFormBaseDlg> NewDialog(TConfig& config, TUserDialogs& dialogs, const QString& kind)
 {
     if (kind == QLatin1String("settings"))
-        return std::make_unique<TFormConfig>(config);
-    auto form = std::make_unique<TFormPass>();
+        return std::make_unique<TFormConfig>(config, dialogs);
+    auto form = std::make_unique<TFormPass>(dialogs);
     form->SetNote(QStringLiteral("note"));
     return form;
 }
@@ -146,7 +147,8 @@ private Q_SLOTS:
 
     void promptLooks()
     {
-        TFormPass form;
+        TScriptedDialogs dialogs;
+        TFormPass form(dialogs);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.windowTitle(), QStringLiteral("请输入密码"));
@@ -171,10 +173,11 @@ private Q_SLOTS:
     {
         QFETCH(QString, kind);
         QFETCH(double, scale);
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         TConfig config(folder.Connect());
         const TScaledFont font(scale);
-        const std::unique_ptr<TFormBaseDlg> dialog = NewDialog(config, kind);
+        const std::unique_ptr<TFormBaseDlg> dialog = NewDialog(config, dialogs, kind);
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         VerifyControls(dialog.get(), {dialog->Body, dialog->pnlBottom});
@@ -187,7 +190,9 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         TPromptAnswers prompts({QStringLiteral("secret"), QStringLiteral(" Secret"),
                                 QStringLiteral("Secret "), QStringLiteral("Secret")});
-        QCOMPARE(AskPassword(QStringLiteral("Secret"), QStringLiteral("先输入密码登录软件")), mrOK);
+        QCOMPARE(
+            AskPassword(dialogs, QStringLiteral("Secret"), QStringLiteral("先输入密码登录软件")),
+            mrOK);
         QCOMPARE(prompts.Captions, QStringList(QStringLiteral("先输入密码登录软件")));
         QCOMPARE(dialogs.Texts(), QStringList({WrongPassword, WrongPassword, WrongPassword}));
         // Every try starts from an empty edit: a wrong entry is wiped, not typed after.
@@ -199,17 +204,17 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         {
             TPromptAnswers prompts({QString()});
-            QCOMPARE(AskPassword(QString(), QString()), mrOK);
+            QCOMPARE(AskPassword(dialogs, QString(), QString()), mrOK);
             QCOMPARE(prompts.Captions, QStringList(QStringLiteral("请输入密码")));
         }
         {
             TPromptAnswers prompts({QStringLiteral("x"), TAnswer()});
-            QCOMPARE(AskPassword(QStringLiteral("y"), QString()), mrCancel);
+            QCOMPARE(AskPassword(dialogs, QStringLiteral("y"), QString()), mrCancel);
         }
         {
             // An empty expected password is not matched by a typed one.
             TPromptAnswers prompts({QStringLiteral(" "), TAnswer()});
-            QCOMPARE(AskPassword(QString(), QString()), mrCancel);
+            QCOMPARE(AskPassword(dialogs, QString(), QString()), mrCancel);
         }
         QCOMPARE(dialogs.Texts(), QStringList({WrongPassword, WrongPassword}));
     }
@@ -251,9 +256,9 @@ private Q_SLOTS:
         config.LoadConfig();
         QVERIFY(!config.bPass);
         QCOMPARE(config.PassWord, QString());
-        QVERIFY(LoginAtStart(config));
+        QVERIFY(LoginAtStart(config, dialogs));
 
-        QVERIFY(WithConfigDialog(config, [](TFormConfig& form) {
+        QVERIFY(WithConfigDialog(config, dialogs, [](TFormConfig& form) {
             form.chkPass->click();
             form.edtPass->setText(QStringLiteral("pw"));
             form.edtRePass->setText(QStringLiteral("pw"));
@@ -277,10 +282,11 @@ private Q_SLOTS:
     {
         QFETCH(bool, pass);
         QFETCH(QString, password);
+        TScriptedDialogs dialogs;
         TTestFolder folder;
         TConfig config(folder.Connect());
         SetConfig(config, pass, password);
-        QVERIFY(WithConfigDialog(config, [&](TFormConfig& form) {
+        QVERIFY(WithConfigDialog(config, dialogs, [&](TFormConfig& form) {
             QCOMPARE(form.windowTitle(), QStringLiteral("软件设置"));
             QCOMPARE(form.chkPass->text(), QStringLiteral("登录需输入密码"));
             QCOMPARE(form.lblPass->text(), QStringLiteral("密码"));
@@ -333,7 +339,7 @@ private Q_SLOTS:
         TPromptAnswers prompts;
         StoreSettings(folder.Db(), QStringLiteral("bPass='0',PassWord=''"));
         const QString before = StoredSettings(folder.Db());
-        QVERIFY(WithConfigDialog(config, [&](TFormConfig& form) {
+        QVERIFY(WithConfigDialog(config, dialogs, [&](TFormConfig& form) {
             form.chkPass->click();
             form.edtPass->setText(first);
             form.edtRePass->setText(second);
@@ -401,7 +407,7 @@ private Q_SLOTS:
 
         TPromptAnswers prompts(Script(answers));
         bool closed = false;
-        QVERIFY(WithConfigDialog(config, [&](TFormConfig& form) {
+        QVERIFY(WithConfigDialog(config, dialogs, [&](TFormConfig& form) {
             if (form.chkPass->isChecked() != tick)
                 form.chkPass->click();
             form.edtPass->setText(tick || !entered.isEmpty() ? entered : form.edtPass->text());
@@ -432,7 +438,7 @@ private Q_SLOTS:
         folder.Db().ExecuteBatch(QStringLiteral("create trigger NoSave before update on SysSet "
                                                 "begin select raise(abort, 'read only'); end"));
         config.LoadConfig();
-        QVERIFY(WithConfigDialog(config, [](TFormConfig& form) {
+        QVERIFY(WithConfigDialog(config, dialogs, [](TFormConfig& form) {
             form.chkPass->click();
             form.btnOK->click();
             QVERIFY(form.isVisible());
@@ -490,7 +496,7 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         StoreSettings(folder.Db(), settings);
         TPromptAnswers answered(Script(answers));
-        QCOMPARE(LoginAtStartGuarded(config), granted);
+        QCOMPARE(LoginAtStartGuarded(config, dialogs), granted);
         QCOMPARE(answered.Captions, QStringList(prompts, QStringLiteral("先输入密码登录软件")));
         QCOMPARE(config.PassWord, QStringLiteral("pw"));
     }
@@ -504,7 +510,7 @@ private Q_SLOTS:
         TScriptedDialogs dialogs;
         TPromptAnswers prompts;
         folder.Db().ExecuteBatch(QStringLiteral("alter table SysSet rename to Settings"));
-        QVERIFY(!LoginAtStartGuarded(config));
+        QVERIFY(!LoginAtStartGuarded(config, dialogs));
         QCOMPARE(dialogs.Boxes.size(), 1);
         QVERIFY(dialogs.Boxes[0].Text.startsWith(QStringLiteral("数据库查询错误，请检查！")));
         QVERIFY(dialogs.Boxes[0].Text.contains(QStringLiteral("SysSet")));
@@ -534,8 +540,8 @@ private Q_SLOTS:
             }
             return opening;
         };
-        const auto setEncrypt = [&config](bool tick) {
-            return WithConfigDialog(config, [tick](TFormConfig& form) {
+        const auto setEncrypt = [&config, &dialogs](bool tick) {
+            return WithConfigDialog(config, dialogs, [tick](TFormConfig& form) {
                 QVERIFY(form.chkEncrypt->isEnabled());
                 QCOMPARE(form.chkEncrypt->isChecked(), !tick);
                 form.chkEncrypt->setChecked(tick);
@@ -573,15 +579,15 @@ private Q_SLOTS:
         {
             TPromptAnswers prompts({QStringLiteral("PW"), TAnswer()});
             TDbAccess db;
-            QCOMPARE(OpenDataFileAtStart(db), TStartOpen::Refused);
+            QCOMPARE(OpenDataFileAtStart(db, dialogs), TStartOpen::Refused);
             QVERIFY(!db.Connected());
         }
         QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
         TPromptAnswers prompts({QStringLiteral("pw")});
         TDbAccess db;
-        QCOMPARE(OpenDataFileAtStart(db), TStartOpen::Opened);
+        QCOMPARE(OpenDataFileAtStart(db, dialogs), TStartOpen::Opened);
         TConfig opened(db);
-        QVERIFY(LoginAtStart(opened));
+        QVERIFY(LoginAtStart(opened, dialogs));
         QCOMPARE(prompts.Captions, QStringList(QStringLiteral("先输入密码登录软件")));
         QCOMPARE(dialogs.Texts(), QStringList(WrongPassword));
     }
@@ -604,14 +610,14 @@ private Q_SLOTS:
             TPromptAnswers prompts({QStringLiteral("Other"), TAnswer()});
             dialogs.Answers << true;
             dialogs.FileNames << backup;
-            QVERIFY_THROWS_EXCEPTION(EAbort, RestoreCommand(config));
+            QVERIFY_THROWS_EXCEPTION(EAbort, RestoreCommand(config, dialogs));
             QCOMPARE(prompts.Captions, QStringList(QStringLiteral("请输入备份文件的密码")));
         }
         QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
         TPromptAnswers prompts({QStringLiteral("other")});
         dialogs.Answers << true;
         dialogs.FileNames << backup;
-        QVERIFY(RestoreCommand(config));
+        QVERIFY(RestoreCommand(config, dialogs));
         QVERIFY(!db.Key().IsStandard());
         QCOMPARE(config.PassWord, QStringLiteral("other"));
         QCOMPARE(dialogs.Texts().count(WrongPassword), 1);

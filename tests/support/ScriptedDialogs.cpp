@@ -1,12 +1,5 @@
 #include "ScriptedDialogs.h"
 
-TScriptedDialogs::TScriptedDialogs() : FPrevious(SetUserDialogs(this)) {}
-
-TScriptedDialogs::~TScriptedDialogs()
-{
-    SetUserDialogs(FPrevious);
-}
-
 bool TScriptedDialogs::MessageBox(TBoxKind kind, const QString& caption, const QString& text)
 {
     Boxes.append({kind, caption, text});

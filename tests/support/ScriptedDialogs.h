@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/CardException.h"
 #include "common/UserDialogs.h"
 
 #include <QList>
@@ -8,7 +9,9 @@
 #include <QUrl>
 
 // Answers the program's boxes and file dialogs from a script and records what was shown.
-// Installed for its lifetime. Unscripted questions are answered No, file dialogs cancelled.
+// Handed in where the program takes its dialogs; while it exists, errors that no code catches are
+// shown in it too, as the program's handler shows them in its boxes. Unscripted questions are
+// answered No, file dialogs cancelled.
 class TScriptedDialogs final : public TUserDialogs
 {
 public:
@@ -18,9 +21,6 @@ public:
         QString Caption;
         QString Text;
     };
-
-    TScriptedDialogs();
-    ~TScriptedDialogs() override;
 
     bool MessageBox(TBoxKind kind, const QString& caption, const QString& text) override;
     // Recorded as a question; answered from Choices, else with the last button.
@@ -48,5 +48,5 @@ public:
     QStringList Texts() const;
 
 private:
-    TUserDialogs* FPrevious;
+    TCardException FErrors{*this};
 };

@@ -1,6 +1,7 @@
 #include "TestFolder.h"
 
 #include "common/AppPath.h"
+#include "common/UserDialogs.h"
 #include "data/DbAccess.h"
 
 #include <QFile>
@@ -49,7 +50,9 @@ TDbAccess& TTestFolder::Connect()
     InstallDatabase();
     FDbAccess.reset();
     FDbAccess = std::make_unique<TDbAccess>();
-    FDbAccess->Connect();
+    // The delivered database opens, or the test ends here: no box is answered.
+    TQuietDialogs quiet;
+    FDbAccess->Connect(quiet);
     if (!FDbAccess->Connected())
         qFatal("the delivered database does not open");
     return *FDbAccess;

@@ -89,11 +89,12 @@ TSeen Look(TFormBaseIE* dialog)
     return seen;
 }
 
-std::unique_ptr<TFormBaseIE> NewAddressDialog(TIE& store, const QString& kind)
+std::unique_ptr<TFormBaseIE> NewAddressDialog(TIE& store, TUserDialogs& dialogs,
+                                              const QString& kind)
 {
     if (kind == AddTitle)
-        return std::make_unique<TFormAddIE>(store);
-    return std::make_unique<TFormModIE>(store);
+        return std::make_unique<TFormAddIE>(store, dialogs);
+    return std::make_unique<TFormModIE>(store, dialogs);
 }
 
 } // namespace
@@ -129,7 +130,7 @@ private Q_SLOTS:
         TIE store(folder.Connect());
         TScriptedDialogs dialogs;
         dialogs.Clipboard = clipboard;
-        QCOMPARE(ReadClipboardUrl(), expected);
+        QCOMPARE(ReadClipboardUrl(dialogs), expected);
 
         TModalDriver modals;
         TSeen seen;
@@ -137,7 +138,7 @@ private Q_SLOTS:
             seen = Look(qobject_cast<TFormBaseIE*>(dialog));
             dialog->btnCancel->click();
         });
-        QCOMPARE(ShowAddAddress(store, 5, QStringLiteral("工作")), mrCancel);
+        QCOMPARE(ShowAddAddress(store, dialogs, 5, QStringLiteral("工作")), mrCancel);
         QCOMPARE(seen.Url, expected);
         QCOMPARE(seen.Group, QStringLiteral("工作"));
         QCOMPARE(seen.GroupID, 5);
@@ -168,7 +169,7 @@ private Q_SLOTS:
             QTest::mouseClick(dialog->imgOpen, Qt::LeftButton);
             dialog->btnOK->click();
         });
-        QCOMPARE(ShowAddAddress(store, 3, QStringLiteral("工作")), mrOK);
+        QCOMPARE(ShowAddAddress(store, dialogs, 3, QStringLiteral("工作")), mrOK);
 
         QVERIFY(afterRefusal.StillOpen);
         QCOMPARE(dialogs.Texts().value(0), QStringLiteral("网址不能为空！"));
@@ -209,7 +210,7 @@ private Q_SLOTS:
             line();
             dialog->btnOK->click();
         });
-        QCOMPARE(ShowAddAddress(store, 0, QString()), mrOK);
+        QCOMPARE(ShowAddAddress(store, dialogs, 0, QString()), mrOK);
         QCOMPARE(seen, QStringList({QString(), QStringLiteral("已保存在：全部->工作->资料"),
                                     QStringLiteral("已保存在：全部")}));
         QCOMPARE(Rows(folder.Db()).size(), 3);
@@ -237,7 +238,7 @@ private Q_SLOTS:
             }
             dialog->btnCancel->click();
         });
-        QCOMPARE(ShowAddAddress(store, 4, QStringLiteral("学习")), mrCancel);
+        QCOMPARE(ShowAddAddress(store, dialogs, 4, QStringLiteral("学习")), mrCancel);
 
         QCOMPARE(seen.size(), 2);
         for (const TSeen& after : seen) {
@@ -283,7 +284,7 @@ private Q_SLOTS:
             dialog->edtIE->setText(QStringLiteral("www.root.cn"));
             dialog->btnOK->click();
         });
-        QCOMPARE(ShowAddAddress(store, 1, QStringLiteral("工作")), mrOK);
+        QCOMPARE(ShowAddAddress(store, dialogs, 1, QStringLiteral("工作")), mrOK);
 
         QCOMPARE(seen.size(), 3);
         QCOMPARE(seen[0].Group, QStringLiteral("项目"));
@@ -320,7 +321,7 @@ private Q_SLOTS:
             dialog->edtName->setText(QStringLiteral("A'"));
             dialog->btnOK->click();
         });
-        QCOMPARE(ShowModifyAddress(store, id), mrOK);
+        QCOMPARE(ShowModifyAddress(store, dialogs, id), mrOK);
 
         QCOMPARE(shown.Group, QStringLiteral("工作"));
         QCOMPARE(shown.GroupID, 1);
@@ -346,7 +347,7 @@ private Q_SLOTS:
             dialog->btnOK->click();
             dialog->btnCancel->click();
         });
-        QCOMPARE(ShowModifyAddress(store, id), mrCancel);
+        QCOMPARE(ShowModifyAddress(store, dialogs, id), mrCancel);
         QCOMPARE(dialogs.Texts(), QStringList({QStringLiteral("网址不能为空！")}));
         QCOMPARE(Rows(folder.Db()).value(0).ReMark, remark);
         modals.When<TFormBaseDlg>(ModifyTitle, [&](TFormBaseDlg* base) {
@@ -354,7 +355,7 @@ private Q_SLOTS:
             dialog->mmoRemark->setPlainText(QStringLiteral("new\nremark"));
             dialog->btnOK->click();
         });
-        QCOMPARE(ShowModifyAddress(store, id), mrOK);
+        QCOMPARE(ShowModifyAddress(store, dialogs, id), mrOK);
         QCOMPARE(Rows(folder.Db()).value(0).ReMark, QStringLiteral("new\nremark"));
     }
 
@@ -374,10 +375,11 @@ private Q_SLOTS:
     {
         QFETCH(QString, kind);
         QFETCH(double, scale);
+        TScriptedDialogs dialogs;
         const TScaledFont font(scale);
         TDbAccess unconnected;
         TIE store(unconnected);
-        const std::unique_ptr<TFormBaseIE> dialog = NewAddressDialog(store, kind);
+        const std::unique_ptr<TFormBaseIE> dialog = NewAddressDialog(store, dialogs, kind);
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         if (scale == 1.0)
@@ -401,11 +403,12 @@ private Q_SLOTS:
     {
         QFETCH(QPalette, palette);
         QFETCH(bool, blue);
+        TScriptedDialogs dialogs;
         const QPalette before = QApplication::palette();
         QApplication::setPalette(palette);
         TDbAccess unconnected;
         TIE store(unconnected);
-        TFormAddIE dialog(store);
+        TFormAddIE dialog(store, dialogs);
         QApplication::setPalette(before);
         const QPalette address = dialog.edtIE->palette();
         QVERIFY(ContrastRatio(address.color(QPalette::Text), address.color(QPalette::Base)) >=
@@ -441,7 +444,7 @@ private Q_SLOTS:
             dialog->mmoRemark->setFocus();
             QTest::keyClick(dialog->mmoRemark, Qt::Key_Return, Qt::ControlModifier);
         });
-        QCOMPARE(ShowAddAddress(store, 0, QString()), mrOK);
+        QCOMPARE(ShowAddAddress(store, dialogs, 0, QString()), mrOK);
         QVERIFY(groupSkipped);
         QCOMPARE(Rows(folder.Db()).size(), 1);
         QCOMPARE(Rows(folder.Db()).value(0).TypeID, 2);
@@ -462,7 +465,7 @@ private Q_SLOTS:
             qobject_cast<TFormModIE*>(base)->mmoRemark->setPlainText(QStringLiteral("r"));
             base->btnOK->click();
         });
-        QCOMPARE(ShowModifyAddress(store, id), mrOK);
+        QCOMPARE(ShowModifyAddress(store, dialogs, id), mrOK);
         QCOMPARE(Rows(folder.Db()).value(0).IEUrl, url);
         QCOMPARE(Rows(folder.Db()).value(0).IEName, name);
     }
@@ -482,8 +485,8 @@ private Q_SLOTS:
                 shown << Look(qobject_cast<TFormBaseIE*>(base));
                 base->btnOK->click();
             });
-        QCOMPARE(ShowModifyAddress(store, id), mrOK);
-        QCOMPARE(ShowModifyAddress(store, orphan), mrOK);
+        QCOMPARE(ShowModifyAddress(store, dialogs, id), mrOK);
+        QCOMPARE(ShowModifyAddress(store, dialogs, orphan), mrOK);
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0].Group, QStringLiteral("全部"));
         QCOMPARE(shown[0].GroupID, 0);
@@ -508,7 +511,7 @@ private Q_SLOTS:
             folder.Db().ExecuteBatch(QStringLiteral("alter table IEGone rename to IE"));
             dialog->btnOK->click();
         });
-        QCOMPARE(ShowAddAddress(store, 0, QStringLiteral("全部")), mrOK);
+        QCOMPARE(ShowAddAddress(store, dialogs, 0, QStringLiteral("全部")), mrOK);
         QVERIFY(after.StillOpen);
         QCOMPARE(after.Url, QStringLiteral("www.a.cn"));
         QCOMPARE(dialogs.Boxes.size(), 1);

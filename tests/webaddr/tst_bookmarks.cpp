@@ -469,7 +469,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         TScriptedDialogs dialogs;
-        QVERIFY(!ImportFromBrowserCommand(folder.Db()));
+        QVERIFY(!ImportFromBrowserCommand(folder.Db(), dialogs));
         QCOMPARE(dialogs.Boxes.size(), 1);
         QCOMPARE(dialogs.Boxes[0].Kind, TBoxKind::Question);
 
@@ -483,7 +483,7 @@ private Q_SLOTS:
             dialog->lstProfiles->setCurrentRow(1);
             dialog->btnOK->click();
         });
-        QVERIFY(ImportFromBrowserCommand(folder.Db()));
+        QVERIFY(ImportFromBrowserCommand(folder.Db(), dialogs));
         QCOMPARE(Rows(folder.Db()).size(), 1);
         QCOMPARE(Rows(folder.Db())[0].IEUrl, QStringLiteral("http://vivaldi.example"));
         QVERIFY(Groups(folder.Db())[0].Name.startsWith(QStringLiteral("从 Vivaldi 导入 ")));
@@ -502,7 +502,7 @@ private Q_SLOTS:
                               "<DT><A HREF=\"http://dup.example\">dup</A>\n"
                               "<DT><A HREF=\"javascript:void(0)\">js</A>\n</DL><p>\n"));
         dialogs.FileNames << folder.Path() + QStringLiteral("b.html");
-        QVERIFY(ImportBookmarksCommand(folder.Db()));
+        QVERIFY(ImportBookmarksCommand(folder.Db(), dialogs));
         QCOMPARE(dialogs.FileFilters.constFirst().section(QLatin1Char('|'), 0, 0),
                  QStringLiteral("书签文件 (*.html *.htm)"));
         QCOMPARE(dialogs.Texts().constFirst().section(QLatin1Char('\n'), 0, 0),
@@ -520,10 +520,10 @@ private Q_SLOTS:
         folder.WriteFile(QStringLiteral("old.html"), "keep");
         dialogs.FileNames << folder.Path() + QStringLiteral("old.html")
                           << folder.Path() + QStringLiteral("old");
-        ExportBookmarksCommand(folder.Db());
+        ExportBookmarksCommand(folder.Db(), dialogs);
         QCOMPARE(folder.ReadFile(QStringLiteral("old.html")), QByteArray("keep"));
         dialogs.Answers << true;
-        ExportBookmarksCommand(folder.Db());
+        ExportBookmarksCommand(folder.Db(), dialogs);
         QVERIFY(folder.ReadFile(QStringLiteral("old.html")).contains("http://a.example"));
     }
 };

@@ -59,7 +59,7 @@ struct TPageFixture
         AddRow(Folder.Db(), 2, QStringLiteral("www.p.cn"), QStringLiteral("P"));
         AddRow(Folder.Db(), 9, QStringLiteral("www.o.cn"), QStringLiteral("O"));
         Store = std::make_unique<TIE>(Folder.Db());
-        Page = std::make_unique<TWebAddrPage>(*Store);
+        Page = std::make_unique<TWebAddrPage>(*Store, Dialogs);
         Page->resize(800, 400);
         Page->show();
         Page->FirstShow();
@@ -409,7 +409,7 @@ private Q_SLOTS:
     void chooserGroupsJoinTheTreeWhenTheListFails()
     {
         TPageFixture f;
-        TCardException handler;
+        TCardException handler(f.Dialogs);
         f.Click(QStringLiteral("项目"));
         RunGuarded(
             [&] { OpenGrid(f.Folder.Db(), QStringLiteral("select nothing"), f.Grid(), true); });

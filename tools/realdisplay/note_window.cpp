@@ -14,6 +14,7 @@
 
 #include "common/AppPath.h"
 #include "common/CardException.h"
+#include "common/UserDialogs.h"
 #include "data/DbAccess.h"
 #include "data/DbWriter.h"
 #include "data/Sqlite.h"
@@ -87,16 +88,17 @@ int main(int argc, char** argv)
         return 2;
     QApplication application(argc, argv);
     SetAppPath(QString::fromLocal8Bit(argv[1]));
-    TCardException handler;
+    TQuietDialogs dialogs;
+    TCardException handler(dialogs);
     TDbAccess db;
-    db.Connect();
+    db.Connect(dialogs);
     if (!db.Connected())
         return 1;
     QString error;
     const TConnection holder = DatabaseFile::Open(db.DatabasePath(), false, &error);
 
     TNote note(db);
-    TNotePage page(db, note);
+    TNotePage page(db, dialogs, note);
     page.setWindowTitle(QStringLiteral("Velmora"));
     page.resize(800, 560);
     page.show();

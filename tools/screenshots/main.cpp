@@ -136,7 +136,8 @@ bool Save(QWidget* widget, const QString& path)
 
 int main(int argc, char** argv)
 {
-    TCardException cardException;
+    TQtUserDialogs dialogs;
+    TCardException cardException(dialogs);
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() < 3) {
@@ -160,15 +161,13 @@ int main(int argc, char** argv)
         !QFile::copy(arguments.at(1), folder.filePath(QStringLiteral("bookkeep.dat"))))
         return 1;
     SetAppPath(folder.path());
-    TQtUserDialogs dialogs;
-    SetUserDialogs(&dialogs);
     int status = 1;
     {
         TDbAccess dbAccess;
-        dbAccess.Connect();
+        dbAccess.Connect(dialogs);
         if (!dbAccess.Connected())
             return 1;
-        TFormMain form(dbAccess);
+        TFormMain form(dbAccess, dialogs);
         if (!form.FormShow())
             return 1;
         FillSampleData(form, dbAccess);
@@ -181,7 +180,7 @@ int main(int argc, char** argv)
         ok = Save(&form, output + QStringLiteral("addresses") + suffix) && ok;
         if (!English) {
             TIE store(dbAccess);
-            TFormAddIE dialog(store, &form);
+            TFormAddIE dialog(store, dialogs, &form);
             dialog.GroupID = 0;
             dialog.edtGroup->setText(QStringLiteral("技术"));
             dialog.edtIE->setText(QStringLiteral("www.example.net/cmake"));
@@ -193,6 +192,5 @@ int main(int argc, char** argv)
         status = ok ? 0 : 1;
         form.hide();
     }
-    SetUserDialogs(nullptr);
     return status;
 }
