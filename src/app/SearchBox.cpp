@@ -2,6 +2,7 @@
 
 #include "common/CardException.h"
 #include "common/Errors.h"
+#include "common/gui/Contrast.h"
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
 #include "webaddr/WebAddrPage.h"
@@ -70,14 +71,21 @@ public:
         item.text.clear();
         QStyle* style = item.widget ? item.widget->style() : QApplication::style();
         style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+        const bool selected = item.state & QStyle::State_Selected;
+        const QColor text =
+            item.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+        const QColor background =
+            item.palette.color(selected ? QPalette::Highlight : QPalette::Base);
         QTextDocument document;
         document.setDefaultFont(item.font);
         document.setDocumentMargin(1);
+        // The match in a colour that reads on the row, the highlight and a dark scheme's included.
+        document.setDefaultStyleSheet(
+            QStringLiteral("b { color: %1 }").arg(MarkColour(background, text).name()));
         document.setHtml(html);
         QAbstractTextDocumentLayout::PaintContext context;
         context.palette = item.palette;
-        if (item.state & QStyle::State_Selected)
-            context.palette.setColor(QPalette::Text, item.palette.color(QPalette::HighlightedText));
+        context.palette.setColor(QPalette::Text, text);
         context.clip = QRectF(0, 0, item.rect.width() - 3, item.rect.height());
         painter->save();
         painter->translate(item.rect.topLeft() + QPoint(3, 0));
@@ -105,9 +113,8 @@ QString ResultLine(const TSearchHit& hit)
     // The kind in the row's own text colour: a fixed grey vanished on the highlight.
     return QStringLiteral("[") + kind + QStringLiteral("]&nbsp; ") + hit.Path.toHtmlEscaped() +
            QStringLiteral("&nbsp;&nbsp; ") + hit.Context.left(hit.MarkFrom).toHtmlEscaped() +
-           QStringLiteral("<b style='color:#c00000'>") +
-           hit.Context.mid(hit.MarkFrom, hit.MarkLength).toHtmlEscaped() + QStringLiteral("</b>") +
-           hit.Context.mid(hit.MarkFrom + hit.MarkLength).toHtmlEscaped();
+           QStringLiteral("<b>") + hit.Context.mid(hit.MarkFrom, hit.MarkLength).toHtmlEscaped() +
+           QStringLiteral("</b>") + hit.Context.mid(hit.MarkFrom + hit.MarkLength).toHtmlEscaped();
 }
 
 } // namespace

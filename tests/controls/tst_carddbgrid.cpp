@@ -456,7 +456,7 @@ private Q_SLOTS:
     }
 
     // Every coloured text reads on its background in a light and a dark scheme: the grid's
-    // stripes and current row, and the find box after a miss.
+    // stripes and current row, the find box after a miss, and the search's match.
     void colouredTextReads_data()
     {
         QTest::addColumn<QColor>("text");
@@ -469,6 +469,11 @@ private Q_SLOTS:
             QTest::addRow("%s current", scheme)
                 << CurrentRowColors(palette).Text << CurrentRowColors(palette).Back;
             QTest::addRow("%s find miss", scheme) << text << TNotePage::FindMissColor(palette);
+            const QColor base = palette.color(QPalette::Base);
+            const QColor highlight = palette.color(QPalette::Highlight);
+            QTest::addRow("%s search match", scheme) << MarkColour(base, text) << base;
+            QTest::addRow("%s search match chosen", scheme)
+                << MarkColour(highlight, palette.color(QPalette::HighlightedText)) << highlight;
         }
     }
 

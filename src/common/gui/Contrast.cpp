@@ -50,6 +50,19 @@ QColor ReadableBackground(const QColor& background, const QColor& text)
     return moved;
 }
 
+QColor MarkColour(const QColor& background, const QColor& text)
+{
+    for (const QColor& red : {QColor(0xc0, 0x00, 0x00), QColor(0xff, 0x8a, 0x80)})
+        if (ContrastRatio(red, background) >= ReadableContrast)
+            return red;
+    if (ContrastRatio(text, background) >= ReadableContrast)
+        return text;
+    // A scheme whose own text does not read on it (a light highlight under white text).
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    return ContrastRatio(black, background) > ContrastRatio(white, background) ? black : white;
+}
+
 bool IsDark(const QColor& colour)
 {
     return Luminance(colour) < 0.18;

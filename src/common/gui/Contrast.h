@@ -16,5 +16,10 @@ QColor Mixed(const QColor& first, const QColor& second, double share);
 // far enough that the text reads on it; unchanged where it already does.
 QColor ReadableBackground(const QColor& background, const QColor& text);
 
+// The colour of a marked stretch of text, such as a search's match: the usual dark red where it
+// reads on the background, a light red where that one does, else the text's own colour (the mark
+// is bold as well, so it still stands out), or black or white where even that does not read.
+QColor MarkColour(const QColor& background, const QColor& text);
+
 // True when a colour is nearer black than white, as the base colour of a dark colour scheme is.
 bool IsDark(const QColor& colour);
