@@ -23,11 +23,15 @@ inline constexpr char16_t LookupTypeName[] = u"select TypeName from IEType where
 inline constexpr char16_t UpdateAddress[] = u"update IE set TypeID=%s,IEUrl='%s',IEName='%s',ReMark='%s' where ID=%s  ";
 inline constexpr char16_t DeleteAddress[] = u"delete from IE where ID=%s ";
 inline constexpr char16_t DeleteAddressesOfType[] = u"delete from IE where TypeID=%s ";
+inline constexpr char16_t CountAddressesOfType[] = u"select count(ID) from IE where TypeID=%s";
 inline constexpr char16_t AllAddresses[] = u"select ID,TypeID,IEUrl,IEName,ReMark from IE order by ID";
 inline constexpr char16_t AddressUrls[] = u"select IEUrl from IE";
 inline constexpr char16_t FindAddress[] = u"select TypeID from IE where IEUrl='%s' order by ID";
 
 inline constexpr char16_t NoteExists[] = u"select count(TypeID) from NoteBook where TypeID= %s ";
+// A note with some text, as opposed to a row left empty.
+inline constexpr char16_t NoteWithText[] =
+    u"select count(TypeID) from NoteBook where TypeID=%s and length(ReMark)>0";
 inline constexpr char16_t LoadNote[] = u"select * from NoteBook where TypeID=%s ";
 inline constexpr char16_t AddNote[] = u"select * from NoteBook where 1<> 1 ";
 inline constexpr char16_t UpdateNote[] = u"select * from NoteBook where TypeId=%s";

@@ -13,14 +13,11 @@ const QString ReMarkField = QStringLiteral("ReMark");
 constexpr char UpdateRow[] = "update NoteBook set ReMark=? where rowid=? and TypeID=?";
 constexpr char FirstRow[] = "select rowid from NoteBook where TypeID=? order by rowid limit 1";
 constexpr char InsertRow[] = "insert into NoteBook(TypeID,ReMark) values(?,?)";
-// A note with some text, as opposed to a row left empty.
-constexpr char16_t NoteWithText[] =
-    u"select count(TypeID) from NoteBook where TypeID=%s and length(ReMark)>0";
 } // namespace
 
 bool TNote::HasText(const QString& key)
 {
-    return FDbAccess.QueryInteger(Sql::Format(NoteWithText, {Sql::Key(key)})) > 0;
+    return FDbAccess.QueryInteger(Sql::Format(SqlTemplate::NoteWithText, {Sql::Key(key)})) > 0;
 }
 
 bool TNote::NoteExists(const QString& key)

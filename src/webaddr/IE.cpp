@@ -4,10 +4,6 @@
 #include "data/DbAccess.h"
 #include "data/Sql.h"
 
-namespace {
-constexpr char16_t CountAddressesOfTypeSql[] = u"select count(ID) from IE where TypeID=%s";
-} // namespace
-
 void TIE::InsertAddress()
 {
     FDbAccess.ExecuteBatch(
@@ -53,8 +49,8 @@ void TIE::DeleteAddressesOfType(const QString& typeId)
 
 int TIE::CountAddressesOfType(const QString& typeId)
 {
-    FDbAccess.OpenQuery(Sql::Format(CountAddressesOfTypeSql, {Sql::Key(typeId)}));
-    return FDbAccess.QuerySet().AsInteger(0);
+    return FDbAccess.QueryInteger(
+        Sql::Format(SqlTemplate::CountAddressesOfType, {Sql::Key(typeId)}));
 }
 
 void TIE::ListAddresses(TCardDBGrid& grid, qint32 typeId)
