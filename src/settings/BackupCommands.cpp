@@ -100,12 +100,24 @@ void DailyBackup(TDbAccess& dbAccess, const QDate& today)
 
 QString BackupCommand(TDbAccess& dbAccess, TUserDialogs& dialogs)
 {
-    QString target = dialogs.SaveFileName(BackupFileFilter());
-    if (target.isEmpty())
-        return {};
     const QString suffix = QStringLiteral(".bat");
-    if (!target.endsWith(suffix))
-        target += suffix;
+    QString target;
+    // The name is whole only once the suffix is added, so the question about a file already
+    // there comes here; No goes back to the choice of a name, as in a save dialog.
+    for (;;) {
+        target = dialogs.SaveFileName(BackupFileFilter());
+        if (target.isEmpty())
+            return {};
+        if (!target.endsWith(suffix))
+            target += suffix;
+        // A folder of that name is no file to replace: the copy reports it.
+        const QFileInfo existing(target);
+        if (!existing.exists() || existing.isDir() ||
+            AskYesNo(dialogs,
+                     QCoreApplication::translate("BackupCommands", "文件“%1”已经存在，要替换它吗？")
+                         .arg(QDir::toNativeSeparators(target))))
+            break;
+    }
     dbAccess.BackupTo(target);
     return target;
 }

@@ -23,8 +23,9 @@ QString DailyBackupFolder();
 void DailyBackup(TDbAccess& dbAccess, const QDate& today);
 
 // "数据备份": asks for a file name and copies the database there; ".bat" is added to a name
-// that does not end in it. Returns the file written, empty when the user stopped. A copy that
-// cannot be written throws the backup error.
+// that does not end in it, and a file of that name is replaced only once the user agrees.
+// Returns the file written, empty when the user stopped. A copy that cannot be written throws
+// the backup error.
 QString BackupCommand(TDbAccess& dbAccess, TUserDialogs& dialogs);
 
 // "数据恢复": asks, lets the user choose a backup (the file dialog opens in the folder of the

@@ -131,15 +131,23 @@ private Q_SLOTS:
         QCOMPARE(Files(target), QStringList(QStringLiteral("abc.bat")));
         QCOMPARE(Hash(target + QStringLiteral("abc.bat")), Hash(folder.DatabasePath()));
 
-        // The same name again replaces the file without asking.
+        // The same name again asks first, naming the file: No goes back to the choice of a name
+        // (here cancelled) and keeps the file, Yes replaces it.
         AddGroup(folder.Db(), 2, QStringLiteral("B"));
+        const QByteArray first = Hash(target + QStringLiteral("abc.bat"));
         dialogs.FileNames << target + QStringLiteral("abc");
+        BackupCommand(folder.Db(), dialogs);
+        QVERIFY(dialogs.Texts().value(0).contains(target + QStringLiteral("abc.bat")));
+        QCOMPARE(Hash(target + QStringLiteral("abc.bat")), first);
+        dialogs.FileNames << target + QStringLiteral("abc");
+        dialogs.Answers << true;
         BackupCommand(folder.Db(), dialogs);
         QCOMPARE(Files(target), QStringList(QStringLiteral("abc.bat")));
         QCOMPARE(Hash(target + QStringLiteral("abc.bat")), Hash(folder.DatabasePath()));
 
         // A name that already ends in ".bat" is taken as it is.
         dialogs.FileNames << target + QStringLiteral("abc.bat") << target + QStringLiteral("x.BAT");
+        dialogs.Answers << true;
         BackupCommand(folder.Db(), dialogs);
         BackupCommand(folder.Db(), dialogs);
         QCOMPARE(Files(target),
@@ -148,7 +156,7 @@ private Q_SLOTS:
         // Cancelled: nothing.
         BackupCommand(folder.Db(), dialogs);
         QCOMPARE(Files(target).size(), 2);
-        QVERIFY(dialogs.Boxes.isEmpty());
+        QCOMPARE(dialogs.Boxes.size(), 3);
         QVERIFY(LogText(folder, logClock).isEmpty());
         QCOMPARE(Groups(folder.Db()), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
     }
