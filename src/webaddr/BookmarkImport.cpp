@@ -136,6 +136,13 @@ void TBookmarkImporter::Link(const QString& url, const QString& title, const QSt
 
 TBookmarkImport TBookmarkImporter::Commit()
 {
+    // Folders alone, such as the empty ones of bookmarks imported before, are no import: the
+    // same file read again must add nothing.
+    if (FDone.Addresses == 0) {
+        FWrite.reset();
+        FDone.Groups = 0;
+        return FDone;
+    }
     FWrite->Commit();
     return FDone;
 }

@@ -43,9 +43,10 @@ qint32 TakeGroupNumber(qint64& next);
 // Files what a sink receives into the address tree, all in one transaction: a new group (its
 // caption numbered when it is taken) holds the folders as nested groups and the links as
 // addresses. Links whose address is stored already are left out, and so are folders that would
-// hold nothing but them; folders empty at the source are made. Folders nested deeper than the
-// tree keeps go no further: what they hold is filed at the deepest level kept. Nothing is
-// written unless Commit is reached: an error or a cancel leaves the database as it was.
+// hold nothing but them; folders empty at the source are made, unless the import stores no
+// address at all, which makes no group. Folders nested deeper than the tree keeps go no further:
+// what they hold is filed at the deepest level kept. Nothing is written unless Commit is
+// reached: an error or a cancel leaves the database as it was.
 class TBookmarkImporter final : public TBookmarkSink
 {
 public:
