@@ -282,8 +282,7 @@ void TCardTree::EndLoading()
 QTreeWidgetItem* TCardTree::AddGroup(const QString& name)
 {
     // The name check finishes a load first.
-    if (NameExists(name))
-        throw ECardError(NameTakenMessage());
+    RequireFreeName(name);
     QTreeWidgetItem* parent = Selected();
     if (!parent)
         parent = FRootNode;
@@ -377,6 +376,12 @@ bool TCardTree::NameExists(const QString& name)
 {
     FinishLoading();
     return FIndex.HasCaption(name, FRootNode);
+}
+
+void TCardTree::RequireFreeName(const QString& name)
+{
+    if (NameExists(name))
+        throw ECardError(NameTakenMessage());
 }
 
 void TCardTree::RequireRoomUnder(const QTreeWidgetItem* parent)

@@ -88,6 +88,8 @@ public:
     int MaxSelfIndex();
     int SelectedIndex() const; // 0 when nothing is selected, and for the root
     bool NameExists(const QString& name);
+    // Throws the refusal of a caption that already stands in the tree.
+    void RequireFreeName(const QString& name);
     // Throws the refusal when no group can be added under the node: the numbers are used up, or
     // the node's children would lie below the shown levels. Changes nothing.
     void RequireRoomUnder(const QTreeWidgetItem* parent);

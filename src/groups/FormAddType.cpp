@@ -68,6 +68,12 @@ void TFormAddType::btnOKClick()
         ShowInfo(FDialogs, tr("名称不能为空!"));
         return;
     }
+    if (CheckName) {
+        // Selected first: a refusal leaves the name ready to be typed over.
+        edtName->selectAll();
+        edtName->setFocus();
+        CheckName(edtName->text());
+    }
     SetModalResult(mrOK);
 }
 

@@ -2,12 +2,15 @@
 
 #include "controls/FormBaseDlg.h"
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class TUserDialogs;
 
 // The new-group dialog "新建组": where the group will go, and its name. OK refuses a name of
-// blanks only; the name itself is handed back as typed.
+// blanks, and one the name check throws for: the refusal shows over the dialog, which stays open
+// with the name selected for typing again. The name itself is handed back as typed.
 class TFormAddType final : public TFormBaseDlg
 {
     Q_OBJECT
@@ -20,6 +23,9 @@ public:
     QLineEdit* edtPos = nullptr;
     QLabel* lblTitle = nullptr;
     QLineEdit* edtName = nullptr;
+
+    // Throws the refusal of a name that cannot be taken; optional.
+    std::function<void(const QString& name)> CheckName;
 
 protected:
     void btnOKClick() override;

@@ -69,6 +69,9 @@ void TFormViewIEType::btnNewGroupClick()
     if (!node)
         return;
     QString name;
-    if (InputGroupName(FGroupTree->Dialogs(), PositionText(node), name) == mrOK)
+    // A name already taken is refused while the name dialog is open.
+    if (InputGroupName(FGroupTree->Dialogs(), PositionText(node), name,
+                       [this](const QString& typed) { FGroupTree->RequireFreeName(typed); }) ==
+        mrOK)
         FGroupTree->AddGroup(name);
 }

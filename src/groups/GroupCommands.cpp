@@ -1,6 +1,7 @@
 #include "groups/GroupCommands.h"
 
 #include "common/CardException.h"
+#include "common/Errors.h"
 #include "groups/CaptionDelegate.h"
 #include "groups/CardTree.h"
 #include "groups/GroupDialogs.h"
@@ -107,13 +108,17 @@ void TGroupCommands::PopupMenu(const QPoint& position)
 
 void TGroupCommands::NewGroupClick()
 {
-    QTreeWidgetItem* node = FTree.Selected();
-    if (FRenaming || !node)
+    if (FRenaming)
         return;
+    QTreeWidgetItem* node = FTree.Selected();
+    if (!node)
+        throw ECardError(tr("请先选择一个分组，新组将建在它下面。"));
     // Refused before the name is asked for.
     FTree.RequireRoomUnder(node);
     QString name;
-    if (InputGroupName(FTree.Dialogs(), PositionText(node), name) != mrOK)
+    // A name already taken is refused while the dialog is open, so that it can be typed again.
+    if (InputGroupName(FTree.Dialogs(), PositionText(node), name,
+                       [this](const QString& typed) { FTree.RequireFreeName(typed); }) != mrOK)
         return;
     QTreeWidgetItem* added = FTree.AddGroup(name);
     FTree.Select(added);
@@ -122,9 +127,11 @@ void TGroupCommands::NewGroupClick()
 
 void TGroupCommands::RenameGroupClick()
 {
-    QTreeWidgetItem* node = FTree.Selected();
-    if (FRenaming || !node || node == FTree.RootNode() || !FDelegate)
+    if (FRenaming || !FDelegate)
         return;
+    QTreeWidgetItem* node = FTree.Selected();
+    if (!node || node == FTree.RootNode())
+        throw ECardError(tr("请先选择要重命名的分组。"));
 
     QPointer<TGroupCommands> alive(this);
     FRenaming = true;
@@ -146,10 +153,11 @@ void TGroupCommands::GroupEdited(QTreeWidgetItem* node, const QString& newText)
 
 void TGroupCommands::DeleteGroupClick()
 {
-    if (FRenaming || !FTree.Selected())
+    if (FRenaming)
         return;
+    // Without a selection the tree's deletion refuses, saying what to select.
     const QString selfIndex = QString::number(FTree.SelectedIndex());
-    FTree.DeleteGroup(DescribeContent ? DescribeContent(selfIndex) : QString());
+    FTree.DeleteGroup(FTree.Selected() && DescribeContent ? DescribeContent(selfIndex) : QString());
     if (DeleteContent)
         DeleteContent(selfIndex);
     if (FTree.Selected())

@@ -34,8 +34,9 @@ public:
     // Appends a separator and a command of the page's own to the menu; the page connects to it.
     QAction* AppendCommand(const QString& caption);
 
-    // The commands. Each does nothing without a selected node; refusals and database errors are
-    // thrown (the menu runs them guarded, so they are shown there).
+    // The commands. Without the node they need selected each refuses, saying what to select;
+    // refusals and database errors are thrown (the menu runs them guarded, so they are shown
+    // there).
     // New group under the selected node, named in "新建组"; the new node becomes selected.
     void NewGroupClick();
     // Rename the selected group in place; waits, dispatching events, until the editor closes.

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QTreeWidgetItem>
 
+#include <utility>
+
 QString PositionText(const QTreeWidgetItem* node)
 {
     if (!node)
@@ -18,11 +20,13 @@ QString PositionText(const QTreeWidgetItem* node)
     return text;
 }
 
-TModalResult InputGroupName(TUserDialogs& dialogs, const QString& positionText, QString& name)
+TModalResult InputGroupName(TUserDialogs& dialogs, const QString& positionText, QString& name,
+                            std::function<void(const QString&)> checkName)
 {
     name.clear();
     TFormAddType dialog(dialogs);
     dialog.edtPos->setText(positionText);
+    dialog.CheckName = std::move(checkName);
     const TModalResult result = dialog.ShowModal();
     if (result == mrOK)
         name = dialog.edtName->text();

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QTreeWidgetItem;
 class TDbAccess;
 class TUserDialogs;
@@ -13,8 +15,9 @@ class TUserDialogs;
 QString PositionText(const QTreeWidgetItem* node);
 
 // The new-group dialog "新建组". The name is empty on entry and, on OK only, the typed text
-// exactly as typed.
-TModalResult InputGroupName(TUserDialogs& dialogs, const QString& positionText, QString& name);
+// exactly as typed. A name the check throws for is refused while the dialog stays open.
+TModalResult InputGroupName(TUserDialogs& dialogs, const QString& positionText, QString& name,
+                            std::function<void(const QString&)> checkName = {});
 
 // The choose-group dialog "选择组" over the address groups. The name is empty on entry; on OK the
 // index is the chosen group's number (0 for the root) and the name its caption ("全部" for the

@@ -106,8 +106,10 @@ private Q_SLOTS:
     {
         TFixture f;
         TModalDriver modals;
-        f.Commands->NewGroupClick(); // nothing selected: no dialog, nothing added
+        // Nothing selected: no dialog, nothing added, but a word on what to select.
+        f.Commands->actNewGroup->trigger();
         QVERIFY(f.Log.isEmpty());
+        QCOMPARE(f.Dialogs.Texts().size(), 1);
 
         QStringList positions;
         const auto answer = [&](const QString& name) {
@@ -131,12 +133,20 @@ private Q_SLOTS:
         QCOMPARE(GroupRows(f.Folder.Db(), NoteType).mid(3),
                  QStringList({QStringLiteral("4,0,新组"), QStringLiteral("5,1,子组")}));
 
-        // Cancelled, or refused: nothing is added and the page is not refreshed.
+        // Cancelled, or refused: nothing is added and the page is not refreshed. A name taken is
+        // refused over the dialog, which stays open with the name selected.
         modals.When<TFormAddType>([](TFormAddType* dialog) { dialog->reject(); });
         f.Commands->actNewGroup->trigger();
-        answer(QStringLiteral("其他"));
+        QString selected;
+        modals.When<TFormAddType>([&](TFormAddType* dialog) {
+            dialog->edtName->setText(QStringLiteral("其他"));
+            dialog->btnOK->click();
+            selected = dialog->isVisible() ? dialog->edtName->selectedText() : QString();
+            dialog->reject();
+        });
         f.Commands->actNewGroup->trigger();
-        QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("该名称已经存在，请重新输入！")});
+        QCOMPARE(selected, QStringLiteral("其他"));
+        QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("该名称已经存在，请重新输入！"));
         QCOMPARE(f.Log.size(), 2);
         QCOMPARE(GroupRows(f.Folder.Db(), NoteType).size(), 5);
         QCOMPARE(f.Selected(), QStringLiteral("子组"));
@@ -145,10 +155,11 @@ private Q_SLOTS:
     void deleteRefusalsAndHooks()
     {
         TFixture f;
-        f.Commands->DeleteGroupClick(); // nothing selected
+        f.Commands->actDeleteGroup->trigger(); // nothing selected: says what to select
+        QCOMPARE(f.Dialogs.Texts().size(), 1);
         f.Tree->Select(f.Tree->RootNode());
         f.Commands->actDeleteGroup->trigger();
-        QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("还有下级分组，不能删除该分组！")});
+        QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("还有下级分组，不能删除该分组！"));
 
         // No: nothing happens.
         f.Tree->Select(f.Node(QStringLiteral("项目")));
@@ -228,10 +239,12 @@ private Q_SLOTS:
         QObject context;
         QTreeWidgetItem* work = f.Node(QStringLiteral("工作"));
 
-        // The root is not renamed, and nothing opens an editor outside the command.
+        // The root is not renamed (the command says what to select), and nothing opens an
+        // editor outside the command.
         f.Tree->Select(f.Tree->RootNode());
-        f.Commands->RenameGroupClick();
+        f.Commands->actRenameGroup->trigger();
         QVERIFY(!f.Editor());
+        QCOMPARE(f.Dialogs.Texts().size(), 1);
         f.Tree->Select(work);
         const QPoint at = f.View->visualItemRect(work).center();
         QTest::mouseDClick(f.View->viewport(), Qt::LeftButton, {}, at);
@@ -252,7 +265,7 @@ private Q_SLOTS:
             editor->setText(QStringLiteral("其他"));
             QTest::keyClick(editor, Qt::Key_Return);
         });
-        QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("该名称已经存在，请重新输入！")});
+        QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("该名称已经存在，请重新输入！"));
         QCOMPARE(work->text(0), QStringLiteral("工作"));
         QCOMPARE(TotalChanges(f.Folder.Db()), before);
 
