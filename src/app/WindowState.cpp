@@ -196,9 +196,13 @@ void TWindowState::RestoreTrees(bool selections)
         FNotePage->NoteTree().Select(node);
         FNotePage->tvNoteClick();
     }
-    node = RestoreTree(*settings, AddressesGroup, FWebAddrPage->IETree());
+    // The commands over a tree work on its selection: a tree is never left without one.
+    TCardTree& addresses = FWebAddrPage->IETree();
+    node = RestoreTree(*settings, AddressesGroup, addresses);
     if (node && selections)
-        FWebAddrPage->IETree().Select(node);
+        addresses.Select(node);
+    else if (!addresses.Selected())
+        addresses.Select(addresses.RootNode());
     // A list the user has had shown meanwhile stays as it is.
     if (selections || !FWebAddrPage->Listed())
         FWebAddrPage->ListWhenShown();

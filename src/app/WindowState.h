@@ -38,7 +38,8 @@ public:
     // The splitters and the current page; before the window is shown.
     void RestoreLayout() const;
     // The open branches and, with selections, the selected groups, after the trees are loaded;
-    // a selected group shows its note as a click on it does. The address list then shows the
+    // a selected group shows its note as a click on it does. An address tree left without a
+    // selection has its root selected. The address list then shows the
     // selected group's addresses (every address without one) once its page is seen.
     void RestoreTrees(bool selections = true);
     // Writes everything as it is now; nothing before the trees were restored (a login still

@@ -102,7 +102,7 @@ private Q_SLOTS:
         pages->setCurrentIndex(1);
         QTRY_COMPARE(addressPage->Splitter().sizes().value(0), 200);
         QCOMPARE(notePage->NoteTree().Selected(), notePage->NoteTree().RootNode());
-        QVERIFY(!addressPage->IETree().Selected());
+        QCOMPARE(addressPage->IETree().Selected(), addressPage->IETree().RootNode());
         QVERIFY(dialogs.Boxes.isEmpty());
     }
 
