@@ -14,9 +14,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <initializer_list>
@@ -71,15 +71,18 @@ TFormBaseIE::TFormBaseIE(TIE& store, TUserDialogs& dialogs, QWidget* parent)
     blue.setColor(QPalette::Text, AddressColour(blue));
     edtIE->setPalette(blue);
 
-    imgOpen = new QLabel(Body);
-    imgOpen->setPixmap(BrowserPicture().pixmap(16, 16));
-    imgOpen->setFixedSize(16, 16);
+    // A button, so that it shows when it has the focus and screen readers offer it as one;
+    // Space or Enter on it opens the address.
+    imgOpen = new QToolButton(Body);
+    imgOpen->setIcon(BrowserPicture());
+    imgOpen->setIconSize(QSize(16, 16));
+    imgOpen->setAutoRaise(true);
     imgOpen->setCursor(Qt::PointingHandCursor);
-    imgOpen->setToolTip(tr("打开网页"));
-    imgOpen->setAccessibleName(tr("打开网页"));
+    imgOpen->setToolTip(tr("在浏览器中打开"));
+    imgOpen->setAccessibleName(tr("在浏览器中打开"));
     imgOpen->installEventFilter(this);
-    // The icon is reached with Tab too; Space or Enter on it opens the address.
     imgOpen->setFocusPolicy(Qt::TabFocus);
+    ConnectGuarded(imgOpen, &QToolButton::clicked, this, [this] { imgOpenClick(); });
 
     edtName = new QLineEdit(Body);
     lblTitle = FieldLabel(tr("标题"), edtName, Body);
@@ -120,10 +123,13 @@ TFormBaseIE::TFormBaseIE(TIE& store, TUserDialogs& dialogs, QWidget* parent)
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(4, 1);
 
-    setTabOrder(edtIE, imgOpen);
-    setTabOrder(imgOpen, edtName);
+    // Tab goes from field to field as they are typed, the address to the title; the globe,
+    // which would take a title typed on it for nothing, comes after the buttons.
+    setTabOrder(edtIE, edtName);
     setTabOrder(edtName, mmoRemark);
     setTabOrder(mmoRemark, btnOK);
+    setTabOrder(btnOK, btnCancel);
+    setTabOrder(btnCancel, imgOpen);
 }
 
 TFormBaseIE::~TFormBaseIE() = default;
@@ -225,17 +231,11 @@ bool TFormBaseIE::eventFilter(QObject* watched, QEvent* event)
         btnOK->click();
         return true;
     }
-    if (watched == imgOpen && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-        imgOpen->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-        RunGuarded([this] { imgOpenClick(); });
-        return true;
-    }
+    // Enter on the globe opens the address, as Space does, instead of pressing OK.
     if (watched == imgOpen && event->type() == QEvent::KeyPress) {
         const auto& key = *static_cast<QKeyEvent*>(event);
         const bool plain = (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-        if (plain && (key.key() == Qt::Key_Space || key.key() == Qt::Key_Return ||
-                      key.key() == Qt::Key_Enter)) {
+        if (plain && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) {
             RunGuarded([this] { imgOpenClick(); });
             return true;
         }

@@ -8,6 +8,7 @@ class QLabel;
 class QLineEdit;
 class QPalette;
 class QPlainTextEdit;
+class QToolButton;
 class QVBoxLayout;
 class TCardEdtBut;
 class TIE;
@@ -32,7 +33,7 @@ public:
     TCardEdtBut* edtGroup = nullptr;
     QLabel* lblAddress = nullptr;
     QLineEdit* edtIE = nullptr;
-    QLabel* imgOpen = nullptr;
+    QToolButton* imgOpen = nullptr; // the globe: opens the address in the browser
     QLabel* lblTitle = nullptr;
     QLineEdit* edtName = nullptr;
     QLabel* lblRemark = nullptr;
@@ -40,7 +41,7 @@ public:
 
     // The group button: lets the user choose another group.
     void edtGroupButClick();
-    // The icon: opens the typed address, untrimmed, unless it is blank.
+    // The globe: opens the typed address, untrimmed, unless it is blank.
     void imgOpenClick();
 
     // Shows a stored remark. The memo writes every line break as a line feed; a remark the user

@@ -384,8 +384,9 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         if (scale == 1.0)
             QCOMPARE(dialog->size(), QSize(408, 300));
-        VerifyControls(dialog.get(), {dialog->Body, dialog->pnlBottom}, {dialog->edtGroup},
-                       {dialog->imgOpen});
+        VerifyControls(dialog.get(), {dialog->Body, dialog->pnlBottom}, {dialog->edtGroup});
+        QCOMPARE(QAccessible::queryAccessibleInterface(dialog->imgOpen)->role(),
+                 QAccessible::Button);
         QVERIFY(dialog->mmoRemark->height() >= 4 * dialog->mmoRemark->fontMetrics().lineSpacing());
     }
 
@@ -420,7 +421,8 @@ private Q_SLOTS:
     }
 
     // In the dialog the group field opens the chooser with F4 and Alt+Down and is passed over by
-    // the Tab key; Ctrl+Enter in the remark is OK.
+    // the Tab key, which goes from the address to the title and the remark; Ctrl+Enter in the
+    // remark is OK.
     void dialogKeys()
     {
         TTestFolder folder;
@@ -436,19 +438,25 @@ private Q_SLOTS:
             QTest::keyClick(dialog->edtIE, Qt::Key_F4);
             AnswerChooser(modals, QStringLiteral("娱乐"));
             QTest::keyClick(dialog->edtIE, Qt::Key_Down, Qt::AltModifier);
-            dialog->edtIE->setText(QStringLiteral("www.keys.cn"));
             dialog->edtIE->setFocus();
             QTest::keyClick(dialog->edtIE, Qt::Key_Backtab, Qt::ShiftModifier);
             groupSkipped =
                 dialog->focusWidget() != dialog->edtIE && dialog->focusWidget() != dialog->edtGroup;
-            dialog->mmoRemark->setFocus();
+            // Typed as a user does, Tab between the fields.
+            dialog->edtIE->setFocus();
+            for (const QString& text : {QStringLiteral("www.keys.cn"), QStringLiteral("title"),
+                                        QStringLiteral("remark")}) {
+                QTest::keyClicks(dialog->focusWidget(), text);
+                QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+            }
             QTest::keyClick(dialog->mmoRemark, Qt::Key_Return, Qt::ControlModifier);
         });
         QCOMPARE(ShowAddAddress(store, dialogs, 0, QString()), mrOK);
         QVERIFY(groupSkipped);
         QCOMPARE(Rows(folder.Db()).size(), 1);
         QCOMPARE(Rows(folder.Db()).value(0).TypeID, 2);
-        QCOMPARE(Rows(folder.Db()).value(0).ReMark, QString());
+        QCOMPARE(Rows(folder.Db()).value(0).IEName, QStringLiteral("title"));
+        QCOMPARE(Rows(folder.Db()).value(0).ReMark, QStringLiteral("remark"));
     }
 
     // Long texts pass through the dialog whole, also when only another field was changed.
