@@ -203,6 +203,17 @@ void TCardDBGrid::AutoFitColumns()
         setColumnWidth(i, widths[size_t(i)]);
 }
 
+void TCardDBGrid::RefitColumns()
+{
+    AutoFitColumns();
+    const int widest = viewport()->width();
+    if (widest <= 0)
+        return;
+    for (int column = 0; column < horizontalHeader()->count(); ++column)
+        if (columnWidth(column) > widest)
+            setColumnWidth(column, widest);
+}
+
 void TCardDBGrid::TitleClick(int column)
 {
     if (!FSource || !FSource->GridSet().Active())

@@ -5,6 +5,7 @@
 #include "common/TextUtil.h"
 #include "controls/CardDBGrid.h"
 #include "data/DbAccess.h"
+#include "data/GridSet.h"
 #include "groups/CardTree.h"
 #include "groups/GroupCommands.h"
 #include "webaddr/AddressDialogs.h"
@@ -146,7 +147,7 @@ TWebAddrPage::~TWebAddrPage()
     FIETree.reset();
 }
 
-void TWebAddrPage::SelectAddress(const QString& id)
+bool TWebAddrPage::MakeCurrent(const QString& id)
 {
     const int idColumn = AddressGrid->ColumnOf(QStringLiteral("ID"));
     QAbstractItemModel* model = AddressGrid->model();
@@ -157,9 +158,29 @@ void TWebAddrPage::SelectAddress(const QString& id)
         const QModelIndex index = model->index(row, std::max(0, shown));
         AddressGrid->setCurrentIndex(index);
         AddressGrid->scrollTo(index);
-        break;
+        return true;
     }
+    return false;
+}
+
+void TWebAddrPage::SelectAddress(const QString& id)
+{
+    MakeCurrent(id);
     AddressGrid->setFocus();
+}
+
+QString TWebAddrPage::CurrentAddressId() const
+{
+    return AddressGrid->IsEmpty() ? QString() : AddressGrid->CurrentValue(QStringLiteral("ID"));
+}
+
+void TWebAddrPage::ListAgainIfClosed(const QString& currentId)
+{
+    if (!FListed || FStore.Connection().GridSet().Active())
+        return;
+    FStore.Connection().RequeryGrid();
+    if (!currentId.isEmpty())
+        MakeCurrent(currentId);
 }
 
 void TWebAddrPage::LoadGroups()
@@ -312,8 +333,11 @@ void TWebAddrPage::AfterAddressDialog(TModalResult result)
     // The tree first: a list that cannot be re-read must not keep it from counting the groups
     // added in the chooser.
     FIETree->Reload();
-    if (result == mrOK)
-        FStore.Connection().RequeryGrid();
+    if (result != mrOK)
+        return;
+    FStore.Connection().RequeryGrid();
+    // The texts just typed show whole, as those of a group opened.
+    AddressGrid->RefitColumns();
 }
 
 void TWebAddrPage::DeleteAddressClick()

@@ -61,6 +61,11 @@ public:
 
     // Selects the listed address of that ID, if it is listed, and puts the focus in the list.
     void SelectAddress(const QString& id);
+    // The ID of the list's current address, empty when there is none.
+    QString CurrentAddressId() const;
+    // Closing the data file for a moment (a new key) empties the list: it is read again, in the
+    // same order, with the address of that ID current again. A list never shown stays unread.
+    void ListAgainIfClosed(const QString& currentId);
     // The tree and the list side by side, for the window to keep the tree's width.
     QSplitter& Splitter() const { return *splitter; }
 
@@ -71,6 +76,8 @@ protected:
 private:
     // The root counts as selected when nothing is.
     bool SelectionIsRoot() const;
+    // Makes the listed address of that ID current; false when it is not listed.
+    bool MakeCurrent(const QString& id);
     void AddAddress();
     // After an address dialog: the choose-group dialog may have added groups, which the tree
     // must show (and count) before it hands out another group number.

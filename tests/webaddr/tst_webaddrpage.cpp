@@ -460,6 +460,25 @@ private Q_SLOTS:
         QVERIFY(urls.contains(QStringLiteral("www.k2.cn")));
     }
 
+    // Texts added show whole, as those of a group opened; no column outgrows the list.
+    void addedTextsRefitTheColumns()
+    {
+        TPageFixture f;
+        TModalDriver modals;
+        const QString title = QStringLiteral("kernel.org: the Linux kernel archives");
+        modals.When<TFormAddIE>([&](TFormAddIE* dialog) {
+            dialog->edtIE->setText(QStringLiteral("www.kernel.org"));
+            dialog->edtName->setText(title);
+            dialog->mmoRemark->setPlainText(QString(400, QLatin1Char('x')));
+            dialog->btnOK->click();
+        });
+        f.Action("actNewAddress")->trigger();
+        const TCardDBGrid& grid = f.Grid();
+        QVERIFY(grid.columnWidth(grid.ColumnOf(QStringLiteral("标题"))) >
+                grid.fontMetrics().horizontalAdvance(title));
+        QCOMPARE(grid.columnWidth(grid.ColumnOf(QStringLiteral("备注"))), grid.viewport()->width());
+    }
+
     // The question before a group is deleted says how many addresses filed directly in it go
     // with it, and nothing more for a group without any.
     void deleteQuestionCountsTheAddresses_data()
