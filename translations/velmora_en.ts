@@ -15,6 +15,10 @@
         <source>你确定要恢复数据吗？你做的操作可能会覆盖最新的数据！</source>
         <translation>Are you sure you want to restore the data? This may overwrite your latest data!</translation>
     </message>
+    <message>
+        <source>文件“%1”已经存在，要替换它吗？</source>
+        <translation>The file “%1” already exists. Do you want to replace it?</translation>
+    </message>
 </context>
 <context>
     <name>BookmarkCommands</name>
@@ -783,10 +787,6 @@ Export the notes to a folder with a shorter path, or reduce the number of group 
         <translation>Address</translation>
     </message>
     <message>
-        <source>打开网页</source>
-        <translation>Open Web Page</translation>
-    </message>
-    <message>
         <source>标题</source>
         <translation>Title</translation>
     </message>
@@ -797,6 +797,10 @@ Export the notes to a folder with a shorter path, or reduce the number of group 
     <message>
         <source>网址不能为空！</source>
         <translation>The address cannot be empty!</translation>
+    </message>
+    <message>
+        <source>在浏览器中打开</source>
+        <translation>Open in Browser</translation>
     </message>
 </context>
 <context>
@@ -1209,6 +1213,14 @@ Do you want to go back to the data from before the restore?</translation>
     <message>
         <source>右键单击打开分组命令：新建组、重命名组、删除组</source>
         <translation>Right-click for the group commands: New Group, Rename Group, Delete Group</translation>
+    </message>
+    <message>
+        <source>请先选择一个分组，新组将建在它下面。</source>
+        <translation>Select a group first; the new group goes below it.</translation>
+    </message>
+    <message>
+        <source>请先选择要重命名的分组。</source>
+        <translation>Select the group to rename first.</translation>
     </message>
 </context>
 <context>

@@ -594,9 +594,13 @@ void TFormMain::SettingsClick()
     // first.
     FinishLoading();
     NotePage->NoteSaver().SaveOrAsk();
-    if (ShowConfigDialog(FConfig, FDialogs))
-        StatusLine->ShowMessage(tr("设置已保存"));
+    const QString currentAddress = WebAddrPage->CurrentAddressId();
+    const bool saved = ShowConfigDialog(FConfig, FDialogs);
     ApplyLockSettings();
+    // The file closed for the new key took the listed addresses with it.
+    WebAddrPage->ListAgainIfClosed(currentAddress);
+    if (saved)
+        StatusLine->ShowMessage(tr("设置已保存"));
 }
 
 void TFormMain::BackupClick()

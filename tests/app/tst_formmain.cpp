@@ -19,6 +19,7 @@
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
 #include "settings/Config.h"
+#include "settings/FormConfig.h"
 #include "settings/FormPass.h"
 #include "webaddr/WebAddrPage.h"
 
@@ -452,7 +453,7 @@ private Q_SLOTS:
         const QTreeWidgetItem* addressRoot = Widget<QTreeWidget>(&form, "tvIE")->topLevelItem(0);
         QCOMPARE(addressRoot->text(0), QStringLiteral("全部"));
         QCOMPARE(addressRoot->childCount(), 1);
-        QVERIFY(!addressPage->IETree().Selected());
+        QCOMPARE(addressPage->IETree().Selected(), addressPage->IETree().RootNode());
         // The address list is read when its page is first seen.
         QVERIFY(!addressPage->Listed());
         pages->setCurrentIndex(1);
@@ -520,6 +521,33 @@ private Q_SLOTS:
         Widget<QAction>(&form, "actBackup")->trigger();
         QCOMPARE(status->text(),
                  QStringLiteral("已备份到 ") + folder.Path() + QStringLiteral("new.bat"));
+    }
+
+    // A new key for the data file closes it for a moment: the list shows again, the same address
+    // current.
+    void newKeyKeepsTheList()
+    {
+        TTestFolder folder;
+        folder.Connect().ExecuteBatch(
+            QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'@#@insert into "
+                           "IE(TypeID,IEUrl,IEName) values (0,'a.org','A'),(0,'b.org','B')"));
+        TScriptedDialogs dialogs;
+        TFormMain form(folder.Db(), dialogs);
+        form.show();
+        QVERIFY(form.FormShow());
+        form.FinishLoading();
+        Widget<QTabWidget>(&form, "PageTabs")->setCurrentIndex(1);
+        TCardDBGrid* grid = Widget<TCardDBGrid>(&form, "AddressGrid");
+        grid->setCurrentIndex(grid->model()->index(1, grid->ColumnOf(QStringLiteral("标题"))));
+        TModalDriver modals;
+        modals.When<TFormConfig>([](TFormConfig* config) {
+            config->chkEncrypt->setChecked(true);
+            config->btnOK->click();
+        });
+        dialogs.Answers << true;
+        Widget<QAction>(&form, "actSettings")->trigger();
+        QVERIFY(!folder.Db().Key().IsStandard());
+        QCOMPARE(grid->CurrentValue(QStringLiteral("标题")), QStringLiteral("B"));
     }
 
     // An import shows its groups in the tree and its addresses in the list at once.
