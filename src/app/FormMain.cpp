@@ -268,6 +268,8 @@ void TFormMain::LoadPages()
 {
     WebAddrPage->IETree().BeginLoading();
     NotePage->NoteTree().BeginLoading();
+    // The group commands work on a selected group: the root is one from the start.
+    WebAddrPage->IETree().Select(WebAddrPage->IETree().RootNode());
     chkRunAtLogin->setChecked(IsRunAtStartup(ApplicationTitle(), ExecutablePath()));
     NotePage->ShowRootNote();
     FUserActed = false;

@@ -178,7 +178,7 @@ void TWebAddrPage::ListAgainIfClosed(const QString& currentId)
 {
     if (!FListed || FStore.Connection().GridSet().Active())
         return;
-    FStore.Connection().RequeryGrid();
+    FStore.ListAddresses(*AddressGrid, FListedIndex);
     if (!currentId.isEmpty())
         MakeCurrent(currentId);
 }

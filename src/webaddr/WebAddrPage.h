@@ -63,8 +63,8 @@ public:
     void SelectAddress(const QString& id);
     // The ID of the list's current address, empty when there is none.
     QString CurrentAddressId() const;
-    // Closing the data file for a moment (a new key) empties the list: it is read again, in the
-    // same order, with the address of that ID current again. A list never shown stays unread.
+    // Closing the data file for a moment (a new key) empties the list: the same group's list is
+    // read again, the address of that ID current again. A list never shown stays unread.
     void ListAgainIfClosed(const QString& currentId);
     // The tree and the list side by side, for the window to keep the tree's width.
     QSplitter& Splitter() const { return *splitter; }

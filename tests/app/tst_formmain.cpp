@@ -528,14 +528,15 @@ private Q_SLOTS:
     void newKeyKeepsTheList()
     {
         TTestFolder folder;
-        folder.Connect().ExecuteBatch(
-            QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'@#@insert into "
-                           "IE(TypeID,IEUrl,IEName) values (0,'a.org','A'),(0,'b.org','B')"));
+        folder.Connect().ExecuteBatch(QStringLiteral(
+            "insert into IE(TypeID,IEUrl,IEName) values (0,'a.org','A'),(0,'b.org','B')"));
         TScriptedDialogs dialogs;
         TFormMain form(folder.Db(), dialogs);
         form.show();
         QVERIFY(form.FormShow());
         form.FinishLoading();
+        folder.Db().ExecuteBatch(QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
+        form.Config().LoadConfig();
         Widget<QTabWidget>(&form, "PageTabs")->setCurrentIndex(1);
         TCardDBGrid* grid = Widget<TCardDBGrid>(&form, "AddressGrid");
         grid->setCurrentIndex(grid->model()->index(1, grid->ColumnOf(QStringLiteral("标题"))));

@@ -296,9 +296,11 @@ private Q_SLOTS:
             modals.When<TFormAddType>([&](TFormAddType* add) {
                 add->edtName->setText(QStringLiteral("工作"));
                 add->btnOK->click();
+                duplicateRefused = add->isVisible();
+                add->reject();
             });
             dialog->btnNewGroup->click();
-            duplicateRefused = dialog->isVisible() && work->childCount() == 1;
+            duplicateRefused = duplicateRefused && dialog->isVisible() && work->childCount() == 1;
             dialog->btnCancel->click();
         });
         int index = -5;

@@ -328,7 +328,8 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         AddGroupRow(folder.Db(), largest, 0, QStringLiteral("last"));
-        const QByteArray file = File("<DT><H3>F</H3>\n<DL><p>\n</DL><p>\n");
+        const QByteArray file =
+            File("<DT><H3>F</H3>\n<DL><p>\n<DT><A HREF=\"http://a.example\">a</A>\n</DL><p>\n");
         if (fits)
             ImportBookmarks(folder.Db(), file, Today);
         else
