@@ -206,12 +206,26 @@ void TCardDBGrid::AutoFitColumns()
 void TCardDBGrid::RefitColumns()
 {
     AutoFitColumns();
-    const int widest = viewport()->width();
-    if (widest <= 0)
+    if (!FSource || !FSource->GridSet().Active())
         return;
-    for (int column = 0; column < horizontalHeader()->count(); ++column)
-        if (columnWidth(column) > widest)
-            setColumnWidth(column, widest);
+    // The widest column gives way, down to its title, so that the others stay in sight.
+    const QHeaderView* titles = horizontalHeader();
+    int total = 0;
+    int widest = -1;
+    for (int column = 0; column < titles->count(); ++column) {
+        if (titles->isSectionHidden(column))
+            continue;
+        total += columnWidth(column);
+        if (widest < 0 || columnWidth(column) > columnWidth(widest))
+            widest = column;
+    }
+    const int room = viewport()->width();
+    if (widest < 0 || room <= 0 || total <= room)
+        return;
+    const int least =
+        fontMetrics().horizontalAdvance(FSource->headerData(widest, Qt::Horizontal).toString()) +
+        TitleMargin;
+    setColumnWidth(widest, std::max(least, columnWidth(widest) - (total - room)));
 }
 
 void TCardDBGrid::TitleClick(int column)

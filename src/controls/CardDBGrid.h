@@ -33,8 +33,8 @@ public:
     // Sizes every column to its title (text width + 24) or, when wider, to the widest of its
     // values in the first 50 rows (text width + 4). Nothing happens without an open result.
     void AutoFitColumns() override;
-    // The same for rows added or changed in a list on show: no column grows wider than the grid's
-    // visible width, so that one long text does not push the others out of sight.
+    // The same for rows added or changed in a list on show, within the grid's visible width: the
+    // widest column gives way (down to its title) rather than push the others out of sight.
     void RefitColumns();
 
     // Sorts by the field of a column (a logical index), as a click on its title does:

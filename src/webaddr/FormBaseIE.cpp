@@ -77,6 +77,12 @@ TFormBaseIE::TFormBaseIE(TIE& store, TUserDialogs& dialogs, QWidget* parent)
     imgOpen->setIcon(BrowserPicture());
     imgOpen->setIconSize(QSize(16, 16));
     imgOpen->setAutoRaise(true);
+    // The style's own mark on a flat button is too faint to be seen: the focus has a frame in
+    // the highlight colour.
+    imgOpen->setStyleSheet(
+        QStringLiteral("QToolButton { border: 2px solid transparent; border-radius: 3px; }"
+                       "QToolButton:focus { border-color: palette(highlight); }"
+                       "QToolButton:hover { border-color: palette(mid); }"));
     imgOpen->setCursor(Qt::PointingHandCursor);
     imgOpen->setToolTip(tr("在浏览器中打开"));
     imgOpen->setAccessibleName(tr("在浏览器中打开"));

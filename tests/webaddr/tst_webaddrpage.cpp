@@ -477,7 +477,9 @@ private Q_SLOTS:
         const TCardDBGrid& grid = f.Grid();
         QVERIFY(grid.columnWidth(grid.ColumnOf(QStringLiteral("标题"))) >
                 grid.fontMetrics().horizontalAdvance(title));
-        QCOMPARE(grid.columnWidth(grid.ColumnOf(QStringLiteral("备注"))), grid.viewport()->width());
+        const int url = grid.ColumnOf(QStringLiteral("网址"));
+        QCOMPARE(grid.columnViewportPosition(url) + grid.columnWidth(url),
+                 grid.viewport()->width());
     }
 
     // The question before a group is deleted says how many addresses filed directly in it go
