@@ -168,7 +168,7 @@ private Q_SLOTS:
     }
 
     // A box with a path as deep as a hostile tree makes, or a thousand lines, fits the screen and
-    // keeps the whole text.
+    // keeps the whole text; a long sentence is not cut.
     void realBoxFitsTheScreen()
     {
         TQtUserDialogs real;
@@ -184,6 +184,15 @@ private Q_SLOTS:
             });
             real.MessageBox(TBoxKind::Error, QStringLiteral("错误"), text);
         }
+        // A long sentence wraps whole.
+        const QString sentence = QStringLiteral("word ").repeated(60);
+        QString shown;
+        modals.When<QMessageBox>([&shown](QMessageBox* box) {
+            shown = box->text();
+            box->accept();
+        });
+        real.MessageBox(TBoxKind::Error, QStringLiteral("错误"), sentence);
+        QCOMPARE(shown, sentence);
     }
 
     // The real file dialogs offer the filter's text with its pattern.

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace {
@@ -17,19 +18,30 @@ QWidget* Owner()
 {
     return QApplication::activeWindow();
 }
-// A box never grows past the screen: a line too long for it (a deep path, a long value) is cut
-// in the middle, and only the first lines of a long text are shown.
+// A box never grows past the screen: a run too long for it without a blank (a deep path, a long
+// value) is cut in the middle, and only the first lines of a long text are shown. Sentences wrap
+// in the box and stay whole.
 QString Shortened(const QString& text)
 {
-    constexpr qsizetype MaxLineLength = 160;
+    constexpr qsizetype MaxRunLength = 160;
     constexpr qsizetype MaxLines = 16;
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
     QStringList lines = text.split(QLatin1Char('\n'));
     if (lines.size() > MaxLines) {
         lines = lines.mid(0, MaxLines - 1);
         lines << QString(QChar(0x2026));
     }
-    for (QString& line : lines)
-        line = ElidedText(line, MaxLineLength);
+    for (QString& line : lines) {
+        QString shortened;
+        qsizetype from = 0;
+        for (auto blank = blanks.globalMatch(line); blank.hasNext();) {
+            const QRegularExpressionMatch match = blank.next();
+            shortened += ElidedText(line.mid(from, match.capturedStart() - from), MaxRunLength) +
+                         match.captured();
+            from = match.capturedEnd();
+        }
+        line = shortened + ElidedText(line.mid(from), MaxRunLength);
+    }
     return lines.join(QLatin1Char('\n'));
 }
 
