@@ -547,7 +547,6 @@ private Q_SLOTS:
         });
         dialogs.Answers << true;
         Widget<QAction>(&form, "actSettings")->trigger();
-        QVERIFY(!folder.Db().Key().IsStandard());
         QCOMPARE(grid->CurrentValue(QStringLiteral("标题")), QStringLiteral("B"));
     }
 

@@ -131,8 +131,7 @@ private Q_SLOTS:
         QCOMPARE(Files(target), QStringList(QStringLiteral("abc.bat")));
         QCOMPARE(Hash(target + QStringLiteral("abc.bat")), Hash(folder.DatabasePath()));
 
-        // The same name again asks first, naming the file: No goes back to the choice of a name
-        // (here cancelled) and keeps the file, Yes replaces it.
+        // The same name again asks first: No goes back to the name (cancelled), Yes replaces.
         AddGroup(folder.Db(), 2, QStringLiteral("B"));
         const QByteArray first = Hash(target + QStringLiteral("abc.bat"));
         dialogs.FileNames << target + QStringLiteral("abc");

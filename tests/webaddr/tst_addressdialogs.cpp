@@ -421,8 +421,7 @@ private Q_SLOTS:
     }
 
     // In the dialog the group field opens the chooser with F4 and Alt+Down and is passed over by
-    // the Tab key, which goes from the address to the title and the remark; Ctrl+Enter in the
-    // remark is OK.
+    // the Tab key, which goes from field to field; Ctrl+Enter in the remark is OK.
     void dialogKeys()
     {
         TTestFolder folder;
@@ -442,7 +441,6 @@ private Q_SLOTS:
             QTest::keyClick(dialog->edtIE, Qt::Key_Backtab, Qt::ShiftModifier);
             groupSkipped =
                 dialog->focusWidget() != dialog->edtIE && dialog->focusWidget() != dialog->edtGroup;
-            // Typed as a user does, Tab between the fields.
             dialog->edtIE->setFocus();
             for (const QString& text : {QStringLiteral("www.keys.cn"), QStringLiteral("title"),
                                         QStringLiteral("remark")}) {

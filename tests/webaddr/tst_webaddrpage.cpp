@@ -23,7 +23,6 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -470,7 +469,7 @@ private Q_SLOTS:
         modals.When<TFormAddIE>([&](TFormAddIE* dialog) {
             dialog->edtIE->setText(QStringLiteral("www.kernel.org"));
             dialog->edtName->setText(title);
-            dialog->mmoRemark->setPlainText(QString(400, QLatin1Char('x')));
+            dialog->SetRemark(QString(400, QLatin1Char('x')));
             dialog->btnOK->click();
         });
         f.Action("actNewAddress")->trigger();
