@@ -39,8 +39,8 @@ public:
     void RestoreLayout() const;
     // The open branches and, with selections, the selected groups, after the trees are loaded;
     // a selected group shows its note as a click on it does. An address tree left without a
-    // selection has its root selected. The address list then shows the
-    // selected group's addresses (every address without one) once its page is seen.
+    // selection has its root selected. The address list then shows the selected group's
+    // addresses (every address without one) once its page is seen.
     void RestoreTrees(bool selections = true);
     // Writes everything as it is now; nothing before the trees were restored (a login still
     // open, a first loading that failed), so that their remembered state is never lost.
