@@ -40,6 +40,20 @@ void ChangeFileKey(TDbAccess& dbAccess, const TFileKey& key, const QString& sett
     }
 }
 
+void FinishCopyKeys(const TFileKey& key)
+{
+    for (const QString& copy : ProgramCopies()) {
+        DataFileCheck::RemoveStagedLeftovers(copy);
+        // Under the standard key only a copy that an encryption cut short did not reach is left
+        // behind: one the data file's key opens is done, one that neither opens stays as it is.
+        if (key.IsStandard() || OpensWith(copy, key))
+            continue;
+        const QString reason = ReencryptCopy(copy, TFileKey(), key);
+        if (!reason.isEmpty())
+            WriteLog(QStringLiteral("备份未能用新密钥重新加密，保持原样：") + reason);
+    }
+}
+
 TFileKey KeyForSettings(bool encrypt, const QString& password)
 {
     return encrypt ? TFileKey::Derive(password, TFileKey::NewSalt()) : TFileKey();

@@ -16,6 +16,11 @@ QStringList ProgramCopies();
 // named in the daily log. A failure of the data file itself throws and leaves it as it was.
 void ChangeFileKey(TDbAccess& dbAccess, const TFileKey& key, const QString& settingsStatement);
 
+// Finishes what a change of key cut short, at start and unlock, once the data file is open under
+// key: the copies the program made that still open with the standard key are written again
+// under key, and staged files a re-encryption left beside them are removed.
+void FinishCopyKeys(const TFileKey& key);
+
 // The key for the data file that the settings call for: derived from the password with a fresh
 // salt when the file is to be encrypted with it, else the standard key.
 TFileKey KeyForSettings(bool encrypt, const QString& password);

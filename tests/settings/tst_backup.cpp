@@ -344,6 +344,35 @@ private Q_SLOTS:
             << "crafted"
             << "insert into IE(ID, TypeID) values (1099511627776, 0)"
             << QStringLiteral("IE 第 1099511627776 行的 ID");
+        QTest::newRow("text address group number") << "crafted"
+                                                   << "insert into IEType values ('x', 0, 'a')"
+                                                   << "IEType 第 1 行的 SelfIndex";
+        QTest::newRow("text note parent") << "crafted"
+                                          << "insert into NoteType values (1, 'x', 'a')"
+                                          << "NoteType 第 1 行的 ParentIndex";
+        QTest::newRow("text address group") << "crafted"
+                                            << "insert into IE(TypeID) values ('x')"
+                                            << "IE 第 1 行的 TypeID";
+        QTest::newRow("note group past 32 bits") << "crafted"
+                                                 << "insert into NoteBook values (4294967296, '')"
+                                                 << "NoteBook 第 1 行的 TypeID";
+        QTest::newRow("login switch not yes or no") << "crafted"
+                                                    << "update SysSet set bPass = 'maybe'"
+                                                    << "SysSet 第 1 行的 bPass";
+        QTest::newRow("note group numbers twice")
+            << "crafted"
+            << "insert into NoteType values (1, 0, 'A'), (2, 0, 'B'), (1, 0, 'C')"
+            << "NoteType 第 1 行与第 3 行都是 1";
+        QTest::newRow("address group numbers twice")
+            << "crafted"
+            << "insert into IEType values (7, 0, 'A'), ('7', 0, 'B')"
+            << "IEType 第 1 行与第 2 行";
+        // Sound to every earlier check: only the engine's own check finds the orphaned pages.
+        QTest::newRow("pages never used")
+            << "crafted"
+            << "create table Junk (x); insert into Junk values (randomblob(20000)); "
+               "PRAGMA writable_schema = ON; delete from sqlite_master where name = 'Junk'"
+            << "never used";
         QTest::newRow("large sparse file") << "sparse" << QString() << QStringLiteral("密码");
         QTest::newRow("truncated") << "truncated" << QString() << QString();
         QTest::newRow("zero bytes") << "empty" << QString() << QStringLiteral("空的");
