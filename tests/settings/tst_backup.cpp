@@ -5,6 +5,7 @@
 #include "Unprivileged.h"
 
 #include "common/CardException.h"
+#include "common/Errors.h"
 #include "controls/GridSource.h"
 #include "controls/GridView.h"
 #include "data/DataFileLock.h"
@@ -25,9 +26,15 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 
+#include <cstdio>
+#include <thread>
+
+#include <climits>
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -579,6 +586,34 @@ private Q_SLOTS:
         dialogs.Answers << true;
         RestoreCommand(config, dialogs);
         QCOMPARE(dialogs.OpenFolders, QStringList(QString()));
+    }
+
+    // A backup swapped for another file while it is being checked is not restored unchecked.
+    void restoreRefusesAFileSwappedAfterTheCheck()
+    {
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        const QString source = folder.Path() + QStringLiteral("b.bat");
+        const QString other = folder.Path() + QStringLiteral("other.bat");
+        // Large enough that its check takes far longer than the swap.
+        db.ExecuteBatch(
+            QStringLiteral("insert into NoteBook values (1, hex(randomblob(8000000)))"));
+        db.BackupTo(source);
+        WriteCraftedDatabase(other, QStringLiteral("insert into NoteType values ('x', 0, 'a')"));
+        const QByteArray before = Hash(folder.DatabasePath());
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        QVERIFY(::inotify_add_watch(watch, QFile::encodeName(source).constData(), IN_OPEN) >= 0);
+        // The swap follows the check's opening of the file.
+        std::thread swapper([&] {
+            char event[sizeof(inotify_event) + NAME_MAX + 1];
+            if (::read(watch, event, sizeof event) > 0)
+                std::rename(QFile::encodeName(other).constData(),
+                            QFile::encodeName(source).constData());
+        });
+        QVERIFY_THROWS_EXCEPTION(EDBException, db.RestoreFrom(source, QString(), TFileKey()));
+        swapper.join();
+        ::close(watch);
+        QCOMPARE(Hash(folder.DatabasePath()), before);
     }
 
     // Choosing the safety copy restores it as it is; it is not first overwritten with the
