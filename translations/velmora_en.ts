@@ -517,6 +517,14 @@ Export the notes to a folder with a shorter path, or reduce the number of group 
         <source>的表和索引与 Velmora 的不同，不是 Velmora 的数据文件。</source>
         <translation>has tables and indexes other than Velmora’s: it is not a Velmora data file.</translation>
     </message>
+    <message>
+        <source>中有编号相同的分组。</source>
+        <translation>has two groups under the same number.</translation>
+    </message>
+    <message>
+        <source>分组编号重复：%1 第 %2 行与第 %3 行都是 %4</source>
+        <translation>Group number used twice: %1 rows %2 and %3 are both %4</translation>
+    </message>
 </context>
 <context>
     <name>ResultSet</name>

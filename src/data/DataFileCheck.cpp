@@ -80,7 +80,7 @@ void RemoveStagedLeftovers(const QString& database)
     const QFileInfo file(database);
     const QRegularExpression staged(QStringLiteral("^") +
                                     QRegularExpression::escape(file.fileName()) +
-                                    QStringLiteral("\\.[A-Za-z0-9]{6}$"));
+                                    QStringLiteral("\\.[A-Za-z0-9]{6}(-journal)?$"));
     const QDir folder = file.absoluteDir();
     for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden))
         if (staged.match(name).hasMatch())

@@ -11,8 +11,9 @@ namespace DataFileCheck {
 // the database does not exist (opening it reports that).
 QString WriteProblem(const QString& database);
 
-// Removes staged copies "<database>.XXXXXX" that a restore ending in a crash left beside the
-// database. Only the one program that holds the data file may call it.
+// Removes staged copies "<database>.XXXXXX", and the engine's journals of them, that a restore
+// or a re-encryption ending in a crash left beside the database (or beside a copy of it). Only the
+// one program that holds the data file may call it.
 void RemoveStagedLeftovers(const QString& database);
 
 // Takes away the rights of others (group and world) to the database and its journal, which hold

@@ -91,6 +91,45 @@ QByteArray TFileKey::Salt() const
                     : QByteArray();
 }
 
+namespace {
+constexpr size_t SealedBytes = TFileKey::KeyBytes + TFileKey::SaltBytes;
+constexpr size_t SealBytes = crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES + SealedBytes;
+static_assert(TFileKey::KeyBytes == crypto_secretbox_KEYBYTES);
+} // namespace
+
+QByteArray TFileKey::Seal(const TFileKey& sealed) const
+{
+    EnsureSodium();
+    std::array<unsigned char, SealedBytes> plain{};
+    std::copy(sealed.FKey.begin(), sealed.FKey.end(), plain.begin());
+    std::copy(sealed.FSalt.begin(), sealed.FSalt.end(), plain.begin() + KeyBytes);
+    QByteArray seal(qsizetype(SealBytes), Qt::Uninitialized);
+    auto* out = reinterpret_cast<unsigned char*>(seal.data());
+    randombytes_buf(out, crypto_secretbox_NONCEBYTES);
+    crypto_secretbox_easy(out + crypto_secretbox_NONCEBYTES, plain.data(), plain.size(), out,
+                          FKey.data());
+    sodium_memzero(plain.data(), plain.size());
+    return seal;
+}
+
+std::optional<TFileKey> TFileKey::Unseal(const QByteArray& seal) const
+{
+    EnsureSodium();
+    if (!FDerived || size_t(seal.size()) != SealBytes)
+        return std::nullopt;
+    std::array<unsigned char, SealedBytes> plain{};
+    const auto* in = reinterpret_cast<const unsigned char*>(seal.constData());
+    if (crypto_secretbox_open_easy(plain.data(), in + crypto_secretbox_NONCEBYTES,
+                                   SealBytes - crypto_secretbox_NONCEBYTES, in, FKey.data()) != 0)
+        return std::nullopt;
+    TFileKey key;
+    key.FDerived = true;
+    std::copy(plain.begin(), plain.begin() + KeyBytes, key.FKey.begin());
+    std::copy(plain.begin() + KeyBytes, plain.end(), key.FSalt.begin());
+    sodium_memzero(plain.data(), plain.size());
+    return key;
+}
+
 bool TFileKey::operator==(const TFileKey& other) const
 {
     return FDerived == other.FDerived &&

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 // The key a database file is opened with: the program's standard key, which every copy of the
 // program knows, or a raw key derived from the login password and the file's own salt. The salt
@@ -30,6 +31,10 @@ public:
     static QByteArray SaltOf(const QString& path);
 
     bool IsStandard() const { return !FDerived; }
+    // Another derived key sealed under this derived one: only this key opens the seal again.
+    QByteArray Seal(const TFileKey& sealed) const;
+    // The key a seal made by Seal holds; nothing when the seal is not this key's.
+    std::optional<TFileKey> Unseal(const QByteArray& seal) const;
     QByteArray Salt() const;
     bool operator==(const TFileKey& other) const;
 

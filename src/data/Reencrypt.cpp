@@ -119,8 +119,11 @@ QString Prove(sqlite3* source, const QString& path, const TFileKey& key, const Q
 
 TRekeyedCopy::~TRekeyedCopy()
 {
-    if (!FPath.isEmpty())
+    // A write that failed half-way (a full disk) leaves the engine's journal of the staged file.
+    if (!FPath.isEmpty()) {
         QFile::remove(FPath);
+        QFile::remove(FPath + QStringLiteral("-journal"));
+    }
 }
 
 QString TRekeyedCopy::Write(sqlite3* source, const QString& target, const TFileKey& key,
@@ -151,6 +154,12 @@ QString TRekeyedCopy::Commit()
     FPath.clear();
     SyncFolder(QFileInfo(FTarget).absolutePath());
     return {};
+}
+
+bool OpensWith(const QString& path, const TFileKey& key)
+{
+    QString error;
+    return bool(DatabaseFile::OpenReadOnly(path, &error, key));
 }
 
 QString ReencryptCopy(const QString& path, const TFileKey& from, const TFileKey& to)

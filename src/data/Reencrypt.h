@@ -32,6 +32,9 @@ private:
     QString FPath;
 };
 
+// Whether the key opens the file as the program's database; the file is only read.
+bool OpensWith(const QString& path, const TFileKey& key);
+
 // Writes a copy file (a backup the program made) again under the new key, the same staged way.
 // A copy that does not open with the old key is left as it is. Returns the reason when the copy
 // was not rewritten.

@@ -12,6 +12,8 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <optional>
+
 namespace RestoreCheck {
 QString Refusal(const QString& path, const QString& what, const QString& detail)
 {
@@ -82,6 +84,39 @@ QString UnreadableNumber(sqlite3* connection, const QString& path, const TNumber
     return {};
 }
 
+// Two groups of a table under one number, which the program could not tell apart: one would
+// show and change the other's contents. Empty when every number is a group's own.
+QString DuplicateGroup(sqlite3* connection, const QString& path, const char* table, QString* error)
+{
+    const QString sql = QStringLiteral("select rowid, cast(SelfIndex as integer) as number from "
+                                       "\"%1\" where SelfIndex is not null order by number, rowid")
+                            .arg(QLatin1String(table));
+    const TStatement statement = Prepare(connection, sql, error);
+    if (!statement)
+        return {};
+    qint64 previousRow = 0;
+    std::optional<qint64> previous;
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        const qint64 row = sqlite3_column_int64(statement.get(), 0);
+        const qint64 number = sqlite3_column_int64(statement.get(), 1);
+        if (previous == number)
+            return Refusal(path,
+                           QCoreApplication::translate("RestoreCheck", "中有编号相同的分组。"),
+                           QCoreApplication::translate("RestoreCheck",
+                                                       "分组编号重复：%1 第 %2 行与第 %3 行都是 %4")
+                               .arg(QLatin1String(table))
+                               .arg(previousRow)
+                               .arg(row)
+                               .arg(number));
+        previous = number;
+        previousRow = row;
+    }
+    if (rc != SQLITE_DONE)
+        *error = EngineMessage(connection);
+    return {};
+}
+
 } // namespace
 
 QString LogBeside(const QString& path)
@@ -117,6 +152,13 @@ QString Problem(sqlite3* connection, const QString& path)
             error);
     for (const TNumberColumn& column : NumberColumns) {
         const QString problem = UnreadableNumber(connection, path, column, &error);
+        if (!problem.isEmpty())
+            return problem;
+        if (!error.isEmpty())
+            return Refusal(path, DatabaseFile::Explanation(error), error);
+    }
+    for (const char* table : {"NoteType", "IEType"}) {
+        const QString problem = DuplicateGroup(connection, path, table, &error);
         if (!problem.isEmpty())
             return problem;
         if (!error.isEmpty())

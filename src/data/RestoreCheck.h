@@ -9,7 +9,8 @@ namespace RestoreCheck {
 
 // Why the database open on the connection (read-only, already keyed) can't take the place of the
 // program's data: a schema other than the program's, a value the program could
-// not read where it reads numbers (named with its table, row and column), or a damaged page.
+// not read where it reads numbers (named with its table, row and column), two groups of a table
+// under one number (named with their rows), or a damaged page.
 // The file is read as it is (a journal or log beside it is not its content, and is not copied).
 // Empty when it can. The reasons are the user's to read: they say what is wrong with the file
 // named by path and what to do, the engine's own words below.

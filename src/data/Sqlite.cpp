@@ -127,6 +127,9 @@ namespace {
 TConnection OpenAs(const QString& path, int flags, bool checkWhole, QString* error,
                    const TFileKey& key)
 {
+    // The checks below tell failure by a reason being set: one left from an earlier attempt with
+    // another key would refuse the right key.
+    error->clear();
     // The engine opens lazily; a missing file must fail here and must not be created.
     if (!QFileInfo(path).isFile()) {
         *error = QStringLiteral("unable to open database file");

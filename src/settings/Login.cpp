@@ -7,6 +7,7 @@
 #include "data/FileKey.h"
 #include "data/Sqlite.h"
 #include "settings/Config.h"
+#include "settings/FileEncryption.h"
 #include "settings/FormPass.h"
 
 #include <QCoreApplication>
@@ -35,8 +36,10 @@ bool OpenWithPassword(TDbAccess& dbAccess, const QString& password, const QByteA
 TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess, TUserDialogs& dialogs)
 {
     QString error;
-    if (dbAccess.Open(TFileKey(), &error))
+    if (dbAccess.Open(TFileKey(), &error)) {
+        FinishCopyKeys(dbAccess.Key());
         return TStartOpen::Opened;
+    }
     // A file that cannot be an encrypted one is no question of passwords.
     const QByteArray salt = TFileKey::SaltOf(dbAccess.DatabasePath());
     if (!DatabaseFile::IsWrongKey(error) || salt.isEmpty()) {
@@ -48,7 +51,10 @@ TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess, TUserDialogs& dialogs)
         dialogs,
         [&](const QString& password) { return OpenWithPassword(dbAccess, password, salt); },
         LoginCaption(), QCoreApplication::translate("Login", "数据文件已加密，请输入登录密码"));
-    return result == mrOK && dbAccess.Connected() ? TStartOpen::Opened : TStartOpen::Refused;
+    if (result != mrOK || !dbAccess.Connected())
+        return TStartOpen::Refused;
+    FinishCopyKeys(dbAccess.Key());
+    return TStartOpen::Opened;
 }
 
 bool UnlockDataFile(TConfig& config, TUserDialogs& dialogs, bool encrypted)
@@ -69,8 +75,11 @@ bool UnlockDataFile(TConfig& config, TUserDialogs& dialogs, bool encrypted)
         WipeText(config.PassWord);
         return false;
     };
-    return AskPasswordFor(dialogs, accepts,
-                          QCoreApplication::translate("Login", "输入密码解锁 Velmora")) == mrOK;
+    if (AskPasswordFor(dialogs, accepts,
+                       QCoreApplication::translate("Login", "输入密码解锁 Velmora")) != mrOK)
+        return false;
+    FinishCopyKeys(dbAccess.Key());
+    return true;
 }
 
 bool LoginAtStart(TConfig& config, TUserDialogs& dialogs)

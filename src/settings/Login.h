@@ -11,7 +11,8 @@ class TUserDialogs;
 // once. One that does not is taken for a file encrypted with the login password: the login
 // prompt asks for it with the note "数据文件已加密，请输入登录密码" until a password opens the
 // file or the user cancels. Opened: the file is open. Refused: the user cancelled and nothing was
-// written. Failed: the file cannot be opened at all; the reason was shown.
+// written. Failed: the file cannot be opened at all; the reason was shown. Once open, the copies
+// the program made follow the file's key (FinishCopyKeys).
 enum class TStartOpen
 {
     Opened,
@@ -27,7 +28,7 @@ bool OpenWithPassword(TDbAccess& dbAccess, const QString& password, const QByteA
 // Asks "输入密码解锁 Velmora" until the login password opens the data file again or the user
 // cancels; true when the file is open and the settings loaded into config. A file encrypted with
 // the password opens with the key it gives; another one opens with the standard key and must hold
-// the password typed.
+// the password typed. The copies the program made then follow the file's key.
 bool UnlockDataFile(TConfig& config, TUserDialogs& dialogs, bool encrypted);
 
 // The login of the main window's first showing: loads the settings into config and, when the login

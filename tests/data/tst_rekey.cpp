@@ -7,6 +7,8 @@
 #include "data/FileKey.h"
 #include "data/Reencrypt.h"
 #include "data/Sqlite.h"
+#include "settings/BackupCommands.h"
+#include "settings/FileEncryption.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -128,9 +130,20 @@ private Q_SLOTS:
         QVERIFY(QDir(folder.Path()).entryList({QStringLiteral("bookkeep.dat.*")}).isEmpty());
     }
 
-    // A disk that fills up while the new file is written: the same.
-    void fullDiskKeepsTheOldFile()
+    // A disk that fills up while the new file is written, or a written file short of rows of the
+    // old one: the same.
+    void unprovenRekeyKeepsTheOldFile_data()
     {
+        QTest::addColumn<int>("sizeLimit");
+        QTest::addColumn<QString>("batch");
+        QTest::newRow("full disk") << 64 * 1024 << QString();
+        QTest::newRow("rows lost") << (1 << 30) << QStringLiteral("delete from NoteBook");
+    }
+
+    void unprovenRekeyKeepsTheOldFile()
+    {
+        QFETCH(int, sizeLimit);
+        QFETCH(QString, batch);
         TTestFolder folder;
         TDbAccess& db = folder.Connect();
         folder.Db().ExecuteBatch(QStringLiteral("insert into NoteBook (TypeID, ReMark) values (1, "
@@ -138,9 +151,9 @@ private Q_SLOTS:
         const QByteArray before = Hash(folder.DatabasePath());
         const TFileKey key = TFileKey::Derive(QStringLiteral("pw"), TFileKey::NewSalt());
         {
-            const TFileSizeLimit full(64 * 1024);
+            const TFileSizeLimit full{rlim_t(sizeLimit)};
             QVERIFY(full.Set());
-            QVERIFY_THROWS_EXCEPTION(EDBException, db.Rekey(key, QString()));
+            QVERIFY_THROWS_EXCEPTION(EDBException, db.Rekey(key, batch));
         }
         QCOMPARE(Hash(folder.DatabasePath()), before);
         QVERIFY(db.Key().IsStandard());
@@ -148,38 +161,52 @@ private Q_SLOTS:
         QVERIFY(QDir(folder.Path()).entryList({QStringLiteral("bookkeep.dat.*")}).isEmpty());
     }
 
-    // Killed at any moment of a re-encryption, the file's name holds the old file or the new
-    // one, whole.
+    // Killed at any moment of an encryption, a change of password or a return to the standard
+    // key, the file's name holds the old file or the new one, whole; once the next start has run,
+    // every copy the program made opens with the file's key while the file is encrypted, and
+    // nothing staged is left beside the copies.
     void killDuringRekeyLeavesOneWholeFile()
     {
         TTestFolder folder;
         folder.Connect();
         AddNotes(folder.Db(), 200);
+        folder.Db().ExecuteBatch(QStringLiteral("insert into NoteBook (TypeID, ReMark) values (0, "
+                                                "hex(randomblob(700000)))"));
+        QVERIFY(QDir().mkpath(DailyBackupFolder()));
+        DailyBackup(folder.Db(), QDate(2026, 1, 2));
+        folder.Db().BackupTo(SafetyCopyPath());
         const QString path = folder.DatabasePath();
         const QString contents = Contents(path, TFileKey());
         const TFileKey keys[] = {TFileKey::Derive(QStringLiteral("a"), TFileKey::NewSalt()),
-                                 TFileKey::Derive(QStringLiteral("b"), TFileKey::NewSalt())};
+                                 TFileKey::Derive(QStringLiteral("b"), TFileKey::NewSalt()),
+                                 TFileKey()};
         folder.Db().Disconnect();
-        for (int round = 0; round < 20; ++round) {
+        for (int round = 0; round < 16; ++round) {
             const pid_t child = ::fork();
             if (child == 0) {
                 TDbAccess db;
-                QString error;
-                bool opened = false;
-                for (const TFileKey& key : {TFileKey(), keys[0], keys[1]})
-                    opened = opened || db.Open(key, &error);
-                for (int turn = 0; opened; ++turn)
-                    db.Rekey(keys[turn % 2], QString());
+                int turn = 0;
+                for (QString error; turn < 3 && !db.Open(keys[turn], &error); error.clear())
+                    ++turn;
+                while (turn < 3) {
+                    turn = (turn + 1) % 3;
+                    ChangeFileKey(db, keys[turn], QString());
+                }
                 ::_exit(1);
             }
             std::this_thread::sleep_for(
-                std::chrono::milliseconds(QRandomGenerator::global()->bounded(5, 120)));
+                std::chrono::milliseconds(QRandomGenerator::global()->bounded(5, 1000)));
             ::kill(child, SIGKILL);
             ::waitpid(child, nullptr, 0);
-            int opening = 0;
-            for (const TFileKey& key : {TFileKey(), keys[0], keys[1]})
-                opening += Contents(path, key) == contents ? 1 : 0;
-            QCOMPARE(opening, 1);
+            QList<TFileKey> opening;
+            for (const TFileKey& key : keys)
+                if (Contents(path, key) == contents)
+                    opening << key;
+            QCOMPARE(opening.size(), 1);
+            FinishCopyKeys(opening[0]);
+            for (const QString& copy : ProgramCopies())
+                QVERIFY(opening[0].IsStandard() || OpensWith(copy, opening[0]));
+            QCOMPARE(QDir(DailyBackupFolder()).entryList(QDir::Files).size(), 1);
         }
     }
 

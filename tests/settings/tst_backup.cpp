@@ -5,6 +5,7 @@
 #include "Unprivileged.h"
 
 #include "common/CardException.h"
+#include "common/Errors.h"
 #include "controls/GridSource.h"
 #include "controls/GridView.h"
 #include "data/DataFileLock.h"
@@ -25,9 +26,15 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 
+#include <cstdio>
+#include <thread>
+
+#include <climits>
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -351,6 +358,35 @@ private Q_SLOTS:
             << "crafted"
             << "insert into IE(ID, TypeID) values (1099511627776, 0)"
             << QStringLiteral("IE 第 1099511627776 行的 ID");
+        QTest::newRow("text address group number") << "crafted"
+                                                   << "insert into IEType values ('x', 0, 'a')"
+                                                   << "IEType 第 1 行的 SelfIndex";
+        QTest::newRow("text note parent") << "crafted"
+                                          << "insert into NoteType values (1, 'x', 'a')"
+                                          << "NoteType 第 1 行的 ParentIndex";
+        QTest::newRow("text address group") << "crafted"
+                                            << "insert into IE(TypeID) values ('x')"
+                                            << "IE 第 1 行的 TypeID";
+        QTest::newRow("note group past 32 bits") << "crafted"
+                                                 << "insert into NoteBook values (4294967296, '')"
+                                                 << "NoteBook 第 1 行的 TypeID";
+        QTest::newRow("login switch not yes or no") << "crafted"
+                                                    << "update SysSet set bPass = 'maybe'"
+                                                    << "SysSet 第 1 行的 bPass";
+        QTest::newRow("note group numbers twice")
+            << "crafted"
+            << "insert into NoteType values (1, 0, 'A'), (2, 0, 'B'), (1, 0, 'C')"
+            << "NoteType 第 1 行与第 3 行都是 1";
+        QTest::newRow("address group numbers twice")
+            << "crafted"
+            << "insert into IEType values (7, 0, 'A'), ('7', 0, 'B')"
+            << "IEType 第 1 行与第 2 行";
+        // Sound to every earlier check: only the engine's own check finds the orphaned pages.
+        QTest::newRow("pages never used")
+            << "crafted"
+            << "create table Junk (x); insert into Junk values (randomblob(20000)); "
+               "PRAGMA writable_schema = ON; delete from sqlite_master where name = 'Junk'"
+            << "never used";
         QTest::newRow("large sparse file") << "sparse" << QString() << QStringLiteral("密码");
         QTest::newRow("truncated") << "truncated" << QString() << QString();
         QTest::newRow("zero bytes") << "empty" << QString() << QStringLiteral("空的");
@@ -557,6 +593,34 @@ private Q_SLOTS:
         dialogs.Answers << true;
         RestoreCommand(config, dialogs);
         QCOMPARE(dialogs.OpenFolders, QStringList(QString()));
+    }
+
+    // A backup swapped for another file while it is being checked is not restored unchecked.
+    void restoreRefusesAFileSwappedAfterTheCheck()
+    {
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        const QString source = folder.Path() + QStringLiteral("b.bat");
+        const QString other = folder.Path() + QStringLiteral("other.bat");
+        // Large enough that its check takes far longer than the swap.
+        db.ExecuteBatch(
+            QStringLiteral("insert into NoteBook values (1, hex(randomblob(8000000)))"));
+        db.BackupTo(source);
+        WriteCraftedDatabase(other, QStringLiteral("insert into NoteType values ('x', 0, 'a')"));
+        const QByteArray before = Hash(folder.DatabasePath());
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        QVERIFY(::inotify_add_watch(watch, QFile::encodeName(source).constData(), IN_OPEN) >= 0);
+        // The swap follows the check's opening of the file.
+        std::thread swapper([&] {
+            char event[sizeof(inotify_event) + NAME_MAX + 1];
+            if (::read(watch, event, sizeof event) > 0)
+                std::rename(QFile::encodeName(other).constData(),
+                            QFile::encodeName(source).constData());
+        });
+        QVERIFY_THROWS_EXCEPTION(EDBException, db.RestoreFrom(source, QString(), TFileKey()));
+        swapper.join();
+        ::close(watch);
+        QCOMPARE(Hash(folder.DatabasePath()), before);
     }
 
     // Choosing the safety copy restores it as it is; it is not first overwritten with the

@@ -8,6 +8,7 @@
 #include "common/Errors.h"
 #include "data/DbAccess.h"
 #include "data/FileKey.h"
+#include "data/Reencrypt.h"
 #include "data/Sqlite.h"
 #include "settings/BackupCommands.h"
 #include "settings/Config.h"
@@ -583,9 +584,17 @@ private Q_SLOTS:
             QVERIFY(!db.Connected());
         }
         QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
+        // A daily copy that an encryption cut short left under the standard key, and its staged
+        // file: the start finishes the one and removes the other.
+        const QString copy = DailyBackupFolder() + QStringLiteral("/bookkeep-20260101.bat");
+        QVERIFY(QDir().mkpath(DailyBackupFolder()) &&
+                QFile::copy(folder.DeliveredDatabase(), copy));
+        folder.WriteFile(QStringLiteral("备份/bookkeep-20260101.bat.Ab12Cd-journal"), "journal");
         TPromptAnswers prompts({QStringLiteral("pw")});
         TDbAccess db;
         QCOMPARE(OpenDataFileAtStart(db, dialogs), TStartOpen::Opened);
+        QVERIFY(OpensWith(copy, db.Key()));
+        QCOMPARE(QDir(DailyBackupFolder()).entryList(QDir::Files).size(), 1);
         TConfig opened(db);
         QVERIFY(LoginAtStart(opened, dialogs));
         QCOMPARE(prompts.Captions, QStringList(QStringLiteral("先输入密码登录软件")));
