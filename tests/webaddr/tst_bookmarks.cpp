@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "ModalDriver.h"
 #include "ProfileKit.h"
 #include "ScriptedDialogs.h"
@@ -6,6 +7,7 @@
 
 #include "common/Errors.h"
 #include "data/DbAccess.h"
+#include "data/DurableFiles.h"
 #include "webaddr/BookmarkCommands.h"
 #include "webaddr/BookmarkFile.h"
 #include "webaddr/BrowserProfiles.h"
@@ -525,6 +527,32 @@ private Q_SLOTS:
         dialogs.Answers << true;
         ExportBookmarksCommand(folder.Db(), dialogs);
         QVERIFY(folder.ReadFile(QStringLiteral("old.html")).contains("http://a.example"));
+    }
+
+    // A disk that fills up leaves the file that was there as it was, and the message names it
+    // with the cause.
+    void exportFailureKeepsTheOldFile()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        AddRow(folder.Db(), 0, QStringLiteral("http://a.example/") + QString(8000, u'x'));
+        folder.WriteFile(QStringLiteral("old.html"), "keep");
+        dialogs.FileNames << folder.Path() + QStringLiteral("old.html");
+        dialogs.Answers << true;
+        QString message;
+        try {
+            const TFileSizeLimit full(4096);
+            ExportBookmarksCommand(folder.Db(), dialogs);
+        } catch (const ECardError& error) {
+            message = error.Message();
+        }
+        QVERIFY2(message.contains(QStringLiteral("old.html")) &&
+                     message.contains(WriteFailure(EFBIG)),
+                 qPrintable(message));
+        QCOMPARE(QDir(folder.Path()).entryList({QStringLiteral("old.html*")}),
+                 {QStringLiteral("old.html")});
+        QCOMPARE(folder.ReadFile(QStringLiteral("old.html")), QByteArray("keep"));
     }
 };
 
