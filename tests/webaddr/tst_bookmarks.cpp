@@ -13,6 +13,9 @@
 #include "webaddr/BrowserProfiles.h"
 #include "webaddr/FormBrowserImport.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -121,7 +124,7 @@ private Q_SLOTS:
             AddRow(folder.Db(), 2, QStringLiteral("www.bare.cn"),
                    QStringLiteral("it's <i>x</i> &amp;"),
                    QStringLiteral("line 1\r\nline 2\n\t  indented  "));
-            AddRow(folder.Db(), 3, QStringLiteral("file:///tmp/a b.txt"),
+            AddRow(folder.Db(), 3, QStringLiteral("ftp://files.example/a b.txt"),
                    QStringLiteral("  two  spaces "));
             AddRow(folder.Db(), 1, QStringLiteral("www.bare.cn"), QString(),
                    QStringLiteral("same address"));
@@ -210,6 +213,56 @@ private Q_SLOTS:
                                    "charset=gbk'>\n"),
                         Today);
         QCOMPARE(Rows(folder.Db()).constFirst().IEName, QStringLiteral("中文标题"));
+    }
+
+    // Links are judged as a browser reads them, from a file and from a profile alike: only web
+    // addresses are imported, each as the browser would open it.
+    void linksJudgedAsABrowserReadsThem_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("stored"); // empty: not imported
+        QTest::newRow("file") << QStringLiteral("file:///etc/passwd") << QString();
+        QTest::newRow("tab in the scheme") << QStringLiteral("java\tscript:alert(5)") << QString();
+        QTest::newRow("line break in the scheme")
+            << QStringLiteral("java\r\nscript:alert(5)") << QString();
+        QTest::newRow("scheme in capitals") << QStringLiteral("JavaScript:alert(5)") << QString();
+        QTest::newRow("control character before")
+            << QStringLiteral("\x01 javascript:alert(5)") << QString();
+        QTest::newRow("drive letter") << QStringLiteral("c:\\Windows\\x.html") << QString();
+        QTest::newRow("web in capitals")
+            << QStringLiteral("HTTPS://a.example/") << QStringLiteral("HTTPS://a.example/");
+        QTest::newRow("tab in a web address")
+            << QStringLiteral(" ht\ttp://b.example/\n") << QStringLiteral("http://b.example/");
+        QTest::newRow("ftp") << QStringLiteral("ftp://c.example/")
+                             << QStringLiteral("ftp://c.example/");
+        QTest::newRow("host and port")
+            << QStringLiteral("www.d.example:8080") << QStringLiteral("www.d.example:8080");
+    }
+
+    void linksJudgedAsABrowserReadsThem()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, stored);
+        QTemporaryDir home;
+        const QJsonObject address{{QStringLiteral("type"), QStringLiteral("url")},
+                                  {QStringLiteral("url"), link}};
+        const QJsonObject other{{QStringLiteral("children"), QJsonArray{address}}};
+        WriteChromiumBookmarks(
+            home.path(), QStringLiteral("chromium"), QStringLiteral("Default"),
+            QJsonDocument(QJsonObject{{QStringLiteral("roots"),
+                                       QJsonObject{{QStringLiteral("other"), other}}}})
+                .toJson());
+        TTestFolder folder;
+        folder.Connect();
+        const TBookmarkImport fromFile = ImportBookmarks(
+            folder.Db(), File("<DT><A HREF=\"" + link.toUtf8() + "\">t</A>\n"), Today);
+        const TBookmarkImport fromProfile =
+            ImportBrowserProfile(folder.Db(), FindBrowserProfiles(home.path()).at(0), Today);
+        QStringList urls;
+        for (const TRow& row : Rows(folder.Db()))
+            urls << row.IEUrl;
+        QCOMPARE(urls, stored.isEmpty() ? QStringList() : QStringList(stored));
+        QCOMPARE(fromFile.NonWeb + fromProfile.NonWeb, stored.isEmpty() ? 2 : 0);
     }
 
     // Files that cannot be read say so and add nothing at all.
