@@ -168,6 +168,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         AddRow(folder.Db(), 0, QStringLiteral("https://stored.example/"));
+        AddRow(folder.Db(), 0, QStringLiteral("https://Stored.example/Caps"));
         const QByteArray body =
             "<DT><H3 ADD_DATE=\"1\">Bar &amp; <b>co</b></H3>\n"
             "<DD>a folder's description\n"
@@ -181,6 +182,8 @@ private Q_SLOTS:
             "  <DD>described bookmarklet\n"
             "  <DT><A HREF=\"data:text/html,<b>x</b>\">data</A>\n"
             "  <DT><A HREF='https://stored.example/'>already stored</A>\n"
+            "  <DT><A HREF='https://Stored.example/Caps'>stored in capitals</A>\n"
+            "  <DT><A HREF='https://stored.example/caps'>another address</A>\n"
             "  <DT><A HREF=\"HTTP://upper.example\">&bogus; &amp a < b</A>\n"
             "  <DT><H3>stored only</H3>\n  <DL><p>\n"
             "    <DT><A HREF=\"https://stored.example/\">again</A>\n"
@@ -188,16 +191,19 @@ private Q_SLOTS:
             "  </DL><p>\n"
             "</DL><p>\n";
         const TBookmarkImport done = ImportBookmarks(folder.Db(), File(body), Today);
-        QCOMPARE(done.Addresses, 2);
+        QCOMPARE(done.Addresses, 3);
         QCOMPARE(done.Groups, 1);
-        QCOMPARE(done.Duplicates, 2);
+        QCOMPARE(done.Duplicates, 3);
         QCOMPARE(done.NonWeb, 2);
-        QCOMPARE(Addresses(folder.Db(), 1),
-                 QStringList({QStringLiteral("Bar & co|HTTP://upper.example|&bogus; &amp a < b|"),
-                              QStringLiteral("Bar & co|https://x.example/?q=a>b&c=d|A <tag> 中文 "
-                                             "span wrapped|Some \"notes\"\n    over "
-                                             "lines\n标签：news, a&b"),
-                              QStringLiteral("|https://stored.example/||")}));
+        QCOMPARE(
+            Addresses(folder.Db(), 1),
+            QStringList({QStringLiteral("Bar & co|HTTP://upper.example|&bogus; &amp a < b|"),
+                         QStringLiteral("Bar & co|https://stored.example/caps|another address|"),
+                         QStringLiteral("Bar & co|https://x.example/?q=a>b&c=d|A <tag> 中文 "
+                                        "span wrapped|Some \"notes\"\n    over "
+                                        "lines\n标签：news, a&b"),
+                         QStringLiteral("|https://Stored.example/Caps||"),
+                         QStringLiteral("|https://stored.example/||")}));
     }
 
     // The encoding the meta tag names is the one the file is read in.
