@@ -31,17 +31,23 @@ bool FolderRefuses(int error)
 }
 
 // Gives the staged file the target's name only where no file has it. A file system without
-// that kind of rename gets a link and an unlink, which are as exclusive.
+// that kind of rename gets a link and an unlink, which are as exclusive; one without links (a
+// FUSE or exFAT stick) a look first.
 int RenameNoReplace(const QByteArray& from, const QByteArray& to)
 {
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return errno;
-    if (::link(from.constData(), to.constData()) != 0)
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
         return errno;
-    ::unlink(from.constData());
-    return 0;
+    if (::access(to.constData(), F_OK) == 0)
+        return EEXIST;
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
 }
 
 } // namespace
