@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>Autostart</name>
+    <message>
+        <source>无法创建文件夹</source>
+        <translation>cannot create the folder</translation>
+    </message>
+</context>
+<context>
     <name>BackupCommands</name>
     <message>
         <source>请输入备份文件的密码</source>
@@ -301,10 +308,6 @@ Rename it to keep it, put a copy from the “备份” (backup) folder or a back
         <source>无法锁定</source>
         <translation>cannot be locked</translation>
     </message>
-    <message>
-        <source>文件夹是只读的，不能在其中写入文件（%1）</source>
-        <translation>the folder is read-only; no file can be written in it (%1)</translation>
-    </message>
 </context>
 <context>
     <name>DbGrid</name>
@@ -338,6 +341,17 @@ Rename it to keep it, put a copy from the “备份” (backup) folder or a back
     <message>
         <source>数据文件加密失败，仍在使用原来的文件！</source>
         <translation>Encrypting the data file failed; the original file is still in use!</translation>
+    </message>
+</context>
+<context>
+    <name>DurableFiles</name>
+    <message>
+        <source>磁盘已满</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>文件夹是只读的，不能在其中写入文件（%1）</source>
+        <translation>the folder is read-only; no file can be written in it (%1)</translation>
     </message>
 </context>
 <context>
@@ -1010,6 +1024,10 @@ Do you want to go back to the data from before the restore?</translation>
     <message>
         <source>已换回恢复前的数据</source>
         <translation>The data from before the restore is back</translation>
+    </message>
+    <message>
+        <source>无法设置开机运行：%1</source>
+        <translation>Cannot set Velmora to run at login: %1</translation>
     </message>
 </context>
 <context>

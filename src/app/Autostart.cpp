@@ -1,9 +1,11 @@
 #include "app/Autostart.h"
 
+#include "data/DurableFiles.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -76,26 +78,25 @@ QString AutostartEntryPath(const QString& valueName)
     return ConfigHome() + QStringLiteral("/autostart/") + valueName + QStringLiteral(".desktop");
 }
 
-void SetRunAtStartup(const QString& valueName, const QString& executablePath, bool enable)
+QString SetRunAtStartup(const QString& valueName, const QString& executablePath, bool enable)
 {
     const QString path = AutostartEntryPath(valueName);
     if (!enable) {
-        QFile::remove(path);
-        return;
+        QFile entry(path);
+        if (!entry.remove() && entry.exists())
+            return Located(path, entry.errorString());
+        return {};
     }
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return Located(folder, QCoreApplication::translate("Autostart", "无法创建文件夹"));
     const QString entry =
         QStringLiteral("[Desktop Entry]\n"
                        "Type=Application\n"
                        "Name=") +
         valueName + QStringLiteral("\nExec=") + QuoteExec(executablePath) +
         QStringLiteral("\nIcon=app.velmora.Velmora\nX-GNOME-Autostart-enabled=true\n");
-    file.write(entry.toUtf8());
-    file.commit();
+    return WriteWholeFile(path, entry.toUtf8());
 }
 
 bool IsRunAtStartup(const QString& valueName, const QString& executablePath)

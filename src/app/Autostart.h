@@ -6,9 +6,9 @@
 // $XDG_CONFIG_HOME/autostart/<name>.desktop (XDG_CONFIG_HOME defaults to ~/.config). The program
 // runs at login exactly when that entry exists and its Exec names this executable.
 
-// Writes (enable) or removes the entry. A folder that cannot be written makes this do nothing,
-// without a message.
-void SetRunAtStartup(const QString& valueName, const QString& executablePath, bool enable);
+// Writes (enable) or removes the entry, the entry whole or not at all. Returns why it could not,
+// naming the file; empty when it could.
+QString SetRunAtStartup(const QString& valueName, const QString& executablePath, bool enable);
 
 // Whether the entry exists and its Exec is exactly the executable's full path.
 bool IsRunAtStartup(const QString& valueName, const QString& executablePath);

@@ -12,6 +12,7 @@
 #include "app/WindowState.h"
 #include "common/CardException.h"
 #include "common/DailyLog.h"
+#include "common/Errors.h"
 #include "common/Messages.h"
 #include "controls/StatusLine.h"
 #include "data/DbAccess.h"
@@ -556,7 +557,13 @@ void TFormMain::FitOuterSize()
 
 void TFormMain::chkRunAtLoginClick()
 {
-    SetRunAtStartup(ApplicationTitle(), ExecutablePath(), chkRunAtLogin->isChecked());
+    const QString reason =
+        SetRunAtStartup(ApplicationTitle(), ExecutablePath(), chkRunAtLogin->isChecked());
+    if (reason.isEmpty())
+        return;
+    // The box shows what will happen at the next login.
+    chkRunAtLogin->setChecked(IsRunAtStartup(ApplicationTitle(), ExecutablePath()));
+    throw ECardError(tr("无法设置开机运行：%1").arg(reason));
 }
 
 void TFormMain::btnSystemClick()

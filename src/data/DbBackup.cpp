@@ -20,6 +20,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <cerrno>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -61,18 +62,6 @@ QString NotAPlainFile(const QString& path, const struct stat& about)
     return reason.isEmpty() ? QString() : Located(path, reason);
 }
 
-// The system's reason for a failure to create a file in a folder; a folder that may not be
-// written is named as such.
-QString CannotCreateIn(const QString& target, int error)
-{
-    const QString folder = QFileInfo(target).absolutePath();
-    if (error == EACCES || error == EPERM || error == EROFS)
-        return Located(folder, QCoreApplication::translate(
-                                   "DbBackup", "文件夹是只读的，不能在其中写入文件（%1）")
-                                   .arg(qt_error_string(error)));
-    return Located(target, qt_error_string(error));
-}
-
 // A file descriptor that is closed when its owner goes.
 class TDescriptor final
 {
@@ -86,13 +75,6 @@ public:
     TDescriptor(const TDescriptor&) = delete;
     TDescriptor& operator=(const TDescriptor&) = delete;
     int Get() const { return FFd; }
-    // Closes now; returns the system's error number or 0.
-    int Close()
-    {
-        const int rc = ::close(FFd);
-        FFd = -1;
-        return rc == 0 ? 0 : errno;
-    }
 
 private:
     int FFd;
@@ -107,16 +89,10 @@ public:
     TStagedCopy() = default;
     TStagedCopy(const TStagedCopy&) = delete;
     TStagedCopy& operator=(const TStagedCopy&) = delete;
-    ~TStagedCopy()
-    {
-        if (!FPath.isEmpty())
-            ::unlink(QFile::encodeName(FPath).constData());
-    }
 
     // Returns the reason on failure.
     QString Write(const QString& source, const QString& target)
     {
-        FTarget = target;
         // Opened without waiting, so that a named pipe cannot hold the program up; only a plain
         // file is read.
         TDescriptor in(
@@ -131,12 +107,9 @@ public:
             return reason;
         FSource = about;
 
-        QByteArray name = QFile::encodeName(target + QStringLiteral(".XXXXXX"));
-        TDescriptor out(::mkostemp(name.data(), O_CLOEXEC));
-        if (out.Get() < 0)
-            return CannotCreateIn(target, errno);
-        FPath = QFile::decodeName(name);
-
+        FOut.emplace(target);
+        if (!FOut->Open())
+            return FOut->Reason();
         QByteArray chunk(ChunkSize, Qt::Uninitialized);
         for (;;) {
             const ssize_t got = ::read(in.Get(), chunk.data(), size_t(chunk.size()));
@@ -146,24 +119,13 @@ public:
                 return Located(source, qt_error_string(errno));
             if (got == 0)
                 break;
-            for (ssize_t done = 0; done < got;) {
-                const ssize_t put =
-                    ::write(out.Get(), chunk.constData() + done, size_t(got - done));
-                if (put < 0 && errno == EINTR)
-                    continue;
-                if (put < 0)
-                    return Located(target, qt_error_string(errno));
-                done += put;
-            }
+            if (!FOut->Write(chunk.constData(), got))
+                return FOut->Reason();
         }
-        if (::fsync(out.Get()) != 0)
-            return Located(target, qt_error_string(errno));
-        if (const int error = out.Close(); error != 0)
-            return Located(target, qt_error_string(error));
-        return {};
+        return FOut->Finish() ? QString() : FOut->Reason();
     }
 
-    QString Path() const { return FPath; }
+    QString Path() const { return FOut ? FOut->Path() : QString(); }
 
     // Whether the file copied is the one described: the same file, unchanged since.
     bool SourceIs(const struct stat& about) const
@@ -175,17 +137,14 @@ public:
 
     QString Commit()
     {
-        if (::rename(QFile::encodeName(FPath).constData(),
-                     QFile::encodeName(FTarget).constData()) != 0)
-            return Located(FTarget, qt_error_string(errno));
-        FPath.clear();
-        SyncFolder(QFileInfo(FTarget).absolutePath());
-        return {};
+        if (!FOut)
+            return Located(QString(), qt_error_string(EBADF));
+        FOut->Commit();
+        return FOut->Reason();
     }
 
 private:
-    QString FTarget;
-    QString FPath; // the staged file while it is ours to remove
+    std::optional<TStagedFile> FOut;
     struct stat FSource
     {};
 };

@@ -5,6 +5,7 @@
 #include "common/TextUtil.h"
 #include "common/UserDialogs.h"
 #include "data/DbAccess.h"
+#include "data/DurableFiles.h"
 #include "data/Sql.h"
 #include "groups/GroupRows.h"
 
@@ -13,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 
 #include <vector>
@@ -63,17 +63,10 @@ private:
 // on failure; a failed write leaves nothing behind.
 QString WriteNewFile(const QString& path, const QString& text)
 {
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) ||
-        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
-        file.write(bytes) != bytes.size())
-        return file.errorString();
-    if (QFileInfo::exists(path)) {
-        file.cancelWriting();
-        return qt_error_string(EEXIST);
-    }
-    return file.commit() ? QString() : file.errorString();
+    TStagedFile file(path);
+    if (file.Open() && file.Write(text.toUtf8()))
+        file.Commit(false);
+    return file.Cause();
 }
 
 // The longest path the system takes, in bytes, with its terminating zero.
@@ -185,7 +178,7 @@ int ExportNotes(TDbAccess& dbAccess, const QString& folder)
         const QString path = folders[parent].Path() + folders[parent].Claim(base, QString());
         // The notes are the user's alone, and so are their folders.
         if (!QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
-            throw failed(path, qt_error_string(errno));
+            throw failed(path, WriteFailure(errno));
         folders.emplace_back(path + QLatin1Char('/'));
         folderOf.insert(group.Key.SelfIndex, folders.size() - 1);
         const auto note = notes.constFind(group.Key.SelfIndex);

@@ -4,6 +4,7 @@
 #include "common/Messages.h"
 #include "common/UserDialogs.h"
 #include "data/DbAccess.h"
+#include "data/DurableFiles.h"
 #include "data/Sql.h"
 #include "groups/GroupRows.h"
 #include "webaddr/BookmarkFile.h"
@@ -18,7 +19,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QProgressDialog>
-#include <QSaveFile>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -246,10 +246,9 @@ void ExportBookmarksCommand(TDbAccess& dbAccess, TUserDialogs& dialogs)
                       .arg(target)))
         return;
     const QByteArray bytes = ExportBookmarks(dbAccess);
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ECardError(QCoreApplication::translate("BookmarkCommands", "书签文件写入失败：%1")
-                             .arg(file.errorString()));
+    if (const QString reason = WriteWholeFile(target, bytes); !reason.isEmpty())
+        throw ECardError(
+            QCoreApplication::translate("BookmarkCommands", "书签文件写入失败：%1").arg(reason));
     ShowInfo(dialogs,
              QCoreApplication::translate("BookmarkCommands", "书签已导出到：%1").arg(target));
 }

@@ -525,19 +525,34 @@ QString Escaped(const QString& text)
 
 } // namespace
 
+QString BrowserUrl(const QString& url)
+{
+    QString address;
+    address.reserve(url.size());
+    for (const QChar c : url)
+        if (c != QLatin1Char('\t') && c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+            address += c;
+    qsizetype from = 0;
+    qsizetype to = address.size();
+    while (from < to && address.at(from).unicode() <= 0x20)
+        ++from;
+    while (to > from && address.at(to - 1).unicode() <= 0x20)
+        --to;
+    return address.mid(from, to - from);
+}
+
 bool IsWebAddress(const QString& url)
 {
-    const QString address = url.trimmed();
+    const QString address = BrowserUrl(url);
     if (address.isEmpty())
         return false;
     qsizetype i = 0;
-    while (i < address.size() &&
+    while (i < address.size() && address.at(i).unicode() < 128 &&
            (address.at(i).isLetterOrNumber() || address.at(i) == QLatin1Char('+') ||
-            address.at(i) == QLatin1Char('-') || address.at(i) == QLatin1Char('.')) &&
-           address.at(i).unicode() < 128)
+            address.at(i) == QLatin1Char('-') || address.at(i) == QLatin1Char('.')))
         ++i;
-    // No scheme (a bare host name, or a drive letter): kept as typed.
-    if (i < 2 || i >= address.size() || address.at(i) != QLatin1Char(':') ||
+    // No scheme: a bare host name, which the program opens as a web address.
+    if (i == 0 || i >= address.size() || address.at(i) != QLatin1Char(':') ||
         !address.at(0).isLetter())
         return true;
     // A host with a port, "www.example.org:8080", is no scheme either.
@@ -545,7 +560,7 @@ bool IsWebAddress(const QString& url)
         return true;
     const QString scheme = address.left(i).toLower();
     return scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
-           scheme == QLatin1String("ftp") || scheme == QLatin1String("file");
+           scheme == QLatin1String("ftp");
 }
 
 // The file's head is held until the encoding can be told from it.

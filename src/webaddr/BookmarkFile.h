@@ -47,6 +47,11 @@ private:
 // a browser or this program reads back the same folders, links, titles and descriptions.
 QByteArray WriteBookmarkFile(const std::vector<TBookmark>& items);
 
-// Whether a link is kept: web and file addresses, and bare host names, which the program opens
-// as web addresses. javascript:, data: and other schemes are not.
+// A link as a browser reads it: tabs and line breaks anywhere removed, blanks and control
+// characters at either end too.
+QString BrowserUrl(const QString& url);
+
+// Whether a link is kept, judged as a browser reads it: http, https and ftp addresses, and bare
+// host names, which the program opens as web addresses. file:, javascript:, data: and every other
+// scheme are not.
 bool IsWebAddress(const QString& url);

@@ -33,7 +33,7 @@ QString FreeCaption(const QString& wanted, QSet<QString>& taken)
 // Firefox's saved searches and smart folders ("place:" queries) are no addresses anyone typed.
 bool IsBrowserQuery(const QString& url)
 {
-    return url.trimmed().startsWith(QLatin1String("place:"), Qt::CaseInsensitive);
+    return url.startsWith(QLatin1String("place:"), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -113,9 +113,11 @@ void TBookmarkImporter::EndFolder()
     FOpen.pop_back();
 }
 
-void TBookmarkImporter::Link(const QString& url, const QString& title, const QString& remark)
+void TBookmarkImporter::Link(const QString& link, const QString& title, const QString& remark)
 {
     FOpen.back().Held = true;
+    // The address is stored as the browser opens it.
+    const QString url = BrowserUrl(link);
     if (IsBrowserQuery(url))
         return;
     if (!IsWebAddress(url)) {

@@ -29,7 +29,7 @@ struct TBookmarkImport
     int Addresses = 0;  // addresses added
     int Groups = 0;     // groups made from the folders
     int Duplicates = 0; // links whose address was already stored
-    int NonWeb = 0;     // links that are not web or file addresses
+    int NonWeb = 0;     // links that are not web addresses
     int TooDeep = 0;    // folders below the deepest level kept; their links went into that level
 };
 

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
@@ -15,6 +16,7 @@
 #include "controls/CardDBGrid.h"
 #include "controls/StatusLine.h"
 #include "data/DbAccess.h"
+#include "data/DurableFiles.h"
 #include "data/FileKey.h"
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
@@ -30,6 +32,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -39,6 +42,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <optional>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -398,16 +402,26 @@ private Q_SLOTS:
         QVERIFY(!Widget<QCheckBox>(&form, "chkRunAtLogin")->isChecked());
     }
 
-    void runAtLoginWithUnwritableFolder()
+    // An entry that can't be written, or only in part, is reported by its name, and the box
+    // shows that Velmora won't run at login.
+    void runAtLoginFailureIsReported_data()
     {
-        // A configuration "folder" that is a plain file can't take the entry, even for root.
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("a file for the folder") << false;
+        QTest::newRow("full disk") << true;
+    }
+
+    void runAtLoginFailureIsReported()
+    {
+        QFETCH(bool, fullDisk);
         QTemporaryDir place;
-        const QString blocked = place.path() + QStringLiteral("/config");
-        QFile file(blocked);
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QString config = place.path() + QStringLiteral("/config");
+        QFile file(config);
+        QVERIFY(fullDisk ? QDir().mkdir(config) : file.open(QIODevice::WriteOnly));
         file.close();
         const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocked));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+        const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", saved); });
 
         TTestFolder folder;
         folder.Connect();
@@ -415,14 +429,20 @@ private Q_SLOTS:
         TFormMain form(folder.Db(), dialogs);
         form.FormShow();
         QCheckBox* chkRunAtLogin = Widget<QCheckBox>(&form, "chkRunAtLogin");
-        chkRunAtLogin->click(); // quietly nothing
-        QVERIFY(chkRunAtLogin->isChecked());
+        std::optional<TFileSizeLimit> full;
+        if (fullDisk)
+            full.emplace(16);
+        chkRunAtLogin->click();
+        full.reset();
+        QVERIFY(!chkRunAtLogin->isChecked());
         QVERIFY(!IsRunAtStartup(QStringLiteral("Velmora"), ExecutablePath()));
-        TFormMain next(folder.Db(), dialogs);
-        next.FormShow();
-        QVERIFY(!Widget<QCheckBox>(&next, "chkRunAtLogin")->isChecked());
-        QVERIFY(dialogs.Boxes.isEmpty());
-        qputenv("XDG_CONFIG_HOME", saved);
+        QCOMPARE(dialogs.Texts().size(), 1);
+        QVERIFY2(dialogs.Texts()[0].contains(QDir::toNativeSeparators(config)),
+                 qPrintable(dialogs.Texts()[0]));
+        if (fullDisk) {
+            QVERIFY(dialogs.Texts()[0].contains(WriteFailure(EFBIG)));
+            QCOMPARE(QDir(config + QStringLiteral("/autostart")).entryList(QDir::Files), {});
+        }
     }
 
     void firstShowingLoadsBothPages()

@@ -6,6 +6,7 @@
 #include "common/CardException.h"
 #include "common/Errors.h"
 #include "groups/CardTree.h"
+#include "groups/GroupIndex.h"
 #include "groups/TreeImages.h"
 
 #include <QIcon>
@@ -213,6 +214,21 @@ private Q_SLOTS:
         tree.Select(Find(tree, QStringLiteral("read first, under B")));
         QCOMPARE(tree.SelectedIndex(), 3);
         QCOMPARE(tree.MaxSelfIndex(), 3);
+    }
+
+    // With the first of three nodes of one number gone, the earlier of the other two in display
+    // order takes its place, whichever came first.
+    void indexPromotesTheNextInDisplayOrder()
+    {
+        QTreeWidget view;
+        QTreeWidgetItem* a = new QTreeWidgetItem(&view, {QStringLiteral("a")});
+        QTreeWidgetItem* b = new QTreeWidgetItem(&view, {QStringLiteral("b")});
+        QTreeWidgetItem* c = new QTreeWidgetItem(&view, {QStringLiteral("c")});
+        TGroupIndex index;
+        for (QTreeWidgetItem* node : {a, c, b})
+            index.Add(3, node);
+        index.Remove(3, a);
+        QCOMPARE(index.First(3), b);
     }
 
     void loadFailureLeavesTreeUnchanged()

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "FixedDateStampClock.h"
 #include "ModalDriver.h"
 #include "ScriptedDialogs.h"
@@ -9,6 +10,7 @@
 #include "common/Errors.h"
 #include "data/DbAccess.h"
 #include "data/DbWriter.h"
+#include "data/DurableFiles.h"
 #include "data/Sqlite.h"
 #include "groups/CardTree.h"
 #include "groups/DateStamp.h"
@@ -786,6 +788,32 @@ private Q_SLOTS:
         QVERIFY(QDir().mkdir(deep));
         QVERIFY_THROWS_EXCEPTION(ECardError, ExportNotes(folder.Db(), deep));
         QVERIFY(QDir(deep).isEmpty());
+    }
+
+    // A disk that fills up stops the export at the note that doesn't fit, which the message
+    // names with the cause; no file is left cut short or under a temporary name.
+    void exportStopsWhereTheDiskIsFull()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        folder.Db().ExecuteBatch(QStringLiteral(
+            "insert into NoteType values (1, 0, 'big')@#@"
+            "insert into NoteBook(TypeID,ReMark) values (0, 'root')@#@"
+            "insert into NoteBook(TypeID,ReMark) values (1, hex(randomblob(40000)))"));
+        const QString out = folder.Path() + QStringLiteral("out");
+        QVERIFY(QDir().mkdir(out));
+        QString message;
+        try {
+            const TFileSizeLimit full(4096);
+            ExportNotes(folder.Db(), out);
+        } catch (const ECardError& error) {
+            message = error.Message();
+        }
+        QVERIFY2(message.contains(QStringLiteral("big.txt")) &&
+                     message.contains(WriteFailure(EFBIG)),
+                 qPrintable(message));
+        QCOMPARE(QDir(out + QStringLiteral("/big")).entryList(QDir::Files), {});
+        QCOMPARE(folder.ReadFile(QStringLiteral("out/根目录.txt")), QByteArray("root"));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "ModalDriver.h"
 #include "ProfileKit.h"
 #include "ScriptedDialogs.h"
@@ -6,11 +7,15 @@
 
 #include "common/Errors.h"
 #include "data/DbAccess.h"
+#include "data/DurableFiles.h"
 #include "webaddr/BookmarkCommands.h"
 #include "webaddr/BookmarkFile.h"
 #include "webaddr/BrowserProfiles.h"
 #include "webaddr/FormBrowserImport.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -119,7 +124,7 @@ private Q_SLOTS:
             AddRow(folder.Db(), 2, QStringLiteral("www.bare.cn"),
                    QStringLiteral("it's <i>x</i> &amp;"),
                    QStringLiteral("line 1\r\nline 2\n\t  indented  "));
-            AddRow(folder.Db(), 3, QStringLiteral("file:///tmp/a b.txt"),
+            AddRow(folder.Db(), 3, QStringLiteral("ftp://files.example/a b.txt"),
                    QStringLiteral("  two  spaces "));
             AddRow(folder.Db(), 1, QStringLiteral("www.bare.cn"), QString(),
                    QStringLiteral("same address"));
@@ -161,6 +166,7 @@ private Q_SLOTS:
         TTestFolder folder;
         folder.Connect();
         AddRow(folder.Db(), 0, QStringLiteral("https://stored.example/"));
+        AddRow(folder.Db(), 0, QStringLiteral("https://Stored.example/Caps"));
         const QByteArray body =
             "<DT><H3 ADD_DATE=\"1\">Bar &amp; <b>co</b></H3>\n"
             "<DD>a folder's description\n"
@@ -174,6 +180,8 @@ private Q_SLOTS:
             "  <DD>described bookmarklet\n"
             "  <DT><A HREF=\"data:text/html,<b>x</b>\">data</A>\n"
             "  <DT><A HREF='https://stored.example/'>already stored</A>\n"
+            "  <DT><A HREF='https://Stored.example/Caps'>stored in capitals</A>\n"
+            "  <DT><A HREF='https://stored.example/caps'>another address</A>\n"
             "  <DT><A HREF=\"HTTP://upper.example\">&bogus; &amp a < b</A>\n"
             "  <DT><H3>stored only</H3>\n  <DL><p>\n"
             "    <DT><A HREF=\"https://stored.example/\">again</A>\n"
@@ -181,16 +189,19 @@ private Q_SLOTS:
             "  </DL><p>\n"
             "</DL><p>\n";
         const TBookmarkImport done = ImportBookmarks(folder.Db(), File(body), Today);
-        QCOMPARE(done.Addresses, 2);
+        QCOMPARE(done.Addresses, 3);
         QCOMPARE(done.Groups, 1);
-        QCOMPARE(done.Duplicates, 2);
+        QCOMPARE(done.Duplicates, 3);
         QCOMPARE(done.NonWeb, 2);
-        QCOMPARE(Addresses(folder.Db(), 1),
-                 QStringList({QStringLiteral("Bar & co|HTTP://upper.example|&bogus; &amp a < b|"),
-                              QStringLiteral("Bar & co|https://x.example/?q=a>b&c=d|A <tag> 中文 "
-                                             "span wrapped|Some \"notes\"\n    over "
-                                             "lines\n标签：news, a&b"),
-                              QStringLiteral("|https://stored.example/||")}));
+        QCOMPARE(
+            Addresses(folder.Db(), 1),
+            QStringList({QStringLiteral("Bar & co|HTTP://upper.example|&bogus; &amp a < b|"),
+                         QStringLiteral("Bar & co|https://stored.example/caps|another address|"),
+                         QStringLiteral("Bar & co|https://x.example/?q=a>b&c=d|A <tag> 中文 "
+                                        "span wrapped|Some \"notes\"\n    over "
+                                        "lines\n标签：news, a&b"),
+                         QStringLiteral("|https://Stored.example/Caps||"),
+                         QStringLiteral("|https://stored.example/||")}));
     }
 
     // The encoding the meta tag names is the one the file is read in.
@@ -206,6 +217,56 @@ private Q_SLOTS:
                                    "charset=gbk'>\n"),
                         Today);
         QCOMPARE(Rows(folder.Db()).constFirst().IEName, QStringLiteral("中文标题"));
+    }
+
+    // Links are judged as a browser reads them, from a file and from a profile alike: only web
+    // addresses are imported, each as the browser would open it.
+    void linksJudgedAsABrowserReadsThem_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("stored"); // empty: not imported
+        QTest::newRow("file") << QStringLiteral("file:///etc/passwd") << QString();
+        QTest::newRow("tab in the scheme") << QStringLiteral("java\tscript:alert(5)") << QString();
+        QTest::newRow("line break in the scheme")
+            << QStringLiteral("java\r\nscript:alert(5)") << QString();
+        QTest::newRow("scheme in capitals") << QStringLiteral("JavaScript:alert(5)") << QString();
+        QTest::newRow("control character before")
+            << QStringLiteral("\x01 javascript:alert(5)") << QString();
+        QTest::newRow("drive letter") << QStringLiteral("c:\\Windows\\x.html") << QString();
+        QTest::newRow("web in capitals")
+            << QStringLiteral("HTTPS://a.example/") << QStringLiteral("HTTPS://a.example/");
+        QTest::newRow("tab in a web address")
+            << QStringLiteral(" ht\ttp://b.example/\n") << QStringLiteral("http://b.example/");
+        QTest::newRow("ftp") << QStringLiteral("ftp://c.example/")
+                             << QStringLiteral("ftp://c.example/");
+        QTest::newRow("host and port")
+            << QStringLiteral("www.d.example:8080") << QStringLiteral("www.d.example:8080");
+    }
+
+    void linksJudgedAsABrowserReadsThem()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, stored);
+        QTemporaryDir home;
+        const QJsonObject address{{QStringLiteral("type"), QStringLiteral("url")},
+                                  {QStringLiteral("url"), link}};
+        const QJsonObject other{{QStringLiteral("children"), QJsonArray{address}}};
+        WriteChromiumBookmarks(
+            home.path(), QStringLiteral("chromium"), QStringLiteral("Default"),
+            QJsonDocument(QJsonObject{{QStringLiteral("roots"),
+                                       QJsonObject{{QStringLiteral("other"), other}}}})
+                .toJson());
+        TTestFolder folder;
+        folder.Connect();
+        const TBookmarkImport fromFile = ImportBookmarks(
+            folder.Db(), File("<DT><A HREF=\"" + link.toUtf8() + "\">t</A>\n"), Today);
+        const TBookmarkImport fromProfile =
+            ImportBrowserProfile(folder.Db(), FindBrowserProfiles(home.path()).at(0), Today);
+        QStringList urls;
+        for (const TRow& row : Rows(folder.Db()))
+            urls << row.IEUrl;
+        QCOMPARE(urls, stored.isEmpty() ? QStringList() : QStringList(stored));
+        QCOMPARE(fromFile.NonWeb + fromProfile.NonWeb, stored.isEmpty() ? 2 : 0);
     }
 
     // Files that cannot be read say so and add nothing at all.
@@ -524,6 +585,32 @@ private Q_SLOTS:
         dialogs.Answers << true;
         ExportBookmarksCommand(folder.Db(), dialogs);
         QVERIFY(folder.ReadFile(QStringLiteral("old.html")).contains("http://a.example"));
+    }
+
+    // A disk that fills up leaves the file that was there as it was, and the message names it
+    // with the cause.
+    void exportFailureKeepsTheOldFile()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        AddRow(folder.Db(), 0, QStringLiteral("http://a.example/") + QString(8000, u'x'));
+        folder.WriteFile(QStringLiteral("old.html"), "keep");
+        dialogs.FileNames << folder.Path() + QStringLiteral("old.html");
+        dialogs.Answers << true;
+        QString message;
+        try {
+            const TFileSizeLimit full(4096);
+            ExportBookmarksCommand(folder.Db(), dialogs);
+        } catch (const ECardError& error) {
+            message = error.Message();
+        }
+        QVERIFY2(message.contains(QStringLiteral("old.html")) &&
+                     message.contains(WriteFailure(EFBIG)),
+                 qPrintable(message));
+        QCOMPARE(QDir(folder.Path()).entryList({QStringLiteral("old.html*")}),
+                 {QStringLiteral("old.html")});
+        QCOMPARE(folder.ReadFile(QStringLiteral("old.html")), QByteArray("keep"));
     }
 };
 
