@@ -999,6 +999,10 @@ Do you want to go back to the data from before the restore?</translation>
         <source>已换回恢复前的数据</source>
         <translation>The data from before the restore is back</translation>
     </message>
+    <message>
+        <source>设置登录密码后才能锁定</source>
+        <translation>Set a login password to be able to lock</translation>
+    </message>
 </context>
 <context>
     <name>TFormModIE</name>
