@@ -374,7 +374,7 @@ private Q_SLOTS:
         QVERIFY(form.FormShow());
         form.show();
         form.showMinimized();
-        QTRY_COMPARE(dialogs.Prompts.size(), 1);
+        QTRY_COMPARE(dialogs.Prompts.size(), 2);
         QVERIFY(!form.Locked());
         QTRY_VERIFY(form.isVisible() && !form.isMinimized());
     }
