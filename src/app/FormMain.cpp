@@ -36,6 +36,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
@@ -121,6 +122,8 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
     layout->addWidget(pnlBottomBar);
 
     pmSystem = new QMenu(this);
+    // A greyed item tells why.
+    pmSystem->setToolTipsVisible(true);
     actHomePage = pmSystem->addAction(tr("软件主页"));
     pmSystem->addSeparator();
     actSettings = pmSystem->addAction(tr("软件设置"));
@@ -222,6 +225,7 @@ TFormMain::~TFormMain()
 void TFormMain::AddTrayIcon()
 {
     PopupMenu = new QMenu(this);
+    PopupMenu->setToolTipsVisible(true);
     actTrayHomePage = PopupMenu->addAction(tr("软件主页"));
     PopupMenu->addSeparator();
     actShowWindow = PopupMenu->addAction(tr("显示窗口"));
@@ -395,27 +399,54 @@ void TFormMain::AppMinimize()
 {
     // Only where the desktop shows the icon may the window leave the taskbar: it must never be
     // stranded without a way back.
-    if (QSystemTrayIcon::isSystemTrayAvailable() && TrayIcon && TrayIcon->isVisible())
+    if (TrayShown())
         QTimer::singleShot(0, this, [this] {
             if (isMinimized())
                 hide();
         });
 }
 
+bool TFormMain::TrayShown() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable() && TrayIcon && TrayIcon->isVisible();
+}
+
 void TFormMain::BringWindowBack()
 {
     if (FLocked && !Unlock())
         return;
+    ShowInFront();
+}
+
+void TFormMain::ShowInFront()
+{
     if (isMinimized() || !isVisible())
         showNormal();
     raise();
     activateWindow();
 }
 
+void TFormMain::UnlockInPlace()
+{
+    if (!FLocked || FUnlocking)
+        return;
+    bool unlocked = false;
+    RunGuarded([&] { unlocked = Unlock(); });
+    if (unlocked) {
+        ShowInFront();
+        return;
+    }
+    // Nothing else could bring the window back: a refusal ends the program, as it does at the
+    // start. The data was saved and the file closed at the lock.
+    QApplication::quit();
+}
+
 void TFormMain::LockClick()
 {
-    // A dialog still open would work on data that is gone; the idle time starts again instead.
-    if (FLocked || !FConfig.bPass || QApplication::activeModalWidget()) {
+    // A dialog or a menu still open would work on data that is gone; the idle time starts again
+    // instead.
+    if (FLocked || !FConfig.bPass || QApplication::activeModalWidget() ||
+        QApplication::activePopupWidget()) {
         FIdleWatch->Restart();
         return;
     }
@@ -434,10 +465,25 @@ void TFormMain::LockClick()
     WipeText(FConfig.PassWord);
     FLocked = true;
     ApplyLockSettings();
+    // Without a notification area nothing would bring the window back: the unlock prompt takes
+    // its place at once, once the lock's own event is done.
+    if (!TrayShown())
+        QTimer::singleShot(0, this, [this] { UnlockInPlace(); });
 }
 
 bool TFormMain::Unlock()
 {
+    // One prompt at a time: the tray icon, a second start and the prompt in the window's place
+    // may each ask.
+    if (FUnlocking) {
+        if (QWidget* prompt = QApplication::activeModalWidget()) {
+            prompt->raise();
+            prompt->activateWindow();
+        }
+        return false;
+    }
+    FUnlocking = true;
+    const auto done = qScopeGuard([this] { FUnlocking = false; });
     if (!UnlockDataFile(FConfig, FDialogs, FLockedEncrypted))
         return false;
     FLocked = false;
@@ -453,8 +499,12 @@ bool TFormMain::Unlock()
 void TFormMain::ApplyLockSettings()
 {
     const bool canLock = FConfig.bPass && !FLocked;
-    actLock->setEnabled(canLock);
-    actTrayLock->setEnabled(canLock);
+    // An empty tip is the item's caption.
+    const QString tip = FConfig.bPass ? QString() : tr("设置登录密码后才能锁定");
+    for (QAction* lock : {actLock, actTrayLock}) {
+        lock->setEnabled(canLock);
+        lock->setToolTip(tip);
+    }
     const TLockSettings lock = TLockSettings::Load();
     FIdleWatch->SetMinutes(canLock ? lock.IdleMinutes : 0);
     FLockOnMinimize = canLock && lock.OnMinimize;

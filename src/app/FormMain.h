@@ -60,7 +60,9 @@ public:
     // program first asks for the password.
     void BringWindowBack();
     // "锁定" (Ctrl+L): saves the note, closes the data file, empties both pages and the search,
-    // and hides the window; the tray icon stays. Only with a login password.
+    // and hides the window; the tray icon stays, and where the desktop has no notification area
+    // the unlock prompt shows at once in the window's place. Only with a login password, and
+    // not while a dialog or a menu is open.
     void LockClick();
     bool Locked() const { return FLocked; }
     // The same close request as the window's close button.
@@ -108,6 +110,12 @@ private:
     void NameActions();
     void RemoveTrayIcon();
     void AppMinimize();
+    // Whether the desktop shows the notification-area icon, the way back to a hidden window.
+    bool TrayShown() const;
+    void ShowInFront();
+    // The unlock prompt in place of the window: the window comes back with the password, and
+    // the program ends without it.
+    void UnlockInPlace();
     // Asks "确定要退出程序吗？" unless the exit is confirmed; remembers a Yes so that the same
     // exit is not asked twice.
     bool FormCloseQuery();
@@ -168,6 +176,7 @@ private:
     bool FLocked = false;
     bool FLockedEncrypted = false; // the data file was encrypted with the password at the lock
     bool FLockOnMinimize = false;
+    bool FUnlocking = false; // the unlock prompt is up
     bool FSystemClickedByMouse = false;
     QPointer<TFormShortcuts> FShortcuts;
 };

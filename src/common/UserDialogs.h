@@ -12,6 +12,21 @@ enum class TBoxKind
     Error
 };
 
+// One of the program's own password prompts, as whoever answers it sees it.
+class TPasswordPrompt
+{
+public:
+    virtual QString Caption() const = 0;
+    // Shows the prompt to the user until it closes; true when it took a password.
+    virtual bool Show() = 0;
+    // As typing the password into the prompt and pressing OK: true when it took it and closed; a
+    // refused one is told as the prompt tells it, and the prompt waits for another.
+    virtual bool Enter(const QString& password) = 0;
+
+protected:
+    ~TPasswordPrompt() = default;
+};
+
 // Everything the program asks of the desktop that a test must be able to answer instead: message
 // boxes, the open and save file dialogs, the clipboard and the desktop's handler for addresses.
 // The real implementation shows Qt's dialogs; tests hand in a scripted one. The object that owns
@@ -35,11 +50,13 @@ public:
     virtual QString DirectoryName() = 0;
     virtual QString ClipboardText() = 0;
     virtual void OpenUrl(const QUrl& url) = 0;
+    // Has the prompt answered, by the user unless tests script it; true when it took a password.
+    virtual bool AnswerPrompt(TPasswordPrompt& prompt) { return prompt.Show(); }
 };
 
 // Answers without a desktop: writes boxes to the standard error stream, says No to every question
-// and cancels every file dialog. For runs that nobody watches, and for an error raised before the
-// program's dialogs exist.
+// and cancels every file dialog and password prompt. For runs that nobody watches, and for an error
+// raised before the program's dialogs exist.
 class TQuietDialogs final : public TUserDialogs
 {
 public:
@@ -50,4 +67,5 @@ public:
     QString DirectoryName() override { return {}; }
     QString ClipboardText() override { return {}; }
     void OpenUrl(const QUrl&) override {}
+    bool AnswerPrompt(TPasswordPrompt&) override { return false; }
 };

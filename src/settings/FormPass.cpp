@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 TFormPass::TFormPass(TUserDialogs& dialogs, QWidget* parent)
     : TFormBaseDlg(parent), FDialogs(dialogs)
@@ -55,6 +56,23 @@ void TFormPass::SetNote(const QString& note)
         setMinimumHeight(190);
 }
 
+QString TFormPass::Caption() const
+{
+    return windowTitle();
+}
+
+bool TFormPass::Show()
+{
+    return ShowModal() == mrOK;
+}
+
+bool TFormPass::Enter(const QString& password)
+{
+    edtPass->insert(password);
+    btnOK->click();
+    return ModalResult() == mrOK;
+}
+
 void TFormPass::btnOKClick()
 {
     bool right = false;
@@ -82,7 +100,7 @@ TModalResult AskPasswordFor(TUserDialogs& dialogs,
     form.Accepts = accepts;
     form.setWindowTitle(caption);
     form.SetNote(note);
-    const TModalResult result = form.ShowModal();
+    const TModalResult result = dialogs.AnswerPrompt(form) ? mrOK : mrCancel;
     form.edtPass->clear();
     return result;
 }
@@ -93,5 +111,5 @@ TModalResult AskPassword(TUserDialogs& dialogs, const QString& expected, const Q
     form.ExpectedPassword = expected;
     if (!caption.isEmpty())
         form.setWindowTitle(caption);
-    return form.ShowModal();
+    return dialogs.AnswerPrompt(form) ? mrOK : mrCancel;
 }

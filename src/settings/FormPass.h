@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/UserDialogs.h"
 #include "controls/FormBaseDlg.h"
 
 #include <functional>
@@ -9,8 +10,9 @@ class QLineEdit;
 class TUserDialogs;
 
 // The password prompt: accepts exactly the expected password, letter case and blanks included.
-// A wrong entry is reported and the prompt stays open for another try.
-class TFormPass final : public TFormBaseDlg
+// A wrong entry is reported and the prompt stays open for another try. It is shown through the
+// dialogs it is given, so that a script can answer it in place of the user.
+class TFormPass final : public TFormBaseDlg, public TPasswordPrompt
 {
     Q_OBJECT
 
@@ -28,6 +30,10 @@ public:
     QLabel* lblNote = nullptr; // a second line under the caption; hidden when empty
 
     void SetNote(const QString& note);
+
+    QString Caption() const override;
+    bool Show() override;
+    bool Enter(const QString& password) override;
 
 protected:
     void btnOKClick() override;

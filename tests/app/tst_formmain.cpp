@@ -8,6 +8,7 @@
 #include "app/FormAbout.h"
 #include "app/FormMain.h"
 #include "app/FormShortcuts.h"
+#include "app/IdleWatch.h"
 #include "app/MenuPlace.h"
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
@@ -23,11 +24,13 @@
 #include "settings/Config.h"
 #include "settings/FormConfig.h"
 #include "settings/FormPass.h"
+#include "settings/LockSettings.h"
 #include "webaddr/WebAddrPage.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -333,7 +336,10 @@ private Q_SLOTS:
         form.FinishLoading();
         QPlainTextEdit* note = Widget<QPlainTextEdit>(&form, "mmoNote");
         const TCardTree& groups = Widget<TNotePage>(&form, "NotePage")->NoteTree();
-        QVERIFY(!Widget<QAction>(&form, "actLock")->isEnabled());
+        QAction* actLock = Widget<QAction>(&form, "actLock");
+        QVERIFY(!actLock->isEnabled());
+        // The greyed item tells why.
+        QVERIFY(actLock->toolTip() != actLock->text());
         form.LockClick();
         QVERIFY(!form.Locked());
 
@@ -348,17 +354,127 @@ private Q_SLOTS:
         QCOMPARE(groups.RootNode()->childCount(), 0);
         QVERIFY(form.Config().PassWord.isEmpty());
 
-        TModalDriver modals;
-        modals.When<TFormPass>([](TFormPass* prompt) {
-            QCOMPARE(prompt->windowTitle(), QStringLiteral("输入密码解锁 Velmora"));
-            prompt->edtPass->setText(QStringLiteral("pw"));
-            prompt->btnOK->click();
-        });
+        dialogs.Passwords << QStringLiteral("pw");
         form.BringWindowBack();
+        QCOMPARE(dialogs.Prompts, QStringList(QStringLiteral("输入密码解锁 Velmora")));
         QVERIFY(!form.Locked());
         QVERIFY(form.isVisible());
         QCOMPARE(note->toPlainText(), QStringLiteral("secret"));
         QCOMPARE(groups.RootNode()->childCount(), 1);
+        QVERIFY(actLock->isEnabled());
+        QCOMPARE(actLock->toolTip(), actLock->text());
+    }
+
+    // Without a notification area a lock brings up the unlock prompt by itself; minimising
+    // locks when so set, and the password brings the window back.
+    void lockOnMinimize()
+    {
+        TLockSettings{0, true}.Save();
+        TTestFolder folder;
+        folder.Connect().ExecuteBatch(
+            QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
+        TScriptedDialogs dialogs;
+        TFormMain form(folder.Db(), dialogs);
+        dialogs.Passwords << QStringLiteral("pw") << QStringLiteral("pw"); // login, unlock
+        QVERIFY(form.FormShow());
+        form.show();
+        form.showMinimized();
+        QTRY_COMPARE(dialogs.Prompts.size(), 2);
+        QVERIFY(!form.Locked());
+        QTRY_VERIFY(form.isVisible() && !form.isMinimized());
+    }
+
+    // The idle time runs from the last input of any kind; an open dialog or menu holds the
+    // lock off.
+    void idleLock_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("locks");
+        QTest::newRow("none") << QString() << true;
+        QTest::newRow("key") << QStringLiteral("key") << false;
+        QTest::newRow("input method") << QStringLiteral("input method") << false;
+        QTest::newRow("click") << QStringLiteral("click") << false;
+        QTest::newRow("dialog open") << QStringLiteral("dialog") << false;
+        QTest::newRow("menu open") << QStringLiteral("menu") << false;
+    }
+    void idleLock()
+    {
+        QFETCH(QString, input);
+        QFETCH(bool, locks);
+        TLockSettings{5, false}.Save();
+        TTestFolder folder;
+        folder.Connect().ExecuteBatch(
+            QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
+        TScriptedDialogs dialogs;
+        TFormMain form(folder.Db(), dialogs);
+        std::chrono::steady_clock::time_point now;
+        auto* watch = Widget<TIdleWatch>(&form, "IdleWatch");
+        watch->SetClock([&now] { return now; });
+        dialogs.Passwords << QStringLiteral("pw");
+        QVERIFY(form.FormShow());
+        form.show();
+        form.FinishLoading();
+        QPlainTextEdit* note = Widget<QPlainTextEdit>(&form, "mmoNote");
+        bool locked = false;
+        bool ranOut = false;
+        const auto runOut = [&] {
+            ranOut = true;
+            now += std::chrono::minutes(2);
+            watch->Check();
+            locked = form.Locked();
+            QCOMPARE(folder.Db().Connected(), !locked);
+        };
+        now += std::chrono::minutes(4);
+        TModalDriver modals;
+        if (input == QLatin1String("key")) {
+            QTest::keyClick(note, Qt::Key_A);
+        } else if (input == QLatin1String("input method")) {
+            QInputMethodEvent typed;
+            typed.setCommitString(QStringLiteral("字"));
+            QApplication::sendEvent(note, &typed);
+        } else if (input == QLatin1String("click")) {
+            QTest::mouseClick(note->viewport(), Qt::LeftButton);
+        } else if (input == QLatin1String("dialog")) {
+            modals.When<TFormConfig>([&](TFormConfig* settings) {
+                runOut();
+                settings->btnCancel->click();
+            });
+            form.SettingsClick();
+        } else if (input == QLatin1String("menu")) {
+            QMenu* menu = Widget<QMenu>(&form, "pmSystem");
+            menu->popup(form.mapToGlobal(QPoint(10, 10)));
+            QTRY_VERIFY(menu->isVisible());
+            runOut();
+            menu->close();
+        }
+        if (!ranOut)
+            runOut();
+        QCOMPARE(locked, locks);
+    }
+
+    // The lock's settings hold again after an unlock: the idle time locks once more.
+    void idleLockAgainAfterUnlock()
+    {
+        TLockSettings{5, false}.Save();
+        TTestFolder folder;
+        folder.Connect().ExecuteBatch(
+            QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
+        TScriptedDialogs dialogs;
+        TFormMain form(folder.Db(), dialogs);
+        std::chrono::steady_clock::time_point now;
+        auto* watch = Widget<TIdleWatch>(&form, "IdleWatch");
+        watch->SetClock([&now] { return now; });
+        dialogs.Passwords << QStringLiteral("pw");
+        QVERIFY(form.FormShow());
+        form.show();
+        for (int round = 0; round < 2; ++round) {
+            now += std::chrono::minutes(6);
+            watch->Check();
+            QVERIFY(form.Locked());
+            dialogs.Passwords << QStringLiteral("pw");
+            QTRY_VERIFY(!form.Locked());
+        }
+        QVERIFY(Widget<QAction>(&form, "actLock")->isEnabled());
     }
 
     void runAtLoginOnOff()

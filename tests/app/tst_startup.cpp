@@ -158,6 +158,7 @@ private Q_SLOTS:
         }
         const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
         TScriptedDialogs dialogs;
+        dialogs.ShowPrompts = true;
         TShowSpy spy;
         QString caption;
         bool centred = false;

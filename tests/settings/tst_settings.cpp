@@ -21,8 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QQueue>
-#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -31,58 +29,11 @@
 
 namespace {
 
-using TAnswer = std::optional<QString>;
-
-// Answers every password prompt that opens, in order, from a script: a text typed into the
-// prompt and OK, or Cancel for an empty entry. Prompts beyond the script are cancelled. Records
-// the caption of each prompt and the text each answer found in the edit.
-class TPromptAnswers final : public QObject
+// Scripts the password prompts' answers: an empty one cancels.
+void Script(TScriptedDialogs& dialogs, const QStringList& answers)
 {
-public:
-    explicit TPromptAnswers(const QList<TAnswer>& script = {})
-    {
-        for (const TAnswer& answer : script)
-            FScript.enqueue(answer);
-        FTimer.setInterval(1);
-        connect(&FTimer, &QTimer::timeout, this, &TPromptAnswers::Poll);
-        FTimer.start();
-    }
-
-    QStringList Captions;
-    QStringList FoundTexts;
-
-private:
-    void Poll()
-    {
-        auto* form = qobject_cast<TFormPass*>(QApplication::activeModalWidget());
-        if (!form || !form->isVisible())
-            return;
-        if (!form->property("answered").toBool()) {
-            form->setProperty("answered", true);
-            Captions << form->windowTitle();
-        }
-        FoundTexts << form->edtPass->text();
-        const TAnswer answer = FScript.isEmpty() ? TAnswer() : FScript.dequeue();
-        if (!answer) {
-            form->btnCancel->click();
-            return;
-        }
-        form->edtPass->clear();
-        QTest::keyClicks(form->edtPass, *answer);
-        form->btnOK->click();
-    }
-
-    QQueue<TAnswer> FScript;
-    QTimer FTimer;
-};
-
-// Answers as a script: an empty one cancels the prompt.
-QList<TAnswer> Script(const QStringList& answers)
-{
-    QList<TAnswer> script;
     for (const QString& answer : answers)
-        script << (answer.isEmpty() ? TAnswer() : TAnswer(answer));
-    return script;
+        dialogs.Passwords << (answer.isEmpty() ? std::nullopt : std::optional(answer));
 }
 
 // Opens the settings dialog, runs the action on it, and closes it if the action left it open.
@@ -189,34 +140,27 @@ private Q_SLOTS:
     void promptComparesExactly()
     {
         TScriptedDialogs dialogs;
-        TPromptAnswers prompts({QStringLiteral("secret"), QStringLiteral(" Secret"),
-                                QStringLiteral("Secret "), QStringLiteral("Secret")});
+        // Every try is typed into the edit as it is left: a wrong entry must be wiped.
+        Script(dialogs, {QStringLiteral("secret"), QStringLiteral(" Secret"),
+                         QStringLiteral("Secret "), QStringLiteral("Secret")});
         QCOMPARE(
             AskPassword(dialogs, QStringLiteral("Secret"), QStringLiteral("先输入密码登录软件")),
             mrOK);
-        QCOMPARE(prompts.Captions, QStringList(QStringLiteral("先输入密码登录软件")));
+        QCOMPARE(dialogs.Prompts, QStringList(QStringLiteral("先输入密码登录软件")));
         QCOMPARE(dialogs.Texts(), QStringList({WrongPassword, WrongPassword, WrongPassword}));
-        // Every try starts from an empty edit: a wrong entry is wiped, not typed after.
-        QCOMPARE(prompts.FoundTexts, QStringList(4, QString()));
     }
 
     void promptResults()
     {
         TScriptedDialogs dialogs;
-        {
-            TPromptAnswers prompts({QString()});
-            QCOMPARE(AskPassword(dialogs, QString(), QString()), mrOK);
-            QCOMPARE(prompts.Captions, QStringList(QStringLiteral("请输入密码")));
-        }
-        {
-            TPromptAnswers prompts({QStringLiteral("x"), TAnswer()});
-            QCOMPARE(AskPassword(dialogs, QStringLiteral("y"), QString()), mrCancel);
-        }
-        {
-            // An empty expected password is not matched by a typed one.
-            TPromptAnswers prompts({QStringLiteral(" "), TAnswer()});
-            QCOMPARE(AskPassword(dialogs, QString(), QString()), mrCancel);
-        }
+        dialogs.Passwords << QString();
+        QCOMPARE(AskPassword(dialogs, QString(), QString()), mrOK);
+        QCOMPARE(dialogs.Prompts, QStringList(QStringLiteral("请输入密码")));
+        Script(dialogs, {QStringLiteral("x"), QString()});
+        QCOMPARE(AskPassword(dialogs, QStringLiteral("y"), QString()), mrCancel);
+        // An empty expected password is not matched by a typed one.
+        Script(dialogs, {QStringLiteral(" "), QString()});
+        QCOMPARE(AskPassword(dialogs, QString(), QString()), mrCancel);
         QCOMPARE(dialogs.Texts(), QStringList({WrongPassword, WrongPassword}));
     }
 
@@ -251,7 +195,6 @@ private Q_SLOTS:
         TTestFolder folder;
         TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
-        TPromptAnswers prompts;
         folder.Db().ExecuteBatch(QStringLiteral("delete from SysSet"));
         SetConfig(config, true, QStringLiteral("x"));
         config.LoadConfig();
@@ -267,7 +210,6 @@ private Q_SLOTS:
             QVERIFY(!form.isVisible());
         }));
         QCOMPARE(StoredSettings(folder.Db()), QStringLiteral("rows: 0"));
-        QVERIFY(prompts.Captions.isEmpty());
         QVERIFY(dialogs.Boxes.isEmpty());
     }
 
@@ -337,7 +279,6 @@ private Q_SLOTS:
         TTestFolder folder;
         TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
-        TPromptAnswers prompts;
         StoreSettings(folder.Db(), QStringLiteral("bPass='0',PassWord=''"));
         const QString before = StoredSettings(folder.Db());
         QVERIFY(WithConfigDialog(config, dialogs, [&](TFormConfig& form) {
@@ -350,7 +291,6 @@ private Q_SLOTS:
             QCOMPARE(form.focusWidget(), form.edtPass);
         }));
         QCOMPARE(dialogs.Texts(), QStringList(message));
-        QVERIFY(prompts.Captions.isEmpty());
         QCOMPARE(StoredSettings(folder.Db()), before);
         QVERIFY(!config.bPass);
     }
@@ -406,7 +346,7 @@ private Q_SLOTS:
         config.LoadConfig();
         QCOMPARE(config.bPass, pass);
 
-        TPromptAnswers prompts(Script(answers));
+        Script(dialogs, answers);
         bool closed = false;
         QVERIFY(WithConfigDialog(config, dialogs, [&](TFormConfig& form) {
             if (form.chkPass->isChecked() != tick)
@@ -419,7 +359,7 @@ private Q_SLOTS:
         }));
 
         QCOMPARE(closed, saved);
-        QCOMPARE(prompts.Captions, captions);
+        QCOMPARE(dialogs.Prompts, captions);
         QCOMPARE(StoredSettings(folder.Db()), QStringLiteral("integer|") + result);
         // The settings follow what is stored.
         QCOMPARE(QString::number(config.bPass ? -1 : 0) + QLatin1Char('|') + config.PassWord,
@@ -434,7 +374,7 @@ private Q_SLOTS:
         TTestFolder folder;
         TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
-        TPromptAnswers prompts({QStringLiteral("pw")});
+        dialogs.Passwords << QStringLiteral("pw");
         StoreSettings(folder.Db(), QStringLiteral("bPass=-1,PassWord='pw'"));
         folder.Db().ExecuteBatch(QStringLiteral("create trigger NoSave before update on SysSet "
                                                 "begin select raise(abort, 'read only'); end"));
@@ -444,7 +384,7 @@ private Q_SLOTS:
             form.btnOK->click();
             QVERIFY(form.isVisible());
         }));
-        QCOMPARE(prompts.Captions.size(), 1);
+        QCOMPARE(dialogs.Prompts.size(), 1);
         QCOMPARE(dialogs.Boxes.size(), 1);
         QVERIFY(dialogs.Boxes[0].Text.startsWith(QStringLiteral("数据库操作失败！")));
         QVERIFY(dialogs.Boxes[0].Text.contains(QStringLiteral("read only")));
@@ -496,9 +436,9 @@ private Q_SLOTS:
         TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
         StoreSettings(folder.Db(), settings);
-        TPromptAnswers answered(Script(answers));
+        Script(dialogs, answers);
         QCOMPARE(LoginAtStartGuarded(config, dialogs), granted);
-        QCOMPARE(answered.Captions, QStringList(prompts, QStringLiteral("先输入密码登录软件")));
+        QCOMPARE(dialogs.Prompts, QStringList(prompts, QStringLiteral("先输入密码登录软件")));
         QCOMPARE(config.PassWord, QStringLiteral("pw"));
     }
 
@@ -509,13 +449,11 @@ private Q_SLOTS:
         TTestFolder folder;
         TConfig config(folder.Connect());
         TScriptedDialogs dialogs;
-        TPromptAnswers prompts;
         folder.Db().ExecuteBatch(QStringLiteral("alter table SysSet rename to Settings"));
         QVERIFY(!LoginAtStartGuarded(config, dialogs));
         QCOMPARE(dialogs.Boxes.size(), 1);
         QVERIFY(dialogs.Boxes[0].Text.startsWith(QStringLiteral("数据库查询错误，请检查！")));
         QVERIFY(dialogs.Boxes[0].Text.contains(QStringLiteral("SysSet")));
-        QVERIFY(prompts.Captions.isEmpty());
     }
 
     // Encrypting asks first; then the file and the copies the program made open only with the
@@ -526,7 +464,6 @@ private Q_SLOTS:
         TDbAccess& db = folder.Connect();
         TConfig config(db);
         TScriptedDialogs dialogs;
-        TPromptAnswers prompts;
         StoreSettings(folder.Db(), QStringLiteral("bPass='-1',PassWord='pw'"));
         config.LoadConfig();
         DailyBackup(folder.Db(), QDate(2026, 1, 2));
@@ -562,7 +499,6 @@ private Q_SLOTS:
         QVERIFY(setEncrypt(false));
         QCOMPARE(dialogs.Boxes.size(), 2);
         QCOMPARE(openingWithStandardKey(), 3);
-        QVERIFY(prompts.Captions.isEmpty());
         QCOMPARE(StoredSettings(folder.Db()), QStringLiteral("integer|-1|pw"));
     }
 
@@ -578,7 +514,7 @@ private Q_SLOTS:
         const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
         TScriptedDialogs dialogs;
         {
-            TPromptAnswers prompts({QStringLiteral("PW"), TAnswer()});
+            Script(dialogs, {QStringLiteral("PW"), QString()});
             TDbAccess db;
             QCOMPARE(OpenDataFileAtStart(db, dialogs), TStartOpen::Refused);
             QVERIFY(!db.Connected());
@@ -590,14 +526,14 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(DailyBackupFolder()) &&
                 QFile::copy(folder.DeliveredDatabase(), copy));
         folder.WriteFile(QStringLiteral("备份/bookkeep-20260101.bat.Ab12Cd-journal"), "journal");
-        TPromptAnswers prompts({QStringLiteral("pw")});
+        dialogs.Passwords << QStringLiteral("pw");
         TDbAccess db;
         QCOMPARE(OpenDataFileAtStart(db, dialogs), TStartOpen::Opened);
         QVERIFY(OpensWith(copy, db.Key()));
         QCOMPARE(QDir(DailyBackupFolder()).entryList(QDir::Files).size(), 1);
         TConfig opened(db);
         QVERIFY(LoginAtStart(opened, dialogs));
-        QCOMPARE(prompts.Captions, QStringList(QStringLiteral("先输入密码登录软件")));
+        QCOMPARE(dialogs.Prompts, QStringList(2, QStringLiteral("先输入密码登录软件")));
         QCOMPARE(dialogs.Texts(), QStringList(WrongPassword));
     }
 
@@ -615,15 +551,13 @@ private Q_SLOTS:
         folder.Db().BackupTo(backup);
         db.Rekey(TFileKey(), QStringLiteral("update SysSet set bPass='0',[PassWord]=''"));
         const QByteArray before = folder.ReadFile(QStringLiteral("bookkeep.dat"));
-        {
-            TPromptAnswers prompts({QStringLiteral("Other"), TAnswer()});
-            dialogs.Answers << true;
-            dialogs.FileNames << backup;
-            QVERIFY_THROWS_EXCEPTION(EAbort, RestoreCommand(config, dialogs));
-            QCOMPARE(prompts.Captions, QStringList(QStringLiteral("请输入备份文件的密码")));
-        }
+        Script(dialogs, {QStringLiteral("Other"), QString()});
+        dialogs.Answers << true;
+        dialogs.FileNames << backup;
+        QVERIFY_THROWS_EXCEPTION(EAbort, RestoreCommand(config, dialogs));
+        QCOMPARE(dialogs.Prompts, QStringList(QStringLiteral("请输入备份文件的密码")));
         QCOMPARE(folder.ReadFile(QStringLiteral("bookkeep.dat")), before);
-        TPromptAnswers prompts({QStringLiteral("other")});
+        dialogs.Passwords << QStringLiteral("other");
         dialogs.Answers << true;
         dialogs.FileNames << backup;
         QVERIFY(RestoreCommand(config, dialogs));

@@ -1,5 +1,7 @@
 #include "ScriptedDialogs.h"
 
+#include <QTest>
+
 bool TScriptedDialogs::MessageBox(TBoxKind kind, const QString& caption, const QString& text)
 {
     Boxes.append({kind, caption, text});
@@ -34,4 +36,25 @@ QStringList TScriptedDialogs::Texts() const
     for (const TBox& box : Boxes)
         texts << box.Text;
     return texts;
+}
+
+bool TScriptedDialogs::AnswerPrompt(TPasswordPrompt& prompt)
+{
+    Prompts << prompt.Caption();
+    if (ShowPrompts)
+        return prompt.Show();
+    for (;;) {
+        if (Passwords.isEmpty()) {
+            QTest::qFail(
+                qPrintable(
+                    QStringLiteral("unexpected password prompt \"%1\"").arg(prompt.Caption())),
+                __FILE__, __LINE__);
+            return false;
+        }
+        const std::optional<QString> password = Passwords.dequeue();
+        if (!password)
+            return false;
+        if (prompt.Enter(*password))
+            return true;
+    }
 }

@@ -8,10 +8,14 @@
 #include <QString>
 #include <QUrl>
 
+#include <optional>
+
 // Answers the program's boxes and file dialogs from a script and records what was shown.
 // Handed in where the program takes its dialogs; while it exists, errors that no code catches are
 // shown in it too, as the program's handler shows them in its boxes. Unscripted questions are
-// answered No, file dialogs cancelled.
+// answered No, file dialogs cancelled. A password prompt takes the scripted passwords one try
+// after another, an empty entry cancelling it; one beyond the script is cancelled and fails the
+// test at once, rather than waiting for someone to type.
 class TScriptedDialogs final : public TUserDialogs
 {
 public:
@@ -33,6 +37,7 @@ public:
     }
     QString ClipboardText() override { return Clipboard; }
     void OpenUrl(const QUrl& url) override { OpenedUrls << url; }
+    bool AnswerPrompt(TPasswordPrompt& prompt) override;
 
     QList<TBox> Boxes;
     QQueue<bool> Answers;
@@ -43,6 +48,10 @@ public:
     QStringList OpenFolders; // the start folder of each open dialog
     QString Clipboard;
     QList<QUrl> OpenedUrls;
+    QQueue<std::optional<QString>> Passwords;
+    QStringList Prompts; // the caption of each password prompt
+    // Shows the prompts for real instead, to a test that drives them itself.
+    bool ShowPrompts = false;
 
     // The texts of the boxes shown so far.
     QStringList Texts() const;
