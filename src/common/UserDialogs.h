@@ -34,7 +34,8 @@ public:
     // An existing folder; empty when cancelled.
     virtual QString DirectoryName() = 0;
     virtual QString ClipboardText() = 0;
-    virtual void OpenUrl(const QUrl& url) = 0;
+    // False when the desktop has nothing to open the address with.
+    virtual bool OpenUrl(const QUrl& url) = 0;
 };
 
 // Answers without a desktop: writes boxes to the standard error stream, says No to every question
@@ -49,5 +50,5 @@ public:
     QString OpenFileName(const QString&, const QString&) override { return {}; }
     QString DirectoryName() override { return {}; }
     QString ClipboardText() override { return {}; }
-    void OpenUrl(const QUrl&) override {}
+    bool OpenUrl(const QUrl&) override { return false; }
 };

@@ -1,3 +1,4 @@
+#include "Palettes.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 #include "Widgets.h"
@@ -5,6 +6,7 @@
 #include "app/FormMain.h"
 #include "app/Search.h"
 #include "app/SearchBox.h"
+#include "common/gui/Contrast.h"
 #include "controls/CardDBGrid.h"
 #include "data/DbAccess.h"
 #include "groups/CardTree.h"
@@ -13,6 +15,7 @@
 
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -120,6 +123,21 @@ private Q_SLOTS:
             db.ExecuteBatch(
                 QStringLiteral("insert into NoteBook(TypeID,ReMark) values (0, 'hit')"));
         QCOMPARE(int(Search(db, QStringLiteral("hit")).size()), listed);
+    }
+
+    // The field's grey hint reads on it, also after a change to a dark scheme.
+    void hintReadsInADarkScheme()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        TFormMain form(folder.Db(), dialogs);
+        const QPalette before = QApplication::palette();
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+        QApplication::setPalette(DarkPalette());
+        const QPalette field = Widget<TSearchBox>(&form, "SearchBox")->palette();
+        QVERIFY(ContrastRatio(field.color(QPalette::PlaceholderText),
+                              field.color(QPalette::Base)) >= ReadableContrast);
     }
 
     // Typing lists the results; Enter on a note shows it with the match selected, a click on an

@@ -32,7 +32,11 @@ public:
         return Directories.isEmpty() ? QString() : Directories.dequeue();
     }
     QString ClipboardText() override { return Clipboard; }
-    void OpenUrl(const QUrl& url) override { OpenedUrls << url; }
+    bool OpenUrl(const QUrl& url) override
+    {
+        OpenedUrls << url;
+        return UrlsOpen;
+    }
 
     QList<TBox> Boxes;
     QQueue<bool> Answers;
@@ -43,6 +47,7 @@ public:
     QStringList OpenFolders; // the start folder of each open dialog
     QString Clipboard;
     QList<QUrl> OpenedUrls;
+    bool UrlsOpen = true; // false: the desktop has no browser
 
     // The texts of the boxes shown so far.
     QStringList Texts() const;

@@ -386,6 +386,7 @@ private Q_SLOTS:
             QCOMPARE(dialog->size(), QSize(408, 300));
         VerifyControls(dialog.get(), {dialog->Body, dialog->pnlBottom}, {dialog->edtGroup},
                        {dialog->imgOpen});
+        QCOMPARE(AccessibleName(dialog->edtGroup->Button()), QStringLiteral("选择分组"));
         QVERIFY(dialog->mmoRemark->height() >= 4 * dialog->mmoRemark->fontMetrics().lineSpacing());
     }
 
