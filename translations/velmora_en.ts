@@ -430,6 +430,10 @@ You can use “Restore Data” to go back to a backup.</translation>
         <source>错误</source>
         <translation>Error</translation>
     </message>
+    <message>
+        <source>没有可以打开网址的浏览器</source>
+        <translation>There is no browser that can open the address</translation>
+    </message>
 </context>
 <context>
     <name>NoteExport</name>
@@ -797,6 +801,10 @@ Export the notes to a folder with a shorter path, or reduce the number of group 
     <message>
         <source>网址不能为空！</source>
         <translation>The address cannot be empty!</translation>
+    </message>
+    <message>
+        <source>选择分组</source>
+        <translation>Choose group</translation>
     </message>
 </context>
 <context>
@@ -1171,6 +1179,10 @@ Do you want to go back to the data from before the restore?</translation>
     <message>
         <source>切换到另一页（焦点在页面中时）</source>
         <translation>Switch to the other page (with the focus on a page)</translation>
+    </message>
+    <message>
+        <source>打开“软件设置”菜单：软件主页、设置、锁定、备份、恢复、导入导出、关于</source>
+        <translation>Open the Settings menu: home page, settings, lock, backup, restore, import and export, about</translation>
     </message>
 </context>
 <context>

@@ -359,12 +359,14 @@ private Q_SLOTS:
         QCOMPARE(groups.RootNode()->childCount(), 1);
     }
 
-    // A prompt with no window behind it, as the login's, stands in the middle of the screen.
+    // A prompt with no window behind it, as the login's, stands in the middle of the screen,
+    // also when it grows after it was placed.
     void promptWithoutAWindowIsCentred()
     {
         TScriptedDialogs dialogs;
         TModalDriver modals;
         modals.When<TFormPass>([](TFormPass* prompt) {
+            prompt->resize(prompt->size() * 3 / 2);
             QTRY_COMPARE(prompt->frameGeometry().center(),
                          prompt->screen()->availableGeometry().center());
             prompt->reject();

@@ -132,12 +132,18 @@ private Q_SLOTS:
         folder.Connect();
         TScriptedDialogs dialogs;
         TFormMain form(folder.Db(), dialogs);
+        form.show();
         const QPalette before = QApplication::palette();
         const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
-        QApplication::setPalette(DarkPalette());
-        const QPalette field = Widget<TSearchBox>(&form, "SearchBox")->palette();
-        QVERIFY(ContrastRatio(field.color(QPalette::PlaceholderText),
-                              field.color(QPalette::Base)) >= ReadableContrast);
+        // Dark colours laid over the default scheme, whose hint they leave as it was.
+        QPalette dark = before;
+        for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Text})
+            dark.setColor(role, DarkPalette().color(role));
+        QApplication::setPalette(dark);
+        const TSearchBox* box = Widget<TSearchBox>(&form, "SearchBox");
+        QTRY_VERIFY(IsDark(box->palette().color(QPalette::Base)));
+        QVERIFY(ContrastRatio(box->palette().color(QPalette::PlaceholderText),
+                              box->palette().color(QPalette::Base)) >= ReadableContrast);
     }
 
     // Typing lists the results; Enter on a note shows it with the match selected, a click on an
