@@ -56,7 +56,7 @@ public:
     QString OpenFileName(const QString&, const QString&) override { return File; }
     QString DirectoryName() override { return {}; }
     QString ClipboardText() override { return {}; }
-    void OpenUrl(const QUrl&) override {}
+    bool OpenUrl(const QUrl&) override { return true; }
 };
 
 QByteArray BookmarkFile(int folders, int linksPerFolder)

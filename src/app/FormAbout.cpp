@@ -3,6 +3,7 @@
 #include "common/AppPath.h"
 #include "common/CardException.h"
 #include "common/Messages.h"
+#include "common/gui/AccessibleName.h"
 #include "data/DbAccess.h"
 
 #include <QDialogButtonBox>
@@ -59,6 +60,8 @@ TFormAbout::TFormAbout(const TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget
     edtFolder->setMinimumWidth(edtFolder->fontMetrics().horizontalAdvance(edtFolder->text()) +
                                edtFolder->fontMetrics().averageCharWidth() * 4);
     lblFolder->setBuddy(edtFolder);
+    lblFolder->setAccessibleName(WithoutMnemonic(lblFolder->text()));
+    lblFolder->setObjectName(QStringLiteral("lblFolder"));
     btnOpenFolder = new QPushButton(tr("打开文件夹(&O)"), this);
     btnOpenFolder->setObjectName(QStringLiteral("btnOpenFolder"));
     btnOpenFolder->setAccessibleName(tr("打开文件夹"));

@@ -151,6 +151,15 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
     for (QAction* keyed : {actLock, actShortcuts})
         keyed->setShortcutVisibleInContextMenu(true);
     actAbout = pmSystem->addAction(tr("关于 Velmora"));
+    // F10, the desktop's key for a window's menu, drops the settings menu from its button
+    // wherever the focus is.
+    actSystemMenu = new QAction(this);
+    actSystemMenu->setShortcut(QKeySequence(Qt::Key_F10));
+    addAction(actSystemMenu);
+    ConnectGuarded(actSystemMenu, &QAction::triggered, this, [this] {
+        FSystemClickedByMouse = false;
+        btnSystemClick();
+    });
     ConnectGuarded(actShortcuts, &QAction::triggered, this, [this] { ShortcutsClick(); });
     ConnectGuarded(actAbout, &QAction::triggered, this,
                    [this] { ShowAboutDialog(FDbAccess, FDialogs, this); });
@@ -212,6 +221,7 @@ void TFormMain::NameActions()
         {actExportNotes, "actExportNotes"},
         {actShortcuts, "actShortcuts"},
         {actAbout, "actAbout"},
+        {actSystemMenu, "actSystemMenu"},
     };
     for (const auto& [object, name] : named)
         object->setObjectName(QString::fromLatin1(name));

@@ -155,8 +155,9 @@ private:
     QAction* actImportFromBrowser = nullptr;
     QAction* actExportBookmarks = nullptr;
     QAction* actExportNotes = nullptr;
-    QAction* actShortcuts = nullptr; // "键盘快捷键", F1
-    QAction* actAbout = nullptr;     // "关于 Velmora"
+    QAction* actShortcuts = nullptr;  // "键盘快捷键", F1
+    QAction* actAbout = nullptr;      // "关于 Velmora"
+    QAction* actSystemMenu = nullptr; // F10 opens pmSystem
 
     TDbAccess& FDbAccess;
     TUserDialogs& FDialogs;

@@ -15,6 +15,9 @@ const std::vector<TShortcutSection>& ShortcutSections()
          {{{K(Qt::CTRL | Qt::Key_K)}, QT_TRANSLATE_NOOP("TFormShortcuts", "搜索笔记和网址")},
           {{K(Qt::CTRL | Qt::Key_L)}, QT_TRANSLATE_NOOP("TFormShortcuts", "锁定")},
           {{K(Qt::Key_F1)}, QT_TRANSLATE_NOOP("TFormShortcuts", "键盘快捷键")},
+          {{K(Qt::Key_F10)},
+           QT_TRANSLATE_NOOP("TFormShortcuts", "打开“软件设置”菜单：软件主页、设置、锁定、备份、"
+                                               "恢复、导入导出、关于")},
           {{K(Qt::CTRL | Qt::Key_Tab), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)},
            QT_TRANSLATE_NOOP("TFormShortcuts", "切换到另一页（焦点在页面中时）")}}},
         {QT_TRANSLATE_NOOP("TFormShortcuts", "搜索结果"),

@@ -130,6 +130,7 @@ TSearchBox::TSearchBox(TDbAccess& dbAccess, QWidget* window, QTabWidget* pages, 
     setAccessibleDescription(tr("搜索全部笔记、分组和网址（Ctrl+K）；上下键选择结果，Enter 转到，"
                                 "Esc 清空"));
     setClearButtonEnabled(true);
+    FollowPalette();
     setFixedWidth(200);
 
     // The list floats over the window's pages; the caret stays in the field while it is open.
@@ -294,6 +295,30 @@ bool TSearchBox::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QLineEdit::eventFilter(watched, event);
+}
+
+void TSearchBox::changeEvent(QEvent* event)
+{
+    QLineEdit::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && !FFollowingPalette)
+        FollowPalette();
+}
+
+void TSearchBox::FollowPalette()
+{
+    // The hint starts from the scheme's own, not from the colour the field was given before.
+    QPalette scheme = palette();
+    scheme.setColor(QPalette::PlaceholderText,
+                    (parentWidget() ? parentWidget()->palette() : QApplication::palette(this))
+                        .color(QPalette::PlaceholderText));
+    const QColor hint = PlaceholderColour(scheme);
+    if (palette().color(QPalette::PlaceholderText) == hint)
+        return;
+    QPalette own = palette();
+    own.setColor(QPalette::PlaceholderText, hint);
+    FFollowingPalette = true;
+    setPalette(own);
+    FFollowingPalette = false;
 }
 
 void TSearchBox::OpenResult(int row)

@@ -45,8 +45,11 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The grey hint keeps to the scheme, readable on the field.
+    void FollowPalette();
     void StartSearch();
     void SearchStep();
     void ShowResults(std::vector<TSearchHit> hits);
@@ -64,4 +67,5 @@ private:
     std::unique_ptr<TSearchRun> FRun;
     std::vector<TSearchHit> FHits;
     QPointer<QWidget> FReturnTo;
+    bool FFollowingPalette = false;
 };

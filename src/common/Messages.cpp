@@ -60,6 +60,7 @@ void OpenUrl(TUserDialogs& dialogs, const QString& target)
     if (address.isEmpty())
         return;
     const QUrl url = QUrl::fromUserInput(address);
-    if (url.isValid())
-        dialogs.OpenUrl(url);
+    if (url.isValid() && !dialogs.OpenUrl(url))
+        ShowError(dialogs, QCoreApplication::translate("Messages", "没有可以打开网址的浏览器") +
+                               QLatin1Char('\n') + address);
 }

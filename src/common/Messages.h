@@ -23,5 +23,6 @@ void ShowDbError(TUserDialogs& dialogs, const QString& headline, const QString& 
 
 // Opens a web address, file or document with the desktop's default handler. A bare host name
 // such as www.example.org opens as a web address. Of a text with several lines the first
-// non-blank line is opened, trimmed. The outcome is not reported.
+// non-blank line is opened, trimmed. Where the desktop has nothing to open it with, an error box
+// says so and shows the address, so that the user can take it elsewhere.
 void OpenUrl(TUserDialogs& dialogs, const QString& target);

@@ -49,7 +49,8 @@ public:
     // An existing folder; empty when cancelled.
     virtual QString DirectoryName() = 0;
     virtual QString ClipboardText() = 0;
-    virtual void OpenUrl(const QUrl& url) = 0;
+    // False when the desktop has nothing to open the address with.
+    virtual bool OpenUrl(const QUrl& url) = 0;
     // Has the prompt answered, by the user unless tests script it; true when it took a password.
     virtual bool AnswerPrompt(TPasswordPrompt& prompt) { return prompt.Show(); }
 };
@@ -66,6 +67,6 @@ public:
     QString OpenFileName(const QString&, const QString&) override { return {}; }
     QString DirectoryName() override { return {}; }
     QString ClipboardText() override { return {}; }
-    void OpenUrl(const QUrl&) override {}
+    bool OpenUrl(const QUrl&) override { return false; }
     bool AnswerPrompt(TPasswordPrompt&) override { return false; }
 };

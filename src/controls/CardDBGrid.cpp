@@ -2,6 +2,7 @@
 
 #include "common/CardException.h"
 #include "common/Errors.h"
+#include "common/gui/Contrast.h"
 #include "controls/GridColors.h"
 #include "data/GridSet.h"
 
@@ -79,7 +80,8 @@ TCardDBGrid::TCardDBGrid(QWidget* parent) : QTableView(parent)
     setSelectionBehavior(SelectRows);
     setSelectionMode(SingleSelection);
     setShowGrid(false);
-    setTabKeyNavigation(true);
+    // The arrow keys move among the rows; Tab and Shift+Tab go on to the window's next control.
+    setTabKeyNavigation(false);
     setSortingEnabled(false);
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
@@ -398,7 +400,7 @@ void TCardDBGrid::paintEvent(QPaintEvent* event)
     if (FPlaceholderText.isEmpty() || !IsEmpty())
         return;
     QPainter painter(viewport());
-    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.setPen(PlaceholderColour(palette()));
     painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
                      FPlaceholderText);
 }

@@ -1,6 +1,7 @@
 #include "controls/FormBaseDlg.h"
 
 #include "common/CardException.h"
+#include "common/gui/ScreenCentre.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -70,6 +71,11 @@ TFormBaseDlg::TFormBaseDlg(QWidget* parent) : QDialog(DefaultParent(parent))
     btnCancel->setAutoDefault(false);
     layout->addWidget(pnlBottom);
     setTabOrder(btnOK, btnCancel);
+
+    // Qt centres a dialog without an owner by a guess at the frame and before it has grown to
+    // its font: the login prompt stood off the screen's middle.
+    if (!parentWidget())
+        KeepCentredOnScreen(*this);
 
     ConnectGuarded(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
     ConnectGuarded(btnCancel, &QPushButton::clicked, this, [this] { SetModalResult(mrCancel); });

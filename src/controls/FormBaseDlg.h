@@ -33,9 +33,9 @@ public:
     explicit TFormBaseDlg(QWidget* parent = nullptr);
     ~TFormBaseDlg() override;
 
-    // Shows the dialog modally, centred by Qt on the window it was opened from, or on the screen
-    // when there is none (the login before the main window shows); the answer is mrOK or
-    // mrCancel.
+    // Shows the dialog modally, centred by Qt on the window it was opened from, or in the middle
+    // of the screen when there is none (the login before the main window shows); the answer is
+    // mrOK or mrCancel.
     TModalResult ShowModal();
     void SetModalResult(TModalResult result);
     TModalResult ModalResult() const { return FModalResult; }

@@ -3,6 +3,7 @@
 #include "common/CardException.h"
 #include "common/Messages.h"
 #include "common/TextUtil.h"
+#include "common/gui/AccessibleName.h"
 #include "data/DbAccess.h"
 #include "data/FileKey.h"
 #include "settings/Config.h"
@@ -43,6 +44,7 @@ TFormConfig::TFormConfig(TConfig& config, TUserDialogs& dialogs, QWidget* parent
 
     chkPass = new QCheckBox(tr("登录需输入密码"), Body);
     chkEncrypt = new QCheckBox(tr("用登录密码加密数据文件(&E)"), Body);
+    chkEncrypt->setAccessibleName(WithoutMnemonic(chkEncrypt->text()));
     chkEncrypt->setAccessibleDescription(tr("只有输入登录密码才能打开数据文件"));
     edtPass = NewPasswordEdit(Body);
     edtRePass = NewPasswordEdit(Body);

@@ -58,6 +58,9 @@ TFormBaseIE::TFormBaseIE(TIE& store, TUserDialogs& dialogs, QWidget* parent)
     // The text cannot be typed into; the cursor says so, the button keeps its arrow.
     edtGroup->setCursor(Qt::ForbiddenCursor);
     edtGroup->SetButtonBmp(TButtonGlyph::CardFind);
+    // The magnifier, but what the button does is choose a group.
+    if (QToolButton* button = edtGroup->Button())
+        button->setAccessibleName(tr("选择分组"));
     edtGroup->setText(tr("未分组"));
     edtGroup->OnButClick = [this](TCardEdtBut*) {
         edtGroupButClick();

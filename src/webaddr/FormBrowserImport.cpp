@@ -1,5 +1,6 @@
 #include "webaddr/FormBrowserImport.h"
 
+#include "common/gui/AccessibleName.h"
 #include "webaddr/BrowserProfiles.h"
 
 #include <QLabel>
@@ -18,9 +19,12 @@ TFormBrowserImport::TFormBrowserImport(const std::vector<TBrowserProfile>& profi
     lstProfiles = new QListWidget(Body);
     lstProfiles->setAccessibleName(tr("浏览器配置"));
     label->setBuddy(lstProfiles);
+    label->setAccessibleName(WithoutMnemonic(label->text()));
     for (const TBrowserProfile& profile : profiles)
         lstProfiles->addItem(profile.Label());
     lstProfiles->setCurrentRow(0);
+    // The arrow keys choose at once, without a click into the list first.
+    lstProfiles->setFocus();
     connect(lstProfiles, &QListWidget::itemDoubleClicked, btnOK, &QPushButton::click);
     layout->addWidget(label);
     layout->addWidget(lstProfiles, 1);

@@ -36,6 +36,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -174,7 +175,7 @@ private Q_SLOTS:
         TFormShortcuts* keys = form.Shortcuts();
         QVERIFY(keys && keys->isVisible() && !keys->isModal());
         // The list names the window's own keys as the menu has them.
-        for (const char* name : {"actLock", "actShortcuts"})
+        for (const char* name : {"actLock", "actShortcuts", "actSystemMenu"})
             QVERIFY(!keys->tvKeys
                          ->findItems(KeyNames({Widget<QAction>(&form, name)->shortcut()}),
                                      Qt::MatchExactly | Qt::MatchRecursive, 0)
@@ -189,12 +190,13 @@ private Q_SLOTS:
         QVERIFY(!keys->isVisible());
     }
 
-    // Space or Enter on the settings button drops the menu from the button's edge.
+    // Space or Enter on the settings button, or F10, drops the menu from the button's edge.
     void settingsMenuFromTheKeyboard_data()
     {
         QTest::addColumn<int>("key");
         QTest::newRow("space") << int(Qt::Key_Space);
         QTest::newRow("enter") << int(Qt::Key_Return);
+        QTest::newRow("F10") << int(Qt::Key_F10);
     }
     void settingsMenuFromTheKeyboard()
     {
@@ -263,6 +265,7 @@ private Q_SLOTS:
         row("chkRunAtLogin", "开机运行");
         row("tvKeys", "键盘快捷键");
         row("edtFolder", "数据文件夹");
+        row("lblFolder", "数据文件夹：");
         row("btnOpenFolder", "打开文件夹");
     }
     void accessibleNames()
@@ -475,6 +478,22 @@ private Q_SLOTS:
             QTRY_VERIFY(!form.Locked());
         }
         QVERIFY(Widget<QAction>(&form, "actLock")->isEnabled());
+    }
+
+    // A prompt with no window behind it, as the login's, stands in the middle of the screen,
+    // also when it grows after it was placed.
+    void promptWithoutAWindowIsCentred()
+    {
+        TScriptedDialogs dialogs;
+        dialogs.ShowPrompts = true;
+        TModalDriver modals;
+        modals.When<TFormPass>([](TFormPass* prompt) {
+            prompt->resize(prompt->size() * 3 / 2);
+            QTRY_COMPARE(prompt->frameGeometry().center(),
+                         prompt->screen()->availableGeometry().center());
+            prompt->reject();
+        });
+        AskPassword(dialogs, QStringLiteral("pw"), QString());
     }
 
     void runAtLoginOnOff()

@@ -1,3 +1,4 @@
+#include "Palettes.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 #include "Widgets.h"
@@ -5,6 +6,7 @@
 #include "app/FormMain.h"
 #include "app/Search.h"
 #include "app/SearchBox.h"
+#include "common/gui/Contrast.h"
 #include "controls/CardDBGrid.h"
 #include "data/DbAccess.h"
 #include "groups/CardTree.h"
@@ -13,6 +15,7 @@
 
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -120,6 +123,27 @@ private Q_SLOTS:
             db.ExecuteBatch(
                 QStringLiteral("insert into NoteBook(TypeID,ReMark) values (0, 'hit')"));
         QCOMPARE(int(Search(db, QStringLiteral("hit")).size()), listed);
+    }
+
+    // The field's grey hint reads on it, also after a change to a dark scheme.
+    void hintReadsInADarkScheme()
+    {
+        TTestFolder folder;
+        folder.Connect();
+        TScriptedDialogs dialogs;
+        TFormMain form(folder.Db(), dialogs);
+        form.show();
+        const QPalette before = QApplication::palette();
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+        // Dark colours laid over the default scheme, whose hint they leave as it was.
+        QPalette dark = before;
+        for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Text})
+            dark.setColor(role, DarkPalette().color(role));
+        QApplication::setPalette(dark);
+        const TSearchBox* box = Widget<TSearchBox>(&form, "SearchBox");
+        QTRY_VERIFY(IsDark(box->palette().color(QPalette::Base)));
+        QVERIFY(ContrastRatio(box->palette().color(QPalette::PlaceholderText),
+                              box->palette().color(QPalette::Base)) >= ReadableContrast);
     }
 
     // Typing lists the results; Enter on a note shows it with the match selected, a click on an

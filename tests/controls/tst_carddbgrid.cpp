@@ -456,7 +456,8 @@ private Q_SLOTS:
     }
 
     // Every coloured text reads on its background in a light and a dark scheme: the grid's
-    // stripes and current row, the find box after a miss, and the search's match.
+    // stripes and current row, the find box after a miss, a field's grey hint and the search's
+    // match.
     void colouredTextReads_data()
     {
         QTest::addColumn<QColor>("text");
@@ -470,6 +471,7 @@ private Q_SLOTS:
                 << CurrentRowColors(palette).Text << CurrentRowColors(palette).Back;
             QTest::addRow("%s find miss", scheme) << text << TNotePage::FindMissColor(palette);
             const QColor base = palette.color(QPalette::Base);
+            QTest::addRow("%s placeholder", scheme) << PlaceholderColour(palette) << base;
             const QColor highlight = palette.color(QPalette::Highlight);
             QTest::addRow("%s search match", scheme) << MarkColour(base, text) << base;
             QTest::addRow("%s search match chosen", scheme)

@@ -36,7 +36,11 @@ public:
         return Directories.isEmpty() ? QString() : Directories.dequeue();
     }
     QString ClipboardText() override { return Clipboard; }
-    void OpenUrl(const QUrl& url) override { OpenedUrls << url; }
+    bool OpenUrl(const QUrl& url) override
+    {
+        OpenedUrls << url;
+        return UrlsOpen;
+    }
     bool AnswerPrompt(TPasswordPrompt& prompt) override;
 
     QList<TBox> Boxes;
@@ -52,6 +56,7 @@ public:
     QStringList Prompts; // the caption of each password prompt
     // Shows the prompts for real instead, to a test that drives them itself.
     bool ShowPrompts = false;
+    bool UrlsOpen = true; // false: the desktop has no browser
 
     // The texts of the boxes shown so far.
     QStringList Texts() const;

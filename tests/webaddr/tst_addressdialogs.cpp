@@ -387,6 +387,7 @@ private Q_SLOTS:
         VerifyControls(dialog.get(), {dialog->Body, dialog->pnlBottom}, {dialog->edtGroup});
         QCOMPARE(QAccessible::queryAccessibleInterface(dialog->imgOpen)->role(),
                  QAccessible::Button);
+        QCOMPARE(AccessibleName(dialog->edtGroup->Button()), QStringLiteral("选择分组"));
         QVERIFY(dialog->mmoRemark->height() >= 4 * dialog->mmoRemark->fontMetrics().lineSpacing());
     }
 

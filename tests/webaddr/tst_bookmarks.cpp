@@ -540,7 +540,7 @@ private Q_SLOTS:
                     QByteArray(browser) + ".example\"}]}}}");
         TModalDriver driver;
         driver.When<TFormBrowserImport>([](TFormBrowserImport* dialog) {
-            dialog->lstProfiles->setCurrentRow(1);
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Down);
             dialog->btnOK->click();
         });
         QVERIFY(ImportFromBrowserCommand(folder.Db(), dialogs));

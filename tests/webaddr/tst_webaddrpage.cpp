@@ -19,6 +19,7 @@
 #include "webaddr/WebAddrPage.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -213,6 +214,19 @@ private Q_SLOTS:
         QCOMPARE(Rows(f.Folder.Db()).size(), 5);
     }
 
+    // Tab and Shift+Tab leave the list for the window's next control, as in any list.
+    void tabLeavesTheList()
+    {
+        TPageFixture f;
+        f.Page->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.Page.get()));
+        for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
+            f.Grid().setFocus();
+            QTest::keyClick(&f.Grid(), Qt::Key_Tab, modifiers);
+            QCOMPARE(QApplication::focusWidget(), &f.Tree());
+        }
+    }
+
     // The deletes of the store re-read the grid, also when the row was already gone.
     void storeDeletesRereadTheGrid()
     {
@@ -335,6 +349,19 @@ private Q_SLOTS:
         f.MakeCurrent(QString());
         f.Action("actDeleteAddress")->trigger();
         QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("确实要删除：＂＂吗?"));
+    }
+
+    // Where the desktop has no browser, opening says so in an error box that shows the address.
+    void openingWithoutABrowserSaysSo()
+    {
+        TPageFixture f;
+        f.Click(QStringLiteral("工作"));
+        f.MakeCurrent(QStringLiteral("W1"));
+        f.Dialogs.UrlsOpen = false;
+        f.Action("actOpenAddress")->trigger();
+        QCOMPARE(f.Dialogs.Boxes.size(), 1);
+        QCOMPARE(f.Dialogs.Boxes[0].Kind, TBoxKind::Error);
+        QVERIFY(f.Dialogs.Boxes[0].Text.contains(QStringLiteral("www.w1.cn")));
     }
 
     // On an empty grid the row commands say nothing and open nothing.

@@ -1,6 +1,7 @@
 #include "common/gui/Contrast.h"
 
 #include <QColor>
+#include <QPalette>
 
 #include <algorithm>
 #include <cmath>
@@ -61,6 +62,20 @@ QColor MarkColour(const QColor& background, const QColor& text)
     const QColor black(Qt::black);
     const QColor white(Qt::white);
     return ContrastRatio(black, background) > ContrastRatio(white, background) ? black : white;
+}
+
+QColor PlaceholderColour(const QPalette& palette)
+{
+    const QColor base = palette.color(QPalette::Base);
+    const QColor text = palette.color(QPalette::Text);
+    const QColor hint = palette.color(QPalette::PlaceholderText);
+    const QColor shown = Mixed(hint, base, hint.alphaF());
+    // Small steps keep it as grey as the scheme's base allows.
+    constexpr int Steps = 20;
+    QColor moved = shown;
+    for (int step = 1; step <= Steps && ContrastRatio(moved, base) < ReadableContrast; ++step)
+        moved = Mixed(text, shown, double(step) / Steps);
+    return moved;
 }
 
 bool IsDark(const QColor& colour)

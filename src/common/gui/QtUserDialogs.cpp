@@ -1,6 +1,8 @@
 #include "common/gui/QtUserDialogs.h"
 
 #include "common/TextUtil.h"
+#include "common/gui/AccessibleName.h"
+#include "common/gui/ScreenCentre.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -66,6 +68,8 @@ QString QtFileFilter(const QString& filter)
 bool TQtUserDialogs::MessageBox(TBoxKind kind, const QString& caption, const QString& text)
 {
     QMessageBox box(Owner());
+    if (!box.parentWidget())
+        KeepCentredOnScreen(box);
     box.setWindowTitle(caption);
     box.setText(Shortened(text));
     // Whatever the box leaves out is there in full, in a scrolling field of its own.
@@ -85,6 +89,8 @@ bool TQtUserDialogs::MessageBox(TBoxKind kind, const QString& caption, const QSt
             ->setText(QCoreApplication::translate("TQtUserDialogs", "是(&Y)"));
         box.button(QMessageBox::No)
             ->setText(QCoreApplication::translate("TQtUserDialogs", "否(&N)"));
+        for (QAbstractButton* button : box.buttons())
+            button->setAccessibleName(WithoutMnemonic(button->text()));
         break;
     case TBoxKind::Error:
         box.setIcon(QMessageBox::Critical);
@@ -104,6 +110,8 @@ bool TQtUserDialogs::MessageBox(TBoxKind kind, const QString& caption, const QSt
 int TQtUserDialogs::Choose(const QString& caption, const QString& text, const QStringList& buttons)
 {
     QMessageBox box(Owner());
+    if (!box.parentWidget())
+        KeepCentredOnScreen(box);
     box.setWindowTitle(caption);
     box.setText(text);
     box.setIcon(QMessageBox::Question);
@@ -111,6 +119,8 @@ int TQtUserDialogs::Choose(const QString& caption, const QString& text, const QS
     for (const QString& label : buttons)
         added << box.addButton(label, added.size() + 1 == buttons.size() ? QMessageBox::RejectRole
                                                                          : QMessageBox::AcceptRole);
+    for (QAbstractButton* button : added)
+        button->setAccessibleName(WithoutMnemonic(button->text()));
     if (!added.isEmpty()) {
         box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
         box.setEscapeButton(added.last());
@@ -150,7 +160,7 @@ QString TQtUserDialogs::ClipboardText()
     return QGuiApplication::clipboard()->text();
 }
 
-void TQtUserDialogs::OpenUrl(const QUrl& url)
+bool TQtUserDialogs::OpenUrl(const QUrl& url)
 {
-    QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(url);
 }

@@ -19,5 +19,5 @@ public:
     QString OpenFileName(const QString& filter, const QString& folder) override;
     QString DirectoryName() override;
     QString ClipboardText() override;
-    void OpenUrl(const QUrl& url) override;
+    bool OpenUrl(const QUrl& url) override;
 };
