@@ -9,14 +9,28 @@
 //   save has committed): the median of 41 keys in a process of its own per file, the two files
 //   (both written by the same export) taking turns at going first over nine rounds, and the
 //   median of the rounds' ratios.
+// - the user's unlock: the program started over the file, the password typed into its prompt,
+//   timed from the Enter until the main window has had its first paint and the event loop
+//   answers, and until its groups have loaded behind it, against the standard-key file's login
+//   prompt on the same path; each start in a process of its own, the two taking turns, the median
+//   of seven each;
 // Run: bench_encryption [delivered database]; it works in a temporary folder, offscreen.
+// bench_encryption --unlock [delivered database] runs the unlock comparison alone.
 
 #include "LargeDatabase.h"
 #include "NoteBench.h"
+#include "app/FormMain.h"
+#include "app/Startup.h"
+#include "common/gui/QtUserDialogs.h"
+#include "settings/FileEncryption.h"
 #include "settings/Login.h"
 
+#include <QDialog>
 #include <QDir>
+#include <QLineEdit>
 #include <QProcess>
+#include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -81,6 +95,142 @@ double KeysIn(const QString& folder, bool encrypted)
     return ms;
 }
 
+// Watches for the main window's first paint; calls back once the event loop answers after it.
+class TReadyWatch final : public QObject
+{
+public:
+    explicit TReadyWatch(std::function<void()> ready) : FReady(std::move(ready))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::UpdateRequest && FReady &&
+            watched->objectName() == QLatin1String("FormMain")) {
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(0, qApp, std::exchange(FReady, nullptr));
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> FReady;
+};
+
+// One start of the program over the folder's file, as the user starts it: the password typed
+// into the prompt that comes, then Enter. Prints "ready-ms loaded-ms prompt-ms": from the Enter
+// until the main window has had its first paint and the event loop answers, and until its groups
+// have loaded behind it as well; and from the start until the prompt showed.
+int StartThroughPrompt(int argc, char** argv, const QString& folder)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QApplication app(argc, argv);
+    SetAppPath(folder);
+    TQtUserDialogs dialogs;
+    TCardException handler(dialogs);
+    double prompted = -1;
+    double entered = -1;
+    double ready = -1;
+    double loaded = -1;
+    QTimer typist;
+    typist.setInterval(1);
+    QObject::connect(&typist, &QTimer::timeout, [&] {
+        QWidget* prompt = QApplication::activeModalWidget();
+        if (!prompt || prompt->objectName() != QLatin1String("FormPass") || !prompt->isVisible())
+            return;
+        typist.stop();
+        prompted = MsSince(clock);
+        auto* edit = prompt->findChild<QLineEdit*>();
+        QTest::keyClicks(edit, Password);
+        entered = MsSince(clock);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    typist.start();
+    // A chain of queued calls, each waiting for whatever the loop is doing, until the groups
+    // have loaded.
+    std::function<void()> poll = [&] {
+        TFormMain* form = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* main = qobject_cast<TFormMain*>(window))
+                form = main;
+        if (form && !form->Loading()) {
+            loaded = MsSince(clock);
+            QCoreApplication::exit(0);
+            return;
+        }
+        QMetaObject::invokeMethod(qApp, poll, Qt::QueuedConnection);
+    };
+    TReadyWatch watch([&] {
+        ready = MsSince(clock);
+        poll();
+    });
+    const int status = RunSession(dialogs);
+    if (status != 0 || entered < 0 || loaded < 0)
+        return 1;
+    std::printf("%.1f %.1f %.1f\n", ready - entered, loaded - entered, prompted);
+    return 0;
+}
+
+struct TUnlock
+{
+    double Ready = 0;  // Enter to the first paint
+    double Loaded = 0; // Enter to the groups loaded
+    double Prompt = 0; // start to prompt
+};
+
+TUnlock UnlockIn(const QString& folder)
+{
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder + QStringLiteral("/config"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder + QStringLiteral("/run"));
+    QDir().mkpath(folder + QStringLiteral("/run"));
+    QFile::setPermissions(folder + QStringLiteral("/run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--start"), folder});
+    child.waitForFinished(600000);
+    const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+    if (figures.size() != 3)
+        qFatal("start failed: %s", child.readAllStandardError().constData());
+    return {figures[0].toDouble(), figures[1].toDouble(), figures[2].toDouble()};
+}
+
+// The two files in turn through their prompts; prints the medians and their ratios.
+void CompareUnlock(const QString& standard, const QString& encrypted)
+{
+    // The first start of a day copies the file into the daily backups: not part of the figures.
+    UnlockIn(standard);
+    UnlockIn(encrypted);
+    std::vector<TUnlock> login;
+    std::vector<TUnlock> unlock;
+    for (int round = 0; round < 7; ++round) {
+        const bool standardFirst = round % 2 == 0;
+        for (const bool password : {!standardFirst, standardFirst})
+            (password ? unlock : login).push_back(UnlockIn(password ? encrypted : standard));
+    }
+    const auto median = [](const std::vector<TUnlock>& starts, double TUnlock::*figure) {
+        std::vector<double> values;
+        for (const TUnlock& start : starts)
+            values.push_back(start.*figure);
+        return Median(values);
+    };
+    std::printf("the password's prompt, Enter to the window, median of %zu starts each:\n",
+                login.size());
+    std::printf("%-26s %14s %14s %16s\n", "", "first paint ms", "loaded ms", "start-prompt ms");
+    for (const auto& [name, starts] :
+         {std::pair{"standard-key login", &login}, std::pair{"unlock with the password", &unlock}})
+        std::printf("%-26s %14.1f %14.1f %16.1f\n", name, median(*starts, &TUnlock::Ready),
+                    median(*starts, &TUnlock::Loaded), median(*starts, &TUnlock::Prompt));
+    std::printf("unlock against login: %.2fx to the loaded window (goal at most 1.6x), %.2fx to "
+                "the first paint\n",
+                median(unlock, &TUnlock::Loaded) / median(login, &TUnlock::Loaded),
+                median(unlock, &TUnlock::Ready) / median(login, &TUnlock::Ready));
+}
+
 template <typename F> double BestOf(int times, F&& run)
 {
     double best = 1e300;
@@ -98,6 +248,13 @@ int main(int argc, char* argv[])
         QApplication app(argc, argv);
         return TypeKeys(QString::fromLocal8Bit(argv[2]), qstrcmp(argv[3], "encrypted") == 0);
     }
+    if (argc > 2 && qstrcmp(argv[1], "--start") == 0)
+        return StartThroughPrompt(argc, argv, QString::fromLocal8Bit(argv[2]));
+    const bool unlockOnly = argc > 1 && qstrcmp(argv[1], "--unlock") == 0;
+    if (unlockOnly) {
+        --argc;
+        ++argv;
+    }
     QApplication app(argc, argv);
     QTemporaryDir root;
     const QString standard = root.path() + QStringLiteral("/standard");
@@ -105,19 +262,32 @@ int main(int argc, char* argv[])
     QDir().mkpath(standard);
     QDir().mkpath(encrypted);
     const QString delivered = DeliveredDatabase(argc, argv);
-    if (!MakeLarge(standard, delivered) ||
-        !QFile::copy(standard + QStringLiteral("/bookkeep.dat"),
-                     encrypted + QStringLiteral("/bookkeep.dat")))
+    if (!MakeLarge(standard, delivered))
         return 1;
     TQuietDialogs dialogs;
     TCardException handler(dialogs);
 
-    // Both files are written by the same export, so that they lie alike on the disk.
+    // Both files are written by the same export, so that they lie alike on the disk; both ask
+    // for the login password.
     SetAppPath(standard);
     {
         TDbAccess db;
         db.Connect(dialogs);
-        db.Rekey(TFileKey(), QString());
+        db.Rekey(TFileKey(), QStringLiteral("update SysSet set bPass='-1', PassWord='") + Password +
+                                 QStringLiteral("'"));
+    }
+    if (!QFile::copy(standard + QStringLiteral("/bookkeep.dat"),
+                     encrypted + QStringLiteral("/bookkeep.dat")))
+        return 1;
+    if (unlockOnly) {
+        SetAppPath(encrypted);
+        {
+            TDbAccess db;
+            db.Connect(dialogs);
+            db.Rekey(KeyForSettings(true, Password), QString());
+        }
+        CompareUnlock(standard, encrypted);
+        return 0;
     }
     SetAppPath(encrypted);
     double rekey = 0;
@@ -157,6 +327,7 @@ int main(int argc, char* argv[])
     };
     const double openStandard = opening(standard, false);
     const double openEncrypted = opening(encrypted, true);
+    CompareUnlock(standard, encrypted);
 
     std::vector<double> ratios;
     double keyStandard = 0;

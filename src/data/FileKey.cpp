@@ -9,12 +9,33 @@
 
 namespace {
 
-// Argon2id's costs. They are part of every encrypted file's format: a file keyed under other
-// costs would not open, so they never change. 128 MiB and five passes take about half a second
-// on a usual desktop: nothing to a user who types the password once, years to someone who tries
-// a dictionary against a copy of the file.
-constexpr size_t MemoryCost = size_t(128) << 20;
-constexpr unsigned long long TimeCost = 5;
+// Argon2id's costs are part of every encrypted file's format: a key derived at other costs
+// would not open it. Files keyed before the salt named its costs were keyed at the first ones
+// (128 MiB, five passes), and still open with them. Every new key takes the newest marked
+// costs: 64 MiB and three passes, the usual choice where memory is not plentiful; a guesser
+// still pays 64 MiB and a sizeable part of a second per password tried against a copy of the
+// file, while the user's unlock no longer waits a second for it.
+constexpr TFileKey::TCosts FirstCosts{size_t(128) << 20, 5};
+constexpr TFileKey::TCosts MarkedCosts[] = {{size_t(64) << 20, 3}};
+constexpr size_t CurrentMark = std::size(MarkedCosts) - 1;
+static_assert(MarkedCosts[CurrentMark].Memory >= size_t(64) << 20 &&
+                  MarkedCosts[CurrentMark].Passes >= 3,
+              "a key is never derived at less than 64 MiB and three passes");
+
+// A salt names marked costs by its first bytes: a keyed hash of the rest of it and the costs'
+// number. The file keeps looking like random bytes, and a random salt bears a given mark once
+// in 2^32.
+constexpr int MarkBytes = 4;
+
+QByteArray Mark(size_t costs, QByteArrayView rest)
+{
+    QByteArray message = QByteArrayLiteral("Velmora key costs ") + char('1' + costs) +
+                         QByteArray(rest.data(), rest.size());
+    unsigned char hash[crypto_generichash_BYTES_MIN];
+    crypto_generichash(hash, sizeof hash, reinterpret_cast<const unsigned char*>(message.data()),
+                       size_t(message.size()), nullptr, 0);
+    return QByteArray(reinterpret_cast<const char*>(hash), MarkBytes);
+}
 
 void EnsureSodium()
 {
@@ -42,7 +63,28 @@ TFileKey::TFileKey(const TFileKey& other) = default;
 
 TFileKey& TFileKey::operator=(const TFileKey& other) = default;
 
+TFileKey::TCosts TFileKey::CurrentCosts()
+{
+    return MarkedCosts[CurrentMark];
+}
+
+TFileKey::TCosts TFileKey::CostsOf(const QByteArray& salt)
+{
+    if (salt.size() == SaltBytes) {
+        EnsureSodium();
+        for (size_t costs = 0; costs < std::size(MarkedCosts); ++costs)
+            if (salt.first(MarkBytes) == Mark(costs, salt.sliced(MarkBytes)))
+                return MarkedCosts[costs];
+    }
+    return FirstCosts;
+}
+
 TFileKey TFileKey::Derive(const QString& password, const QByteArray& salt)
+{
+    return Derive(password, salt, CostsOf(salt));
+}
+
+TFileKey TFileKey::Derive(const QString& password, const QByteArray& salt, const TCosts& costs)
 {
     EnsureSodium();
     if (salt.size() != SaltBytes)
@@ -54,7 +96,7 @@ TFileKey TFileKey::Derive(const QString& password, const QByteArray& salt)
     std::copy(salt.begin(), salt.end(), key.FSalt.begin());
     const int rc =
         crypto_pwhash(key.FKey.data(), key.FKey.size(), secret.constData(), size_t(secret.size()),
-                      key.FSalt.data(), TimeCost, MemoryCost, crypto_pwhash_ALG_ARGON2ID13);
+                      key.FSalt.data(), costs.Passes, costs.Memory, crypto_pwhash_ALG_ARGON2ID13);
     WipeBytes(secret);
     if (rc != 0)
         throw ECardError(
@@ -62,11 +104,26 @@ TFileKey TFileKey::Derive(const QString& password, const QByteArray& salt)
     return key;
 }
 
+std::optional<TFileKey> TFileKey::KeyThatOpens(const QString& password, const QByteArray& salt,
+                                               const std::function<bool(const TFileKey&)>& opens)
+{
+    TFileKey key = Derive(password, salt);
+    if (opens(key))
+        return key;
+    if (CostsOf(salt) == FirstCosts)
+        return std::nullopt;
+    key = Derive(password, salt, FirstCosts);
+    if (opens(key))
+        return key;
+    return std::nullopt;
+}
+
 QByteArray TFileKey::NewSalt()
 {
     EnsureSodium();
     QByteArray salt(SaltBytes, Qt::Uninitialized);
     randombytes_buf(salt.data(), size_t(salt.size()));
+    salt.replace(0, MarkBytes, Mark(CurrentMark, QByteArrayView(salt).sliced(MarkBytes)));
     return salt;
 }
 

@@ -56,6 +56,7 @@ struct TSortKey
     qint64 Integer = 0;
     double Real = 0;
     int TextKey = -1; // index into the collation keys
+    int Row = 0;      // where a value of another kind is read from
 };
 
 template <typename T> int ThreeWay(const T& a, const T& b)
@@ -72,6 +73,8 @@ void TGridSet::SetListener(std::unique_ptr<TListener> listener)
 
 void TGridSet::RowsAboutToChange()
 {
+    FRankedField = -1;
+    FRanks.clear();
     if (FQuiet == 0 && FListener)
         FListener->GridSetAboutToChange();
 }
@@ -154,25 +157,24 @@ void TGridSet::SetSort(const QString& sort)
         FListener->GridSetChanged(false);
 }
 
-void TGridSet::ApplySort(const TSortOrder& order, bool keepCurrent)
+const std::vector<int>& TGridSet::RanksOf(int field)
 {
-    const int count = RecordCount();
-    std::vector<int> rows(static_cast<size_t>(count));
-    std::iota(rows.begin(), rows.end(), 0);
-    const int field = order.Field.isEmpty() ? -1 : FindField(order.Field);
+    const QCollator collator = TextCollator();
+    const QString locale =
+        collator.locale().name() + QString::number(int(collator.caseSensitivity()));
+    if (field == FRankedField && locale == FRankedLocale)
+        return FRanks;
 
-    if (field < 0) {
-        std::sort(rows.begin(), rows.end(),
-                  [this](int a, int b) { return FetchedRow(a) < FetchedRow(b); });
-    } else {
-        // Collation keys are computed once per row: comparing them is far cheaper than
-        // collating the texts at every comparison.
-        const QCollator collator = TextCollator();
+    const int count = RecordCount();
+    FRanks.assign(static_cast<size_t>(count), 0);
+    {
+        // Collation keys are computed once per row: comparing them is far cheaper than collating
+        // the texts at every comparison.
         std::vector<TSortKey> keys(static_cast<size_t>(count));
         std::vector<QCollatorSortKey> textKeys;
         for (int row = 0; row < count; ++row) {
             const QVariant value = Value(row, field);
-            TSortKey& key = keys[size_t(row)];
+            TSortKey& key = keys[size_t(FetchedRow(row))];
             switch (value.typeId()) {
             case QMetaType::UnknownType:
                 break;
@@ -192,6 +194,7 @@ void TGridSet::ApplySort(const TSortOrder& order, bool keepCurrent)
                 break;
             default:
                 key.Kind = TSortKey::Other;
+                key.Row = row;
             }
         }
         const auto compare = [&](int a, int b) {
@@ -208,25 +211,58 @@ void TGridSet::ApplySort(const TSortOrder& order, bool keepCurrent)
             case TSortKey::Text:
                 return textKeys[size_t(x.TextKey)].compare(textKeys[size_t(y.TextKey)]);
             case TSortKey::Other:
-                return ThreeWay(Value(a, field).toByteArray(), Value(b, field).toByteArray());
+                return ThreeWay(Value(x.Row, field).toByteArray(),
+                                Value(y.Row, field).toByteArray());
             default:
                 return 0;
             }
         };
-        // Equal values keep the fetched order in both directions.
-        std::sort(rows.begin(), rows.end(), [&](int a, int b) {
-            const int c = compare(a, b);
-            if (c != 0)
-                return order.Descending ? c > 0 : c < 0;
-            return FetchedRow(a) < FetchedRow(b);
-        });
+        std::vector<int> fetched(static_cast<size_t>(count));
+        std::iota(fetched.begin(), fetched.end(), 0);
+        std::sort(fetched.begin(), fetched.end(), [&](int a, int b) { return compare(a, b) < 0; });
+        for (size_t i = 1; i < fetched.size(); ++i)
+            FRanks[size_t(fetched[i])] =
+                FRanks[size_t(fetched[i - 1])] + (compare(fetched[i - 1], fetched[i]) != 0 ? 1 : 0);
     }
-
+    FRankedField = field;
+    FRankedLocale = locale;
 #ifdef __GLIBC__
     // The collation keys of a large sort are gone; the allocator keeps their pages unless asked.
-    if (field >= 0 && count > 10000)
+    if (count > 10000)
         malloc_trim(0);
 #endif
+    return FRanks;
+}
+
+void TGridSet::ApplySort(const TSortOrder& order, bool keepCurrent)
+{
+    const int count = RecordCount();
+    std::vector<int> rows(static_cast<size_t>(count));
+    const int field = order.Field.isEmpty() ? -1 : FindField(order.Field);
+    if (field < 0) {
+        std::iota(rows.begin(), rows.end(), 0);
+        std::sort(rows.begin(), rows.end(),
+                  [this](int a, int b) { return FetchedRow(a) < FetchedRow(b); });
+    } else {
+        // Rows by rank, the ranks in the order asked for, equal values in the fetched order in
+        // both directions: a stable counting pass over the rows in fetched order.
+        const std::vector<int>& ranks = RanksOf(field);
+        const int highest = ranks.empty() ? 0 : *std::max_element(ranks.begin(), ranks.end());
+        std::vector<int> first(static_cast<size_t>(highest) + 2, 0);
+        const auto slot = [&](int rank) {
+            return size_t(order.Descending ? highest - rank : rank) + 1;
+        };
+        for (const int rank : ranks)
+            ++first[slot(rank)];
+        std::partial_sum(first.begin(), first.end(), first.begin());
+        std::vector<int> currentOf(static_cast<size_t>(count));
+        for (int row = 0; row < count; ++row)
+            currentOf[size_t(FetchedRow(row))] = row;
+        for (int fetchedRow = 0; fetchedRow < count; ++fetchedRow)
+            rows[size_t(first[slot(ranks[size_t(fetchedRow)]) - 1]++)] =
+                currentOf[size_t(fetchedRow)];
+    }
+
     const int current = CurrentRow();
     ReorderRows(rows);
     int newCurrent = 0;

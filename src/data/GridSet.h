@@ -63,9 +63,16 @@ private:
     // Puts the rows into the order of the sort text; the current record stays current when
     // keepCurrent, otherwise the first row becomes current.
     void ApplySort(const TSortOrder& order, bool keepCurrent);
+    // The rank of each fetched row's value in a field's ascending order (equal values share a
+    // rank), collated once and kept until the rows change, so that sorting the same field again,
+    // the other way round, needs no collation.
+    const std::vector<int>& RanksOf(int field);
 
     std::unique_ptr<TListener> FListener;
     QString FSort;
     QString FLastStatement;
     int FQuiet = 0; // inside an operation of this class that notifies by itself
+    int FRankedField = -1;
+    QString FRankedLocale;   // the collation the ranks were made with
+    std::vector<int> FRanks; // by fetched row
 };

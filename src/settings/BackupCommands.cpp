@@ -48,12 +48,14 @@ TFileKey KeyOfBackup(const TDbAccess& dbAccess, TUserDialogs& dialogs, const QSt
         return dbAccess.Key(); // not an encrypted file: the restore's check says what it is
     TFileKey found;
     const auto accepts = [&](const QString& password) {
-        const TFileKey key = TFileKey::Derive(password, salt);
-        QString failure;
-        if (!OpensWith(source, key, &failure))
-            return false;
-        found = key;
-        return true;
+        const std::optional<TFileKey> key =
+            TFileKey::KeyThatOpens(password, salt, [&source](const TFileKey& tried) {
+                QString failure;
+                return OpensWith(source, tried, &failure);
+            });
+        if (key)
+            found = *key;
+        return key.has_value();
     };
     if (AskPasswordFor(dialogs, accepts,
                        QCoreApplication::translate("BackupCommands", "请输入备份文件的密码")) !=

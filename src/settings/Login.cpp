@@ -24,13 +24,15 @@ bool OpenWithPassword(TDbAccess& dbAccess, const QString& password, const QByteA
     // A file that cannot be encrypted opens with no password.
     if (salt.isEmpty())
         return false;
-    const TFileKey key = TFileKey::Derive(password, salt);
-    QString error;
-    if (dbAccess.Open(key, &error))
-        return true;
-    if (DatabaseFile::IsWrongKey(error))
-        return false;
-    throw EDBException(error, QString::fromUtf8(DbHint::Connect), QString());
+    const auto opens = [&dbAccess](const TFileKey& key) {
+        QString error;
+        if (dbAccess.Open(key, &error))
+            return true;
+        if (DatabaseFile::IsWrongKey(error))
+            return false;
+        throw EDBException(error, QString::fromUtf8(DbHint::Connect), QString());
+    };
+    return TFileKey::KeyThatOpens(password, salt, opens).has_value();
 }
 
 TStartOpen OpenDataFileAtStart(TDbAccess& dbAccess, TUserDialogs& dialogs)

@@ -145,6 +145,8 @@ private Q_SLOTS:
         set.SetSort(QStringLiteral("标题"));
         QCOMPARE(Column(set, QStringLiteral("标题")), Texts({"<null>", "李", "李", "王", "张"}));
         QCOMPARE(Column(set, QStringLiteral("IEUrl")), Texts({"u4", "u2", "u5", "u3", "u1"}));
+        set.SetSort(QStringLiteral("标题 DESC"));
+        QCOMPARE(Column(set, QStringLiteral("IEUrl")), Texts({"u1", "u3", "u2", "u5", "u4"}));
 
         // The blank left behind by a removed "DESC" still sorts ascending; field names ignore
         // letter case.
@@ -244,10 +246,15 @@ private Q_SLOTS:
         QCOMPARE(view.Bindings, 1);
         QCOMPARE(view.AutoFits, 1);
         QCOMPARE(view.Source, source);
+        // A value changed in place takes its new place when the same column is sorted again.
+        folder.Db().ExecuteBatch(QStringLiteral("update IE set IEUrl='a.net' where IEUrl='d.org'"));
+        db.RequeryGrid();
+        set.SetSort(QStringLiteral("网址"));
+        QCOMPARE(Column(set, QStringLiteral("网址")), Texts({"a.net", "b.org", "c.org"}));
 
         OpenGrid(db, ofType, view, false);
         QCOMPARE(set.Sort(), QString());
-        QCOMPARE(Column(set, QStringLiteral("网址")), Texts({"b.org", "d.org", "c.org"}));
+        QCOMPARE(Column(set, QStringLiteral("网址")), Texts({"b.org", "a.net", "c.org"}));
     }
 
     // A failing re-read is a plain error, leaves no rows, and the next re-read tries again.

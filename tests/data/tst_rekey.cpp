@@ -97,6 +97,38 @@ private Q_SLOTS:
         QCOMPARE(Contents(path, TFileKey()), before.chopped(2) + QStringLiteral("-1|"));
     }
 
+    // The password opens a file at the costs its key was derived with, and nothing else does:
+    // today's costs under a marked salt, the first costs under a salt without the mark, and
+    // also under one whose random bytes happen to bear it.
+    void passwordOpensAtTheKeysCosts_data()
+    {
+        QTest::addColumn<bool>("marked");
+        QTest::addColumn<bool>("today");
+        QTest::newRow("today's costs") << true << true;
+        QTest::newRow("first costs") << false << false;
+        QTest::newRow("first costs, salt marked by chance") << true << false;
+    }
+
+    void passwordOpensAtTheKeysCosts()
+    {
+        QFETCH(bool, marked);
+        QFETCH(bool, today);
+        TTestFolder folder;
+        folder.Connect();
+        const QByteArray unmarked(TFileKey::SaltBytes, 'v');
+        const TFileKey key =
+            TFileKey::Derive(QStringLiteral("pw"), marked ? TFileKey::NewSalt() : unmarked,
+                             today ? TFileKey::CurrentCosts() : TFileKey::CostsOf(unmarked));
+        folder.Db().Rekey(key, QString());
+        const auto opens = [&folder](const TFileKey& tried) {
+            QString error;
+            return DatabaseFile::Open(folder.DatabasePath(), false, &error, tried) != nullptr;
+        };
+        const QByteArray salt = TFileKey::SaltOf(folder.DatabasePath());
+        QCOMPARE(TFileKey::KeyThatOpens(QStringLiteral("pw"), salt, opens), key);
+        QVERIFY(!TFileKey::KeyThatOpens(QStringLiteral("pW"), salt, opens));
+    }
+
     // A folder the program may not write: the old file stays in use, untouched, and the reason
     // names the folder.
     void failedRekeyKeepsTheOldFile()

@@ -537,6 +537,32 @@ private Q_SLOTS:
         QCOMPARE(dialogs.Texts(), QStringList(WrongPassword));
     }
 
+    // A file keyed at the costs of the first version opens with its password, and the next
+    // change of the password keys it at today's costs.
+    void firstCostsFileTakesTodaysAtThePasswordChange()
+    {
+        TTestFolder folder;
+        StoreSettings(folder.Connect(), QStringLiteral("bPass='-1',PassWord='pw'"));
+        const QByteArray unmarked(TFileKey::SaltBytes, 'v');
+        folder.Db().Rekey(TFileKey::Derive(QStringLiteral("pw"), unmarked), QString());
+        folder.Db().Disconnect();
+        TScriptedDialogs dialogs;
+        TPromptAnswers prompts({QStringLiteral("pw"), QStringLiteral("pw")});
+        TDbAccess db;
+        QCOMPARE(OpenDataFileAtStart(db, dialogs), TStartOpen::Opened);
+        TConfig config(db);
+        config.LoadConfig();
+        QVERIFY(WithConfigDialog(config, dialogs, [](TFormConfig& form) {
+            form.edtPass->setText(QStringLiteral("new"));
+            form.edtRePass->setText(QStringLiteral("new"));
+            form.btnOK->click();
+        }));
+        const QByteArray salt = TFileKey::SaltOf(folder.DatabasePath());
+        QVERIFY(TFileKey::CostsOf(salt) == TFileKey::CurrentCosts());
+        QVERIFY(!(TFileKey::CostsOf(unmarked) == TFileKey::CurrentCosts()));
+        QCOMPARE(db.Key(), TFileKey::Derive(QStringLiteral("new"), salt));
+    }
+
     // A backup with a password of its own: refused without it, the data file untouched; with
     // it, restored under its own key and settings.
     void restoreBackupWithItsOwnPassword()
