@@ -80,8 +80,11 @@ QString Export(sqlite3* source, const QString& path, const TFileKey& key)
     WipeBytes(value);
     if (!error.isEmpty())
         return error;
+    // The export copies tables, not the schema version that says which side tables they are.
     error = DatabaseFile::Execute(source, QStringLiteral("PRAGMA rekeyed.cipher_page_size = 4096; "
-                                                         "SELECT sqlcipher_export('rekeyed');"));
+                                                         "SELECT sqlcipher_export('rekeyed'); "
+                                                         "PRAGMA rekeyed.user_version = %1;")
+                                              .arg(DatabaseSchema::VersionOf(source)));
     const QString detached = DatabaseFile::Execute(source, QStringLiteral("DETACH rekeyed"));
     return error.isEmpty() ? detached : error;
 }
