@@ -158,7 +158,7 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
                         // Copies of one file agree on this version exactly when their contents
                         // agree.
                         versions.Set(QLatin1Char('~') + row.Hash.left(12), 1);
-                        WriteAgreed(connection, table.Name, id, row.Fields);
+                        WriteAgreed(connection, table.Name, id, {versions, row.Fields});
                     } else {
                         // A row made again after its deletion (a note of the same group) has
                         // seen that deletion.

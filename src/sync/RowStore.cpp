@@ -127,27 +127,30 @@ TSnapshot Read(sqlite3* connection)
     return snapshot;
 }
 
-bool ReadAgreed(sqlite3* connection, const QString& table, const QString& id, TFields* fields)
+bool ReadAgreed(sqlite3* connection, const QString& table, const QString& id, TAgreed* agreed)
 {
     TSyncStatement select(connection, QStringLiteral("select Content from SyncAgreed where "
                                                      "TableName=?1 and RowId=?2"));
     select.Bind(1, table).Bind(2, id);
-    if (!select.Next())
-        return false;
-    *fields = Decode(select.Text(0));
+    bool found = false;
     while (select.Next()) {
+        // The version first, then the fields.
+        const TFields content = Decode(select.Text(0));
+        found = !content.isEmpty();
+        if (found)
+            *agreed = {TVersionVector::Parse(content.first()), content.mid(1)};
     }
-    return true;
+    return found;
 }
 
 void WriteAgreed(sqlite3* connection, const QString& table, const QString& id,
-                 const TFields& fields)
+                 const TAgreed& agreed)
 {
     TSyncStatement(connection, QStringLiteral("insert or replace into SyncAgreed (TableName, "
                                               "RowId, Content) values (?1, ?2, ?3)"))
         .Bind(1, table)
         .Bind(2, id)
-        .Bind(3, Encode(fields))
+        .Bind(3, Encode(QStringList(agreed.Versions.Text()) + agreed.Fields))
         .Run();
 }
 

@@ -80,10 +80,16 @@ QHash<qint64, QString> GroupIds(sqlite3* connection, const QString& groupTable);
 // Reads every synced table with its records and its deletions.
 TSnapshot Read(sqlite3* connection);
 
-// The content both copies last agreed on, or nothing.
-bool ReadAgreed(sqlite3* connection, const QString& table, const QString& id, TFields* fields);
+// A version of a row's content that other versions grew from, kept as the base of a merge of
+// two later ones: only a version that both have seen can serve as their base.
+struct TAgreed
+{
+    TVersionVector Versions;
+    TFields Fields;
+};
+bool ReadAgreed(sqlite3* connection, const QString& table, const QString& id, TAgreed* agreed);
 void WriteAgreed(sqlite3* connection, const QString& table, const QString& id,
-                 const TFields& fields);
+                 const TAgreed& agreed);
 
 QString HashOf(const QString& table, const TFields& fields);
 // A new random id.
