@@ -136,8 +136,10 @@ QString TRekeyedCopy::Write(sqlite3* source, const QString& target, const TFileK
         return Located(QFileInfo(target).absolutePath(), qt_error_string(errno));
     ::close(fd);
     FPath = QFile::decodeName(name);
-    // The file's mode is the one it replaces, so that a private file stays private.
-    QFile::setPermissions(FPath, QFile::permissions(target));
+    // The file's mode is the one it replaces, so that a private file stays private; a new file
+    // keeps the owner-only mode it was made with.
+    if (QFileInfo::exists(target))
+        QFile::setPermissions(FPath, QFile::permissions(target));
 
     QString reason = Export(source, FPath, key);
     if (reason.isEmpty())

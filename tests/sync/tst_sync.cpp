@@ -1,9 +1,11 @@
 #include "TestFolder.h"
 
+#include "data/FileKey.h"
 #include "data/Sqlite.h"
 #include "sync/ChangeScan.h"
 #include "sync/PeerMerge.h"
 #include "sync/RowStore.h"
+#include "sync/SyncFolder.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -280,6 +282,52 @@ private Q_SLOTS:
         const QStringList merged = Content(here.get());
         PeerMerge::Merge(here.get(), there.get(), Setup(QStringLiteral("here"), Now + 30));
         QCOMPARE(Content(here.get()), merged);
+    }
+
+    // A computer's own file in the synced folder carries its changes to another computer; a file
+    // that is torn or keyed otherwise is refused and changes nothing.
+    void peerFileMerged_data()
+    {
+        QTest::addColumn<qint64>("keptBytes"); // of the written file; -1 all
+        QTest::addColumn<bool>("otherKey");
+        QTest::addColumn<bool>("merged");
+        QTest::newRow("whole") << qint64(-1) << false << true;
+        QTest::newRow("torn") << qint64(3 * 4096) << false << false;
+        QTest::newRow("keyed with another password") << qint64(-1) << true << false;
+    }
+
+    void peerFileMerged()
+    {
+        QFETCH(qint64, keptBytes);
+        QFETCH(bool, otherKey);
+        QFETCH(bool, merged);
+        TTestFolder folder;
+        const TConnection there = Copy(folder, QStringLiteral("there.dat"), Sample);
+        const TConnection here = Copy(folder, QStringLiteral("here.dat"), Sample);
+        ChangeScan::Run(here.get(), QStringLiteral("here"), Now);
+        ChangeScan::Run(there.get(), QStringLiteral("there"), Now);
+        Run(there.get(), QStringLiteral("update NoteBook set ReMark='from there' where TypeID=3"));
+        const QString synced = folder.Path() + QStringLiteral("synced");
+        QVERIFY(QDir().mkpath(synced));
+        const TFileKey key =
+            otherKey ? TFileKey::Derive(QStringLiteral("pw"), QByteArray(16, 'x')) : TFileKey();
+        QCOMPARE(
+            SyncFolder::WriteOwnFile(there.get(), synced, QStringLiteral("there"), key, Now + 1),
+            QString());
+        const QList<SyncFolder::TPeerFile> peers =
+            SyncFolder::PeerFiles(synced, QStringLiteral("here"));
+        QCOMPARE(peers.size(), 1);
+        QCOMPARE(peers.first().Device, QStringLiteral("there"));
+        if (keptBytes >= 0)
+            QVERIFY(QFile::resize(peers.first().Path, keptBytes));
+        const QStringList before = Content(here.get());
+        const PeerMerge::TReport report = SyncFolder::MergePeerFile(
+            here.get(), peers.first().Path, TFileKey(), Setup(QStringLiteral("here"), Now + 2));
+        QCOMPARE(report.Refused.isEmpty(), merged);
+        QCOMPARE(Rows(here.get(), QStringLiteral("select ReMark from NoteBook where TypeID=3")),
+                 merged ? QStringLiteral("from there") : QStringLiteral("shopping"));
+        if (!merged)
+            QCOMPARE(Content(here.get()), before);
     }
 
     // Three copies edited at random and merged with each other in random order end equal, and
