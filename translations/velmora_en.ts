@@ -342,6 +342,10 @@ Rename it to keep it, put a copy from the “备份” (backup) folder or a back
         <source>数据文件加密失败，仍在使用原来的文件！</source>
         <translation>Encrypting the data file failed; the original file is still in use!</translation>
     </message>
+    <message>
+        <source>同步数据失败！</source>
+        <translation>Syncing the data failed!</translation>
+    </message>
 </context>
 <context>
     <name>DurableFiles</name>
@@ -481,6 +485,13 @@ Export the notes to a folder with a shorter path, or reduce the number of group 
             <numerusform>Exported %n note to: </numerusform>
             <numerusform>Exported %n notes to: </numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>PeerMerge</name>
+    <message>
+        <source>没有同步记录</source>
+        <translation>it has no sync records</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,7 @@
 #include "common/Messages.h"
 #include "common/TextUtil.h"
 #include "data/GridSet.h"
+#include "data/Schema.h"
 #include "data/Sql.h"
 
 #include <QCoreApplication>
@@ -79,6 +80,9 @@ bool TDbAccess::Open(const TFileKey& key, QString* error)
     TConnection connection = DatabaseFile::Open(DatabasePath(), true, error, key);
     if (connection) {
         *error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Durability));
+        // An older file gets the side tables before anything reads it.
+        if (error->isEmpty())
+            *error = DatabaseSchema::Upgrade(connection.get());
         if (!error->isEmpty())
             connection.reset();
     }
@@ -126,6 +130,9 @@ void TDbAccess::EnsureOpen(const QString& headline, const QString& sql)
     TConnection connection = DatabaseFile::Open(DatabasePath(), false, &error, FKey);
     if (connection)
         error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Durability));
+    // A restored file may be an older one.
+    if (error.isEmpty())
+        error = DatabaseSchema::Upgrade(connection.get());
     if (!error.isEmpty())
         throw EDBException(error, headline, Sql::WithoutPassword(sql));
     FConnection = std::move(connection);

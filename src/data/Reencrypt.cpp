@@ -80,8 +80,11 @@ QString Export(sqlite3* source, const QString& path, const TFileKey& key)
     WipeBytes(value);
     if (!error.isEmpty())
         return error;
+    // The export copies tables, not the schema version that says which side tables they are.
     error = DatabaseFile::Execute(source, QStringLiteral("PRAGMA rekeyed.cipher_page_size = 4096; "
-                                                         "SELECT sqlcipher_export('rekeyed');"));
+                                                         "SELECT sqlcipher_export('rekeyed'); "
+                                                         "PRAGMA rekeyed.user_version = %1;")
+                                              .arg(DatabaseSchema::VersionOf(source)));
     const QString detached = DatabaseFile::Execute(source, QStringLiteral("DETACH rekeyed"));
     return error.isEmpty() ? detached : error;
 }
@@ -136,8 +139,10 @@ QString TRekeyedCopy::Write(sqlite3* source, const QString& target, const TFileK
         return Located(QFileInfo(target).absolutePath(), qt_error_string(errno));
     ::close(fd);
     FPath = QFile::decodeName(name);
-    // The file's mode is the one it replaces, so that a private file stays private.
-    QFile::setPermissions(FPath, QFile::permissions(target));
+    // The file's mode is the one it replaces, so that a private file stays private; a new file
+    // keeps the owner-only mode it was made with.
+    if (QFileInfo::exists(target))
+        QFile::setPermissions(FPath, QFile::permissions(target));
 
     QString reason = Export(source, FPath, key);
     if (reason.isEmpty())

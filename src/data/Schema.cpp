@@ -7,6 +7,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
+#include <iterator>
+
 #include <sqlcipher/sqlite3.h>
 
 namespace DatabaseSchema {
@@ -24,10 +27,31 @@ constexpr char16_t Statements[] =
     u"create index IE_TypeID on IE (TypeID);"
     u"create index NoteBook_TypeID on NoteBook (TypeID);";
 
+// The side tables, by the schema version that brought them; a file of version n has the
+// statements of the versions up to n run in it.
+constexpr const char16_t* SideStatements[] = {
+    // 1: what keeps copies on several computers in step. Each row of the group, address and note
+    // tables has a stable id shared by every copy, the changes each computer made to it (a
+    // version vector), when it last changed and a hash of its content, keyed by the row's own
+    // number in its table; deleted rows leave a record, and the content both sides last agreed
+    // on is kept for merging.
+    u"create table SyncDataSet (DataSetId text not null, FormatVersion integer not null);"
+    u"create table SyncRow (TableName text not null, LocalKey integer not null, "
+    u"RowId text not null, Versions text not null, Changed integer not null, "
+    u"Hash text not null, primary key (TableName, LocalKey));"
+    u"create unique index SyncRow_RowId on SyncRow (TableName, RowId);"
+    u"create table SyncDeletion (TableName text not null, RowId text not null, "
+    u"Versions text not null, Deleted integer not null, primary key (TableName, RowId));"
+    u"create table SyncAgreed (TableName text not null, RowId text not null, "
+    u"Content text not null, primary key (TableName, RowId));",
+};
+static_assert(std::size(SideStatements) == CurrentVersion);
+
 struct TEntry
 {
     QString Type;
     QString Name;
+    QString Table;
     QString Definition;
 };
 
@@ -42,8 +66,8 @@ QString Normalized(const QString& sql)
 QMap<QString, TEntry> Entries(sqlite3* connection, QString* error)
 {
     QMap<QString, TEntry> entries;
-    const TStatement statement =
-        Prepare(connection, QStringLiteral("select type, name, sql from sqlite_master"), error);
+    const TStatement statement = Prepare(
+        connection, QStringLiteral("select type, name, tbl_name, sql from sqlite_master"), error);
     if (!statement)
         return entries;
     int rc;
@@ -52,7 +76,7 @@ QMap<QString, TEntry> Entries(sqlite3* connection, QString* error)
             return QString::fromUtf8(
                 reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), column)));
         };
-        const TEntry entry{text(0), text(1), Normalized(text(2))};
+        const TEntry entry{text(0), text(1), text(2), Normalized(text(3))};
         entries.insert(entry.Name.toLower(), entry);
     }
     if (rc != SQLITE_DONE)
@@ -79,6 +103,8 @@ QMap<QString, TEntry> Expected()
     sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     const TConnection connection(raw);
     QString error = DatabaseFile::Execute(raw, CreateStatements());
+    for (const char16_t* statements : SideStatements)
+        error += DatabaseFile::Execute(raw, QString::fromUtf16(statements));
     Q_ASSERT(error.isEmpty());
     return Entries(raw, &error);
 }
@@ -88,6 +114,13 @@ QMap<QString, TEntry> Expected()
 QString CreateStatements()
 {
     return QString::fromUtf16(Statements);
+}
+
+const QStringList& SideTables()
+{
+    static const QStringList tables{QStringLiteral("SyncDataSet"), QStringLiteral("SyncRow"),
+                                    QStringLiteral("SyncDeletion"), QStringLiteral("SyncAgreed")};
+    return tables;
 }
 
 QString Difference(sqlite3* connection)
@@ -109,13 +142,50 @@ QString Difference(sqlite3* connection)
                                .arg(Kind(entry.Type), entry.Name);
     }
     for (const TEntry& entry : expected)
-        if (!actual.contains(entry.Name.toLower()))
+        if (!actual.contains(entry.Name.toLower()) &&
+            !SideTables().contains(entry.Table, Qt::CaseInsensitive))
             differences << QCoreApplication::translate("Schema", "缺少%1 %2")
                                .arg(Kind(entry.Type), entry.Name);
     if (differences.isEmpty())
         return {};
     return QCoreApplication::translate("Schema", "不是 Velmora 的数据库结构：") +
            differences.join(QCoreApplication::translate("Schema", "；"));
+}
+
+} // namespace DatabaseSchema
+
+namespace DatabaseSchema {
+
+int VersionOf(sqlite3* connection)
+{
+    QString error;
+    const TStatement statement = Prepare(connection, QStringLiteral("PRAGMA user_version"), &error);
+    if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW)
+        return -1;
+    return sqlite3_column_int(statement.get(), 0);
+}
+
+QString Upgrade(sqlite3* connection)
+{
+    const int version = VersionOf(connection);
+    if (version < 0)
+        return EngineMessage(connection);
+    if (version >= CurrentVersion)
+        return {};
+    // The check and the change in one write transaction: a second program that upgraded the file
+    // meanwhile leaves nothing to do here.
+    QString error = DatabaseFile::Execute(connection, QStringLiteral("begin immediate"));
+    if (!error.isEmpty())
+        return error;
+    const int seen = VersionOf(connection);
+    for (int step = std::max(seen, 0); error.isEmpty() && step < CurrentVersion; ++step)
+        error = DatabaseFile::Execute(connection, QString::fromUtf16(SideStatements[step]));
+    if (error.isEmpty())
+        error = DatabaseFile::Execute(
+            connection, QStringLiteral("PRAGMA user_version = %1; commit").arg(CurrentVersion));
+    if (!error.isEmpty() && !sqlite3_get_autocommit(connection))
+        DatabaseFile::Execute(connection, QStringLiteral("rollback"));
+    return error;
 }
 
 } // namespace DatabaseSchema

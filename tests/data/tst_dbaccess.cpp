@@ -6,6 +6,7 @@
 #include "common/Errors.h"
 #include "data/DataFileCheck.h"
 #include "data/DbAccess.h"
+#include "data/Schema.h"
 #include "data/Sqlite.h"
 
 #include <QCryptographicHash>
@@ -29,6 +30,28 @@ QStringList Column(TDbAccess& db, const QString& sql, const QString& field)
     for (TResultSet& set = db.QuerySet(); !set.Eof(); set.Next())
         values << set.AsString(field);
     return values;
+}
+
+int SideTablesOf(TDbAccess& db)
+{
+    return db.QueryInteger(QStringLiteral("select count(*) from sqlite_master where type='table' "
+                                          "and name in ('") +
+                           DatabaseSchema::SideTables().join(QStringLiteral("','")) +
+                           QStringLiteral("')"));
+}
+
+// Makes the file at path one that a program without the side tables wrote, holding a note.
+void MakeOlderFile(const QString& path)
+{
+    QString error;
+    const TConnection connection = DatabaseFile::Open(path, false, &error);
+    QVERIFY2(connection, qPrintable(error));
+    QString statements =
+        QStringLiteral("PRAGMA user_version = 0;"
+                       "insert into NoteBook (TypeID, ReMark) values (7, 'kept');");
+    for (const QString& table : DatabaseSchema::SideTables())
+        statements += QStringLiteral("drop table ") + table + QLatin1Char(';');
+    QCOMPARE(DatabaseFile::Execute(connection.get(), statements), QString());
 }
 
 QByteArray Hash(const QString& path)
@@ -59,11 +82,14 @@ private Q_SLOTS:
         QVERIFY(db.Connected());
         QCOMPARE(
             Column(db,
-                   QStringLiteral("select name from sqlite_master where type='table' "
-                                  "order by name"),
+                   QStringLiteral("select name from sqlite_master where type='table' and name "
+                                  "not like 'Sync%' order by name"),
                    QStringLiteral("name")),
             QStringList({QStringLiteral("IE"), QStringLiteral("IEType"), QStringLiteral("NoteBook"),
                          QStringLiteral("NoteType"), QStringLiteral("SysSet")}));
+        QCOMPARE(SideTablesOf(db), DatabaseSchema::SideTables().size());
+        QCOMPARE(db.QueryInteger(QStringLiteral("PRAGMA user_version")),
+                 DatabaseSchema::CurrentVersion);
         db.OpenQuery(QStringLiteral("select * from SysSet"));
         QCOMPARE(db.QuerySet().RecordCount(), 1);
         QCOMPARE(db.QuerySet().AsBoolean(QStringLiteral("bPass")), false);
@@ -194,6 +220,61 @@ private Q_SLOTS:
             "insert into NoteType(SelfIndex,ParentIndex,TypeName) values (1,0,'A')"));
         done.join();
         QCOMPARE(db.QueryInteger(QStringLiteral("select count(*) from NoteType")), 1);
+    }
+
+    // A file without the side tables gets them, whole, wherever the program opens it: at start
+    // and when it is restored; nothing it held changes.
+    void olderFileUpgradedAtOpen_data()
+    {
+        QTest::addColumn<bool>("restored");
+        QTest::newRow("at start") << false;
+        QTest::newRow("restored") << true;
+    }
+
+    void olderFileUpgradedAtOpen()
+    {
+        QFETCH(bool, restored);
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        const QString older =
+            restored ? folder.Path() + QStringLiteral("older.dat") : folder.DatabasePath();
+        if (restored)
+            db.BackupTo(older);
+        else
+            db.Disconnect();
+        MakeOlderFile(older);
+        if (restored) {
+            db.RestoreFrom(older);
+        } else {
+            QString error;
+            QVERIFY2(db.Open(TFileKey(), &error), qPrintable(error));
+        }
+        QCOMPARE(db.QueryInteger(QStringLiteral("PRAGMA user_version")),
+                 DatabaseSchema::CurrentVersion);
+        QCOMPARE(SideTablesOf(db), DatabaseSchema::SideTables().size());
+        QCOMPARE(
+            Column(db, QStringLiteral("select ReMark from NoteBook"), QStringLiteral("ReMark")),
+            QStringList(QStringLiteral("kept")));
+    }
+
+    // An upgrade that fails half way leaves the file as it was, to be tried at the next open.
+    void failedUpgradeChangesNothing()
+    {
+        TTestFolder folder;
+        folder.InstallDatabase();
+        MakeOlderFile(folder.DatabasePath());
+        QString error;
+        TConnection connection = DatabaseFile::Open(folder.DatabasePath(), false, &error);
+        const QString last = DatabaseSchema::SideTables().constLast();
+        QCOMPARE(DatabaseFile::Execute(connection.get(),
+                                       QStringLiteral("create table %1 (x)").arg(last)),
+                 QString());
+        QVERIFY(!DatabaseSchema::Upgrade(connection.get()).isEmpty());
+        QCOMPARE(DatabaseSchema::VersionOf(connection.get()), 0);
+        QCOMPARE(DatabaseFile::Execute(connection.get(), QStringLiteral("drop table %1").arg(last)),
+                 QString());
+        QCOMPARE(DatabaseSchema::Upgrade(connection.get()), QString());
+        QCOMPARE(DatabaseSchema::Difference(connection.get()), QString());
     }
 
     // A cursor reads on across a committed write; a restore, which closes the connection, ends it.

@@ -336,6 +336,10 @@ private Q_SLOTS:
             << "drop table SysSet; create table SysSet (bPass boolean, PassWord text "
                "check (length(PassWord) < 3)); insert into SysSet values (0, '')"
             << QStringLiteral("表 SysSet 的定义不同");
+        QTest::newRow("side table defined otherwise")
+            << "crafted"
+            << "drop table SyncAgreed; create table SyncAgreed (RowId text, Content text)"
+            << QStringLiteral("表 SyncAgreed 的定义不同");
         QTest::newRow("extra table") << "crafted"
                                      << "create table Extra (x)" << QStringLiteral("多出表 Extra");
         QTest::newRow("wrong column")

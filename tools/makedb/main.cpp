@@ -1,6 +1,7 @@
-// Writes the database of a fresh installation: the five tables, their indexes and one settings
-// row with the login password off and empty, in a file keyed with the program's database
-// password. The program itself never creates the file or a table.
+// Writes the database of a fresh installation: the five tables, their indexes, one settings row
+// with the login password off and empty, and the side tables at the current schema version, in a
+// file keyed with the program's database password. The program itself never creates the file or a
+// table.
 
 #include "data/Schema.h"
 #include "data/Sqlite.h"
@@ -46,6 +47,9 @@ int main(int argc, char** argv)
             return Fail(error);
         error = DatabaseFile::Execute(connection.get(), DatabaseSchema::CreateStatements() +
                                                             QString::fromUtf16(Settings));
+        // The side tables and the schema version come the way every older file gets them.
+        if (error.isEmpty())
+            error = DatabaseSchema::Upgrade(connection.get());
         if (!error.isEmpty())
             return Fail(error);
     }

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+// Finds what changed in the group, note and address tables since the last look, by the hashes of
+// their rows, so that changes made by any program that wrote the file (an older copy of Velmora
+// too) are seen; no trigger is involved. Runs before each export and merge.
+namespace ChangeScan {
+
+// How long a deletion is remembered: a copy that comes back after longer may bring the row back.
+inline constexpr qint64 DeletionKeptMs = 180LL * 24 * 60 * 60 * 1000;
+
+struct TCounts
+{
+    int Added = 0;
+    int Changed = 0;
+    int Deleted = 0;
+};
+
+// In one transaction (the caller's, when one is open): gives new rows their ids, counts a change of
+// this device (device) in the version of every row whose content changed, records deleted rows, and
+// forgets deletions older than DeletionKeptMs. The first run on a file (the data set has no id yet)
+// gives the rows there ids worked out from their group path and address, so that two copies of one
+// file match without having talked; later rows get random ids. now is ms since the epoch. Failures
+// throw EDBException with the file as it was.
+TCounts Run(sqlite3* connection, const QString& device, qint64 now);
+
+// The id of the data set, empty before the first run.
+QString DataSetId(sqlite3* connection);
+
+} // namespace ChangeScan

@@ -1,0 +1,212 @@
+#include "sync/RowStore.h"
+
+#include "sync/SyncStatement.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <sodium.h>
+
+namespace RowStore {
+
+const std::vector<TTable>& Tables()
+{
+    static const std::vector<TTable> tables{
+        {QStringLiteral("IEType"), TKind::Group, QStringLiteral("IEType")},
+        {QStringLiteral("NoteType"), TKind::Group, QStringLiteral("NoteType")},
+        {QStringLiteral("NoteBook"), TKind::Note, QStringLiteral("NoteType")},
+        {QStringLiteral("IE"), TKind::Address, QStringLiteral("IEType")},
+    };
+    return tables;
+}
+
+const TRow* TTableRows::Find(const QString& id) const
+{
+    const auto at = ById.constFind(id);
+    return at == ById.constEnd() ? nullptr : &Rows[size_t(*at)];
+}
+
+void TTableRows::Add(TRow row)
+{
+    ById.insert(row.Id, qsizetype(Rows.size()));
+    ByKey.insert(row.Key, qsizetype(Rows.size()));
+    Rows.push_back(std::move(row));
+}
+
+std::vector<TRow> CurrentRows(sqlite3* connection, const TTable& table,
+                              const QHash<qint64, QString>& groupIds)
+{
+    std::vector<TRow> rows;
+    QSet<qint64> seen;
+    const auto add = [&](qint64 key, TFields fields) {
+        if (seen.contains(key))
+            return;
+        seen.insert(key);
+        rows.push_back(TRow{key, {}, {}, 0, HashOf(table.Name, fields), std::move(fields)});
+    };
+    switch (table.Kind) {
+    case TKind::Group: {
+        TSyncStatement select(connection, QStringLiteral("select SelfIndex, ParentIndex, TypeName "
+                                                         "from %1 order by rowid")
+                                              .arg(table.Name));
+        while (select.Next())
+            add(select.Number(0), {select.Text(2), groupIds.value(select.Number(1))});
+        break;
+    }
+    case TKind::Note: {
+        TSyncStatement select(connection,
+                              QStringLiteral("select TypeID, ReMark from NoteBook order by rowid"));
+        // A note outside every group is shown nowhere and stays with its file.
+        while (select.Next())
+            if (groupIds.contains(select.Number(0)))
+                add(select.Number(0), {select.Text(1)});
+        break;
+    }
+    case TKind::Address: {
+        TSyncStatement select(
+            connection,
+            QStringLiteral("select ID, TypeID, IEUrl, IEName, ReMark from IE order by ID"));
+        while (select.Next())
+            add(select.Number(0),
+                {groupIds.value(select.Number(1)), select.Text(2), select.Text(3), select.Text(4)});
+        break;
+    }
+    }
+    return rows;
+}
+
+QHash<qint64, QString> GroupIds(sqlite3* connection, const QString& groupTable)
+{
+    QHash<qint64, QString> ids;
+    TSyncStatement select(connection,
+                          QStringLiteral("select LocalKey, RowId from SyncRow where TableName=?1"));
+    select.Bind(1, groupTable);
+    while (select.Next())
+        ids.insert(select.Number(0), select.Text(1));
+    return ids;
+}
+
+TSnapshot Read(sqlite3* connection)
+{
+    TSnapshot snapshot;
+    QHash<QString, QHash<qint64, QString>> groupIds;
+    for (const TTable& table : Tables())
+        if (table.Kind == TKind::Group)
+            groupIds.insert(table.Name, GroupIds(connection, table.Name));
+    TSyncStatement records(connection, QStringLiteral("select LocalKey, RowId, Versions, Changed "
+                                                      "from SyncRow where TableName=?1"));
+    TSyncStatement deletions(
+        connection,
+        QStringLiteral("select RowId, Versions, Deleted from SyncDeletion where TableName=?1"));
+    for (const TTable& table : Tables()) {
+        TTableRows& rows = snapshot[table.Name];
+        struct TRecord
+        {
+            QString Id;
+            QString Versions;
+            qint64 Changed;
+        };
+        QHash<qint64, TRecord> byKey;
+        records.Bind(1, table.Name);
+        while (records.Next())
+            byKey.insert(records.Number(0), {records.Text(1), records.Text(2), records.Number(3)});
+        for (TRow& row : CurrentRows(connection, table, groupIds.value(table.GroupTable))) {
+            const auto record = byKey.constFind(row.Key);
+            if (record == byKey.constEnd())
+                continue; // not yet recorded: a change scan gives it an id
+            row.Id = record->Id;
+            row.Versions = TVersionVector::Parse(record->Versions);
+            row.Changed = record->Changed;
+            rows.Add(std::move(row));
+        }
+        deletions.Bind(1, table.Name);
+        while (deletions.Next())
+            rows.Deletions.insert(deletions.Text(0),
+                                  {TVersionVector::Parse(deletions.Text(1)), deletions.Number(2)});
+    }
+    return snapshot;
+}
+
+bool ReadAgreed(sqlite3* connection, const QString& table, const QString& id, TAgreed* agreed)
+{
+    TSyncStatement select(connection, QStringLiteral("select Content from SyncAgreed where "
+                                                     "TableName=?1 and RowId=?2"));
+    select.Bind(1, table).Bind(2, id);
+    bool found = false;
+    while (select.Next()) {
+        // The version first, then the fields.
+        const TFields content = Decode(select.Text(0));
+        found = !content.isEmpty();
+        if (found)
+            *agreed = {TVersionVector::Parse(content.first()), content.mid(1)};
+    }
+    return found;
+}
+
+void WriteAgreed(sqlite3* connection, const QString& table, const QString& id,
+                 const TAgreed& agreed)
+{
+    TSyncStatement(connection, QStringLiteral("insert or replace into SyncAgreed (TableName, "
+                                              "RowId, Content) values (?1, ?2, ?3)"))
+        .Bind(1, table)
+        .Bind(2, id)
+        .Bind(3, Encode(QStringList(agreed.Versions.Text()) + agreed.Fields))
+        .Run();
+}
+
+namespace {
+QString Digest(const QStringList& parts)
+{
+    crypto_generichash_state state;
+    unsigned char out[16];
+    crypto_generichash_init(&state, nullptr, 0, sizeof out);
+    for (const QString& part : parts) {
+        const QByteArray utf8 = part.toUtf8();
+        // The length first, so that no two lists of parts read as the same bytes.
+        const quint64 size = quint64(utf8.size());
+        crypto_generichash_update(&state, reinterpret_cast<const unsigned char*>(&size),
+                                  sizeof size);
+        crypto_generichash_update(&state, reinterpret_cast<const unsigned char*>(utf8.constData()),
+                                  size_t(utf8.size()));
+    }
+    crypto_generichash_final(&state, out, sizeof out);
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(out), int(sizeof out)).toHex());
+}
+} // namespace
+
+QString HashOf(const QString& table, const TFields& fields)
+{
+    return Digest(QStringList(table) + fields);
+}
+
+QString RandomId()
+{
+    static const bool ready = sodium_init() >= 0;
+    Q_UNUSED(ready);
+    unsigned char bytes[16];
+    randombytes_buf(bytes, sizeof bytes);
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(bytes), int(sizeof bytes)).toHex());
+}
+
+QString DerivedId(const QStringList& parts)
+{
+    return Digest(parts);
+}
+
+QString Encode(const TFields& fields)
+{
+    return QString::fromUtf8(
+        QJsonDocument(QJsonArray::fromStringList(fields)).toJson(QJsonDocument::Compact));
+}
+
+TFields Decode(const QString& text)
+{
+    TFields fields;
+    for (const QJsonValue& value : QJsonDocument::fromJson(text.toUtf8()).array())
+        fields << value.toString();
+    return fields;
+}
+
+} // namespace RowStore

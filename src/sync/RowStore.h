@@ -1,0 +1,103 @@
+#pragma once
+
+#include "sync/VersionVector.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <vector>
+
+struct sqlite3;
+
+// The rows of the group, note and address tables as copies on several computers see them: each
+// with its stable id, its version and its content in a form that means the same in every copy
+// (a group's parent and an address's group by their ids, not by numbers of one file).
+namespace RowStore {
+
+enum class TKind
+{
+    Group,
+    Note,
+    Address
+};
+
+struct TTable
+{
+    QString Name;
+    TKind Kind;
+    QString GroupTable; // where a note's or an address's group lives; the table itself for groups
+};
+
+// The synced tables, groups before what lives in them.
+const std::vector<TTable>& Tables();
+
+// What a row holds. A group: its name and its parent's id ("" at the top). A note: its text (its
+// group is the group with the note's own id). An address: its group's id, web address, title
+// and remark.
+using TFields = QStringList;
+
+struct TRow
+{
+    qint64 Key = 0; // the row's number in its file: SelfIndex, the note's TypeID, or ID
+    QString Id;
+    TVersionVector Versions;
+    qint64 Changed = 0; // ms since the epoch
+    QString Hash;
+    TFields Fields;
+};
+
+struct TDeletion
+{
+    TVersionVector Versions;
+    qint64 Deleted = 0;
+};
+
+struct TTableRows
+{
+    std::vector<TRow> Rows;
+    QHash<QString, qsizetype> ById;
+    QHash<qint64, qsizetype> ByKey;
+    QHash<QString, TDeletion> Deletions;
+
+    const TRow* Find(const QString& id) const;
+    void Add(TRow row);
+};
+
+// All synced rows of a file whose sync records are up to date, by table name.
+using TSnapshot = std::map<QString, TTableRows>;
+
+// The rows of a table as they stand, each with its number and content; group ids by number come
+// from groupIds (a group whose parent or an address whose group has no id reads "").
+// Where several rows share a number, the first one read is the row.
+std::vector<TRow> CurrentRows(sqlite3* connection, const TTable& table,
+                              const QHash<qint64, QString>& groupIds);
+
+// The group numbers of a table with their ids, from the sync records.
+QHash<qint64, QString> GroupIds(sqlite3* connection, const QString& groupTable);
+
+// Reads every synced table with its records and its deletions.
+TSnapshot Read(sqlite3* connection);
+
+// A version of a row's content that other versions grew from, kept as the base of a merge of
+// two later ones: only a version that both have seen can serve as their base.
+struct TAgreed
+{
+    TVersionVector Versions;
+    TFields Fields;
+};
+bool ReadAgreed(sqlite3* connection, const QString& table, const QString& id, TAgreed* agreed);
+void WriteAgreed(sqlite3* connection, const QString& table, const QString& id,
+                 const TAgreed& agreed);
+
+QString HashOf(const QString& table, const TFields& fields);
+// A new random id.
+QString RandomId();
+// An id worked out from the given parts: the same parts give the same id in every copy.
+QString DerivedId(const QStringList& parts);
+
+QString Encode(const TFields& fields);
+TFields Decode(const QString& text);
+
+} // namespace RowStore

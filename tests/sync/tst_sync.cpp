@@ -1,0 +1,432 @@
+#include "TestFolder.h"
+
+#include "data/FileKey.h"
+#include "data/Sqlite.h"
+#include "sync/ChangeScan.h"
+#include "sync/PeerMerge.h"
+#include "sync/RowStore.h"
+#include "sync/SyncFolder.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <sqlcipher/sqlite3.h>
+
+using namespace RowStore;
+
+namespace {
+
+constexpr qint64 Now = 1'800'000'000'000;
+
+void Run(sqlite3* connection, const QString& statements)
+{
+    const QString error = DatabaseFile::Execute(connection, statements);
+    if (!error.isEmpty())
+        qFatal("%s: %s", qPrintable(statements), qPrintable(error));
+}
+
+// A copy of the delivered database in the folder, open.
+TConnection Copy(const TTestFolder& folder, const QString& name, const QString& statements = {})
+{
+    const QString path = folder.Path() + name;
+    QFile::copy(TTestFolder::DeliveredDatabase(), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QString error;
+    TConnection connection = DatabaseFile::Open(path, false, &error);
+    if (!connection)
+        qFatal("%s", qPrintable(error));
+    Run(connection.get(), QStringLiteral("PRAGMA synchronous=OFF;") + statements);
+    return connection;
+}
+
+const QString Sample = QStringLiteral(
+    "insert into NoteType values (1, 0, 'Work'), (2, 1, 'Plans'), (3, 0, 'Home'), (4, 0, 'Home');"
+    "insert into NoteBook values (2, 'one'||char(10)||'two'||char(10)||'three'), (3, 'shopping');"
+    "insert into IEType values (1, 0, 'News');"
+    "insert into IE (TypeID, IEUrl, IEName, ReMark) values (1, 'a.example', 'A', ''), "
+    "(1, 'a.example', 'A', ''), (1, 'b.example', 'B', 'r');");
+
+// The first column of a statement's rows, joined by "|".
+QString Rows(sqlite3* connection, const QString& sql)
+{
+    QString error;
+    const TStatement statement = Prepare(connection, sql, &error);
+    QStringList rows;
+    while (statement && sqlite3_step(statement.get()) == SQLITE_ROW)
+        rows << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)));
+    return error.isEmpty() ? rows.join(QLatin1Char('|')) : error;
+}
+
+// Everything a file holds for syncing, as the same text in copies that agree.
+QStringList Content(sqlite3* connection)
+{
+    QStringList content;
+    for (const auto& [table, rows] : RowStore::Read(connection))
+        for (const TRow& row : rows.Rows)
+            content << table + row.Id + RowStore::Encode(row.Fields);
+    content.sort();
+    return content;
+}
+
+PeerMerge::TSetup Setup(const QString& device, qint64 now, bool confirm = true)
+{
+    return {device, device + QStringLiteral("-name"), QStringLiteral("peer-name"), now,
+            [confirm](int, int) {
+                return confirm;
+            }};
+}
+
+} // namespace
+
+class TestSync : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Conflict copies are named by the local date.
+        qputenv("TZ", "UTC");
+        tzset();
+    }
+
+    // Two copies of one file, sync turned on in each without their having talked, give every row
+    // the same id; a row one of them changed before is the only one whose versions disagree.
+    void copiesOfOneFileMatch()
+    {
+        TTestFolder folder;
+        const TConnection one = Copy(folder, QStringLiteral("one.dat"), Sample);
+        const TConnection two = Copy(folder, QStringLiteral("two.dat"), Sample);
+        Run(two.get(), QStringLiteral("update NoteBook set ReMark='line two' where TypeID=2"));
+        ChangeScan::Run(one.get(), QStringLiteral("d1"), Now);
+        ChangeScan::Run(two.get(), QStringLiteral("d2"), Now);
+        const TSnapshot first = RowStore::Read(one.get());
+        const TSnapshot second = RowStore::Read(two.get());
+        int rows = 0;
+        for (const auto& [table, rowsOfOne] : first) {
+            QCOMPARE(second.at(table).Rows.size(), rowsOfOne.Rows.size());
+            for (const TRow& row : rowsOfOne.Rows) {
+                const TRow* other = second.at(table).Find(row.Id);
+                QVERIFY2(other, qPrintable(table + row.Fields.join(QLatin1Char('|'))));
+                QCOMPARE(row.Versions == other->Versions, row.Fields == other->Fields);
+                ++rows;
+            }
+        }
+        QCOMPARE(rows, 10);
+    }
+
+    // What changed since the last look is found by the rows' content, however it was written.
+    void changesFound_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<int>("changed");
+        QTest::addColumn<int>("deleted");
+        QTest::newRow("nothing") << QString() << 0 << 0 << 0;
+        QTest::newRow("a note typed")
+            << "update NoteBook set ReMark='x' where TypeID=3" << 0 << 1 << 0;
+        QTest::newRow("a group moved")
+            << "update NoteType set ParentIndex=3 where SelfIndex=1" << 0 << 1 << 0;
+        QTest::newRow("a parent renamed: its child is not changed")
+            << "update NoteType set TypeName='Job' where SelfIndex=1" << 0 << 1 << 0;
+        QTest::newRow("an address added")
+            << "insert into IE (TypeID, IEUrl) values (1, 'c.example')" << 1 << 0 << 0;
+        QTest::newRow("a group deleted with its note")
+            << "delete from NoteType where SelfIndex=2; delete from NoteBook where TypeID=2" << 0
+            << 0 << 2;
+        QTest::newRow("an address moved to another group")
+            << "insert into IEType values (2, 0, 'Old'); update IE set TypeID=2 where ID=3" << 1
+            << 1 << 0;
+    }
+
+    void changesFound()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, added);
+        QFETCH(int, changed);
+        QFETCH(int, deleted);
+        TTestFolder folder;
+        const TConnection db = Copy(folder, QStringLiteral("one.dat"), Sample);
+        ChangeScan::Run(db.get(), QStringLiteral("d1"), Now);
+        const TSnapshot before = RowStore::Read(db.get());
+        Run(db.get(), change);
+        const ChangeScan::TCounts counts = ChangeScan::Run(db.get(), QStringLiteral("d1"), Now + 1);
+        QCOMPARE(counts.Added, added);
+        QCOMPARE(counts.Changed, changed);
+        QCOMPARE(counts.Deleted, deleted);
+        // A changed or deleted row's version has seen the one before; the others stay.
+        const TSnapshot after = RowStore::Read(db.get());
+        int newer = 0;
+        for (const auto& [table, rows] : before)
+            for (const TRow& row : rows.Rows) {
+                const TRow* now = after.at(table).Find(row.Id);
+                const TVersionVector versions =
+                    now ? now->Versions : after.at(table).Deletions.value(row.Id).Versions;
+                QVERIFY(versions.Covers(row.Versions));
+                newer += versions != row.Versions;
+            }
+        QCOMPARE(newer, changed + deleted);
+        QCOMPARE(ChangeScan::Run(db.get(), QStringLiteral("d1"), Now + 2).Changed, 0);
+    }
+
+    // What a merge makes of a change on this computer (ours) and one on the other (theirs), both
+    // made after sync was turned on in two copies of one file.
+    void mergeRules_data()
+    {
+        QTest::addColumn<QString>("ours");
+        QTest::addColumn<QString>("theirs");
+        QTest::addColumn<bool>("theirsNewer");
+        QTest::addColumn<bool>("confirm");  // the answer to a deletion question
+        QTest::addColumn<QString>("check"); // a statement on our file after the merge
+        QTest::addColumn<QString>("expected");
+        const QString notes = QStringLiteral("select TypeID||':'||replace(ReMark, char(10), '/') "
+                                             "from NoteBook order by TypeID");
+        const QString groups = QStringLiteral("select SelfIndex||':'||ParentIndex||':'||TypeName "
+                                              "from NoteType order by SelfIndex");
+        const QString addresses = QStringLiteral("select TypeID||':'||IEUrl||':'||IEName||':'||"
+                                                 "ReMark from IE order by ID");
+        QTest::newRow("their edit is taken") << ""
+                                             << "update NoteBook set ReMark='x' where TypeID=3"
+                                             << true << true << notes << "2:one/two/three|3:x";
+        QTest::newRow("our edit stays") << "update NoteBook set ReMark='x' where TypeID=3"
+                                        << "" << true << true << notes << "2:one/two/three|3:x";
+        QTest::newRow("lines changed on both sides merge")
+            << "update NoteBook set ReMark=replace(ReMark, 'one', 'ONE') where TypeID=2"
+            << "update NoteBook set ReMark=replace(ReMark, 'three', 'THREE') where TypeID=2" << true
+            << true << notes << "2:ONE/two/THREE|3:shopping";
+        QTest::newRow("a clash keeps the newer text, the older in a sibling group")
+            << "update NoteBook set ReMark=replace(ReMark, 'two', 'mine') where TypeID=2"
+            << "update NoteBook set ReMark=replace(ReMark, 'two', 'yours') where TypeID=2" << true
+            << true
+            << "select ParentIndex||':'||TypeName||':'||replace(ReMark, char(10), '/') from "
+               "NoteType join NoteBook on TypeID=SelfIndex where SelfIndex in (2, 5)"
+            << "1:Plans:one/yours/three|1:Plans（冲突副本 here-name 2027-01-15）:one/mine/three";
+        QTest::newRow("address fields changed on both sides merge")
+            << "update IE set IEName='Bee' where ID=3"
+            << "update IE set ReMark='note' where ID=3" << false << true << addresses
+            << "1:a.example:A:|1:a.example:A:|1:b.example:Bee:note";
+        QTest::newRow("one address field changed on both: newer wins, older kept aside")
+            << "update IE set IEUrl='mine.example' where ID=3"
+            << "update IE set IEUrl='yours.example' where ID=3" << false << true
+            << QStringLiteral("select * from (%1) union all select TypeName from IEType where "
+                              "SelfIndex=2 and ParentIndex=0")
+                   .arg(addresses)
+            << "1:a.example:A:|1:a.example:A:|1:mine.example:B:r|2:yours.example:B:r|同步冲突";
+        QTest::newRow("the newer rename wins")
+            << "update NoteType set TypeName='Ours' where SelfIndex=3"
+            << "update NoteType set TypeName='Theirs' where SelfIndex=3" << true << true << groups
+            << "1:0:Work|2:1:Plans|3:0:Theirs|4:0:Home";
+        QTest::newRow("a rename here and a move there both stay")
+            << "update NoteType set TypeName='Ideas' where SelfIndex=2"
+            << "update NoteType set ParentIndex=3 where SelfIndex=2" << false << true << groups
+            << "1:0:Work|2:3:Ideas|3:0:Home|4:0:Home";
+        QTest::newRow("moves that close a loop: the later moved group goes to the top")
+            << "update NoteType set ParentIndex=3 where SelfIndex=1"
+            << "update NoteType set ParentIndex=2 where SelfIndex=3" << true << true << groups
+            << "1:3:Work|2:1:Plans|3:0:Home|4:0:Home";
+        QTest::newRow("an edit while deleted there keeps the note and its groups")
+            << "update NoteBook set ReMark='kept' where TypeID=2"
+            << "delete from NoteType where SelfIndex in (1, 2); delete from NoteBook where "
+               "TypeID=2"
+            << true << true
+            << QStringLiteral("select * from (%1) union all select ReMark from NoteBook where "
+                              "TypeID=2")
+                   .arg(groups)
+            << "1:0:Work|2:1:Plans|3:0:Home|4:0:Home|kept";
+        QTest::newRow("a deletion of what we left alone is taken")
+            << ""
+            << "delete from IE where ID=3" << true << true << addresses
+            << "1:a.example:A:|1:a.example:A:";
+        QTest::newRow("a deletion declined keeps the rows")
+            << ""
+            << "delete from IE where ID=3" << true << false << addresses
+            << "1:a.example:A:|1:a.example:A:|1:b.example:B:r";
+        QTest::newRow("a new group with its note comes in its parent")
+            << "insert into NoteType values (5, 0, 'Mine')"
+            << "insert into NoteType values (5, 3, 'New'); insert into NoteBook values (5, 'hi')"
+            << true << true
+            << QStringLiteral("select * from (%1) union all select ReMark from NoteBook where "
+                              "TypeID=6")
+                   .arg(groups)
+            << "1:0:Work|2:1:Plans|3:0:Home|4:0:Home|5:0:Mine|6:3:New|hi";
+        QTest::newRow("the login settings are never merged")
+            << ""
+            << "update SysSet set bPass=1, PassWord='secret'" << true << true
+            << "select bPass||PassWord from SysSet"
+            << "0";
+    }
+
+    void mergeRules()
+    {
+        QFETCH(QString, ours);
+        QFETCH(QString, theirs);
+        QFETCH(bool, theirsNewer);
+        QFETCH(bool, confirm);
+        QFETCH(QString, check);
+        QFETCH(QString, expected);
+        TTestFolder folder;
+        const TConnection here = Copy(folder, QStringLiteral("here.dat"), Sample);
+        const TConnection there = Copy(folder, QStringLiteral("there.dat"), Sample);
+        ChangeScan::Run(here.get(), QStringLiteral("here"), Now);
+        ChangeScan::Run(there.get(), QStringLiteral("there"), Now);
+        Run(here.get(), ours);
+        Run(there.get(), theirs);
+        ChangeScan::Run(there.get(), QStringLiteral("there"), Now + (theirsNewer ? 20 : 5));
+        const PeerMerge::TReport report = PeerMerge::Merge(
+            here.get(), there.get(), Setup(QStringLiteral("here"), Now + 10, confirm));
+        QCOMPARE(report.Refused, QString());
+        QCOMPARE(Rows(here.get(), check), expected);
+        // Merging the same file again changes nothing.
+        const QStringList merged = Content(here.get());
+        PeerMerge::Merge(here.get(), there.get(), Setup(QStringLiteral("here"), Now + 30));
+        QCOMPARE(Content(here.get()), merged);
+    }
+
+    // A computer's own file in the synced folder carries its changes to another computer; a file
+    // that is torn or keyed otherwise is refused and changes nothing.
+    void peerFileMerged_data()
+    {
+        QTest::addColumn<qint64>("keptBytes"); // of the written file; -1 all
+        QTest::addColumn<bool>("otherKey");
+        QTest::addColumn<bool>("merged");
+        QTest::newRow("whole") << qint64(-1) << false << true;
+        QTest::newRow("torn") << qint64(3 * 4096) << false << false;
+        QTest::newRow("keyed with another password") << qint64(-1) << true << false;
+    }
+
+    void peerFileMerged()
+    {
+        QFETCH(qint64, keptBytes);
+        QFETCH(bool, otherKey);
+        QFETCH(bool, merged);
+        TTestFolder folder;
+        const TConnection there = Copy(folder, QStringLiteral("there.dat"), Sample);
+        const TConnection here = Copy(folder, QStringLiteral("here.dat"), Sample);
+        ChangeScan::Run(here.get(), QStringLiteral("here"), Now);
+        ChangeScan::Run(there.get(), QStringLiteral("there"), Now);
+        Run(there.get(), QStringLiteral("update NoteBook set ReMark='from there' where TypeID=3"));
+        const QString synced = folder.Path() + QStringLiteral("synced");
+        QVERIFY(QDir().mkpath(synced));
+        const TFileKey key =
+            otherKey ? TFileKey::Derive(QStringLiteral("pw"), QByteArray(16, 'x')) : TFileKey();
+        QCOMPARE(
+            SyncFolder::WriteOwnFile(there.get(), synced, QStringLiteral("there"), key, Now + 1),
+            QString());
+        const QList<SyncFolder::TPeerFile> peers =
+            SyncFolder::PeerFiles(synced, QStringLiteral("here"));
+        QCOMPARE(peers.size(), 1);
+        QCOMPARE(peers.first().Device, QStringLiteral("there"));
+        if (keptBytes >= 0)
+            QVERIFY(QFile::resize(peers.first().Path, keptBytes));
+        const QStringList before = Content(here.get());
+        const PeerMerge::TReport report = SyncFolder::MergePeerFile(
+            here.get(), peers.first().Path, TFileKey(), Setup(QStringLiteral("here"), Now + 2));
+        QCOMPARE(report.Refused.isEmpty(), merged);
+        QCOMPARE(Rows(here.get(), QStringLiteral("select ReMark from NoteBook where TypeID=3")),
+                 merged ? QStringLiteral("from there") : QStringLiteral("shopping"));
+        if (!merged)
+            QCOMPARE(Content(here.get()), before);
+    }
+
+    // Three copies edited at random and merged with each other in random order end equal, and
+    // hold every address and every line typed except where a deletion that had seen them
+    // removed them.
+    void randomEditsConverge()
+    {
+        for (quint32 seed = 1; seed <= 12; ++seed) {
+            QRandomGenerator random(seed);
+            TTestFolder folder;
+            std::vector<TConnection> copies;
+            const QStringList devices{QStringLiteral("a"), QStringLiteral("b"),
+                                      QStringLiteral("c")};
+            for (const QString& device : devices) {
+                copies.push_back(Copy(folder, device + QStringLiteral(".dat"), Sample));
+                ChangeScan::Run(copies.back().get(), device, Now);
+            }
+            QSet<QString> urls;  // added and never deleted
+            QSet<QString> lines; // typed and not in a note deleted since
+            qint64 now = Now;
+            for (int step = 0; step < 60; ++step) {
+                const int c = random.bounded(3);
+                sqlite3* db = copies[size_t(c)].get();
+                const QStringList groupsHere =
+                    Rows(db, QStringLiteral("select SelfIndex from NoteType where SelfIndex not "
+                                            "in (select ParentIndex from NoteType)"))
+                        .split(QLatin1Char('|'), Qt::SkipEmptyParts);
+                const QString token = QStringLiteral("t%1x%2").arg(seed).arg(step);
+                const QString group =
+                    groupsHere.value(random.bounded(qMax(1, int(groupsHere.size()))));
+                switch (random.bounded(group.isEmpty() ? 1 : 6)) {
+                case 0:
+                    Run(db,
+                        QStringLiteral(
+                            "insert into NoteType select coalesce(max(SelfIndex), 0)+1, %1, '%2' "
+                            "from NoteType")
+                            .arg(group.isEmpty() ? QStringLiteral("0") : group, token));
+                    break;
+                case 1:
+                case 2:
+                    Run(db, QStringLiteral("insert or ignore into NoteBook select %1, '' where not "
+                                           "exists (select 1 from NoteBook where TypeID=%1); "
+                                           "update NoteBook set ReMark=ReMark||char(10)||'%2' "
+                                           "where TypeID=%1")
+                                .arg(group, token));
+                    lines.insert(token);
+                    break;
+                case 3:
+                    Run(db, QStringLiteral("update NoteType set TypeName='%2' where SelfIndex=%1")
+                                .arg(group, token));
+                    break;
+                case 4:
+                    Run(db, QStringLiteral("insert into IE (TypeID, IEUrl) values (1, '%1')")
+                                .arg(token));
+                    urls.insert(token);
+                    break;
+                case 5: {
+                    const QStringList added =
+                        Rows(db, QStringLiteral("select IEUrl from IE where IEUrl like 't%' "
+                                                "order by ID"))
+                            .split(QLatin1Char('|'));
+                    const QString gone = added.value(random.bounded(int(added.size())));
+                    for (const QString& line : Rows(db, QStringLiteral("select ReMark from "
+                                                                       "NoteBook where TypeID=") +
+                                                            group)
+                                                   .split(QLatin1Char('\n')))
+                        lines.remove(line);
+                    Run(db, QStringLiteral("delete from IE where IEUrl='%1'; delete from NoteType "
+                                           "where SelfIndex=%2; delete from NoteBook where "
+                                           "TypeID=%2")
+                                .arg(gone, group));
+                    urls.remove(gone);
+                    break;
+                }
+                }
+                now += 1000;
+                ChangeScan::Run(db, devices[c], now);
+                if (random.bounded(3) == 0) {
+                    const int peer = (c + 1 + random.bounded(2)) % 3;
+                    PeerMerge::Merge(db, copies[size_t(peer)].get(), Setup(devices[c], now));
+                }
+            }
+            for (int round = 0; round < 3; ++round)
+                for (int c = 0; c < 3; ++c)
+                    for (int peer = 0; peer < 3; ++peer)
+                        if (peer != c)
+                            PeerMerge::Merge(copies[size_t(c)].get(), copies[size_t(peer)].get(),
+                                             Setup(devices[c], now += 1000));
+            const QStringList first = Content(copies[0].get());
+            QCOMPARE(Content(copies[1].get()), first);
+            QCOMPARE(Content(copies[2].get()), first);
+            const QString everything = first.join(QLatin1Char('\n'));
+            for (const QString& url : std::as_const(urls))
+                QVERIFY2(everything.contains(url), qPrintable(url));
+            for (const QString& line : std::as_const(lines))
+                QVERIFY2(everything.contains(line), qPrintable(line));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSync)
+#include "tst_sync.moc"
