@@ -241,6 +241,13 @@ bool TNoteWindow::Note(int bytes)
     return ready != nullptr;
 }
 
+bool TNoteWindow::Plain(int bytes)
+{
+    const TLine* ready = Command("plain " + QByteArray::number(bytes), "ready");
+    FLength = ready ? ready->Values.at(0) : 0;
+    return ready != nullptr;
+}
+
 qint64 TNoteWindow::Lock(int ms)
 {
     const TLine* locked = Command("lock " + QByteArray::number(ms), "locked");
