@@ -166,9 +166,10 @@ std::vector<qint64> TDisplaySession::Type(int count, int spacingMs)
             XFlush(FConnection);
         sent.push_back(MonotonicNs());
     }
-    // Sent all at once, the keys leave together: each counts as sent with the last.
+    // Sent all at once, the keys leave as the connection's buffer fills, the first of them
+    // before the last is queued: each counts as sent when the first was.
     if (spacingMs == 0)
-        std::fill(sent.begin(), sent.end(), sent.back());
+        std::fill(sent.begin(), sent.end(), start);
     return sent;
 }
 
