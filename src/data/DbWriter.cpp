@@ -166,15 +166,16 @@ void TDbWriter::Attempt(std::unique_lock<std::mutex>& lock)
         FState.Result = result;
         FState.Failure.clear();
         ++FState.Commits;
-        FPause = milliseconds(0);
+        FState.Pause = milliseconds(0);
         if (FState.Pending == ticket) {
             FState.Pending = 0;
             FWork = nullptr;
         }
     } else if (FState.Pending != 0) {
         FState.Failure = failure;
-        FPause = std::clamp(FPause * 2, FirstPause, LongestPause);
-        FRetryAt = Clock::now() + FPause;
+        ++FState.Failures;
+        FState.Pause = std::clamp(FState.Pause * 2, FirstPause, LongestPause);
+        FRetryAt = Clock::now() + FState.Pause;
     }
     FChanged.notify_all();
     if (FListener)

@@ -32,6 +32,8 @@ public:
         qint64 Pending = 0; // the newest ticket handed in and not yet written; 0 when none
         QString Failure;    // why the last try failed; empty once one succeeds
         int Commits = 0;    // the commits of the writer's connection
+        int Failures = 0;   // the tries that failed
+        std::chrono::milliseconds Pause{0}; // before the next try after a failure
     };
 
     // The connection is opened at once, on the writer's thread.
@@ -79,7 +81,6 @@ private:
     bool FReady = false; // the first opening of the connection has been tried
     bool FStop = false;
     bool FGiveUp = false; // a lock wait under way ends
-    std::chrono::milliseconds FPause{0};
     std::chrono::steady_clock::time_point FRetryAt;
     std::chrono::steady_clock::time_point FBusySince;
     std::function<void()> FListener;

@@ -4,6 +4,8 @@
 #include "data/Prepared.h"
 #include "data/Sql.h"
 
+#include <cstring>
+
 namespace {
 const QString TypeIdField = QStringLiteral("TypeID");
 const QString ReMarkField = QStringLiteral("ReMark");
@@ -70,4 +72,33 @@ qint64 TNote::StoreNote(TPrepared& db, qint32 typeId, qint64 rowId, const QByteA
     }
     db.Run(InsertRow, {typeId, utf8});
     return db.LastInsertRowId();
+}
+
+QByteArray TNote::StoredUtf8(const QString& editorText)
+{
+    // The keystroke's path: the separators (U+2028, U+2029, E2 80 A8/A9 in UTF-8) become line
+    // feeds in the encoded bytes, which saves a pass over the text and a copy of it.
+    QByteArray utf8 = editorText.toUtf8();
+    char* const begin = utf8.data();
+    char* const end = begin + utf8.size();
+    char* from = static_cast<char*>(std::memchr(begin, '\xE2', size_t(end - begin)));
+    if (!from)
+        return utf8;
+    char* to = from;
+    while (from < end) {
+        if (end - from >= 3 && from[0] == '\xE2' && from[1] == '\x80' &&
+            (from[2] == '\xA8' || from[2] == '\xA9')) {
+            *to++ = '\n';
+            from += 3;
+            continue;
+        }
+        char* next = static_cast<char*>(std::memchr(from + 1, '\xE2', size_t(end - from - 1)));
+        if (!next)
+            next = end;
+        std::memmove(to, from, size_t(next - from));
+        to += next - from;
+        from = next;
+    }
+    utf8.truncate(to - begin);
+    return utf8;
 }

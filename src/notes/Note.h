@@ -39,6 +39,10 @@ public:
     // given connection's statements, the writer's among them, and touches no buffer.
     static qint64 StoreNote(TPrepared& db, qint32 typeId, qint64 rowId, const QByteArray& utf8);
 
+    // The note editor's raw text, its lines kept apart by separator characters, as the note
+    // stores it: in UTF-8 with line feeds. Safe on any thread.
+    static QByteArray StoredUtf8(const QString& editorText);
+
 private:
     TDbAccess& FDbAccess;
 };

@@ -3,6 +3,7 @@
 #include "common/CardException.h"
 #include "common/Errors.h"
 #include "common/gui/Contrast.h"
+#include "data/DbAccess.h"
 #include "groups/CardTree.h"
 #include "groups/DateStamp.h"
 #include "groups/GroupCommands.h"
@@ -156,8 +157,8 @@ TNotePage::TNotePage(TDbAccess& dbAccess, TUserDialogs& dialogs, TNote& note, QW
             [this] { FShownNode = nullptr; });
     connect(nodes, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { FShownNode = nullptr; });
-    FNoteSaver = new TNoteSaver(
-        dbAccess, dialogs, [this] { return MemoUtf8(); }, this);
+    FNoteSaver = new TNoteSaver([&dbAccess]() -> TDbWriter& { return dbAccess.Writer(); }, dialogs,
+                                [this] { return mmoNote->document()->toRawText(); }, this);
     connect(FNoteSaver, &TNoteSaver::UnsavedChanged, this,
             [this](const QString& reason) { ShowUnsaved(reason); });
     ConnectGuarded(mmoNote, &QPlainTextEdit::textChanged, this, [this] { mmoNoteChange(); });
@@ -351,31 +352,7 @@ void TNotePage::SelectInNote(qsizetype at, qsizetype length)
 
 QByteArray TNotePage::MemoUtf8() const
 {
-    // The keystroke's path: the separators (U+2028, U+2029, E2 80 A8/A9 in UTF-8) become line
-    // feeds in the encoded bytes, which saves a pass over the text and a copy of it.
-    QByteArray utf8 = mmoNote->document()->toRawText().toUtf8();
-    char* const begin = utf8.data();
-    char* const end = begin + utf8.size();
-    char* from = static_cast<char*>(std::memchr(begin, '\xE2', size_t(end - begin)));
-    if (!from)
-        return utf8;
-    char* to = from;
-    while (from < end) {
-        if (end - from >= 3 && from[0] == '\xE2' && from[1] == '\x80' &&
-            (from[2] == '\xA8' || from[2] == '\xA9')) {
-            *to++ = '\n';
-            from += 3;
-            continue;
-        }
-        char* next = static_cast<char*>(std::memchr(from + 1, '\xE2', size_t(end - from - 1)));
-        if (!next)
-            next = end;
-        std::memmove(to, from, size_t(next - from));
-        to += next - from;
-        from = next;
-    }
-    utf8.truncate(to - begin);
-    return utf8;
+    return TNote::StoredUtf8(mmoNote->document()->toRawText());
 }
 
 void TNotePage::mmoNoteChange()

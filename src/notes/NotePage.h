@@ -22,8 +22,9 @@ class TNote;
 class TNoteSaver;
 
 // The notebook page "记事本": the note groups on the left, the selected group's note on the right
-// with a find bar below it. There is no save command: every change of the note is written before
-// it is shown, by the page's NoteSaver, or a bar above the note says that it is not yet. The page
+// with a find bar below it. There is no save command: every change of the note is shown at once
+// and written right behind it by the page's NoteSaver; a bar above the note says when a save fails
+// or falls behind. The page
 // owns the note tree NoteTree and its group commands NoteCommands; the groups and the notes are
 // read and written through the connection and the note store it is handed.
 class TNotePage final : public QWidget

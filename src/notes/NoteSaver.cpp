@@ -4,13 +4,12 @@
 #include "common/DailyLog.h"
 #include "common/Errors.h"
 #include "common/Messages.h"
-#include "data/DbAccess.h"
 #include "data/DbWriter.h"
 #include "notes/Note.h"
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QGuiApplication>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -20,26 +19,23 @@ namespace {
 // handed it in.
 qint64 LastTicket = 0;
 
-bool IsPaint(const QEvent* event)
+qint64 SteadyMs()
 {
-    switch (event->type()) {
-    case QEvent::UpdateRequest:
-    case QEvent::Paint:
-    case QEvent::Expose:
-        return true;
-    default:
-        return false;
-    }
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
 
-TNoteSaver::TNoteSaver(TDbAccess& dbAccess, TUserDialogs& dialogs, std::function<QByteArray()> text,
-                       QObject* parent)
-    : QObject(parent), FDbAccess(dbAccess), FDialogs(dialogs), FText(std::move(text))
+TNoteSaver::TNoteSaver(TWriterSource writer, TUserDialogs& dialogs, std::function<QString()> text,
+                       QObject* parent, TClock clock)
+    : QObject(parent), FWriter(std::move(writer)), FDialogs(dialogs), FText(std::move(text)),
+      FClock(clock ? std::move(clock) : TClock(&SteadyMs)), FOverdue(new QTimer(this))
 {
+    FOverdue->setSingleShot(true);
+    ConnectGuarded(FOverdue, &QTimer::timeout, this, [this] { CheckOverdue(); });
     if (QCoreApplication* application = QCoreApplication::instance()) {
-        application->installEventFilter(this);
         ConnectGuarded(application, &QCoreApplication::aboutToQuit, this,
                        [this] { SaveNow(LastWait); });
         if (auto* gui = qobject_cast<QGuiApplication*>(application))
@@ -50,30 +46,34 @@ TNoteSaver::TNoteSaver(TDbAccess& dbAccess, TUserDialogs& dialogs, std::function
 
 TNoteSaver::~TNoteSaver()
 {
-    if (QCoreApplication* application = QCoreApplication::instance())
-        application->removeEventFilter(this);
     if (FListening)
-        FDbAccess.Writer().SetListener(nullptr);
+        Writer().SetListener(nullptr);
 }
 
 void TNoteSaver::Shown(qint32 typeId, qint64 rowId)
 {
     // The writer gets ready for the first change meanwhile.
-    FDbAccess.Writer();
+    Writer();
     FHasGroup = true;
     FTypeId = typeId;
     FRowId = rowId;
     FShownAt = LastTicket;
-    FDue = false;
-    FWritten = std::max(FWritten, FSubmitted);
-    SetUnsaved(QString());
+    Settled();
 }
 
 void TNoteSaver::Forget()
 {
     FHasGroup = false;
+    Settled();
+}
+
+void TNoteSaver::Settled()
+{
     FDue = false;
+    FDueSince = -1;
+    FHanded.clear();
     FWritten = std::max(FWritten, FSubmitted);
+    FOverdue->stop();
     SetUnsaved(QString());
 }
 
@@ -82,8 +82,9 @@ void TNoteSaver::Changed()
     if (!FHasGroup)
         return;
     FDue = true;
-    if (!FUnpainted.isValid())
-        FUnpainted.start();
+    if (FDueSince < 0)
+        FDueSince = FClock();
+    CheckOverdue();
     if (FQueued)
         return;
     FQueued = true;
@@ -92,7 +93,7 @@ void TNoteSaver::Changed()
         this,
         [this] {
             FQueued = false;
-            Submit();
+            RunGuarded([this] { Submit(false); });
         },
         Qt::QueuedConnection);
 }
@@ -102,24 +103,30 @@ bool TNoteSaver::Due() const
     return FDue || FSubmitted > FWritten;
 }
 
-void TNoteSaver::Submit()
+void TNoteSaver::Submit(bool force)
 {
     if (!FDue || !FHasGroup)
         return;
+    // While a healthy save is under way the keys wait for it: the text is taken and encoded
+    // once a commit, not once a key. A failing save is replaced, so its retry writes the newest.
+    if (!force && FSubmitted > FWritten && FFailure.isEmpty())
+        return;
     FDue = false;
-    TDbWriter& writer = FDbAccess.Writer();
+    TDbWriter& writer = Writer();
     if (!FListening) {
         FListening = true;
         FCommitsSeen = writer.State().Commits;
         // Called on the writer's thread; the report is taken on this one.
         writer.SetListener([this] {
             QMetaObject::invokeMethod(
-                this, [this] { Take(); }, Qt::QueuedConnection);
+                this, [this] { RunGuarded([this] { Take(); }); }, Qt::QueuedConnection);
         });
     }
     FSubmitted = ++LastTicket;
+    FHanded.push_back({FSubmitted, FDueSince});
+    FDueSince = -1;
     writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, text = FText()](TPrepared& db) {
-        return TNote::StoreNote(db, typeId, rowId, text);
+        return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(text));
     });
 }
 
@@ -127,7 +134,7 @@ void TNoteSaver::Take()
 {
     if (!FListening)
         return;
-    const TDbWriter::TState state = FDbAccess.Writer().State();
+    const TDbWriter::TState state = Writer().State();
     Take(state.Written, state.Result, state.Failure, state.Commits);
 }
 
@@ -139,30 +146,51 @@ void TNoteSaver::Take(qint64 written, qint64 row, const QString& failure, int co
         if (FHasGroup && written > FShownAt)
             FRowId = row;
     }
+    while (!FHanded.empty() && FHanded.front().Ticket <= FWritten)
+        FHanded.pop_front();
     // A failure goes to the daily log once, not at every try.
     if (!failure.isEmpty() && !FFailureLogged)
         WriteLog(QStringLiteral("笔记尚未保存：") + failure);
     FFailureLogged = !failure.isEmpty();
+    FFailure = failure;
     const int saves = commits - FCommitsSeen;
     FCommitsSeen = commits;
-    if (FPaintedEarly != 0 && FWritten >= FPaintedEarly) {
-        FPaintedEarly = 0;
-        SetUnsaved(QString());
-    } else if (FPaintedEarly != 0 && !failure.isEmpty()) {
-        SetUnsaved(failure);
-    }
+    // What was typed while the writer was busy goes now.
+    Submit(false);
+    CheckOverdue();
     if (saves > 0) {
         FSaves += saves;
         Q_EMIT Saved();
     }
 }
 
+void TNoteSaver::CheckOverdue()
+{
+    const qint64 since = !FHanded.empty() ? FHanded.front().Since : FDueSince;
+    if (since < 0 || !Due()) {
+        FOverdue->stop();
+        SetUnsaved(QString());
+        return;
+    }
+    if (!FFailure.isEmpty()) {
+        SetUnsaved(FFailure);
+        return;
+    }
+    const qint64 left = since + OverdueAfter.count() - FClock();
+    if (left <= 0) {
+        SetUnsaved(tr("磁盘写入缓慢"));
+        return;
+    }
+    SetUnsaved(QString());
+    FOverdue->start(int(left));
+}
+
 QString TNoteSaver::SaveNow(std::chrono::milliseconds longest)
 {
-    Submit();
+    Submit(true);
     if (FSubmitted <= FWritten)
         return {};
-    const TDbWriter::TState state = FDbAccess.Writer().WaitFor(FSubmitted, longest);
+    const TDbWriter::TState state = Writer().WaitFor(FSubmitted, longest);
     Take(state.Written, state.Result, state.Failure, state.Commits);
     if (FWritten >= FSubmitted)
         return {};
@@ -173,8 +201,8 @@ void TNoteSaver::SaveOrAsk()
 {
     // A disk that is slow but writes is waited for; one that fails is asked about.
     QString reason = SaveNow();
-    for (int waits = 0; !reason.isEmpty() && FDbAccess.Writer().State().Failure.isEmpty() &&
-                        waits < LastWait / LongestWait;
+    for (int waits = 0;
+         !reason.isEmpty() && Writer().State().Failure.isEmpty() && waits < LastWait / LongestWait;
          ++waits)
         reason = SaveNow();
     while (!reason.isEmpty()) {
@@ -183,36 +211,14 @@ void TNoteSaver::SaveOrAsk()
         if (answer == 2)
             throw EAbort();
         if (answer == 1) {
-            FDbAccess.Writer().Drop();
-            FDue = false;
-            FWritten = std::max(FWritten, FSubmitted);
-            FPaintedEarly = 0;
-            SetUnsaved(QString());
+            Writer().Drop();
+            FFailure.clear();
+            Settled();
             return;
         }
-        FDbAccess.Writer().RetryNow();
+        Writer().RetryNow();
         reason = SaveNow();
     }
-}
-
-void TNoteSaver::BeforePaint()
-{
-    Submit();
-    if (FSubmitted <= FWritten)
-        return;
-    // While the note says it is unsaved, painting does not wait: the keys show at once.
-    if (FPaintedEarly == 0) {
-        const auto handled =
-            std::chrono::milliseconds(FUnpainted.isValid() ? FUnpainted.elapsed() : 0);
-        const QString reason =
-            SaveNow(std::clamp(PaintWithin - handled, ShortestWait, LongestWait));
-        if (reason.isEmpty())
-            return;
-        FPaintedEarly = FSubmitted;
-        SetUnsaved(reason);
-        return;
-    }
-    FPaintedEarly = FSubmitted;
 }
 
 void TNoteSaver::SetUnsaved(const QString& reason)
@@ -221,16 +227,4 @@ void TNoteSaver::SetUnsaved(const QString& reason)
         return;
     FUnsaved = reason;
     Q_EMIT UnsavedChanged(reason);
-}
-
-bool TNoteSaver::eventFilter(QObject* watched, QEvent* event)
-{
-    if (FHasGroup && !FWaiting && IsPaint(event) && Due()) {
-        FWaiting = true;
-        RunGuarded([this] { BeforePaint(); });
-        FWaiting = false;
-    }
-    if (IsPaint(event))
-        FUnpainted.invalidate();
-    return QObject::eventFilter(watched, event);
 }

@@ -1,42 +1,45 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 
-class TDbAccess;
+class QTimer;
+class TDbWriter;
 class TUserDialogs;
 
 // Writes the note editor's text for the group it shows through the database's writer, which
-// works on a thread of its own. A change hands the newest text to the writer once the queued
-// input has been handled; while a save is under way the keys typed meanwhile wait for the next
-// one, so however keys arrive, one save is in flight and the next carries everything since.
-// Before the window paints, the saver waits a little for the text it will show to be on disk.
-// When that can't be (the file is locked, the disk full or failing, or just slow), the text is
-// painted all the same and the saver reports it unsaved, and the writer tries again until it
-// succeeds: typing never waits long on the disk and no key is lost. A change of group, a command
-// on the data and the end of the program first finish the saves, asking when they can't.
+// works on a thread of its own. The window never waits for the disk: a change is painted at
+// once, and the writer is handed the newest text whenever it is free, so however fast keys come
+// and however large the note, one save is in flight and the next carries everything since; a
+// burst ends in as many commits as the disk has time for. The note says it is unsaved only when
+// a save fails or what was typed has not reached the disk for OverdueAfter; the writer tries
+// again until it succeeds, and no key is lost. A change of group, a command on the data and the
+// end of the program first finish the saves, asking when they can't.
 class TNoteSaver final : public QObject
 {
     Q_OBJECT
 
 public:
-    // The longest the window waits on the disk at a time.
+    // The writer the saves go to (made at the first call).
+    using TWriterSource = std::function<TDbWriter&()>;
+    // A monotonic clock in ms.
+    using TClock = std::function<qint64()>;
+
+    // Typing this long on its way to the disk is reported, however healthy the disk.
+    static constexpr std::chrono::milliseconds OverdueAfter{2000};
+    // The longest SaveNow waits on the disk at a time by default.
     static constexpr std::chrono::milliseconds LongestWait{80};
-    // The longest a change should wait to be painted: what the handling of the keys took comes
-    // off the wait before the paint, down to a short wait that a quick save still makes.
-    static constexpr std::chrono::milliseconds PaintWithin{90};
-    static constexpr std::chrono::milliseconds ShortestWait{20};
     // The end of the program may wait longer: nothing is left to answer.
     static constexpr std::chrono::milliseconds LastWait{2000};
 
-    // text gives the editor's text as it is stored, in UTF-8; the saves go to that connection's
-    // writer.
-    TNoteSaver(TDbAccess& dbAccess, TUserDialogs& dialogs, std::function<QByteArray()> text,
-               QObject* parent = nullptr);
+    // text gives the editor's text as the editor holds it (see TNote::StoredUtf8); it is encoded
+    // on the writer's thread. clock defaults to the steady clock.
+    TNoteSaver(TWriterSource writer, TUserDialogs& dialogs, std::function<QString()> text,
+               QObject* parent = nullptr, TClock clock = {});
     // Saves nothing: the editor may be gone already. Its owner saves first.
     ~TNoteSaver() override;
 
@@ -61,44 +64,56 @@ public:
     bool Due() const;
     // The commits of the saves seen so far.
     int Saves() const { return FSaves; }
-    // Why the text on screen is not on disk; empty while it is.
+    // Why the text on screen is not on disk; empty while it is or is on its way in good time.
     const QString& Unsaved() const { return FUnsaved; }
 
 Q_SIGNALS:
     // A save has committed.
     void Saved();
-    // The text on screen is not on disk, for the reason given; an empty reason: now it is.
+    // The text on screen is not on disk, for the reason given; an empty reason: now it is, or
+    // it is on its way in good time.
     void UnsavedChanged(const QString& reason);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    // Hands the editor's text to the writer when it changed since it last did.
-    void Submit();
+    // A text handed to the writer and the time of the oldest change it carries that no text
+    // handed before it carried.
+    struct THanded
+    {
+        qint64 Ticket;
+        qint64 Since;
+    };
+
+    TDbWriter& Writer() const { return FWriter(); }
+    // Hands the editor's text to the writer when it changed since it last did, and the writer
+    // is free for it (or must take it now: force).
+    void Submit(bool force);
     // What the writer reports: commits, the row written, a failure.
     void Take();
     void Take(qint64 written, qint64 row, const QString& failure, int commits);
-    // Before a paint: the text about to be shown is on disk, or reported as not.
-    void BeforePaint();
+    // Nothing typed is on its way any more.
+    void Settled();
+    // The bar: a failure, typing overdue, or nothing.
+    void CheckOverdue();
     void SetUnsaved(const QString& reason);
 
-    TDbAccess& FDbAccess;
+    TWriterSource FWriter;
     TUserDialogs& FDialogs;
-    std::function<QByteArray()> FText;
+    std::function<QString()> FText;
+    TClock FClock;
+    QTimer* FOverdue; // wakes CheckOverdue when the oldest typing would become overdue
     bool FHasGroup = false;
     qint32 FTypeId = 0;
     qint64 FRowId = 0;
-    qint64 FShownAt = 0;      // the last ticket before the shown note's first change
-    bool FDue = false;        // changed since the writer was handed the text
-    qint64 FSubmitted = 0;    // the ticket of the text the writer was handed last
-    qint64 FWritten = 0;      // the newest ticket written (or given up by the user)
-    qint64 FPaintedEarly = 0; // a ticket painted before it was written; 0 when none
+    qint64 FShownAt = 0;         // the last ticket before the shown note's first change
+    bool FDue = false;           // changed since the writer was handed the text
+    qint64 FDueSince = -1;       // the oldest change not handed to the writer; -1 when none
+    qint64 FSubmitted = 0;       // the ticket of the text the writer was handed last
+    qint64 FWritten = 0;         // the newest ticket written (or given up by the user)
+    std::deque<THanded> FHanded; // handed and not yet written, oldest first
+    QString FFailure;            // why the writer's last try failed; empty once one succeeds
     QString FUnsaved;
-    QElapsedTimer FUnpainted; // since the first change not yet painted
     bool FQueued = false;
     bool FListening = false;
-    bool FWaiting = false;
     bool FFailureLogged = false;
     int FCommitsSeen = 0;
     int FSaves = 0;

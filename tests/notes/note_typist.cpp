@@ -1,8 +1,7 @@
 // A child for the notes test: shows the root note of the database in the given folder and types
 // the given text at its end, in quick bursts of posted keys (spacing 0) or a key every spacing
-// ms. Each time the editor paints without the unsaved bar, the length of the text it shows goes
-// to standard output, unbuffered, so that whoever kills this process knows what was on screen
-// as saved.
+// ms. Each time a save commits, the length of the note read back from the file goes to
+// standard output, unbuffered, so that whoever kills this process knows what was committed.
 // Run: note_typist <folder> <text> [spacing]
 
 #include "common/AppPath.h"
@@ -29,23 +28,6 @@ void Report(const QByteArray& line)
     [[maybe_unused]] const ssize_t written =
         ::write(STDOUT_FILENO, out.constData(), size_t(out.size()));
 }
-
-class TPaintReporter final : public QObject
-{
-public:
-    explicit TPaintReporter(TNotePage& page) : FPage(page) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && FPage.NoteSaver().Unsaved().isEmpty())
-            Report(QByteArray::number(FPage.MemoText().size()));
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    TNotePage& FPage;
-};
 
 } // namespace
 
@@ -79,8 +61,10 @@ int main(int argc, char** argv)
     // Typing starts once the writer is ready, so that what the test sees is the saves, not the
     // keying of the writer's connection.
     db.Writer().WaitReady(std::chrono::seconds(10));
-    TPaintReporter reporter(page);
-    editor->viewport()->installEventFilter(&reporter);
+    QObject::connect(&page.NoteSaver(), &TNoteSaver::Saved, &page, [&] {
+        note.LoadNote(QStringLiteral("0"));
+        Report(QByteArray::number(note.ReMark.size()));
+    });
 
     qsizetype next = 0;
     QTimer typing;

@@ -166,9 +166,10 @@ std::vector<qint64> TDisplaySession::Type(int count, int spacingMs)
             XFlush(FConnection);
         sent.push_back(MonotonicNs());
     }
-    // Sent all at once, the keys leave together: each counts as sent with the last.
+    // Sent all at once, the keys leave as the connection's buffer fills, the first of them
+    // before the last is queued: each counts as sent when the first was.
     if (spacingMs == 0)
-        std::fill(sent.begin(), sent.end(), sent.back());
+        std::fill(sent.begin(), sent.end(), start);
     return sent;
 }
 
@@ -237,6 +238,13 @@ const TNoteWindow::TLine* TNoteWindow::Command(const QByteArray& command, const 
 bool TNoteWindow::Note(int bytes)
 {
     const TLine* ready = Command("note " + QByteArray::number(bytes), "ready");
+    FLength = ready ? ready->Values.at(0) : 0;
+    return ready != nullptr;
+}
+
+bool TNoteWindow::Plain(int bytes)
+{
+    const TLine* ready = Command("plain " + QByteArray::number(bytes), "ready");
     FLength = ready ? ready->Values.at(0) : 0;
     return ready != nullptr;
 }

@@ -88,6 +88,8 @@ public:
     const TLine* Command(const QByteArray& command, const QByteArray& reply, int ms = 30000);
     // The root note of about that many bytes, ready for keys.
     bool Note(int bytes);
+    // A plain editor in a bare window, saving nothing, with the same text, ready for keys.
+    bool Plain(int bytes);
     // Sends the keys, waits for the saves and measures.
     TBurst Burst(int keys, int spacingMs);
     // A read lock held on the file by another connection for that long, from now.

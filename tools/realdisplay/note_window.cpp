@@ -1,9 +1,11 @@
 // The notebook page as a window on a real display, for the burst test and benchmark, over the
 // database in the given folder, told what to do on standard input, one command a line:
 //   note <bytes>  the root note becomes a text of about that size, the caret at its end
+//   plain <bytes> a bare window with a plain editor (no saving) holding the same text takes the
+//                 keys instead, until the next note command
 //   lock <ms>     another connection holds a read lock on the file for that long
 //   stored <n>    once the note is n long and the saves are done: whether the stored note is
-//                 the text on screen
+//                 the text on screen (for the plain editor: once it is n long)
 // It writes, one a line, unbuffered, with the monotonic time in ns: "shown <x> <y>" (where to
 // click for the keyboard), "ready <length>", "paint <ns> <length> <bar>" for every paint of the
 // note (bar 1 while the unsaved bar shows), "commit <ns> <commits>", "locked <ns>",
@@ -47,27 +49,36 @@ QByteArray Now()
     return QByteArray::number(MonotonicNs());
 }
 
+// Reports the paints of an editor while it is the one taking the keys.
 class TPaintReporter final : public QObject
 {
 public:
-    explicit TPaintReporter(TNotePage& page)
-        : FPage(page), FEditor(*page.findChild<QPlainTextEdit*>(QStringLiteral("mmoNote")))
+    TPaintReporter(QPlainTextEdit& editor, std::function<bool()> bar)
+        : FEditor(editor), FBar(std::move(bar))
     {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint && FEditor.window()->isVisible())
             Report("paint " + Now() + ' ' +
                    QByteArray::number(FEditor.document()->characterCount() - 1) + ' ' +
-                   (FPage.NoteSaver().Unsaved().isEmpty() ? '0' : '1'));
+                   (FBar() ? '1' : '0'));
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    TNotePage& FPage;
     QPlainTextEdit& FEditor;
+    std::function<bool()> FBar;
 };
+
+QString WindowNote(int bytes)
+{
+    QString text;
+    for (int i = 0; text.size() < bytes; ++i)
+        text += QStringLiteral("第%1行 a note line of plain text\n").arg(i);
+    return text;
+}
 
 bool WaitUntil(const std::function<bool()>& done, int ms)
 {
@@ -105,8 +116,15 @@ int main(int argc, char** argv)
     page.LoadGroups();
     page.ShowRootNote();
     QPlainTextEdit* editor = page.findChild<QPlainTextEdit*>(QStringLiteral("mmoNote"));
-    TPaintReporter reporter(page);
+    TPaintReporter reporter(*editor, [&] { return !page.NoteSaver().Unsaved().isEmpty(); });
     editor->viewport()->installEventFilter(&reporter);
+    // The same-run baseline: the same text and keys in a plain editor that saves nothing.
+    QPlainTextEdit plain;
+    plain.setFont(editor->font());
+    plain.resize(page.size());
+    TPaintReporter plainReporter(plain, [] { return false; });
+    plain.viewport()->installEventFilter(&plainReporter);
+    QPlainTextEdit* typing = editor;
     QObject::connect(&page.NoteSaver(), &TNoteSaver::Saved, &page, [&] {
         Report("commit " + Now() + ' ' + QByteArray::number(page.NoteSaver().Saves()));
     });
@@ -131,12 +149,23 @@ int main(int argc, char** argv)
             pending.remove(0, end + 1);
             const QByteArray command = words.value(0);
             const int value = words.value(1).toInt();
-            if (command == "note") {
-                QString text;
-                for (int i = 0; text.size() < value; ++i)
-                    text += QStringLiteral("第%1行 a note line of plain text\n").arg(i);
+            if (command == "plain") {
+                page.hide();
+                plain.setPlainText(WindowNote(value));
+                plain.show();
+                plain.activateWindow();
+                plain.setFocus();
+                plain.moveCursor(QTextCursor::End);
+                typing = &plain;
+                WaitUntil([&] { return plain.isActiveWindow() && plain.hasFocus(); }, 5000);
+                Report("ready " + QByteArray::number(plain.document()->characterCount() - 1));
+            } else if (command == "note") {
+                plain.hide();
+                page.show();
+                typing = editor;
                 db.ExecuteBatch(QStringLiteral("delete from NoteBook"));
-                db.RunPrepared("insert into NoteBook(TypeID,ReMark) values(0,?)", {text.toUtf8()});
+                db.RunPrepared("insert into NoteBook(TypeID,ReMark) values(0,?)",
+                               {WindowNote(value).toUtf8()});
                 page.ShowSelectedNote();
                 page.activateWindow();
                 editor->setFocus();
@@ -153,9 +182,14 @@ int main(int argc, char** argv)
                 });
             } else if (command == "stored") {
                 const auto length = [&] {
-                    return editor->document()->characterCount() - 1;
+                    return typing->document()->characterCount() - 1;
                 };
                 WaitUntil([&] { return length() >= value; }, 15000);
+                if (typing == &plain) {
+                    Report("stored " + Now() + ' ' + QByteArray::number(length()) + " 1 " +
+                           QByteArray::number(page.NoteSaver().Saves()));
+                    continue;
+                }
                 WaitUntil([&] { return !page.NoteSaver().Due() && db.Writer().Idle(); }, 15000);
                 note.LoadNote(QStringLiteral("0"));
                 const QString shown = page.MemoText();

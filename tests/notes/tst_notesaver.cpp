@@ -1,0 +1,165 @@
+#include "ScriptedDialogs.h"
+#include "TestFolder.h"
+
+#include "data/DbAccess.h"
+#include "data/DbWriter.h"
+#include "data/Sqlite.h"
+#include "notes/Note.h"
+#include "notes/NoteSaver.h"
+
+#include <QtTest>
+
+#include <sqlcipher/sqlite3.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// The disk as the writer's commits meet it: held (slow, but it will write) or failing.
+class TDisk final
+{
+public:
+    void Hold(bool held)
+    {
+        {
+            const std::lock_guard lock(FMutex);
+            FHeld = held;
+        }
+        FChanged.notify_all();
+    }
+
+    void Fail(bool failing)
+    {
+        const std::lock_guard lock(FMutex);
+        FFailing = failing;
+    }
+
+    static int Commit(void* self)
+    {
+        auto* disk = static_cast<TDisk*>(self);
+        std::unique_lock lock(disk->FMutex);
+        disk->FChanged.wait(lock, [disk] { return !disk->FHeld; });
+        return disk->FFailing ? 1 : 0;
+    }
+
+private:
+    std::mutex FMutex;
+    std::condition_variable FChanged;
+    bool FHeld = false;
+    bool FFailing = false;
+};
+
+// A saver of the root note over a writer of its own on a fresh database, with a disk and a
+// clock the test moves; the editor is a text.
+struct TRig
+{
+    TTestFolder Folder;
+    TScriptedDialogs Dialogs;
+    TDisk Disk;
+    qint64 Now = 0;
+    QString Text;
+    std::unique_ptr<TDbWriter> Writer;
+    std::unique_ptr<TNoteSaver> Saver;
+
+    TRig()
+    {
+        Folder.Connect();
+        const QString path = Folder.DatabasePath();
+        Writer = std::make_unique<TDbWriter>([this, path](QString* error) {
+            TConnection connection = DatabaseFile::Open(path, false, error);
+            if (connection)
+                sqlite3_commit_hook(connection.get(), &TDisk::Commit, &Disk);
+            return connection;
+        });
+        Saver =
+            std::make_unique<TNoteSaver>([this]() -> TDbWriter& { return *Writer; }, Dialogs,
+                                         [this] { return Text; }, nullptr, [this] { return Now; });
+        Saver->Shown(0, 0);
+    }
+
+    ~TRig()
+    {
+        Disk.Hold(false);
+        Saver.reset();
+        Writer.reset();
+    }
+
+    // A key typed; the input handled.
+    void Type(const QString& key)
+    {
+        Text += key;
+        Saver->Changed();
+        QCoreApplication::processEvents();
+    }
+
+    QString Stored()
+    {
+        TNote note(Folder.Db());
+        note.LoadNote(QStringLiteral("0"));
+        return note.ReMark;
+    }
+};
+
+} // namespace
+
+class TestNoteSaver : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Keys typed while a save is on its way follow it to the disk without anything else
+    // happening: no further key, no paint.
+    void typingDuringASaveFollowsIt()
+    {
+        TRig rig;
+        rig.Disk.Hold(true);
+        rig.Type(QStringLiteral("a"));
+        QTRY_VERIFY(!rig.Writer->Idle());
+        rig.Type(QStringLiteral("b"));
+        rig.Disk.Hold(false);
+        QTRY_VERIFY(!rig.Saver->Due());
+        QCOMPARE(rig.Stored(), QStringLiteral("ab"));
+    }
+
+    // The bar means trouble: a failing save at once, a slow one only once the typing has been
+    // on its way for 2 s; once the disk writes, it goes and the next save starts afresh.
+    void barShowsForTrouble_data()
+    {
+        QTest::addColumn<bool>("failing");
+        QTest::addColumn<qint64>("elapsed");
+        QTest::addColumn<bool>("bar");
+        QTest::newRow("slow, just under") << false << qint64(1999) << false;
+        QTest::newRow("slow, overdue") << false << qint64(2000) << true;
+        QTest::newRow("failing") << true << qint64(0) << true;
+    }
+
+    void barShowsForTrouble()
+    {
+        QFETCH(bool, failing);
+        QFETCH(qint64, elapsed);
+        QFETCH(bool, bar);
+        TRig rig;
+        rig.Disk.Hold(!failing);
+        rig.Disk.Fail(failing);
+        rig.Type(QStringLiteral("a"));
+        if (failing)
+            QTRY_VERIFY(rig.Writer->State().Failures > 0);
+        rig.Now += elapsed;
+        rig.Type(QStringLiteral("b"));
+        QTRY_COMPARE(!rig.Saver->Unsaved().isEmpty(), bar);
+
+        rig.Disk.Fail(false);
+        rig.Disk.Hold(false);
+        rig.Writer->RetryNow();
+        QTRY_VERIFY(!rig.Saver->Due());
+        QCOMPARE(rig.Stored(), QStringLiteral("ab"));
+        rig.Disk.Hold(true); // the next save, slow again, starts with nothing amiss
+        rig.Type(QStringLiteral("c"));
+        QCOMPARE(rig.Saver->Unsaved(), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNoteSaver)
+#include "tst_notesaver.moc"
