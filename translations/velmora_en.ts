@@ -452,6 +452,10 @@ You can use “Restore Data” to go back to a backup.</translation>
         <source>错误</source>
         <translation>Error</translation>
     </message>
+    <message>
+        <source>没有可以打开网址的浏览器</source>
+        <translation>There is no browser that can open the address</translation>
+    </message>
 </context>
 <context>
     <name>NoteExport</name>
@@ -835,6 +839,10 @@ Export the notes to a folder with a shorter path, or reduce the number of group 
         <source>在浏览器中打开</source>
         <translation>Open in Browser</translation>
     </message>
+    <message>
+        <source>选择分组</source>
+        <translation>Choose group</translation>
+    </message>
 </context>
 <context>
     <name>TFormBrowserImport</name>
@@ -1040,6 +1048,10 @@ Do you want to go back to the data from before the restore?</translation>
         <source>无法设置开机运行：%1</source>
         <translation>Cannot set Velmora to run at login: %1</translation>
     </message>
+    <message>
+        <source>设置登录密码后才能锁定</source>
+        <translation>Set a login password to be able to lock</translation>
+    </message>
 </context>
 <context>
     <name>TFormModIE</name>
@@ -1212,6 +1224,10 @@ Do you want to go back to the data from before the restore?</translation>
     <message>
         <source>切换到另一页（焦点在页面中时）</source>
         <translation>Switch to the other page (with the focus on a page)</translation>
+    </message>
+    <message>
+        <source>打开“软件设置”菜单：软件主页、设置、锁定、备份、恢复、导入导出、关于</source>
+        <translation>Open the Settings menu: home page, settings, lock, backup, restore, import and export, about</translation>
     </message>
 </context>
 <context>
