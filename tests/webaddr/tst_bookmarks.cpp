@@ -15,7 +15,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -181,7 +180,7 @@ private Q_SLOTS:
             "  <DT><A HREF=\"data:text/html,<b>x</b>\">data</A>\n"
             "  <DT><A HREF='https://stored.example/'>already stored</A>\n"
             "  <DT><A HREF='https://Stored.example/Caps'>stored in capitals</A>\n"
-            "  <DT><A HREF='https://stored.example/caps'>another address</A>\n"
+            "  <DT><A HREF='https://stored.example/caps'>other</A>\n"
             "  <DT><A HREF=\"HTTP://upper.example\">&bogus; &amp a < b</A>\n"
             "  <DT><H3>stored only</H3>\n  <DL><p>\n"
             "    <DT><A HREF=\"https://stored.example/\">again</A>\n"
@@ -193,15 +192,14 @@ private Q_SLOTS:
         QCOMPARE(done.Groups, 1);
         QCOMPARE(done.Duplicates, 3);
         QCOMPARE(done.NonWeb, 2);
-        QCOMPARE(
-            Addresses(folder.Db(), 1),
-            QStringList({QStringLiteral("Bar & co|HTTP://upper.example|&bogus; &amp a < b|"),
-                         QStringLiteral("Bar & co|https://stored.example/caps|another address|"),
-                         QStringLiteral("Bar & co|https://x.example/?q=a>b&c=d|A <tag> 中文 "
-                                        "span wrapped|Some \"notes\"\n    over "
-                                        "lines\n标签：news, a&b"),
-                         QStringLiteral("|https://Stored.example/Caps||"),
-                         QStringLiteral("|https://stored.example/||")}));
+        QCOMPARE(Addresses(folder.Db(), 1),
+                 QStringList({QStringLiteral("Bar & co|HTTP://upper.example|&bogus; &amp a < b|"),
+                              QStringLiteral("Bar & co|https://stored.example/caps|other|"),
+                              QStringLiteral("Bar & co|https://x.example/?q=a>b&c=d|A <tag> 中文 "
+                                             "span wrapped|Some \"notes\"\n    over "
+                                             "lines\n标签：news, a&b"),
+                              QStringLiteral("|https://Stored.example/Caps||"),
+                              QStringLiteral("|https://stored.example/||")}));
     }
 
     // The encoding the meta tag names is the one the file is read in.
@@ -230,8 +228,6 @@ private Q_SLOTS:
         QTest::newRow("line break in the scheme")
             << QStringLiteral("java\r\nscript:alert(5)") << QString();
         QTest::newRow("scheme in capitals") << QStringLiteral("JavaScript:alert(5)") << QString();
-        QTest::newRow("control character before")
-            << QStringLiteral("\x01 javascript:alert(5)") << QString();
         QTest::newRow("drive letter") << QStringLiteral("c:\\Windows\\x.html") << QString();
         QTest::newRow("web in capitals")
             << QStringLiteral("HTTPS://a.example/") << QStringLiteral("HTTPS://a.example/");
@@ -248,24 +244,20 @@ private Q_SLOTS:
         QFETCH(QString, link);
         QFETCH(QString, stored);
         QTemporaryDir home;
-        const QJsonObject address{{QStringLiteral("type"), QStringLiteral("url")},
-                                  {QStringLiteral("url"), link}};
-        const QJsonObject other{{QStringLiteral("children"), QJsonArray{address}}};
+        const QByteArray url = QJsonDocument(QJsonArray{link}).toJson(QJsonDocument::Compact);
         WriteChromiumBookmarks(
             home.path(), QStringLiteral("chromium"), QStringLiteral("Default"),
-            QJsonDocument(QJsonObject{{QStringLiteral("roots"),
-                                       QJsonObject{{QStringLiteral("other"), other}}}})
-                .toJson());
+            "{\"roots\": {\"other\": {\"children\": [{\"type\": \"url\", \"url\": " +
+                url.mid(1, url.size() - 2) + "}]}}}");
         TTestFolder folder;
         folder.Connect();
         const TBookmarkImport fromFile = ImportBookmarks(
             folder.Db(), File("<DT><A HREF=\"" + link.toUtf8() + "\">t</A>\n"), Today);
         const TBookmarkImport fromProfile =
             ImportBrowserProfile(folder.Db(), FindBrowserProfiles(home.path()).at(0), Today);
-        QStringList urls;
-        for (const TRow& row : Rows(folder.Db()))
-            urls << row.IEUrl;
-        QCOMPARE(urls, stored.isEmpty() ? QStringList() : QStringList(stored));
+        const QList<TRow> rows = Rows(folder.Db());
+        QCOMPARE(rows.isEmpty() ? QString() : rows.constFirst().IEUrl, stored);
+        QVERIFY(rows.size() <= 1);
         QCOMPARE(fromFile.NonWeb + fromProfile.NonWeb, stored.isEmpty() ? 2 : 0);
     }
 
@@ -605,9 +597,8 @@ private Q_SLOTS:
         } catch (const ECardError& error) {
             message = error.Message();
         }
-        QVERIFY2(message.contains(QStringLiteral("old.html")) &&
-                     message.contains(WriteFailure(EFBIG)),
-                 qPrintable(message));
+        QVERIFY(message.contains(QStringLiteral("old.html")) &&
+                message.contains(WriteFailure(EFBIG)));
         QCOMPARE(QDir(folder.Path()).entryList({QStringLiteral("old.html*")}),
                  {QStringLiteral("old.html")});
         QCOMPARE(folder.ReadFile(QStringLiteral("old.html")), QByteArray("keep"));
