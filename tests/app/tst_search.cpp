@@ -132,7 +132,6 @@ private Q_SLOTS:
         folder.Connect();
         TScriptedDialogs dialogs;
         TFormMain form(folder.Db(), dialogs);
-        form.show();
         const QPalette before = QApplication::palette();
         const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
         // Dark colours laid over the default scheme, whose hint they leave as it was.

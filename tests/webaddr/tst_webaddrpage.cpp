@@ -355,13 +355,12 @@ private Q_SLOTS:
     void openingWithoutABrowserSaysSo()
     {
         TPageFixture f;
-        f.Click(QStringLiteral("工作"));
         f.MakeCurrent(QStringLiteral("W1"));
         f.Dialogs.UrlsOpen = false;
         f.Action("actOpenAddress")->trigger();
         QCOMPARE(f.Dialogs.Boxes.size(), 1);
-        QCOMPARE(f.Dialogs.Boxes[0].Kind, TBoxKind::Error);
-        QVERIFY(f.Dialogs.Boxes[0].Text.contains(QStringLiteral("www.w1.cn")));
+        QVERIFY(f.Dialogs.Boxes[0].Kind == TBoxKind::Error &&
+                f.Dialogs.Boxes[0].Text.contains(QStringLiteral("www.w1.cn")));
     }
 
     // On an empty grid the row commands say nothing and open nothing.
