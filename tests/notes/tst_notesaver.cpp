@@ -123,33 +123,43 @@ private Q_SLOTS:
         QCOMPARE(rig.Stored(), QStringLiteral("ab"));
     }
 
-    // The bar means trouble: a failing save at once, a slow one only once the typing has been
-    // on its way for 2 s; once the disk writes, it goes and the next save starts afresh.
+    // The bar means trouble: a failing save at once; a slow one, or one kept out by a reader's
+    // hold on the file, only once the typing has been on its way for 2 s. Once the disk writes,
+    // it goes and the next save starts afresh.
     void barShowsForTrouble_data()
     {
-        QTest::addColumn<bool>("failing");
+        QTest::addColumn<QString>("disk");
         QTest::addColumn<qint64>("elapsed");
         QTest::addColumn<bool>("bar");
-        QTest::newRow("slow, just under") << false << qint64(1999) << false;
-        QTest::newRow("slow, overdue") << false << qint64(2000) << true;
-        QTest::newRow("failing") << true << qint64(0) << true;
+        const QString slow = QStringLiteral("slow");
+        const QString held = QStringLiteral("held");
+        QTest::newRow("slow, just under") << slow << qint64(1999) << false;
+        QTest::newRow("slow, overdue") << slow << qint64(2000) << true;
+        QTest::newRow("failing") << QStringLiteral("failing") << qint64(0) << true;
+        QTest::newRow("held by a reader, just under") << held << qint64(1999) << false;
+        QTest::newRow("held by a reader, overdue") << held << qint64(2000) << true;
     }
 
     void barShowsForTrouble()
     {
-        QFETCH(bool, failing);
+        QFETCH(QString, disk);
         QFETCH(qint64, elapsed);
         QFETCH(bool, bar);
         TRig rig;
-        rig.Disk.Hold(!failing);
-        rig.Disk.Fail(failing);
+        QString error;
+        const TConnection reader = DatabaseFile::Open(rig.Folder.DatabasePath(), false, &error);
+        if (disk == QLatin1String("held"))
+            DatabaseFile::Execute(reader.get(), QStringLiteral("begin; select * from NoteBook"));
+        rig.Disk.Hold(disk == QLatin1String("slow"));
+        rig.Disk.Fail(disk == QLatin1String("failing"));
         rig.Type(QStringLiteral("a"));
-        if (failing)
+        if (disk != QLatin1String("slow"))
             QTRY_VERIFY(rig.Writer->State().Failures > 0);
         rig.Now += elapsed;
         rig.Type(QStringLiteral("b"));
         QTRY_COMPARE(!rig.Saver->Unsaved().isEmpty(), bar);
 
+        DatabaseFile::Execute(reader.get(), QStringLiteral("rollback"));
         rig.Disk.Fail(false);
         rig.Disk.Hold(false);
         rig.Writer->RetryNow();
