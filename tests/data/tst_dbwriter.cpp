@@ -1,4 +1,3 @@
-#include "common/Errors.h"
 #include "data/DbWriter.h"
 
 #include <QtTest>
