@@ -158,6 +158,8 @@ void TDbWriter::Attempt(std::unique_lock<std::mutex>& lock)
             failure = QString::fromUtf8(error.what());
         }
     }
+    const bool locked = !failure.isEmpty() && FConnection &&
+                        (sqlite3_errcode(FConnection.get()) & 0xff) == SQLITE_BUSY;
 
     lock.lock();
     FInHand = false;
@@ -173,6 +175,7 @@ void TDbWriter::Attempt(std::unique_lock<std::mutex>& lock)
         }
     } else if (FState.Pending != 0) {
         FState.Failure = failure;
+        FState.Locked = locked;
         ++FState.Failures;
         FState.Pause = std::clamp(FState.Pause * 2, FirstPause, LongestPause);
         FRetryAt = Clock::now() + FState.Pause;

@@ -27,12 +27,13 @@ public:
 
     struct TState
     {
-        qint64 Written = 0; // the newest ticket written
-        qint64 Result = 0;  // what its work returned
-        qint64 Pending = 0; // the newest ticket handed in and not yet written; 0 when none
-        QString Failure;    // why the last try failed; empty once one succeeds
-        int Commits = 0;    // the commits of the writer's connection
-        int Failures = 0;   // the tries that failed
+        qint64 Written = 0;  // the newest ticket written
+        qint64 Result = 0;   // what its work returned
+        qint64 Pending = 0;  // the newest ticket handed in and not yet written; 0 when none
+        QString Failure;     // why the last try failed; empty once one succeeds
+        bool Locked = false; // it failed waiting for another's hold on the file
+        int Commits = 0;     // the commits of the writer's connection
+        int Failures = 0;    // the tries that failed
         std::chrono::milliseconds Pause{0}; // before the next try after a failure
     };
 

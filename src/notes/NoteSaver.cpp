@@ -134,17 +134,17 @@ void TNoteSaver::Take()
 {
     if (!FListening)
         return;
-    const TDbWriter::TState state = Writer().State();
-    Take(state.Written, state.Result, state.Failure, state.Commits);
+    Take(Writer().State());
 }
 
-void TNoteSaver::Take(qint64 written, qint64 row, const QString& failure, int commits)
+void TNoteSaver::Take(const TDbWriter::TState& state)
 {
-    if (written > FWritten) {
-        FWritten = written;
+    const QString& failure = state.Failure;
+    if (state.Written > FWritten) {
+        FWritten = state.Written;
         // The row belongs to the shown note only when its own typing was written.
-        if (FHasGroup && written > FShownAt)
-            FRowId = row;
+        if (FHasGroup && state.Written > FShownAt)
+            FRowId = state.Result;
     }
     while (!FHanded.empty() && FHanded.front().Ticket <= FWritten)
         FHanded.pop_front();
@@ -153,8 +153,9 @@ void TNoteSaver::Take(qint64 written, qint64 row, const QString& failure, int co
         WriteLog(QStringLiteral("笔记尚未保存：") + failure);
     FFailureLogged = !failure.isEmpty();
     FFailure = failure;
-    const int saves = commits - FCommitsSeen;
-    FCommitsSeen = commits;
+    FLocked = state.Locked;
+    const int saves = state.Commits - FCommitsSeen;
+    FCommitsSeen = state.Commits;
     // What was typed while the writer was busy goes now.
     Submit(false);
     CheckOverdue();
@@ -172,13 +173,13 @@ void TNoteSaver::CheckOverdue()
         SetUnsaved(QString());
         return;
     }
-    if (!FFailure.isEmpty()) {
+    if (!FFailure.isEmpty() && !FLocked) {
         SetUnsaved(FFailure);
         return;
     }
     const qint64 left = since + OverdueAfter.count() - FClock();
     if (left <= 0) {
-        SetUnsaved(tr("磁盘写入缓慢"));
+        SetUnsaved(FFailure.isEmpty() ? tr("磁盘写入缓慢") : FFailure);
         return;
     }
     SetUnsaved(QString());
@@ -191,7 +192,7 @@ QString TNoteSaver::SaveNow(std::chrono::milliseconds longest)
     if (FSubmitted <= FWritten)
         return {};
     const TDbWriter::TState state = Writer().WaitFor(FSubmitted, longest);
-    Take(state.Written, state.Result, state.Failure, state.Commits);
+    Take(state);
     if (FWritten >= FSubmitted)
         return {};
     return state.Failure.isEmpty() ? tr("磁盘写入缓慢") : state.Failure;
@@ -213,6 +214,7 @@ void TNoteSaver::SaveOrAsk()
         if (answer == 1) {
             Writer().Drop();
             FFailure.clear();
+            FLocked = false;
             Settled();
             return;
         }

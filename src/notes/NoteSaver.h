@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/DbWriter.h"
+
 #include <QObject>
 #include <QString>
 
@@ -8,7 +10,6 @@
 #include <functional>
 
 class QTimer;
-class TDbWriter;
 class TUserDialogs;
 
 // Writes the note editor's text for the group it shows through the database's writer, which
@@ -16,7 +17,8 @@ class TUserDialogs;
 // once, and the writer is handed the newest text whenever it is free, so however fast keys come
 // and however large the note, one save is in flight and the next carries everything since; a
 // burst ends in as many commits as the disk has time for. The note says it is unsaved only when
-// a save fails or what was typed has not reached the disk for OverdueAfter; the writer tries
+// a save fails or what was typed has not reached the disk for OverdueAfter (a reader's hold on
+// the file counts as slowness: it is let go in a moment as a rule); the writer tries
 // again until it succeeds, and no key is lost. A change of group, a command on the data and the
 // end of the program first finish the saves, asking when they can't.
 class TNoteSaver final : public QObject
@@ -89,7 +91,7 @@ private:
     void Submit(bool force);
     // What the writer reports: commits, the row written, a failure.
     void Take();
-    void Take(qint64 written, qint64 row, const QString& failure, int commits);
+    void Take(const TDbWriter::TState& state);
     // Nothing typed is on its way any more.
     void Settled();
     // The bar: a failure, typing overdue, or nothing.
@@ -111,6 +113,7 @@ private:
     qint64 FWritten = 0;         // the newest ticket written (or given up by the user)
     std::deque<THanded> FHanded; // handed and not yet written, oldest first
     QString FFailure;            // why the writer's last try failed; empty once one succeeds
+    bool FLocked = false; // it failed on another's hold on the file, which may end any moment
     QString FUnsaved;
     bool FQueued = false;
     bool FListening = false;

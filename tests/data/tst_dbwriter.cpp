@@ -1,4 +1,3 @@
-#include "common/Errors.h"
 #include "data/DbWriter.h"
 
 #include <QtTest>
@@ -30,18 +29,6 @@ class TestDbWriter : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // After a failure the first success forgets it: nothing is reported unsaved any more.
-    void successClearsTheFailure()
-    {
-        TDbWriter writer(&Scratch);
-        int tries = 0;
-        writer.Submit(1, [&](TPrepared& db) { return ++tries == 1 ? Fail(db) : 7; });
-        QVERIFY(!writer.WaitFor(1, std::chrono::seconds(10)).Failure.isEmpty());
-        writer.RetryNow();
-        QTRY_COMPARE(writer.State().Written, 1);
-        QCOMPARE(writer.State().Failure, QString());
-    }
-
     // A disk that keeps failing is tried less and less often, down to once in 1.6 s.
     void retryPauseDoubles_data()
     {

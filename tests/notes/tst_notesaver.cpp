@@ -1,7 +1,6 @@
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
-#include "data/DbAccess.h"
 #include "data/DbWriter.h"
 #include "data/Sqlite.h"
 #include "notes/Note.h"
@@ -17,47 +16,17 @@
 
 namespace {
 
-// The disk as the writer's commits meet it: held (slow, but it will write) or failing.
-class TDisk final
-{
-public:
-    void Hold(bool held)
-    {
-        {
-            const std::lock_guard lock(FMutex);
-            FHeld = held;
-        }
-        FChanged.notify_all();
-    }
-
-    void Fail(bool failing)
-    {
-        const std::lock_guard lock(FMutex);
-        FFailing = failing;
-    }
-
-    static int Commit(void* self)
-    {
-        auto* disk = static_cast<TDisk*>(self);
-        std::unique_lock lock(disk->FMutex);
-        disk->FChanged.wait(lock, [disk] { return !disk->FHeld; });
-        return disk->FFailing ? 1 : 0;
-    }
-
-private:
-    std::mutex FMutex;
-    std::condition_variable FChanged;
-    bool FHeld = false;
-    bool FFailing = false;
-};
-
 // A saver of the root note over a writer of its own on a fresh database, with a disk and a
-// clock the test moves; the editor is a text.
+// clock the test moves; the editor is a text. The disk holds each commit while Held (slow, but
+// it will write) and fails it while Failing.
 struct TRig
 {
     TTestFolder Folder;
     TScriptedDialogs Dialogs;
-    TDisk Disk;
+    std::mutex Mutex;
+    std::condition_variable Released;
+    bool Held = false;
+    bool Failing = false;
     qint64 Now = 0;
     QString Text;
     std::unique_ptr<TDbWriter> Writer;
@@ -66,11 +35,10 @@ struct TRig
     TRig()
     {
         Folder.Connect();
-        const QString path = Folder.DatabasePath();
-        Writer = std::make_unique<TDbWriter>([this, path](QString* error) {
-            TConnection connection = DatabaseFile::Open(path, false, error);
+        Writer = std::make_unique<TDbWriter>([this](QString* error) {
+            TConnection connection = DatabaseFile::Open(Folder.DatabasePath(), false, error);
             if (connection)
-                sqlite3_commit_hook(connection.get(), &TDisk::Commit, &Disk);
+                sqlite3_commit_hook(connection.get(), &TRig::Commit, this);
             return connection;
         });
         Saver =
@@ -81,9 +49,25 @@ struct TRig
 
     ~TRig()
     {
-        Disk.Hold(false);
+        Disk(false, false);
         Saver.reset();
         Writer.reset();
+    }
+
+    void Disk(bool held, bool failing)
+    {
+        const std::lock_guard lock(Mutex);
+        Held = held;
+        Failing = failing;
+        Released.notify_all();
+    }
+
+    static int Commit(void* self)
+    {
+        auto* rig = static_cast<TRig*>(self);
+        std::unique_lock lock(rig->Mutex);
+        rig->Released.wait(lock, [rig] { return !rig->Held; });
+        return rig->Failing ? 1 : 0;
     }
 
     // A key typed; the input handled.
@@ -114,48 +98,56 @@ private Q_SLOTS:
     void typingDuringASaveFollowsIt()
     {
         TRig rig;
-        rig.Disk.Hold(true);
+        rig.Disk(true, false);
         rig.Type(QStringLiteral("a"));
         QTRY_VERIFY(!rig.Writer->Idle());
         rig.Type(QStringLiteral("b"));
-        rig.Disk.Hold(false);
+        rig.Disk(false, false);
         QTRY_VERIFY(!rig.Saver->Due());
         QCOMPARE(rig.Stored(), QStringLiteral("ab"));
     }
 
-    // The bar means trouble: a failing save at once, a slow one only once the typing has been
-    // on its way for 2 s; once the disk writes, it goes and the next save starts afresh.
+    // The bar means trouble: a failing save at once; a slow one, or one kept out by a reader's
+    // hold on the file, only once the typing has been on its way for 2 s. Once the disk writes,
+    // it goes and the next save starts afresh.
     void barShowsForTrouble_data()
     {
-        QTest::addColumn<bool>("failing");
+        QTest::addColumn<QString>("disk");
         QTest::addColumn<qint64>("elapsed");
         QTest::addColumn<bool>("bar");
-        QTest::newRow("slow, just under") << false << qint64(1999) << false;
-        QTest::newRow("slow, overdue") << false << qint64(2000) << true;
-        QTest::newRow("failing") << true << qint64(0) << true;
+        const QString slow = QStringLiteral("slow");
+        const QString held = QStringLiteral("held");
+        QTest::newRow("slow, just under") << slow << qint64(1999) << false;
+        QTest::newRow("slow, overdue") << slow << qint64(2000) << true;
+        QTest::newRow("failing") << QStringLiteral("failing") << qint64(0) << true;
+        QTest::newRow("held by a reader, just under") << held << qint64(1999) << false;
+        QTest::newRow("held by a reader, overdue") << held << qint64(2000) << true;
     }
 
     void barShowsForTrouble()
     {
-        QFETCH(bool, failing);
+        QFETCH(QString, disk);
         QFETCH(qint64, elapsed);
         QFETCH(bool, bar);
         TRig rig;
-        rig.Disk.Hold(!failing);
-        rig.Disk.Fail(failing);
+        QString error;
+        const TConnection reader = DatabaseFile::Open(rig.Folder.DatabasePath(), false, &error);
+        if (disk == QLatin1String("held"))
+            DatabaseFile::Execute(reader.get(), QStringLiteral("begin; select * from NoteBook"));
+        rig.Disk(disk == QLatin1String("slow"), disk == QLatin1String("failing"));
         rig.Type(QStringLiteral("a"));
-        if (failing)
+        if (disk != QLatin1String("slow"))
             QTRY_VERIFY(rig.Writer->State().Failures > 0);
         rig.Now += elapsed;
         rig.Type(QStringLiteral("b"));
         QTRY_COMPARE(!rig.Saver->Unsaved().isEmpty(), bar);
 
-        rig.Disk.Fail(false);
-        rig.Disk.Hold(false);
+        DatabaseFile::Execute(reader.get(), QStringLiteral("rollback"));
+        rig.Disk(false, false);
         rig.Writer->RetryNow();
         QTRY_VERIFY(!rig.Saver->Due());
         QCOMPARE(rig.Stored(), QStringLiteral("ab"));
-        rig.Disk.Hold(true); // the next save, slow again, starts with nothing amiss
+        rig.Disk(true, false); // the next save, slow again, starts with nothing amiss
         rig.Type(QStringLiteral("c"));
         QCOMPARE(rig.Saver->Unsaved(), QString());
     }

@@ -60,12 +60,16 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && FEditor.window()->isVisible())
-            Report("paint " + Now() + ' ' +
-                   QByteArray::number(FEditor.document()->characterCount() - 1) + ' ' +
+        if (event->type() == QEvent::Paint && FEditor.window()->isVisible()) {
+            Painted = FEditor.document()->characterCount() - 1;
+            Report("paint " + Now() + ' ' + QByteArray::number(Painted) + ' ' +
                    (FBar() ? '1' : '0'));
+        }
         return QObject::eventFilter(watched, event);
     }
+
+public:
+    qint64 Painted = 0; // the length the last paint showed
 
 private:
     QPlainTextEdit& FEditor;
@@ -186,6 +190,8 @@ int main(int argc, char** argv)
                 };
                 WaitUntil([&] { return length() >= value; }, 15000);
                 if (typing == &plain) {
+                    // Its paint may come after the text: the burst ends with it.
+                    WaitUntil([&] { return plainReporter.Painted >= value; }, 15000);
                     Report("stored " + Now() + ' ' + QByteArray::number(length()) + " 1 " +
                            QByteArray::number(page.NoteSaver().Saves()));
                     continue;
