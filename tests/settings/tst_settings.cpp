@@ -547,7 +547,7 @@ private Q_SLOTS:
         folder.Db().Rekey(TFileKey::Derive(QStringLiteral("pw"), unmarked), QString());
         folder.Db().Disconnect();
         TScriptedDialogs dialogs;
-        TPromptAnswers prompts({QStringLiteral("pw"), QStringLiteral("pw")});
+        dialogs.Passwords << QStringLiteral("pw") << QStringLiteral("pw");
         TDbAccess db;
         QCOMPARE(OpenDataFileAtStart(db, dialogs), TStartOpen::Opened);
         TConfig config(db);
