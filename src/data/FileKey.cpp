@@ -22,9 +22,9 @@ static_assert(MarkedCosts[CurrentMark].Memory >= size_t(64) << 20 &&
                   MarkedCosts[CurrentMark].Passes >= 3,
               "a key is never derived at less than 64 MiB and three passes");
 
-// A salt names marked costs by its first bytes: a keyed hash of the rest of it and the costs'
-// number. The file keeps looking like random bytes, and a random salt bears a given mark once
-// in 2^32.
+// A salt names marked costs by its first bytes: a hash of the costs' number and the rest of the
+// salt. The file keeps looking like random bytes, and a random salt bears a given mark once in
+// 2^32.
 constexpr int MarkBytes = 4;
 
 QByteArray Mark(size_t costs, QByteArrayView rest)
