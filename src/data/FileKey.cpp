@@ -11,15 +11,14 @@ namespace {
 
 // Argon2id's costs are part of every encrypted file's format: a key derived at other costs
 // would not open it. Files keyed before the salt named its costs were keyed at the first ones
-// (128 MiB, five passes), and still open with them; so do files of the first marked costs
-// (64 MiB, three passes). Every new key takes the newest: 64 MiB and two passes, the library's
-// own level for a password typed to unlock; a guesser still pays 64 MiB of memory and a tenth
-// of a second or more per password tried against a copy of the file, while the user's unlock
-// no longer waits a second for it.
+// (128 MiB, five passes), and still open with them. Every new key takes the newest marked
+// costs: 64 MiB and two passes, the library's own level for a password typed to unlock; a
+// guesser still pays 64 MiB of memory and a tenth of a second or more per password tried
+// against a copy of the file, while the user's unlock no longer waits a second for it.
 constexpr TFileKey::TCosts FirstCosts{size_t(128) << 20, 5};
 // Written out rather than taken from the library, whose levels may move: a file's mark must
 // name the same costs for good. New costs are added at the end.
-constexpr TFileKey::TCosts MarkedCosts[] = {{size_t(64) << 20, 3}, {size_t(64) << 20, 2}};
+constexpr TFileKey::TCosts MarkedCosts[] = {{size_t(64) << 20, 2}};
 constexpr size_t CurrentMark = std::size(MarkedCosts) - 1;
 static_assert(MarkedCosts[CurrentMark].Memory >= size_t(64) << 20 &&
                   MarkedCosts[CurrentMark].Passes >= 2,
