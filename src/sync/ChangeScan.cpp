@@ -152,6 +152,8 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
                                         QString::number(
                                             sameAddress[row.Fields.mid(0, 3).join(QChar(0x1f))]++)})
                                  : RandomId();
+                    else if (table.Kind == TKind::Note && row.Key == 0)
+                        id = RootNoteId();
                     else
                         id = ids.value(row.Key);
                     if (derive) {

@@ -308,7 +308,7 @@ private:
             break;
         }
         case TKind::Note: {
-            const qint64 group = GroupKey(NoteType, id);
+            const qint64 group = id == RootNoteId() ? 0 : GroupKey(NoteType, id);
             if (group < 0)
                 return; // its group is gone on both sides
             key = keyOf();

@@ -20,6 +20,12 @@ const std::vector<TTable>& Tables()
     return tables;
 }
 
+const QString& RootNoteId()
+{
+    static const QString id = DerivedId({QStringLiteral("root note")});
+    return id;
+}
+
 const TRow* TTableRows::Find(const QString& id) const
 {
     const auto at = ById.constFind(id);
@@ -58,7 +64,7 @@ std::vector<TRow> CurrentRows(sqlite3* connection, const TTable& table,
                               QStringLiteral("select TypeID, ReMark from NoteBook order by rowid"));
         // A note outside every group is shown nowhere and stays with its file.
         while (select.Next())
-            if (groupIds.contains(select.Number(0)))
+            if (select.Number(0) == 0 || groupIds.contains(select.Number(0)))
                 add(select.Number(0), {select.Text(1)});
         break;
     }

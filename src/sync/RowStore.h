@@ -30,6 +30,9 @@ struct TTable
     QString GroupTable; // where a note's or an address's group lives; the table itself for groups
 };
 
+// The note of the tree's root (group number 0), which has no group row: the same in every copy.
+const QString& RootNoteId();
+
 // The synced tables, groups before what lives in them.
 const std::vector<TTable>& Tables();
 
