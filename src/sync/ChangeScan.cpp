@@ -118,6 +118,7 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
                                                                  "?2, ?3, ?4)"));
         TSyncStatement dropDeletion(
             connection, QStringLiteral("delete from SyncDeletion where TableName=?1 and RowId=?2"));
+        TAgreedWriter agreed(connection);
         TCounts counts;
         QHash<QString, QHash<qint64, QString>> groupIds;
         for (const TTable& table : Tables()) {
@@ -160,7 +161,7 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
                         // Copies of one file agree on this version exactly when their contents
                         // agree.
                         versions.Set(QLatin1Char('~') + row.Hash.left(12), 1);
-                        WriteAgreed(connection, table.Name, id, {versions, row.Fields});
+                        agreed.Write(table.Name, id, {versions, row.Fields});
                     } else {
                         // A row made again after its deletion (a note of the same group) has
                         // seen that deletion.

@@ -149,12 +149,17 @@ bool ReadAgreed(sqlite3* connection, const QString& table, const QString& id, TA
     return found;
 }
 
-void WriteAgreed(sqlite3* connection, const QString& table, const QString& id,
-                 const TAgreed& agreed)
+TAgreedWriter::TAgreedWriter(sqlite3* connection)
+    : FInsert(std::make_unique<TSyncStatement>(
+          connection, QStringLiteral("insert or replace into SyncAgreed (TableName, RowId, "
+                                     "Content) values (?1, ?2, ?3)")))
+{}
+
+TAgreedWriter::~TAgreedWriter() = default;
+
+void TAgreedWriter::Write(const QString& table, const QString& id, const TAgreed& agreed)
 {
-    TSyncStatement(connection, QStringLiteral("insert or replace into SyncAgreed (TableName, "
-                                              "RowId, Content) values (?1, ?2, ?3)"))
-        .Bind(1, table)
+    FInsert->Bind(1, table)
         .Bind(2, id)
         .Bind(3, Encode(QStringList(agreed.Versions.Text()) + agreed.Fields))
         .Run();

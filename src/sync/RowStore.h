@@ -7,8 +7,10 @@
 #include <QStringList>
 
 #include <map>
+#include <memory>
 #include <vector>
 
+class TSyncStatement;
 struct sqlite3;
 
 // The rows of the group, note and address tables as copies on several computers see them: each
@@ -91,8 +93,18 @@ struct TAgreed
     TFields Fields;
 };
 bool ReadAgreed(sqlite3* connection, const QString& table, const QString& id, TAgreed* agreed);
-void WriteAgreed(sqlite3* connection, const QString& table, const QString& id,
-                 const TAgreed& agreed);
+
+// Writes agreed versions through one statement, prepared once for many rows.
+class TAgreedWriter final
+{
+public:
+    explicit TAgreedWriter(sqlite3* connection);
+    ~TAgreedWriter();
+    void Write(const QString& table, const QString& id, const TAgreed& agreed);
+
+private:
+    std::unique_ptr<TSyncStatement> FInsert;
+};
 
 QString HashOf(const QString& table, const TFields& fields);
 // A new random id.
