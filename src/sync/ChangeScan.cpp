@@ -27,7 +27,10 @@ QHash<qint64, TRecord> Records(sqlite3* connection, const QString& table)
     QHash<qint64, TRecord> records;
     TSyncStatement select(
         connection,
-        QStringLiteral("select LocalKey, RowId, Versions, Hash from SyncRow where TableName=?1"));
+        // Read in the table's own order: through the key's index every row would be a page of
+        // its own to read and decrypt.
+        QStringLiteral("select LocalKey, RowId, Versions, Hash from SyncRow not indexed where "
+                       "TableName=?1"));
     select.Bind(1, table);
     while (select.Next())
         records.insert(select.Number(0), {select.Text(1), select.Text(2), select.Text(3)});

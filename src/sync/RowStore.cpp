@@ -85,7 +85,8 @@ QHash<qint64, QString> GroupIds(sqlite3* connection, const QString& groupTable)
 {
     QHash<qint64, QString> ids;
     TSyncStatement select(connection,
-                          QStringLiteral("select LocalKey, RowId from SyncRow where TableName=?1"));
+                          QStringLiteral("select LocalKey, RowId from SyncRow not indexed where "
+                                         "TableName=?1"));
     select.Bind(1, groupTable);
     while (select.Next())
         ids.insert(select.Number(0), select.Text(1));
@@ -99,8 +100,9 @@ TSnapshot Read(sqlite3* connection)
     for (const TTable& table : Tables())
         if (table.Kind == TKind::Group)
             groupIds.insert(table.Name, GroupIds(connection, table.Name));
-    TSyncStatement records(connection, QStringLiteral("select LocalKey, RowId, Versions, Changed "
-                                                      "from SyncRow where TableName=?1"));
+    TSyncStatement records(connection,
+                           QStringLiteral("select LocalKey, RowId, Versions, Changed "
+                                          "from SyncRow not indexed where TableName=?1"));
     TSyncStatement deletions(
         connection,
         QStringLiteral("select RowId, Versions, Deleted from SyncDeletion where TableName=?1"));
