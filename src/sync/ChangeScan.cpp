@@ -27,7 +27,10 @@ QHash<qint64, TRecord> Records(sqlite3* connection, const QString& table)
     QHash<qint64, TRecord> records;
     TSyncStatement select(
         connection,
-        QStringLiteral("select LocalKey, RowId, Versions, Hash from SyncRow where TableName=?1"));
+        // Read in the table's own order: through the key's index every row would be a page of
+        // its own to read and decrypt.
+        QStringLiteral("select LocalKey, RowId, Versions, Hash from SyncRow not indexed where "
+                       "TableName=?1"));
     select.Bind(1, table);
     while (select.Next())
         records.insert(select.Number(0), {select.Text(1), select.Text(2), select.Text(3)});
@@ -118,6 +121,7 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
                                                                  "?2, ?3, ?4)"));
         TSyncStatement dropDeletion(
             connection, QStringLiteral("delete from SyncDeletion where TableName=?1 and RowId=?2"));
+        TAgreedWriter agreed(connection);
         TCounts counts;
         QHash<QString, QHash<qint64, QString>> groupIds;
         for (const TTable& table : Tables()) {
@@ -152,13 +156,15 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
                                         QString::number(
                                             sameAddress[row.Fields.mid(0, 3).join(QChar(0x1f))]++)})
                                  : RandomId();
+                    else if (table.Kind == TKind::Note && row.Key == 0)
+                        id = RootNoteId();
                     else
                         id = ids.value(row.Key);
                     if (derive) {
                         // Copies of one file agree on this version exactly when their contents
                         // agree.
                         versions.Set(QLatin1Char('~') + row.Hash.left(12), 1);
-                        WriteAgreed(connection, table.Name, id, {versions, row.Fields});
+                        agreed.Write(table.Name, id, {versions, row.Fields});
                     } else {
                         // A row made again after its deletion (a note of the same group) has
                         // seen that deletion.

@@ -53,6 +53,7 @@ public:
     TReport Run()
     {
         ChangeScan::Run(FLocal, FSetup.Device, FSetup.Now);
+        FAgreed = std::make_unique<TAgreedWriter>(FLocal);
         FMine = RowStore::Read(FLocal);
         FPeer = RowStore::Read(FPeerConnection);
         for (const QString& table : {IEType, NoteType}) {
@@ -114,7 +115,7 @@ private:
                 return;
             if (order == TVersionVector::TOrder::After) {
                 Write(table, theirs.Id, theirs.Fields, theirs.Versions, theirs.Changed);
-                WriteAgreed(FLocal, table.Name, theirs.Id, {theirs.Versions, theirs.Fields});
+                FAgreed->Write(table.Name, theirs.Id, {theirs.Versions, theirs.Fields});
                 ++FReport.Taken;
                 return;
             }
@@ -131,7 +132,7 @@ private:
             ++FReport.KeptFromDeletion;
         }
         Write(table, theirs.Id, theirs.Fields, versions, theirs.Changed);
-        WriteAgreed(FLocal, table.Name, theirs.Id, {theirs.Versions, theirs.Fields});
+        FAgreed->Write(table.Name, theirs.Id, {theirs.Versions, theirs.Fields});
         ++FReport.Taken;
     }
 
@@ -188,7 +189,7 @@ private:
         ++FReport.Merged;
         Write(table, ours.Id, result, versions, changed);
         // The peer's version is where both sides' next versions grow from.
-        WriteAgreed(FLocal, table.Name, ours.Id, {theirs.Versions, theirs.Fields});
+        FAgreed->Write(table.Name, ours.Id, {theirs.Versions, theirs.Fields});
     }
 
     bool Known(const QString& table, const QString& id) const
@@ -308,7 +309,7 @@ private:
             break;
         }
         case TKind::Note: {
-            const qint64 group = GroupKey(NoteType, id);
+            const qint64 group = id == RootNoteId() ? 0 : GroupKey(NoteType, id);
             if (group < 0)
                 return; // its group is gone on both sides
             key = keyOf();
@@ -588,6 +589,7 @@ private:
     QSet<QString> FBringing; // groups being written, their parents brought first
     std::map<QString, std::unique_ptr<TSyncStatement>> FStatements;
     TReport FReport;
+    std::unique_ptr<TAgreedWriter> FAgreed;
 };
 
 } // namespace
@@ -601,10 +603,16 @@ QString PeerProblem(sqlite3* peer)
         error = QCoreApplication::translate("PeerMerge", "没有同步记录");
     if (!error.isEmpty())
         return error;
-    const QStringList verdict = DatabaseFile::IntegrityVerdict(peer, &error);
+    // Every page read and its structure checked, as at the program's start: a torn or half
+    // copied file fails here. (The indexes' agreement with their tables is not needed to read it.)
+    TStatement check = Prepare(peer, QStringLiteral("PRAGMA quick_check"), &error);
+    QStringList verdict;
+    while (check && sqlite3_step(check.get()) == SQLITE_ROW)
+        verdict << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0)));
     if (error.isEmpty() && verdict != QStringList(QStringLiteral("ok")))
         error = QStringLiteral("database disk image is malformed: ") +
-                verdict.join(QStringLiteral("; "));
+                (verdict.isEmpty() ? EngineMessage(peer) : verdict.join(QStringLiteral("; ")));
     return error;
 }
 

@@ -20,6 +20,12 @@ const std::vector<TTable>& Tables()
     return tables;
 }
 
+const QString& RootNoteId()
+{
+    static const QString id = DerivedId({QStringLiteral("root note")});
+    return id;
+}
+
 const TRow* TTableRows::Find(const QString& id) const
 {
     const auto at = ById.constFind(id);
@@ -58,7 +64,7 @@ std::vector<TRow> CurrentRows(sqlite3* connection, const TTable& table,
                               QStringLiteral("select TypeID, ReMark from NoteBook order by rowid"));
         // A note outside every group is shown nowhere and stays with its file.
         while (select.Next())
-            if (groupIds.contains(select.Number(0)))
+            if (select.Number(0) == 0 || groupIds.contains(select.Number(0)))
                 add(select.Number(0), {select.Text(1)});
         break;
     }
@@ -79,7 +85,8 @@ QHash<qint64, QString> GroupIds(sqlite3* connection, const QString& groupTable)
 {
     QHash<qint64, QString> ids;
     TSyncStatement select(connection,
-                          QStringLiteral("select LocalKey, RowId from SyncRow where TableName=?1"));
+                          QStringLiteral("select LocalKey, RowId from SyncRow not indexed where "
+                                         "TableName=?1"));
     select.Bind(1, groupTable);
     while (select.Next())
         ids.insert(select.Number(0), select.Text(1));
@@ -93,8 +100,9 @@ TSnapshot Read(sqlite3* connection)
     for (const TTable& table : Tables())
         if (table.Kind == TKind::Group)
             groupIds.insert(table.Name, GroupIds(connection, table.Name));
-    TSyncStatement records(connection, QStringLiteral("select LocalKey, RowId, Versions, Changed "
-                                                      "from SyncRow where TableName=?1"));
+    TSyncStatement records(connection,
+                           QStringLiteral("select LocalKey, RowId, Versions, Changed "
+                                          "from SyncRow not indexed where TableName=?1"));
     TSyncStatement deletions(
         connection,
         QStringLiteral("select RowId, Versions, Deleted from SyncDeletion where TableName=?1"));
@@ -143,12 +151,17 @@ bool ReadAgreed(sqlite3* connection, const QString& table, const QString& id, TA
     return found;
 }
 
-void WriteAgreed(sqlite3* connection, const QString& table, const QString& id,
-                 const TAgreed& agreed)
+TAgreedWriter::TAgreedWriter(sqlite3* connection)
+    : FInsert(std::make_unique<TSyncStatement>(
+          connection, QStringLiteral("insert or replace into SyncAgreed (TableName, RowId, "
+                                     "Content) values (?1, ?2, ?3)")))
+{}
+
+TAgreedWriter::~TAgreedWriter() = default;
+
+void TAgreedWriter::Write(const QString& table, const QString& id, const TAgreed& agreed)
 {
-    TSyncStatement(connection, QStringLiteral("insert or replace into SyncAgreed (TableName, "
-                                              "RowId, Content) values (?1, ?2, ?3)"))
-        .Bind(1, table)
+    FInsert->Bind(1, table)
         .Bind(2, id)
         .Bind(3, Encode(QStringList(agreed.Versions.Text()) + agreed.Fields))
         .Run();

@@ -7,8 +7,10 @@
 #include <QStringList>
 
 #include <map>
+#include <memory>
 #include <vector>
 
+class TSyncStatement;
 struct sqlite3;
 
 // The rows of the group, note and address tables as copies on several computers see them: each
@@ -29,6 +31,9 @@ struct TTable
     TKind Kind;
     QString GroupTable; // where a note's or an address's group lives; the table itself for groups
 };
+
+// The note of the tree's root (group number 0), which has no group row: the same in every copy.
+const QString& RootNoteId();
 
 // The synced tables, groups before what lives in them.
 const std::vector<TTable>& Tables();
@@ -88,8 +93,18 @@ struct TAgreed
     TFields Fields;
 };
 bool ReadAgreed(sqlite3* connection, const QString& table, const QString& id, TAgreed* agreed);
-void WriteAgreed(sqlite3* connection, const QString& table, const QString& id,
-                 const TAgreed& agreed);
+
+// Writes agreed versions through one statement, prepared once for many rows.
+class TAgreedWriter final
+{
+public:
+    explicit TAgreedWriter(sqlite3* connection);
+    ~TAgreedWriter();
+    void Write(const QString& table, const QString& id, const TAgreed& agreed);
+
+private:
+    std::unique_ptr<TSyncStatement> FInsert;
+};
 
 QString HashOf(const QString& table, const TFields& fields);
 // A new random id.

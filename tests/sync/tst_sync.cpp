@@ -190,6 +190,10 @@ private Q_SLOTS:
         QTest::newRow("their edit is taken") << ""
                                              << "update NoteBook set ReMark='x' where TypeID=3"
                                              << true << true << notes << "2:one/two/three|3:x";
+        QTest::newRow("the root's note is a note like the others")
+            << ""
+            << "insert into NoteBook values (0, 'root')" << true << true << notes
+            << "0:root|2:one/two/three|3:shopping";
         QTest::newRow("our edit stays") << "update NoteBook set ReMark='x' where TypeID=3"
                                         << "" << true << true << notes << "2:one/two/three|3:x";
         QTest::newRow("lines changed on both sides merge")
