@@ -102,9 +102,9 @@ void TDbAccess::Disconnect()
     FDisconnected = true;
 }
 
-TConnection TDbAccess::OpenWriterConnection(QString* error) const
+TConnection TDbAccess::OpenWriterConnection(const QString& path, QString* error) const
 {
-    TConnection connection = DatabaseFile::Open(DatabasePath(), false, error, FKey);
+    TConnection connection = DatabaseFile::Open(path, false, error, FKey);
     if (connection)
         *error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Durability));
     return error->isEmpty() ? std::move(connection) : nullptr;
@@ -113,8 +113,11 @@ TConnection TDbAccess::OpenWriterConnection(QString* error) const
 TDbWriter& TDbAccess::Writer()
 {
     if (!FWriter)
-        FWriter = std::make_unique<TDbWriter>(
-            [this](QString* error) { return OpenWriterConnection(error); });
+        // The writer opens its connection on its own thread: the file's path is taken here, as
+        // the program's folder must not be read there while this thread may set it.
+        FWriter = std::make_unique<TDbWriter>([this, path = DatabasePath()](QString* error) {
+            return OpenWriterConnection(path, error);
+        });
     return *FWriter;
 }
 

