@@ -34,6 +34,7 @@ TNoteSaver::TNoteSaver(TWriterSource writer, TUserDialogs& dialogs, std::functio
       FClock(clock ? std::move(clock) : TClock(&SteadyMs)), FOverdue(new QTimer(this))
 {
     FOverdue->setSingleShot(true);
+    connect(this, &TNoteSaver::WriterReported, this, &TNoteSaver::TakeReport, Qt::QueuedConnection);
     ConnectGuarded(FOverdue, &QTimer::timeout, this, [this] { CheckOverdue(); });
     if (QCoreApplication* application = QCoreApplication::instance()) {
         ConnectGuarded(application, &QCoreApplication::aboutToQuit, this,
@@ -116,11 +117,10 @@ void TNoteSaver::Submit(bool force)
     if (!FListening) {
         FListening = true;
         FCommitsSeen = writer.State().Commits;
-        // Called on the writer's thread; the report is taken on this one.
-        writer.SetListener([this] {
-            QMetaObject::invokeMethod(
-                this, [this] { RunGuarded([this] { Take(); }); }, Qt::QueuedConnection);
-        });
+        // Called on the writer's thread; the report is taken on this one, through a queued
+        // signal: the call carries nothing of the writer's thread to this one but the wake-up,
+        // and the report itself is read under the writer's lock.
+        writer.SetListener([this] { Q_EMIT WriterReported(); });
     }
     FSubmitted = ++LastTicket;
     FHanded.push_back({FSubmitted, FDueSince});
@@ -128,6 +128,11 @@ void TNoteSaver::Submit(bool force)
     writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, text = FText()](TPrepared& db) {
         return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(text));
     });
+}
+
+void TNoteSaver::TakeReport()
+{
+    RunGuarded([this] { Take(); });
 }
 
 void TNoteSaver::Take()

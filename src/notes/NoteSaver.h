@@ -75,6 +75,8 @@ Q_SIGNALS:
     // The text on screen is not on disk, for the reason given; an empty reason: now it is, or
     // it is on its way in good time.
     void UnsavedChanged(const QString& reason);
+    // The writer has something to report (emitted on the writer's thread).
+    void WriterReported();
 
 private:
     // A text handed to the writer and the time of the oldest change it carries that no text
@@ -90,6 +92,7 @@ private:
     // is free for it (or must take it now: force).
     void Submit(bool force);
     // What the writer reports: commits, the row written, a failure.
+    void TakeReport();
     void Take();
     void Take(const TDbWriter::TState& state);
     // Nothing typed is on its way any more.
