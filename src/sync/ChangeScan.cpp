@@ -8,6 +8,8 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <algorithm>
+
 using namespace RowStore;
 
 namespace ChangeScan {
@@ -15,25 +17,50 @@ namespace {
 
 constexpr int FormatVersion = 1;
 
+// A row's sync record as far as a scan needs it to tell whether the row changed; the id and
+// version of the few that did are read again.
 struct TRecord
 {
-    QString Id;
-    QString Versions;
-    QString Hash;
+    qint64 RecordRow = 0; // the record's own row in SyncRow ("oid": a column is named RowId)
+    THashHex Hash{};
+    QByteArray Id; // kept for groups: their ids go into the hashes of what lives in them
+    bool Present = false;
 };
 
-QHash<qint64, TRecord> Records(sqlite3* connection, const QString& table)
+using TRecords = QHash<qint64, TRecord>;
+
+// Every table's records by the row's number, read in one pass in the records' own order:
+// through the key's index every row would be a page of its own to read and decrypt.
+std::map<QString, TRecords> AllRecords(sqlite3* connection)
 {
-    QHash<qint64, TRecord> records;
+    std::map<QString, TRecords> records;
+    struct TTarget
+    {
+        QByteArray Name;
+        TRecords* Records;
+        bool KeepsId;
+    };
+    std::vector<TTarget> targets;
+    for (const TTable& table : Tables())
+        targets.push_back({table.Name.toUtf8(), &records[table.Name], table.Kind == TKind::Group});
     TSyncStatement select(
-        connection,
-        // Read in the table's own order: through the key's index every row would be a page of
-        // its own to read and decrypt.
-        QStringLiteral("select LocalKey, RowId, Versions, Hash from SyncRow not indexed where "
-                       "TableName=?1"));
-    select.Bind(1, table);
-    while (select.Next())
-        records.insert(select.Number(0), {select.Text(1), select.Text(2), select.Text(3)});
+        connection, QStringLiteral("select oid, TableName, LocalKey, RowId, Hash from SyncRow"));
+    while (select.Next()) {
+        const QByteArrayView name = select.Utf8(1);
+        const auto target = std::find_if(targets.begin(), targets.end(),
+                                         [&name](const TTarget& at) { return at.Name == name; });
+        if (target == targets.end())
+            continue;
+        TRecord record;
+        record.RecordRow = select.Number(0);
+        // A hash of another form never equals a row's: the row reads as changed.
+        const QByteArrayView hash = select.Utf8(4);
+        if (hash.size() == qsizetype(record.Hash.size()))
+            std::copy(hash.begin(), hash.end(), record.Hash.begin());
+        if (target->KeepsId)
+            record.Id = select.Utf8(3).toByteArray();
+        target->Records->insert(select.Number(2), std::move(record));
+    }
     return records;
 }
 
@@ -79,6 +106,91 @@ void GiveGroupIds(sqlite3* connection, const QString& table, bool derive,
     }
 }
 
+// The group numbers of a table with their ids: those recorded, and new ones for the groups
+// without.
+QHash<qint64, QByteArray> GroupIds(sqlite3* connection, const QString& table,
+                                   const TRecords& records, bool derive)
+{
+    QHash<qint64, QByteArray> ids;
+    ids.reserve(records.size());
+    bool missing = false;
+    for (auto at = records.constBegin(); at != records.constEnd(); ++at)
+        ids.insert(at.key(), at->Id);
+    TSyncStatement select(connection, QStringLiteral("select SelfIndex from %1").arg(table));
+    while (!missing && select.Next())
+        missing = !ids.contains(select.Number(0));
+    if (missing) {
+        while (select.Next()) {
+        }
+        QHash<qint64, QString> given;
+        for (auto at = ids.constBegin(); at != ids.constEnd(); ++at)
+            given.insert(at.key(), QString::fromUtf8(*at));
+        GiveGroupIds(connection, table, derive, &given);
+        for (auto at = given.constBegin(); at != given.constEnd(); ++at)
+            if (!ids.contains(at.key()))
+                ids.insert(at.key(), at->toUtf8());
+    }
+    return ids;
+}
+
+// A row of a table as it stands, its fields as the engine's bytes for as long as its statement
+// stays on it.
+struct TCurrent
+{
+    qint64 Key;
+    THashHex Hash;
+    std::initializer_list<QByteArrayView> Fields;
+};
+
+// Reads a table's rows in order, each with its number, hash and fields; group ids by number come
+// from groupIds (a group whose parent or an address whose group has no id reads ""). Where
+// several rows share a number, the first one read is the row.
+template <typename F>
+void EachCurrentRow(sqlite3* connection, const TTable& table,
+                    const QHash<qint64, QByteArray>& groupIds, F&& visit)
+{
+    const QByteArray name = table.Name.toUtf8();
+    QSet<qint64> seen;
+    const auto groupId = [&groupIds](qint64 key) -> QByteArrayView {
+        const auto at = groupIds.constFind(key);
+        return at == groupIds.constEnd() ? QByteArrayView("") : QByteArrayView(*at);
+    };
+    const auto offer = [&](qint64 key, std::initializer_list<QByteArrayView> fields) {
+        if (seen.contains(key))
+            return;
+        seen.insert(key);
+        visit(TCurrent{key, HashOfUtf8(name, fields), fields});
+    };
+    switch (table.Kind) {
+    case TKind::Group: {
+        TSyncStatement select(connection, QStringLiteral("select SelfIndex, ParentIndex, TypeName "
+                                                         "from %1 order by rowid")
+                                              .arg(table.Name));
+        while (select.Next())
+            offer(select.Number(0), {select.Utf8(2), groupId(select.Number(1))});
+        break;
+    }
+    case TKind::Note: {
+        TSyncStatement select(connection,
+                              QStringLiteral("select TypeID, ReMark from NoteBook order by rowid"));
+        // A note outside every group is shown nowhere and stays with its file.
+        while (select.Next())
+            if (select.Number(0) == 0 || groupIds.contains(select.Number(0)))
+                offer(select.Number(0), {select.Utf8(1)});
+        break;
+    }
+    case TKind::Address: {
+        TSyncStatement select(
+            connection,
+            QStringLiteral("select ID, TypeID, IEUrl, IEName, ReMark from IE order by ID"));
+        while (select.Next())
+            offer(select.Number(0),
+                  {groupId(select.Number(1)), select.Utf8(2), select.Utf8(3), select.Utf8(4)});
+        break;
+    }
+    }
+}
+
 } // namespace
 
 QString DataSetId(sqlite3* connection)
@@ -108,6 +220,8 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
                                                          "(TableName, LocalKey, RowId, Versions, "
                                                          "Changed, Hash) values (?1, ?2, ?3, ?4, "
                                                          "?5, ?6)"));
+        TSyncStatement recorded(connection,
+                                QStringLiteral("select RowId, Versions from SyncRow where oid=?1"));
         TSyncStatement forgetRow(
             connection, QStringLiteral("delete from SyncRow where TableName=?1 and LocalKey=?2"));
         TSyncStatement forgetAgreed(
@@ -123,48 +237,52 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
             connection, QStringLiteral("delete from SyncDeletion where TableName=?1 and RowId=?2"));
         TAgreedWriter agreed(connection);
         TCounts counts;
-        QHash<QString, QHash<qint64, QString>> groupIds;
+        std::map<QString, TRecords> records = AllRecords(connection);
+        QHash<QString, QHash<qint64, QByteArray>> groupIds;
         for (const TTable& table : Tables()) {
-            const QHash<qint64, TRecord> records = Records(connection, table.Name);
-            if (table.Kind == TKind::Group) {
-                QHash<qint64, QString>& ids = groupIds[table.Name];
-                for (auto at = records.constBegin(); at != records.constEnd(); ++at)
-                    ids.insert(at.key(), at->Id);
-                GiveGroupIds(connection, table.Name, derive, &ids);
-            }
-            const QHash<qint64, QString>& ids = groupIds.value(table.GroupTable);
+            TRecords& tableRecords = records[table.Name];
+            if (table.Kind == TKind::Group)
+                groupIds.insert(table.Name, GroupIds(connection, table.Name, tableRecords, derive));
+            const QHash<qint64, QByteArray>& ids = groupIds[table.GroupTable];
             QHash<QString, int> sameAddress;
-            QSet<qint64> present;
-            for (const TRow& row : CurrentRows(connection, table, ids)) {
-                present.insert(row.Key);
-                const auto record = records.constFind(row.Key);
-                if (record != records.constEnd() && record->Hash == row.Hash)
-                    continue;
+            EachCurrentRow(connection, table, ids, [&](const TCurrent& row) {
+                const auto record = tableRecords.find(row.Key);
+                if (record != tableRecords.end()) {
+                    record->Present = true;
+                    if (record->Hash == row.Hash)
+                        return;
+                }
+                TFields fields;
+                for (const QByteArrayView field : row.Fields)
+                    fields << QString::fromUtf8(field);
+                const QString hash = QString::fromLatin1(row.Hash.data(), row.Hash.size());
                 TVersionVector versions;
                 QString id;
-                if (record != records.constEnd()) {
-                    id = record->Id;
-                    versions = TVersionVector::Parse(record->Versions);
+                if (record != tableRecords.end()) {
+                    recorded.Bind(1, record->RecordRow);
+                    while (recorded.Next()) {
+                        id = recorded.Text(0);
+                        versions = TVersionVector::Parse(recorded.Text(1));
+                    }
                     versions.Bump(device);
                     ++counts.Changed;
                 } else {
                     if (table.Kind == TKind::Address)
-                        id = derive
-                                 ? DerivedId(
-                                       {QStringLiteral("address"), row.Fields.at(0),
-                                        row.Fields.at(1), row.Fields.at(2),
-                                        QString::number(
-                                            sameAddress[row.Fields.mid(0, 3).join(QChar(0x1f))]++)})
-                                 : RandomId();
+                        id = derive ? DerivedId(
+                                          {QStringLiteral("address"), fields.at(0), fields.at(1),
+                                           fields.at(2),
+                                           QString::number(
+                                               sameAddress[fields.mid(0, 3).join(QChar(0x1f))]++)})
+                                    : RandomId();
                     else if (table.Kind == TKind::Note && row.Key == 0)
                         id = RootNoteId();
                     else
-                        id = ids.value(row.Key);
+                        id = QString::fromUtf8(ids.value(row.Key));
                     if (derive) {
                         // Copies of one file agree on this version exactly when their contents
                         // agree.
-                        versions.Set(QLatin1Char('~') + row.Hash.left(12), 1);
-                        agreed.Write(table.Name, id, {versions, row.Fields});
+                        versions.Set(QLatin1Char('~') + hash.left(12), 1);
+                        agreed.Write(table.Name, id, {versions, fields});
                     } else {
                         // A row made again after its deletion (a note of the same group) has
                         // seen that deletion.
@@ -181,21 +299,29 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
                     .Bind(3, id)
                     .Bind(4, versions.Text())
                     .Bind(5, now)
-                    .Bind(6, row.Hash)
+                    .Bind(6, hash)
                     .Run();
-            }
-            for (auto at = records.constBegin(); at != records.constEnd(); ++at) {
-                if (present.contains(at.key()))
+            });
+            for (auto at = tableRecords.constBegin(); at != tableRecords.constEnd(); ++at) {
+                if (at->Present)
                     continue;
-                TVersionVector versions = TVersionVector::Parse(at->Versions);
+                QString id;
+                TVersionVector versions;
+                recorded.Bind(1, at->RecordRow);
+                while (recorded.Next()) {
+                    id = recorded.Text(0);
+                    versions = TVersionVector::Parse(recorded.Text(1));
+                }
+                if (id.isEmpty())
+                    continue; // its record was taken over by a row of the same id
                 versions.Bump(device);
                 recordDeletion.Bind(1, table.Name)
-                    .Bind(2, at->Id)
+                    .Bind(2, id)
                     .Bind(3, versions.Text())
                     .Bind(4, now)
                     .Run();
                 forgetRow.Bind(1, table.Name).Bind(2, at.key()).Run();
-                forgetAgreed.Bind(1, table.Name).Bind(2, at->Id).Run();
+                forgetAgreed.Bind(1, table.Name).Bind(2, id).Run();
                 ++counts.Deleted;
             }
         }

@@ -168,25 +168,62 @@ void TAgreedWriter::Write(const QString& table, const QString& id, const TAgreed
 }
 
 namespace {
+constexpr size_t DigestSize = 16;
+
+// One part of a digest: its length first, so that no two lists of parts read as the same bytes.
+void AddPart(crypto_generichash_state* state, QByteArrayView utf8)
+{
+    const quint64 size = quint64(utf8.size());
+    crypto_generichash_update(state, reinterpret_cast<const unsigned char*>(&size), sizeof size);
+    crypto_generichash_update(state, reinterpret_cast<const unsigned char*>(utf8.data()),
+                              size_t(utf8.size()));
+}
+
 QString Digest(const QStringList& parts)
 {
     crypto_generichash_state state;
-    unsigned char out[16];
+    unsigned char out[DigestSize];
     crypto_generichash_init(&state, nullptr, 0, sizeof out);
-    for (const QString& part : parts) {
-        const QByteArray utf8 = part.toUtf8();
-        // The length first, so that no two lists of parts read as the same bytes.
-        const quint64 size = quint64(utf8.size());
-        crypto_generichash_update(&state, reinterpret_cast<const unsigned char*>(&size),
-                                  sizeof size);
-        crypto_generichash_update(&state, reinterpret_cast<const unsigned char*>(utf8.constData()),
-                                  size_t(utf8.size()));
-    }
+    for (const QString& part : parts)
+        AddPart(&state, part.toUtf8());
     crypto_generichash_final(&state, out, sizeof out);
     return QString::fromLatin1(
         QByteArray(reinterpret_cast<const char*>(out), int(sizeof out)).toHex());
 }
+
+// Whether bytes read as a text give the same bytes back: valid UTF-8 without a leading byte
+// order mark, which reading drops.
+bool ReadsBackAlike(QByteArrayView utf8)
+{
+    if (utf8.startsWith("\xEF\xBB\xBF"))
+        return false;
+    for (const char c : utf8)
+        if (uchar(c) >= 0x80)
+            return utf8.isValidUtf8();
+    return true;
+}
 } // namespace
+
+THashHex HashOfUtf8(QByteArrayView table, std::initializer_list<QByteArrayView> fields)
+{
+    crypto_generichash_state state;
+    unsigned char out[DigestSize];
+    crypto_generichash_init(&state, nullptr, 0, sizeof out);
+    AddPart(&state, table);
+    for (const QByteArrayView field : fields)
+        if (ReadsBackAlike(field))
+            AddPart(&state, field);
+        else
+            AddPart(&state, QString::fromUtf8(field).toUtf8());
+    crypto_generichash_final(&state, out, sizeof out);
+    static constexpr char Digits[] = "0123456789abcdef";
+    THashHex hex;
+    for (size_t i = 0; i < DigestSize; ++i) {
+        hex[2 * i] = Digits[out[i] >> 4];
+        hex[2 * i + 1] = Digits[out[i] & 0xf];
+    }
+    return hex;
+}
 
 QString HashOf(const QString& table, const TFields& fields)
 {

@@ -2,10 +2,13 @@
 
 #include "sync/VersionVector.h"
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
+#include <array>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <vector>
@@ -107,6 +110,10 @@ private:
 };
 
 QString HashOf(const QString& table, const TFields& fields);
+// HashOf of fields given as the engine's UTF-8 bytes, without making texts of them (a field that
+// would not read back as the same bytes is made a text first): the same 32 hex digits.
+using THashHex = std::array<char, 32>;
+THashHex HashOfUtf8(QByteArrayView table, std::initializer_list<QByteArrayView> fields);
 // A new random id.
 QString RandomId();
 // An id worked out from the given parts: the same parts give the same id in every copy.

@@ -35,6 +35,12 @@ TSyncStatement& TSyncStatement::Bind(int position, const QString& text)
     return *this;
 }
 
+TSyncStatement& TSyncStatement::BindUtf8(int position, QByteArrayView utf8)
+{
+    sqlite3_bind_text(FStatement.get(), position, utf8.data(), int(utf8.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
 TSyncStatement& TSyncStatement::Bind(int position, qint64 number)
 {
     sqlite3_bind_int64(FStatement.get(), position, number);
@@ -63,6 +69,12 @@ QString TSyncStatement::Text(int column) const
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(FStatement.get(), column));
     return QString::fromUtf8(text, sqlite3_column_bytes(FStatement.get(), column));
+}
+
+QByteArrayView TSyncStatement::Utf8(int column) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(FStatement.get(), column));
+    return {text, sqlite3_column_bytes(FStatement.get(), column)};
 }
 
 qint64 TSyncStatement::Number(int column) const

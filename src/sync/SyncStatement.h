@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include "data/Sqlite.h"
@@ -14,6 +15,8 @@ public:
 
     TSyncStatement& Bind(int position, const QString& text);
     TSyncStatement& Bind(int position, qint64 number);
+    // Text given as the engine's own UTF-8 bytes.
+    TSyncStatement& BindUtf8(int position, QByteArrayView utf8);
     // Moves to the next row; false after the last, when the statement is ready to run again.
     bool Next();
     // Runs a statement without rows and makes it ready to run again.
@@ -21,6 +24,8 @@ public:
 
     QString Text(int column) const;
     qint64 Number(int column) const;
+    // A column's text as the engine holds it, valid until the next step: nothing is converted.
+    QByteArrayView Utf8(int column) const;
 
 private:
     sqlite3* FConnection;
