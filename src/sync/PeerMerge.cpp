@@ -55,7 +55,8 @@ public:
         ChangeScan::Run(FLocal, FSetup.Device, FSetup.Now);
         FAgreed = std::make_unique<TAgreedWriter>(FLocal);
         FMine = RowStore::Read(FLocal);
-        FPeer = RowStore::Read(FPeerConnection);
+        // What the peer holds alike is settled already: only the rest is looked at.
+        FPeer = RowStore::ReadUnlike(FPeerConnection, FMine);
         for (const QString& table : {IEType, NoteType}) {
             TSyncStatement select(FLocal,
                                   QStringLiteral("select max(SelfIndex) from %1").arg(table));
@@ -462,6 +463,8 @@ private:
                 }
             }
         }
+        if (candidates.empty())
+            return;
         bool confirmed = true;
         bool large = int(candidates.size()) > DeletionsAsked;
         for (auto at = perTable.constBegin(); at != perTable.constEnd(); ++at)
@@ -472,10 +475,10 @@ private:
         // Groups go last, the deepest first, and only when nothing kept still lives in them.
         QHash<QString, QHash<qint64, int>> users = GroupUsers();
         QHash<QString, QHash<QString, int>> depth;
-        for (const QString& table : {IEType, NoteType})
-            for (const TRow& row : FMine.at(table).Rows)
-                if (!row.Id.isEmpty())
-                    depth[table][row.Id] = Depth(table, row);
+        for (const TCandidate& candidate : candidates)
+            if (candidate.Table == IEType || candidate.Table == NoteType)
+                if (const TRow* row = FMine.at(candidate.Table).Find(candidate.Id))
+                    depth[candidate.Table][row->Id] = Depth(candidate.Table, *row);
         std::stable_sort(candidates.begin(), candidates.end(),
                          [&depth](const TCandidate& a, const TCandidate& b) {
                              return depth.value(a.Table).value(a.Id) >
@@ -543,21 +546,7 @@ private:
     {
         TTableRows& rows = FMine[table];
         for (;;) {
-            const TRow* loopMember = nullptr;
-            for (const TRow& row : rows.Rows) {
-                if (row.Id.isEmpty())
-                    continue;
-                QSet<QString> path;
-                const TRow* at = &row;
-                while (at && !path.contains(at->Id)) {
-                    path.insert(at->Id);
-                    at = at->Fields.at(1).isEmpty() ? nullptr : rows.Find(at->Fields.at(1));
-                }
-                if (at) {
-                    loopMember = at;
-                    break;
-                }
-            }
+            const TRow* loopMember = LoopMember(rows);
             if (!loopMember)
                 return;
             const TRow* last = loopMember;
@@ -570,6 +559,40 @@ private:
             Write(TableNamed(table), last->Id, {last->Fields.at(0), QString()}, versions,
                   last->Changed);
         }
+    }
+
+    // Where the first path up from a group, in the rows' order, comes back to itself: a group
+    // of that loop; nullptr when every path ends at the top. Each group is walked once.
+    static const TRow* LoopMember(const TTableRows& rows)
+    {
+        enum : char
+        {
+            Unseen,
+            OnPath,
+            EndsAtTop
+        };
+        std::vector<char> state(rows.Rows.size(), Unseen);
+        std::vector<size_t> path;
+        const auto parentOf = [&rows](const TRow& row) {
+            return row.Fields.at(1).isEmpty() ? nullptr : rows.Find(row.Fields.at(1));
+        };
+        for (size_t start = 0; start < rows.Rows.size(); ++start) {
+            if (rows.Rows[start].Id.isEmpty() || state[start] != Unseen)
+                continue;
+            path.clear();
+            const TRow* at = &rows.Rows[start];
+            while (at && state[size_t(at - rows.Rows.data())] == Unseen) {
+                const size_t index = size_t(at - rows.Rows.data());
+                state[index] = OnPath;
+                path.push_back(index);
+                at = parentOf(*at);
+            }
+            if (at && state[size_t(at - rows.Rows.data())] == OnPath)
+                return at;
+            for (const size_t index : path)
+                state[index] = EndsAtTop;
+        }
+        return nullptr;
     }
 
     void AdoptDataSet()

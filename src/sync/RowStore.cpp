@@ -5,6 +5,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
+
 #include <sodium.h>
 
 namespace RowStore {
@@ -93,39 +95,123 @@ QHash<qint64, QString> GroupIds(sqlite3* connection, const QString& groupTable)
     return ids;
 }
 
-TSnapshot Read(sqlite3* connection)
+namespace {
+
+// A row's sync record as read.
+struct TRecordRead
 {
+    QString Id;
+    QByteArray IdUtf8;
+    QString Versions;
+    qint64 Changed = 0;
+    bool Taken = false; // a row of this number was read already
+};
+
+using TRecordsRead = QHash<qint64, TRecordRead>;
+
+// Reads the rows of every synced table with their records, each table once in its own order
+// and the records in one pass. A row that unlike holds alike (the same content and version) is
+// left out without its texts being made.
+TSnapshot ReadRows(sqlite3* connection, const TSnapshot* unlike)
+{
+    std::map<QString, TRecordsRead> records;
+    {
+        std::vector<std::pair<QByteArray, TRecordsRead*>> byName;
+        for (const TTable& table : Tables())
+            byName.emplace_back(table.Name.toUtf8(), &records[table.Name]);
+        TSyncStatement select(connection, QStringLiteral("select TableName, LocalKey, RowId, "
+                                                         "Versions, Changed from SyncRow"));
+        while (select.Next()) {
+            const QByteArrayView name = select.Utf8(0);
+            const auto target = std::find_if(byName.begin(), byName.end(),
+                                             [&name](const auto& at) { return at.first == name; });
+            if (target == byName.end())
+                continue;
+            TRecordRead record;
+            record.IdUtf8 = select.Utf8(2).toByteArray();
+            record.Id = QString::fromUtf8(record.IdUtf8);
+            record.Versions = select.Text(3);
+            record.Changed = select.Number(4);
+            target->second->insert(select.Number(1), std::move(record));
+        }
+    }
     TSnapshot snapshot;
-    QHash<QString, QHash<qint64, QString>> groupIds;
-    for (const TTable& table : Tables())
-        if (table.Kind == TKind::Group)
-            groupIds.insert(table.Name, GroupIds(connection, table.Name));
-    TSyncStatement records(connection,
-                           QStringLiteral("select LocalKey, RowId, Versions, Changed "
-                                          "from SyncRow not indexed where TableName=?1"));
     TSyncStatement deletions(
         connection,
         QStringLiteral("select RowId, Versions, Deleted from SyncDeletion where TableName=?1"));
     for (const TTable& table : Tables()) {
         TTableRows& rows = snapshot[table.Name];
-        struct TRecord
-        {
-            QString Id;
-            QString Versions;
-            qint64 Changed;
+        TRecordsRead& tableRecords = records[table.Name];
+        const TRecordsRead& groups = records[table.GroupTable];
+        const TTableRows* other = unlike ? &unlike->at(table.Name) : nullptr;
+        const QByteArray name = table.Name.toUtf8();
+        const auto group = [&groups](qint64 key) -> const TRecordRead* {
+            const auto at = groups.constFind(key);
+            return at == groups.constEnd() ? nullptr : &*at;
         };
-        QHash<qint64, TRecord> byKey;
-        records.Bind(1, table.Name);
-        while (records.Next())
-            byKey.insert(records.Number(0), {records.Text(1), records.Text(2), records.Number(3)});
-        for (TRow& row : CurrentRows(connection, table, groupIds.value(table.GroupTable))) {
-            const auto record = byKey.constFind(row.Key);
-            if (record == byKey.constEnd())
-                continue; // not yet recorded: a change scan gives it an id
-            row.Id = record->Id;
-            row.Versions = TVersionVector::Parse(record->Versions);
-            row.Changed = record->Changed;
-            rows.Add(std::move(row));
+        const auto groupUtf8 = [](const TRecordRead* record) {
+            return record ? QByteArrayView(record->IdUtf8) : QByteArrayView("");
+        };
+        const auto groupId = [](const TRecordRead* record) {
+            return record ? record->Id : QString();
+        };
+        // The first row read of a number is the row; one without a record is not yet recorded
+        // (a change scan gives it an id).
+        const auto offer = [&](qint64 key, std::initializer_list<QByteArrayView> fields,
+                               auto&& makeFields) {
+            const auto record = tableRecords.find(key);
+            if (record == tableRecords.end() || record->Taken)
+                return;
+            record->Taken = true;
+            const THashHex hash = HashOfUtf8(name, fields);
+            const QString hashText = QString::fromLatin1(hash.data(), qsizetype(hash.size()));
+            TVersionVector versions = TVersionVector::Parse(record->Versions);
+            if (other)
+                if (const TRow* alike = other->Find(record->Id);
+                    alike && alike->Hash == hashText && alike->Versions == versions)
+                    return;
+            rows.Add(TRow{key, record->Id, std::move(versions), record->Changed, hashText,
+                          makeFields()});
+        };
+        switch (table.Kind) {
+        case TKind::Group: {
+            TSyncStatement select(connection,
+                                  QStringLiteral("select SelfIndex, ParentIndex, TypeName "
+                                                 "from %1 order by rowid")
+                                      .arg(table.Name));
+            while (select.Next()) {
+                const TRecordRead* parent = group(select.Number(1));
+                offer(select.Number(0), {select.Utf8(2), groupUtf8(parent)}, [&] {
+                    return TFields{QString::fromUtf8(select.Utf8(2)), groupId(parent)};
+                });
+            }
+            break;
+        }
+        case TKind::Note: {
+            TSyncStatement select(
+                connection, QStringLiteral("select TypeID, ReMark from NoteBook order by rowid"));
+            // A note outside every group is shown nowhere and stays with its file.
+            while (select.Next())
+                if (select.Number(0) == 0 || group(select.Number(0)))
+                    offer(select.Number(0), {select.Utf8(1)},
+                          [&] { return TFields{QString::fromUtf8(select.Utf8(1))}; });
+            break;
+        }
+        case TKind::Address: {
+            TSyncStatement select(
+                connection,
+                QStringLiteral("select ID, TypeID, IEUrl, IEName, ReMark from IE order by ID"));
+            while (select.Next()) {
+                const TRecordRead* in = group(select.Number(1));
+                offer(select.Number(0),
+                      {groupUtf8(in), select.Utf8(2), select.Utf8(3), select.Utf8(4)}, [&] {
+                          return TFields{groupId(in), QString::fromUtf8(select.Utf8(2)),
+                                         QString::fromUtf8(select.Utf8(3)),
+                                         QString::fromUtf8(select.Utf8(4))};
+                      });
+            }
+            break;
+        }
         }
         deletions.Bind(1, table.Name);
         while (deletions.Next())
@@ -133,6 +219,18 @@ TSnapshot Read(sqlite3* connection)
                                   {TVersionVector::Parse(deletions.Text(1)), deletions.Number(2)});
     }
     return snapshot;
+}
+
+} // namespace
+
+TSnapshot Read(sqlite3* connection)
+{
+    return ReadRows(connection, nullptr);
+}
+
+TSnapshot ReadUnlike(sqlite3* connection, const TSnapshot& mine)
+{
+    return ReadRows(connection, &mine);
 }
 
 bool ReadAgreed(sqlite3* connection, const QString& table, const QString& id, TAgreed* agreed)

@@ -87,6 +87,9 @@ QHash<qint64, QString> GroupIds(sqlite3* connection, const QString& groupTable);
 
 // Reads every synced table with its records and its deletions.
 TSnapshot Read(sqlite3* connection);
+// Read, leaving out the rows that mine holds alike (the same content and version): what a merge
+// of this file into mine has to look at. The deletions are all read.
+TSnapshot ReadUnlike(sqlite3* connection, const TSnapshot& mine);
 
 // A version of a row's content that other versions grew from, kept as the base of a merge of
 // two later ones: only a version that both have seen can serve as their base.
