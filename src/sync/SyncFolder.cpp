@@ -5,6 +5,7 @@
 #include "data/Reencrypt.h"
 #include "data/Sqlite.h"
 #include "sync/ChangeScan.h"
+#include "sync/PageCopy.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -13,6 +14,7 @@ namespace SyncFolder {
 namespace {
 const QString Prefix = QStringLiteral("velmora-");
 const QString Suffix = QStringLiteral(".vsync");
+
 } // namespace
 
 QString OwnFileName(const QString& device)
@@ -27,6 +29,9 @@ QString WriteOwnFile(sqlite3* connection, const QString& folder, const QString& 
     const QString target = QDir(folder).filePath(OwnFileName(device));
     // A write cut short by a crash left its staged file, which the sync program would carry.
     DataFileCheck::RemoveStagedLeftovers(target);
+    // Under the same key the pages need no new encryption: copied as they are.
+    if (WritePageCopy(connection, target, key).isEmpty())
+        return {};
     TRekeyedCopy copy;
     const QString reason = copy.Write(connection, target, key);
     return reason.isEmpty() ? copy.Commit() : reason;
