@@ -405,6 +405,21 @@ void TFormMain::ReloadPages()
     NotePage->ShowRootNote();
 }
 
+void TFormMain::FollowOutsideChange()
+{
+    // A locked window shows nothing; the unlock reads everything afresh.
+    if (FLocked)
+        return;
+    FinishLoading();
+    QString putBack;
+    RunGuarded([&] { putBack = NotePage->FollowOutsideChange(); });
+    RunGuarded([this] { WebAddrPage->FollowOutsideChange(); });
+    RunGuarded([this] { SearchBox->Refresh(); });
+    if (!putBack.isEmpty())
+        StatusLine->ShowMessage(
+            tr("笔记所在的分组已被另一台电脑删除，尚未保存的内容已放回分组“%1”").arg(putBack));
+}
+
 void TFormMain::AppMinimize()
 {
     // Only where the desktop shows the icon may the window leave the taskbar: it must never be

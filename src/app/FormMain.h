@@ -82,6 +82,13 @@ public:
     // "从浏览器导入书签…", the same for a browser profile's bookmarks.
     void ImportFromBrowserClick();
 
+    // Shows what another connection (a merge of another computer's copy, an import of a
+    // conflict copy, the reopening of a replaced data file) changed in the data file, losing
+    // nothing the user does: both trees keep their selected group, open branches and scroll,
+    // the address list its current address, the shown note becomes a merge of the stored one and
+    // the editor's text (typing included) and is saved, and the search results are found again.
+    void FollowOutsideChange();
+
     TFormShortcuts* Shortcuts() const;
     // The settings in force: those read at the login, or saved or restored since.
     TConfig& Config() { return FConfig; }

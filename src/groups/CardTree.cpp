@@ -436,8 +436,10 @@ void TCardTree::Reload()
     std::vector<TGroupRow> rows = ReadGroupRows(FDbAccess, FTableName);
 
     // What the user sees is kept by group number: the selection, the open branches, the scroll.
-    const QTreeWidgetItem* selected = Selected();
-    const qint32 selectedIndex = SelectedIndex();
+    // The selection's way up is kept too, for a selected group that is gone.
+    std::vector<std::pair<qint32, QStringList>> way;
+    for (const QTreeWidgetItem* up = Selected(); up; up = up->parent())
+        way.emplace_back(KeyOf(up).SelfIndex, PathOf(up));
     std::set<qint32> expanded;
     ForEachNode(FRootNode, [&expanded](const QTreeWidgetItem* node) {
         if (node->isExpanded())
@@ -453,8 +455,36 @@ void TCardTree::Reload()
     ForEachNode(FRootNode, [&expanded](QTreeWidgetItem* node) {
         node->setExpanded(expanded.count(KeyOf(node).SelfIndex) > 0);
     });
-    if (selected)
-        if (QTreeWidgetItem* node = FIndex.First(selectedIndex))
+    for (const auto& [number, path] : way) {
+        QTreeWidgetItem* byNumber = FIndex.First(number);
+        QTreeWidgetItem* node = byNumber && PathOf(byNumber) == path ? byNumber : NodeAtPath(path);
+        if (!node)
+            node = byNumber;
+        if (node) {
             Select(node);
+            break;
+        }
+    }
     FTreeView->verticalScrollBar()->setValue(scroll);
+}
+
+QStringList TCardTree::PathOf(const QTreeWidgetItem* node)
+{
+    QStringList path;
+    for (; node && node->parent(); node = node->parent())
+        path.prepend(node->text(0));
+    return path;
+}
+
+QTreeWidgetItem* TCardTree::NodeAtPath(const QStringList& path) const
+{
+    QTreeWidgetItem* node = FRootNode;
+    for (const QString& caption : path) {
+        QTreeWidgetItem* below = nullptr;
+        for (int i = 0; node && i < node->childCount() && !below; ++i)
+            if (node->child(i)->text(0) == caption)
+                below = node->child(i);
+        node = below;
+    }
+    return node;
 }

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <memory>
@@ -65,9 +66,16 @@ public:
     void FinishLoading();
     bool Loading() const { return FLoad != nullptr; }
     // Reads the table afresh, for the groups another tree object over the same table has added
-    // meanwhile (the choose-group dialog's). The selected group and the open branches stay as
-    // they were.
+    // meanwhile (the choose-group dialog's), or another connection's changes (a merge). The open
+    // branches and the scroll stay as they were, and so does the selected group: by its number
+    // while that still names the group at the same path of captions, else by the path (a merge
+    // may number a group anew), else by the number (renamed or moved); a selected group that is
+    // gone leaves the selection to the nearest group above it that is left.
     void Reload();
+    // The captions from below the root down to the node; empty for the root and none.
+    static QStringList PathOf(const QTreeWidgetItem* node);
+    // The node at that path of captions, or null.
+    QTreeWidgetItem* NodeAtPath(const QStringList& path) const;
     // Leaves the root alone, reading nothing, for groups that must not stay on show (they
     // belong to a file that has been replaced, or the program is locked); a load under way
     // stops.

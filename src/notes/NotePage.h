@@ -55,6 +55,16 @@ public:
     void ShowSelectedNote();
     // Marks the editor's text as due for saving for the group it shows.
     void mmoNoteChange();
+    // After another connection (a merge of another computer's copy, an import) changed the data
+    // file: the tree is read again, keeping the selected group (see TCardTree::Reload), and the
+    // shown note follows the stored one without losing what is typed (FollowStoredNote). Typing
+    // not yet stored for a group that is gone is put back into a new group of that name where
+    // the group stood; returns its name, empty when nothing had to be put back.
+    QString FollowOutsideChange();
+    // The shown note's stored text changed under the editor: the editor gets the line by line
+    // merge of the text last stored from here, the editor's text and the stored one, in one undo
+    // step, the caret staying on its line; the merge is then saved.
+    void FollowStoredNote();
     // Ctrl+D and Ctrl+T stamp the date (and time) into the note; true when it did, and then the
     // key goes no further.
     bool mmoNoteKeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -90,6 +100,13 @@ private:
     void ShowUnsaved(const QString& reason);
     // Puts a stored text on screen; that is not a change of the note, so nothing is saved.
     void ShowText(const QString& text);
+    // Changes the editor's text (from) into another in place, line stretch by line stretch, in
+    // one undo step; what stays keeps the caret and the scroll. With saved, the new text is
+    // stored already and nothing becomes due.
+    void ReplaceText(const QString& from, const QString& to, bool saved);
+    // Merges the stored note of the group into the editor (base: the text last stored from
+    // here), the saves going to that group from now on.
+    void MergeStoredNote(qint32 typeId, const QString& base);
 
     // The page's controls, each with its name as object name: tests and tools find them by it.
     QSplitter* splitter = nullptr;
@@ -108,6 +125,7 @@ private:
     TGroupCommands* FNoteCommands = nullptr;
     TNoteSaver* FNoteSaver = nullptr;
     bool FShowing = false;
+    bool FFollowing = false; // the tree is read again: its selection moves show no note
     // The node whose note the editor shows (or failed to show), and the mouse press it came with.
     const QTreeWidgetItem* FShownNode = nullptr;
     bool FShowFailed = false;

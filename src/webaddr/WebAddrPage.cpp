@@ -17,6 +17,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -149,7 +150,12 @@ TWebAddrPage::~TWebAddrPage()
 
 bool TWebAddrPage::MakeCurrent(const QString& id)
 {
-    const int idColumn = AddressGrid->ColumnOf(QStringLiteral("ID"));
+    return MakeCurrent(QStringLiteral("ID"), id);
+}
+
+bool TWebAddrPage::MakeCurrent(const QString& field, const QString& id)
+{
+    const int idColumn = AddressGrid->ColumnOf(field);
     QAbstractItemModel* model = AddressGrid->model();
     for (int row = 0; model && idColumn >= 0 && row < model->rowCount(); ++row) {
         if (model->index(row, idColumn).data().toString() != id)
@@ -186,6 +192,22 @@ void TWebAddrPage::ListAgainIfClosed(const QString& currentId)
 void TWebAddrPage::LoadGroups()
 {
     FIETree->LoadGroups();
+}
+
+void TWebAddrPage::FollowOutsideChange()
+{
+    const QString id = CurrentAddressId();
+    const QString url =
+        id.isEmpty() ? QString() : AddressGrid->CurrentValue(QStringLiteral("网址"));
+    const int scrolled = AddressGrid->verticalScrollBar()->value();
+    FIETree->Reload();
+    // A list not read yet is read when it is seen.
+    if (!FListed || FListWhenShown)
+        return;
+    tvIEClick();
+    if (!id.isEmpty() && !MakeCurrent(id))
+        MakeCurrent(QStringLiteral("网址"), url);
+    AddressGrid->verticalScrollBar()->setValue(scrolled);
 }
 
 void TWebAddrPage::ListAllAddresses()

@@ -66,6 +66,11 @@ public:
     // Closing the data file for a moment (a new key) empties the list: the same group's list is
     // read again, the address of that ID current again. A list never shown stays unread.
     void ListAgainIfClosed(const QString& currentId);
+    // After another connection (a merge, an import) changed the data file: the tree is read
+    // again, keeping its selection (see TCardTree::Reload), and a list shown is read again for
+    // the selected group, the current address kept by its ID, else by its web address, and the
+    // list's scroll kept.
+    void FollowOutsideChange();
     // The tree and the list side by side, for the window to keep the tree's width.
     QSplitter& Splitter() const { return *splitter; }
 
@@ -78,6 +83,8 @@ private:
     bool SelectionIsRoot() const;
     // Makes the listed address of that ID current; false when it is not listed.
     bool MakeCurrent(const QString& id);
+    // The same for a field's value.
+    bool MakeCurrent(const QString& field, const QString& value);
     void AddAddress();
     // After an address dialog: the choose-group dialog may have added groups, which the tree
     // must show (and count) before it hands out another group number.
