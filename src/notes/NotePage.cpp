@@ -331,19 +331,17 @@ QString TNotePage::FollowOutsideChange()
         return {};
     }
     // The group was deleted elsewhere before this typing reached the file: the typing is put
-    // back rather than lost, in a group of the old name below the group that took the
-    // selection.
+    // back rather than lost, as the note of a group of the old name below the group that took
+    // the selection, which shows its own note.
     QString name = caption;
     for (int n = 2; FNoteTree->NameExists(name); ++n)
         name = caption + QLatin1Char(' ') + QString::number(n);
     QTreeWidgetItem* back = FNoteTree->AddGroup(name);
-    {
-        FFollowing = true;
-        const auto done = qScopeGuard([this] { FFollowing = false; });
-        FNoteTree->Select(back);
-    }
+    FNote.TypeID = TCardTree::KeyOf(back).SelfIndex;
+    FNote.ReMark = mine;
+    FNote.AddNote();
+    FNote.ReMark.clear();
     ShowSelectedNote();
-    ReplaceText(MemoText(), mine, false);
     return name;
 }
 
