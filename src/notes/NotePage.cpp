@@ -298,37 +298,72 @@ void TNotePage::ShowSelectedNote()
     FShowFailed = false;
 }
 
-QString TNotePage::FollowOutsideChange()
+void TNotePage::BeginFollow()
 {
+    FPutBack.clear();
+    FNoteTree->BeginReload();
+    FFollow = TFollow::Reading;
+}
+
+bool TNotePage::FollowStep(std::chrono::nanoseconds budget)
+{
+    if (FFollow == TFollow::Reading) {
+        // A failure to read ends the follow with the tree as it was.
+        auto failed = qScopeGuard([this] { FFollow = TFollow::None; });
+        if (FNoteTree->ReloadStep(budget))
+            FollowTree();
+        failed.dismiss();
+        return FFollow == TFollow::None;
+    }
+    if (FFollow == TFollow::Merging) {
+        FFollow = TFollow::None;
+        // The user may have shown another note since: that one is followed.
+        if (FShownNode && FShownNode == FNoteTree->Selected() &&
+            TCardTree::KeyOf(FShownNode).SelfIndex == FFollowId)
+            MergeStoredNote(FFollowId, FFollowId == FNoteSaver->TypeId()
+                                           ? FNoteSaver->StoredText()
+                                           : std::exchange(FFollowBase, QString()));
+        else
+            FollowStoredNote();
+    }
+    return true;
+}
+
+void TNotePage::FollowTree()
+{
+    FFollow = TFollow::None;
     const QTreeWidgetItem* shown =
         FShownNode && !FShowFailed && FShownNode == FNoteTree->Selected() ? FShownNode : nullptr;
     const qint32 shownId = FNoteSaver->TypeId();
     const QString caption = shown ? shown->text(0) : QString();
     const QStringList path = TCardTree::PathOf(shown);
-    const QString base = FNoteSaver->StoredText();
     {
         FFollowing = true;
         const auto done = qScopeGuard([this] { FFollowing = false; });
-        FNoteTree->Reload();
+        FNoteTree->EndReload();
     }
     QTreeWidgetItem* node = FNoteTree->Selected();
     if (!node)
-        return {};
+        return;
     if (!shown) {
         ShowSelectedNote();
-        return {};
+        return;
     }
-    // The same group, or the same one numbered anew by the other side.
+    // The same group, or the same one numbered anew by the other side: its note is merged in
+    // the next step.
     if (TCardTree::KeyOf(node).SelfIndex == shownId || TCardTree::PathOf(node) == path) {
         FShownNode = node;
-        MergeStoredNote(TCardTree::KeyOf(node).SelfIndex, base);
-        return {};
+        FFollowId = TCardTree::KeyOf(node).SelfIndex;
+        FFollowBase = FNoteSaver->StoredText();
+        FFollow = TFollow::Merging;
+        return;
     }
     const QString mine = MemoText();
+    const QString base = FNoteSaver->StoredText();
     FNoteSaver->Forget();
     if (mine == base || mine.isEmpty()) {
         ShowSelectedNote();
-        return {};
+        return;
     }
     // The group was deleted elsewhere before this typing reached the file: the typing is put
     // back rather than lost, as the note of a group of the old name below the group that took
@@ -341,8 +376,8 @@ QString TNotePage::FollowOutsideChange()
     FNote.ReMark = mine;
     FNote.AddNote();
     FNote.ReMark.clear();
+    FPutBack = name;
     ShowSelectedNote();
-    return name;
 }
 
 void TNotePage::FollowStoredNote()
@@ -398,6 +433,7 @@ void TNotePage::ReplaceText(const QString& from, const QString& to, bool saved)
 void TNotePage::Clear()
 {
     FNoteSaver->SaveOrAsk();
+    FFollow = TFollow::None;
     // The tree first: with nothing selected, nothing is shown again.
     FNoteTree->Clear();
     FNoteSaver->Forget();

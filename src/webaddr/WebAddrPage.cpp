@@ -194,20 +194,44 @@ void TWebAddrPage::LoadGroups()
     FIETree->LoadGroups();
 }
 
-void TWebAddrPage::FollowOutsideChange()
+void TWebAddrPage::BeginFollow()
 {
-    const QString id = CurrentAddressId();
-    const QString url =
-        id.isEmpty() ? QString() : AddressGrid->CurrentValue(QStringLiteral("网址"));
-    const int scrolled = AddressGrid->verticalScrollBar()->value();
-    FIETree->Reload();
+    FIETree->BeginReload();
+}
+
+bool TWebAddrPage::FollowStep(std::chrono::nanoseconds budget)
+{
+    if (FIETree->Reloading()) {
+        if (FIETree->ReloadStep(budget))
+            FIETree->EndReload();
+        return false;
+    }
     // A list not read yet is read when it is seen.
     if (!FListed || FListWhenShown)
-        return;
+        return true;
+    if (!FKeepCurrent) {
+        FKeepId = CurrentAddressId();
+        FKeepUrl =
+            FKeepId.isEmpty() ? QString() : AddressGrid->CurrentValue(QStringLiteral("网址"));
+        FKeepScroll = AddressGrid->verticalScrollBar()->value();
+        FKeepCurrent = true;
+    }
+    if (isVisible())
+        ListKeepingCurrent();
+    else
+        FListWhenShown = true;
+    return true;
+}
+
+void TWebAddrPage::ListKeepingCurrent()
+{
+    const bool keep = std::exchange(FKeepCurrent, false);
     tvIEClick();
-    if (!id.isEmpty() && !MakeCurrent(id))
-        MakeCurrent(QStringLiteral("网址"), url);
-    AddressGrid->verticalScrollBar()->setValue(scrolled);
+    if (!keep)
+        return;
+    if (!FKeepId.isEmpty() && !MakeCurrent(FKeepId))
+        MakeCurrent(QStringLiteral("网址"), FKeepUrl);
+    AddressGrid->verticalScrollBar()->setValue(FKeepScroll);
 }
 
 void TWebAddrPage::ListAllAddresses()
@@ -305,11 +329,13 @@ void TWebAddrPage::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (FListWhenShown)
-        RunGuarded([this] { tvIEClick(); });
+        RunGuarded([this] { ListKeepingCurrent(); });
 }
 
 void TWebAddrPage::tvIEClick()
 {
+    // A group chosen by the user lists from its top.
+    FKeepCurrent = false;
     FFollowTimer->stop();
     FListWhenShown = false;
     FListed = true;

@@ -107,6 +107,7 @@ private Q_SLOTS:
             f.Change(QStringLiteral("update NoteBook set ReMark='one\ntwo\nTHREE'"));
         }
         f.Form.FollowOutsideChange();
+        QTRY_VERIFY(!f.Form.Following());
         const QString merged = QStringLiteral("one typed\ntwo\nTHREE");
         QTRY_COMPARE(f.Note->toPlainText(), merged);
         QCOMPARE(f.Note->textCursor().blockNumber(), 0);
@@ -134,6 +135,7 @@ private Q_SLOTS:
         f.Change(QStringLiteral("delete from NoteType where SelfIndex=2; "
                                 "delete from NoteBook where TypeID=2"));
         f.Form.FollowOutsideChange();
+        QTRY_VERIFY(!f.Form.Following());
         QCOMPARE(TCardTree::PathOf(tree.Selected()), QStringList(QStringLiteral("上")));
         QTRY_VERIFY(!f.NotePage->NoteSaver().Due());
         const QTreeWidgetItem* back = tree.NodeAtPath({QStringLiteral("上"), QStringLiteral("下")});
@@ -165,6 +167,7 @@ private Q_SLOTS:
         page->SelectAddress(b);
         f.Change(change);
         f.Form.FollowOutsideChange();
+        QTRY_VERIFY(!f.Form.Following());
         QCOMPARE(grid->CurrentValue(QStringLiteral("网址")), QStringLiteral("b.org"));
         QCOMPARE(grid->model()->rowCount(),
                  f.Folder.Db().QueryInteger(QStringLiteral("select count(*) from IE")));
