@@ -195,6 +195,9 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
     FLoadTimer = new QTimer(this);
     FLoadTimer->setInterval(0);
     ConnectGuarded(FLoadTimer, &QTimer::timeout, this, [this] { LoadStep(); });
+    FFollowTimer = new QTimer(this);
+    FFollowTimer->setInterval(0);
+    connect(FFollowTimer, &QTimer::timeout, this, [this] { FollowStep(std::chrono::milliseconds(8)); });
 
     AddTrayIcon();
     NameActions();
@@ -356,6 +359,7 @@ bool TFormMain::Loading() const
 
 void TFormMain::FinishLoading()
 {
+    FinishFollowing();
     if (!Loading())
         return;
     FLoadWaitsForPaint = false;
@@ -403,6 +407,53 @@ void TFormMain::ReloadPages()
     else
         WebAddrPage->ListAllAddresses();
     NotePage->ShowRootNote();
+}
+
+void TFormMain::FollowOutsideChange()
+{
+    // A locked window shows nothing; the unlock reads everything afresh.
+    if (FLocked)
+        return;
+    // The first loading ends first; a following under way starts again over the new data.
+    FFollowTimer->stop();
+    FinishLoading();
+    bool begun = false;
+    RunGuarded([&] {
+        NotePage->BeginFollow();
+        WebAddrPage->BeginFollow();
+        begun = true;
+    });
+    if (begun)
+        FFollowTimer->start();
+}
+
+bool TFormMain::Following() const
+{
+    return FFollowTimer->isActive();
+}
+
+void TFormMain::FinishFollowing()
+{
+    while (Following())
+        FollowStep(std::chrono::hours(1));
+}
+
+void TFormMain::FollowStep(std::chrono::nanoseconds budget)
+{
+    // A step that fails ends the following: what it could not read stays as it was shown.
+    bool done = true;
+    RunGuarded([&] {
+        done = NotePage->FollowStep(budget) && WebAddrPage->FollowStep(budget);
+        if (done)
+            SearchBox->Refresh();
+    });
+    if (!done)
+        return;
+    FFollowTimer->stop();
+    if (!NotePage->PutBack().isEmpty())
+        StatusLine->ShowMessage(
+            tr("笔记所在的分组已被另一台电脑删除，尚未保存的内容已放回分组“%1”")
+                .arg(NotePage->PutBack()));
 }
 
 void TFormMain::AppMinimize()

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <chrono>
+
 class QAction;
 class QCheckBox;
 class QMenu;
@@ -82,6 +84,18 @@ public:
     // "从浏览器导入书签…", the same for a browser profile's bookmarks.
     void ImportFromBrowserClick();
 
+    // Shows what another connection (a merge of another computer's copy, an import of a
+    // conflict copy, the reopening of a replaced data file) changed in the data file, losing
+    // nothing the user does: both trees keep their selected group, open branches and scroll,
+    // the address list its current address, the shown note becomes a merge of the stored one and
+    // the editor's text (typing included) and is saved, and the search results are found again.
+    // It works in short steps between the window's events, as the first loading does; a second
+    // call meanwhile starts it again.
+    void FollowOutsideChange();
+    bool Following() const;
+    // Does the rest of the following at once.
+    void FinishFollowing();
+
     TFormShortcuts* Shortcuts() const;
     // The settings in force: those read at the login, or saved or restored since.
     TConfig& Config() { return FConfig; }
@@ -100,6 +114,7 @@ private:
     void StartLoadSteps();
     void LoadStep();
     void EndLoading();
+    void FollowStep(std::chrono::nanoseconds budget);
     // After a restore replaced the data: the trees, the address list and the note again.
     void ReloadPages();
     // After an import: the address tree and the list read again.
@@ -166,6 +181,7 @@ private:
     TConfig FConfig;
     TWindowState* FWindowState = nullptr;
     QTimer* FLoadTimer = nullptr;
+    QTimer* FFollowTimer = nullptr;
     bool FLoadWaitsForPaint = false;
     // A key or a click came while the groups loaded: the user's choice of group stands.
     bool FUserActed = false;

@@ -252,6 +252,14 @@ void TSearchBox::CloseResults(bool returnCaret)
         FReturnTo->setFocus(Qt::OtherFocusReason);
 }
 
+void TSearchBox::Refresh()
+{
+    if (FList->isVisible())
+        StartSearch();
+    else
+        FHits.clear();
+}
+
 void TSearchBox::Clear()
 {
     CloseResults(false);

@@ -37,6 +37,8 @@ public:
     void CloseResults(bool returnCaret);
 
     bool Searching() const { return FRun && !FRun->Done(); }
+    // The data changed under the results: a list on show searches again, keeping the query.
+    void Refresh();
     // Forgets the query and its results, starting no search.
     void Clear();
     const std::vector<TSearchHit>& Results() const { return FHits; }

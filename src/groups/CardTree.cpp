@@ -174,6 +174,7 @@ TCardTree::~TCardTree()
 {
     // An unfinished load frees its own branches.
     FLoad.reset();
+    FReload.reset();
     if (FViewAlive && FViewAlive->indexOfTopLevelItem(FRootNode) >= 0)
         DeleteNodes();
 }
@@ -241,12 +242,17 @@ void TCardTree::LoadGroups()
     FinishLoading();
 }
 
+std::unique_ptr<TGroupTreeLoader> TCardTree::MakeLoader()
+{
+    return std::make_unique<TGroupTreeLoader>(FDbAccess, FTableName,
+                                              [this](QString caption, TGroupKey key, int level) {
+                                                  return MakeNode(std::move(caption), key, level);
+                                              });
+}
+
 void TCardTree::BeginLoading()
 {
-    FLoad = std::make_unique<TGroupTreeLoader>(FDbAccess, FTableName,
-                                               [this](QString caption, TGroupKey key, int level) {
-                                                   return MakeNode(std::move(caption), key, level);
-                                               });
+    FLoad = MakeLoader();
 }
 
 bool TCardTree::LoadStep(std::chrono::nanoseconds budget)
@@ -268,6 +274,10 @@ bool TCardTree::LoadStep(std::chrono::nanoseconds budget)
 void TCardTree::FinishLoading()
 {
     while (!LoadStep(std::chrono::hours(1))) {
+    }
+    if (FReload) {
+        ReloadStep(std::chrono::hours(1));
+        EndReload();
     }
 }
 
@@ -419,6 +429,7 @@ void TCardTree::SetPictures(const QIcon& rootIcon, const QIcon& groupIcon)
 void TCardTree::Clear()
 {
     FLoad.reset();
+    FReload.reset();
     DeleteNodes();
     FTreeView->clear();
     FIndex.Clear();
@@ -434,27 +445,95 @@ void TCardTree::Reload()
     // Read first: a table that can't be read leaves the tree as it was, numbers and all.
     FinishLoading();
     std::vector<TGroupRow> rows = ReadGroupRows(FDbAccess, FTableName);
+    std::unique_ptr<TGroupTreeLoader> load = MakeLoader();
+    load->UseRows(std::move(rows));
+    load->Step(std::chrono::steady_clock::time_point::max());
+    PutInPlace(std::move(load));
+}
 
+void TCardTree::BeginReload()
+{
+    // A reload under way starts again.
+    FReload.reset();
+    FinishLoading();
+    FReload = MakeLoader();
+    FReloadWhole = false;
+}
+
+bool TCardTree::ReloadStep(std::chrono::nanoseconds budget)
+{
+    if (!FReload || FReloadWhole)
+        return true;
+    auto failed = qScopeGuard([this] { FReload.reset(); });
+    FReloadWhole = FReload->Step(std::chrono::steady_clock::now() + budget);
+    failed.dismiss();
+    return FReloadWhole;
+}
+
+void TCardTree::EndReload()
+{
+    if (FReload && FReloadWhole)
+        PutInPlace(std::move(FReload));
+    FReload.reset();
+}
+
+void TCardTree::PutInPlace(std::unique_ptr<TGroupTreeLoader> load)
+{
     // What the user sees is kept by group number: the selection, the open branches, the scroll.
-    const QTreeWidgetItem* selected = Selected();
-    const qint32 selectedIndex = SelectedIndex();
+    // The selection's way up is kept too, for a selected group that is gone.
+    std::vector<std::pair<qint32, QStringList>> way;
+    for (const QTreeWidgetItem* up = Selected(); up; up = up->parent())
+        way.emplace_back(KeyOf(up).SelfIndex, PathOf(up));
     std::set<qint32> expanded;
     ForEachNode(FRootNode, [&expanded](const QTreeWidgetItem* node) {
         if (node->isExpanded())
             expanded.insert(KeyOf(node).SelfIndex);
     });
     const int scroll = FTreeView->verticalScrollBar()->value();
-
+    // The new nodes were made while the old ones stood: the deepest of both counts until the
+    // old ones are gone.
+    const int deepest = FDeepestLevel;
     Clear();
-    BeginLoading();
-    FLoad->UseRows(std::move(rows));
-    FinishLoading();
+    FDeepestLevel = std::max(FDeepestLevel, deepest);
+    FIndex.AddLoaded(*load);
+    FRootNode->addChildren(load->TakeTopNodes());
+    FRootNode->setExpanded(true);
 
+    // New nodes are closed: only the open ones are told, each a walk of its siblings.
     ForEachNode(FRootNode, [&expanded](QTreeWidgetItem* node) {
-        node->setExpanded(expanded.count(KeyOf(node).SelfIndex) > 0);
+        if (expanded.count(KeyOf(node).SelfIndex) > 0)
+            node->setExpanded(true);
     });
-    if (selected)
-        if (QTreeWidgetItem* node = FIndex.First(selectedIndex))
+    for (const auto& [number, path] : way) {
+        QTreeWidgetItem* byNumber = FIndex.First(number);
+        QTreeWidgetItem* node = byNumber && PathOf(byNumber) == path ? byNumber : NodeAtPath(path);
+        if (!node)
+            node = byNumber;
+        if (node) {
             Select(node);
+            break;
+        }
+    }
     FTreeView->verticalScrollBar()->setValue(scroll);
+}
+
+QStringList TCardTree::PathOf(const QTreeWidgetItem* node)
+{
+    QStringList path;
+    for (; node && node->parent(); node = node->parent())
+        path.prepend(node->text(0));
+    return path;
+}
+
+QTreeWidgetItem* TCardTree::NodeAtPath(const QStringList& path) const
+{
+    QTreeWidgetItem* node = FRootNode;
+    for (const QString& caption : path) {
+        QTreeWidgetItem* below = nullptr;
+        for (int i = 0; node && i < node->childCount() && !below; ++i)
+            if (node->child(i)->text(0) == caption)
+                below = node->child(i);
+        node = below;
+    }
+    return node;
 }

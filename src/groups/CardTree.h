@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <memory>
@@ -65,9 +66,27 @@ public:
     void FinishLoading();
     bool Loading() const { return FLoad != nullptr; }
     // Reads the table afresh, for the groups another tree object over the same table has added
-    // meanwhile (the choose-group dialog's). The selected group and the open branches stay as
-    // they were.
+    // meanwhile (the choose-group dialog's), or another connection's changes (a merge). The open
+    // branches and the scroll stay as they were, and so does the selected group: by its number
+    // while that still names the group at the same path of captions, else by the path (a merge
+    // may number a group anew), else by the number (renamed or moved); a selected group that is
+    // gone leaves the selection to the nearest group above it that is left.
     void Reload();
+    // The same in steps, for a large table read again under a window that is to answer: the
+    // tree stays as it is, and usable, while the table is read and the new nodes are made beside
+    // it; EndReload then puts them in its place as Reload does. Every call that needs the whole
+    // tree (FinishLoading) ends a reload first. A step that fails to read ends the reload,
+    // leaving the tree as it was, and throws.
+    void BeginReload();
+    // Works for about the given time; true once the new nodes are all made (or no reload is
+    // under way).
+    bool ReloadStep(std::chrono::nanoseconds budget);
+    void EndReload();
+    bool Reloading() const { return FReload != nullptr; }
+    // The captions from below the root down to the node; empty for the root and none.
+    static QStringList PathOf(const QTreeWidgetItem* node);
+    // The node at that path of captions, or null.
+    QTreeWidgetItem* NodeAtPath(const QStringList& path) const;
     // Leaves the root alone, reading nothing, for groups that must not stay on show (they
     // belong to a file that has been replaced, or the program is locked); a load under way
     // stops.
@@ -113,6 +132,9 @@ public:
 private:
     // Hangs the made branches under the root and indexes them: the load is whole.
     void EndLoading();
+    // Replaces the nodes with those of a whole load, keeping what the user sees (see Reload).
+    void PutInPlace(std::unique_ptr<TGroupTreeLoader> load);
+    std::unique_ptr<TGroupTreeLoader> MakeLoader();
     QTreeWidgetItem* MakeNode(QString caption, TGroupKey key, int level);
     // For a deep tree: takes the root out of the view and frees it with every node below, a
     // branch of bounded depth at a time, since Qt frees a node's children by calling itself for
@@ -131,5 +153,7 @@ private:
 
     TGroupIndex FIndex;
     int FDeepestLevel = 0;                   // of any node made so far
-    std::unique_ptr<TGroupTreeLoader> FLoad; // while loading
+    std::unique_ptr<TGroupTreeLoader> FLoad;   // while loading
+    std::unique_ptr<TGroupTreeLoader> FReload; // while reading again in steps
+    bool FReloadWhole = false;                 // its nodes are all made
 };

@@ -15,11 +15,27 @@ const QString ReMarkField = QStringLiteral("ReMark");
 constexpr char UpdateRow[] = "update NoteBook set ReMark=? where rowid=? and TypeID=?";
 constexpr char FirstRow[] = "select rowid from NoteBook where TypeID=? order by rowid limit 1";
 constexpr char InsertRow[] = "insert into NoteBook(TypeID,ReMark) values(?,?)";
+// The guarded writes: the stored text is compared as the bytes it holds, a null as empty.
+constexpr char UpdateRowIf[] = "update NoteBook set ReMark=? where rowid=? and TypeID=? and "
+                               "cast(coalesce(ReMark,'') as blob)=cast(? as blob)";
+constexpr char UpdateFirstRowIf[] =
+    "update NoteBook set ReMark=? where rowid=(select rowid from NoteBook where TypeID=? order "
+    "by rowid limit 1) and cast(coalesce(ReMark,'') as blob)=cast(? as blob)";
+constexpr char InsertRowIf[] = "insert into NoteBook(TypeID,ReMark) select ?,? where not exists "
+                               "(select 1 from NoteBook where TypeID=?) and (?=0 or exists "
+                               "(select 1 from NoteType where SelfIndex=?))";
 } // namespace
 
 bool TNote::HasText(const QString& key)
 {
     return FDbAccess.QueryInteger(Sql::Format(SqlTemplate::NoteWithText, {Sql::Key(key)})) > 0;
+}
+
+bool TNote::GroupExists(qint32 typeId)
+{
+    return typeId == 0 ||
+           FDbAccess.QueryInteger(QStringLiteral("select count(*) from NoteType where SelfIndex=") +
+                                  QString::number(typeId)) > 0;
 }
 
 bool TNote::NoteExists(const QString& key)
@@ -71,6 +87,22 @@ qint64 TNote::StoreNote(TPrepared& db, qint32 typeId, qint64 rowId, const QByteA
         return first;
     }
     db.Run(InsertRow, {typeId, utf8});
+    return db.LastInsertRowId();
+}
+
+qint64 TNote::StoreNote(TPrepared& db, qint32 typeId, qint64 rowId, const QByteArray& utf8,
+                        const QByteArray& expected)
+{
+    if (rowId > 0 && db.Run(UpdateRowIf, {utf8, rowId, typeId, expected}) > 0)
+        return rowId;
+    if (db.Run(UpdateFirstRowIf, {utf8, typeId, expected}) > 0)
+        return db.Run(FirstRow, {typeId});
+    // No row of the group holds the expected text: it has none (a new note), or another
+    // connection changed it.
+    if (!expected.isEmpty() || db.Run(FirstRow, {typeId}) > 0)
+        return ChangedElsewhere;
+    if (db.Run(InsertRowIf, {typeId, utf8, typeId, typeId, typeId}) == 0)
+        return ChangedElsewhere;
     return db.LastInsertRowId();
 }
 

@@ -20,6 +20,8 @@ public:
 
     // Whether the group has a note row.
     bool NoteExists(const QString& key);
+    // Whether the note group is in its table (the root always is).
+    bool GroupExists(qint32 typeId);
     // Whether the group has a note that holds any text.
     bool HasText(const QString& key);
     // Reads the group's note into TypeID, ReMark and RowID; no row (or a null text) reads as "".
@@ -38,6 +40,14 @@ public:
     // appended. Returns the row written. The text comes in UTF-8, as it is stored. It runs on the
     // given connection's statements, the writer's among them, and touches no buffer.
     static qint64 StoreNote(TPrepared& db, qint32 typeId, qint64 rowId, const QByteArray& utf8);
+    // What the guarded save returns when the stored note is no longer the text it was to
+    // replace: another connection (a merge, an import) changed or deleted it, or the group.
+    static constexpr qint64 ChangedElsewhere = -1;
+    // The same, written only over the stored text expected (a missing row counts as an empty
+    // text, while the group exists); each write is one statement, so nothing can come between
+    // the check and the write.
+    static qint64 StoreNote(TPrepared& db, qint32 typeId, qint64 rowId, const QByteArray& utf8,
+                            const QByteArray& expected);
 
     // The note editor's raw text, its lines kept apart by separator characters, as the note
     // stores it: in UTF-8 with line feeds. Safe on any thread.

@@ -9,6 +9,8 @@
 #include "groups/GroupCommands.h"
 #include "notes/Note.h"
 #include "notes/NoteSaver.h"
+#include "notes/TextHunks.h"
+#include "sync/LineMerge.h"
 
 #include <QFont>
 #include <QHBoxLayout>
@@ -19,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTextCursor>
@@ -159,6 +162,7 @@ TNotePage::TNotePage(TDbAccess& dbAccess, TUserDialogs& dialogs, TNote& note, QW
             [this] { FShownNode = nullptr; });
     FNoteSaver = new TNoteSaver([&dbAccess]() -> TDbWriter& { return dbAccess.Writer(); }, dialogs,
                                 [this] { return mmoNote->document()->toRawText(); }, this);
+    FNoteSaver->SetFollower([this] { FollowStoredNote(); });
     connect(FNoteSaver, &TNoteSaver::UnsavedChanged, this,
             [this](const QString& reason) { ShowUnsaved(reason); });
     ConnectGuarded(mmoNote, &QPlainTextEdit::textChanged, this, [this] { mmoNoteChange(); });
@@ -247,14 +251,14 @@ void TNotePage::tvNoteClick()
     // The press of this click has shown the note already, unless it was on screen before. A
     // note that failed to load is tried again by a click of its own.
     const QTreeWidgetItem* node = FNoteTree->Selected();
-    if (node && (node != FShownNode || (FShowFailed && FShownAtPress != FPresses)))
+    if (!FFollowing && node && (node != FShownNode || (FShowFailed && FShownAtPress != FPresses)))
         ShowSelectedNote();
 }
 
 void TNotePage::SelectionMoved()
 {
     const QTreeWidgetItem* node = FNoteTree->Selected();
-    if (node && node != FShownNode)
+    if (!FFollowing && node && node != FShownNode)
         ShowSelectedNote();
 }
 
@@ -288,15 +292,148 @@ void TNotePage::ShowSelectedNote()
     });
     // One read tells both the text and whether the group has a row to write to.
     FNote.LoadNote(QString::number(FNoteTree->SelectedIndex()));
-    ShowText(std::exchange(FNote.ReMark, QString()));
-    FNoteSaver->Shown(FNote.TypeID, FNote.RowID);
+    ShowText(FNote.ReMark);
+    FNoteSaver->Shown(FNote.TypeID, FNote.RowID, std::exchange(FNote.ReMark, QString()));
     mmoNote->setReadOnly(false);
     FShowFailed = false;
+}
+
+void TNotePage::BeginFollow()
+{
+    FPutBack.clear();
+    FNoteTree->BeginReload();
+    FFollow = TFollow::Reading;
+}
+
+bool TNotePage::FollowStep(std::chrono::nanoseconds budget)
+{
+    if (FFollow == TFollow::Reading) {
+        // A failure to read ends the follow with the tree as it was.
+        auto failed = qScopeGuard([this] { FFollow = TFollow::None; });
+        if (FNoteTree->ReloadStep(budget))
+            FollowTree();
+        failed.dismiss();
+        return FFollow == TFollow::None;
+    }
+    if (FFollow == TFollow::Merging) {
+        FFollow = TFollow::None;
+        // The user may have shown another note since: that one is followed.
+        if (FShownNode && FShownNode == FNoteTree->Selected() &&
+            TCardTree::KeyOf(FShownNode).SelfIndex == FFollowId)
+            MergeStoredNote(FFollowId, FFollowId == FNoteSaver->TypeId()
+                                           ? FNoteSaver->StoredText()
+                                           : std::exchange(FFollowBase, QString()));
+        else
+            FollowStoredNote();
+    }
+    return true;
+}
+
+void TNotePage::FollowTree()
+{
+    FFollow = TFollow::None;
+    const QTreeWidgetItem* shown =
+        FShownNode && !FShowFailed && FShownNode == FNoteTree->Selected() ? FShownNode : nullptr;
+    const qint32 shownId = FNoteSaver->TypeId();
+    const QString caption = shown ? shown->text(0) : QString();
+    const QStringList path = TCardTree::PathOf(shown);
+    {
+        FFollowing = true;
+        const auto done = qScopeGuard([this] { FFollowing = false; });
+        FNoteTree->EndReload();
+    }
+    QTreeWidgetItem* node = FNoteTree->Selected();
+    if (!node)
+        return;
+    if (!shown) {
+        ShowSelectedNote();
+        return;
+    }
+    // The same group, or the same one numbered anew by the other side: its note is merged in
+    // the next step.
+    if (TCardTree::KeyOf(node).SelfIndex == shownId || TCardTree::PathOf(node) == path) {
+        FShownNode = node;
+        FFollowId = TCardTree::KeyOf(node).SelfIndex;
+        FFollowBase = FNoteSaver->StoredText();
+        FFollow = TFollow::Merging;
+        return;
+    }
+    const QString mine = MemoText();
+    const QString base = FNoteSaver->StoredText();
+    FNoteSaver->Forget();
+    if (mine == base || mine.isEmpty()) {
+        ShowSelectedNote();
+        return;
+    }
+    // The group was deleted elsewhere before this typing reached the file: the typing is put
+    // back rather than lost, as the note of a group of the old name below the group that took
+    // the selection, which shows its own note.
+    QString name = caption;
+    for (int n = 2; FNoteTree->NameExists(name); ++n)
+        name = caption + QLatin1Char(' ') + QString::number(n);
+    QTreeWidgetItem* back = FNoteTree->AddGroup(name);
+    FNote.TypeID = TCardTree::KeyOf(back).SelfIndex;
+    FNote.ReMark = mine;
+    FNote.AddNote();
+    FNote.ReMark.clear();
+    FPutBack = name;
+    ShowSelectedNote();
+}
+
+void TNotePage::FollowStoredNote()
+{
+    if (!FShownNode || FShowFailed || mmoNote->isReadOnly())
+        return;
+    MergeStoredNote(FNoteSaver->TypeId(), FNoteSaver->StoredText());
+}
+
+void TNotePage::MergeStoredNote(qint32 typeId, const QString& base)
+{
+    FNote.LoadNote(QString::number(typeId));
+    // A group deleted elsewhere has no note to merge with: the tree's reading again decides
+    // what becomes of the typing.
+    if (FNote.RowID == 0 && !FNote.GroupExists(typeId))
+        return;
+    const QString theirs = std::exchange(FNote.ReMark, QString());
+    const QString mine = MemoText();
+    if (typeId != FNoteSaver->TypeId())
+        FNoteSaver->Shown(typeId, FNote.RowID, theirs);
+    if (theirs == base) {
+        // Nothing changed there but what was stored from here.
+        FNoteSaver->Rebase(FNote.RowID, theirs, mine != theirs);
+        return;
+    }
+    // The typing is the newest text: where lines clash, it stays.
+    const QString merged = LineMerge::Merge(base, mine, theirs, true).Text;
+    FNoteSaver->Rebase(FNote.RowID, theirs, merged != theirs);
+    ReplaceText(mine, merged, merged == theirs);
+}
+
+void TNotePage::ReplaceText(const QString& from, const QString& to, bool saved)
+{
+    const std::vector<TTextHunk> hunks = LineHunks(from, to);
+    if (hunks.empty())
+        return;
+    FShowing = saved;
+    const auto done = qScopeGuard([this] { FShowing = false; });
+    QScrollBar* scroll = mmoNote->verticalScrollBar();
+    const int scrolled = scroll->value();
+    // The editor's own caret moves with the text around it.
+    QTextCursor edit(mmoNote->document());
+    edit.beginEditBlock();
+    for (auto hunk = hunks.rbegin(); hunk != hunks.rend(); ++hunk) {
+        edit.setPosition(int(hunk->At));
+        edit.setPosition(int(hunk->At + hunk->Length), QTextCursor::KeepAnchor);
+        edit.insertText(hunk->Text);
+    }
+    edit.endEditBlock();
+    scroll->setValue(scrolled);
 }
 
 void TNotePage::Clear()
 {
     FNoteSaver->SaveOrAsk();
+    FFollow = TFollow::None;
     // The tree first: with nothing selected, nothing is shown again.
     FNoteTree->Clear();
     FNoteSaver->Forget();

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <chrono>
+
 #include <memory>
 
 class QColor;
@@ -55,6 +57,19 @@ public:
     void ShowSelectedNote();
     // Marks the editor's text as due for saving for the group it shows.
     void mmoNoteChange();
+    // After another connection (a merge of another computer's copy, an import) changed the data
+    // file, in steps that each work for about the budget: the tree is read again, keeping the
+    // selected group (see TCardTree::Reload), then the shown note follows the stored one
+    // without losing what is typed (FollowStoredNote). Typing not yet stored for a group that is
+    // gone is put back as the note of a new group of that name where the group stood, and
+    // PutBack names it. FollowStep is true once all is done.
+    void BeginFollow();
+    bool FollowStep(std::chrono::nanoseconds budget);
+    const QString& PutBack() const { return FPutBack; }
+    // The shown note's stored text changed under the editor: the editor gets the line by line
+    // merge of the text last stored from here, the editor's text and the stored one, in one undo
+    // step, the caret staying on its line; the merge is then saved.
+    void FollowStoredNote();
     // Ctrl+D and Ctrl+T stamp the date (and time) into the note; true when it did, and then the
     // key goes no further.
     bool mmoNoteKeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -90,6 +105,15 @@ private:
     void ShowUnsaved(const QString& reason);
     // Puts a stored text on screen; that is not a change of the note, so nothing is saved.
     void ShowText(const QString& text);
+    // Changes the editor's text (from) into another in place, line stretch by line stretch, in
+    // one undo step; what stays keeps the caret and the scroll. With saved, the new text is
+    // stored already and nothing becomes due.
+    void ReplaceText(const QString& from, const QString& to, bool saved);
+    // Merges the stored note of the group into the editor (base: the text last stored from
+    // here), the saves going to that group from now on.
+    void MergeStoredNote(qint32 typeId, const QString& base);
+    // The tree's new nodes in place, and what becomes of the shown note.
+    void FollowTree();
 
     // The page's controls, each with its name as object name: tests and tools find them by it.
     QSplitter* splitter = nullptr;
@@ -108,6 +132,17 @@ private:
     TGroupCommands* FNoteCommands = nullptr;
     TNoteSaver* FNoteSaver = nullptr;
     bool FShowing = false;
+    bool FFollowing = false; // the tree is read again: its selection moves show no note
+    enum class TFollow
+    {
+        None,
+        Reading, // the tree
+        Merging, // the shown note, for the group FFollowId, from FFollowBase
+    };
+    TFollow FFollow = TFollow::None;
+    qint32 FFollowId = 0;
+    QString FFollowBase;
+    QString FPutBack;
     // The node whose note the editor shows (or failed to show), and the mouse press it came with.
     const QTreeWidgetItem* FShownNode = nullptr;
     bool FShowFailed = false;

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <mutex>
 
 namespace {
 
@@ -27,6 +28,12 @@ qint64 SteadyMs()
 }
 
 } // namespace
+
+struct TNoteSaver::TStored
+{
+    std::mutex Mutex;
+    QByteArray Utf8;
+};
 
 TNoteSaver::TNoteSaver(TWriterSource writer, TUserDialogs& dialogs, std::function<QString()> text,
                        QObject* parent, TClock clock)
@@ -59,12 +66,57 @@ void TNoteSaver::Shown(qint32 typeId, qint64 rowId)
     FTypeId = typeId;
     FRowId = rowId;
     FShownAt = LastTicket;
+    FStored.reset();
+    FElsewhere = false;
     Settled();
+}
+
+void TNoteSaver::Shown(qint32 typeId, qint64 rowId, const QString& storedText)
+{
+    Shown(typeId, rowId);
+    FStored = std::make_shared<TStored>();
+    FStored->Utf8 = TNote::StoredUtf8(storedText);
+}
+
+void TNoteSaver::Rebase(qint64 rowId, const QString& storedText, bool due)
+{
+    if (!FHasGroup)
+        return;
+    // Works handed in before expect the old text: they fail and are followed again, harmlessly.
+    FStored = std::make_shared<TStored>();
+    FStored->Utf8 = TNote::StoredUtf8(storedText);
+    FRowId = rowId;
+    FElsewhere = false;
+    if (due)
+        Changed();
+    else if (FSubmitted <= FWritten) {
+        FDue = false;
+        FDueSince = -1;
+        CheckOverdue();
+    }
+}
+
+QString TNoteSaver::StoredText() const
+{
+    if (!FStored)
+        return {};
+    const std::lock_guard lock(FStored->Mutex);
+    return QString::fromUtf8(FStored->Utf8);
+}
+
+bool TNoteSaver::Follow()
+{
+    if (!FElsewhere || !FFollower)
+        return false;
+    FFollower();
+    return true;
 }
 
 void TNoteSaver::Forget()
 {
     FHasGroup = false;
+    FStored.reset();
+    FElsewhere = false;
     Settled();
 }
 
@@ -106,7 +158,8 @@ bool TNoteSaver::Due() const
 
 void TNoteSaver::Submit(bool force)
 {
-    if (!FDue || !FHasGroup)
+    // A save held back waits for the other connection's change to be followed.
+    if (!FDue || !FHasGroup || FElsewhere)
         return;
     // While a healthy save is under way the keys wait for it: the text is taken and encoded
     // once a commit, not once a key. A failing save is replaced, so its retry writes the newest.
@@ -125,8 +178,27 @@ void TNoteSaver::Submit(bool force)
     FSubmitted = ++LastTicket;
     FHanded.push_back({FSubmitted, FDueSince});
     FDueSince = -1;
-    writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, text = FText()](TPrepared& db) {
-        return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(text));
+    if (!FStored) {
+        writer.Submit(FSubmitted,
+                      [typeId = FTypeId, rowId = FRowId, text = FText()](TPrepared& db) {
+                          return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(text));
+                      });
+        return;
+    }
+    writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, text = FText(),
+                               stored = FStored](TPrepared& db) {
+        const QByteArray utf8 = TNote::StoredUtf8(text);
+        QByteArray expected;
+        {
+            const std::lock_guard lock(stored->Mutex);
+            expected = stored->Utf8;
+        }
+        const qint64 row = TNote::StoreNote(db, typeId, rowId, utf8, expected);
+        if (row != TNote::ChangedElsewhere) {
+            const std::lock_guard lock(stored->Mutex);
+            stored->Utf8 = utf8;
+        }
+        return row;
     });
 }
 
@@ -147,8 +219,25 @@ void TNoteSaver::Take(const TDbWriter::TState& state)
     const QString& failure = state.Failure;
     if (state.Written > FWritten) {
         FWritten = state.Written;
-        // The row belongs to the shown note only when its own typing was written.
-        if (FHasGroup && state.Written > FShownAt)
+        // The row belongs to the shown note only when its own typing was written. Typing held
+        // back stays due until the other change is followed.
+        if (FHasGroup && state.Written > FShownAt && state.Result == TNote::ChangedElsewhere &&
+            FStored) {
+            FElsewhere = true;
+            FDue = true;
+            if (FDueSince < 0)
+                FDueSince = FClock();
+            if (!FFollowQueued) {
+                FFollowQueued = true;
+                QMetaObject::invokeMethod(
+                    this,
+                    [this] {
+                        FFollowQueued = false;
+                        RunGuarded([this] { Follow(); });
+                    },
+                    Qt::QueuedConnection);
+            }
+        } else if (FHasGroup && state.Written > FShownAt)
             FRowId = state.Result;
     }
     while (!FHanded.empty() && FHanded.front().Ticket <= FWritten)
@@ -193,14 +282,24 @@ void TNoteSaver::CheckOverdue()
 
 QString TNoteSaver::SaveNow(std::chrono::milliseconds longest)
 {
-    Submit(true);
-    if (FSubmitted <= FWritten)
-        return {};
-    const TDbWriter::TState state = Writer().WaitFor(FSubmitted, longest);
-    Take(state);
-    if (FWritten >= FSubmitted)
-        return {};
-    return state.Failure.isEmpty() ? tr("磁盘写入缓慢") : state.Failure;
+    // A save held back is followed first; a change that keeps coming back is left to the
+    // next try.
+    for (int round = 0; round < 3; ++round) {
+        if (FElsewhere && !Follow())
+            break;
+        Submit(true);
+        if (FSubmitted <= FWritten && !FElsewhere)
+            return {};
+        if (FSubmitted > FWritten) {
+            const TDbWriter::TState state = Writer().WaitFor(FSubmitted, longest);
+            Take(state);
+            if (FWritten < FSubmitted)
+                return state.Failure.isEmpty() ? tr("磁盘写入缓慢") : state.Failure;
+        }
+        if (!FElsewhere)
+            return {};
+    }
+    return tr("磁盘写入缓慢");
 }
 
 void TNoteSaver::SaveOrAsk()
@@ -220,6 +319,7 @@ void TNoteSaver::SaveOrAsk()
             Writer().Drop();
             FFailure.clear();
             FLocked = false;
+            FElsewhere = false;
             Settled();
             return;
         }

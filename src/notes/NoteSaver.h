@@ -8,6 +8,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <memory>
 
 class QTimer;
 class TUserDialogs;
@@ -48,6 +49,22 @@ public:
     // The editor now shows the stored note of a group, read from rowId (0: the group has no
     // row). Nothing is due.
     void Shown(qint32 typeId, qint64 rowId);
+    // The same, with the stored text read: the saves then write only over the text this saver
+    // last knew stored, so that a change another connection made meanwhile (a merge, an import)
+    // is never overwritten. Such a save is held back, still due, and the follower is called to
+    // bring the other change into the editor and Rebase.
+    void Shown(qint32 typeId, qint64 rowId, const QString& storedText);
+    // Called on this thread when a save found the stored note changed by another connection.
+    void SetFollower(std::function<void()> follower) { FFollower = std::move(follower); }
+    // The stored note as it now is (read from rowId) becomes what the saves write over; with
+    // due, the editor's text is due for saving.
+    void Rebase(qint64 rowId, const QString& storedText, bool due);
+    // The text this saver last knew stored for the shown note, in the editor's form with line
+    // feeds.
+    QString StoredText() const;
+    qint32 TypeId() const { return FTypeId; }
+    // A save was held back because another connection changed the stored note.
+    bool ChangedElsewhere() const { return FElsewhere; }
     // The editor shows no group's note; nothing typed would be saved.
     void Forget();
     // The text changed.
@@ -100,6 +117,8 @@ private:
     // The bar: a failure, typing overdue, or nothing.
     void CheckOverdue();
     void SetUnsaved(const QString& reason);
+    // Calls the follower while a save is held back; false when there is none to call.
+    bool Follow();
 
     TWriterSource FWriter;
     TUserDialogs& FDialogs;
@@ -123,4 +142,11 @@ private:
     bool FFailureLogged = false;
     int FCommitsSeen = 0;
     int FSaves = 0;
+    // What the writer last stored for the shown note, shared with the works handed to it; none
+    // while the saves are not guarded.
+    struct TStored;
+    std::shared_ptr<TStored> FStored;
+    bool FElsewhere = false;
+    bool FFollowQueued = false;
+    std::function<void()> FFollower;
 };

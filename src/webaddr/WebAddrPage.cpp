@@ -17,6 +17,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -149,7 +150,12 @@ TWebAddrPage::~TWebAddrPage()
 
 bool TWebAddrPage::MakeCurrent(const QString& id)
 {
-    const int idColumn = AddressGrid->ColumnOf(QStringLiteral("ID"));
+    return MakeCurrent(QStringLiteral("ID"), id);
+}
+
+bool TWebAddrPage::MakeCurrent(const QString& field, const QString& id)
+{
+    const int idColumn = AddressGrid->ColumnOf(field);
     QAbstractItemModel* model = AddressGrid->model();
     for (int row = 0; model && idColumn >= 0 && row < model->rowCount(); ++row) {
         if (model->index(row, idColumn).data().toString() != id)
@@ -186,6 +192,46 @@ void TWebAddrPage::ListAgainIfClosed(const QString& currentId)
 void TWebAddrPage::LoadGroups()
 {
     FIETree->LoadGroups();
+}
+
+void TWebAddrPage::BeginFollow()
+{
+    FIETree->BeginReload();
+}
+
+bool TWebAddrPage::FollowStep(std::chrono::nanoseconds budget)
+{
+    if (FIETree->Reloading()) {
+        if (FIETree->ReloadStep(budget))
+            FIETree->EndReload();
+        return false;
+    }
+    // A list not read yet is read when it is seen.
+    if (!FListed || FListWhenShown)
+        return true;
+    if (!FKeepCurrent) {
+        FKeepId = CurrentAddressId();
+        FKeepUrl =
+            FKeepId.isEmpty() ? QString() : AddressGrid->CurrentValue(QStringLiteral("网址"));
+        FKeepScroll = AddressGrid->verticalScrollBar()->value();
+        FKeepCurrent = true;
+    }
+    if (isVisible())
+        ListKeepingCurrent();
+    else
+        FListWhenShown = true;
+    return true;
+}
+
+void TWebAddrPage::ListKeepingCurrent()
+{
+    const bool keep = std::exchange(FKeepCurrent, false);
+    tvIEClick();
+    if (!keep)
+        return;
+    if (!FKeepId.isEmpty() && !MakeCurrent(FKeepId))
+        MakeCurrent(QStringLiteral("网址"), FKeepUrl);
+    AddressGrid->verticalScrollBar()->setValue(FKeepScroll);
 }
 
 void TWebAddrPage::ListAllAddresses()
@@ -283,11 +329,13 @@ void TWebAddrPage::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (FListWhenShown)
-        RunGuarded([this] { tvIEClick(); });
+        RunGuarded([this] { ListKeepingCurrent(); });
 }
 
 void TWebAddrPage::tvIEClick()
 {
+    // A group chosen by the user lists from its top.
+    FKeepCurrent = false;
     FFollowTimer->stop();
     FListWhenShown = false;
     FListed = true;

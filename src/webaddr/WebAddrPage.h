@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <chrono>
 #include <memory>
 
 class QAction;
@@ -66,6 +67,13 @@ public:
     // Closing the data file for a moment (a new key) empties the list: the same group's list is
     // read again, the address of that ID current again. A list never shown stays unread.
     void ListAgainIfClosed(const QString& currentId);
+    // After another connection (a merge, an import) changed the data file, in steps that each
+    // work for about the budget: the tree is read again, keeping its selection (see
+    // TCardTree::Reload), then the list is read again for the selected group, the current
+    // address kept by its ID, else by its web address, and the list's scroll kept; a list out of
+    // sight is read when it is seen. FollowStep is true once all is done.
+    void BeginFollow();
+    bool FollowStep(std::chrono::nanoseconds budget);
     // The tree and the list side by side, for the window to keep the tree's width.
     QSplitter& Splitter() const { return *splitter; }
 
@@ -78,6 +86,8 @@ private:
     bool SelectionIsRoot() const;
     // Makes the listed address of that ID current; false when it is not listed.
     bool MakeCurrent(const QString& id);
+    // The same for a field's value.
+    bool MakeCurrent(const QString& field, const QString& value);
     void AddAddress();
     // After an address dialog: the choose-group dialog may have added groups, which the tree
     // must show (and count) before it hands out another group number.
@@ -112,4 +122,11 @@ private:
     qint32 FListedIndex = 0; // the group the list shows, 0 for every address
     bool FListWhenShown = false;
     bool FListed = false; // a list has been shown since the start
+    // The list's current address and scroll to keep when it is read again after another
+    // connection's change; FKeepCurrent while there is one.
+    bool FKeepCurrent = false;
+    QString FKeepId;
+    QString FKeepUrl;
+    int FKeepScroll = 0;
+    void ListKeepingCurrent();
 };

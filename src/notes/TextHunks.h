@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+// The stretches of whole lines in which one text differs from another, for changing a shown
+// text into another in place: the lines both hold stay untouched, and with them a caret or a
+// selection on them.
+struct TTextHunk
+{
+    qsizetype At = 0;     // where the stretch starts in the first text
+    qsizetype Length = 0; // how much of the first text it replaces
+    QString Text;         // what takes its place
+};
+
+// In order, none overlapping; empty when the texts are equal. Lines are kept apart by line
+// feeds.
+std::vector<TTextHunk> LineHunks(const QString& from, const QString& to);
