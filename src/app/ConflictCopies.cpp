@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QTimer>
@@ -41,6 +42,18 @@ QStringList TConflictCopies::Find(const QString& folder)
                                    base + QStringLiteral(" (conflicted copy *).dat"),
                                    base + QStringLiteral(" (* conflicted copy *).dat")},
                                   QDir::Files, QDir::Name);
+}
+
+QString TConflictCopies::SourceOf(const QString& name)
+{
+    static const QRegularExpression syncthing(
+        QStringLiteral("\\.sync-conflict-\\d{8}-\\d{6}-([0-9A-Z]+)\\.dat$"));
+    static const QRegularExpression dropbox(
+        QStringLiteral("^[^(]* \\((.+?)(?:'s|’s)? conflicted copy"));
+    for (const QRegularExpression* pattern : {&syncthing, &dropbox})
+        if (const QRegularExpressionMatch match = pattern->match(name); match.hasMatch())
+            return match.captured(1);
+    return QFileInfo(name).completeBaseName();
 }
 
 QString TConflictCopies::KeptFolder(const QString& dataFolder, const QDate& day)
@@ -94,7 +107,8 @@ void TConflictCopies::Look()
     int moved = 0;
     for (const QString& copy : copies) {
         const QString path = QDir(folder).filePath(copy);
-        const std::optional<ImportMerge::TReport> report = MergeDataFile(FDbAccess, FDialogs, path);
+        const std::optional<ImportMerge::TReport> report =
+            MergeDataFile(FDbAccess, FDialogs, path, SourceOf(copy));
         changed |= MergeChanged(report);
         outcomes << MergeOutcome(path, report);
         if (report && report->Refused.isEmpty()) {

@@ -35,6 +35,9 @@ public:
 
     // The conflict copies in a folder, by name.
     static QStringList Find(const QString& folder);
+    // The computer a copy came from, where its name says so (Syncthing's device id, the computer
+    // of Dropbox's copy); else the copy's name.
+    static QString SourceOf(const QString& name);
     // The folder the copies merged on a day go to.
     static QString KeptFolder(const QString& dataFolder, const QDate& day);
 

@@ -23,7 +23,7 @@ QString Shown(const QString& path)
 } // namespace
 
 std::optional<ImportMerge::TReport> MergeDataFile(TDbAccess& dbAccess, TUserDialogs& dialogs,
-                                                  const QString& path)
+                                                  const QString& path, const QString& source)
 {
     const std::optional<TFileKey> key = KeyForFile(
         dbAccess.Key(), dialogs, path,
@@ -39,7 +39,7 @@ std::optional<ImportMerge::TReport> MergeDataFile(TDbAccess& dbAccess, TUserDial
                                                                   "PRAGMA synchronous=FULL;"));
     if (!error.isEmpty())
         throw EDBException(error, QString::fromUtf8(DbHint::Batch), QString());
-    const ImportMerge::TSetup setup{QFileInfo(path).completeBaseName(),
+    const ImportMerge::TSetup setup{source.isEmpty() ? QFileInfo(path).completeBaseName() : source,
                                     QDateTime::currentMSecsSinceEpoch()};
     const ImportMerge::TReport report = ImportMerge::MergeFile(local.get(), path, *key, setup);
     // The daily log keeps what every merge did.

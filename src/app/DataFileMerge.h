@@ -14,9 +14,11 @@ class TUserDialogs;
 // file lacks comes in, nothing in it is deleted. The other file is opened with the data file's
 // key, the standard key or the password the user gives for it. Nothing when the user cancelled
 // the password prompt; a file that cannot be merged is named in the report's Refused, the data
-// file as it was. A failure to write throws EDBException.
+// file as it was. A failure to write throws EDBException. The conflict copies name the source,
+// or else the file.
 std::optional<ImportMerge::TReport> MergeDataFile(TDbAccess& dbAccess, TUserDialogs& dialogs,
-                                                  const QString& path);
+                                                  const QString& path,
+                                                  const QString& source = QString());
 
 // What a merge of the file did, or why it was refused, in a sentence for the user.
 QString MergeOutcome(const QString& path, const std::optional<ImportMerge::TReport>& report);

@@ -83,6 +83,27 @@ private Q_SLOTS:
                  offered);
     }
 
+    // A copy's computer names the groups that keep its other versions.
+    void copySource_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("source");
+        QTest::newRow("Syncthing's device") << "bookkeep.sync-conflict-20261208-101010-ABCDEFG.dat"
+                                            << "ABCDEFG";
+        QTest::newRow("Dropbox's computer")
+            << "bookkeep (Anna's Laptop's conflicted copy 2026-12-08).dat"
+            << "Anna's Laptop";
+        QTest::newRow("no computer named") << "bookkeep (conflicted copy 2026-12-08 101010).dat"
+                                           << "bookkeep (conflicted copy 2026-12-08 101010)";
+    }
+
+    void copySource()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, source);
+        QCOMPARE(TConflictCopies::SourceOf(name), source);
+    }
+
     // A No is remembered: the same copies are not offered again, and stay where they are.
     void declinedCopiesNotOfferedAgain()
     {
