@@ -28,12 +28,13 @@ struct TGroup
     qint64 Self = 0;
     qint64 Parent = 0;
     QString Name;
+    int Ordinal = 0; // among the siblings of the same name
 };
 
-// The groups of a group table that its tree shows, each known by its path: the names from the
-// top and, among siblings of one name, its place. The paths of two files match group by group,
-// and a group added here takes the path it had there. Groups that no path from the top reaches
-// (a damaged table) are not shown by the tree and are left out.
+// The groups of a group table that its tree shows. A group is known by its path: its parent's,
+// its name and, among siblings of one name, its place; so the groups of two files match one by
+// one from the top, and a group added here takes the path it had there. Groups that no path
+// from the top reaches (a damaged table) are not shown by the tree and are left out.
 class TGroupTree final
 {
 public:
@@ -42,54 +43,52 @@ public:
         TSyncStatement select(connection, QStringLiteral("select SelfIndex, ParentIndex, TypeName "
                                                          "from %1 order by SelfIndex, rowid")
                                               .arg(table));
-        QHash<qint64, TGroup> rows;
-        QHash<qint64, QList<qint64>> children;
         while (select.Next()) {
             const qint64 self = select.Number(0);
             FLargest = std::max(FLargest, self);
             // Where two rows share a number the first counts, as in the tree.
-            if (self == 0 || rows.contains(self))
-                continue;
-            rows.insert(self, {self, select.Number(1), select.Text(2)});
-            children[select.Number(1)] << self;
+            if (self != 0 && !FGroups.contains(self))
+                Add({self, select.Number(1), select.Text(2)});
         }
-        // From the top down, siblings in their order: every group after its parent.
-        QList<qint64> waiting{0};
+        // From the top down: every group after its parent.
+        QList<qint64> waiting(1, 0);
         for (qsizetype at = 0; at < waiting.size(); ++at)
-            for (const qint64 child : children.value(waiting.at(at))) {
-                Add(rows.value(child));
+            for (const qint64 child : FChildren.value(waiting.at(at))) {
+                Ordered.push_back(At(child));
                 waiting << child;
             }
     }
 
-    // Adds a group under a parent already in the tree, after its siblings.
-    void Add(const TGroup& group)
+    // Adds a group after its siblings.
+    void Add(TGroup group)
     {
-        const QString named = PathOf(group.Parent) + QChar(0x1f) + group.Name;
-        const QString path = named + QChar(0x1e) + QString::number(FSameName[named]++);
-        FGroups.insert(group.Self, group);
-        FPaths.insert(group.Self, path);
-        FByPath.insert(path, group.Self);
+        QList<qint64>& named = FByName[NameKey(group.Parent, group.Name)];
+        group.Ordinal = int(named.size());
+        named << group.Self;
         FChildren[group.Parent] << group.Self;
-        Ordered.push_back(group);
         FLargest = std::max(FLargest, group.Self);
+        FGroups.insert(group.Self, std::move(group));
     }
 
-    QString PathOf(qint64 self) const { return self == 0 ? QString() : FPaths.value(self); }
-    bool Shows(qint64 self) const { return self == 0 || FGroups.contains(self); }
-    // The group of that path here; -1 when there is none.
-    qint64 Find(const QString& path) const { return FByPath.value(path, -1); }
+    // The group under parent with the name and place among its namesakes; -1 when there is none.
+    qint64 Find(qint64 parent, const QString& name, int ordinal) const
+    {
+        return FByName.value(NameKey(parent, name)).value(ordinal, -1);
+    }
     const TGroup& At(qint64 self) const { return *FGroups.constFind(self); }
     QList<qint64> Children(qint64 self) const { return FChildren.value(self); }
     qint64 Largest() const { return FLargest; }
 
-    std::vector<TGroup> Ordered; // parents first
+    std::vector<TGroup> Ordered; // the groups the tree shows, parents first
 
 private:
+    static QString NameKey(qint64 parent, const QString& name)
+    {
+        return QString::number(parent) + QChar(0x1f) + name;
+    }
+
     QHash<qint64, TGroup> FGroups;
-    QHash<qint64, QString> FPaths;
-    QHash<QString, qint64> FByPath;
-    QHash<QString, int> FSameName;
+    QHash<QString, QList<qint64>> FByName;
     QHash<qint64, QList<qint64>> FChildren;
     qint64 FLargest = 0;
 };
@@ -186,9 +185,10 @@ private:
         TGroupTree& mine = Tree(table);
         QHash<qint64, qint64> numbers{{0, 0}};
         for (const TGroup& group : theirs.Ordered) {
-            qint64 here = mine.Find(theirs.PathOf(group.Self));
+            const qint64 parent = numbers.value(group.Parent);
+            qint64 here = mine.Find(parent, group.Name, group.Ordinal);
             if (here < 0) {
-                here = AddGroup(table, numbers.value(group.Parent), group.Name);
+                here = AddGroup(table, parent, group.Name);
                 ++FReport.Groups;
             }
             numbers.insert(group.Self, here);
