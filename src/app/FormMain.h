@@ -18,6 +18,7 @@ class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
 class TDbAccess;
+class TConflictCopies;
 class TFormShortcuts;
 class TNotePage;
 class TSearchBox;
@@ -83,6 +84,8 @@ public:
     void ImportBookmarksClick();
     // "从浏览器导入书签…", the same for a browser profile's bookmarks.
     void ImportFromBrowserClick();
+    // "合并另一个数据文件…": another data file's content brought in; the pages then show it.
+    void MergeDataFileClick();
 
     // Shows what another connection (a merge of another computer's copy, an import of a
     // conflict copy, the reopening of a replaced data file) changed in the data file, losing
@@ -117,6 +120,8 @@ private:
     void FollowStep(std::chrono::nanoseconds budget);
     // After a restore replaced the data: the trees, the address list and the note again.
     void ReloadPages();
+    // After the data file was changed by other means than the pages: both pages read again.
+    void FollowOutsideChange();
     // After an import: the address tree and the list read again.
     void ShowImportedBookmarks();
     void FitOuterSize();
@@ -170,6 +175,7 @@ private:
     QAction* actImportFromBrowser = nullptr;
     QAction* actExportBookmarks = nullptr;
     QAction* actExportNotes = nullptr;
+    QAction* actMergeDataFile = nullptr;
     QAction* actShortcuts = nullptr;  // "键盘快捷键", F1
     QAction* actAbout = nullptr;      // "关于 Velmora"
     QAction* actSystemMenu = nullptr; // F10 opens pmSystem
@@ -190,6 +196,7 @@ private:
     bool FExitConfirmed = false;
     bool FSessionEndAgreed = false;
     TIdleWatch* FIdleWatch = nullptr;
+    TConflictCopies* FConflictCopies = nullptr;
     bool FLocked = false;
     bool FLockedEncrypted = false; // the data file was encrypted with the password at the lock
     bool FLockOnMinimize = false;
