@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/Autostart.h"
+#include "app/DataFileFollow.h"
 #include "app/FormAbout.h"
 #include "app/FormShortcuts.h"
 #include "app/IdleWatch.h"
@@ -9,7 +10,9 @@
 #include "app/SearchBox.h"
 #include "app/SessionEnd.h"
 #include "app/Startup.h"
+#include "app/SyncedFolder.h"
 #include "app/WindowState.h"
+#include "common/AppPath.h"
 #include "common/CardException.h"
 #include "common/DailyLog.h"
 #include "common/Errors.h"
@@ -39,6 +42,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSessionManager>
+#include <QSysInfo>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
@@ -196,6 +200,23 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
     FLoadTimer->setInterval(0);
     ConnectGuarded(FLoadTimer, &QTimer::timeout, this, [this] { LoadStep(); });
 
+    TDataFileFollow::THooks follow;
+    follow.Unwritten = [this] {
+        return NotePage->NoteSaver().UnwrittenWork();
+    };
+    follow.Follow = [this] {
+        FinishLoading();
+        // The new file brings its own login settings.
+        FConfig.LoadConfig();
+        ApplyLockSettings();
+        FollowOutsideChange();
+    };
+    follow.Say = [this](const QString& text) {
+        StatusLine->ShowMessage(text, 15000);
+    };
+    follow.ComputerName = QSysInfo::machineHostName();
+    FDataFileFollow = new TDataFileFollow(FDbAccess, FDialogs, std::move(follow), this);
+
     AddTrayIcon();
     NameActions();
 }
@@ -276,6 +297,8 @@ bool TFormMain::FormShow()
     ApplyLockSettings();
     DailyBackup(FDbAccess, QDate::currentDate());
     RunGuarded([this] { LoadPages(); });
+    WarnOfSyncedDataFolder(FDialogs, AppPath());
+    FDataFileFollow->Start();
     return true;
 }
 
@@ -403,6 +426,11 @@ void TFormMain::ReloadPages()
     else
         WebAddrPage->ListAllAddresses();
     NotePage->ShowRootNote();
+}
+
+void TFormMain::FollowOutsideChange()
+{
+    ReloadPages();
 }
 
 void TFormMain::AppMinimize()

@@ -15,6 +15,7 @@ class QSessionManager;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
+class TDataFileFollow;
 class TDbAccess;
 class TFormShortcuts;
 class TNotePage;
@@ -102,6 +103,8 @@ private:
     void EndLoading();
     // After a restore replaced the data: the trees, the address list and the note again.
     void ReloadPages();
+    // The data file changed under the window: what it shows is read again.
+    void FollowOutsideChange();
     // After an import: the address tree and the list read again.
     void ShowImportedBookmarks();
     void FitOuterSize();
@@ -180,4 +183,5 @@ private:
     bool FUnlocking = false; // the unlock prompt is up
     bool FSystemClickedByMouse = false;
     QPointer<TFormShortcuts> FShortcuts;
+    TDataFileFollow* FDataFileFollow = nullptr;
 };

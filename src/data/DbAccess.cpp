@@ -47,6 +47,7 @@ TDbAccess::~TDbAccess()
     FWriter.reset();
     FPrepared.Reset(nullptr);
     FConnection.reset();
+    ReleaseOpenFile();
 }
 
 QString TDbAccess::DatabasePath() const
@@ -90,6 +91,7 @@ bool TDbAccess::Open(const TFileKey& key, QString* error)
         return false;
     FConnection = std::move(connection);
     FPrepared.Reset(FConnection.get());
+    HoldOpenFile();
     FKey = key;
     FDisconnected = false;
     return true;
@@ -140,6 +142,7 @@ void TDbAccess::EnsureOpen(const QString& headline, const QString& sql)
         throw EDBException(error, headline, Sql::WithoutPassword(sql));
     FConnection = std::move(connection);
     FPrepared.Reset(FConnection.get());
+    HoldOpenFile();
 }
 
 void TDbAccess::OpenQuery(const QString& sql)

@@ -228,6 +228,7 @@ void TDbAccess::CloseConnection(const QString& headline)
     for (TQueryCursor* cursor : FCursors)
         cursor->End();
     FConnection.reset();
+    ReleaseOpenFile();
 }
 
 QString TDbAccess::CopyTo(const QString& target)

@@ -104,6 +104,15 @@ bool TNoteSaver::Due() const
     return FDue || FSubmitted > FWritten;
 }
 
+TDbWriter::TWork TNoteSaver::UnwrittenWork() const
+{
+    if (!FHasGroup || !Due())
+        return {};
+    return [typeId = FTypeId, rowId = FRowId, text = FText()](TPrepared& db) {
+        return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(text));
+    };
+}
+
 void TNoteSaver::Submit(bool force)
 {
     if (!FDue || !FHasGroup)
