@@ -30,7 +30,7 @@ class TDataFileFollow final : public QObject
 public:
     struct THooks
     {
-        // The typing the editor holds that is not on disk yet (see TNoteSaver::UnwrittenWork).
+        // The typing the editor holds that is not on disk yet (see TNoteSaver::TakeUnwritten).
         std::function<TDbWriter::TWork()> Unwritten;
         // The window shows the data again, the data file having changed under it.
         std::function<void()> Follow;

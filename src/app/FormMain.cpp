@@ -202,7 +202,7 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
 
     TDataFileFollow::THooks follow;
     follow.Unwritten = [this] {
-        return NotePage->NoteSaver().UnwrittenWork();
+        return NotePage->NoteSaver().TakeUnwritten();
     };
     follow.Follow = [this] {
         FinishLoading();

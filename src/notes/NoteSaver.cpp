@@ -104,13 +104,18 @@ bool TNoteSaver::Due() const
     return FDue || FSubmitted > FWritten;
 }
 
-TDbWriter::TWork TNoteSaver::UnwrittenWork() const
+TDbWriter::TWork TNoteSaver::TakeUnwritten()
 {
-    if (!FHasGroup || !Due())
-        return {};
-    return [typeId = FTypeId, rowId = FRowId, text = FText()](TPrepared& db) {
-        return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(text));
-    };
+    TDbWriter::TWork work;
+    if (FHasGroup && Due())
+        work = [typeId = FTypeId, rowId = FRowId, text = FText()](TPrepared& db) {
+            return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(text));
+        };
+    Writer().Drop();
+    FFailure.clear();
+    FLocked = false;
+    Settled();
+    return work;
 }
 
 void TNoteSaver::Submit(bool force)
