@@ -77,6 +77,7 @@ void TDataFileFollow::Check()
     const TDbAccess::TFileAtPath at = FDbAccess.FileAtPath();
     if (at == TDbAccess::TFileAtPath::Same)
         return;
+    const bool locked = !FDbAccess.Connected();
     FBusy = true;
     const auto done = qScopeGuard([this] { FBusy = false; });
 
@@ -95,6 +96,9 @@ void TDataFileFollow::Check()
     if (at == TDbAccess::TFileAtPath::Missing) {
         PutBack(kept, typing, false);
         WriteLog(QStringLiteral("数据文件被其他程序删除，已把打开的数据写回原处；副本：") + kept);
+        // A locked window shows nothing until the file is opened again.
+        if (locked)
+            return;
         FHooks.Follow();
         FHooks.Say(tr("数据文件被其他程序删除，已把打开的数据写回原处。"));
         return;
@@ -111,7 +115,7 @@ QString TDataFileFollow::KeepOpenFile(const TDbWriter::TWork& typing)
                          now.toString(QStringLiteral("hhmmss-zzz")) + QStringLiteral(".dat");
     QString reason = QDir().mkpath(folder) ? FDbAccess.CopyOpenFileTo(kept)
                                            : Located(folder, qt_error_string(errno));
-    if (reason.isEmpty()) {
+    if (reason.isEmpty() && typing) {
         QString error;
         const TConnection copy = DatabaseFile::Open(kept, false, &error, FDbAccess.Key());
         reason = copy ? WriteTyping(copy.get(), typing) : error;
@@ -183,8 +187,11 @@ void TDataFileFollow::TakeNewFile(const QString& kept, const TDbWriter::TWork& t
     ImportMerge::TSetup setup;
     setup.SourceName = FHooks.ComputerName;
     setup.Now = FHooks.Clock().toMSecsSinceEpoch();
-    const ImportMerge::TReport report =
-        ImportMerge::MergeFile(FDbAccess.Handle(), kept, oldKey, setup);
+    ImportMerge::TReport report = ImportMerge::MergeFile(FDbAccess.Handle(), kept, oldKey, setup);
+    // A file replaced during a lock was opened again under the new file's key; the one it had
+    // is forgotten at the lock, and the standard key is what most files have.
+    if (!report.Refused.isEmpty() && !oldKey.IsStandard())
+        report = ImportMerge::MergeFile(FDbAccess.Handle(), kept, TFileKey(), setup);
     if (!report.Refused.isEmpty())
         WriteLog(QStringLiteral("数据文件已被其他程序替换，原来的数据未能合并（副本：") + kept +
                  QStringLiteral("）：") + report.Refused);
@@ -215,6 +222,7 @@ void TDataFileFollow::PutBack(const QString& kept, const TDbWriter::TWork& typin
                                QString::fromUtf8(DbHint::Batch), QString());
     }
     FDbAccess.PutOpenFileBack();
-    if (const QString failure = WriteTyping(FDbAccess.Handle(), typing); !failure.isEmpty())
+    if (const QString failure = typing ? WriteTyping(FDbAccess.Handle(), typing) : QString();
+        !failure.isEmpty())
         WriteLog(QStringLiteral("笔记尚未保存：") + failure);
 }

@@ -525,6 +525,8 @@ bool TFormMain::Unlock()
     if (!UnlockDataFile(FConfig, FDialogs, FLockedEncrypted))
         return false;
     FLocked = false;
+    // A data file replaced during the lock: what the locked one had is merged first.
+    FDataFileFollow->Check();
     NotePage->NoteTree().Reload();
     WebAddrPage->IETree().Reload();
     FWindowState->RestoreTrees();

@@ -11,6 +11,7 @@
 #include "data/Sql.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <sqlcipher/sqlite3.h>
 
 namespace {
@@ -99,7 +100,14 @@ bool TDbAccess::Open(const TFileKey& key, QString* error)
 
 void TDbAccess::Disconnect()
 {
-    CloseConnection(QString::fromUtf8(DbHint::Connect));
+    {
+        // The file stays held: should another program replace it meanwhile, what it had is
+        // still there to be merged once the file is opened again.
+        const int held = std::exchange(FOpenFile, -1);
+        const auto keep = qScopeGuard([this, held] { FOpenFile = held; });
+        CloseConnection(QString::fromUtf8(DbHint::Connect));
+    }
+    FHeldOverLock = FOpenFile >= 0;
     FKey = TFileKey();
     FDisconnected = true;
 }

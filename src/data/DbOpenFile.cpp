@@ -42,13 +42,29 @@ QString CopyDescriptor(int fd, const QString& source, TStagedFile& out)
     return out.Finish() ? QString() : out.Reason();
 }
 
+bool SameFile(int first, int second)
+{
+    struct stat a
+    {};
+    struct stat b
+    {};
+    return ::fstat(first, &a) == 0 && ::fstat(second, &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
 } // namespace
 
 void TDbAccess::HoldOpenFile()
 {
-    ReleaseOpenFile();
     // Read access only: it takes no lock and writes nothing.
-    FOpenFile = ::open(QFile::encodeName(DatabasePath()).constData(), O_RDONLY | O_CLOEXEC);
+    const int opened = ::open(QFile::encodeName(DatabasePath()).constData(), O_RDONLY | O_CLOEXEC);
+    if (std::exchange(FHeldOverLock, false) && FOpenFile >= 0 && opened >= 0 &&
+        !SameFile(FOpenFile, opened)) {
+        ::close(opened);
+        return;
+    }
+    ReleaseOpenFile();
+    FOpenFile = opened;
 }
 
 void TDbAccess::ReleaseOpenFile()
@@ -66,12 +82,14 @@ TDbAccess::TFileAtPath TDbAccess::FileAtPath() const
     {};
     struct stat named
     {};
-    if (!FConnection || FOpenFile < 0 || ::fstat(FOpenFile, &open) != 0)
+    if ((!FConnection && !FDisconnected) || FOpenFile < 0 || ::fstat(FOpenFile, &open) != 0)
         return TFileAtPath::Same;
     if (::stat(QFile::encodeName(DatabasePath()).constData(), &named) != 0)
         // A name that can't be looked at for another reason (a folder without access for a
         // moment) is no sign that the file went.
         return errno == ENOENT ? TFileAtPath::Missing : TFileAtPath::Same;
+    if (FDisconnected)
+        return TFileAtPath::Same;
     return open.st_dev == named.st_dev && open.st_ino == named.st_ino ? TFileAtPath::Same
                                                                       : TFileAtPath::Replaced;
 }
@@ -107,5 +125,6 @@ void TDbAccess::PutOpenFileBack()
             return staged.Reason();
         },
         headline);
-    EnsureOpen(headline, QString());
+    if (!FDisconnected)
+        EnsureOpen(headline, QString());
 }

@@ -93,6 +93,31 @@ private Q_SLOTS:
         QVERIFY(dialogs.Boxes.isEmpty());
     }
 
+    // Replaced while the program is locked: what the locked file had is merged at the unlock.
+    void replacedDuringALockIsMergedAtTheUnlock()
+    {
+        TTestFolder folder;
+        folder.Connect().ExecuteBatch(
+            QStringLiteral("update SysSet set bPass='-1',[PassWord]='pw'"));
+        const QString copy = folder.Path() + QStringLiteral("other.dat");
+        folder.Db().BackupTo(copy);
+        TScriptedDialogs dialogs;
+        dialogs.Passwords << QStringLiteral("pw") << QStringLiteral("pw");
+        TFormMain form(folder.Db(), dialogs);
+        QVERIFY(form.FormShow());
+        form.show();
+        form.FinishLoading();
+        QTest::keyClicks(Widget<QPlainTextEdit>(&form, "mmoNote"), QStringLiteral("locked-away"));
+        form.LockClick();
+        QVERIFY(std::rename(qPrintable(copy), qPrintable(folder.DatabasePath())) == 0);
+        form.BringWindowBack();
+        QVERIFY(!form.Locked());
+        QCOMPARE(folder.Db().FileAtPath(), TDbAccess::TFileAtPath::Same);
+        QCOMPARE(CountInDataFile(folder, QStringLiteral("select count(*) from NoteBook "
+                                                        "where ReMark='locked-away'")),
+                 1);
+    }
+
     // A file that is no Velmora file in its place, or none at all: the old data gets its name
     // back with the typing, and what was put there is kept.
     void unusableOrMissingFileGetsTheOldBack_data()
