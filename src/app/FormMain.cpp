@@ -202,10 +202,11 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
 
     TDataFileFollow::THooks follow;
     follow.Unwritten = [this] {
+        // The groups still loading are read from the old file while it is open.
+        FinishLoading();
         return NotePage->NoteSaver().TakeUnwritten();
     };
     follow.Follow = [this] {
-        FinishLoading();
         // The new file brings its own login settings.
         FConfig.LoadConfig();
         ApplyLockSettings();
