@@ -684,6 +684,13 @@ Export the notes to a folder with a shorter path, or reduce the number of group 
     </message>
 </context>
 <context>
+    <name>SyncedFolder</name>
+    <message>
+        <source>数据文件位于同步程序管理的文件夹中（%1：%2）。同步程序会在另一台电脑改过它时把它整个换掉，或者留下冲突副本，两边的修改可能互相覆盖。请把 Velmora 的文件夹移出这个文件夹，改用“软件设置”菜单中的“多台电脑同步…”。</source>
+        <translation>The data file lies in a folder kept by a sync program (%1: %2). When the file is changed on another computer, the sync program replaces it whole or leaves a conflict copy beside it, and the changes of the two computers may overwrite each other. Move the Velmora folder out of that folder and use “Sync across computers…” in the Settings menu instead.</translation>
+    </message>
+</context>
+<context>
     <name>TCardDBGrid</name>
     <message>
         <source>找不到字段：</source>
@@ -742,6 +749,39 @@ Export the notes to a folder with a shorter path, or reduce the number of group 
     <message>
         <source>这个分组已在第 %1 层，树中不能再展开更深的分组，无法在它下面新建分组。请在上面几层新建。</source>
         <translation>This group is at level %1; the tree cannot show deeper groups, so no group can be created under it. Please create it at a higher level.</translation>
+    </message>
+</context>
+<context>
+    <name>TDataFileFollow</name>
+    <message>
+        <source>数据文件被其他程序删除，已把打开的数据写回原处。</source>
+        <translation>Another program deleted the data file; the open data has been written back in its place.</translation>
+    </message>
+    <message>
+        <source>数据文件已被替换</source>
+        <translation>The data file was replaced</translation>
+    </message>
+    <message>
+        <source>换上的数据文件用别的密码加密，请输入它的登录密码</source>
+        <translation>The data file put in its place is encrypted with another password; enter its login password</translation>
+    </message>
+    <message>
+        <source>没有输入它的密码。</source>
+        <translation>Its password was not entered.</translation>
+    </message>
+    <message>
+        <source>数据文件被其他程序换成了 Velmora 无法使用的文件：%1
+它已移到“%2”文件夹中留存，Velmora 继续使用原来的数据。</source>
+        <translation>Another program replaced the data file with a file Velmora cannot use: %1
+It has been moved to the folder “%2” and kept; Velmora goes on with the previous data.</translation>
+    </message>
+    <message>
+        <source>数据文件已被其他程序替换，本机尚未同步的内容已合并进新文件。</source>
+        <translation>The data file was replaced by another program; what this computer had not yet synced has been merged into the new file.</translation>
+    </message>
+    <message>
+        <source>数据文件已被其他程序替换，原来的数据未能合并，已留存在“%1”。</source>
+        <translation>The data file was replaced by another program; the previous data could not be merged and is kept in “%1”.</translation>
     </message>
 </context>
 <context>

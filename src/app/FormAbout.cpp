@@ -1,5 +1,6 @@
 #include "app/FormAbout.h"
 
+#include "app/SyncedFolder.h"
 #include "common/AppPath.h"
 #include "common/CardException.h"
 #include "common/Messages.h"
@@ -71,9 +72,15 @@ TFormAbout::TFormAbout(const TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget
                                                            : tr("数据文件未用登录密码加密。"),
                                this);
     lblEncryption->setObjectName(QStringLiteral("lblEncryption"));
+    // A data file in a folder a sync program keeps is at risk; the way to use several computers
+    // is told here too.
+    lblSynced = new QLabel(SyncedFolderNote(SyncedFolderOf(AppPath())), this);
+    lblSynced->setObjectName(QStringLiteral("lblSynced"));
+    lblSynced->setWordWrap(true);
+    lblSynced->setVisible(!lblSynced->text().isEmpty());
     lblLicence = new QLabel(tr("本软件为专有软件，保留所有权利。"), this);
     lblLicence->setObjectName(QStringLiteral("lblLicence"));
-    for (QLabel* label : {lblName, lblVersion, lblEncryption, lblLicence})
+    for (QLabel* label : {lblName, lblVersion, lblEncryption, lblSynced, lblLicence})
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     btnClose = new QPushButton(tr("关闭"), this);
@@ -94,6 +101,7 @@ TFormAbout::TFormAbout(const TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget
     layout->addSpacing(lblVersion->fontMetrics().height());
     layout->addLayout(folder);
     layout->addWidget(lblEncryption);
+    layout->addWidget(lblSynced);
     layout->addSpacing(lblVersion->fontMetrics().height());
     layout->addWidget(lblLicence);
     layout->addStretch(1);

@@ -28,6 +28,7 @@ public:
     QLineEdit* edtFolder = nullptr; // read-only, so that the path can be selected and copied
     QPushButton* btnOpenFolder = nullptr;
     QLabel* lblEncryption = nullptr;
+    QLabel* lblSynced = nullptr; // a sync program keeps the data folder
     QLabel* lblLicence = nullptr;
     QPushButton* btnClose = nullptr;
 };

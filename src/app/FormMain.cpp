@@ -4,6 +4,7 @@
 #include "app/Autostart.h"
 #include "app/ConflictCopies.h"
 #include "app/DataFileMerge.h"
+#include "app/DataFileFollow.h"
 #include "app/FormAbout.h"
 #include "app/FormShortcuts.h"
 #include "app/IdleWatch.h"
@@ -11,7 +12,9 @@
 #include "app/SearchBox.h"
 #include "app/SessionEnd.h"
 #include "app/Startup.h"
+#include "app/SyncedFolder.h"
 #include "app/WindowState.h"
+#include "common/AppPath.h"
 #include "common/CardException.h"
 #include "common/DailyLog.h"
 #include "common/Errors.h"
@@ -41,6 +44,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSessionManager>
+#include <QSysInfo>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
@@ -213,6 +217,24 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
     FFollowTimer->setInterval(0);
     connect(FFollowTimer, &QTimer::timeout, this, [this] { FollowStep(std::chrono::milliseconds(8)); });
 
+    TDataFileFollow::THooks follow;
+    follow.Unwritten = [this] {
+        // The groups still loading are read from the old file while it is open.
+        FinishLoading();
+        return NotePage->NoteSaver().TakeUnwritten();
+    };
+    follow.Follow = [this] {
+        // The new file brings its own login settings.
+        FConfig.LoadConfig();
+        ApplyLockSettings();
+        FollowOutsideChange();
+    };
+    follow.Say = [this](const QString& text) {
+        StatusLine->ShowMessage(text, 15000);
+    };
+    follow.ComputerName = QSysInfo::machineHostName();
+    FDataFileFollow = new TDataFileFollow(FDbAccess, FDialogs, std::move(follow), this);
+
     AddTrayIcon();
     NameActions();
 }
@@ -296,6 +318,8 @@ bool TFormMain::FormShow()
     RunGuarded([this] { LoadPages(); });
     // Copies that sync programs left are offered once the window shows.
     QTimer::singleShot(0, this, [this] { RunGuarded([this] { FConflictCopies->Start(); }); });
+    WarnOfSyncedDataFolder(FDialogs, AppPath());
+    FDataFileFollow->Start();
     return true;
 }
 
@@ -565,6 +589,8 @@ bool TFormMain::Unlock()
     if (!UnlockDataFile(FConfig, FDialogs, FLockedEncrypted))
         return false;
     FLocked = false;
+    // A data file replaced during the lock: what the locked one had is merged first.
+    FDataFileFollow->Check();
     NotePage->NoteTree().Reload();
     WebAddrPage->IETree().Reload();
     FWindowState->RestoreTrees();

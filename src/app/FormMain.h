@@ -17,6 +17,7 @@ class QSessionManager;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
+class TDataFileFollow;
 class TDbAccess;
 class TConflictCopies;
 class TFormShortcuts;
@@ -203,4 +204,5 @@ private:
     bool FUnlocking = false; // the unlock prompt is up
     bool FSystemClickedByMouse = false;
     QPointer<TFormShortcuts> FShortcuts;
+    TDataFileFollow* FDataFileFollow = nullptr;
 };

@@ -11,6 +11,7 @@
 #include "data/Sql.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <sqlcipher/sqlite3.h>
 
 namespace {
@@ -47,6 +48,7 @@ TDbAccess::~TDbAccess()
     FWriter.reset();
     FPrepared.Reset(nullptr);
     FConnection.reset();
+    ReleaseOpenFile();
 }
 
 QString TDbAccess::DatabasePath() const
@@ -90,6 +92,7 @@ bool TDbAccess::Open(const TFileKey& key, QString* error)
         return false;
     FConnection = std::move(connection);
     FPrepared.Reset(FConnection.get());
+    HoldOpenFile();
     FKey = key;
     FDisconnected = false;
     return true;
@@ -97,7 +100,14 @@ bool TDbAccess::Open(const TFileKey& key, QString* error)
 
 void TDbAccess::Disconnect()
 {
-    CloseConnection(QString::fromUtf8(DbHint::Connect));
+    {
+        // The file stays held: should another program replace it meanwhile, what it had is
+        // still there to be merged once the file is opened again.
+        const int held = std::exchange(FOpenFile, -1);
+        const auto keep = qScopeGuard([this, held] { FOpenFile = held; });
+        CloseConnection(QString::fromUtf8(DbHint::Connect));
+    }
+    FHeldOverLock = FOpenFile >= 0;
     FKey = TFileKey();
     FDisconnected = true;
 }
@@ -140,6 +150,7 @@ void TDbAccess::EnsureOpen(const QString& headline, const QString& sql)
         throw EDBException(error, headline, Sql::WithoutPassword(sql));
     FConnection = std::move(connection);
     FPrepared.Reset(FConnection.get());
+    HoldOpenFile();
 }
 
 void TDbAccess::OpenQuery(const QString& sql)

@@ -92,6 +92,26 @@ public:
     void OpenGrid(const QString& sql);
     void RequeryGrid();
 
+    // Whether the file at the data file's name is still the one open: another program may put
+    // a file of its own in its place (a sync program's rename) or take the name away. While
+    // the file is closed by Disconnect only a missing one is told; a replaced one is told once
+    // the file is open again.
+    enum class TFileAtPath
+    {
+        Same,
+        Replaced,
+        Missing
+    };
+    TFileAtPath FileAtPath() const;
+    // Copies the open file whole to target through a staged file, whether or not it still has
+    // its name; the writer must have nothing in hand. Returns the reason on failure.
+    QString CopyOpenFileTo(const QString& target);
+    // Gives the open file its name back, over whatever has it now, and goes on with it (once
+    // opened again, after Disconnect). A failure throws EDBException.
+    void PutOpenFileBack();
+    // The connection itself, for work the data layer does not do (a merge); null when closed.
+    sqlite3* Handle() const { return FConnection.get(); }
+
     TResultSet& QuerySet() { return *FQuerySet; }
     TResultSet& ScalarSet() { return *FScalarSet; }
     TGridSet& GridSet() { return *FGridSet; }
@@ -113,6 +133,11 @@ private:
                      const QString& headline);
     // The writer's connection to the file at path, keyed and set up as the program's own.
     TConnection OpenWriterConnection(const QString& path, QString* error) const;
+    // Holds a descriptor of the file just opened at the data file's name, which tells it apart
+    // from a file put there later and still reads it once it has lost its name. The file held
+    // over a lock stays held when another has taken its name meanwhile.
+    void HoldOpenFile();
+    void ReleaseOpenFile();
 
     TConnection FConnection;
     TFileKey FKey;
@@ -123,6 +148,8 @@ private:
     std::unique_ptr<TResultSet> FScalarSet;
     std::unique_ptr<TResultSet> FQuerySet;
     std::vector<TQueryCursor*> FCursors; // open; ended before the connection closes
+    int FOpenFile = -1;                  // see HoldOpenFile
+    bool FHeldOverLock = false;          // FOpenFile was held when Disconnect closed the file
 };
 
 // The rows of a statement read one at a time, so that a large read can be spread over several

@@ -228,6 +228,7 @@ void TDbAccess::CloseConnection(const QString& headline)
     for (TQueryCursor* cursor : FCursors)
         cursor->End();
     FConnection.reset();
+    ReleaseOpenFile();
 }
 
 QString TDbAccess::CopyTo(const QString& target)
@@ -325,8 +326,10 @@ void TDbAccess::ReplaceFile(const QString& staged, const std::function<QString()
             DataFileLock::MoveTo(DatabasePath());
     }
     if (!reason.isEmpty()) {
-        // Nothing was replaced: go on with the old database and its key.
-        EnsureOpen(headline, QString());
+        // Nothing was replaced: go on with the old database and its key (a locked one stays
+        // closed).
+        if (!FDisconnected)
+            EnsureOpen(headline, QString());
         throw EDBException(reason, headline, QString());
     }
 }

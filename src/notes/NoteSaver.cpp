@@ -156,6 +156,20 @@ bool TNoteSaver::Due() const
     return FDue || FSubmitted > FWritten;
 }
 
+TDbWriter::TWork TNoteSaver::TakeUnwritten()
+{
+    TDbWriter::TWork work;
+    if (FHasGroup && Due())
+        work = [typeId = FTypeId, rowId = FRowId, text = FText()](TPrepared& db) {
+            return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(text));
+        };
+    Writer().Drop();
+    FFailure.clear();
+    FLocked = false;
+    Settled();
+    return work;
+}
+
 void TNoteSaver::Submit(bool force)
 {
     // A save held back waits for the other connection's change to be followed.

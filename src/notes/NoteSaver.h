@@ -81,6 +81,11 @@ public:
 
     // The editor holds typing that is not on disk yet.
     bool Due() const;
+    // Takes the typing not on disk yet away from the writer, which forgets it, as the work that
+    // writes the shown note as the editor holds it into the file it was shown from or a byte
+    // copy of that (the row numbers are that file's); none while nothing is due. Nothing is due
+    // afterwards: whoever took it writes it.
+    TDbWriter::TWork TakeUnwritten();
     // The commits of the saves seen so far.
     int Saves() const { return FSaves; }
     // Why the text on screen is not on disk; empty while it is or is on its way in good time.
