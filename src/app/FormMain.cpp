@@ -9,6 +9,7 @@
 #include "app/SearchBox.h"
 #include "app/SessionEnd.h"
 #include "app/Startup.h"
+#include "app/SyncLink.h"
 #include "app/WindowState.h"
 #include "common/CardException.h"
 #include "common/DailyLog.h"
@@ -24,6 +25,7 @@
 #include "settings/FormConfig.h"
 #include "settings/LockSettings.h"
 #include "settings/Login.h"
+#include "sync/SyncService.h"
 #include "webaddr/BookmarkCommands.h"
 #include "webaddr/WebAddrPage.h"
 
@@ -42,6 +44,8 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -143,6 +147,7 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
     actImportFromBrowser = pmSystem->addAction(tr("从浏览器导入书签…"));
     actExportBookmarks = pmSystem->addAction(tr("导出书签…"));
     actExportNotes = pmSystem->addAction(tr("导出笔记…"));
+    actSync = pmSystem->addAction(tr("多台电脑同步…"));
     pmSystem->addSeparator();
     actShortcuts = pmSystem->addAction(tr("键盘快捷键"));
     actShortcuts->setShortcut(QKeySequence(Qt::Key_F1));
@@ -173,6 +178,13 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
         NotePage->NoteSaver().SaveOrAsk();
         ExportNotesCommand(FDbAccess, FDialogs);
     });
+
+    FSync = new TSyncLink(FDbAccess, FDialogs, StatusLine, pnlBottomBar);
+    FSync->ShowConflicts = [this] {
+        ShowSyncConflicts();
+    };
+    ConnectGuarded(FSync, &TSyncLink::DataChanged, this, [this] { FollowOutsideChange(); });
+    ConnectGuarded(actSync, &QAction::triggered, this, [this] { FSync->SyncClick(); });
 
     // The check box reacts to the user's clicks only: mirroring the entry at start writes
     // nothing.
@@ -219,6 +231,7 @@ void TFormMain::NameActions()
         {actImportFromBrowser, "actImportFromBrowser"},
         {actExportBookmarks, "actExportBookmarks"},
         {actExportNotes, "actExportNotes"},
+        {actSync, "actSync"},
         {actShortcuts, "actShortcuts"},
         {actAbout, "actAbout"},
         {actSystemMenu, "actSystemMenu"},
@@ -276,6 +289,7 @@ bool TFormMain::FormShow()
     ApplyLockSettings();
     DailyBackup(FDbAccess, QDate::currentDate());
     RunGuarded([this] { LoadPages(); });
+    FSync->Start();
     return true;
 }
 
@@ -471,6 +485,8 @@ void TFormMain::LockClick()
     SearchBox->Clear();
     NotePage->Clear();
     WebAddrPage->Clear();
+    // The last changes go to the other computers while the key is still known.
+    FSync->Stop();
     FDbAccess.Disconnect();
     WipeText(FConfig.PassWord);
     FLocked = true;
@@ -497,6 +513,7 @@ bool TFormMain::Unlock()
     if (!UnlockDataFile(FConfig, FDialogs, FLockedEncrypted))
         return false;
     FLocked = false;
+    FSync->Start();
     NotePage->NoteTree().Reload();
     WebAddrPage->IETree().Reload();
     FWindowState->RestoreTrees();
@@ -576,6 +593,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
         FinishLoading();
         FWindowState->Save();
     });
+    FSync->Stop();
     QApplication::quit();
 }
 
@@ -664,7 +682,10 @@ void TFormMain::SettingsClick()
     FinishLoading();
     NotePage->NoteSaver().SaveOrAsk();
     const QString currentAddress = WebAddrPage->CurrentAddressId();
+    const bool syncing = PauseSync();
     const bool saved = ShowConfigDialog(FConfig, FDialogs);
+    if (syncing)
+        FSync->Start();
     ApplyLockSettings();
     // The file closed for the new key took the listed addresses with it.
     WebAddrPage->ListAgainIfClosed(currentAddress);
@@ -688,7 +709,11 @@ void TFormMain::RestoreClick()
     NotePage->NoteSaver().SaveOrAsk();
     // The safety copy is under the key the data file has now.
     const TFileKey before = FDbAccess.Key();
-    if (!RestoreCommand(FConfig, FDialogs))
+    const bool syncing = PauseSync();
+    const bool restored = RestoreCommand(FConfig, FDialogs);
+    if (syncing)
+        FSync->Start();
+    if (!restored)
         return;
     StatusLine->ShowMessage(tr("已恢复"));
     bool read = false;
@@ -738,4 +763,43 @@ void TFormMain::ShowImportedBookmarks()
         WebAddrPage->tvIEClick();
     else
         WebAddrPage->ListAllAddresses();
+}
+
+bool TFormMain::PauseSync()
+{
+    // The exchange's connection would stay on the file that is replaced.
+    const bool running = FSync->Service().Running();
+    FSync->Stop();
+    return running;
+}
+
+void TFormMain::FollowOutsideChange()
+{
+    // What is typed is in the file before the pages read it again.
+    NotePage->NoteSaver().SaveOrAsk();
+    ReloadPages();
+}
+
+void TFormMain::ShowSyncConflicts()
+{
+    // The newest group that keeps another computer's version of a note, else the addresses'.
+    // The names are data, the same in every language.
+    const QString noteMark = QStringLiteral("（冲突副本 ");
+    QTreeWidgetItem* found = nullptr;
+    for (QTreeWidgetItemIterator it(NotePage->NoteTree().TreeView()); *it; ++it)
+        if ((*it)->text(0).contains(noteMark))
+            found = *it;
+    if (found) {
+        PageTabs->setCurrentWidget(NotePageTab);
+        NotePage->NoteTree().Select(found);
+        NotePage->NoteTree().TreeView()->scrollToItem(found);
+        return;
+    }
+    const QList<QTreeWidgetItem*> addresses = WebAddrPage->IETree().TreeView()->findItems(
+        QStringLiteral("同步冲突"), Qt::MatchExactly | Qt::MatchRecursive);
+    if (addresses.isEmpty())
+        return;
+    PageTabs->setCurrentWidget(WebAddrTab);
+    WebAddrPage->IETree().Select(addresses.first());
+    WebAddrPage->tvIEClick();
 }

@@ -20,6 +20,7 @@ class TFormShortcuts;
 class TNotePage;
 class TSearchBox;
 class TStatusLine;
+class TSyncLink;
 class TUserDialogs;
 class TWebAddrPage;
 class TWindowState;
@@ -102,6 +103,12 @@ private:
     void EndLoading();
     // After a restore replaced the data: the trees, the address list and the note again.
     void ReloadPages();
+    // Another program or computer changed the data: what is shown follows.
+    void FollowOutsideChange();
+    // "查看" on the sync conflict note: the group that keeps the other versions, selected.
+    void ShowSyncConflicts();
+    // Stops the exchange with other computers around a replacement of the data file.
+    bool PauseSync();
     // After an import: the address tree and the list read again.
     void ShowImportedBookmarks();
     void FitOuterSize();
@@ -155,6 +162,7 @@ private:
     QAction* actImportFromBrowser = nullptr;
     QAction* actExportBookmarks = nullptr;
     QAction* actExportNotes = nullptr;
+    QAction* actSync = nullptr;       // "多台电脑同步…"
     QAction* actShortcuts = nullptr;  // "键盘快捷键", F1
     QAction* actAbout = nullptr;      // "关于 Velmora"
     QAction* actSystemMenu = nullptr; // F10 opens pmSystem
@@ -180,4 +188,5 @@ private:
     bool FUnlocking = false; // the unlock prompt is up
     bool FSystemClickedByMouse = false;
     QPointer<TFormShortcuts> FShortcuts;
+    TSyncLink* FSync = nullptr;
 };

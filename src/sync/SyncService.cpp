@@ -291,11 +291,10 @@ std::optional<TFileKey> TSyncService::TWorker::PeerKey(const SyncFolder::TPeerFi
             return std::nullopt;
         FShared->Asked.insert(file.Device);
     }
-    QString password = Ask<QString>(
-        [owner = FOwner, name] {
-            return owner->AskPassword ? owner->AskPassword(name) : QString();
-        },
-        QString());
+    QString password =
+        Ask<QString>([owner = FOwner,
+                      name] { return owner->AskPassword ? owner->AskPassword(name) : QString(); },
+                     QString());
     if (password.isEmpty())
         return std::nullopt;
     const std::optional<TFileKey> key =
@@ -331,8 +330,7 @@ bool TSyncService::TWorker::ReadPeer(const SyncFolder::TPeerFile& file)
     setup.ConfirmDeletions = [this, name](int groups, int addresses) {
         return Ask<bool>(
             [owner = FOwner, name, groups, addresses] {
-                return owner->ConfirmDeletions &&
-                       owner->ConfirmDeletions(name, groups, addresses);
+                return owner->ConfirmDeletions && owner->ConfirmDeletions(name, groups, addresses);
             },
             false);
     };

@@ -31,7 +31,7 @@ public:
     struct TPeerStatus
     {
         QString Name;
-        QString Problem; // why it could not be read; empty when it was
+        QString Problem;   // why it could not be read; empty when it was
         qint64 ReadAt = 0; // ms since the epoch of the last good reading; 0 before one
     };
 
