@@ -27,7 +27,6 @@
 namespace {
 using namespace std::chrono_literals;
 
-constexpr qint64 ExportSpacingMs = 10'000;
 constexpr auto Periodic = 5min;
 constexpr auto RetryAfter = 30s;
 constexpr auto FolderSettles = 1s;
@@ -83,7 +82,7 @@ public:
     TWorker(TSyncService* owner, std::shared_ptr<TShared> shared, QString dataPath, TFileKey key,
             TSyncSettings settings)
         : FOwner(owner), FShared(std::move(shared)), FDataPath(std::move(dataPath)),
-          FKey(std::move(key)), FSettings(std::move(settings))
+          FKey(std::move(key)), FSettings(std::move(settings)), FSpacing(owner->ExportSpacingMs)
     {
         FThread = std::thread([this] { Run(); });
     }
@@ -119,6 +118,7 @@ private:
     QString FOpenProblem;
     // The size and time of each peer file as last merged: an unchanged file is not read again.
     QHash<QString, std::pair<qint64, qint64>> FMerged;
+    qint64 FSpacing;
     std::thread FThread;
 };
 
@@ -143,7 +143,7 @@ void TSyncService::TWorker::Run()
     WriteName();
     qint64 seen = -1;
     bool dirty = false;
-    qint64 lastExport = Steady() - ExportSpacingMs;
+    qint64 lastExport = Steady() - FSpacing;
     for (;;) {
         bool read = false;
         bool exportNow = false;
@@ -166,7 +166,7 @@ void TSyncService::TWorker::Run()
         seen = version;
         if (read && ReadPeers())
             dirty = true;
-        if (exportNow || (dirty && Steady() - lastExport >= ExportSpacingMs)) {
+        if (exportNow || (dirty && Steady() - lastExport >= FSpacing)) {
             Export();
             dirty = false;
             lastExport = Steady();

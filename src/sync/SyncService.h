@@ -41,6 +41,9 @@ public:
     // The password of the named computer's file; empty when the user cancelled.
     std::function<QString(const QString& peer)> AskPassword;
 
+    // The least time between two exports of the own file, in ms: each is a whole copy.
+    qint64 ExportSpacingMs = 10'000;
+
     explicit TSyncService(QObject* parent = nullptr);
     // Stops within a bounded wait.
     ~TSyncService() override;
