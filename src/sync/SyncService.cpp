@@ -327,18 +327,35 @@ bool TSyncService::TWorker::ReadPeer(const SyncFolder::TPeerFile& file)
     setup.DeviceName = FSettings.DeviceName;
     setup.PeerName = name;
     setup.Now = Now();
-    setup.ConfirmDeletions = [this, name](int groups, int addresses) {
-        return Ask<bool>(
-            [owner = FOwner, name, groups, addresses] {
-                return owner->ConfirmDeletions && owner->ConfirmDeletions(name, groups, addresses);
-            },
-            false);
+    // The question is asked with no hold on the data file: the first try stops at it and rolls
+    // back, and the merge runs again with the answer.
+    struct TAskFirst
+    {
+        int Groups;
+        int Addresses;
+    };
+    std::optional<bool> answer;
+    setup.ConfirmDeletions = [&answer](int groups, int addresses) {
+        if (!answer)
+            throw TAskFirst{groups, addresses};
+        return *answer;
     };
     PeerMerge::TReport report;
-    try {
-        report = SyncFolder::MergePeerFile(FConnection.get(), file.Path, *key, setup);
-    } catch (const ECardError& error) {
-        report.Refused = error.Message();
+    for (;;) {
+        try {
+            report = SyncFolder::MergePeerFile(FConnection.get(), file.Path, *key, setup);
+        } catch (const TAskFirst& ask) {
+            answer = Ask<bool>(
+                [owner = FOwner, name, ask] {
+                    return owner->ConfirmDeletions &&
+                           owner->ConfirmDeletions(name, ask.Groups, ask.Addresses);
+                },
+                false);
+            continue;
+        } catch (const ECardError& error) {
+            report.Refused = error.Message();
+        }
+        break;
     }
     status.Problem = report.Refused;
     if (report.Refused.isEmpty()) {
@@ -398,6 +415,7 @@ void TSyncService::Start(const QString& dataPath, const TFileKey& key,
         FShared->Asked = std::move(FKeepPeerKeys->Asked);
     }
     FFolder = settings.Folder;
+    FDevice = settings.Device;
     FPeers.clear();
     FOwnProblem.clear();
     FWorker = std::make_unique<TWorker>(this, FShared, dataPath, key, settings);
@@ -412,13 +430,13 @@ void TSyncService::WatchFolder()
     FWatcher->addPath(FFolder);
     // A sync program often writes a file in place of the old one under the same name: the
     // files are watched as well as the folder.
-    for (const SyncFolder::TPeerFile& file : SyncFolder::PeerFiles(FFolder, QString()))
+    for (const SyncFolder::TPeerFile& file : SyncFolder::PeerFiles(FFolder, FDevice))
         FWatcher->addPath(file.Path);
     const auto changed = [this] {
         FDebounce->start();
     };
     connect(FWatcher, &QFileSystemWatcher::directoryChanged, this, [this, changed] {
-        for (const SyncFolder::TPeerFile& file : SyncFolder::PeerFiles(FFolder, QString()))
+        for (const SyncFolder::TPeerFile& file : SyncFolder::PeerFiles(FFolder, FDevice))
             if (!FWatcher->files().contains(file.Path))
                 FWatcher->addPath(file.Path);
         changed();

@@ -90,6 +90,7 @@ private:
     QTimer* FRetry = nullptr;
     std::shared_ptr<TShared> FKeepPeerKeys; // of the last run, handed to the next
     QString FFolder;
+    QString FDevice;
     QString FOwnProblem; // why the own file or the data file could not be used
     int FExports = 0;
 };

@@ -4,6 +4,7 @@
 #include "data/FileKey.h"
 #include "data/Schema.h"
 #include "data/Sqlite.h"
+#include "sync/ChangeScan.h"
 #include "sync/SyncFolder.h"
 #include "sync/SyncService.h"
 #include "sync/SyncSettings.h"
@@ -166,6 +167,51 @@ private slots:
         QCOMPARE(service.StatusText(QDateTime::currentMSecsSinceEpoch())
                      .startsWith(QStringLiteral("无法读取 laptop01")),
                  merged == 0);
+    }
+
+    void largeDeletionAsked_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("No keeps them") << false;
+        QTest::newRow("Yes deletes them") << true;
+    }
+    void largeDeletionAsked()
+    {
+        QFETCH(bool, yes);
+        TTestFolder folder;
+        TDbAccess& db = folder.Connect();
+        db.ExecuteBatch(QStringLiteral(
+            "insert into NoteType with recursive n(i) as (select 1 union all select i+1 from n "
+            "where i < 30) select i, 0, 'G' || i from n"));
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        QString error;
+        {
+            const TConnection desk = DatabaseFile::Open(db.DatabasePath(), false, &error);
+            ChangeScan::Run(desk.get(), QStringLiteral("deskDevice01"), now - 1000);
+        }
+        QTemporaryDir sync;
+        QTemporaryDir laptopHome;
+        const QString laptopPath = laptopHome.filePath(QStringLiteral("bookkeep.dat"));
+        QVERIFY(QFile::copy(db.DatabasePath(), laptopPath));
+        const TConnection laptop = DatabaseFile::Open(laptopPath, false, &error);
+        QCOMPARE(DatabaseFile::Execute(laptop.get(), QStringLiteral("delete from NoteType")),
+                 QString());
+        QCOMPARE(SyncFolder::WriteOwnFile(laptop.get(), sync.path(), QStringLiteral("laptop01"),
+                                          TFileKey(), now),
+                 QString());
+
+        TSyncService service;
+        int asked = 0;
+        service.ConfirmDeletions = [&](const QString&, int groups, int) {
+            ++asked;
+            return groups == 30 && yes;
+        };
+        service.Start(db.DatabasePath(), db.Key(), Settings(sync));
+        QTRY_VERIFY(!service.Peers().isEmpty());
+        service.Stop();
+        QCOMPARE(asked, 1);
+        QCOMPARE(Count(db.DatabasePath(), QStringLiteral("select count(*) from NoteType")),
+                 yes ? 0 : 30);
     }
 
 private:
