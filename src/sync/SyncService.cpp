@@ -143,6 +143,7 @@ void TSyncService::TWorker::Run()
     WriteName();
     qint64 seen = -1;
     bool dirty = false;
+    qint64 spacing = FSpacing;
     qint64 lastExport = Steady() - FSpacing;
     for (;;) {
         bool read = false;
@@ -166,10 +167,14 @@ void TSyncService::TWorker::Run()
         seen = version;
         if (read && ReadPeers())
             dirty = true;
-        if (exportNow || (dirty && Steady() - lastExport >= FSpacing)) {
+        if (exportNow || (dirty && Steady() - lastExport >= spacing)) {
+            const qint64 began = Steady();
             Export();
             dirty = false;
             lastExport = Steady();
+            // A large file's copy takes long: typing goes on meanwhile without keeping the
+            // processor busy with copies.
+            spacing = std::max(FSpacing, 4 * (lastExport - began));
             seen = DataVersion();
         }
     }
