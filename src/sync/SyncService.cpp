@@ -317,9 +317,12 @@ bool TSyncService::TWorker::ReadPeer(const SyncFolder::TPeerFile& file)
 {
     const QFileInfo info(file.Path);
     const std::pair stamp(info.size(), info.lastModified().toMSecsSinceEpoch());
-    if (FMerged.value(file.Device) == stamp)
-        return false;
     const QString name = PeerName(FSettings.Folder, file.Device);
+    // Nothing new from that computer: still in step with it.
+    if (FMerged.value(file.Device) == stamp) {
+        Report(file.Device, TPeerStatus{name, QString(), Now()});
+        return false;
+    }
     TPeerStatus status{name, QString(), 0};
     const std::optional<TFileKey> key = PeerKey(file, name, &status.Problem);
     if (!key) {
