@@ -13,6 +13,7 @@
 #include "app/SessionEnd.h"
 #include "app/Startup.h"
 #include "app/SyncedFolder.h"
+#include "app/SyncLink.h"
 #include "app/WindowState.h"
 #include "common/AppPath.h"
 #include "common/CardException.h"
@@ -29,6 +30,7 @@
 #include "settings/FormConfig.h"
 #include "settings/LockSettings.h"
 #include "settings/Login.h"
+#include "sync/SyncService.h"
 #include "webaddr/BookmarkCommands.h"
 #include "webaddr/WebAddrPage.h"
 
@@ -48,6 +50,8 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -149,6 +153,7 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
     actImportFromBrowser = pmSystem->addAction(tr("从浏览器导入书签…"));
     actExportBookmarks = pmSystem->addAction(tr("导出书签…"));
     actExportNotes = pmSystem->addAction(tr("导出笔记…"));
+    actSync = pmSystem->addAction(tr("多台电脑同步…"));
     actMergeDataFile = pmSystem->addAction(tr("合并另一个数据文件…"));
     pmSystem->addSeparator();
     actShortcuts = pmSystem->addAction(tr("键盘快捷键"));
@@ -191,6 +196,13 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
     };
     ConnectGuarded(FConflictCopies, &TConflictCopies::Merged, this,
                    [this] { FollowOutsideChange(); });
+
+    FSync = new TSyncLink(FDbAccess, FDialogs, StatusLine, pnlBottomBar);
+    FSync->ShowConflicts = [this] {
+        ShowSyncConflicts();
+    };
+    ConnectGuarded(FSync, &TSyncLink::DataChanged, this, [this] { FollowOutsideChange(); });
+    ConnectGuarded(actSync, &QAction::triggered, this, [this] { FSync->SyncClick(); });
 
     // The check box reacts to the user's clicks only: mirroring the entry at start writes
     // nothing.
@@ -258,6 +270,7 @@ void TFormMain::NameActions()
         {actImportFromBrowser, "actImportFromBrowser"},
         {actExportBookmarks, "actExportBookmarks"},
         {actExportNotes, "actExportNotes"},
+        {actSync, "actSync"},
         {actMergeDataFile, "actMergeDataFile"},
         {actShortcuts, "actShortcuts"},
         {actAbout, "actAbout"},
@@ -320,6 +333,7 @@ bool TFormMain::FormShow()
     QTimer::singleShot(0, this, [this] { RunGuarded([this] { FConflictCopies->Start(); }); });
     WarnOfSyncedDataFolder(FDialogs, AppPath());
     FDataFileFollow->Start();
+    FSync->Start();
     return true;
 }
 
@@ -563,6 +577,8 @@ void TFormMain::LockClick()
     SearchBox->Clear();
     NotePage->Clear();
     WebAddrPage->Clear();
+    // The last changes go to the other computers while the key is still known.
+    FSync->Stop();
     FDbAccess.Disconnect();
     WipeText(FConfig.PassWord);
     FLocked = true;
@@ -591,6 +607,7 @@ bool TFormMain::Unlock()
     FLocked = false;
     // A data file replaced during the lock: what the locked one had is merged first.
     FDataFileFollow->Check();
+    FSync->Start();
     NotePage->NoteTree().Reload();
     WebAddrPage->IETree().Reload();
     FWindowState->RestoreTrees();
@@ -670,6 +687,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
         FinishLoading();
         FWindowState->Save();
     });
+    FSync->Stop();
     QApplication::quit();
 }
 
@@ -758,7 +776,10 @@ void TFormMain::SettingsClick()
     FinishLoading();
     NotePage->NoteSaver().SaveOrAsk();
     const QString currentAddress = WebAddrPage->CurrentAddressId();
+    const bool syncing = PauseSync();
     const bool saved = ShowConfigDialog(FConfig, FDialogs);
+    if (syncing)
+        FSync->Start();
     ApplyLockSettings();
     // The file closed for the new key took the listed addresses with it.
     WebAddrPage->ListAgainIfClosed(currentAddress);
@@ -782,7 +803,11 @@ void TFormMain::RestoreClick()
     NotePage->NoteSaver().SaveOrAsk();
     // The safety copy is under the key the data file has now.
     const TFileKey before = FDbAccess.Key();
-    if (!RestoreCommand(FConfig, FDialogs))
+    const bool syncing = PauseSync();
+    const bool restored = RestoreCommand(FConfig, FDialogs);
+    if (syncing)
+        FSync->Start();
+    if (!restored)
         return;
     StatusLine->ShowMessage(tr("已恢复"));
     bool read = false;
@@ -846,4 +871,43 @@ void TFormMain::ShowImportedBookmarks()
         WebAddrPage->tvIEClick();
     else
         WebAddrPage->ListAllAddresses();
+}
+
+bool TFormMain::PauseSync()
+{
+    // The exchange's connection would stay on the file that is replaced.
+    const bool running = FSync->Service().Running();
+    FSync->Stop();
+    return running;
+}
+
+void TFormMain::FollowOutsideChange()
+{
+    // What is typed is in the file before the pages read it again.
+    NotePage->NoteSaver().SaveOrAsk();
+    ReloadPages();
+}
+
+void TFormMain::ShowSyncConflicts()
+{
+    // The newest group that keeps another computer's version of a note, else the addresses'.
+    // The names are data, the same in every language.
+    const QString noteMark = QStringLiteral("（冲突副本 ");
+    QTreeWidgetItem* found = nullptr;
+    for (QTreeWidgetItemIterator it(NotePage->NoteTree().TreeView()); *it; ++it)
+        if ((*it)->text(0).contains(noteMark))
+            found = *it;
+    if (found) {
+        PageTabs->setCurrentWidget(NotePageTab);
+        NotePage->NoteTree().Select(found);
+        NotePage->NoteTree().TreeView()->scrollToItem(found);
+        return;
+    }
+    const QList<QTreeWidgetItem*> addresses = WebAddrPage->IETree().TreeView()->findItems(
+        QStringLiteral("同步冲突"), Qt::MatchExactly | Qt::MatchRecursive);
+    if (addresses.isEmpty())
+        return;
+    PageTabs->setCurrentWidget(WebAddrTab);
+    WebAddrPage->IETree().Select(addresses.first());
+    WebAddrPage->tvIEClick();
 }

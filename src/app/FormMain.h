@@ -24,6 +24,7 @@ class TFormShortcuts;
 class TNotePage;
 class TSearchBox;
 class TStatusLine;
+class TSyncLink;
 class TUserDialogs;
 class TWebAddrPage;
 class TWindowState;
@@ -123,6 +124,12 @@ private:
     void ReloadPages();
     // After the data file was changed by other means than the pages: both pages read again.
     void FollowOutsideChange();
+    // Another program or computer changed the data: what is shown follows.
+    void FollowOutsideChange();
+    // "查看" on the sync conflict note: the group that keeps the other versions, selected.
+    void ShowSyncConflicts();
+    // Stops the exchange with other computers around a replacement of the data file.
+    bool PauseSync();
     // After an import: the address tree and the list read again.
     void ShowImportedBookmarks();
     void FitOuterSize();
@@ -177,6 +184,7 @@ private:
     QAction* actExportBookmarks = nullptr;
     QAction* actExportNotes = nullptr;
     QAction* actMergeDataFile = nullptr;
+    QAction* actSync = nullptr;       // "多台电脑同步…"
     QAction* actShortcuts = nullptr;  // "键盘快捷键", F1
     QAction* actAbout = nullptr;      // "关于 Velmora"
     QAction* actSystemMenu = nullptr; // F10 opens pmSystem
@@ -205,4 +213,5 @@ private:
     bool FSystemClickedByMouse = false;
     QPointer<TFormShortcuts> FShortcuts;
     TDataFileFollow* FDataFileFollow = nullptr;
+    TSyncLink* FSync = nullptr;
 };

@@ -114,7 +114,12 @@ void TDbAccess::Disconnect()
 
 TConnection TDbAccess::OpenWriterConnection(const QString& path, QString* error) const
 {
-    TConnection connection = DatabaseFile::Open(path, false, error, FKey);
+    return OpenWorkingConnection(path, FKey, error);
+}
+
+TConnection OpenWorkingConnection(const QString& path, const TFileKey& key, QString* error)
+{
+    TConnection connection = DatabaseFile::Open(path, false, error, key);
     if (connection)
         *error = DatabaseFile::Execute(connection.get(), QString::fromUtf16(Durability));
     return error->isEmpty() ? std::move(connection) : nullptr;

@@ -152,6 +152,11 @@ private:
     bool FHeldOverLock = false;          // FOpenFile was held when Disconnect closed the file
 };
 
+// A further connection to the data file for work on a thread of its own (the writer's, the
+// exchange with other computers), keyed and set up as the program's own; null and the engine's
+// message when it cannot be opened.
+TConnection OpenWorkingConnection(const QString& path, const TFileKey& key, QString* error);
+
 // The rows of a statement read one at a time, so that a large read can be spread over several
 // turns of the event loop. The connection may write meanwhile: a commit leaves the read standing.
 // Closing the connection (a restore, the end of the program) ends the cursor first, and a later

@@ -177,7 +177,7 @@ private Q_SLOTS:
                          QStringLiteral("数据备份"), QStringLiteral("数据恢复"),
                          QStringLiteral("导入书签…"), QStringLiteral("从浏览器导入书签…"),
                          QStringLiteral("导出书签…"), QStringLiteral("导出笔记…"),
-                         QStringLiteral("合并另一个数据文件…"), QStringLiteral("-"),
+                         QStringLiteral("多台电脑同步…"), QStringLiteral("合并另一个数据文件…"), QStringLiteral("-"),
                          QStringLiteral("键盘快捷键"), QStringLiteral("关于 Velmora")}));
 
         Widget<QAction>(&form, "actTrayHomePage")->trigger();
