@@ -148,6 +148,10 @@ QString TSyncthingPair::Start()
     for (const char* name : {"all_proxy", "ALL_PROXY"})
         environment.remove(QString::fromLatin1(name));
     environment.insert(QStringLiteral("STNOUPGRADE"), QStringLiteral("1"));
+    // One process, without the monitor that would outlive a test that dies.
+    environment.insert(QStringLiteral("STMONITORED"), QStringLiteral("1"));
+    // Skips the start's measuring of the hashing routines.
+    environment.insert(QStringLiteral("STHASHING"), QStringLiteral("standard"));
     static const QRegularExpression deviceLine(QStringLiteral("Device ID: ([A-Z0-9-]+)"));
     for (size_t s = 0; s < FSides.size(); ++s) {
         TSide& side = *FSides[s];
@@ -169,46 +173,50 @@ QString TSyncthingPair::Start()
         if (side.DeviceId.isEmpty())
             return Failure(QStringLiteral("syncthing generate gave no device id"));
     }
-    QString devices;
-    for (const auto& side : FSides)
-        devices += QStringLiteral("  <device id=\"%1\" name=\"%1\"><address>tcp://127.0.0.1:%2"
-                                  "</address></device>\n")
-                       .arg(side->DeviceId)
-                       .arg(side->ListenPort);
     const QString shares = QStringLiteral("    <device id=\"%1\"></device>\n"
                                           "    <device id=\"%2\"></device>\n")
                                .arg(FSides[0]->DeviceId, FSides[1]->DeviceId);
-    for (const auto& side : FSides) {
-        QFile config(side->Home + QStringLiteral("/config.xml"));
+    for (size_t s = 0; s < FSides.size(); ++s) {
+        // Only side 0 dials: two programs dialling each other at once can each drop the other's
+        // connection and wait a reconnection interval before trying again.
+        QString devices;
+        for (size_t d = 0; d < FSides.size(); ++d)
+            devices +=
+                QStringLiteral("  <device id=\"%1\" name=\"%1\"><address>%2</address>"
+                               "</device>\n")
+                    .arg(FSides[d]->DeviceId,
+                         s == 0 && d == 1
+                             ? QStringLiteral("tcp://127.0.0.1:%1").arg(FSides[d]->ListenPort)
+                             : QStringLiteral("dynamic"));
+        const TSide& side = *FSides[s];
+        QFile config(side.Home + QStringLiteral("/config.xml"));
         if (!config.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
             config.write(
-                Config(side->Folder, shares, devices, side->ListenPort, side->GuiPort, FApiKey)
+                Config(side.Folder, shares, devices, side.ListenPort, side.GuiPort, FApiKey)
                     .toUtf8()) < 0)
             return Failure(QStringLiteral("cannot write ") + config.fileName());
     }
-    for (const auto& side : FSides) {
-        TSide* s = side.get();
-        QObject::connect(&s->Process, &QProcess::readyReadStandardOutput, &s->Process,
-                         [s] { s->Output += s->Process.readAllStandardOutput(); });
-        s->Process.setProcessEnvironment(environment);
-        s->Process.setProcessChannelMode(QProcess::MergedChannels);
+    // Side 1 first: side 0 dials it once it listens, so the first dial finds it.
+    for (const auto& side : {FSides[1].get(), FSides[0].get()}) {
+        QObject::connect(&side->Process, &QProcess::readyReadStandardOutput, &side->Process,
+                         [side] { side->Output += side->Process.readAllStandardOutput(); });
+        side->Process.setProcessEnvironment(environment);
+        side->Process.setProcessChannelMode(QProcess::MergedChannels);
         // Should this test die without stopping it, the program ends with it.
-        s->Process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        s->Output.clear();
-        s->Process.start(Program(),
-                         {QStringLiteral("serve"), QStringLiteral("--home=") + s->Home,
-                          QStringLiteral("--no-browser"), QStringLiteral("--no-restart"),
-                          QStringLiteral("--no-upgrade"), QStringLiteral("--logflags=0")});
-    }
-    for (const auto& side : FSides) {
-        TSide* s = side.get();
-        const bool listening = QTest::qWaitFor(
-            [s] {
-                return s->Output.contains("GUI and API listening on") ||
-                       s->Process.state() == QProcess::NotRunning;
+        side->Process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        side->Output.clear();
+        side->Process.start(Program(),
+                            {QStringLiteral("serve"), QStringLiteral("--home=") + side->Home,
+                             QStringLiteral("--no-browser"), QStringLiteral("--no-restart"),
+                             QStringLiteral("--no-upgrade"), QStringLiteral("--logflags=0")});
+        // Its connection listener starts before its REST interface.
+        const bool up = QTest::qWaitFor(
+            [side] {
+                return side->Output.contains("GUI and API listening on") ||
+                       side->Process.state() == QProcess::NotRunning;
             },
             60000);
-        if (!listening || s->Process.state() == QProcess::NotRunning) {
+        if (!up || side->Process.state() == QProcess::NotRunning) {
             const QString failure = Failure(QStringLiteral("syncthing did not come up"));
             Stop();
             return failure;
