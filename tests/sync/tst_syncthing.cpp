@@ -188,8 +188,9 @@ private Q_SLOTS:
         QSKIP("needs the import merge of a sync program's conflict copy into the data file");
     }
 
-    // bookkeep.dat in the synced folder, open on side 0 as a running program holds it, changed
-    // on side 1: Syncthing renames the other computer's version over the open file.
+    // bookkeep.dat in the synced folder, open on side 0 as a running program holds it, while
+    // both computers change it apart: the other's newer version wins and Syncthing renames it
+    // over the open file, whose typing is no longer at the data file's name.
     void dataFileReplacedWhileOpen()
     {
         const QString subfolder = QStringLiteral("replaced");
@@ -198,8 +199,11 @@ private Q_SLOTS:
         const TConnection running = Open(path);
         struct stat before = {};
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+        QCOMPARE(FPair->Separate(), QString());
+        Run(running.get(), QStringLiteral("update NoteBook set ReMark='laptop'"));
         Run(Open(DataFile(1, subfolder)).get(),
             QStringLiteral("insert into IE (TypeID, IEUrl) values (1, 'desktop.example')"));
+        QCOMPARE(FPair->Rejoin(), QString());
         QCOMPARE(FPair->Exchange(), QString());
         struct stat after = {};
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
