@@ -14,9 +14,10 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins li
 # qt6-wayland: the program runs natively in a Wayland session.
 start_packages=(fonts-wqy-microhei qt6-translations-l10n qt6-wayland)
 # The checks of the installed desktop files, the start under a headless Wayland compositor, and
-# the bursts of real keys through Xvfb with openbox and through weston (XTest sends the keys).
+# the bursts of real keys through Xvfb with openbox and through weston (XTest sends the keys),
+# and the two Syncthing programs that keep a folder in step between two computers' copies.
 test_packages=(clang-format desktop-file-utils appstream weston qt6-wayland
-               xvfb openbox libxtst-dev)
+               xvfb openbox libxtst-dev syncthing)
 
 say() { printf '\n== %s\n' "$*"; }
 
