@@ -859,11 +859,6 @@ void TFormMain::MergeDataFileClick()
         FollowOutsideChange();
 }
 
-void TFormMain::FollowOutsideChange()
-{
-    ReloadPages();
-}
-
 void TFormMain::ShowImportedBookmarks()
 {
     WebAddrPage->IETree().Reload();
@@ -879,13 +874,6 @@ bool TFormMain::PauseSync()
     const bool running = FSync->Service().Running();
     FSync->Stop();
     return running;
-}
-
-void TFormMain::FollowOutsideChange()
-{
-    // What is typed is in the file before the pages read it again.
-    NotePage->NoteSaver().SaveOrAsk();
-    ReloadPages();
 }
 
 void TFormMain::ShowSyncConflicts()

@@ -122,10 +122,6 @@ private:
     void FollowStep(std::chrono::nanoseconds budget);
     // After a restore replaced the data: the trees, the address list and the note again.
     void ReloadPages();
-    // After the data file was changed by other means than the pages: both pages read again.
-    void FollowOutsideChange();
-    // Another program or computer changed the data: what is shown follows.
-    void FollowOutsideChange();
     // "查看" on the sync conflict note: the group that keeps the other versions, selected.
     void ShowSyncConflicts();
     // Stops the exchange with other computers around a replacement of the data file.
