@@ -103,13 +103,14 @@ void TConflictCopies::Look()
         BeforeMerge();
     const QString kept = KeptFolder(folder, QDate::currentDate());
     QStringList outcomes;
-    bool changed = false;
     int moved = 0;
     for (const QString& copy : copies) {
         const QString path = QDir(folder).filePath(copy);
         const std::optional<ImportMerge::TReport> report =
             MergeDataFile(FDbAccess, FDialogs, path, SourceOf(copy));
-        changed |= MergeChanged(report);
+        // Shown at once: a failure to write the next one leaves this one in the file.
+        if (MergeChanged(report))
+            Q_EMIT Merged();
         outcomes << MergeOutcome(path, report);
         if (report && report->Refused.isEmpty()) {
             const QString failure = Keep(copy, kept);
@@ -119,8 +120,6 @@ void TConflictCopies::Look()
                 outcomes << failure;
         }
     }
-    if (changed)
-        Q_EMIT Merged();
     if (moved > 0)
         outcomes << QCoreApplication::translate("ConflictCopies", "合并过的副本已移到 %1")
                         .arg(QDir::toNativeSeparators(kept));

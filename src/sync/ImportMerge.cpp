@@ -106,14 +106,18 @@ QHash<qint64, QString> Notes(sqlite3* connection)
     return notes;
 }
 
-// Whether every line of part stands in whole, in the same order: whole grew from part.
+// Whether whole grew from part: every line of part begins a line of whole, in the same order
+// (lines added between them, text typed on at their ends). Taking whole then loses nothing of
+// part.
 bool GrewFrom(const QString& whole, const QString& part)
 {
+    if (part.isEmpty())
+        return true;
     const QList<QStringView> wholeLines = QStringView(whole).split(QLatin1Char('\n'));
     const QList<QStringView> partLines = QStringView(part).split(QLatin1Char('\n'));
     qsizetype matched = 0;
     for (qsizetype at = 0; at < wholeLines.size() && matched < partLines.size(); ++at)
-        matched += wholeLines.at(at) == partLines.at(matched);
+        matched += wholeLines.at(at).startsWith(partLines.at(matched));
     return matched == partLines.size();
 }
 

@@ -357,6 +357,13 @@ private Q_SLOTS:
             << ""
             << "update NoteBook set ReMark=ReMark||char(10)||'four' where TypeID=2" << notes
             << "2:one/two/three/four|3:shopping";
+        QTest::newRow("a note typed on at a line's end there is taken")
+            << ""
+            << "update NoteBook set ReMark=ReMark||' and bread' where TypeID=3" << notes
+            << "2:one/two/three|3:shopping and bread";
+        QTest::newRow("a note emptied here takes theirs")
+            << "update NoteBook set ReMark='' where TypeID=3"
+            << "" << notes << "2:one/two/three|3:shopping";
         QTest::newRow("a note that grew here stays")
             << "update NoteBook set ReMark='list'||char(10)||ReMark where TypeID=3"
             << "" << notes << "2:one/two/three|3:list/shopping";
