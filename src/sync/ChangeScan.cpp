@@ -195,6 +195,23 @@ void EachCurrentRow(sqlite3* connection, const TTable& table,
 
 } // namespace
 
+TLargerCache::TLargerCache(sqlite3* connection) : FConnection(connection)
+{
+    TSyncStatement size(connection, QStringLiteral("PRAGMA cache_size"));
+    while (size.Next())
+        FKept = size.Number(0);
+    if (FKept > -LargerCacheKiB && (FKept < 0 || FKept * 4 < LargerCacheKiB))
+        SyncSql::Execute(connection, QStringLiteral("PRAGMA cache_size=-%1").arg(LargerCacheKiB));
+    else
+        FConnection = nullptr;
+}
+
+TLargerCache::~TLargerCache()
+{
+    if (FConnection)
+        DatabaseFile::Execute(FConnection, QStringLiteral("PRAGMA cache_size=%1").arg(FKept));
+}
+
 QString DataSetId(sqlite3* connection)
 {
     TSyncStatement select(connection, QStringLiteral("select DataSetId from SyncDataSet"));
@@ -206,6 +223,10 @@ QString DataSetId(sqlite3* connection)
 
 TCounts Run(sqlite3* connection, const QString& device, qint64 now)
 {
+    // The first run writes a record for every row, in the order of random ids: with the
+    // engine's small page cache most of them would write out and read back (and encrypt and
+    // decrypt) a page of the records' index.
+    const TLargerCache cache(connection);
     // Inside a merge's transaction the scan is a part of it.
     const bool own = sqlite3_get_autocommit(connection) != 0;
     if (own)
