@@ -1,6 +1,7 @@
 #include "sync/ChangeScan.h"
 
 #include "common/Errors.h"
+#include "sync/KeyedRecords.h"
 #include "sync/RowStore.h"
 #include "sync/SyncStatement.h"
 
@@ -27,7 +28,7 @@ struct TRecord
     bool Present = false;
 };
 
-using TRecords = QHash<qint64, TRecord>;
+using TRecords = TKeyedRecords<TRecord>;
 
 // Every table's records by the row's number, read in one pass in the records' own order:
 // through the key's index every row would be a page of its own to read and decrypt.
@@ -59,8 +60,10 @@ std::map<QString, TRecords> AllRecords(sqlite3* connection)
             std::copy(hash.begin(), hash.end(), record.Hash.begin());
         if (target->KeepsId)
             record.Id = select.Utf8(3).toByteArray();
-        target->Records->insert(select.Number(2), std::move(record));
+        target->Records->Add(select.Number(2), std::move(record));
     }
+    for (auto& [table, tableRecords] : records)
+        tableRecords.Index();
     return records;
 }
 
@@ -112,10 +115,9 @@ QHash<qint64, QByteArray> GroupIds(sqlite3* connection, const QString& table,
                                    const TRecords& records, bool derive)
 {
     QHash<qint64, QByteArray> ids;
-    ids.reserve(records.size());
+    ids.reserve(records.Size());
     bool missing = false;
-    for (auto at = records.constBegin(); at != records.constEnd(); ++at)
-        ids.insert(at.key(), at->Id);
+    records.Each([&ids](qint64 key, const TRecord& record) { ids.insert(key, record.Id); });
     TSyncStatement select(connection, QStringLiteral("select SelfIndex from %1").arg(table));
     while (!missing && select.Next())
         missing = !ids.contains(select.Number(0));
@@ -193,6 +195,23 @@ void EachCurrentRow(sqlite3* connection, const TTable& table,
 
 } // namespace
 
+TLargerCache::TLargerCache(sqlite3* connection) : FConnection(connection)
+{
+    TSyncStatement size(connection, QStringLiteral("PRAGMA cache_size"));
+    while (size.Next())
+        FKept = size.Number(0);
+    if (FKept > -LargerCacheKiB && (FKept < 0 || FKept * 4 < LargerCacheKiB))
+        SyncSql::Execute(connection, QStringLiteral("PRAGMA cache_size=-%1").arg(LargerCacheKiB));
+    else
+        FConnection = nullptr;
+}
+
+TLargerCache::~TLargerCache()
+{
+    if (FConnection)
+        DatabaseFile::Execute(FConnection, QStringLiteral("PRAGMA cache_size=%1").arg(FKept));
+}
+
 QString DataSetId(sqlite3* connection)
 {
     TSyncStatement select(connection, QStringLiteral("select DataSetId from SyncDataSet"));
@@ -204,6 +223,10 @@ QString DataSetId(sqlite3* connection)
 
 TCounts Run(sqlite3* connection, const QString& device, qint64 now)
 {
+    // The first run writes a record for every row, in the order of random ids: with the
+    // engine's small page cache most of them would write out and read back (and encrypt and
+    // decrypt) a page of the records' index.
+    const TLargerCache cache(connection);
     // Inside a merge's transaction the scan is a part of it.
     const bool own = sqlite3_get_autocommit(connection) != 0;
     if (own)
@@ -246,8 +269,8 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
             const QHash<qint64, QByteArray>& ids = groupIds[table.GroupTable];
             QHash<QString, int> sameAddress;
             EachCurrentRow(connection, table, ids, [&](const TCurrent& row) {
-                const auto record = tableRecords.find(row.Key);
-                if (record != tableRecords.end()) {
+                TRecord* record = tableRecords.Find(row.Key);
+                if (record) {
                     record->Present = true;
                     if (record->Hash == row.Hash)
                         return;
@@ -258,7 +281,7 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
                 const QString hash = QString::fromLatin1(row.Hash.data(), row.Hash.size());
                 TVersionVector versions;
                 QString id;
-                if (record != tableRecords.end()) {
+                if (record) {
                     recorded.Bind(1, record->RecordRow);
                     while (recorded.Next()) {
                         id = recorded.Text(0);
@@ -302,28 +325,28 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
                     .Bind(6, hash)
                     .Run();
             });
-            for (auto at = tableRecords.constBegin(); at != tableRecords.constEnd(); ++at) {
-                if (at->Present)
-                    continue;
+            tableRecords.Each([&](qint64 key, const TRecord& record) {
+                if (record.Present)
+                    return;
                 QString id;
                 TVersionVector versions;
-                recorded.Bind(1, at->RecordRow);
+                recorded.Bind(1, record.RecordRow);
                 while (recorded.Next()) {
                     id = recorded.Text(0);
                     versions = TVersionVector::Parse(recorded.Text(1));
                 }
                 if (id.isEmpty())
-                    continue; // its record was taken over by a row of the same id
+                    return; // its record was taken over by a row of the same id
                 versions.Bump(device);
                 recordDeletion.Bind(1, table.Name)
                     .Bind(2, id)
                     .Bind(3, versions.Text())
                     .Bind(4, now)
                     .Run();
-                forgetRow.Bind(1, table.Name).Bind(2, at.key()).Run();
+                forgetRow.Bind(1, table.Name).Bind(2, key).Run();
                 forgetAgreed.Bind(1, table.Name).Bind(2, id).Run();
                 ++counts.Deleted;
-            }
+            });
         }
         TSyncStatement(connection, QStringLiteral("delete from SyncDeletion where Deleted < ?1"))
             .Bind(1, now - DeletionKeptMs)

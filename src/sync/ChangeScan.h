@@ -27,6 +27,22 @@ struct TCounts
 // throw EDBException with the file as it was.
 TCounts Run(sqlite3* connection, const QString& device, qint64 now);
 
+// A page cache for the connection large enough for a scan or a merge of many rows while it
+// lives; the connection's own size after.
+inline constexpr qint64 LargerCacheKiB = 64 * 1024;
+class TLargerCache final
+{
+public:
+    explicit TLargerCache(sqlite3* connection);
+    ~TLargerCache();
+    TLargerCache(const TLargerCache&) = delete;
+    TLargerCache& operator=(const TLargerCache&) = delete;
+
+private:
+    sqlite3* FConnection;
+    qint64 FKept = 0;
+};
+
 // The id of the data set, empty before the first run.
 QString DataSetId(sqlite3* connection);
 

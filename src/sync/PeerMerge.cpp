@@ -642,6 +642,8 @@ TReport Merge(sqlite3* local, sqlite3* peer, const TSetup& setup)
     report.Refused = PeerProblem(peer);
     if (!report.Refused.isEmpty())
         return report;
+    // The scan and the merge read the same pages: kept once decrypted.
+    const ChangeScan::TLargerCache cache(local);
     SyncSql::Execute(local, QStringLiteral("begin immediate"));
     try {
         report = TMerger(local, peer, setup).Run();

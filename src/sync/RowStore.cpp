@@ -1,5 +1,6 @@
 #include "sync/RowStore.h"
 
+#include "sync/KeyedRecords.h"
 #include "sync/SyncStatement.h"
 
 #include <QJsonArray>
@@ -107,7 +108,7 @@ struct TRecordRead
     bool Taken = false; // a row of this number was read already
 };
 
-using TRecordsRead = QHash<qint64, TRecordRead>;
+using TRecordsRead = TKeyedRecords<TRecordRead>;
 
 // Reads the rows of every synced table with their records, each table once in its own order
 // and the records in one pass. A row that unlike holds alike (the same content and version) is
@@ -132,8 +133,10 @@ TSnapshot ReadRows(sqlite3* connection, const TSnapshot* unlike)
             record.Id = QString::fromUtf8(record.IdUtf8);
             record.Versions = select.Text(3);
             record.Changed = select.Number(4);
-            target->second->insert(select.Number(1), std::move(record));
+            target->second->Add(select.Number(1), std::move(record));
         }
+        for (auto& [table, tableRecords] : records)
+            tableRecords.Index();
     }
     TSnapshot snapshot;
     TSyncStatement deletions(
@@ -146,8 +149,7 @@ TSnapshot ReadRows(sqlite3* connection, const TSnapshot* unlike)
         const TTableRows* other = unlike ? &unlike->at(table.Name) : nullptr;
         const QByteArray name = table.Name.toUtf8();
         const auto group = [&groups](qint64 key) -> const TRecordRead* {
-            const auto at = groups.constFind(key);
-            return at == groups.constEnd() ? nullptr : &*at;
+            return groups.Find(key);
         };
         const auto groupUtf8 = [](const TRecordRead* record) {
             return record ? QByteArrayView(record->IdUtf8) : QByteArrayView("");
@@ -159,19 +161,19 @@ TSnapshot ReadRows(sqlite3* connection, const TSnapshot* unlike)
         // (a change scan gives it an id).
         const auto offer = [&](qint64 key, std::initializer_list<QByteArrayView> fields,
                                auto&& makeFields) {
-            const auto record = tableRecords.find(key);
-            if (record == tableRecords.end() || record->Taken)
+            TRecordRead* record = tableRecords.Find(key);
+            if (!record || record->Taken)
                 return;
             record->Taken = true;
             const THashHex hash = HashOfUtf8(name, fields);
-            const QString hashText = QString::fromLatin1(hash.data(), qsizetype(hash.size()));
-            TVersionVector versions = TVersionVector::Parse(record->Versions);
             if (other)
                 if (const TRow* alike = other->Find(record->Id);
-                    alike && alike->Hash == hashText && alike->Versions == versions)
+                    alike &&
+                    alike->Hash == QLatin1StringView(hash.data(), qsizetype(hash.size())) &&
+                    alike->Versions.Is(record->Versions))
                     return;
-            rows.Add(TRow{key, record->Id, std::move(versions), record->Changed, hashText,
-                          makeFields()});
+            rows.Add(TRow{key, record->Id, TVersionVector::Parse(record->Versions), record->Changed,
+                          QString::fromLatin1(hash.data(), qsizetype(hash.size())), makeFields()});
         };
         switch (table.Kind) {
         case TKind::Group: {

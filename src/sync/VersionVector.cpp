@@ -2,17 +2,48 @@
 
 #include <QStringList>
 
+namespace {
+// Calls visit(key, count) for each "key=count" entry of text, in order; entries without a count
+// above zero are passed over. Stops when visit returns false; returns whether it never did.
+template <typename F> bool EachEntry(QStringView text, F&& visit)
+{
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype end = text.indexOf(QLatin1Char(';'), from);
+        if (end < 0)
+            end = text.size();
+        const QStringView entry = text.sliced(from, end - from);
+        from = end + 1;
+        const qsizetype at = entry.lastIndexOf(QLatin1Char('='));
+        bool ok = false;
+        const qint64 count = at > 0 ? entry.sliced(at + 1).toLongLong(&ok) : 0;
+        if (ok && count > 0 && !visit(entry.first(at), count))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 TVersionVector TVersionVector::Parse(const QString& text)
 {
     TVersionVector vector;
-    for (const QString& entry : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const qsizetype at = entry.lastIndexOf(QLatin1Char('='));
-        bool ok = false;
-        const qint64 count = at > 0 ? entry.mid(at + 1).toLongLong(&ok) : 0;
-        if (ok && count > 0)
-            vector.FCounts[entry.left(at)] = count;
-    }
+    EachEntry(text, [&vector](QStringView key, qint64 count) {
+        vector.FCounts[key.toString()] = count;
+        return true;
+    });
     return vector;
+}
+
+bool TVersionVector::Is(QStringView text) const
+{
+    auto mine = FCounts.begin();
+    // Parse keeps the last count of a key given twice: such a text is taken as another version.
+    const bool alike = EachEntry(text, [this, &mine](QStringView key, qint64 count) {
+        if (mine == FCounts.end() || mine->first != key || mine->second != count)
+            return false;
+        ++mine;
+        return true;
+    });
+    return alike && mine == FCounts.end();
 }
 
 QString TVersionVector::Text() const

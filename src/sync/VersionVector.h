@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include <map>
 
@@ -20,6 +21,9 @@ public:
     TVersionVector() = default;
     static TVersionVector Parse(const QString& text);
     QString Text() const;
+    // Whether the text is this version as Text() writes it, found without parsing it: a text in
+    // another order or form reads as another version.
+    bool Is(QStringView text) const;
 
     // This version against another: Before when the other has seen it and more.
     TOrder Compare(const TVersionVector& other) const;
