@@ -1052,6 +1052,10 @@ Do you want to go back to the data from before the restore?</translation>
         <source>设置登录密码后才能锁定</source>
         <translation>Set a login password to be able to lock</translation>
     </message>
+    <message>
+        <source>笔记所在的分组已在别处删除，尚未保存的内容已放回分组“%1”</source>
+        <translation>The note&apos;s group was deleted elsewhere; what was not saved yet was put back in group “%1”</translation>
+    </message>
 </context>
 <context>
     <name>TFormModIE</name>

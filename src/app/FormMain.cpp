@@ -452,7 +452,7 @@ void TFormMain::FollowStep(std::chrono::nanoseconds budget)
         return;
     FFollowTimer->stop();
     if (!NotePage->PutBack().isEmpty())
-        StatusLine->ShowMessage(tr("笔记所在的分组已被另一台电脑删除，尚未保存的内容已放回分组“%1”")
+        StatusLine->ShowMessage(tr("笔记所在的分组已在别处删除，尚未保存的内容已放回分组“%1”")
                                     .arg(NotePage->PutBack()));
 }
 
