@@ -12,6 +12,8 @@
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
 #include "notes/NoteSaver.h"
+#include "notes/TextHunks.h"
+#include "sync/LineMerge.h"
 #include "webaddr/WebAddrPage.h"
 
 #include <QPlainTextEdit>
@@ -117,6 +119,41 @@ private Q_SLOTS:
         // The other side's change and the merge are one step to undo.
         f.Note->undo();
         QCOMPARE(f.Note->toPlainText(), QStringLiteral("one typed\ntwo\nthree"));
+    }
+
+    // Changes apart are merged at once, as the line by line merge merges them; changes that
+    // touch are left to it.
+    void changesApartMerge_data()
+    {
+        QTest::addColumn<QString>("ours");
+        QTest::addColumn<QString>("theirs");
+        QTest::addColumn<QString>("merged"); // empty: left to the line by line merge
+        // The base is "a\nb\nc\nd".
+        QTest::newRow("ours first") << "A\nb\nc\nd"
+                                    << "a\nb\nc\nD"
+                                    << "A\nb\nc\nD";
+        QTest::newRow("theirs first") << "a\nb\nc\nD"
+                                      << "a\nB\nc\nd"
+                                      << "a\nB\nc\nD";
+        QTest::newRow("lines added at both ends") << "0\na\nb\nc\nd"
+                                                  << "a\nb\nc\nd\ne\n"
+                                                  << "0\na\nb\nc\nd\ne\n";
+        QTest::newRow("lines removed") << "b\nc\nd"
+                                       << "a\nb\nc"
+                                       << "b\nc";
+        QTest::newRow("touching") << "A\nb\nc\nd"
+                                  << "a\nB\nc\nd" << QString();
+    }
+    void changesApartMerge()
+    {
+        QFETCH(QString, ours);
+        QFETCH(QString, theirs);
+        QFETCH(QString, merged);
+        const QString base = QStringLiteral("a\nb\nc\nd");
+        const std::optional<QString> apart = MergeApart(base, ours, theirs);
+        QCOMPARE(apart.value_or(QString()), merged);
+        if (apart)
+            QCOMPARE(*apart, LineMerge::Merge(base, ours, theirs, true).Text);
     }
 
     // Typing not yet stored follows its group however the other side changed it: to its new
