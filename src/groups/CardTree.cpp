@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <set>
 #include <vector>
 
 namespace {
@@ -489,14 +488,19 @@ void TCardTree::PutInPlace(std::unique_ptr<TGroupTreeLoader> load)
     std::vector<std::pair<qint32, QStringList>> way;
     for (const QTreeWidgetItem* up = Selected(); up; up = up->parent())
         way.emplace_back(KeyOf(up).SelfIndex, PathOf(up));
-    std::set<qint32> expanded;
-    ForEachNode(FRootNode, [&expanded](const QTreeWidgetItem* node) {
-        if (node->isExpanded())
-            expanded.insert(KeyOf(node).SelfIndex);
-    });
+    // The open branches on show: below a closed one nothing is looked at, which keeps a large
+    // tree's walk short.
+    std::vector<qint32> expanded;
+    for (std::vector<const QTreeWidgetItem*> open{FRootNode}; !open.empty();) {
+        const QTreeWidgetItem* node = open.back();
+        open.pop_back();
+        if (!node->isExpanded())
+            continue;
+        expanded.push_back(KeyOf(node).SelfIndex);
+        for (int i = 0; i < node->childCount(); ++i)
+            open.push_back(node->child(i));
+    }
     const int scroll = FTreeView->verticalScrollBar()->value();
-    // The new nodes were made while the old ones stood: the deepest of both counts until the
-    // old ones are gone.
     // The old nodes leave the view at once and are freed in a later turn of the event loop:
     // freeing a large tree takes longer than anything else here.
     if (const int at = FTreeView->indexOfTopLevelItem(FRootNode); at >= 0) {
@@ -517,11 +521,10 @@ void TCardTree::PutInPlace(std::unique_ptr<TGroupTreeLoader> load)
     FRootNode->addChildren(load->TakeTopNodes());
     FRootNode->setExpanded(true);
 
-    // New nodes are closed: only the open ones are told, each a walk of its siblings.
-    ForEachNode(FRootNode, [&expanded](QTreeWidgetItem* node) {
-        if (expanded.count(KeyOf(node).SelfIndex) > 0)
+    // New nodes are closed: only the open ones are told.
+    for (const qint32 number : expanded)
+        if (QTreeWidgetItem* node = FIndex.First(number))
             node->setExpanded(true);
-    });
     for (const auto& [number, path] : way) {
         QTreeWidgetItem* byNumber = FIndex.First(number);
         QTreeWidgetItem* node = byNumber && PathOf(byNumber) == path ? byNumber : NodeAtPath(path);
