@@ -227,7 +227,8 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
     ConnectGuarded(FLoadTimer, &QTimer::timeout, this, [this] { LoadStep(); });
     FFollowTimer = new QTimer(this);
     FFollowTimer->setInterval(0);
-    connect(FFollowTimer, &QTimer::timeout, this, [this] { FollowStep(std::chrono::milliseconds(8)); });
+    connect(FFollowTimer, &QTimer::timeout, this,
+            [this] { FollowStep(std::chrono::milliseconds(8)); });
 
     TDataFileFollow::THooks follow;
     follow.Unwritten = [this] {
@@ -506,9 +507,8 @@ void TFormMain::FollowStep(std::chrono::nanoseconds budget)
         return;
     FFollowTimer->stop();
     if (!NotePage->PutBack().isEmpty())
-        StatusLine->ShowMessage(
-            tr("笔记所在的分组已被另一台电脑删除，尚未保存的内容已放回分组“%1”")
-                .arg(NotePage->PutBack()));
+        StatusLine->ShowMessage(tr("笔记所在的分组已在别处删除，尚未保存的内容已放回分组“%1”")
+                                    .arg(NotePage->PutBack()));
 }
 
 void TFormMain::AppMinimize()

@@ -9,12 +9,12 @@
 #include <QKeyEvent>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
 #include <algorithm>
 #include <limits>
-#include <set>
 #include <vector>
 
 namespace {
@@ -182,29 +182,33 @@ TCardTree::~TCardTree()
 void TCardTree::DeleteNodes()
 {
     // A shallow tree is the view's to free.
-    constexpr int Cut = 256;
-    if (FDeepestLevel < Cut)
+    if (FDeepestLevel < DeepCut)
         return;
     // Out of the view first, so that cutting the branches below is no work for the view.
     if (const int at = FTreeView->indexOfTopLevelItem(FRootNode); at >= 0)
         FTreeView->takeTopLevelItem(at);
+    FreeNodes(FRootNode);
+    FRootNode = nullptr;
+    FDeepestLevel = 0;
+}
+
+void TCardTree::FreeNodes(QTreeWidgetItem* top)
+{
     // Cut at every so many levels, the deepest cuts first, so that no branch freed is deeper
     // than the cut.
     std::vector<QTreeWidgetItem*> cuts;
-    std::vector<std::pair<QTreeWidgetItem*, int>> pending{{FRootNode, 0}};
+    std::vector<std::pair<QTreeWidgetItem*, int>> pending{{top, 0}};
     while (!pending.empty()) {
         const auto [node, level] = pending.back();
         pending.pop_back();
-        if (level % Cut == 0 && node->childCount() > 0)
+        if (level % DeepCut == 0 && node->childCount() > 0)
             cuts.push_back(node);
         for (int i = 0; i < node->childCount(); ++i)
             pending.emplace_back(node->child(i), level + 1);
     }
     for (auto cut = cuts.rbegin(); cut != cuts.rend(); ++cut)
         qDeleteAll((*cut)->takeChildren());
-    delete FRootNode;
-    FRootNode = nullptr;
-    FDeepestLevel = 0;
+    delete top;
 }
 
 int TCardTree::LevelOf(const QTreeWidgetItem* node)
@@ -484,26 +488,43 @@ void TCardTree::PutInPlace(std::unique_ptr<TGroupTreeLoader> load)
     std::vector<std::pair<qint32, QStringList>> way;
     for (const QTreeWidgetItem* up = Selected(); up; up = up->parent())
         way.emplace_back(KeyOf(up).SelfIndex, PathOf(up));
-    std::set<qint32> expanded;
-    ForEachNode(FRootNode, [&expanded](const QTreeWidgetItem* node) {
-        if (node->isExpanded())
-            expanded.insert(KeyOf(node).SelfIndex);
-    });
+    // The open branches on show: below a closed one nothing is looked at, which keeps a large
+    // tree's walk short.
+    std::vector<qint32> expanded;
+    for (std::vector<const QTreeWidgetItem*> open{FRootNode}; !open.empty();) {
+        const QTreeWidgetItem* node = open.back();
+        open.pop_back();
+        if (!node->isExpanded())
+            continue;
+        expanded.push_back(KeyOf(node).SelfIndex);
+        for (int i = 0; i < node->childCount(); ++i)
+            open.push_back(node->child(i));
+    }
     const int scroll = FTreeView->verticalScrollBar()->value();
-    // The new nodes were made while the old ones stood: the deepest of both counts until the
-    // old ones are gone.
-    const int deepest = FDeepestLevel;
-    Clear();
-    FDeepestLevel = std::max(FDeepestLevel, deepest);
+    // The old nodes leave the view at once and are freed in a later turn of the event loop:
+    // freeing a large tree takes longer than anything else here.
+    if (const int at = FTreeView->indexOfTopLevelItem(FRootNode); at >= 0) {
+        QTreeWidgetItem* old = FTreeView->takeTopLevelItem(at);
+        const bool deep = FDeepestLevel >= DeepCut;
+        if (deep)
+            QTimer::singleShot(0, FTreeView, [old] { FreeNodes(old); });
+        else
+            FreeInSteps(FTreeView, {old});
+    }
+    // The deepest level made stays counted: it is the new nodes' or more.
+    FIndex.Clear();
+    FRootNode = MakeNode(FRootCaption, TGroupKey{0, 0}, 0);
+    static_cast<TGroupNode*>(FRootNode)->UsePicture(FRootIcon);
+    FTreeView->addTopLevelItem(FRootNode);
+    FIndex.Add(0, FRootNode);
     FIndex.AddLoaded(*load);
     FRootNode->addChildren(load->TakeTopNodes());
     FRootNode->setExpanded(true);
 
-    // New nodes are closed: only the open ones are told, each a walk of its siblings.
-    ForEachNode(FRootNode, [&expanded](QTreeWidgetItem* node) {
-        if (expanded.count(KeyOf(node).SelfIndex) > 0)
+    // New nodes are closed: only the open ones are told.
+    for (const qint32 number : expanded)
+        if (QTreeWidgetItem* node = FIndex.First(number))
             node->setExpanded(true);
-    });
     for (const auto& [number, path] : way) {
         QTreeWidgetItem* byNumber = FIndex.First(number);
         QTreeWidgetItem* node = byNumber && PathOf(byNumber) == path ? byNumber : NodeAtPath(path);
@@ -515,6 +536,24 @@ void TCardTree::PutInPlace(std::unique_ptr<TGroupTreeLoader> load)
         }
     }
     FTreeView->verticalScrollBar()->setValue(scroll);
+}
+
+void TCardTree::FreeInSteps(QObject* context, std::vector<QTreeWidgetItem*> pending)
+{
+    // A node's children are taken off it before it goes (each taking walks the branch below,
+    // which a shallow tree keeps short), so that each turn frees a bounded number of nodes.
+    constexpr int NodesPerTurn = 5000;
+    for (int freed = 0; freed < NodesPerTurn && !pending.empty(); ++freed) {
+        QTreeWidgetItem* node = pending.back();
+        pending.pop_back();
+        const QList<QTreeWidgetItem*> children = node->takeChildren();
+        pending.insert(pending.end(), children.begin(), children.end());
+        delete node;
+    }
+    if (!pending.empty())
+        QTimer::singleShot(0, context, [context, rest = std::move(pending)]() mutable {
+            FreeInSteps(context, std::move(rest));
+        });
 }
 
 QStringList TCardTree::PathOf(const QTreeWidgetItem* node)

@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+class QObject;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TDbAccess;
@@ -140,6 +141,13 @@ private:
     // branch of bounded depth at a time, since Qt frees a node's children by calling itself for
     // each level. A shallow tree is left to the view.
     void DeleteNodes();
+    // Frees a node out of any view with every node below it, deep or not.
+    static void FreeNodes(QTreeWidgetItem* top);
+    // The same for shallow branches, a bounded number of nodes in each turn of the event loop
+    // while the context lives.
+    static void FreeInSteps(QObject* context, std::vector<QTreeWidgetItem*> pending);
+    // How many levels a branch freed at once may have.
+    static constexpr int DeepCut = 256;
 
     TDbAccess& FDbAccess;
     TUserDialogs& FDialogs;
@@ -152,7 +160,7 @@ private:
     QIcon FGroupIcon;
 
     TGroupIndex FIndex;
-    int FDeepestLevel = 0;                   // of any node made so far
+    int FDeepestLevel = 0;                     // of any node made so far
     std::unique_ptr<TGroupTreeLoader> FLoad;   // while loading
     std::unique_ptr<TGroupTreeLoader> FReload; // while reading again in steps
     bool FReloadWhole = false;                 // its nodes are all made

@@ -403,8 +403,10 @@ void TNotePage::MergeStoredNote(qint32 typeId, const QString& base)
         FNoteSaver->Rebase(FNote.RowID, theirs, mine != theirs);
         return;
     }
-    // The typing is the newest text: where lines clash, it stays.
-    const QString merged = LineMerge::Merge(base, mine, theirs, true).Text;
+    // The typing is the newest text: where lines clash, it stays. Typing and the other change
+    // lie apart as a rule, which is merged without the line by line comparison of the whole.
+    const std::optional<QString> apart = MergeApart(base, mine, theirs);
+    const QString merged = apart ? *apart : LineMerge::Merge(base, mine, theirs, true).Text;
     FNoteSaver->Rebase(FNote.RowID, theirs, merged != theirs);
     ReplaceText(mine, merged, merged == theirs);
 }

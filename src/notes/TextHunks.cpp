@@ -99,3 +99,80 @@ std::vector<TTextHunk> LineHunks(const QString& from, const QString& to)
     close();
     return hunks;
 }
+
+namespace {
+
+// The stretch of lines in which a text differs from the base, as base lines [BaseLo, BaseHi)
+// becoming the text's lines [Lo, Hi).
+struct TStretch
+{
+    size_t BaseLo = 0;
+    size_t BaseHi = 0;
+    size_t Lo = 0;
+    size_t Hi = 0;
+};
+
+TStretch StretchOf(const QString& base, const std::vector<qsizetype>& b, const QString& text,
+                   const std::vector<qsizetype>& t)
+{
+    const size_t baseLines = b.size() - 1;
+    const size_t lines = t.size() - 1;
+    TStretch s;
+    while (s.BaseLo < baseLines && s.BaseLo < lines &&
+           Line(base, b, s.BaseLo) == Line(text, t, s.BaseLo))
+        ++s.BaseLo;
+    s.Lo = s.BaseLo;
+    s.BaseHi = baseLines;
+    s.Hi = lines;
+    while (s.BaseHi > s.BaseLo && s.Hi > s.Lo &&
+           Line(base, b, s.BaseHi - 1) == Line(text, t, s.Hi - 1)) {
+        --s.BaseHi;
+        --s.Hi;
+    }
+    return s;
+}
+
+// Lines [lo, hi) of a text, each with its line feed.
+QStringView Lines(const QString& text, const std::vector<qsizetype>& starts, size_t lo, size_t hi)
+{
+    return QStringView(text).mid(starts[lo], starts[hi] - starts[lo]);
+}
+
+} // namespace
+
+std::optional<QString> MergeApart(const QString& base, const QString& ours, const QString& theirs)
+{
+    // Every line is ended by a line feed here, the last one by one thought after the text.
+    const QString baseEnded = base + QLatin1Char('\n');
+    const QString oursEnded = ours + QLatin1Char('\n');
+    const QString theirsEnded = theirs + QLatin1Char('\n');
+    const std::vector<qsizetype> b = LineStarts(base);
+    const std::vector<qsizetype> o = LineStarts(ours);
+    const std::vector<qsizetype> t = LineStarts(theirs);
+    const TStretch mine = StretchOf(base, b, ours, o);
+    const TStretch other = StretchOf(base, b, theirs, t);
+    const bool oursChanged = mine.BaseLo < mine.BaseHi || mine.Lo < mine.Hi;
+    const bool theirsChanged = other.BaseLo < other.BaseHi || other.Lo < other.Hi;
+    if (!theirsChanged)
+        return ours;
+    if (!oursChanged)
+        return theirs;
+    const bool oursFirst = mine.BaseHi < other.BaseLo;
+    if (!oursFirst && !(other.BaseHi < mine.BaseLo))
+        return std::nullopt;
+    const TStretch& first = oursFirst ? mine : other;
+    const TStretch& second = oursFirst ? other : mine;
+    const QString& firstText = oursFirst ? oursEnded : theirsEnded;
+    const QString& secondText = oursFirst ? theirsEnded : oursEnded;
+    const std::vector<qsizetype>& firstStarts = oursFirst ? o : t;
+    const std::vector<qsizetype>& secondStarts = oursFirst ? t : o;
+    QString merged;
+    merged.reserve(std::max(ours.size(), theirs.size()) + 64);
+    merged += Lines(baseEnded, b, 0, first.BaseLo);
+    merged += Lines(firstText, firstStarts, first.Lo, first.Hi);
+    merged += Lines(baseEnded, b, first.BaseHi, second.BaseLo);
+    merged += Lines(secondText, secondStarts, second.Lo, second.Hi);
+    merged += Lines(baseEnded, b, second.BaseHi, b.size() - 1);
+    merged.chop(1);
+    return merged;
+}

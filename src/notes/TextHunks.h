@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 // The stretches of whole lines in which one text differs from another, for changing a shown
@@ -17,3 +18,9 @@ struct TTextHunk
 // In order, none overlapping; empty when the texts are equal. Lines are kept apart by line
 // feeds.
 std::vector<TTextHunk> LineHunks(const QString& from, const QString& to);
+
+// The merge of two texts grown from one, for the usual case: each changed one stretch of lines
+// (everything between its first and last changed line) and the stretches are apart, with at
+// least one line neither changed between them. Then the result holds both changes, as a line by
+// line merge would; otherwise there is none. It costs a few passes over the texts.
+std::optional<QString> MergeApart(const QString& base, const QString& ours, const QString& theirs);

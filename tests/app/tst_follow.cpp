@@ -5,7 +5,6 @@
 #include "app/FormMain.h"
 #include "app/WindowState.h"
 #include "controls/CardDBGrid.h"
-#include "controls/StatusLine.h"
 #include "data/DbAccess.h"
 #include "data/DbWriter.h"
 #include "data/ResultSet.h"
@@ -13,6 +12,8 @@
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
 #include "notes/NoteSaver.h"
+#include "notes/TextHunks.h"
+#include "sync/LineMerge.h"
 #include "webaddr/WebAddrPage.h"
 
 #include <QPlainTextEdit>
@@ -120,28 +121,84 @@ private Q_SLOTS:
         QCOMPARE(f.Note->toPlainText(), QStringLiteral("one typed\ntwo\nthree"));
     }
 
-    // The selected group deleted elsewhere: the selection goes to the group above it, and the
-    // typing not yet stored is put back rather than lost.
-    void deletedGroupKeepsTheTyping()
+    // Changes apart are merged at once, as the line by line merge merges them; changes that
+    // touch are left to it.
+    void changesApartMerge_data()
     {
+        QTest::addColumn<QString>("ours");
+        QTest::addColumn<QString>("theirs");
+        QTest::addColumn<QString>("merged"); // empty: left to the line by line merge
+        // The base is "a\nb\nc\nd".
+        QTest::newRow("ours first") << "A\nb\nc\nd"
+                                    << "a\nb\nc\nD"
+                                    << "A\nb\nc\nD";
+        QTest::newRow("theirs first") << "a\nb\nc\nD"
+                                      << "a\nB\nc\nd"
+                                      << "a\nB\nc\nD";
+        QTest::newRow("lines added at both ends") << "0\na\nb\nc\nd"
+                                                  << "a\nb\nc\nd\ne\n"
+                                                  << "0\na\nb\nc\nd\ne\n";
+        QTest::newRow("lines removed") << "b\nc\nd"
+                                       << "a\nb\nc"
+                                       << "b\nc";
+        QTest::newRow("touching") << "A\nb\nc\nd"
+                                  << "a\nB\nc\nd" << QString();
+    }
+    void changesApartMerge()
+    {
+        QFETCH(QString, ours);
+        QFETCH(QString, theirs);
+        QFETCH(QString, merged);
+        const QString base = QStringLiteral("a\nb\nc\nd");
+        const std::optional<QString> apart = MergeApart(base, ours, theirs);
+        QCOMPARE(apart.value_or(QString()), merged);
+        if (apart)
+            QCOMPARE(*apart, LineMerge::Merge(base, ours, theirs, true).Text);
+    }
+
+    // Typing not yet stored follows its group however the other side changed it: to its new
+    // number or caption, or, when the group was deleted, back into a group of its name while the
+    // selection goes to the group above.
+    void typingFollowsTheShownGroup_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("selected"); // the caption below "上" selected after, if any
+        QTest::addColumn<QString>("holder");   // the caption of the group holding the typing
+        QTest::newRow("deleted") << QStringLiteral("delete from NoteType where SelfIndex=2; "
+                                                   "delete from NoteBook where TypeID=2")
+                                 << QString() << QStringLiteral("下");
+        QTest::newRow("renumbered")
+            << QStringLiteral("update NoteType set SelfIndex=7 where SelfIndex=2; "
+                              "update NoteBook set TypeID=7 where TypeID=2")
+            << QStringLiteral("下") << QStringLiteral("下");
+        QTest::newRow("renamed") << QStringLiteral(
+                                        "update NoteType set TypeName='新名' where SelfIndex=2")
+                                 << QStringLiteral("新名") << QStringLiteral("新名");
+    }
+    void typingFollowsTheShownGroup()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, selected);
+        QFETCH(QString, holder);
         TFollowed f(QStringLiteral(
             "insert into NoteType(SelfIndex,ParentIndex,TypeName) values(1,0,'上'),(2,1,'下')@#@"
             "insert into NoteBook(TypeID,ReMark) values(2,'stored')"));
         TCardTree& tree = f.NotePage->NoteTree();
-        tree.Select(tree.NodeAtPath({QStringLiteral("上"), QStringLiteral("下")}));
+        const QString top = QStringLiteral("上");
+        tree.Select(tree.NodeAtPath({top, QStringLiteral("下")}));
         QCOMPARE(f.Note->toPlainText(), QStringLiteral("stored"));
         f.Note->moveCursor(QTextCursor::End);
         QTest::keyClicks(f.Note, QStringLiteral(" typed"));
-        f.Change(QStringLiteral("delete from NoteType where SelfIndex=2; "
-                                "delete from NoteBook where TypeID=2"));
+        f.Change(change);
         f.Form.FollowOutsideChange();
         QTRY_VERIFY(!f.Form.Following());
-        QCOMPARE(TCardTree::PathOf(tree.Selected()), QStringList(QStringLiteral("上")));
+        const QStringList selectedPath =
+            selected.isEmpty() ? QStringList{top} : QStringList{top, selected};
+        QCOMPARE(TCardTree::PathOf(tree.Selected()), selectedPath);
         QTRY_VERIFY(!f.NotePage->NoteSaver().Due());
-        const QTreeWidgetItem* back = tree.NodeAtPath({QStringLiteral("上"), QStringLiteral("下")});
-        QVERIFY(back);
-        QCOMPARE(f.StoredNote(TCardTree::KeyOf(back).SelfIndex), QStringLiteral("stored typed"));
-        QVERIFY(Widget<TStatusLine>(&f.Form, "StatusLine")->text().contains(QStringLiteral("下")));
+        const QTreeWidgetItem* holding = tree.NodeAtPath({top, holder});
+        QVERIFY(holding);
+        QCOMPARE(f.StoredNote(TCardTree::KeyOf(holding).SelfIndex), QStringLiteral("stored typed"));
     }
 
     // The list keeps its current address: by its ID, else by its web address when the other
