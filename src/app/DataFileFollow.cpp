@@ -36,15 +36,14 @@ QString ProblemOf(const QString& path, const TFileKey& key, bool* wrongKey)
     return RestoreCheck::Problem(connection.get(), path);
 }
 
-// Runs the typing's work against a connection of its own.
-QString WriteTyping(sqlite3* connection, const TDbWriter::TWork& typing)
+// Runs the typing's work, oldest first, against a connection of its own.
+QString WriteTyping(sqlite3* connection, const std::vector<TDbWriter::TWork>& typing)
 {
-    if (!typing)
-        return {};
     QString failure;
     TPrepared prepared(connection);
     try {
-        typing(prepared);
+        for (const TDbWriter::TWork& work : typing)
+            work(prepared);
     } catch (const EDBException& error) {
         failure = error.Message();
     }
@@ -82,8 +81,11 @@ void TDataFileFollow::Check()
     const auto done = qScopeGuard([this] { FBusy = false; });
 
     // Saves into the old file fail, and retried after the change they would write a row number
-    // of the old file into the new one: the editor's typing is taken here instead.
-    const TDbWriter::TWork typing = FHooks.Unwritten ? FHooks.Unwritten() : TDbWriter::TWork();
+    // of the old file into the new one: the editor's typing is taken here instead, and kept
+    // until it is in the copy of the old file.
+    if (TDbWriter::TWork fresh = FHooks.Unwritten ? FHooks.Unwritten() : TDbWriter::TWork())
+        FTyping.push_back(std::move(fresh));
+    const std::vector<TDbWriter::TWork> typing = FTyping;
     TDbWriter& writer = FDbAccess.Writer();
     writer.Drop();
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
@@ -93,6 +95,7 @@ void TDataFileFollow::Check()
     const QString kept = KeepOpenFile(typing);
     if (kept.isEmpty())
         return;
+    FTyping.clear();
     if (at == TDbAccess::TFileAtPath::Missing) {
         PutBack(kept, typing, false);
         WriteLog(QStringLiteral("数据文件被其他程序删除，已把打开的数据写回原处；副本：") + kept);
@@ -106,7 +109,7 @@ void TDataFileFollow::Check()
     TakeNewFile(kept, typing);
 }
 
-QString TDataFileFollow::KeepOpenFile(const TDbWriter::TWork& typing)
+QString TDataFileFollow::KeepOpenFile(const std::vector<TDbWriter::TWork>& typing)
 {
     const QDateTime now = FHooks.Clock();
     const QString folder = AppPath() + QStringLiteral("同步冲突副本/") +
@@ -115,7 +118,7 @@ QString TDataFileFollow::KeepOpenFile(const TDbWriter::TWork& typing)
                          now.toString(QStringLiteral("hhmmss-zzz")) + QStringLiteral(".dat");
     QString reason = QDir().mkpath(folder) ? FDbAccess.CopyOpenFileTo(kept)
                                            : Located(folder, qt_error_string(errno));
-    if (reason.isEmpty() && typing) {
+    if (reason.isEmpty() && !typing.empty()) {
         QString error;
         const TConnection copy = DatabaseFile::Open(kept, false, &error, FDbAccess.Key());
         reason = copy ? WriteTyping(copy.get(), typing) : error;
@@ -160,7 +163,7 @@ std::optional<TFileKey> TDataFileFollow::KeyOfNewFile(QString* refusal)
     return found;
 }
 
-void TDataFileFollow::TakeNewFile(const QString& kept, const TDbWriter::TWork& typing)
+void TDataFileFollow::TakeNewFile(const QString& kept, const std::vector<TDbWriter::TWork>& typing)
 {
     QString refusal;
     const std::optional<TFileKey> key = KeyOfNewFile(&refusal);
@@ -210,7 +213,8 @@ void TDataFileFollow::TakeNewFile(const QString& kept, const TDbWriter::TWork& t
                          .arg(QDir::toNativeSeparators(kept)));
 }
 
-void TDataFileFollow::PutBack(const QString& kept, const TDbWriter::TWork& typing, bool moveAside)
+void TDataFileFollow::PutBack(const QString& kept, const std::vector<TDbWriter::TWork>& typing,
+                              bool moveAside)
 {
     const QString path = FDbAccess.DatabasePath();
     if (moveAside) {
@@ -222,7 +226,6 @@ void TDataFileFollow::PutBack(const QString& kept, const TDbWriter::TWork& typin
                                QString::fromUtf8(DbHint::Batch), QString());
     }
     FDbAccess.PutOpenFileBack();
-    if (const QString failure = typing ? WriteTyping(FDbAccess.Handle(), typing) : QString();
-        !failure.isEmpty())
+    if (const QString failure = WriteTyping(FDbAccess.Handle(), typing); !failure.isEmpty())
         WriteLog(QStringLiteral("笔记尚未保存：") + failure);
 }

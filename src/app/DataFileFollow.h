@@ -10,6 +10,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QTimer;
 class TDbAccess;
@@ -52,11 +53,11 @@ public:
 
 private:
     // The open file copied whole with the typing; empty on failure, said in the log.
-    QString KeepOpenFile(const TDbWriter::TWork& typing);
-    void TakeNewFile(const QString& kept, const TDbWriter::TWork& typing);
+    QString KeepOpenFile(const std::vector<TDbWriter::TWork>& typing);
+    void TakeNewFile(const QString& kept, const std::vector<TDbWriter::TWork>& typing);
     // The old file gets its name back and the typing; what was at the name (when set) is moved
     // aside, next to the kept copy.
-    void PutBack(const QString& kept, const TDbWriter::TWork& typing, bool moveAside);
+    void PutBack(const QString& kept, const std::vector<TDbWriter::TWork>& typing, bool moveAside);
     // The key that opens the file now at the data file's name as a Velmora file, asking the
     // user for its password where neither key at hand opens it; none, and the reason, when the
     // file can't be taken.
@@ -68,4 +69,6 @@ private:
     QTimer* FTimer;
     bool FBusy = false;
     QString FLastFailure; // logged once
+    // The typing taken from the editor, oldest first, until it is in the copy of the old file.
+    std::vector<TDbWriter::TWork> FTyping;
 };

@@ -165,6 +165,19 @@ private Q_SLOTS:
         QVERIFY(kept);
     }
 
+    // The start says it of a data folder once.
+    void syncedDataFolderIsSaidOnce()
+    {
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral(".stfolder")));
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("Velmora")));
+        TScriptedDialogs dialogs;
+        WarnOfSyncedDataFolder(dialogs, root.filePath(QStringLiteral("Velmora")));
+        WarnOfSyncedDataFolder(dialogs, root.filePath(QStringLiteral("Velmora")));
+        QCOMPARE(dialogs.Boxes.size(), 1);
+        QVERIFY(dialogs.Boxes[0].Text.contains(QDir::toNativeSeparators(root.path())));
+    }
+
     void syncProgramMarks_data()
     {
         QTest::addColumn<QString>("mark"); // in the folder two levels above the data folder
