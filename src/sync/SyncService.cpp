@@ -74,6 +74,8 @@ struct TSyncService::TShared
     // Keys that opened other computers' files, and those already asked for: for this run only.
     QHash<QString, TFileKey> PeerKeys;
     QSet<QString> Asked;
+    // Work for the owner's thread: reports and questions.
+    std::vector<std::function<void()>> Mail;
 };
 
 class TSyncService::TWorker final
@@ -96,9 +98,14 @@ private:
     bool ReadPeer(const SyncFolder::TPeerFile& file);
     void Export();
     void WriteName();
+    // Leaves work for the owner's thread; the event only wakes it.
     void Post(std::function<void()> work) const
     {
-        QMetaObject::invokeMethod(FOwner, std::move(work), Qt::QueuedConnection);
+        {
+            const std::lock_guard lock(FShared->Mutex);
+            FShared->Mail.push_back(std::move(work));
+        }
+        emit FOwner->MailArrived();
     }
     void Report(const QString& device, const TPeerStatus& status) const
     {
@@ -128,8 +135,14 @@ private:
 template <class T> T TSyncService::TWorker::Ask(std::function<T()> ask, T fallback)
 {
     auto answer = std::make_shared<std::optional<T>>();
-    Post([shared = FShared, answer, ask = std::move(ask)] {
-        T value = ask();
+    Post([shared = FShared, answer, ask = std::move(ask), fallback] {
+        bool stopped = false;
+        {
+            const std::lock_guard lock(shared->Mutex);
+            stopped = shared->Stop;
+        }
+        // Nobody waits for the answer of an exchange that ended.
+        T value = stopped ? fallback : ask();
         {
             const std::lock_guard lock(shared->Mutex);
             *answer = std::move(value);
@@ -416,6 +429,7 @@ TSyncService::TSyncService(QObject* parent) : QObject(parent)
     FPeriodic = new QTimer(this);
     FPeriodic->setInterval(Periodic);
     connect(FPeriodic, &QTimer::timeout, this, &TSyncService::ReadPeersNow);
+    connect(this, &TSyncService::MailArrived, this, &TSyncService::ReadMail, Qt::QueuedConnection);
     FRetry = new QTimer(this);
     FRetry->setSingleShot(true);
     FRetry->setInterval(RetryAfter);
@@ -510,6 +524,19 @@ void TSyncService::ReadPeersNow()
     const std::lock_guard lock(FShared->Mutex);
     FShared->ReadWanted = true;
     FShared->Wake.notify_all();
+}
+
+void TSyncService::ReadMail()
+{
+    if (!FShared)
+        return;
+    std::vector<std::function<void()>> mail;
+    {
+        const std::lock_guard lock(FShared->Mutex);
+        mail.swap(FShared->Mail);
+    }
+    for (const std::function<void()>& work : mail)
+        work();
 }
 
 void TSyncService::PeerRead(const QString& device, const TPeerStatus& status)
