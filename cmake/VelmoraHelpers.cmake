@@ -6,8 +6,9 @@ function(velmora_library NAME)
 endfunction()
 
 # The names of the tests that run the note writer's thread: its database tests, the note page's,
-# the bursts of real keys, and any test of the writer or the note saver of their own.
-set(VELMORA_WRITER_TESTS "^tst_(dbaccess|notes|keybursts)$|writer|saver")
+# the bursts of real keys, and any test of the writer or the note saver of their own; and the
+# sync service's, whose exchange runs on a thread of its own.
+set(VELMORA_WRITER_TESTS "^tst_(dbaccess|notes|keybursts|syncservice)$|writer|saver")
 
 # add_unit_test(NAME SOURCES ... LIBS ...): one Qt Test executable, run by CTest offscreen.
 function(add_unit_test NAME)

@@ -777,9 +777,15 @@ void TFormMain::SettingsClick()
     NotePage->NoteSaver().SaveOrAsk();
     const QString currentAddress = WebAddrPage->CurrentAddressId();
     const bool syncing = PauseSync();
+    // A failure of the dialog's work leaves the file in use as before: the exchange goes on.
+    const auto resume = [&] {
+        if (syncing)
+            FSync->Start();
+    };
+    auto resumeOnFailure = qScopeGuard(resume);
     const bool saved = ShowConfigDialog(FConfig, FDialogs);
-    if (syncing)
-        FSync->Start();
+    resumeOnFailure.dismiss();
+    resume();
     ApplyLockSettings();
     // The file closed for the new key took the listed addresses with it.
     WebAddrPage->ListAgainIfClosed(currentAddress);
@@ -804,9 +810,14 @@ void TFormMain::RestoreClick()
     // The safety copy is under the key the data file has now.
     const TFileKey before = FDbAccess.Key();
     const bool syncing = PauseSync();
+    const auto resume = [&] {
+        if (syncing)
+            FSync->Start();
+    };
+    auto resumeOnFailure = qScopeGuard(resume);
     const bool restored = RestoreCommand(FConfig, FDialogs);
-    if (syncing)
-        FSync->Start();
+    resumeOnFailure.dismiss();
+    resume();
     if (!restored)
         return;
     StatusLine->ShowMessage(tr("已恢复"));

@@ -74,6 +74,8 @@ struct TSyncService::TShared
     // Keys that opened other computers' files, and those already asked for: for this run only.
     QHash<QString, TFileKey> PeerKeys;
     QSet<QString> Asked;
+    // Work for the owner's thread: reports and questions.
+    std::vector<std::function<void()>> Mail;
 };
 
 class TSyncService::TWorker final
@@ -96,9 +98,14 @@ private:
     bool ReadPeer(const SyncFolder::TPeerFile& file);
     void Export();
     void WriteName();
+    // Leaves work for the owner's thread; the event only wakes it.
     void Post(std::function<void()> work) const
     {
-        QMetaObject::invokeMethod(FOwner, std::move(work), Qt::QueuedConnection);
+        {
+            const std::lock_guard lock(FShared->Mutex);
+            FShared->Mail.push_back(std::move(work));
+        }
+        emit FOwner->MailArrived();
     }
     void Report(const QString& device, const TPeerStatus& status) const
     {
@@ -118,6 +125,9 @@ private:
     QString FOpenProblem;
     // The size and time of each peer file as last merged: an unchanged file is not read again.
     QHash<QString, std::pair<qint64, qint64>> FMerged;
+    // The same for a file refused, with why: it is looked at again once it changes (a half
+    // copied file grows whole), not every time the folder is read.
+    QHash<QString, std::pair<std::pair<qint64, qint64>, QString>> FRefused;
     qint64 FSpacing;
     std::thread FThread;
 };
@@ -125,8 +135,14 @@ private:
 template <class T> T TSyncService::TWorker::Ask(std::function<T()> ask, T fallback)
 {
     auto answer = std::make_shared<std::optional<T>>();
-    Post([shared = FShared, answer, ask = std::move(ask)] {
-        T value = ask();
+    Post([shared = FShared, answer, ask = std::move(ask), fallback] {
+        bool stopped = false;
+        {
+            const std::lock_guard lock(shared->Mutex);
+            stopped = shared->Stop;
+        }
+        // Nobody waits for the answer of an exchange that ended.
+        T value = stopped ? fallback : ask();
         {
             const std::lock_guard lock(shared->Mutex);
             *answer = std::move(value);
@@ -145,9 +161,10 @@ void TSyncService::TWorker::Run()
     bool dirty = false;
     qint64 spacing = FSpacing;
     qint64 lastExport = Steady() - FSpacing;
+    // What was asked for and not yet done: a data file that does not open now keeps it.
+    bool read = false;
+    bool exportNow = false;
     for (;;) {
-        bool read = false;
-        bool exportNow = false;
         {
             std::unique_lock lock(FShared->Mutex);
             FShared->Wake.wait_for(lock, 1s, [this] {
@@ -155,8 +172,8 @@ void TSyncService::TWorker::Run()
             });
             if (FShared->Stop)
                 break;
-            read = std::exchange(FShared->ReadWanted, false);
-            exportNow = std::exchange(FShared->ExportWanted, false);
+            read = std::exchange(FShared->ReadWanted, false) || read;
+            exportNow = std::exchange(FShared->ExportWanted, false) || exportNow;
         }
         if (!EnsureOpen())
             continue;
@@ -165,11 +182,12 @@ void TSyncService::TWorker::Run()
         if (seen >= 0 && version != seen)
             dirty = true;
         seen = version;
-        if (read && ReadPeers())
+        if (std::exchange(read, false) && ReadPeers())
             dirty = true;
         if (exportNow || (dirty && Steady() - lastExport >= spacing)) {
             const qint64 began = Steady();
             Export();
+            exportNow = false;
             dirty = false;
             lastExport = Steady();
             // A large file's copy takes long: typing goes on meanwhile without keeping the
@@ -323,9 +341,15 @@ bool TSyncService::TWorker::ReadPeer(const SyncFolder::TPeerFile& file)
         Report(file.Device, TPeerStatus{name, QString(), Now()});
         return false;
     }
+    const auto refused = FRefused.constFind(file.Device);
+    if (refused != FRefused.constEnd() && refused->first == stamp) {
+        Report(file.Device, TPeerStatus{name, refused->second, 0});
+        return false;
+    }
     TPeerStatus status{name, QString(), 0};
     const std::optional<TFileKey> key = PeerKey(file, name, &status.Problem);
     if (!key) {
+        FRefused.insert(file.Device, {stamp, status.Problem});
         Report(file.Device, status);
         return false;
     }
@@ -361,13 +385,18 @@ bool TSyncService::TWorker::ReadPeer(const SyncFolder::TPeerFile& file)
                 false);
             continue;
         } catch (const ECardError& error) {
+            // This file's trouble (busy, full disk), not the peer's: tried again later.
             report.Refused = error.Message();
+            break;
         }
+        if (!report.Refused.isEmpty())
+            FRefused.insert(file.Device, {stamp, report.Refused});
         break;
     }
     status.Problem = report.Refused;
     if (report.Refused.isEmpty()) {
         FMerged.insert(file.Device, stamp);
+        FRefused.remove(file.Device);
         status.ReadAt = Now();
     }
     Report(file.Device, status);
@@ -400,6 +429,7 @@ TSyncService::TSyncService(QObject* parent) : QObject(parent)
     FPeriodic = new QTimer(this);
     FPeriodic->setInterval(Periodic);
     connect(FPeriodic, &QTimer::timeout, this, &TSyncService::ReadPeersNow);
+    connect(this, &TSyncService::MailArrived, this, &TSyncService::ReadMail, Qt::QueuedConnection);
     FRetry = new QTimer(this);
     FRetry->setSingleShot(true);
     FRetry->setInterval(RetryAfter);
@@ -494,6 +524,19 @@ void TSyncService::ReadPeersNow()
     const std::lock_guard lock(FShared->Mutex);
     FShared->ReadWanted = true;
     FShared->Wake.notify_all();
+}
+
+void TSyncService::ReadMail()
+{
+    if (!FShared)
+        return;
+    std::vector<std::function<void()>> mail;
+    {
+        const std::lock_guard lock(FShared->Mutex);
+        mail.swap(FShared->Mail);
+    }
+    for (const std::function<void()>& work : mail)
+        work();
 }
 
 void TSyncService::PeerRead(const QString& device, const TPeerStatus& status)

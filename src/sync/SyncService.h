@@ -73,12 +73,17 @@ signals:
     void ConflictsKept(int count);
     void StatusChanged();
     void Exported();
+    // The exchange's thread left word in the mailbox; for this object's own use. What it says
+    // goes through the mailbox's lock, not through the event.
+    void MailArrived();
 
 private:
     struct TShared;
     class TWorker;
 
     void PeerRead(const QString& device, const TPeerStatus& status);
+    // Runs what the exchange's thread left for this one.
+    void ReadMail();
     void WatchFolder();
 
     std::shared_ptr<TShared> FShared;

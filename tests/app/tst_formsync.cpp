@@ -21,21 +21,24 @@ private slots:
 
     void folderChoice_data()
     {
-        QTest::addColumn<bool>("dataFolder");
+        QTest::addColumn<int>("kind");
         QTest::addColumn<bool>("turnedOn");
-        QTest::newRow("a folder of its own: on") << false << true;
+        QTest::newRow("a folder of its own: on") << 0 << true;
         // The sync program would replace the live data file under the running program.
-        QTest::newRow("the data file's folder: refused") << true << false;
+        QTest::newRow("the data file's folder: refused") << 1 << false;
+        QTest::newRow("a folder that is not there: refused") << 2 << false;
     }
     // The path typed where the focus is at the opening, and Return.
     void folderChoice()
     {
-        QFETCH(bool, dataFolder);
+        QFETCH(int, kind);
         QFETCH(bool, turnedOn);
         TTestFolder data;
         data.InstallDatabase();
         QTemporaryDir sync;
-        const QString folder = dataFolder ? data.Path() : sync.path();
+        const QString folder = kind == 0   ? sync.path()
+                               : kind == 1 ? data.Path()
+                                           : sync.filePath(QStringLiteral("gone"));
         TScriptedDialogs dialogs;
         TCardException handler(dialogs);
         TSyncSettings settings = TSyncSettings::Load();
