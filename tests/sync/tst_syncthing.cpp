@@ -1,12 +1,21 @@
+#include "ScriptedDialogs.h"
 #include "SyncthingPair.h"
+#include "Widgets.h"
+
+#include "app/FormMain.h"
+#include "common/AppPath.h"
+#include "controls/StatusLine.h"
+#include "data/DbAccess.h"
 #include "TestFolder.h"
 
 #include "data/FileKey.h"
 #include "data/Sqlite.h"
+#include "sync/ImportMerge.h"
 #include "sync/SyncFolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 #include <sqlcipher/sqlite3.h>
@@ -68,6 +77,16 @@ QString State(sqlite3* connection)
     return error.isEmpty() ? rows.join(QLatin1Char('|')) : error;
 }
 
+int Count(const QString& path, const QString& sql)
+{
+    QString error;
+    const TConnection file = DatabaseFile::OpenReadOnly(path, &error);
+    const TStatement statement = file ? Prepare(file.get(), sql, &error) : nullptr;
+    return statement && sqlite3_step(statement.get()) == SQLITE_ROW
+               ? sqlite3_column_int(statement.get(), 0)
+               : -1;
+}
+
 PeerMerge::TSetup Setup(const QString& device, qint64 now)
 {
     return {device, device, device == Laptop ? Desktop : Laptop, now, [](int, int) {
@@ -83,6 +102,7 @@ class TestSyncthing : public QObject
 
 private:
     std::unique_ptr<TSyncthingPair> FPair;
+    QTemporaryDir FConfig;
 
     // A computer writes its own file into its side of the synced folder.
     QString Share(sqlite3* data, int side, const QString& device, qint64 now)
@@ -124,6 +144,8 @@ private Q_SLOTS:
     {
         if (TSyncthingPair::Program().isEmpty())
             QSKIP("needs syncthing (the Debian package) on the PATH");
+        QVERIFY(FConfig.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(FConfig.path()));
         // Conflict copies are named by the local date.
         qputenv("TZ", "UTC");
         tzset();
@@ -185,32 +207,51 @@ private Q_SLOTS:
         const QStringList copies =
             folder.entryList({QStringLiteral("bookkeep.sync-conflict-*.dat")});
         QCOMPARE(copies.size(), 1);
-        QSKIP("needs the import merge of a sync program's conflict copy into the data file");
+        const TConnection data = Open(DataFile(0, subfolder));
+        const ImportMerge::TReport report = ImportMerge::MergeFile(
+            data.get(), folder.filePath(copies.first()), TFileKey(), {Desktop, Now});
+        QCOMPARE(report.Refused, QString());
+        QCOMPARE(State(data.get()), QStringLiteral("address desktop.example|address start.example|"
+                                                   "group Work: one/two/three/laptop"));
     }
 
-    // bookkeep.dat in the synced folder, open on side 0 as a running program holds it, while
-    // both computers change it apart: the other's newer version wins and Syncthing renames it
-    // over the open file, whose typing is no longer at the data file's name.
+    // bookkeep.dat in the synced folder, open in the window on side 0 while both computers
+    // change it apart: the other's newer version wins and Syncthing renames it over the open
+    // file. The window goes on with the new file, and what was typed here before and after is
+    // in it, beside the other computer's address.
     void dataFileReplacedWhileOpen()
     {
         const QString subfolder = QStringLiteral("replaced");
         QCOMPARE(ShareDataFile(subfolder), QString());
-        const QString path = DataFile(0, subfolder);
-        const TConnection running = Open(path);
-        struct stat before = {};
-        QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+        TTestFolder folder;
+        SetAppPath(QFileInfo(DataFile(0, subfolder)).path());
+        TScriptedDialogs dialogs;
+        TDbAccess db;
+        db.Connect(dialogs);
+        QVERIFY(db.Connected());
+        TFormMain form(db, dialogs);
+        form.show();
+        QVERIFY(form.FormShow());
+        form.FinishLoading();
         QCOMPARE(FPair->Separate(), QString());
-        Run(running.get(), QStringLiteral("update NoteBook set ReMark='laptop'"));
+        auto* note = Widget<QPlainTextEdit>(&form, "mmoNote");
+        QTest::keyClicks(note, QStringLiteral("laptop"));
+        const QString typed = QStringLiteral("select count(*) from NoteBook where ReMark='%1'");
+        QTRY_COMPARE(Count(DataFile(0, subfolder), typed.arg(QStringLiteral("laptop"))), 1);
         Run(Open(DataFile(1, subfolder)).get(),
             QStringLiteral("insert into IE (TypeID, IEUrl) values (1, 'desktop.example')"));
         QCOMPARE(FPair->Rejoin(), QString());
         QCOMPARE(FPair->Exchange(), QString());
-        struct stat after = {};
-        QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
-        QVERIFY(after.st_ino != before.st_ino);
-        QSKIP("needs the program to follow a data file replaced while it is open");
+        QTest::keyClicks(note, QStringLiteral("+after"));
+        QTRY_COMPARE(
+            Widget<TStatusLine>(&form, "StatusLine")->text(),
+            QStringLiteral("数据文件已被其他程序替换，本机尚未同步的内容已合并进新文件。"));
+        QTRY_COMPARE(Count(DataFile(0, subfolder), typed.arg(QStringLiteral("laptop+after"))), 1);
+        QCOMPARE(Count(DataFile(0, subfolder),
+                       QStringLiteral("select count(*) from IE where IEUrl='desktop.example'")),
+                 1);
     }
 };
 
-QTEST_GUILESS_MAIN(TestSyncthing)
+QTEST_MAIN(TestSyncthing)
 #include "tst_syncthing.moc"
