@@ -273,6 +273,8 @@ void TSyncService::TWorker::Export()
                                           FKey, Now());
     } catch (const ECardError& error) {
         reason = error.Message();
+    } catch (const std::exception& error) {
+        reason = QString::fromLocal8Bit(error.what());
     }
     Post([owner = FOwner, reason] {
         if (reason.isEmpty())
@@ -420,6 +422,9 @@ bool TSyncService::TWorker::ReadPeer(const SyncFolder::TPeerFile& file)
         } catch (const ECardError& error) {
             // This file's trouble (busy, full disk), not the peer's: tried again later.
             report.Refused = error.Message();
+            break;
+        } catch (const std::exception& error) {
+            report.Refused = QString::fromLocal8Bit(error.what());
             break;
         }
         if (!report.Refused.isEmpty())
