@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTimer>
 
@@ -70,7 +71,9 @@ struct TSyncService::TShared
     bool ExportWanted = false;
     bool ReadWanted = false;
     bool Finished = false;
-    sqlite3* Live = nullptr; // the worker's connection while open, for an interrupt
+    bool Interrupted = false;    // the stop's wait ran out: nothing more is begun
+    sqlite3* Live = nullptr;     // the worker's connection while open, for an interrupt
+    sqlite3* LivePeer = nullptr; // a peer's file while it is read
     // Keys that opened other computers' files, and those already asked for: for this run only.
     QHash<QString, TFileKey> PeerKeys;
     QSet<QString> Asked;
@@ -113,6 +116,10 @@ private:
     }
     // Asks on the owner's thread and waits for the answer; a stop answers with fallback.
     template <class T> T Ask(std::function<T()> ask, T fallback);
+    // SyncFolder::MergePeerFile, with the peer's connection open to an interrupt: checking a
+    // large file takes a while.
+    PeerMerge::TReport MergeFile(const QString& path, const TFileKey& key,
+                                 const PeerMerge::TSetup& setup);
     std::optional<TFileKey> PeerKey(const SyncFolder::TPeerFile& file, const QString& name,
                                     QString* problem);
 
@@ -196,7 +203,12 @@ void TSyncService::TWorker::Run()
             seen = DataVersion();
         }
     }
-    if (FConnection) {
+    bool interrupted = false;
+    {
+        const std::lock_guard lock(FShared->Mutex);
+        interrupted = FShared->Interrupted;
+    }
+    if (FConnection && !interrupted) {
         if (DataVersion() != seen)
             dirty = true;
         if (dirty)
@@ -261,6 +273,8 @@ void TSyncService::TWorker::Export()
                                           FKey, Now());
     } catch (const ECardError& error) {
         reason = error.Message();
+    } catch (const std::exception& error) {
+        reason = QString::fromLocal8Bit(error.what());
     }
     Post([owner = FOwner, reason] {
         if (reason.isEmpty())
@@ -331,6 +345,27 @@ std::optional<TFileKey> TSyncService::TWorker::PeerKey(const SyncFolder::TPeerFi
     return key;
 }
 
+PeerMerge::TReport TSyncService::TWorker::MergeFile(const QString& path, const TFileKey& key,
+                                                    const PeerMerge::TSetup& setup)
+{
+    QString error;
+    const TConnection peer = DatabaseFile::OpenReadOnly(path, &error, key);
+    if (!peer) {
+        PeerMerge::TReport report;
+        report.Refused = DatabaseFile::Explanation(error);
+        return report;
+    }
+    {
+        const std::lock_guard lock(FShared->Mutex);
+        FShared->LivePeer = peer.get();
+    }
+    const auto done = qScopeGuard([this] {
+        const std::lock_guard lock(FShared->Mutex);
+        FShared->LivePeer = nullptr;
+    });
+    return PeerMerge::Merge(FConnection.get(), peer.get(), setup);
+}
+
 bool TSyncService::TWorker::ReadPeer(const SyncFolder::TPeerFile& file)
 {
     const QFileInfo info(file.Path);
@@ -375,7 +410,7 @@ bool TSyncService::TWorker::ReadPeer(const SyncFolder::TPeerFile& file)
     PeerMerge::TReport report;
     for (;;) {
         try {
-            report = SyncFolder::MergePeerFile(FConnection.get(), file.Path, *key, setup);
+            report = MergeFile(file.Path, *key, setup);
         } catch (const TAskFirst& ask) {
             answer = Ask<bool>(
                 [owner = FOwner, name, ask] {
@@ -387,6 +422,9 @@ bool TSyncService::TWorker::ReadPeer(const SyncFolder::TPeerFile& file)
         } catch (const ECardError& error) {
             // This file's trouble (busy, full disk), not the peer's: tried again later.
             report.Refused = error.Message();
+            break;
+        } catch (const std::exception& error) {
+            report.Refused = QString::fromLocal8Bit(error.what());
             break;
         }
         if (!report.Refused.isEmpty())
@@ -494,9 +532,19 @@ void TSyncService::Stop(std::chrono::milliseconds longest)
         std::unique_lock lock(FShared->Mutex);
         FShared->Stop = true;
         FShared->Wake.notify_all();
-        if (!FShared->Wake.wait_for(lock, longest, [this] { return FShared->Finished; }) &&
-            FShared->Live)
-            sqlite3_interrupt(FShared->Live);
+        const auto finished = [this] {
+            return FShared->Finished;
+        };
+        if (!FShared->Wake.wait_for(lock, longest, finished)) {
+            // An interrupt ends only the statement that runs: the next one is ended too.
+            FShared->Interrupted = true;
+            while (!finished()) {
+                for (sqlite3* connection : {FShared->Live, FShared->LivePeer})
+                    if (connection)
+                        sqlite3_interrupt(connection);
+                FShared->Wake.wait_for(lock, 20ms, finished);
+            }
+        }
     }
     FWorker.reset();
     // The passwords of other computers' files hold for the whole run.
