@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
     <name>Autostart</name>
@@ -1148,10 +1149,12 @@ Do you want to go back to the data from before the restore?</translation>
     </message>
     <message>
         <source>多台电脑同步…</source>
-        <translation>Sync between computers…</translation></message>
+        <translation>Sync between computers…</translation>
+    </message>
     <message>
         <source>笔记所在的分组已在别处删除，尚未保存的内容已放回分组“%1”</source>
-        <translation>The note's group was deleted elsewhere; what was not saved yet was put back in group “%1”</translation></message>
+        <translation>The note&apos;s group was deleted elsewhere; what was not saved yet was put back in group “%1”</translation>
+    </message>
 </context>
 <context>
     <name>TFormModIE</name>
@@ -1299,7 +1302,7 @@ Do you want to go back to the data from before the restore?</translation>
     </message>
     <message>
         <source>确定（网址的备注框中为换行）</source>
-        <translation>OK (a new line in a web address's remark)</translation>
+        <translation>OK (a new line in a web address&apos;s remark)</translation>
     </message>
     <message>
         <source>取消</source>
@@ -1334,43 +1337,56 @@ Do you want to go back to the data from before the restore?</translation>
     <name>TFormSync</name>
     <message>
         <source>多台电脑同步</source>
-        <translation>Sync between computers</translation></message>
+        <translation>Sync between computers</translation>
+    </message>
     <message>
         <source>同步文件夹</source>
-        <translation>Sync folder</translation></message>
+        <translation>Sync folder</translation>
+    </message>
     <message>
         <source>浏览…</source>
-        <translation>Browse…</translation></message>
+        <translation>Browse…</translation>
+    </message>
     <message>
         <source>本机名称</source>
-        <translation>This computer's name</translation></message>
+        <translation>This computer&apos;s name</translation>
+    </message>
     <message>
         <source>停止同步</source>
-        <translation>Stop syncing</translation></message>
+        <translation>Stop syncing</translation>
+    </message>
     <message>
         <source>同步程序（如 Syncthing）在各台电脑间保持一致的文件夹，不能是数据文件所在的文件夹</source>
-        <translation>A folder your sync program (such as Syncthing) keeps the same on every computer; not the data file's own folder</translation></message>
+        <translation>A folder your sync program (such as Syncthing) keeps the same on every computer; not the data file&apos;s own folder</translation>
+    </message>
     <message>
         <source>选择同步文件夹</source>
-        <translation>Choose the sync folder</translation></message>
+        <translation>Choose the sync folder</translation>
+    </message>
     <message>
         <source>其他电脑上显示的这台电脑的名称</source>
-        <translation>The name the other computers show for this one</translation></message>
+        <translation>The name the other computers show for this one</translation>
+    </message>
     <message>
         <source>请填写同步文件夹。</source>
-        <translation>Please enter a sync folder.</translation></message>
+        <translation>Please enter a sync folder.</translation>
+    </message>
     <message>
         <source>同步文件夹“%1”不存在。</source>
-        <translation>The sync folder "%1" does not exist.</translation></message>
+        <translation>The sync folder &quot;%1&quot; does not exist.</translation>
+    </message>
     <message>
         <source>同步文件夹不能是数据文件所在的文件夹，也不能放有 %1。</source>
-        <translation>The sync folder cannot be the data file's own folder, nor hold a %1.</translation></message>
+        <translation>The sync folder cannot be the data file&apos;s own folder, nor hold a %1.</translation>
+    </message>
     <message>
         <source>无法在同步文件夹中写入文件：%1</source>
-        <translation>Cannot write files in the sync folder: %1</translation></message>
+        <translation>Cannot write files in the sync folder: %1</translation>
+    </message>
     <message>
         <source>本机名称不能为空。</source>
-        <translation>This computer's name cannot be empty.</translation></message>
+        <translation>This computer&apos;s name cannot be empty.</translation>
+    </message>
 </context>
 <context>
     <name>TFormViewIEType</name>
@@ -1430,7 +1446,7 @@ Do you want to go back to the data from before the restore?</translation>
     </message>
     <message>
         <source>所选分组的笔记，随时自动保存</source>
-        <translation>The selected group's note, saved automatically as you type</translation>
+        <translation>The selected group&apos;s note, saved automatically as you type</translation>
     </message>
     <message>
         <source>查找字符</source>
@@ -1454,7 +1470,7 @@ Do you want to go back to the data from before the restore?</translation>
     </message>
     <message>
         <source>该分组的笔记将一并删除。</source>
-        <translation>The group's note will be deleted as well.</translation>
+        <translation>The group&apos;s note will be deleted as well.</translation>
     </message>
     <message>
         <source>在这里输入，内容随时自动保存</source>
@@ -1489,7 +1505,7 @@ Do you want to go back to the data from before the restore?</translation>
     </message>
     <message>
         <source>不保存</source>
-        <translation>Don't Save</translation>
+        <translation>Don&apos;t Save</translation>
     </message>
     <message>
         <source>取消</source>
@@ -1565,40 +1581,49 @@ Do you want to go back to the data from before the restore?</translation>
     <name>TSyncLink</name>
     <message>
         <source>%1 删除了 %2 个分组和 %3 个网址，是否同步删除？</source>
-        <translation>%1 deleted %2 groups and %3 web addresses. Delete them here too?</translation></message>
+        <translation>%1 deleted %2 groups and %3 web addresses. Delete them here too?</translation>
+    </message>
     <message>
         <source>请输入 %1 的数据文件密码</source>
-        <translation>Enter the password of %1's data file</translation></message>
+        <translation>Enter the password of %1&apos;s data file</translation>
+    </message>
     <message>
         <source>查看</source>
-        <translation>Show</translation></message>
+        <translation>Show</translation>
+    </message>
     <message>
         <source>查看冲突副本</source>
-        <translation>Show the conflict copies</translation></message>
+        <translation>Show the conflict copies</translation>
+    </message>
     <message numerus="yes">
         <source>%n 条笔记在两台电脑上都改过，两份都已保留</source>
         <translation>
             <numerusform>%n note was changed on both computers; both versions are kept</numerusform>
             <numerusform>%n notes were changed on both computers; both versions are kept</numerusform>
-        </translation></message>
+        </translation>
+    </message>
 </context>
 <context>
     <name>TSyncService</name>
     <message>
         <source>未输入正确的密码，已跳过</source>
-        <translation>skipped: no correct password was entered</translation></message>
+        <translation>skipped: no correct password was entered</translation>
+    </message>
     <message>
         <source>同步出错：%1</source>
-        <translation>Sync failed: %1</translation></message>
+        <translation>Sync failed: %1</translation>
+    </message>
     <message>
         <source>无法读取 %1 的同步文件：%2</source>
-        <translation>Cannot read the sync file of %1: %2</translation></message>
+        <translation>Cannot read the sync file of %1: %2</translation>
+    </message>
     <message numerus="yes">
         <source>已同步：%1，%n 分钟前</source>
         <translation>
             <numerusform>Synced: %1, %n minute ago</numerusform>
             <numerusform>Synced: %1, %n minutes ago</numerusform>
-        </translation></message>
+        </translation>
+    </message>
 </context>
 <context>
     <name>TWebAddrPage</name>

@@ -232,8 +232,10 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
 
     TDataFileFollow::THooks follow;
     follow.Unwritten = [this] {
-        // The groups still loading are read from the old file while it is open.
+        // The groups still loading are read from the old file while it is open; the exchange
+        // with other computers would stay on it too.
         FinishLoading();
+        PauseSync();
         return NotePage->NoteSaver().TakeUnwritten();
     };
     follow.Follow = [this] {
@@ -241,6 +243,7 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
         FConfig.LoadConfig();
         ApplyLockSettings();
         FollowOutsideChange();
+        FSync->Start();
     };
     follow.Say = [this](const QString& text) {
         StatusLine->ShowMessage(text, 15000);
