@@ -8,7 +8,8 @@ namespace ConflictNames {
 
 QString NoteCopyPrefix(const QString& group)
 {
-    return group + QStringLiteral("（冲突副本 ");
+    // The root's note has no group row and so no name: its copies are named as the tree shows it.
+    return (group.isEmpty() ? QStringLiteral("根目录") : group) + QStringLiteral("（冲突副本 ");
 }
 
 QString NoteCopyGroup(const QString& group, const QString& source, qint64 now)
