@@ -14,6 +14,11 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <csignal>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
 using namespace RowStore;
 
 namespace {
@@ -444,6 +449,88 @@ private Q_SLOTS:
         QCOMPARE(Rows(here.get(), QStringLiteral("select count(*) from IEType where TypeName="
                                                  "'同步冲突'")),
                  QStringLiteral("1"));
+    }
+
+    // Killed at any moment of a merge or of writing its own file, a computer's data file is whole
+    // and either as it was or merged, the own file is either the old one or the new one, and
+    // merging again ends where an uninterrupted merge ends.
+    void killDuringMergeOrExportLosesNothing()
+    {
+        TTestFolder folder;
+        const QString many = QStringLiteral(
+            "with recursive n(i) as (select 10 union all select i+1 from n where i<3000) "
+            "insert into NoteType select i, 1, 'g'||i from n;");
+        {
+            const TConnection here = Copy(folder, QStringLiteral("here.dat"), Sample);
+            const TConnection there = Copy(folder, QStringLiteral("there.dat"), Sample);
+            ChangeScan::Run(here.get(), QStringLiteral("here"), Now);
+            ChangeScan::Run(there.get(), QStringLiteral("there"), Now);
+            Run(there.get(),
+                many + QStringLiteral("update NoteBook set ReMark='t' where TypeID=3"));
+            Run(here.get(), QStringLiteral("update IE set IEName='mine' where ID=3"));
+            QVERIFY(QDir().mkpath(folder.Path() + QStringLiteral("synced")));
+            QCOMPARE(SyncFolder::WriteOwnFile(there.get(), folder.Path() + QStringLiteral("synced"),
+                                              QStringLiteral("there"), TFileKey(), Now + 1),
+                     QString());
+        }
+        const QString here = folder.Path() + QStringLiteral("here.dat");
+        const QString synced = folder.Path() + QStringLiteral("synced");
+        const QString peer = SyncFolder::PeerFiles(synced, QStringLiteral("here")).first().Path;
+        const auto merge = [&](sqlite3* connection) {
+            SyncFolder::MergePeerFile(connection, peer, TFileKey(),
+                                      Setup(QStringLiteral("here"), Now + 2));
+        };
+        const auto open = [](const QString& path) {
+            QString error;
+            TConnection connection = DatabaseFile::Open(path, false, &error);
+            if (!connection)
+                qFatal("%s", qPrintable(error));
+            return connection;
+        };
+        QVERIFY(QFile::copy(here, folder.Path() + QStringLiteral("clean.dat")));
+        QStringList before, merged;
+        {
+            const TConnection clean = open(folder.Path() + QStringLiteral("clean.dat"));
+            before = Content(clean.get());
+            merge(clean.get());
+            merged = Content(clean.get());
+        }
+        QVERIFY(merged != before);
+        const QString own =
+            synced + QLatin1Char('/') + SyncFolder::OwnFileName(QStringLiteral("here"));
+        const QString pristine = folder.Path() + QStringLiteral("pristine.dat");
+        QVERIFY(QFile::copy(here, pristine));
+        for (int round = 0; round < 12; ++round) {
+            // Each round interrupts the first merge of the same file anew.
+            QFile::remove(here);
+            QFile::remove(here + QStringLiteral("-journal"));
+            QVERIFY(QFile::copy(pristine, here));
+            const pid_t child = ::fork();
+            if (child == 0) {
+                const TConnection connection = open(here);
+                for (;;) {
+                    merge(connection.get());
+                    SyncFolder::WriteOwnFile(connection.get(), synced, QStringLiteral("here"),
+                                             TFileKey(), Now + 3);
+                }
+            }
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(QRandomGenerator::global()->bounded(1, 900)));
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            const TConnection connection = open(here);
+            QCOMPARE(Rows(connection.get(), QStringLiteral("PRAGMA integrity_check")),
+                     QStringLiteral("ok"));
+            const QStringList now = Content(connection.get());
+            QVERIFY(now == before || now == merged);
+            if (QFile::exists(own)) {
+                QString error;
+                const TConnection copy = DatabaseFile::OpenReadOnly(own, &error);
+                QVERIFY2(copy && PeerMerge::PeerProblem(copy.get()).isEmpty(), qPrintable(own));
+            }
+            merge(connection.get());
+            QCOMPARE(Content(connection.get()), merged);
+        }
     }
 
     // Three copies edited at random and merged with each other in random order end equal, and
