@@ -500,7 +500,7 @@ private Q_SLOTS:
             synced + QLatin1Char('/') + SyncFolder::OwnFileName(QStringLiteral("here"));
         const QString pristine = folder.Path() + QStringLiteral("pristine.dat");
         QVERIFY(QFile::copy(here, pristine));
-        for (int round = 0; round < 12; ++round) {
+        for (int round = 0; round < 8; ++round) {
             // Each round interrupts the first merge of the same file anew.
             QFile::remove(here);
             QFile::remove(here + QStringLiteral("-journal"));
