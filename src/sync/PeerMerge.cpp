@@ -650,7 +650,9 @@ TReport Merge(sqlite3* local, sqlite3* peer, const TSetup& setup)
     TReport report;
     // The peer's every page is checked on a thread of its own while this side is read; nothing
     // of the peer is read before, and a refused peer's merge is rolled back whole.
-    std::future<QString> problem = std::async(std::launch::async, PeerProblem, peer);
+    // (Where no thread can be started, on this one when it is asked for.)
+    std::future<QString> problem =
+        std::async(std::launch::async | std::launch::deferred, PeerProblem, peer);
     // The scan and the merge read the same pages: kept once decrypted.
     const ChangeScan::TLargerCache cache(local);
     SyncSql::Execute(local, QStringLiteral("begin immediate"));
