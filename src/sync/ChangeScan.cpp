@@ -109,59 +109,75 @@ void GiveGroupIds(sqlite3* connection, const QString& table, bool derive,
     }
 }
 
-// The group numbers of a table with their ids: those recorded, and new ones for the groups
-// without.
-QHash<qint64, QByteArray> GroupIds(sqlite3* connection, const QString& table,
-                                   const TRecords& records, bool derive)
+// A table's group ids by number: those recorded, and those given to groups without one.
+class TGroupIds final
 {
-    QHash<qint64, QByteArray> ids;
-    ids.reserve(records.Size());
+public:
+    const QByteArray* Find(qint64 key) const
+    {
+        if (const TRecord* record = Recorded ? Recorded->Find(key) : nullptr)
+            return &record->Id;
+        const auto at = Given.constFind(key);
+        return at == Given.constEnd() ? nullptr : &*at;
+    }
+
+    const TRecords* Recorded = nullptr;
+    QHash<qint64, QByteArray> Given;
+};
+
+TGroupIds GroupIds(sqlite3* connection, const QString& table, const TRecords& records, bool derive)
+{
+    TGroupIds ids;
+    ids.Recorded = &records;
     bool missing = false;
-    records.Each([&ids](qint64 key, const TRecord& record) { ids.insert(key, record.Id); });
     TSyncStatement select(connection, QStringLiteral("select SelfIndex from %1").arg(table));
-    while (!missing && select.Next())
-        missing = !ids.contains(select.Number(0));
+    while (select.Next())
+        missing |= !records.Find(select.Number(0));
     if (missing) {
-        while (select.Next()) {
-        }
         QHash<qint64, QString> given;
-        for (auto at = ids.constBegin(); at != ids.constEnd(); ++at)
-            given.insert(at.key(), QString::fromUtf8(*at));
+        records.Each([&given](qint64 key, const TRecord& record) {
+            given.insert(key, QString::fromUtf8(record.Id));
+        });
         GiveGroupIds(connection, table, derive, &given);
         for (auto at = given.constBegin(); at != given.constEnd(); ++at)
-            if (!ids.contains(at.key()))
-                ids.insert(at.key(), at->toUtf8());
+            if (!records.Find(at.key()))
+                ids.Given.insert(at.key(), at->toUtf8());
     }
     return ids;
 }
 
 // A row of a table as it stands, its fields as the engine's bytes for as long as its statement
-// stays on it.
+// stays on it, with its record (nullptr for a new row).
 struct TCurrent
 {
     qint64 Key;
     THashHex Hash;
     std::initializer_list<QByteArrayView> Fields;
+    TRecord* Record;
 };
 
 // Reads a table's rows in order, each with its number, hash and fields; group ids by number come
 // from groupIds (a group whose parent or an address whose group has no id reads ""). Where
-// several rows share a number, the first one read is the row.
+// several rows share a number, the first one read is the row; its record is marked present.
 template <typename F>
-void EachCurrentRow(sqlite3* connection, const TTable& table,
-                    const QHash<qint64, QByteArray>& groupIds, F&& visit)
+void EachCurrentRow(sqlite3* connection, const TTable& table, TRecords& records,
+                    const TGroupIds& groupIds, F&& visit)
 {
     const QByteArray name = table.Name.toUtf8();
-    QSet<qint64> seen;
+    QSet<qint64> seenNew;
     const auto groupId = [&groupIds](qint64 key) -> QByteArrayView {
-        const auto at = groupIds.constFind(key);
-        return at == groupIds.constEnd() ? QByteArrayView("") : QByteArrayView(*at);
+        const QByteArray* id = groupIds.Find(key);
+        return id ? QByteArrayView(*id) : QByteArrayView("");
     };
     const auto offer = [&](qint64 key, std::initializer_list<QByteArrayView> fields) {
-        if (seen.contains(key))
+        TRecord* record = records.Find(key);
+        if (record ? record->Present : seenNew.contains(key))
             return;
-        seen.insert(key);
-        visit(TCurrent{key, HashOfUtf8(name, fields), fields});
+        if (record)
+            record->Present = true;
+        else
+            seenNew.insert(key);
+        visit(TCurrent{key, HashOfUtf8(name, fields), fields, record});
     };
     switch (table.Kind) {
     case TKind::Group: {
@@ -177,7 +193,7 @@ void EachCurrentRow(sqlite3* connection, const TTable& table,
                               QStringLiteral("select TypeID, ReMark from NoteBook order by rowid"));
         // A note outside every group is shown nowhere and stays with its file.
         while (select.Next())
-            if (select.Number(0) == 0 || groupIds.contains(select.Number(0)))
+            if (select.Number(0) == 0 || groupIds.Find(select.Number(0)))
                 offer(select.Number(0), {select.Utf8(1)});
         break;
     }
@@ -261,20 +277,17 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
         TAgreedWriter agreed(connection);
         TCounts counts;
         std::map<QString, TRecords> records = AllRecords(connection);
-        QHash<QString, QHash<qint64, QByteArray>> groupIds;
+        std::map<QString, TGroupIds> groupIds;
         for (const TTable& table : Tables()) {
             TRecords& tableRecords = records[table.Name];
             if (table.Kind == TKind::Group)
-                groupIds.insert(table.Name, GroupIds(connection, table.Name, tableRecords, derive));
-            const QHash<qint64, QByteArray>& ids = groupIds[table.GroupTable];
+                groupIds[table.Name] = GroupIds(connection, table.Name, tableRecords, derive);
+            const TGroupIds& ids = groupIds[table.GroupTable];
             QHash<QString, int> sameAddress;
-            EachCurrentRow(connection, table, ids, [&](const TCurrent& row) {
-                TRecord* record = tableRecords.Find(row.Key);
-                if (record) {
-                    record->Present = true;
-                    if (record->Hash == row.Hash)
-                        return;
-                }
+            EachCurrentRow(connection, table, tableRecords, ids, [&](const TCurrent& row) {
+                TRecord* record = row.Record;
+                if (record && record->Hash == row.Hash)
+                    return;
                 TFields fields;
                 for (const QByteArrayView field : row.Fields)
                     fields << QString::fromUtf8(field);
@@ -299,8 +312,8 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
                                     : RandomId();
                     else if (table.Kind == TKind::Note && row.Key == 0)
                         id = RootNoteId();
-                    else
-                        id = QString::fromUtf8(ids.value(row.Key));
+                    else if (const QByteArray* given = ids.Find(row.Key))
+                        id = QString::fromUtf8(*given);
                     if (derive) {
                         // Copies of one file agree on this version exactly when their contents
                         // agree.

@@ -14,6 +14,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <algorithm>
+#include <future>
 #include <memory>
 
 using namespace RowStore;
@@ -50,11 +51,16 @@ public:
         : FLocal(local), FPeerConnection(peer), FSetup(setup)
     {}
 
-    TReport Run()
+    // This computer's side: its changes recorded, its rows read; the peer is not read yet.
+    void ReadMine()
     {
         ChangeScan::Run(FLocal, FSetup.Device, FSetup.Now);
         FAgreed = std::make_unique<TAgreedWriter>(FLocal);
         FMine = RowStore::Read(FLocal);
+    }
+
+    TReport Run()
+    {
         // What the peer holds alike is settled already: only the rest is looked at.
         FPeer = RowStore::ReadUnlike(FPeerConnection, FMine);
         for (const QString& table : {IEType, NoteType}) {
@@ -639,14 +645,23 @@ QString PeerProblem(sqlite3* peer)
 TReport Merge(sqlite3* local, sqlite3* peer, const TSetup& setup)
 {
     TReport report;
-    report.Refused = PeerProblem(peer);
-    if (!report.Refused.isEmpty())
-        return report;
+    // The peer's every page is checked on a thread of its own while this side is read; nothing
+    // of the peer is read before, and a refused peer's merge is rolled back whole.
+    // (Where no thread can be started, on this one when it is asked for.)
+    std::future<QString> problem =
+        std::async(std::launch::async | std::launch::deferred, PeerProblem, peer);
     // The scan and the merge read the same pages: kept once decrypted.
     const ChangeScan::TLargerCache cache(local);
     SyncSql::Execute(local, QStringLiteral("begin immediate"));
     try {
-        report = TMerger(local, peer, setup).Run();
+        TMerger merger(local, peer, setup);
+        merger.ReadMine();
+        report.Refused = problem.get();
+        if (!report.Refused.isEmpty()) {
+            DatabaseFile::Execute(local, QStringLiteral("rollback"));
+            return report;
+        }
+        report = merger.Run();
         SyncSql::Execute(local, QStringLiteral("commit"));
     } catch (...) {
         if (!sqlite3_get_autocommit(local))
