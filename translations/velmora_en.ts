@@ -177,6 +177,24 @@ Nothing was imported.</translation>
     </message>
 </context>
 <context>
+    <name>ConflictCopies</name>
+    <message numerus="yes">
+        <source>发现 %n 个同步冲突副本，是否合并到当前数据？</source>
+        <translation>
+            <numerusform>Found %n sync conflict copy. Merge it into the current data?</numerusform>
+            <numerusform>Found %n sync conflict copies. Merge them into the current data?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>合并过的副本已移到 %1</source>
+        <translation>The merged copies were moved to %1</translation>
+    </message>
+    <message>
+        <source>未能把“%1”移到 %2，它留在原处。</source>
+        <translation>Could not move “%1” to %2; it stays where it is.</translation>
+    </message>
+</context>
+<context>
     <name>DataFileCheck</name>
     <message>
         <source>数据文件所在的文件夹“%1”是只读的（%2），程序不能在其中写入。
@@ -202,6 +220,39 @@ Make the file readable and writable for the current user, or have its owner dele
     <message>
         <source>Velmora 已在运行</source>
         <translation>Velmora is already running</translation>
+    </message>
+</context>
+<context>
+    <name>DataFileMerge</name>
+    <message>
+        <source>请输入“%1”的密码</source>
+        <translation>Enter the password of “%1”</translation>
+    </message>
+    <message>
+        <source>没有输入“%1”的密码，未合并，当前数据没有改变。</source>
+        <translation>No password was entered for “%1”: it was not merged, and the current data is unchanged.</translation>
+    </message>
+    <message>
+        <source>无法合并“%1”：%2
+%3</source>
+        <translation>Cannot merge “%1”: %2
+%3</translation>
+    </message>
+    <message>
+        <source>已合并“%1”：其中没有当前数据缺少的内容。</source>
+        <translation>Merged “%1”: it holds nothing that the current data lacks.</translation>
+    </message>
+    <message>
+        <source>已合并“%1”：新增 %2 个分组，新增或补全 %3 条笔记，新增 %4 个网址；%5 处两边不同的内容已另存为冲突副本。</source>
+        <translation>Merged “%1”: %2 groups added, %3 notes added or completed, %4 addresses added; %5 items that differ on the two sides were kept as conflict copies.</translation>
+    </message>
+    <message>
+        <source>Velmora 数据文件 (*.dat *.bat *.vsync)|*.dat;*.bat;*.vsync|所有文件 (*)|*</source>
+        <translation>Velmora data files (*.dat *.bat *.vsync)|*.dat;*.bat;*.vsync|All files (*)|*</translation>
+    </message>
+    <message>
+        <source>“%1”就是当前使用的数据文件，不能合并到它自己。</source>
+        <translation>“%1” is the data file in use; it cannot be merged into itself.</translation>
     </message>
 </context>
 <context>
@@ -1091,6 +1142,10 @@ Do you want to go back to the data from before the restore?</translation>
     <message>
         <source>设置登录密码后才能锁定</source>
         <translation>Set a login password to be able to lock</translation>
+    </message>
+    <message>
+        <source>合并另一个数据文件…</source>
+        <translation>Merge another data file…</translation>
     </message>
 </context>
 <context>

@@ -2,7 +2,9 @@
 
 #include "app/AppIcon.h"
 #include "app/Autostart.h"
+#include "app/ConflictCopies.h"
 #include "app/DataFileFollow.h"
+#include "app/DataFileMerge.h"
 #include "app/FormAbout.h"
 #include "app/FormShortcuts.h"
 #include "app/IdleWatch.h"
@@ -147,6 +149,7 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
     actImportFromBrowser = pmSystem->addAction(tr("从浏览器导入书签…"));
     actExportBookmarks = pmSystem->addAction(tr("导出书签…"));
     actExportNotes = pmSystem->addAction(tr("导出笔记…"));
+    actMergeDataFile = pmSystem->addAction(tr("合并另一个数据文件…"));
     pmSystem->addSeparator();
     actShortcuts = pmSystem->addAction(tr("键盘快捷键"));
     actShortcuts->setShortcut(QKeySequence(Qt::Key_F1));
@@ -177,6 +180,17 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
         NotePage->NoteSaver().SaveOrAsk();
         ExportNotesCommand(FDbAccess, FDialogs);
     });
+    ConnectGuarded(actMergeDataFile, &QAction::triggered, this, [this] { MergeDataFileClick(); });
+    FConflictCopies = new TConflictCopies(FDbAccess, FDialogs, this);
+    FConflictCopies->Busy = [this] {
+        return FLocked || QApplication::activeModalWidget() || QApplication::activePopupWidget();
+    };
+    FConflictCopies->BeforeMerge = [this] {
+        FinishLoading();
+        NotePage->NoteSaver().SaveOrAsk();
+    };
+    ConnectGuarded(FConflictCopies, &TConflictCopies::Merged, this,
+                   [this] { FollowOutsideChange(); });
 
     // The check box reacts to the user's clicks only: mirroring the entry at start writes
     // nothing.
@@ -241,6 +255,7 @@ void TFormMain::NameActions()
         {actImportFromBrowser, "actImportFromBrowser"},
         {actExportBookmarks, "actExportBookmarks"},
         {actExportNotes, "actExportNotes"},
+        {actMergeDataFile, "actMergeDataFile"},
         {actShortcuts, "actShortcuts"},
         {actAbout, "actAbout"},
         {actSystemMenu, "actSystemMenu"},
@@ -300,6 +315,8 @@ bool TFormMain::FormShow()
     RunGuarded([this] { LoadPages(); });
     WarnOfSyncedDataFolder(FDialogs, AppPath());
     FDataFileFollow->Start();
+    // Copies that sync programs left are offered once the window shows.
+    QTimer::singleShot(0, this, [this] { RunGuarded([this] { FConflictCopies->Start(); }); });
     return true;
 }
 
@@ -427,11 +444,6 @@ void TFormMain::ReloadPages()
     else
         WebAddrPage->ListAllAddresses();
     NotePage->ShowRootNote();
-}
-
-void TFormMain::FollowOutsideChange()
-{
-    ReloadPages();
 }
 
 void TFormMain::AppMinimize()
@@ -760,6 +772,20 @@ void TFormMain::ImportFromBrowserClick()
     FinishLoading();
     if (ImportFromBrowserCommand(FDbAccess, FDialogs))
         ShowImportedBookmarks();
+}
+
+void TFormMain::MergeDataFileClick()
+{
+    FinishLoading();
+    // The merge works on the file: the note as it is on screen goes in first.
+    NotePage->NoteSaver().SaveOrAsk();
+    if (MergeDataFileCommand(FDbAccess, FDialogs))
+        FollowOutsideChange();
+}
+
+void TFormMain::FollowOutsideChange()
+{
+    ReloadPages();
 }
 
 void TFormMain::ShowImportedBookmarks()

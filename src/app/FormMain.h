@@ -17,6 +17,7 @@ class QTabWidget;
 class QTimer;
 class TDataFileFollow;
 class TDbAccess;
+class TConflictCopies;
 class TFormShortcuts;
 class TNotePage;
 class TSearchBox;
@@ -82,6 +83,8 @@ public:
     void ImportBookmarksClick();
     // "从浏览器导入书签…", the same for a browser profile's bookmarks.
     void ImportFromBrowserClick();
+    // "合并另一个数据文件…": another data file's content brought in; the pages then show it.
+    void MergeDataFileClick();
 
     TFormShortcuts* Shortcuts() const;
     // The settings in force: those read at the login, or saved or restored since.
@@ -103,7 +106,7 @@ private:
     void EndLoading();
     // After a restore replaced the data: the trees, the address list and the note again.
     void ReloadPages();
-    // The data file changed under the window: what it shows is read again.
+    // After the data file was changed by other means than the pages: both pages read again.
     void FollowOutsideChange();
     // After an import: the address tree and the list read again.
     void ShowImportedBookmarks();
@@ -158,6 +161,7 @@ private:
     QAction* actImportFromBrowser = nullptr;
     QAction* actExportBookmarks = nullptr;
     QAction* actExportNotes = nullptr;
+    QAction* actMergeDataFile = nullptr;
     QAction* actShortcuts = nullptr;  // "键盘快捷键", F1
     QAction* actAbout = nullptr;      // "关于 Velmora"
     QAction* actSystemMenu = nullptr; // F10 opens pmSystem
@@ -177,6 +181,7 @@ private:
     bool FExitConfirmed = false;
     bool FSessionEndAgreed = false;
     TIdleWatch* FIdleWatch = nullptr;
+    TConflictCopies* FConflictCopies = nullptr;
     bool FLocked = false;
     bool FLockedEncrypted = false; // the data file was encrypted with the password at the lock
     bool FLockOnMinimize = false;

@@ -11,13 +11,6 @@
 #include <algorithm>
 #include <limits>
 
-qint32 NextGroupNumber(qint64 largest)
-{
-    if (largest >= std::numeric_limits<qint32>::max())
-        throw ECardError(QCoreApplication::translate("GroupRows", "分组编号已用完，无法新建分组"));
-    return qint32(std::max<qint64>(largest, 0) + 1);
-}
-
 std::vector<TGroupRow> ReadGroupRows(TDbAccess& dbAccess, const QString& table)
 {
     std::vector<TGroupRow> rows;

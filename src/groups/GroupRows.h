@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/GroupNumber.h"
+
 #include <QHash>
 #include <QString>
 
@@ -24,10 +26,6 @@ struct TGroupRow
     TGroupKey Key;
     QString Caption;
 };
-
-// The number a new group gets when the largest number in use is the given one; throws the
-// refusal when none is left in the 32-bit range of the table's numbers.
-qint32 NextGroupNumber(qint64 largest);
 
 // Every row of a group table, in the order the trees load them.
 std::vector<TGroupRow> ReadGroupRows(TDbAccess& dbAccess, const QString& table);

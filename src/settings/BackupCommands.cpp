@@ -10,7 +10,7 @@
 #include "data/FileKey.h"
 #include "data/Sqlite.h"
 #include "settings/Config.h"
-#include "settings/FormPass.h"
+#include "settings/FileKeyPrompt.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -18,50 +18,18 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <vector>
-
 namespace {
 constexpr int KeptDailyBackups = 14;
 
-bool OpensWith(const QString& path, const TFileKey& key, QString* error)
-{
-    return DatabaseFile::OpenReadOnly(path, error, key) != nullptr;
-}
-
-// The key a backup opens with: the data file's own, the standard one, or one derived from the
-// password the user gives for it. Cancel stops the restore.
+// The key a backup opens with; Cancel stops the restore.
 TFileKey KeyOfBackup(const TDbAccess& dbAccess, TUserDialogs& dialogs, const QString& source)
 {
-    QString error;
-    std::vector<TFileKey> keys{dbAccess.Key()};
-    if (!keys.front().IsStandard())
-        keys.emplace_back();
-    for (const TFileKey& key : keys) {
-        if (OpensWith(source, key, &error))
-            return key;
-        // Not a question of keys: the restore's own check names what is wrong.
-        if (!DatabaseFile::IsWrongKey(error))
-            return key;
-    }
-    const QByteArray salt = TFileKey::SaltOf(source);
-    if (salt.isEmpty())
-        return dbAccess.Key(); // not an encrypted file: the restore's check says what it is
-    TFileKey found;
-    const auto accepts = [&](const QString& password) {
-        const std::optional<TFileKey> key =
-            TFileKey::KeyThatOpens(password, salt, [&source](const TFileKey& tried) {
-                QString failure;
-                return OpensWith(source, tried, &failure);
-            });
-        if (key)
-            found = *key;
-        return key.has_value();
-    };
-    if (AskPasswordFor(dialogs, accepts,
-                       QCoreApplication::translate("BackupCommands", "请输入备份文件的密码")) !=
-        mrOK)
+    const std::optional<TFileKey> key =
+        KeyForFile(dbAccess.Key(), dialogs, source,
+                   QCoreApplication::translate("BackupCommands", "请输入备份文件的密码"));
+    if (!key)
         throw EAbort();
-    return found;
+    return *key;
 }
 } // namespace
 

@@ -11,8 +11,8 @@ struct sqlite3;
 // matched by their path of names, a note by its group, an address by its group and web address;
 // nothing already here is deleted or overwritten. Where the two differ and neither grew from the
 // other, the other file's version is kept beside this one's (a note in a sibling group
-// "<组名>（冲突副本 <来源> YYYY-MM-DD）", an address in the top group "同步冲突"). The login settings
-// are never taken. Merging the same file again changes nothing.
+// "<组名>（冲突副本 <来源> YYYY-MM-DD）", an address in the top group "同步冲突"). The login
+// settings are never taken. Merging the same file again changes nothing.
 namespace ImportMerge {
 
 struct TSetup

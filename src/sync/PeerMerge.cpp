@@ -3,12 +3,12 @@
 #include "common/Errors.h"
 #include "data/Schema.h"
 #include "sync/ChangeScan.h"
+#include "sync/ConflictNames.h"
 #include "sync/LineMerge.h"
 #include "sync/RowStore.h"
 #include "sync/SyncStatement.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QSet>
 
 #include <sqlcipher/sqlite3.h>
@@ -213,12 +213,9 @@ private:
         const TRow* group = FMine.at(NoteType).Find(noteId);
         const QString name = group ? group->Fields.at(0) : QString();
         const QString parent = group ? group->Fields.at(1) : QString();
-        // Written into the data, like an import's group names: the same in every language.
-        const QString copyName =
-            name + QStringLiteral("（冲突副本 ") + olderName + QLatin1Char(' ') +
-            QDateTime::fromMSecsSinceEpoch(FSetup.Now).date().toString(Qt::ISODate) +
-            QStringLiteral("）");
-        Write(TableNamed(NoteType), id, {copyName, parent}, Fresh(), FSetup.Now);
+        Write(TableNamed(NoteType), id,
+              {ConflictNames::NoteCopyGroup(name, olderName, FSetup.Now), parent}, Fresh(),
+              FSetup.Now);
         Write(TableNamed(NoteBook), id, older.Fields, Fresh(), FSetup.Now);
     }
 
@@ -227,9 +224,9 @@ private:
         const QString id = DerivedId({QStringLiteral("conflict"), IE, addressId, older.Hash});
         if (Known(IE, id))
             return;
-        const QString group = DerivedId({QStringLiteral("conflict group"), IEType});
+        const QString group = ConflictNames::AddressGroupId();
         if (!FMine.at(IEType).Find(group))
-            Write(TableNamed(IEType), group, {QStringLiteral("同步冲突"), QString()}, Fresh(),
+            Write(TableNamed(IEType), group, {ConflictNames::AddressGroup(), QString()}, Fresh(),
                   FSetup.Now);
         TFields fields = older.Fields;
         fields[0] = group;

@@ -3,6 +3,7 @@
 #include "data/FileKey.h"
 #include "data/Sqlite.h"
 #include "sync/ChangeScan.h"
+#include "sync/ImportMerge.h"
 #include "sync/PeerMerge.h"
 #include "sync/RowStore.h"
 #include "sync/SyncFolder.h"
@@ -332,6 +333,117 @@ private Q_SLOTS:
                  merged ? QStringLiteral("from there") : QStringLiteral("shopping"));
         if (!merged)
             QCOMPARE(Content(here.get()), before);
+    }
+
+    // What an import of another file (a conflict copy, an old backup) brings in: what this file
+    // lacks, nothing here deleted or overwritten, the other version of a clash kept beside.
+    void importRules_data()
+    {
+        QTest::addColumn<QString>("ours");
+        QTest::addColumn<QString>("theirs");
+        QTest::addColumn<QString>("check"); // a statement on our file after the import
+        QTest::addColumn<QString>("expected");
+        const QString notes = QStringLiteral("select TypeID||':'||replace(ReMark, char(10), '/') "
+                                             "from NoteBook order by TypeID");
+        const QString groups = QStringLiteral("select SelfIndex||':'||ParentIndex||':'||TypeName "
+                                              "from NoteType order by SelfIndex");
+        const QString addresses = QStringLiteral("select TypeID||':'||IEUrl||':'||IEName||':'||"
+                                                 "ReMark from IE order by ID");
+        QTest::newRow("a group comes under the group of its path, the same name elsewhere apart")
+            << "insert into NoteType values (5, 1, 'New')"
+            << "insert into NoteType values (7, 4, 'New'), (8, 7, 'Deeper')" << groups
+            << "1:0:Work|2:1:Plans|3:0:Home|4:0:Home|5:1:New|6:4:New|7:6:Deeper";
+        QTest::newRow("a note that grew there is taken")
+            << ""
+            << "update NoteBook set ReMark=ReMark||char(10)||'four' where TypeID=2" << notes
+            << "2:one/two/three/four|3:shopping";
+        QTest::newRow("a note typed on at a line's end there is taken")
+            << ""
+            << "update NoteBook set ReMark=ReMark||' and bread' where TypeID=3" << notes
+            << "2:one/two/three|3:shopping and bread";
+        QTest::newRow("a note emptied here takes theirs")
+            << "update NoteBook set ReMark='' where TypeID=3"
+            << "" << notes << "2:one/two/three|3:shopping";
+        QTest::newRow("a note that grew here stays")
+            << "update NoteBook set ReMark='list'||char(10)||ReMark where TypeID=3"
+            << "" << notes << "2:one/two/three|3:list/shopping";
+        QTest::newRow("a note changed on both sides: theirs in a sibling group")
+            << "update NoteBook set ReMark=replace(ReMark, 'two', 'mine') where TypeID=2"
+            << "update NoteBook set ReMark=replace(ReMark, 'two', 'yours') where TypeID=2"
+            << "select ParentIndex||':'||TypeName||':'||replace(ReMark, char(10), '/') from "
+               "NoteType join NoteBook on TypeID=SelfIndex where SelfIndex in (2, 5)"
+            << "1:Plans:one/mine/three|1:Plans（冲突副本 USB 2027-01-15）:one/yours/three";
+        QTest::newRow("an address comes into its group")
+            << ""
+            << "insert into IE (TypeID, IEUrl, IEName, ReMark) values (1, 'c.example', 'C', "
+               "'x'), (0, 'top.example', 'T', '')"
+            << addresses
+            << "1:a.example:A:|1:a.example:A:|1:b.example:B:r|1:c.example:C:x|0:top.example:T:";
+        QTest::newRow("an address titled otherwise: theirs in the conflict group")
+            << ""
+            << "update IE set IEName='Bee' where ID=3"
+            << QStringLiteral("select * from (%1) union all select TypeName from IEType where "
+                              "SelfIndex=2 and ParentIndex=0")
+                   .arg(addresses)
+            << "1:a.example:A:|1:a.example:A:|1:b.example:B:r|2:b.example:Bee:r|同步冲突";
+        QTest::newRow("nothing here is deleted")
+            << ""
+            << "delete from NoteType; delete from NoteBook; delete from IE; delete from IEType"
+            << QStringLiteral("select count(*) from NoteType union all select count(*) from "
+                              "NoteBook union all select count(*) from IE")
+            << "4|2|3";
+        QTest::newRow("the login settings are never taken")
+            << ""
+            << "update SysSet set bPass=1, PassWord='secret'"
+            << "select bPass||PassWord from SysSet"
+            << "0";
+    }
+
+    void importRules()
+    {
+        QFETCH(QString, ours);
+        QFETCH(QString, theirs);
+        QFETCH(QString, check);
+        QFETCH(QString, expected);
+        TTestFolder folder;
+        const TConnection here = Copy(folder, QStringLiteral("here.dat"), Sample + ours);
+        const TConnection there = Copy(folder, QStringLiteral("there.dat"), Sample + theirs);
+        const ImportMerge::TSetup setup{QStringLiteral("USB"), Now};
+        QCOMPARE(ImportMerge::Merge(here.get(), there.get(), setup).Refused, QString());
+        QCOMPARE(Rows(here.get(), check), expected);
+        // Imported again, on another day: nothing more comes in.
+        const QString all = QStringLiteral(
+            "select * from (select 'g'||SelfIndex||ParentIndex||TypeName from NoteType union all "
+            "select 'a'||SelfIndex||ParentIndex||TypeName from IEType union all select "
+            "'n'||TypeID||ReMark from NoteBook union all select 'i'||ID||TypeID||IEUrl||IEName||"
+            "ReMark from IE) order by 1");
+        const QString merged = Rows(here.get(), all);
+        const ImportMerge::TReport again =
+            ImportMerge::Merge(here.get(), there.get(), {QStringLiteral("USB"), Now + 86'400'000});
+        QCOMPARE(again.Groups + again.Notes + again.Addresses + again.Conflicts, 0);
+        QCOMPARE(Rows(here.get(), all), merged);
+    }
+
+    // The conflict group an import makes is the one a merge of another computer's copy uses: the
+    // two never make two of them.
+    void importAndPeerShareTheConflictGroup()
+    {
+        TTestFolder folder;
+        const TConnection here = Copy(folder, QStringLiteral("here.dat"), Sample);
+        const TConnection there = Copy(folder, QStringLiteral("there.dat"), Sample);
+        ChangeScan::Run(here.get(), QStringLiteral("here"), Now);
+        ChangeScan::Run(there.get(), QStringLiteral("there"), Now);
+        const TConnection old =
+            Copy(folder, QStringLiteral("old.dat"),
+                 Sample + QStringLiteral("update IE set ReMark='old' where ID=3"));
+        ImportMerge::Merge(here.get(), old.get(), {QStringLiteral("USB"), Now + 1});
+        Run(here.get(), QStringLiteral("update IE set IEUrl='mine.example' where ID=3"));
+        Run(there.get(), QStringLiteral("update IE set IEUrl='yours.example' where ID=3"));
+        ChangeScan::Run(there.get(), QStringLiteral("there"), Now + 2);
+        PeerMerge::Merge(here.get(), there.get(), Setup(QStringLiteral("here"), Now + 10));
+        QCOMPARE(Rows(here.get(), QStringLiteral("select count(*) from IEType where TypeName="
+                                                 "'同步冲突'")),
+                 QStringLiteral("1"));
     }
 
     // Three copies edited at random and merged with each other in random order end equal, and
