@@ -687,7 +687,7 @@ Export the notes to a folder with a shorter path, or reduce the number of group 
     <name>SyncedFolder</name>
     <message>
         <source>数据文件位于同步程序管理的文件夹中（%1：%2）。同步程序会在另一台电脑改过它时把它整个换掉，或者留下冲突副本，两边的修改可能互相覆盖。请把 Velmora 的文件夹移出这个文件夹，改用“软件设置”菜单中的“多台电脑同步…”。</source>
-        <translation>The data file lies in a folder kept by a sync program (%1: %2). When the file is changed on another computer, the sync program replaces it whole or leaves a conflict copy beside it, and the changes of the two computers may overwrite each other. Move the Velmora folder out of that folder and use “Sync across computers…” in the Settings menu instead.</translation>
+        <translation>The data file lies in a folder kept by a sync program (%1: %2). When the file is changed on another computer, the sync program replaces it whole or leaves a conflict copy beside it, and the changes of the two computers may overwrite each other. Move the Velmora folder out of that folder and use “Sync between computers…” in the Settings menu instead.</translation>
     </message>
 </context>
 <context>
