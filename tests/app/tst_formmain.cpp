@@ -170,15 +170,15 @@ private Q_SLOTS:
         QCOMPARE(Captions(iconMenu), QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
                                                   QStringLiteral("显示窗口"),
                                                   QStringLiteral("锁定"), QStringLiteral("关闭")}));
-        QCOMPARE(
-            Captions(Widget<QMenu>(&form, "pmSystem")),
-            QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
-                         QStringLiteral("软件设置"), QStringLiteral("锁定"), QStringLiteral("-"),
-                         QStringLiteral("数据备份"), QStringLiteral("数据恢复"),
-                         QStringLiteral("导入书签…"), QStringLiteral("从浏览器导入书签…"),
-                         QStringLiteral("导出书签…"), QStringLiteral("导出笔记…"),
-                         QStringLiteral("多台电脑同步…"), QStringLiteral("合并另一个数据文件…"), QStringLiteral("-"),
-                         QStringLiteral("键盘快捷键"), QStringLiteral("关于 Velmora")}));
+        QCOMPARE(Captions(Widget<QMenu>(&form, "pmSystem")),
+                 QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
+                              QStringLiteral("软件设置"), QStringLiteral("锁定"),
+                              QStringLiteral("-"), QStringLiteral("数据备份"),
+                              QStringLiteral("数据恢复"), QStringLiteral("导入书签…"),
+                              QStringLiteral("从浏览器导入书签…"), QStringLiteral("导出书签…"),
+                              QStringLiteral("导出笔记…"), QStringLiteral("多台电脑同步…"),
+                              QStringLiteral("合并另一个数据文件…"), QStringLiteral("-"),
+                              QStringLiteral("键盘快捷键"), QStringLiteral("关于 Velmora")}));
 
         Widget<QAction>(&form, "actTrayHomePage")->trigger();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);

@@ -2,11 +2,11 @@
 #include "SyncthingPair.h"
 #include "Widgets.h"
 
+#include "TestFolder.h"
 #include "app/FormMain.h"
 #include "common/AppPath.h"
 #include "controls/StatusLine.h"
 #include "data/DbAccess.h"
-#include "TestFolder.h"
 
 #include "data/FileKey.h"
 #include "data/Sqlite.h"
