@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -506,8 +508,10 @@ void TCardTree::PutInPlace(std::unique_ptr<TGroupTreeLoader> load)
     if (const int at = FTreeView->indexOfTopLevelItem(FRootNode); at >= 0) {
         QTreeWidgetItem* old = FTreeView->takeTopLevelItem(at);
         const bool deep = FDeepestLevel >= DeepCut;
+        // The functor holds the nodes: a view closed before its turn came frees them with it.
         if (deep)
-            QTimer::singleShot(0, FTreeView, [old] { FreeNodes(old); });
+            QTimer::singleShot(0, FTreeView,
+                               [held = std::shared_ptr<QTreeWidgetItem>(old, &FreeNodes)] {});
         else
             FreeInSteps(FTreeView, {old});
     }
@@ -550,10 +554,19 @@ void TCardTree::FreeInSteps(QObject* context, std::vector<QTreeWidgetItem*> pend
         pending.insert(pending.end(), children.begin(), children.end());
         delete node;
     }
-    if (!pending.empty())
-        QTimer::singleShot(0, context, [context, rest = std::move(pending)]() mutable {
-            FreeInSteps(context, std::move(rest));
+    if (pending.empty())
+        return;
+    // What is left belongs to the next turn's functor, which frees it all should the context go
+    // before that turn comes.
+    const std::shared_ptr<std::vector<QTreeWidgetItem*>> rest(
+        new std::vector<QTreeWidgetItem*>(std::move(pending)),
+        [](std::vector<QTreeWidgetItem*>* nodes) {
+            for (QTreeWidgetItem* node : *nodes)
+                FreeNodes(node);
+            delete nodes;
         });
+    QTimer::singleShot(0, context,
+                       [context, rest] { FreeInSteps(context, std::exchange(*rest, {})); });
 }
 
 QStringList TCardTree::PathOf(const QTreeWidgetItem* node)
