@@ -181,16 +181,13 @@ void EachCurrentRow(sqlite3* connection, const TTable& table, TRecords& records,
     };
     switch (table.Kind) {
     case TKind::Group: {
-        TSyncStatement select(connection, QStringLiteral("select SelfIndex, ParentIndex, TypeName "
-                                                         "from %1 order by rowid")
-                                              .arg(table.Name));
+        TSyncStatement select(connection, CurrentRowsSql(table));
         while (select.Next())
             offer(select.Number(0), {select.Utf8(2), groupId(select.Number(1))});
         break;
     }
     case TKind::Note: {
-        TSyncStatement select(connection,
-                              QStringLiteral("select TypeID, ReMark from NoteBook order by rowid"));
+        TSyncStatement select(connection, CurrentRowsSql(table));
         // A note outside every group is shown nowhere and stays with its file.
         while (select.Next())
             if (select.Number(0) == 0 || groupIds.Find(select.Number(0)))
@@ -198,9 +195,7 @@ void EachCurrentRow(sqlite3* connection, const TTable& table, TRecords& records,
         break;
     }
     case TKind::Address: {
-        TSyncStatement select(
-            connection,
-            QStringLiteral("select ID, TypeID, IEUrl, IEName, ReMark from IE order by ID"));
+        TSyncStatement select(connection, CurrentRowsSql(table));
         while (select.Next())
             offer(select.Number(0),
                   {groupId(select.Number(1)), select.Utf8(2), select.Utf8(3), select.Utf8(4)});

@@ -42,6 +42,20 @@ void TTableRows::Add(TRow row)
     Rows.push_back(std::move(row));
 }
 
+QString CurrentRowsSql(const TTable& table)
+{
+    switch (table.Kind) {
+    case TKind::Group:
+        return QStringLiteral("select SelfIndex, ParentIndex, TypeName from %1 order by rowid")
+            .arg(table.Name);
+    case TKind::Note:
+        return QStringLiteral("select TypeID, ReMark from NoteBook order by rowid");
+    case TKind::Address:
+        return QStringLiteral("select ID, TypeID, IEUrl, IEName, ReMark from IE order by ID");
+    }
+    Q_UNREACHABLE();
+}
+
 std::vector<TRow> CurrentRows(sqlite3* connection, const TTable& table,
                               const QHash<qint64, QString>& groupIds)
 {
@@ -55,16 +69,13 @@ std::vector<TRow> CurrentRows(sqlite3* connection, const TTable& table,
     };
     switch (table.Kind) {
     case TKind::Group: {
-        TSyncStatement select(connection, QStringLiteral("select SelfIndex, ParentIndex, TypeName "
-                                                         "from %1 order by rowid")
-                                              .arg(table.Name));
+        TSyncStatement select(connection, CurrentRowsSql(table));
         while (select.Next())
             add(select.Number(0), {select.Text(2), groupIds.value(select.Number(1))});
         break;
     }
     case TKind::Note: {
-        TSyncStatement select(connection,
-                              QStringLiteral("select TypeID, ReMark from NoteBook order by rowid"));
+        TSyncStatement select(connection, CurrentRowsSql(table));
         // A note outside every group is shown nowhere and stays with its file.
         while (select.Next())
             if (select.Number(0) == 0 || groupIds.contains(select.Number(0)))
@@ -72,9 +83,7 @@ std::vector<TRow> CurrentRows(sqlite3* connection, const TTable& table,
         break;
     }
     case TKind::Address: {
-        TSyncStatement select(
-            connection,
-            QStringLiteral("select ID, TypeID, IEUrl, IEName, ReMark from IE order by ID"));
+        TSyncStatement select(connection, CurrentRowsSql(table));
         while (select.Next())
             add(select.Number(0),
                 {groupIds.value(select.Number(1)), select.Text(2), select.Text(3), select.Text(4)});
@@ -177,10 +186,7 @@ TSnapshot ReadRows(sqlite3* connection, const TSnapshot* unlike)
         };
         switch (table.Kind) {
         case TKind::Group: {
-            TSyncStatement select(connection,
-                                  QStringLiteral("select SelfIndex, ParentIndex, TypeName "
-                                                 "from %1 order by rowid")
-                                      .arg(table.Name));
+            TSyncStatement select(connection, CurrentRowsSql(table));
             while (select.Next()) {
                 const TRecordRead* parent = group(select.Number(1));
                 offer(select.Number(0), {select.Utf8(2), groupUtf8(parent)}, [&] {
@@ -190,8 +196,7 @@ TSnapshot ReadRows(sqlite3* connection, const TSnapshot* unlike)
             break;
         }
         case TKind::Note: {
-            TSyncStatement select(
-                connection, QStringLiteral("select TypeID, ReMark from NoteBook order by rowid"));
+            TSyncStatement select(connection, CurrentRowsSql(table));
             // A note outside every group is shown nowhere and stays with its file.
             while (select.Next())
                 if (select.Number(0) == 0 || group(select.Number(0)))
@@ -200,9 +205,7 @@ TSnapshot ReadRows(sqlite3* connection, const TSnapshot* unlike)
             break;
         }
         case TKind::Address: {
-            TSyncStatement select(
-                connection,
-                QStringLiteral("select ID, TypeID, IEUrl, IEName, ReMark from IE order by ID"));
+            TSyncStatement select(connection, CurrentRowsSql(table));
             while (select.Next()) {
                 const TRecordRead* in = group(select.Number(1));
                 offer(select.Number(0),

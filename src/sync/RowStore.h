@@ -79,6 +79,10 @@ using TSnapshot = std::map<QString, TTableRows>;
 // The rows of a table as they stand, each with its number and content; group ids by number come
 // from groupIds (a group whose parent or an address whose group has no id reads "").
 // Where several rows share a number, the first one read is the row.
+// The statement that reads a table's rows as they stand: a group's number, parent and name; a
+// note's group and text; an address's number, group, web address, title and remark.
+QString CurrentRowsSql(const TTable& table);
+
 std::vector<TRow> CurrentRows(sqlite3* connection, const TTable& table,
                               const QHash<qint64, QString>& groupIds);
 
