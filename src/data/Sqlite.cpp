@@ -1,5 +1,7 @@
 #include "data/Sqlite.h"
 
+#include "data/WriteWatch.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
@@ -174,7 +176,11 @@ TConnection OpenAs(const QString& path, int flags, bool checkWhole, QString* err
 
 TConnection Open(const QString& path, bool checkWhole, QString* error, const TFileKey& key)
 {
-    return OpenAs(path, SQLITE_OPEN_READWRITE, checkWhole, error, key);
+    TConnection connection = OpenAs(path, SQLITE_OPEN_READWRITE, checkWhole, error, key);
+    // Whatever writes the file records which rows it wrote, for the change scan before an export.
+    if (connection)
+        WriteWatch::Install(connection.get(), path);
+    return connection;
 }
 
 TConnection OpenReadOnly(const QString& path, QString* error, const TFileKey& key)

@@ -1,6 +1,7 @@
 #include "sync/ChangeScan.h"
 
 #include "common/Errors.h"
+#include "data/WriteWatch.h"
 #include "sync/KeyedRecords.h"
 #include "sync/RowStore.h"
 #include "sync/SyncStatement.h"
@@ -10,6 +11,8 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <algorithm>
+#include <optional>
+#include <set>
 
 using namespace RowStore;
 
@@ -30,6 +33,20 @@ struct TRecord
 
 using TRecords = TKeyedRecords<TRecord>;
 
+// A record as read from the columns oid, Hash and RowId, starting at column first.
+TRecord RecordAt(const TSyncStatement& select, int first, bool keepsId)
+{
+    TRecord record;
+    record.RecordRow = select.Number(first);
+    // A hash of another form never equals a row's: the row reads as changed.
+    const QByteArrayView hash = select.Utf8(first + 1);
+    if (hash.size() == qsizetype(record.Hash.size()))
+        std::copy(hash.begin(), hash.end(), record.Hash.begin());
+    if (keepsId)
+        record.Id = select.Utf8(first + 2).toByteArray();
+    return record;
+}
+
 // Every table's records by the row's number, read in one pass in the records' own order:
 // through the key's index every row would be a page of its own to read and decrypt.
 std::map<QString, TRecords> AllRecords(sqlite3* connection)
@@ -45,25 +62,32 @@ std::map<QString, TRecords> AllRecords(sqlite3* connection)
     for (const TTable& table : Tables())
         targets.push_back({table.Name.toUtf8(), &records[table.Name], table.Kind == TKind::Group});
     TSyncStatement select(
-        connection, QStringLiteral("select oid, TableName, LocalKey, RowId, Hash from SyncRow"));
+        connection, QStringLiteral("select TableName, LocalKey, oid, Hash, RowId from SyncRow"));
     while (select.Next()) {
-        const QByteArrayView name = select.Utf8(1);
+        const QByteArrayView name = select.Utf8(0);
         const auto target = std::find_if(targets.begin(), targets.end(),
                                          [&name](const TTarget& at) { return at.Name == name; });
-        if (target == targets.end())
-            continue;
-        TRecord record;
-        record.RecordRow = select.Number(0);
-        // A hash of another form never equals a row's: the row reads as changed.
-        const QByteArrayView hash = select.Utf8(4);
-        if (hash.size() == qsizetype(record.Hash.size()))
-            std::copy(hash.begin(), hash.end(), record.Hash.begin());
-        if (target->KeepsId)
-            record.Id = select.Utf8(3).toByteArray();
-        target->Records->Add(select.Number(2), std::move(record));
+        if (target != targets.end())
+            target->Records->Add(select.Number(1), RecordAt(select, 2, target->KeepsId));
     }
     for (auto& [table, tableRecords] : records)
         tableRecords.Index();
+    return records;
+}
+
+// The records of a table's rows of the given numbers.
+TRecords RecordsOf(sqlite3* connection, const TTable& table, const std::set<qint64>& keys)
+{
+    TRecords records;
+    TSyncStatement select(connection, QStringLiteral("select oid, Hash, RowId from SyncRow "
+                                                     "where TableName=?1 and LocalKey=?2"));
+    select.Bind(1, table.Name);
+    for (const qint64 key : keys) {
+        select.Bind(2, key);
+        while (select.Next())
+            records.Add(key, RecordAt(select, 0, table.Kind == TKind::Group));
+    }
+    records.Index();
     return records;
 }
 
@@ -109,7 +133,8 @@ void GiveGroupIds(sqlite3* connection, const QString& table, bool derive,
     }
 }
 
-// A table's group ids by number: those recorded, and those given to groups without one.
+// A table's group ids by number: those recorded, those given to groups without one, and (when
+// only some rows are looked at) the others read from their records when asked for.
 class TGroupIds final
 {
 public:
@@ -117,12 +142,23 @@ public:
     {
         if (const TRecord* record = Recorded ? Recorded->Find(key) : nullptr)
             return &record->Id;
-        const auto at = Given.constFind(key);
-        return at == Given.constEnd() ? nullptr : &*at;
+        if (const auto at = Given.constFind(key); at != Given.constEnd())
+            return &*at;
+        if (!Lookup)
+            return nullptr;
+        const auto [at, added] = Looked.try_emplace(key);
+        if (added) {
+            Lookup->Bind(2, key);
+            while (Lookup->Next())
+                at->second = Lookup->Utf8(0).toByteArray();
+        }
+        return at->second ? &*at->second : nullptr;
     }
 
     const TRecords* Recorded = nullptr;
     QHash<qint64, QByteArray> Given;
+    std::shared_ptr<TSyncStatement> Lookup;
+    mutable std::map<qint64, std::optional<QByteArray>> Looked;
 };
 
 TGroupIds GroupIds(sqlite3* connection, const QString& table, const TRecords& records, bool derive)
@@ -146,6 +182,46 @@ TGroupIds GroupIds(sqlite3* connection, const QString& table, const TRecords& re
     return ids;
 }
 
+// The group ids of a table whose rows written alone are looked at: no group came or went, so
+// every group has its record.
+TGroupIds RecordedGroupIds(sqlite3* connection, const QString& table, const TRecords& records)
+{
+    TGroupIds ids;
+    ids.Recorded = &records;
+    ids.Lookup = std::make_shared<TSyncStatement>(
+        connection, QStringLiteral("select RowId from SyncRow where TableName=?1 and LocalKey=?2"));
+    ids.Lookup->Bind(1, table);
+    return ids;
+}
+
+// Whether a group came or went among the rows written: what lives in it then reads another
+// group id, which only a look at every row sees.
+bool GroupsCameOrWent(sqlite3* connection, const WriteWatch::TWritten& written)
+{
+    TSyncStatement recorded(connection, QStringLiteral("select count(*) from SyncRow where "
+                                                       "TableName=?1 and LocalKey=?2"));
+    for (const TTable& table : Tables()) {
+        const std::set<qint64>* keys = written.KeysOf(table.Name);
+        if (table.Kind != TKind::Group || !keys)
+            continue;
+        TSyncStatement row(connection, CurrentRowSql(table));
+        recorded.Bind(1, table.Name);
+        for (const qint64 key : *keys) {
+            bool hasRecord = false;
+            recorded.Bind(2, key);
+            while (recorded.Next())
+                hasRecord = recorded.Number(0) > 0;
+            bool hasRow = false;
+            row.Bind(1, key);
+            while (row.Next())
+                hasRow = true;
+            if (hasRecord != hasRow)
+                return true;
+        }
+    }
+    return false;
+}
+
 // A row of a table as it stands, its fields as the engine's bytes for as long as its statement
 // stays on it, with its record (nullptr for a new row).
 struct TCurrent
@@ -156,12 +232,32 @@ struct TCurrent
     TRecord* Record;
 };
 
-// Reads a table's rows in order, each with its number, hash and fields; group ids by number come
-// from groupIds (a group whose parent or an address whose group has no id reads ""). Where
-// several rows share a number, the first one read is the row; its record is marked present.
+// Calls row(select) for each row of a table as it stands, in order; only those of the given
+// numbers when only is set.
+template <typename F>
+void EachRowOf(sqlite3* connection, const TTable& table, const std::set<qint64>* only, F&& row)
+{
+    if (!only) {
+        TSyncStatement select(connection, CurrentRowsSql(table));
+        while (select.Next())
+            row(std::as_const(select));
+        return;
+    }
+    TSyncStatement select(connection, CurrentRowSql(table));
+    for (const qint64 key : *only) {
+        select.Bind(1, key);
+        while (select.Next())
+            row(std::as_const(select));
+    }
+}
+
+// Reads a table's rows in order (only those of the given numbers when only is set), each with
+// its number, hash and fields; group ids by number come from groupIds (a group whose parent or
+// an address whose group has no id reads ""). Where several rows share a number, the first one
+// read is the row; its record is marked present.
 template <typename F>
 void EachCurrentRow(sqlite3* connection, const TTable& table, TRecords& records,
-                    const TGroupIds& groupIds, F&& visit)
+                    const TGroupIds& groupIds, const std::set<qint64>* only, F&& visit)
 {
     const QByteArray name = table.Name.toUtf8();
     QSet<qint64> seenNew;
@@ -180,27 +276,24 @@ void EachCurrentRow(sqlite3* connection, const TTable& table, TRecords& records,
         visit(TCurrent{key, HashOfUtf8(name, fields), fields, record});
     };
     switch (table.Kind) {
-    case TKind::Group: {
-        TSyncStatement select(connection, CurrentRowsSql(table));
-        while (select.Next())
+    case TKind::Group:
+        EachRowOf(connection, table, only, [&](const TSyncStatement& select) {
             offer(select.Number(0), {select.Utf8(2), groupId(select.Number(1))});
+        });
         break;
-    }
-    case TKind::Note: {
-        TSyncStatement select(connection, CurrentRowsSql(table));
+    case TKind::Note:
         // A note outside every group is shown nowhere and stays with its file.
-        while (select.Next())
+        EachRowOf(connection, table, only, [&](const TSyncStatement& select) {
             if (select.Number(0) == 0 || groupIds.Find(select.Number(0)))
                 offer(select.Number(0), {select.Utf8(1)});
+        });
         break;
-    }
-    case TKind::Address: {
-        TSyncStatement select(connection, CurrentRowsSql(table));
-        while (select.Next())
+    case TKind::Address:
+        EachRowOf(connection, table, only, [&](const TSyncStatement& select) {
             offer(select.Number(0),
                   {groupId(select.Number(1)), select.Utf8(2), select.Utf8(3), select.Utf8(4)});
+        });
         break;
-    }
     }
 }
 
@@ -234,16 +327,23 @@ QString DataSetId(sqlite3* connection)
 
 TCounts Run(sqlite3* connection, const QString& device, qint64 now)
 {
-    // The first run writes a record for every row, in the order of random ids: with the
-    // engine's small page cache most of them would write out and read back (and encrypt and
-    // decrypt) a page of the records' index.
-    const TLargerCache cache(connection);
     // Inside a merge's transaction the scan is a part of it.
     const bool own = sqlite3_get_autocommit(connection) != 0;
     if (own)
         SyncSql::Execute(connection, QStringLiteral("begin immediate"));
     try {
         const bool derive = DataSetId(connection).isEmpty();
+        // Where the program itself wrote every change since the last scan, the rows it wrote are
+        // all that need a look.
+        WriteWatch::TWritten written = WriteWatch::Take(connection, now);
+        if (!written.Everything && (derive || GroupsCameOrWent(connection, written)))
+            written.Everything = true;
+        // A scan of every row writes a record for many of them (the first one for each row, in
+        // the order of random ids): with the engine's small page cache most of them would write
+        // out and read back (and encrypt and decrypt) a page of the records' index.
+        std::optional<TLargerCache> cache;
+        if (written.Everything)
+            cache.emplace(connection);
         if (derive)
             TSyncStatement(connection, QStringLiteral("insert into SyncDataSet (DataSetId, "
                                                       "FormatVersion) values (?1, ?2)"))
@@ -271,15 +371,23 @@ TCounts Run(sqlite3* connection, const QString& device, qint64 now)
             connection, QStringLiteral("delete from SyncDeletion where TableName=?1 and RowId=?2"));
         TAgreedWriter agreed(connection);
         TCounts counts;
-        std::map<QString, TRecords> records = AllRecords(connection);
+        std::map<QString, TRecords> records;
+        if (written.Everything)
+            records = AllRecords(connection);
         std::map<QString, TGroupIds> groupIds;
         for (const TTable& table : Tables()) {
+            const std::set<qint64>* only =
+                written.Everything ? nullptr : written.KeysOf(table.Name);
             TRecords& tableRecords = records[table.Name];
+            if (only)
+                tableRecords = RecordsOf(connection, table, *only);
             if (table.Kind == TKind::Group)
-                groupIds[table.Name] = GroupIds(connection, table.Name, tableRecords, derive);
+                groupIds[table.Name] = only
+                                           ? RecordedGroupIds(connection, table.Name, tableRecords)
+                                           : GroupIds(connection, table.Name, tableRecords, derive);
             const TGroupIds& ids = groupIds[table.GroupTable];
             QHash<QString, int> sameAddress;
-            EachCurrentRow(connection, table, tableRecords, ids, [&](const TCurrent& row) {
+            EachCurrentRow(connection, table, tableRecords, ids, only, [&](const TCurrent& row) {
                 TRecord* record = row.Record;
                 if (record && record->Hash == row.Hash)
                     return;

@@ -6,7 +6,7 @@ struct sqlite3;
 
 // Finds what changed in the group, note and address tables since the last look, by the hashes of
 // their rows, so that changes made by any program that wrote the file (an older copy of Velmora
-// too) are seen; no trigger is involved. Runs before each export and merge.
+// too) are seen: nothing in the file records them. Runs before each export and merge.
 namespace ChangeScan {
 
 // How long a deletion is remembered: a copy that comes back after longer may bring the row back.
@@ -19,12 +19,14 @@ struct TCounts
     int Deleted = 0;
 };
 
-// In one transaction (the caller's, when one is open): gives new rows their ids, counts a change of
+// In one transaction (the caller's when one is open, which must hold the file's write lock, as
+// "begin immediate" does): gives new rows their ids, counts a change of
 // this device (device) in the version of every row whose content changed, records deleted rows, and
 // forgets deletions older than DeletionKeptMs. The first run on a file (the data set has no id yet)
 // gives the rows there ids worked out from their group path and address, so that two copies of one
-// file match without having talked; later rows get random ids. now is ms since the epoch. Failures
-// throw EDBException with the file as it was.
+// file match without having talked; later rows get random ids. Where the program's own
+// connections made every change since the last run, only the rows they wrote are hashed (see
+// WriteWatch). now is ms since the epoch. Failures throw EDBException with the file as it was.
 TCounts Run(sqlite3* connection, const QString& device, qint64 now);
 
 // A page cache for the connection large enough for a scan or a merge of many rows while it

@@ -42,18 +42,35 @@ void TTableRows::Add(TRow row)
     Rows.push_back(std::move(row));
 }
 
-QString CurrentRowsSql(const TTable& table)
+namespace {
+
+// The rows of a table as they stand, all of them or (keyed) those of the number ?1.
+QString RowsSql(const TTable& table, bool keyed)
 {
     switch (table.Kind) {
     case TKind::Group:
-        return QStringLiteral("select SelfIndex, ParentIndex, TypeName from %1 order by rowid")
-            .arg(table.Name);
+        return QStringLiteral("select SelfIndex, ParentIndex, TypeName from %1%2 order by rowid")
+            .arg(table.Name, keyed ? QStringLiteral(" where SelfIndex=?1") : QString());
     case TKind::Note:
-        return QStringLiteral("select TypeID, ReMark from NoteBook order by rowid");
+        return QStringLiteral("select TypeID, ReMark from NoteBook%1 order by rowid")
+            .arg(keyed ? QStringLiteral(" where TypeID=?1") : QString());
     case TKind::Address:
-        return QStringLiteral("select ID, TypeID, IEUrl, IEName, ReMark from IE order by ID");
+        return QStringLiteral("select ID, TypeID, IEUrl, IEName, ReMark from IE%1 order by ID")
+            .arg(keyed ? QStringLiteral(" where ID=?1") : QString());
     }
     Q_UNREACHABLE();
+}
+
+} // namespace
+
+QString CurrentRowsSql(const TTable& table)
+{
+    return RowsSql(table, false);
+}
+
+QString CurrentRowSql(const TTable& table)
+{
+    return RowsSql(table, true);
 }
 
 std::vector<TRow> CurrentRows(sqlite3* connection, const TTable& table,

@@ -82,6 +82,8 @@ using TSnapshot = std::map<QString, TTableRows>;
 // The statement that reads a table's rows as they stand: a group's number, parent and name; a
 // note's group and text; an address's number, group, web address, title and remark.
 QString CurrentRowsSql(const TTable& table);
+// The same for the rows of one number, given as ?1.
+QString CurrentRowSql(const TTable& table);
 
 std::vector<TRow> CurrentRows(sqlite3* connection, const TTable& table,
                               const QHash<qint64, QString>& groupIds);

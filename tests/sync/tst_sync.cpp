@@ -65,6 +65,15 @@ QString Rows(sqlite3* connection, const QString& sql)
     return error.isEmpty() ? rows.join(QLatin1Char('|')) : error;
 }
 
+// Runs statements on the file at path as another program would: through a connection that
+// records nothing of what it writes.
+void RunUnwatched(const QString& path, const QString& statements)
+{
+    QString error;
+    const TConnection connection = DatabaseFile::Create(path, &error);
+    Run(connection.get(), statements);
+}
+
 // Everything a file holds for syncing, as the same text in copies that agree.
 QStringList Content(sqlite3* connection)
 {
@@ -166,28 +175,40 @@ private Q_SLOTS:
         QCOMPARE(rows, 10);
     }
 
-    // What changed since the last look is found by the rows' content, however it was written.
+    // What changed since the last look is found by the rows' content, whoever wrote it: the
+    // scanning connection, another of the program's connections, another program, or the
+    // scanning connection before a scan that rolled back.
     void changesFound_data()
     {
         QTest::addColumn<QString>("change");
         QTest::addColumn<int>("added");
         QTest::addColumn<int>("changed");
         QTest::addColumn<int>("deleted");
-        QTest::newRow("nothing") << QString() << 0 << 0 << 0;
+        QTest::addColumn<QString>("writer");
+        QTest::newRow("nothing") << QString() << 0 << 0 << 0 << QString();
+        QTest::newRow("a note typed through another connection")
+            << "update NoteBook set ReMark='x' where TypeID=3" << 0 << 1 << 0 << "program";
+        QTest::newRow("a note typed by another program")
+            << "update NoteBook set ReMark='x' where TypeID=3" << 0 << 1 << 0 << "foreign";
+        QTest::newRow("an address added before a scan that rolled back")
+            << "insert into IE (TypeID, IEUrl) values (1, 'c.example')" << 1 << 0 << 0
+            << "rolled back";
+        QTest::newRow("a group made where an address already was")
+            << "insert into IEType values (7, 0, 'Later')" << 1 << 1 << 0 << "orphan";
         QTest::newRow("a note typed")
-            << "update NoteBook set ReMark='x' where TypeID=3" << 0 << 1 << 0;
+            << "update NoteBook set ReMark='x' where TypeID=3" << 0 << 1 << 0 << QString();
         QTest::newRow("a group moved")
-            << "update NoteType set ParentIndex=3 where SelfIndex=1" << 0 << 1 << 0;
+            << "update NoteType set ParentIndex=3 where SelfIndex=1" << 0 << 1 << 0 << QString();
         QTest::newRow("a parent renamed: its child is not changed")
-            << "update NoteType set TypeName='Job' where SelfIndex=1" << 0 << 1 << 0;
+            << "update NoteType set TypeName='Job' where SelfIndex=1" << 0 << 1 << 0 << QString();
         QTest::newRow("an address added")
-            << "insert into IE (TypeID, IEUrl) values (1, 'c.example')" << 1 << 0 << 0;
+            << "insert into IE (TypeID, IEUrl) values (1, 'c.example')" << 1 << 0 << 0 << QString();
         QTest::newRow("a group deleted with its note")
             << "delete from NoteType where SelfIndex=2; delete from NoteBook where TypeID=2" << 0
-            << 0 << 2;
+            << 0 << 2 << QString();
         QTest::newRow("an address moved to another group")
             << "insert into IEType values (2, 0, 'Old'); update IE set TypeID=2 where ID=3" << 1
-            << 1 << 0;
+            << 1 << 0 << QString();
     }
 
     void changesFound()
@@ -196,11 +217,28 @@ private Q_SLOTS:
         QFETCH(int, added);
         QFETCH(int, changed);
         QFETCH(int, deleted);
+        QFETCH(QString, writer);
         TTestFolder folder;
         const TConnection db = Copy(folder, QStringLiteral("one.dat"), Sample);
+        const QString path = folder.Path() + QStringLiteral("one.dat");
+        if (writer == QLatin1String("orphan"))
+            RunUnwatched(path, QStringLiteral("insert into IE (TypeID, IEUrl) values (7, 'o')"));
         ChangeScan::Run(db.get(), QStringLiteral("d1"), Now);
         const TSnapshot before = RowStore::Read(db.get());
-        Run(db.get(), change);
+        if (writer == QLatin1String("program")) {
+            QString error;
+            const TConnection other = DatabaseFile::Open(path, false, &error);
+            Run(other.get(), change);
+        } else if (writer == QLatin1String("foreign")) {
+            RunUnwatched(path, change);
+        } else {
+            Run(db.get(), change);
+        }
+        if (writer == QLatin1String("rolled back")) {
+            Run(db.get(), QStringLiteral("begin immediate"));
+            ChangeScan::Run(db.get(), QStringLiteral("d1"), Now + 1);
+            Run(db.get(), QStringLiteral("rollback"));
+        }
         const ChangeScan::TCounts counts = ChangeScan::Run(db.get(), QStringLiteral("d1"), Now + 1);
         QCOMPARE(counts.Added, added);
         QCOMPARE(counts.Changed, changed);
