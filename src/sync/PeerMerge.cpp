@@ -375,8 +375,16 @@ private:
 
     void Record(const QString& table, const TRow& row)
     {
-        Statement(QStringLiteral("insert or replace into SyncRow (TableName, LocalKey, RowId, "
-                                 "Versions, Changed, Hash) values (?1, ?2, ?3, ?4, ?5, ?6)"))
+        // Not "insert or replace", which the engine runs under a statement journal whose pages
+        // SQLCipher encrypts.
+        Statement(QStringLiteral("delete from SyncRow where TableName=?1 and (LocalKey=?2 or "
+                                 "RowId=?3)"))
+            .Bind(1, table)
+            .Bind(2, row.Key)
+            .Bind(3, row.Id)
+            .Run();
+        Statement(QStringLiteral("insert into SyncRow (TableName, LocalKey, RowId, Versions, "
+                                 "Changed, Hash) values (?1, ?2, ?3, ?4, ?5, ?6)"))
             .Bind(1, table)
             .Bind(2, row.Key)
             .Bind(3, row.Id)

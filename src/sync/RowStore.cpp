@@ -271,16 +271,21 @@ bool ReadAgreed(sqlite3* connection, const QString& table, const QString& id, TA
     return found;
 }
 
+// A delete and an insert rather than "insert or replace", which the engine runs under a statement
+// journal whose pages SQLCipher encrypts.
 TAgreedWriter::TAgreedWriter(sqlite3* connection)
-    : FInsert(std::make_unique<TSyncStatement>(
-          connection, QStringLiteral("insert or replace into SyncAgreed (TableName, RowId, "
-                                     "Content) values (?1, ?2, ?3)")))
+    : FReplaced(std::make_unique<TSyncStatement>(
+          connection, QStringLiteral("delete from SyncAgreed where TableName=?1 and RowId=?2"))),
+      FInsert(std::make_unique<TSyncStatement>(
+          connection, QStringLiteral("insert into SyncAgreed (TableName, RowId, Content) values "
+                                     "(?1, ?2, ?3)")))
 {}
 
 TAgreedWriter::~TAgreedWriter() = default;
 
 void TAgreedWriter::Write(const QString& table, const QString& id, const TAgreed& agreed)
 {
+    FReplaced->Bind(1, table).Bind(2, id).Run();
     FInsert->Bind(1, table)
         .Bind(2, id)
         .Bind(3, Encode(QStringList(agreed.Versions.Text()) + agreed.Fields))

@@ -115,6 +115,7 @@ public:
     void Write(const QString& table, const QString& id, const TAgreed& agreed);
 
 private:
+    std::unique_ptr<TSyncStatement> FReplaced;
     std::unique_ptr<TSyncStatement> FInsert;
 };
 
