@@ -118,9 +118,9 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const bool wayland = argc > 1 && qstrcmp(argv[1], "wayland") == 0;
     const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
-    const QString delivered =
-        argc > 3 && qstrcmp(argv[3], "-") != 0 ? QString::fromLocal8Bit(argv[3])
-                                                : QStringLiteral(VELMORA_DELIVERED_DB);
+    const QString delivered = argc > 3 && qstrcmp(argv[3], "-") != 0
+                                  ? QString::fromLocal8Bit(argv[3])
+                                  : QStringLiteral(VELMORA_DELIVERED_DB);
     ChooseCases(QCoreApplication::arguments().mid(4));
     QTemporaryDir folder;
     const QString bare = folder.filePath(QStringLiteral("bare.dat"));
