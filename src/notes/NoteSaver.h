@@ -43,8 +43,8 @@ public:
     // over once the keys pause for BurstPause, or at the latest BurstLongest after the oldest
     // change not handed over, so that a burst goes to the disk in one save behind it.
     static constexpr qsizetype LargeNote = 256 * 1024;
-    static constexpr std::chrono::milliseconds BurstPause{10};
-    static constexpr std::chrono::milliseconds BurstLongest{50};
+    static constexpr std::chrono::milliseconds BurstPause{25};
+    static constexpr std::chrono::milliseconds BurstLongest{100};
 
     // text gives the editor's text as the editor holds it (see TNote::StoredUtf8); it is encoded
     // on the writer's thread. clock defaults to the steady clock.
