@@ -211,29 +211,30 @@ void TNoteSaver::Submit(bool force)
     FSubmitted = ++LastTicket;
     FHanded.push_back({FSubmitted, FDueSince});
     FDueSince = -1;
-    const QString text = FText();
+    QString text = FText();
     FLarge = text.size() >= LargeNote;
     if (!FStored) {
-        writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, text](TPrepared& db) {
-            return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(text));
-        });
+        writer.Submit(FSubmitted,
+                      [typeId = FTypeId, rowId = FRowId, text = std::move(text)](TPrepared& db) {
+                          return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(text));
+                      });
         return;
     }
-    writer.Submit(FSubmitted,
-                  [typeId = FTypeId, rowId = FRowId, text, stored = FStored](TPrepared& db) {
-                      const QByteArray utf8 = TNote::StoredUtf8(text);
-                      QByteArray expected;
-                      {
-                          const std::lock_guard lock(stored->Mutex);
-                          expected = stored->Utf8;
-                      }
-                      const qint64 row = TNote::StoreNote(db, typeId, rowId, utf8, expected);
-                      if (row != TNote::ChangedElsewhere) {
-                          const std::lock_guard lock(stored->Mutex);
-                          stored->Utf8 = utf8;
-                      }
-                      return row;
-                  });
+    writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, text = std::move(text),
+                               stored = FStored](TPrepared& db) {
+        const QByteArray utf8 = TNote::StoredUtf8(text);
+        QByteArray expected;
+        {
+            const std::lock_guard lock(stored->Mutex);
+            expected = stored->Utf8;
+        }
+        const qint64 row = TNote::StoreNote(db, typeId, rowId, utf8, expected);
+        if (row != TNote::ChangedElsewhere) {
+            const std::lock_guard lock(stored->Mutex);
+            stored->Utf8 = utf8;
+        }
+        return row;
+    });
 }
 
 void TNoteSaver::SubmitWhenPaused()
