@@ -9,7 +9,8 @@
 // the saves fail), and how long after the lock was let go the note was stored. The note page runs
 // as its own program (note_window) on Xvfb with openbox, the keys sent with XTest; "wayland" runs
 // it on weston instead, the keys coming as Wayland events.
-// Run: bench_burst [x11|wayland] [runs] [delivered database]
+// Run: bench_burst [x11|wayland] [runs] [delivered database or -] [cases]; a case such as 1024K/0
+// (note size in KB, spacing in ms, either may be *) limits the bursts to those that match.
 
 #include "DisplaySession.h"
 #include "NoteBench.h"
@@ -21,6 +22,31 @@
 #include <QThread>
 
 namespace {
+
+// The cases asked for on the command line, as size in bytes and spacing in ms; -1 for any.
+std::vector<std::pair<int, int>> Cases;
+
+void ChooseCases(const QStringList& words)
+{
+    for (const QString& word : words) {
+        const QStringList parts = word.split(QLatin1Char('/'));
+        const auto number = [](const QString& part, int unit) {
+            bool ok = false;
+            const int value = QString(part).remove(QLatin1Char('K')).toInt(&ok);
+            return ok ? value * unit : -1;
+        };
+        Cases.emplace_back(number(parts.value(0), 1024), number(parts.value(1), 1));
+    }
+}
+
+// Whether a burst of that size and spacing (-1: whichever) is asked for.
+bool Chosen(int size, int spacing)
+{
+    return Cases.empty() || std::any_of(Cases.begin(), Cases.end(), [&](const auto& chosen) {
+               return (chosen.first < 0 || chosen.first == size) &&
+                      (spacing < 0 || chosen.second < 0 || chosen.second == spacing);
+           });
+}
 
 // The text note_window makes of a size.
 QString WindowNote(int size)
@@ -92,8 +118,10 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const bool wayland = argc > 1 && qstrcmp(argv[1], "wayland") == 0;
     const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
-    const QString delivered =
-        argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral(VELMORA_DELIVERED_DB);
+    const QString delivered = argc > 3 && qstrcmp(argv[3], "-") != 0
+                                  ? QString::fromLocal8Bit(argv[3])
+                                  : QStringLiteral(VELMORA_DELIVERED_DB);
+    ChooseCases(QCoreApplication::arguments().mid(4));
     QTemporaryDir folder;
     const QString bare = folder.filePath(QStringLiteral("bare.dat"));
     if (!QFile::copy(delivered, bare) ||
@@ -132,8 +160,12 @@ int main(int argc, char* argv[])
             std::printf("%6s %4s %8s %9s %7s %8s %8s %9s %9s %4s\n", "note", "ms", "gap ms",
                         "plain gap", "ratio", "slowest", "commits", "last key", "1 commit", "bar");
             for (const int size : {1024, 100 * 1024, 1024 * 1024}) {
+                if (!Chosen(size, -1))
+                    continue;
                 const double commit = BareCommit(writer, WindowNote(size));
                 for (const int spacing : {0, 6, 16}) {
+                    if (!Chosen(size, spacing))
+                        continue;
                     if (!window.Plain(size))
                         return 1;
                     const TNoteWindow::TBurst plain = window.Burst(Keys, spacing);

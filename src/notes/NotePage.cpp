@@ -168,6 +168,7 @@ TNotePage::TNotePage(TDbAccess& dbAccess, TUserDialogs& dialogs, TNote& note, QW
     ConnectGuarded(mmoNote, &QPlainTextEdit::textChanged, this, [this] { mmoNoteChange(); });
     ConnectGuarded(btnFind, &QPushButton::clicked, this, [this] { btnFindClick(); });
     mmoNote->installEventFilter(this);
+    mmoNote->viewport()->installEventFilter(this);
     tvNote->viewport()->installEventFilter(this);
     AddHintMenuAndFindKeys();
 }
@@ -232,6 +233,7 @@ TNotePage::~TNotePage()
     edtQuery->disconnect(this);
     edtQuery->removeEventFilter(this);
     mmoNote->removeEventFilter(this);
+    mmoNote->viewport()->removeEventFilter(this);
     tvNote->viewport()->removeEventFilter(this);
 }
 
@@ -496,6 +498,7 @@ QByteArray TNotePage::MemoUtf8() const
 
 void TNotePage::mmoNoteChange()
 {
+    FUnpainted = true;
     if (FShowing || !FNoteTree->Selected())
         return;
     FNoteSaver->Changed();
@@ -505,7 +508,13 @@ bool TNotePage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == tvNote->viewport() && event->type() == QEvent::MouseButtonPress)
         ++FPresses;
+    if (watched == mmoNote->viewport() && event->type() == QEvent::Paint) {
+        FPainted.start();
+        FUnpainted = false;
+    }
     if (watched == mmoNote && event->type() == QEvent::KeyPress) {
+        if (FUnpainted && FPainted.isValid() && FPainted.elapsed() >= FramePause)
+            mmoNote->viewport()->repaint();
         const auto* key = static_cast<QKeyEvent*>(event);
         bool stamped = false;
         RunGuarded([&] { stamped = mmoNoteKeyDown(key->key(), key->modifiers()); });

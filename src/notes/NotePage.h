@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <chrono>
@@ -132,6 +133,12 @@ private:
     TGroupCommands* FNoteCommands = nullptr;
     TNoteSaver* FNoteSaver = nullptr;
     bool FShowing = false;
+    // A flood of keys (a held key on a busy machine, a typing tool) is handled in one go before
+    // the window paints: the note is painted between two keys once a frame has gone by without
+    // showing the change.
+    static constexpr qint64 FramePause = 16;
+    QElapsedTimer FPainted;  // since the note's last paint
+    bool FUnpainted = false; // the note changed since
     bool FFollowing = false; // the tree is read again: its selection moves show no note
     enum class TFollow
     {

@@ -38,9 +38,13 @@ struct TNoteSaver::TStored
 TNoteSaver::TNoteSaver(TWriterSource writer, TUserDialogs& dialogs, std::function<QString()> text,
                        QObject* parent, TClock clock)
     : QObject(parent), FWriter(std::move(writer)), FDialogs(dialogs), FText(std::move(text)),
-      FClock(clock ? std::move(clock) : TClock(&SteadyMs)), FOverdue(new QTimer(this))
+      FClock(clock ? std::move(clock) : TClock(&SteadyMs)), FOverdue(new QTimer(this)),
+      FPause(new QTimer(this))
 {
     FOverdue->setSingleShot(true);
+    FPause->setSingleShot(true);
+    FPause->setTimerType(Qt::PreciseTimer);
+    ConnectGuarded(FPause, &QTimer::timeout, this, [this] { SubmitWhenPaused(); });
     connect(this, &TNoteSaver::WriterReported, this, &TNoteSaver::TakeReport, Qt::QueuedConnection);
     ConnectGuarded(FOverdue, &QTimer::timeout, this, [this] { CheckOverdue(); });
     if (QCoreApplication* application = QCoreApplication::instance()) {
@@ -66,6 +70,7 @@ void TNoteSaver::Shown(qint32 typeId, qint64 rowId)
     FTypeId = typeId;
     FRowId = rowId;
     FShownAt = LastTicket;
+    FLarge = false;
     FStored.reset();
     FElsewhere = false;
     Settled();
@@ -74,6 +79,7 @@ void TNoteSaver::Shown(qint32 typeId, qint64 rowId)
 void TNoteSaver::Shown(qint32 typeId, qint64 rowId, const QString& storedText)
 {
     Shown(typeId, rowId);
+    FLarge = storedText.size() >= LargeNote;
     FStored = std::make_shared<TStored>();
     FStored->Utf8 = TNote::StoredUtf8(storedText);
 }
@@ -85,6 +91,7 @@ void TNoteSaver::Rebase(qint64 rowId, const QString& storedText, bool due)
     // Works handed in before expect the old text: they fail and are followed again, harmlessly.
     FStored = std::make_shared<TStored>();
     FStored->Utf8 = TNote::StoredUtf8(storedText);
+    FLarge = storedText.size() >= LargeNote;
     FRowId = rowId;
     FElsewhere = false;
     if (due)
@@ -126,6 +133,8 @@ void TNoteSaver::Settled()
     FDueSince = -1;
     FHanded.clear();
     FWritten = std::max(FWritten, FSubmitted);
+    FOldestWaiting = -1;
+    FPause->stop();
     FOverdue->stop();
     SetUnsaved(QString());
 }
@@ -138,6 +147,14 @@ void TNoteSaver::Changed()
     if (FDueSince < 0)
         FDueSince = FClock();
     CheckOverdue();
+    if (FLarge) {
+        FNewestChange = SteadyMs();
+        if (FOldestWaiting < 0)
+            FOldestWaiting = FNewestChange;
+        if (!FPause->isActive())
+            FPause->start(BurstPause);
+        return;
+    }
     if (FQueued)
         return;
     FQueued = true;
@@ -180,6 +197,8 @@ void TNoteSaver::Submit(bool force)
     if (!force && FSubmitted > FWritten && FFailure.isEmpty())
         return;
     FDue = false;
+    FOldestWaiting = -1;
+    FPause->stop();
     TDbWriter& writer = Writer();
     if (!FListening) {
         FListening = true;
@@ -192,14 +211,16 @@ void TNoteSaver::Submit(bool force)
     FSubmitted = ++LastTicket;
     FHanded.push_back({FSubmitted, FDueSince});
     FDueSince = -1;
+    QString text = FText();
+    FLarge = text.size() >= LargeNote;
     if (!FStored) {
         writer.Submit(FSubmitted,
-                      [typeId = FTypeId, rowId = FRowId, text = FText()](TPrepared& db) {
+                      [typeId = FTypeId, rowId = FRowId, text = std::move(text)](TPrepared& db) {
                           return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(text));
                       });
         return;
     }
-    writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, text = FText(),
+    writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, text = std::move(text),
                                stored = FStored](TPrepared& db) {
         const QByteArray utf8 = TNote::StoredUtf8(text);
         QByteArray expected;
@@ -214,6 +235,20 @@ void TNoteSaver::Submit(bool force)
         }
         return row;
     });
+}
+
+void TNoteSaver::SubmitWhenPaused()
+{
+    if (FLarge && FDue && FOldestWaiting >= 0) {
+        const qint64 at =
+            std::min(FNewestChange + BurstPause.count(), FOldestWaiting + BurstLongest.count());
+        const qint64 left = at - SteadyMs();
+        if (left > 0) {
+            FPause->start(int(left));
+            return;
+        }
+    }
+    Submit(false);
 }
 
 void TNoteSaver::TakeReport()
@@ -264,8 +299,9 @@ void TNoteSaver::Take(const TDbWriter::TState& state)
     FLocked = state.Locked;
     const int saves = state.Commits - FCommitsSeen;
     FCommitsSeen = state.Commits;
-    // What was typed while the writer was busy goes now.
-    Submit(false);
+    // What was typed while the writer was busy goes now (or, into a large note, once the keys
+    // pause).
+    SubmitWhenPaused();
     CheckOverdue();
     if (saves > 0) {
         FSaves += saves;

@@ -38,6 +38,13 @@ public:
     static constexpr std::chrono::milliseconds LongestWait{80};
     // The end of the program may wait longer: nothing is left to answer.
     static constexpr std::chrono::milliseconds LastWait{2000};
+    // A note this long (in characters) takes the writer a good part of a frame to encode and
+    // encrypt, time the keys still coming would miss on a busy machine: its typing is handed
+    // over once the keys pause for BurstPause, or at the latest BurstLongest after the oldest
+    // change not handed over, so that a burst goes to the disk in one save behind it.
+    static constexpr qsizetype LargeNote = 256 * 1024;
+    static constexpr std::chrono::milliseconds BurstPause{25};
+    static constexpr std::chrono::milliseconds BurstLongest{100};
 
     // text gives the editor's text as the editor holds it (see TNote::StoredUtf8); it is encoded
     // on the writer's thread. clock defaults to the steady clock.
@@ -113,6 +120,8 @@ private:
     // Hands the editor's text to the writer when it changed since it last did, and the writer
     // is free for it (or must take it now: force).
     void Submit(bool force);
+    // The same, for a large note once the keys pause or have come for BurstLongest.
+    void SubmitWhenPaused();
     // What the writer reports: commits, the row written, a failure.
     void TakeReport();
     void Take();
@@ -130,12 +139,17 @@ private:
     std::function<QString()> FText;
     TClock FClock;
     QTimer* FOverdue; // wakes CheckOverdue when the oldest typing would become overdue
+    QTimer* FPause;   // wakes SubmitWhenPaused
     bool FHasGroup = false;
     qint32 FTypeId = 0;
     qint64 FRowId = 0;
-    qint64 FShownAt = 0;         // the last ticket before the shown note's first change
-    bool FDue = false;           // changed since the writer was handed the text
-    qint64 FDueSince = -1;       // the oldest change not handed to the writer; -1 when none
+    qint64 FShownAt = 0;   // the last ticket before the shown note's first change
+    bool FDue = false;     // changed since the writer was handed the text
+    qint64 FDueSince = -1; // the oldest change not handed to the writer; -1 when none
+    bool FLarge = false;   // the note was LargeNote long when last stored or handed over
+    // For a large note, on the steady clock: the newest change, and the oldest not handed over.
+    qint64 FNewestChange = -1;
+    qint64 FOldestWaiting = -1;
     qint64 FSubmitted = 0;       // the ticket of the text the writer was handed last
     qint64 FWritten = 0;         // the newest ticket written (or given up by the user)
     std::deque<THanded> FHanded; // handed and not yet written, oldest first

@@ -107,6 +107,36 @@ private Q_SLOTS:
         QCOMPARE(rig.Stored(), QStringLiteral("ab"));
     }
 
+    // Keys coming quickly into a large note go to the disk in one save once they pause...
+    void largeNoteBurstIsOneSave()
+    {
+        TRig rig;
+        rig.Type(QString(TNoteSaver::LargeNote, QLatin1Char('x')));
+        QTRY_VERIFY(!rig.Saver->Due());
+        const int saves = rig.Saver->Saves();
+        for (int key = 0; key < 3; ++key)
+            rig.Type(QStringLiteral("a"));
+        QTRY_VERIFY(!rig.Saver->Due());
+        QCOMPARE(rig.Saver->Saves(), saves + 1);
+        QCOMPARE(rig.Stored(), rig.Text);
+    }
+
+    // ...and are saved while they keep coming, never held back for good.
+    void largeNoteKeptTypingIsSaved()
+    {
+        TRig rig;
+        rig.Type(QString(TNoteSaver::LargeNote, QLatin1Char('x')));
+        QTRY_VERIFY(!rig.Saver->Due());
+        const int saves = rig.Saver->Saves();
+        QElapsedTimer typing;
+        typing.start();
+        while (rig.Saver->Saves() == saves && typing.elapsed() < 3000) {
+            rig.Type(QStringLiteral("a"));
+            QTest::qWait(5);
+        }
+        QCOMPARE_GT(rig.Saver->Saves(), saves);
+    }
+
     // The bar means trouble: a failing save at once; a slow one, or one kept out by a reader's
     // hold on the file, only once the typing has been on its way for 2 s. Once the disk writes,
     // it goes and the next save starts afresh.

@@ -125,7 +125,6 @@ int main(int argc, char** argv)
     // The same-run baseline: the same text and keys in a plain editor that saves nothing.
     QPlainTextEdit plain;
     plain.setFont(editor->font());
-    plain.resize(page.size());
     TPaintReporter plainReporter(plain, [] { return false; });
     plain.viewport()->installEventFilter(&plainReporter);
     QPlainTextEdit* typing = editor;
@@ -154,6 +153,8 @@ int main(int argc, char** argv)
             const QByteArray command = words.value(0);
             const int value = words.value(1).toInt();
             if (command == "plain") {
+                // As large as the note's editor: a larger one would have more to paint.
+                plain.resize(editor->size());
                 page.hide();
                 plain.setPlainText(WindowNote(value));
                 plain.show();
