@@ -10,6 +10,7 @@
 #include "notes/Note.h"
 #include "notes/NoteSaver.h"
 #include "notes/TextHunks.h"
+#include "notes/TextMirror.h"
 #include "sync/LineMerge.h"
 
 #include <QFont>
@@ -163,6 +164,9 @@ TNotePage::TNotePage(TDbAccess& dbAccess, TUserDialogs& dialogs, TNote& note, QW
     FNoteSaver = new TNoteSaver([&dbAccess]() -> TDbWriter& { return dbAccess.Writer(); }, dialogs,
                                 [this] { return mmoNote->document()->toRawText(); }, this);
     FNoteSaver->SetFollower([this] { FollowStoredNote(); });
+    // It goes with the document it follows.
+    FMirror = new TTextMirror(*mmoNote->document(), mmoNote->document());
+    FNoteSaver->SetPieces([this] { return FMirror->Pieces(); });
     connect(FNoteSaver, &TNoteSaver::UnsavedChanged, this,
             [this](const QString& reason) { ShowUnsaved(reason); });
     ConnectGuarded(mmoNote, &QPlainTextEdit::textChanged, this, [this] { mmoNoteChange(); });
@@ -461,6 +465,7 @@ void TNotePage::ShowText(const QString& text)
     FShowing = true;
     const auto done = qScopeGuard([this] { FShowing = false; });
     mmoNote->setPlainText(text);
+    FMirror->Reset();
 }
 
 QString TNotePage::MemoText() const

@@ -23,6 +23,7 @@ class TUserDialogs;
 class TGroupCommands;
 class TNote;
 class TNoteSaver;
+class TTextMirror;
 
 // The notebook page "记事本": the note groups on the left, the selected group's note on the right
 // with a find bar below it. There is no save command: every change of the note is shown at once
@@ -132,6 +133,7 @@ private:
     std::unique_ptr<TCardTree> FNoteTree;
     TGroupCommands* FNoteCommands = nullptr;
     TNoteSaver* FNoteSaver = nullptr;
+    TTextMirror* FMirror = nullptr; // the note's text for the saves while typing
     bool FShowing = false;
     // A flood of keys (a held key on a busy machine, a typing tool) is handled in one go before
     // the window paints: the note is painted between two keys once a frame has gone by without

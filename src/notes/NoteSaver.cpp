@@ -27,6 +27,12 @@ qint64 SteadyMs()
         .count();
 }
 
+// The pieces of a text handed over, joined on the writer's thread.
+QString Joined(const QStringList& pieces)
+{
+    return pieces.size() == 1 ? pieces.front() : pieces.join(QString());
+}
+
 } // namespace
 
 struct TNoteSaver::TStored
@@ -211,18 +217,21 @@ void TNoteSaver::Submit(bool force)
     FSubmitted = ++LastTicket;
     FHanded.push_back({FSubmitted, FDueSince});
     FDueSince = -1;
-    QString text = FText();
-    FLarge = text.size() >= LargeNote;
+    QStringList pieces = FPieces ? FPieces() : QStringList{FText()};
+    qsizetype size = 0;
+    for (const QString& piece : pieces)
+        size += piece.size();
+    FLarge = size >= LargeNote;
     if (!FStored) {
-        writer.Submit(FSubmitted,
-                      [typeId = FTypeId, rowId = FRowId, text = std::move(text)](TPrepared& db) {
-                          return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(text));
-                      });
+        writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId,
+                                   pieces = std::move(pieces)](TPrepared& db) {
+            return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(Joined(pieces)));
+        });
         return;
     }
-    writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, text = std::move(text),
+    writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, pieces = std::move(pieces),
                                stored = FStored](TPrepared& db) {
-        const QByteArray utf8 = TNote::StoredUtf8(text);
+        const QByteArray utf8 = TNote::StoredUtf8(Joined(pieces));
         QByteArray expected;
         {
             const std::lock_guard lock(stored->Mutex);

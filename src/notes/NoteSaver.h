@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <deque>
@@ -52,6 +53,11 @@ public:
                QObject* parent = nullptr, TClock clock = {});
     // Saves nothing: the editor may be gone already. Its owner saves first.
     ~TNoteSaver() override;
+
+    // The editor's text in pieces that join into what text gives (see TTextMirror), taken
+    // instead of text for the saves while typing, so that the window hands over a list of
+    // shared pieces rather than copying a large note.
+    void SetPieces(std::function<QStringList()> pieces) { FPieces = std::move(pieces); }
 
     // The editor now shows the stored note of a group, read from rowId (0: the group has no
     // row). Nothing is due.
@@ -137,6 +143,7 @@ private:
     TWriterSource FWriter;
     TUserDialogs& FDialogs;
     std::function<QString()> FText;
+    std::function<QStringList()> FPieces;
     TClock FClock;
     QTimer* FOverdue; // wakes CheckOverdue when the oldest typing would become overdue
     QTimer* FPause;   // wakes SubmitWhenPaused
