@@ -5,6 +5,10 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <algorithm>
+#include <cstdint>
+
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,6 +22,37 @@ constexpr milliseconds LockWait(50);
 constexpr milliseconds FirstPause(100);
 constexpr milliseconds LongestPause(1600);
 constexpr milliseconds WatchFor(3);
+
+// The kernel's scheduling attributes of a thread, as sched_setattr takes them.
+struct TSchedAttr
+{
+    std::uint32_t Size;
+    std::uint32_t Policy;
+    std::uint64_t Flags;
+    std::int32_t Nice;
+    std::uint32_t Priority;
+    std::uint64_t Runtime;
+    std::uint64_t Deadline;
+    std::uint64_t Period;
+    std::uint32_t UtilMin;
+    std::uint32_t UtilMax;
+};
+
+// Encoding and encrypting a large note keeps the writer on a core for many ms at a time. With a
+// long time slice, a thread that wakes with a shorter one (the window's, for a key or a paint)
+// may take the core from it at once rather than when the writer's slice runs out; the writer's
+// share of the processor stays what it was. Its policy and nice value stay as they are; a kernel
+// without custom slices refuses, and nothing changes.
+void RunAsBackgroundWork()
+{
+    TSchedAttr attr{};
+    if (syscall(SYS_sched_getattr, 0, &attr, sizeof attr, 0) != 0)
+        return;
+    attr.Size = sizeof attr;
+    attr.Flags = 0;
+    attr.Runtime = 20'000'000; // ns
+    [[maybe_unused]] const long done = syscall(SYS_sched_setattr, 0, &attr, 0);
+}
 
 } // namespace
 
@@ -124,6 +159,7 @@ void TDbWriter::Run()
 {
     // Keying a connection takes a while: it is done before the first work comes. Only the
     // writer's thread touches the connection until it is ready.
+    RunAsBackgroundWork();
     QString failure;
     Open(&failure);
     std::unique_lock lock(FMutex);

@@ -465,7 +465,7 @@ void TNotePage::ShowText(const QString& text)
     FShowing = true;
     const auto done = qScopeGuard([this] { FShowing = false; });
     mmoNote->setPlainText(text);
-    FMirror->Reset();
+    FMirror->Reread();
 }
 
 QString TNotePage::MemoText() const

@@ -16,11 +16,11 @@ QStringList TTextMirror::Pieces()
     // The length is checked every time: a change that went untold is read again rather than
     // written wrong.
     if (FStale || FSize != FDocument.characterCount() - 1)
-        Rebuild();
+        Reread();
     return FPieces;
 }
 
-void TTextMirror::Rebuild()
+void TTextMirror::Reread()
 {
     const QString text = FDocument.toRawText();
     FPieces.clear();

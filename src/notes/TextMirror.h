@@ -18,13 +18,12 @@ public:
 
     // The text; joined, it is the document's raw text.
     QStringList Pieces();
-    // The document's text was replaced without a change being told (a new text put on screen):
-    // the next Pieces reads it whole.
-    void Reset() { FStale = true; }
+    // Reads the document whole: after a new text was put on screen, so that the first save
+    // while typing finds the pieces made.
+    void Reread();
 
 private:
     void Change(int at, int removed, int added);
-    void Rebuild();
 
     QTextDocument& FDocument;
     QStringList FPieces;

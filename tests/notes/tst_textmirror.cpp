@@ -33,7 +33,7 @@ private Q_SLOTS:
             return text.left(size);
         };
         editor.setPlainText(note(3 * int(TTextMirror::PieceSize), 0));
-        mirror.Reset();
+        mirror.Reread();
         QRandomGenerator random(7);
         for (int step = 0; step < 400; ++step) {
             const int length = document.characterCount() - 1;
