@@ -1,8 +1,9 @@
 // The notebook page as a window on a real display, for the burst test and benchmark, over the
 // database in the given folder, told what to do on standard input, one command a line:
 //   note <bytes>  the root note becomes a text of about that size, the caret at its end
-//   plain <bytes> a bare window with a plain editor (no saving) holding the same text takes the
-//                 keys instead, until the next note command
+//   plain <bytes> a bare window of the page's size with a plain editor (no saving) where the
+//                 page has its note, holding the same text, takes the keys instead, until the
+//                 next note command
 //   lock <ms>     another connection holds a read lock on the file for that long
 //   stored <n>    once the note is n long and the saves are done: whether the stored note is
 //                 the text on screen (for the plain editor: once it is n long)
@@ -123,7 +124,11 @@ int main(int argc, char** argv)
     TPaintReporter reporter(*editor, [&] { return !page.NoteSaver().Unsaved().isEmpty(); });
     editor->viewport()->installEventFilter(&reporter);
     // The same-run baseline: the same text and keys in a plain editor that saves nothing.
-    QPlainTextEdit plain;
+    // In a bare window of the page's size, where the page has its note: the display server
+    // keeps and updates windows of the same size for both.
+    QWidget plainWindow;
+    plainWindow.setWindowTitle(QStringLiteral("Plain"));
+    QPlainTextEdit plain(&plainWindow);
     plain.setFont(editor->font());
     TPaintReporter plainReporter(plain, [] { return false; });
     plain.viewport()->installEventFilter(&plainReporter);
@@ -153,19 +158,21 @@ int main(int argc, char** argv)
             const QByteArray command = words.value(0);
             const int value = words.value(1).toInt();
             if (command == "plain") {
-                // As large as the note's editor: a larger one would have more to paint.
-                plain.resize(editor->size());
+                // As large as the note's editor, where it stands in the page: a larger one would
+                // have more to paint.
+                plainWindow.resize(page.size());
+                plain.setGeometry(QRect(editor->mapTo(&page, QPoint(0, 0)), editor->size()));
                 page.hide();
                 plain.setPlainText(WindowNote(value));
-                plain.show();
-                plain.activateWindow();
+                plainWindow.show();
+                plainWindow.activateWindow();
                 plain.setFocus();
                 plain.moveCursor(QTextCursor::End);
                 typing = &plain;
                 WaitUntil([&] { return plain.isActiveWindow() && plain.hasFocus(); }, 5000);
                 Report("ready " + QByteArray::number(plain.document()->characterCount() - 1));
             } else if (command == "note") {
-                plain.hide();
+                plainWindow.hide();
                 page.show();
                 typing = editor;
                 db.ExecuteBatch(QStringLiteral("delete from NoteBook"));
