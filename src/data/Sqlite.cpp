@@ -247,4 +247,13 @@ QString Execute(sqlite3* connection, const QString& sql)
     return text;
 }
 
+qint64 DataVersion(sqlite3* connection)
+{
+    QString error;
+    const TStatement statement = Prepare(connection, QStringLiteral("PRAGMA data_version"), &error);
+    if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW)
+        return -1;
+    return sqlite3_column_int64(statement.get(), 0);
+}
+
 } // namespace DatabaseFile

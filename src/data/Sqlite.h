@@ -68,4 +68,8 @@ QStringList IntegrityVerdict(sqlite3* connection, QString* error);
 // Runs statements without rows; returns the engine's message or an empty text.
 QString Execute(sqlite3* connection, const QString& sql);
 
+// A number that changes whenever another connection commits a change to the file (PRAGMA
+// data_version); -1 when it cannot be read.
+qint64 DataVersion(sqlite3* connection);
+
 } // namespace DatabaseFile

@@ -1,5 +1,7 @@
 #include "data/WriteWatch.h"
 
+#include "data/Sqlite.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -156,17 +158,6 @@ QByteArray TriggerStatements()
     return sql;
 }
 
-qint64 DataVersion(sqlite3* connection)
-{
-    sqlite3_stmt* raw = nullptr;
-    qint64 version = -1;
-    if (sqlite3_prepare_v2(connection, "PRAGMA data_version", -1, &raw, nullptr) == SQLITE_OK &&
-        sqlite3_step(raw) == SQLITE_ROW)
-        version = sqlite3_column_int64(raw, 0);
-    sqlite3_finalize(raw);
-    return version;
-}
-
 } // namespace
 
 const std::set<qint64>* TWritten::KeysOf(const QString& table) const
@@ -226,7 +217,7 @@ TWritten Take(sqlite3* connection, qint64 now)
         watch->Taken.reset();
         watch->Committed = false;
     }
-    const qint64 version = DataVersion(connection);
+    const qint64 version = DatabaseFile::DataVersion(connection);
     TWritten written = watch->File->Take();
     bool recorded = false;
     for (const std::set<qint64>& keys : written.Keys)

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 namespace SyncFolder {
 namespace {
@@ -51,7 +52,8 @@ QList<TPeerFile> PeerFiles(const QString& folder, const QString& ownDevice)
 }
 
 PeerMerge::TReport MergePeerFile(sqlite3* local, const QString& path, const TFileKey& key,
-                                 const PeerMerge::TSetup& setup)
+                                 const PeerMerge::TSetup& setup,
+                                 const std::function<void(sqlite3* peer)>& open)
 {
     QString error;
     const TConnection peer = DatabaseFile::OpenReadOnly(path, &error, key);
@@ -60,6 +62,12 @@ PeerMerge::TReport MergePeerFile(sqlite3* local, const QString& path, const TFil
         report.Refused = DatabaseFile::Explanation(error);
         return report;
     }
+    if (open)
+        open(peer.get());
+    const auto closing = qScopeGuard([&open] {
+        if (open)
+            open(nullptr);
+    });
     return PeerMerge::Merge(local, peer.get(), setup);
 }
 

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class TFileKey;
 struct sqlite3;
 
@@ -33,8 +35,10 @@ QList<TPeerFile> PeerFiles(const QString& folder, const QString& ownDevice);
 
 // Opens a peer's file read-only with the key and merges it into local; a file that does not open
 // or is refused (torn, half copied, of another program) is reported in Refused and local stays
-// as it was.
+// as it was. open, when given, is told the peer's connection while it is open (and nullptr
+// once it is closed), so that the merge's reading of it can be interrupted.
 PeerMerge::TReport MergePeerFile(sqlite3* local, const QString& path, const TFileKey& key,
-                                 const PeerMerge::TSetup& setup);
+                                 const PeerMerge::TSetup& setup,
+                                 const std::function<void(sqlite3* peer)>& open = {});
 
 } // namespace SyncFolder

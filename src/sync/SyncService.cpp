@@ -116,10 +116,6 @@ private:
     }
     // Asks on the owner's thread and waits for the answer; a stop answers with fallback.
     template <class T> T Ask(std::function<T()> ask, T fallback);
-    // SyncFolder::MergePeerFile, with the peer's connection open to an interrupt: checking a
-    // large file takes a while.
-    PeerMerge::TReport MergeFile(const QString& path, const TFileKey& key,
-                                 const PeerMerge::TSetup& setup);
     std::optional<TFileKey> PeerKey(const SyncFolder::TPeerFile& file, const QString& name,
                                     QString* problem);
 
@@ -245,12 +241,7 @@ bool TSyncService::TWorker::EnsureOpen()
 
 qint64 TSyncService::TWorker::DataVersion()
 {
-    QString error;
-    const TStatement statement =
-        Prepare(FConnection.get(), QStringLiteral("PRAGMA data_version"), &error);
-    if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW)
-        return -1;
-    return sqlite3_column_int64(statement.get(), 0);
+    return DatabaseFile::DataVersion(FConnection.get());
 }
 
 void TSyncService::TWorker::WriteName()
@@ -345,27 +336,6 @@ std::optional<TFileKey> TSyncService::TWorker::PeerKey(const SyncFolder::TPeerFi
     return key;
 }
 
-PeerMerge::TReport TSyncService::TWorker::MergeFile(const QString& path, const TFileKey& key,
-                                                    const PeerMerge::TSetup& setup)
-{
-    QString error;
-    const TConnection peer = DatabaseFile::OpenReadOnly(path, &error, key);
-    if (!peer) {
-        PeerMerge::TReport report;
-        report.Refused = DatabaseFile::Explanation(error);
-        return report;
-    }
-    {
-        const std::lock_guard lock(FShared->Mutex);
-        FShared->LivePeer = peer.get();
-    }
-    const auto done = qScopeGuard([this] {
-        const std::lock_guard lock(FShared->Mutex);
-        FShared->LivePeer = nullptr;
-    });
-    return PeerMerge::Merge(FConnection.get(), peer.get(), setup);
-}
-
 bool TSyncService::TWorker::ReadPeer(const SyncFolder::TPeerFile& file)
 {
     const QFileInfo info(file.Path);
@@ -410,7 +380,13 @@ bool TSyncService::TWorker::ReadPeer(const SyncFolder::TPeerFile& file)
     PeerMerge::TReport report;
     for (;;) {
         try {
-            report = MergeFile(file.Path, *key, setup);
+            // The peer's connection is open to an interrupt: checking a large file takes a
+            // while.
+            report = SyncFolder::MergePeerFile(FConnection.get(), file.Path, *key, setup,
+                                               [this](sqlite3* peer) {
+                                                   const std::lock_guard lock(FShared->Mutex);
+                                                   FShared->LivePeer = peer;
+                                               });
         } catch (const TAskFirst& ask) {
             answer = Ask<bool>(
                 [owner = FOwner, name, ask] {
