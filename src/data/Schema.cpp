@@ -44,6 +44,22 @@ constexpr const char16_t* SideStatements[] = {
     u"Versions text not null, Deleted integer not null, primary key (TableName, RowId));"
     u"create table SyncAgreed (TableName text not null, RowId text not null, "
     u"Content text not null, primary key (TableName, RowId));",
+    // 2: what this computer keeps against the user's own mistakes, never merged into another
+    // copy. Earlier versions of each note (the text compressed, its length and first line kept
+    // beside it so that a list needs no unpacking); a version whose note went into the recycle
+    // bin carries the bin item. The recycle bin: what one deletion took (a group with its
+    // content, or an address), where it was, and the rows it took, each as a JSON object of
+    // its columns.
+    u"create table NoteHistory (VersionId integer primary key, TypeID integer not null, "
+    u"Saved integer not null, Length integer not null, FirstLine text not null, "
+    u"Content blob not null, BinItem integer);"
+    u"create index NoteHistory_TypeID on NoteHistory (TypeID, Saved);"
+    u"create table RecycleBin (ItemId integer primary key, TableName text not null, "
+    u"What text not null, Place text not null, ParentIndex integer not null, "
+    u"Deleted integer not null);"
+    u"create table RecycleBinRow (ItemId integer not null, TableName text not null, "
+    u"Content text not null);"
+    u"create index RecycleBinRow_ItemId on RecycleBinRow (ItemId);",
 };
 static_assert(std::size(SideStatements) == CurrentVersion);
 
@@ -118,8 +134,10 @@ QString CreateStatements()
 
 const QStringList& SideTables()
 {
-    static const QStringList tables{QStringLiteral("SyncDataSet"), QStringLiteral("SyncRow"),
-                                    QStringLiteral("SyncDeletion"), QStringLiteral("SyncAgreed")};
+    static const QStringList tables{QStringLiteral("SyncDataSet"),  QStringLiteral("SyncRow"),
+                                    QStringLiteral("SyncDeletion"), QStringLiteral("SyncAgreed"),
+                                    QStringLiteral("NoteHistory"),  QStringLiteral("RecycleBin"),
+                                    QStringLiteral("RecycleBinRow")};
     return tables;
 }
 

@@ -7,14 +7,18 @@ struct sqlite3;
 
 // The tables and indexes of the program's database, written by the database maker into the file
 // of a fresh installation; nothing else belongs in the file's schema. Beside the five tables the
-// file holds side tables of the program's own (what keeps copies on several computers in step),
-// which older copies of the program do not read; the file's PRAGMA user_version says which of them
-// it has.
+// file holds side tables of the program's own (what keeps copies on several computers in step,
+// note history and the recycle bin), which older copies of the program do not read; the file's
+// PRAGMA user_version says which of them it has.
 namespace DatabaseSchema {
 
 // The schema version of a file made or upgraded by this program; 0 is a file with the five tables
 // alone.
-inline constexpr int CurrentVersion = 1;
+inline constexpr int CurrentVersion = 2;
+
+// The first version with the records that keep copies on several computers in step: a copy of
+// that version or later can be merged, whatever this computer's own tables it lacks.
+inline constexpr int SyncVersion = 1;
 
 // The statements that create the five tables and their indexes.
 QString CreateStatements();

@@ -631,7 +631,7 @@ private:
 QString PeerProblem(sqlite3* peer)
 {
     QString error = DatabaseSchema::Difference(peer);
-    if (error.isEmpty() && DatabaseSchema::VersionOf(peer) < DatabaseSchema::CurrentVersion)
+    if (error.isEmpty() && DatabaseSchema::VersionOf(peer) < DatabaseSchema::SyncVersion)
         error = QCoreApplication::translate("PeerMerge", "没有同步记录");
     if (error.isEmpty() && ChangeScan::DataSetId(peer).isEmpty())
         error = QCoreApplication::translate("PeerMerge", "没有同步记录");
