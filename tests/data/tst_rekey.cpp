@@ -43,6 +43,8 @@ QString Contents(const QString& path, const TFileKey& key)
         return {};
     QString contents;
     for (const char* sql : {"select count(*) from NoteBook",
+                            "select (select count(*) from NoteHistory) || '/' || "
+                            "(select count(*) from RecycleBinRow)",
                             "select group_concat(ReMark) from "
                             "NoteBook",
                             "select bPass from SysSet"}) {
@@ -77,8 +79,14 @@ private Q_SLOTS:
         TTestFolder folder;
         TDbAccess& db = folder.Connect();
         AddNotes(folder.Db(), 3);
+        // This computer's own tables come along too.
+        db.ExecuteBatch(QStringLiteral(
+            "insert into NoteHistory (TypeID, Saved, Length, FirstLine, Content) "
+            "values (1, 0, 1, 'a', x'00');"
+            "insert into RecycleBinRow (ItemId, TableName, Content) values (1, 'IE', '{}')"));
         const QString path = folder.DatabasePath();
         const QString before = Contents(path, TFileKey());
+        QVERIFY(before.contains(QStringLiteral("|1/1|")));
 
         const TFileKey key = TFileKey::Derive(QStringLiteral("密码 pw"), TFileKey::NewSalt());
         db.Rekey(key, QStringLiteral("update SysSet set bPass='-1'"));
