@@ -10,6 +10,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 
 namespace {
@@ -256,15 +257,27 @@ qint64 TNoteHistory::Budget() const
 
 bool TNoteHistory::RemovesHalf(const QByteArray& before, const QByteArray& after)
 {
+    // The usual save adds or takes a few characters to a note of any size: the comparison goes
+    // a block at a time.
+    if (after.size() * 2 < before.size())
+        return true;
+    constexpr qsizetype Block = 256;
     const qsizetype shorter = std::min(before.size(), after.size());
-    // Whatever came in its place, what is left of before is what both begin and end with.
-    qsizetype head = 0;
     const char* const a = before.constData();
     const char* const b = after.constData();
+    qsizetype head = 0;
+    while (head + Block <= shorter && std::memcmp(a + head, b + head, Block) == 0)
+        head += Block;
     while (head < shorter && a[head] == b[head])
         ++head;
+    // Whatever came in its place, what is left of before is what both begin and end with.
+    const char* const aEnd = a + before.size();
+    const char* const bEnd = b + after.size();
     qsizetype tail = 0;
-    while (tail < shorter - head && a[before.size() - 1 - tail] == b[after.size() - 1 - tail])
+    while (tail + Block <= shorter - head &&
+           std::memcmp(aEnd - tail - Block, bEnd - tail - Block, Block) == 0)
+        tail += Block;
+    while (tail < shorter - head && aEnd[-1 - tail] == bEnd[-1 - tail])
         ++tail;
     return (before.size() - head - tail) * 2 > before.size();
 }

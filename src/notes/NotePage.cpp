@@ -226,7 +226,10 @@ QMenu* TNotePage::NoteMenu()
 TNotePage::~TNotePage()
 {
     // A change still due is saved while the editor is there to give its text.
-    RunGuarded([this] { FNoteSaver->SaveNow(TNoteSaver::LastWait); });
+    RunGuarded([this] {
+        FNoteSaver->KeepVersion();
+        FNoteSaver->SaveNow(TNoteSaver::LastWait);
+    });
     delete FNoteSaver;
     // The controls outlive this part of the page while the widget below it deletes them: nothing
     // they signal on the way out may reach the handlers.
@@ -273,9 +276,11 @@ void TNotePage::ShowSelectedNote()
     const QTreeWidgetItem* node = FNoteTree->Selected();
     if (!node)
         return;
-    // The shown note is saved before another takes its place. Should the user keep it rather than
-    // let it go unsaved, the editor keeps its text and its group, and the tree shows that group.
+    // The shown note is saved before another takes its place, a changed one with a version in
+    // its history. Should the user keep it rather than let it go unsaved, the editor keeps its
+    // text and its group, and the tree shows that group.
     try {
+        FNoteSaver->KeepVersion();
         FNoteSaver->SaveOrAsk();
     } catch (const EAbort&) {
         if (FShownNode)
@@ -440,6 +445,7 @@ void TNotePage::ReplaceText(const QString& from, const QString& to, bool saved)
 
 void TNotePage::Clear()
 {
+    FNoteSaver->KeepVersion();
     FNoteSaver->SaveOrAsk();
     FFollow = TFollow::None;
     // The tree first: with nothing selected, nothing is shown again.

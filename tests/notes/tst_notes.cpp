@@ -11,6 +11,7 @@
 #include "data/DbAccess.h"
 #include "data/DbWriter.h"
 #include "data/DurableFiles.h"
+#include "data/NoteHistory.h"
 #include "data/Sqlite.h"
 #include "groups/CardTree.h"
 #include "groups/DateStamp.h"
@@ -272,6 +273,37 @@ private Q_SLOTS:
                      QStringList({QStringLiteral("1:x\ny\u00a0中—\u2026\nz"), QStringLiteral("3:o"),
                                   QStringLiteral("0:rs")}));
         QVERIFY(p.Dialogs.Boxes.isEmpty());
+    }
+
+    // Leaving a changed note keeps a version of it: for another group, the lock, the end.
+    void leavingKeepsAVersion_data()
+    {
+        QTest::addColumn<QString>("leave");
+        QTest::addColumn<QString>("typed");
+        for (const char* leave : {"another group", "lock", "close"})
+            QTest::newRow(leave) << QString::fromLatin1(leave) << QStringLiteral("draft ");
+        QTest::newRow("unchanged") << QStringLiteral("another group") << QString();
+    }
+
+    void leavingKeepsAVersion()
+    {
+        QFETCH(QString, leave);
+        QFETCH(QString, typed);
+        TPage p(QStringLiteral("insert into NoteBook values (1, '旧')"));
+        p.Click(QStringLiteral("工作"));
+        QTest::keyClicks(p.mmoNote, typed);
+        if (leave == QLatin1String("lock"))
+            p.Page->Clear();
+        else if (leave == QLatin1String("close"))
+            p.Page.reset();
+        else
+            p.Click(QStringLiteral("其他"));
+        Settle(p.Folder.Db());
+        TNoteHistory history(p.Folder.Db().Handle());
+        const std::vector<TNoteHistory::TVersion> versions = history.List(1);
+        QCOMPARE(versions.size(), size_t(typed.isEmpty() ? 0 : 1));
+        if (!typed.isEmpty())
+            QCOMPARE(history.Text(versions.front().VersionId), typed + QStringLiteral("旧"));
     }
 
     // Keys queued together are saved once, after them; keys that come one by one are saved
