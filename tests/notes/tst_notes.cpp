@@ -17,6 +17,7 @@
 #include "groups/DateStamp.h"
 #include "groups/FormAddType.h"
 #include "groups/GroupCommands.h"
+#include "notes/FormNoteHistory.h"
 #include "notes/Note.h"
 #include "notes/NoteExport.h"
 #include "notes/NotePage.h"
@@ -304,6 +305,38 @@ private Q_SLOTS:
         QCOMPARE(versions.size(), size_t(typed.isEmpty() ? 0 : 1));
         if (!typed.isEmpty())
             QCOMPARE(history.Text(versions.front().VersionId), typed + QStringLiteral("旧"));
+    }
+
+    // Ctrl+H lists the note's versions newest first, the selected one with where it differs
+    // marked; restoring it makes it the note's text, the text it replaces kept first.
+    void historyRestoresAVersion()
+    {
+        TPage p(QStringLiteral("insert into NoteBook values (1, 'one\ntwo')"));
+        for (const char* key : {"!", "?"}) {
+            p.Click(QStringLiteral("工作"));
+            QTest::keyClicks(p.mmoNote, QString::fromLatin1(key));
+            p.Click(QStringLiteral("其他"));
+        }
+        p.Click(QStringLiteral("工作"));
+        QTest::keyClicks(p.mmoNote, QStringLiteral("x"));
+        QApplication::setActiveWindow(p.Page.get());
+        QVERIFY(QTest::qWaitForWindowActive(p.Page.get()));
+        TModalDriver driver;
+        driver.When<TFormNoteHistory>([](TFormNoteHistory* dialog) {
+            QTreeWidget* list = dialog->tvVersions;
+            QCOMPARE(list->topLevelItemCount(), 2);
+            QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("?!one"));
+            list->setCurrentItem(list->topLevelItem(1));
+            QCOMPARE(dialog->mmoVersion->toPlainText(), QStringLiteral("!one\ntwo"));
+            QCOMPARE(dialog->mmoVersion->extraSelections().size(), 1);
+            dialog->btnRestore->click();
+        });
+        QTest::keyClick(p.mmoNote, Qt::Key_H, Qt::ControlModifier);
+        QCOMPARE(p.Memo(), QStringLiteral("!one\ntwo"));
+        Settle(p.Folder.Db());
+        QCOMPARE(StoredNote(p.Folder.Db(), 1), p.Memo());
+        TNoteHistory history(p.Folder.Db().Handle());
+        QCOMPARE(history.Text(history.List(1).front().VersionId), QStringLiteral("x?!one\ntwo"));
     }
 
     // Keys queued together are saved once, after them; keys that come one by one are saved
