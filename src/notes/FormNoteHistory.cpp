@@ -135,14 +135,18 @@ void TFormNoteHistory::ShowSelected()
     for (const TTextHunk& hunk : LineHunks(FCurrent, text)) {
         const qsizetype at = hunk.At + shift;
         shift += hunk.Text.size() - hunk.Length;
-        QTextCursor cursor(mmoVersion->document());
-        cursor.setPosition(int(std::min<qsizetype>(at, text.size())));
-        const int first = cursor.blockNumber();
-        cursor.setPosition(int(std::min<qsizetype>(
-                               at + std::max<qsizetype>(hunk.Text.size() - 1, 0), text.size())),
-                           QTextCursor::KeepAnchor);
-        lines += cursor.blockNumber() - first + 1;
-        marks << QTextEdit::ExtraSelection{cursor, marked};
+        // Each line of the stretch is marked across the whole width, the last as well.
+        const auto blockAt = [&](qsizetype position) {
+            return mmoVersion->document()->findBlock(int(std::min(position, text.size())));
+        };
+        const QTextBlock first = blockAt(at);
+        const QTextBlock last = blockAt(at + std::max<qsizetype>(hunk.Text.size() - 1, 0));
+        for (QTextBlock block = first; block.isValid(); block = block.next()) {
+            marks << QTextEdit::ExtraSelection{QTextCursor(block), marked};
+            ++lines;
+            if (block == last)
+                break;
+        }
     }
     mmoVersion->setExtraSelections(marks);
     lblDiffers->setText(marks.isEmpty() ? tr("与笔记当前的内容相同。")
