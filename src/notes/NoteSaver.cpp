@@ -39,9 +39,9 @@ qint64 WallClock()
 // utf8 when keep is set, in the same transaction: the history costs no commit of its own. Runs
 // on the writer's thread.
 qint64 StoreWithHistory(TPrepared& db, qint32 typeId, qint64 rowId, const QByteArray& utf8,
-                        const QByteArray* expected, bool keep, qint64 now)
+                        const QByteArray* expected, bool keep, bool check, qint64 now)
 {
-    const bool removal = expected && TNoteHistory::RemovesHalf(*expected, utf8);
+    const bool removal = check && expected && TNoteHistory::RemovesHalf(*expected, utf8);
     if (!keep && !removal)
         return expected ? TNote::StoreNote(db, typeId, rowId, utf8, *expected)
                         : TNote::StoreNote(db, typeId, rowId, utf8);
@@ -295,19 +295,19 @@ void TNoteSaver::Submit(bool force)
         writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, pieces = std::move(pieces),
                                    keep, now](TPrepared& db) {
             return StoreWithHistory(db, typeId, rowId, TNote::StoredUtf8(Joined(pieces)), nullptr,
-                                    keep, now);
+                                    keep, false, now);
         });
         return;
     }
     writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, pieces = std::move(pieces),
-                               stored = FStored, keep, now](TPrepared& db) {
+                               stored = FStored, keep, check = FRemovalCheck, now](TPrepared& db) {
         const QByteArray utf8 = TNote::StoredUtf8(Joined(pieces));
         QByteArray expected;
         {
             const std::lock_guard lock(stored->Mutex);
             expected = stored->Utf8;
         }
-        const qint64 row = StoreWithHistory(db, typeId, rowId, utf8, &expected, keep, now);
+        const qint64 row = StoreWithHistory(db, typeId, rowId, utf8, &expected, keep, check, now);
         if (row != TNote::ChangedElsewhere) {
             const std::lock_guard lock(stored->Mutex);
             stored->Utf8 = utf8;

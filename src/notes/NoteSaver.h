@@ -94,6 +94,9 @@ public:
     void KeepVersion(bool always = false);
     // How long a changed note is left alone before it is kept (KeepAfter but in tests).
     void SetKeepAfter(std::chrono::milliseconds after);
+    // Whether a save that takes away more than half of the note keeps it first (on unless a
+    // benchmark measures what that costs).
+    void SetRemovalCheck(bool on) { FRemovalCheck = on; }
     // A version is wanted and not yet on disk.
     bool KeepPending() const { return FKeepWanted; }
 
@@ -196,4 +199,5 @@ private:
     bool FEdited = false;
     bool FKeepWanted = false;
     qint64 FKeepTicket = 0;
+    bool FRemovalCheck = true;
 };
