@@ -164,8 +164,8 @@ int main(int argc, char* argv[])
                 // A paragraph rewritten, a few hours apart, the version kept once it is done.
                 now += 3 * 3600 * 1000;
                 QTextDocument* document = page.Editor->document();
-                QTextCursor cursor(document->findBlockByNumber(
-                    int(prose.Below(quint32(document->blockCount())))));
+                QTextCursor cursor(
+                    document->findBlockByNumber(int(prose.Below(quint32(document->blockCount())))));
                 cursor.select(QTextCursor::BlockUnderCursor);
                 cursor.insertText(QStringLiteral("\n") + prose.Paragraph());
                 Settle(db, page.Saver());
@@ -179,8 +179,7 @@ int main(int argc, char* argv[])
         std::printf("a year of daily editing of a %lld KB note (%d edits, %.1f s): %zu versions "
                     "kept, %.2f MB of history (goal: under 5 MB)\n",
                     static_cast<long long>(page.Page->MemoUtf8().size() / 1024), edits,
-                    double(timer.elapsed()) / 1000, history.List(0).size(),
-                    double(stored) / 1e6);
+                    double(timer.elapsed()) / 1000, history.List(0).size(), double(stored) / 1e6);
     }
     return 0;
 }

@@ -38,8 +38,8 @@ int main(int argc, char* argv[])
     TBareWriter writer(bare);
 
     std::printf("%6s %10s %10s %8s %8s %8s %12s %10s\n", "note", "key ms",
-                history ? "unchecked" : "bare ms", "min",
-                "median", "max", "overhead ms", "paint ms");
+                history ? "unchecked" : "bare ms", "min", "median", "max", "overhead ms",
+                "paint ms");
     for (const int size : {1024, 100 * 1024, 1024 * 1024}) {
         TBenchPage page(db, NoteText(size));
         writer.Write(page.Page->MemoText());
@@ -100,7 +100,7 @@ int main(int argc, char* argv[])
                     Median(keys), Median(plain), ratios.front(), Median(ratios), ratios.back(),
                     Median(overheads), Median(paints));
     }
-    std::printf("(%d keystrokes per size; ratios of each pair; goal: median at most %s)\n",
-                rounds, history ? "1.02x" : "1.10x");
+    std::printf("(%d keystrokes per size; ratios of each pair; goal: median at most %s)\n", rounds,
+                history ? "1.02x" : "1.10x");
     return 0;
 }

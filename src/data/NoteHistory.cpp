@@ -29,6 +29,10 @@ constexpr char ListSql[] = "select VersionId, Saved, Length, FirstLine from Note
 constexpr char TextSql[] = "select Content from NoteHistory where VersionId=?";
 constexpr char NotesSql[] = "select distinct TypeID from NoteHistory where BinItem is null";
 constexpr char DeleteSql[] = "delete from NoteHistory where VersionId=?";
+// A group deleted for good leaves no note whose versions these would be; a new group that took
+// its number must not show them.
+constexpr char OrphansSql[] = "delete from NoteHistory where BinItem is null and TypeID<>0 and "
+                              "TypeID not in (select SelfIndex from NoteType)";
 constexpr char StoredSql[] =
     "select coalesce(sum(length(Content)), 0) from NoteHistory where BinItem is null";
 // Oldest first, each note's newest left out.
@@ -182,6 +186,7 @@ void TNoteHistory::Thin(std::optional<qint32> typeId)
     if (typeId) {
         ThinNote(*typeId, now);
     } else {
+        TQuery(FConnection, OrphansSql).Run();
         std::vector<qint32> notes;
         TQuery all(FConnection, NotesSql);
         while (all.Next())

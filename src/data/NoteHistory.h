@@ -48,8 +48,8 @@ public:
     QString Text(qint64 versionId) const;
     // Whether the note has a version.
     bool HasVersion(qint32 typeId) const;
-    // Applies the keep rules to the note of typeId (to every note without one), then the
-    // budget to all.
+    // Applies the keep rules to the note of typeId (to every note without one, whose group
+    // is gone as well: its versions go), then the budget to all.
     void Thin(std::optional<qint32> typeId = std::nullopt);
     // What the versions take in the file, and what they may.
     qint64 StoredBytes() const;

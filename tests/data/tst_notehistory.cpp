@@ -52,6 +52,11 @@ private Q_SLOTS:
         QCOMPARE(versions[1].FirstLine, QStringLiteral("日记 '@#@'\\"));
         QCOMPARE(versions[1].Length, QString::fromUtf8(first).size());
         QCOMPARE(history.Text(versions[1].VersionId).toUtf8(), first);
+        // Group 7 is gone for good (8 is there): its versions go at the next thinning of all.
+        FFolder.Db().ExecuteBatch(QStringLiteral("insert into NoteType values (8, 0, 'x')"));
+        history.Thin();
+        QCOMPARE(history.List(7).size(), size_t(0));
+        QCOMPARE(history.List(8).size(), size_t(1));
     }
 
     void thinsByAge_data()
@@ -74,12 +79,12 @@ private Q_SLOTS:
         const qint64 now = FNow;
         for (qsizetype i = hoursBack.size() - 1; i >= 0; --i) {
             FNow = now - hoursBack[i] * HourMs;
-            history.Keep(3, QByteArray::number(i));
+            history.Keep(0, QByteArray::number(i));
         }
         FNow = now;
         history.Thin();
         QList<int> left;
-        for (const TNoteHistory::TVersion& version : history.List(3))
+        for (const TNoteHistory::TVersion& version : history.List(0))
             left << int((now - version.Saved) / HourMs);
         QCOMPARE(left, kept);
     }
