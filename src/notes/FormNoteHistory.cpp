@@ -73,7 +73,8 @@ TFormNoteHistory::TFormNoteHistory(const std::vector<TNoteHistory::TVersion>& ve
     lblVersion->setBuddy(mmoVersion);
     lblDiffers = new QLabel(right);
     lblDiffers->setObjectName(QStringLiteral("lblDiffers"));
-    lblDiffers->setWordWrap(true);
+    // It says what the marks in the text mean.
+    lblDiffers->setBuddy(mmoVersion);
     rightLayout->addWidget(lblVersion);
     rightLayout->addWidget(mmoVersion, 1);
     rightLayout->addWidget(lblDiffers);

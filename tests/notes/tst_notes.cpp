@@ -1,3 +1,4 @@
+#include "DialogChecks.h"
 #include "FileSizeLimit.h"
 #include "FixedDateStampClock.h"
 #include "ModalDriver.h"
@@ -329,6 +330,9 @@ private Q_SLOTS:
             list->setCurrentItem(list->topLevelItem(1));
             QCOMPARE(dialog->mmoVersion->toPlainText(), QStringLiteral("!one\ntwo"));
             QCOMPARE(dialog->mmoVersion->extraSelections().size(), 1);
+            QCoreApplication::sendPostedEvents(); // the new line of marks laid out
+            VerifyControls(dialog, {list->parentWidget(), dialog->mmoVersion->parentWidget(),
+                                    dialog->btnRestore->parentWidget()});
             dialog->btnRestore->click();
         });
         QTest::keyClick(p.mmoNote, Qt::Key_H, Qt::ControlModifier);
