@@ -36,21 +36,25 @@ qint64 WallClock()
 
 // A save that writes utf8 over the stored text expected (none: whatever is stored), keeping
 // a version of the text stored before when the save takes away more than half of it, and of
-// utf8 when keep is set, in the same transaction: the history costs no commit of its own. Runs
-// on the writer's thread.
+// utf8 when keep is set, in the same transaction: the history costs no commit of its own. A
+// version asked for with nothing typed since the last save is all that is written. An empty
+// note is not kept: what it replaced was. Runs on the writer's thread.
 qint64 StoreWithHistory(TPrepared& db, qint32 typeId, qint64 rowId, const QByteArray& utf8,
                         const QByteArray* expected, bool keep, bool check, qint64 now)
 {
     const bool removal = check && expected && TNoteHistory::RemovesHalf(*expected, utf8);
-    if (!keep && !removal)
+    const auto store = [&] {
         return expected ? TNote::StoreNote(db, typeId, rowId, utf8, *expected)
                         : TNote::StoreNote(db, typeId, rowId, utf8);
+    };
+    keep = keep && !utf8.isEmpty();
+    if (!keep && !removal)
+        return store();
     qint64 row = 0;
     TNoteHistory::InTransaction(db.Connection(), [&] {
         TNoteHistory history(db.Connection(), [now] { return now; });
         bool kept = removal && history.Keep(typeId, *expected);
-        row = expected ? TNote::StoreNote(db, typeId, rowId, utf8, *expected)
-                       : TNote::StoreNote(db, typeId, rowId, utf8);
+        row = expected && rowId > 0 && utf8 == *expected ? rowId : store();
         if (keep && row != TNote::ChangedElsewhere)
             kept = history.Keep(typeId, utf8) || kept;
         if (kept)
