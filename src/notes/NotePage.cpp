@@ -291,12 +291,13 @@ void TNotePage::LoadGroups()
 
 void TNotePage::ShowRootNote()
 {
+    FNoteTree->Select(FNoteTree->RootNode());
+    tvNoteClick();
+    // Once a run, after the note is on screen: a failure here keeps nothing from the user.
     if (!std::exchange(FHistoryThinned, true)) {
         sqlite3* connection = FDbAccess.Handle();
         TNoteHistory::InTransaction(connection, [connection] { TNoteHistory(connection).Thin(); });
     }
-    FNoteTree->Select(FNoteTree->RootNode());
-    tvNoteClick();
 }
 
 void TNotePage::tvNoteClick()
