@@ -1164,6 +1164,73 @@ Do you want to go back to the data from before the restore?</translation>
     </message>
 </context>
 <context>
+    <name>TFormNoteHistory</name>
+    <message>
+        <source>历史版本</source>
+        <translation>Note History</translation>
+    </message>
+    <message>
+        <source>版本(&amp;V)：</source>
+        <translation>&amp;Versions:</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Versions</translation>
+    </message>
+    <message>
+        <source>笔记保存过的版本，最新的在前</source>
+        <translation>The versions kept of the note, newest first</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>大小</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>第一行</source>
+        <translation>First line</translation>
+    </message>
+    <message>
+        <source>%1 字</source>
+        <translation>%1 characters</translation>
+    </message>
+    <message>
+        <source>所选版本(&amp;T)：</source>
+        <translation>Selected &amp;text:</translation>
+    </message>
+    <message>
+        <source>所选版本</source>
+        <translation>Selected version</translation>
+    </message>
+    <message>
+        <source>恢复此版本</source>
+        <translation>Restore This Version</translation>
+    </message>
+    <message>
+        <source>所选版本成为笔记的内容，当前内容先存为一个版本</source>
+        <translation>The selected version becomes the note; the current text is kept as a version first</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>这条笔记还没有保存过的版本。</source>
+        <translation>No versions of this note have been kept yet.</translation>
+    </message>
+    <message>
+        <source>与笔记当前的内容相同。</source>
+        <translation>The same as the note is now.</translation>
+    </message>
+    <message>
+        <source>与笔记当前的内容不同的 %1 行已标出。</source>
+        <translation>%1 lines that differ from the note as it is now are marked.</translation>
+    </message>
+</context>
+<context>
     <name>TFormPass</name>
     <message>
         <source>请输入密码</source>
@@ -1332,6 +1399,10 @@ Do you want to go back to the data from before the restore?</translation>
         <source>打开“软件设置”菜单：软件主页、设置、锁定、备份、恢复、导入导出、关于</source>
         <translation>Open the Settings menu: home page, settings, lock, backup, restore, import and export, about</translation>
     </message>
+    <message>
+        <source>历史版本</source>
+        <translation>Note History</translation>
+    </message>
 </context>
 <context>
     <name>TFormSync</name>
@@ -1487,6 +1558,10 @@ Do you want to go back to the data from before the restore?</translation>
     <message>
         <source>尚未保存：%1，正在重试…</source>
         <translation>Not saved yet: %1. Retrying…</translation>
+    </message>
+    <message>
+        <source>历史版本…</source>
+        <translation>Note History…</translation>
     </message>
 </context>
 <context>

@@ -571,7 +571,8 @@ void TFormMain::LockClick()
     }
     FinishLoading();
     // Whatever fails here stops the lock before anything is lost: a note that cannot be saved
-    // stays on screen unless the user lets it go.
+    // stays on screen unless the user lets it go. A changed note is kept in its history too.
+    NotePage->NoteSaver().KeepVersion();
     NotePage->NoteSaver().SaveOrAsk();
     FWindowState->Save();
     FWindowState->Hold();
@@ -677,6 +678,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
 {
     bool leave = false;
     RunGuarded([&] {
+        NotePage->NoteSaver().KeepVersion();
         NotePage->NoteSaver().SaveOrAsk();
         leave = FormCloseQuery();
     });

@@ -34,6 +34,7 @@ const std::vector<TShortcutSection>& ShortcutSections()
          {{{K(Qt::CTRL | Qt::Key_D)}, QT_TRANSLATE_NOOP("TFormShortcuts", "插入日期")},
           {{K(Qt::CTRL | Qt::Key_T)}, QT_TRANSLATE_NOOP("TFormShortcuts", "插入日期时间")},
           {{K(QKeySequence::Find)}, QT_TRANSLATE_NOOP("TFormShortcuts", "查找")},
+          {{K(Qt::CTRL | Qt::Key_H)}, QT_TRANSLATE_NOOP("TFormShortcuts", "历史版本")},
           {{K(Qt::Key_Enter), K(Qt::Key_F3)},
            QT_TRANSLATE_NOOP("TFormShortcuts", "查找下一个（在查找框中）")}}},
         {QT_TRANSLATE_NOOP("TFormShortcuts", "网址列表"),

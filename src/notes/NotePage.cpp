@@ -4,9 +4,11 @@
 #include "common/Errors.h"
 #include "common/gui/Contrast.h"
 #include "data/DbAccess.h"
+#include "data/NoteHistory.h"
 #include "groups/CardTree.h"
 #include "groups/DateStamp.h"
 #include "groups/GroupCommands.h"
+#include "notes/FormNoteHistory.h"
 #include "notes/Note.h"
 #include "notes/NoteSaver.h"
 #include "notes/TextHunks.h"
@@ -47,7 +49,7 @@ QString AsciiUpper(QString text)
 } // namespace
 
 TNotePage::TNotePage(TDbAccess& dbAccess, TUserDialogs& dialogs, TNote& note, QWidget* parent)
-    : QWidget(parent), FNote(note)
+    : QWidget(parent), FDbAccess(dbAccess), FNote(note)
 {
     setObjectName(QStringLiteral("NotePage"));
     auto* layout = new QHBoxLayout(this);
@@ -195,6 +197,9 @@ void TNotePage::AddHintMenuAndFindKeys()
         edtQuery->setFocus(Qt::ShortcutFocusReason);
         edtQuery->selectAll();
     });
+    auto* historyKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+    historyKey->setContext(Qt::WidgetWithChildrenShortcut);
+    ConnectGuarded(historyKey, &QShortcut::activated, this, [this] { NoteHistoryClick(); });
     // Enter and F3 in the query box find the next match and leave the caret there, so that the
     // next press goes on finding instead of typing into the note.
     ConnectGuarded(edtQuery, &QLineEdit::returnPressed, this, [this] { FindNext(false); });
@@ -220,13 +225,51 @@ QMenu* TNotePage::NoteMenu()
                 mmoNote->insertPlainText(DateStamp(withTime));
         });
     }
+    menu->addSeparator();
+    QAction* history = menu->addAction(tr("历史版本…"));
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    history->setShortcutContext(Qt::WidgetShortcut);
+    history->setShortcutVisibleInContextMenu(true);
+    history->setEnabled(writable);
+    // Queued: the dialog comes once the menu has closed.
+    ConnectGuarded(history, &QAction::triggered, this, [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { RunGuarded([this] { NoteHistoryClick(); }); }, Qt::QueuedConnection);
+    });
     return menu;
+}
+
+void TNotePage::NoteHistoryClick()
+{
+    if (mmoNote->isReadOnly() || !FShownNode || FShowFailed)
+        return;
+    // The list holds what is on disk; the text on screen is compared with as it is.
+    TNoteHistory history(FDbAccess.Handle());
+    const qint32 typeId = FNoteSaver->TypeId();
+    TFormNoteHistory dialog(
+        history.List(typeId), MemoText(),
+        [&history](qint64 versionId) { return history.Text(versionId); },
+        [this](const QString& text) { RestoreVersion(text); }, this);
+    dialog.exec();
+}
+
+void TNotePage::RestoreVersion(const QString& text)
+{
+    if (mmoNote->isReadOnly())
+        return;
+    FNoteSaver->KeepVersion(true);
+    FNoteSaver->SaveOrAsk();
+    ReplaceText(MemoText(), text, false);
+    mmoNote->setFocus();
 }
 
 TNotePage::~TNotePage()
 {
     // A change still due is saved while the editor is there to give its text.
-    RunGuarded([this] { FNoteSaver->SaveNow(TNoteSaver::LastWait); });
+    RunGuarded([this] {
+        FNoteSaver->KeepVersion();
+        FNoteSaver->SaveNow(TNoteSaver::LastWait);
+    });
     delete FNoteSaver;
     // The controls outlive this part of the page while the widget below it deletes them: nothing
     // they signal on the way out may reach the handlers.
@@ -250,6 +293,11 @@ void TNotePage::ShowRootNote()
 {
     FNoteTree->Select(FNoteTree->RootNode());
     tvNoteClick();
+    // Once a run, after the note is on screen: a failure here keeps nothing from the user.
+    if (!std::exchange(FHistoryThinned, true)) {
+        sqlite3* connection = FDbAccess.Handle();
+        TNoteHistory::InTransaction(connection, [connection] { TNoteHistory(connection).Thin(); });
+    }
 }
 
 void TNotePage::tvNoteClick()
@@ -273,9 +321,11 @@ void TNotePage::ShowSelectedNote()
     const QTreeWidgetItem* node = FNoteTree->Selected();
     if (!node)
         return;
-    // The shown note is saved before another takes its place. Should the user keep it rather than
-    // let it go unsaved, the editor keeps its text and its group, and the tree shows that group.
+    // The shown note is saved before another takes its place, a changed one with a version in
+    // its history. Should the user keep it rather than let it go unsaved, the editor keeps its
+    // text and its group, and the tree shows that group.
     try {
+        FNoteSaver->KeepVersion();
         FNoteSaver->SaveOrAsk();
     } catch (const EAbort&) {
         if (FShownNode)
@@ -440,6 +490,7 @@ void TNotePage::ReplaceText(const QString& from, const QString& to, bool saved)
 
 void TNotePage::Clear()
 {
+    FNoteSaver->KeepVersion();
     FNoteSaver->SaveOrAsk();
     FFollow = TFollow::None;
     // The tree first: with nothing selected, nothing is shown again.

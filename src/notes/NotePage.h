@@ -79,9 +79,14 @@ public:
     void btnFindClick();
     // The same from the query box (Enter, F3): the caret stays in the box.
     void FindNext(bool focusNote);
-    // The editor's context menu: the editor's own items, then the two date stamps. The caller
-    // owns it.
+    // The editor's context menu: the editor's own items, then the two date stamps and the
+    // note's history. The caller owns it.
     QMenu* NoteMenu();
+    // "历史版本…" (Ctrl+H): the shown note's versions; nothing while no note is shown.
+    void NoteHistoryClick();
+    // Makes a text the note's, through the editor in one undo step, saved as typing is; the text
+    // it replaces is kept as a version first.
+    void RestoreVersion(const QString& text);
     // The query box's background after a find that matched nothing, for a colour scheme.
     static QColor FindMissColor(const QPalette& palette);
 
@@ -129,7 +134,9 @@ private:
     QLineEdit* edtQuery = nullptr;
     QPushButton* btnFind = nullptr;
 
+    TDbAccess& FDbAccess;
     TNote& FNote;
+    bool FHistoryThinned = false; // the history is thinned once a run, when the root shows
     std::unique_ptr<TCardTree> FNoteTree;
     TGroupCommands* FNoteCommands = nullptr;
     TNoteSaver* FNoteSaver = nullptr;

@@ -5,9 +5,11 @@
 #include "common/Errors.h"
 #include "common/Messages.h"
 #include "data/DbWriter.h"
+#include "data/NoteHistory.h"
 #include "notes/Note.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QTimer>
 
@@ -25,6 +27,40 @@ qint64 SteadyMs()
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+qint64 WallClock()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+// A save that writes utf8 over the stored text expected (none: whatever is stored), keeping
+// a version of the text stored before when the save takes away more than half of it, and of
+// utf8 when keep is set, in the same transaction: the history costs no commit of its own. A
+// version asked for with nothing typed since the last save is all that is written. An empty
+// note is not kept: what it replaced was. Runs on the writer's thread.
+qint64 StoreWithHistory(TPrepared& db, qint32 typeId, qint64 rowId, const QByteArray& utf8,
+                        const QByteArray* expected, bool keep, bool check, qint64 now)
+{
+    const bool removal = check && expected && TNoteHistory::RemovesHalf(*expected, utf8);
+    const auto store = [&] {
+        return expected ? TNote::StoreNote(db, typeId, rowId, utf8, *expected)
+                        : TNote::StoreNote(db, typeId, rowId, utf8);
+    };
+    keep = keep && !utf8.isEmpty();
+    if (!keep && !removal)
+        return store();
+    qint64 row = 0;
+    TNoteHistory::InTransaction(db.Connection(), [&] {
+        TNoteHistory history(db.Connection(), [now] { return now; });
+        bool kept = removal && history.Keep(typeId, *expected);
+        row = expected && rowId > 0 && utf8 == *expected ? rowId : store();
+        if (keep && row != TNote::ChangedElsewhere)
+            kept = history.Keep(typeId, utf8) || kept;
+        if (kept)
+            history.Thin(typeId);
+    });
+    return row;
 }
 
 // The pieces of a text handed over, joined on the writer's thread.
@@ -45,8 +81,11 @@ TNoteSaver::TNoteSaver(TWriterSource writer, TUserDialogs& dialogs, std::functio
                        QObject* parent, TClock clock)
     : QObject(parent), FWriter(std::move(writer)), FDialogs(dialogs), FText(std::move(text)),
       FClock(clock ? std::move(clock) : TClock(&SteadyMs)), FOverdue(new QTimer(this)),
-      FPause(new QTimer(this))
+      FPause(new QTimer(this)), FHistoryClock(&WallClock), FKeepTimer(new QTimer(this))
 {
+    FKeepTimer->setSingleShot(true);
+    FKeepTimer->setInterval(KeepAfter);
+    ConnectGuarded(FKeepTimer, &QTimer::timeout, this, [this] { KeepVersion(); });
     FOverdue->setSingleShot(true);
     FPause->setSingleShot(true);
     FPause->setTimerType(Qt::PreciseTimer);
@@ -54,11 +93,15 @@ TNoteSaver::TNoteSaver(TWriterSource writer, TUserDialogs& dialogs, std::functio
     connect(this, &TNoteSaver::WriterReported, this, &TNoteSaver::TakeReport, Qt::QueuedConnection);
     ConnectGuarded(FOverdue, &QTimer::timeout, this, [this] { CheckOverdue(); });
     if (QCoreApplication* application = QCoreApplication::instance()) {
-        ConnectGuarded(application, &QCoreApplication::aboutToQuit, this,
-                       [this] { SaveNow(LastWait); });
+        ConnectGuarded(application, &QCoreApplication::aboutToQuit, this, [this] {
+            KeepVersion();
+            SaveNow(LastWait);
+        });
         if (auto* gui = qobject_cast<QGuiApplication*>(application))
-            ConnectGuarded(gui, &QGuiApplication::commitDataRequest, this,
-                           [this] { SaveNow(LastWait); });
+            ConnectGuarded(gui, &QGuiApplication::commitDataRequest, this, [this] {
+                KeepVersion();
+                SaveNow(LastWait);
+            });
     }
 }
 
@@ -80,6 +123,9 @@ void TNoteSaver::Shown(qint32 typeId, qint64 rowId)
     FStored.reset();
     FElsewhere = false;
     Settled();
+    FEdited = false;
+    FKeepWanted = false;
+    FKeepTimer->stop();
 }
 
 void TNoteSaver::Shown(qint32 typeId, qint64 rowId, const QString& storedText)
@@ -131,6 +177,25 @@ void TNoteSaver::Forget()
     FStored.reset();
     FElsewhere = false;
     Settled();
+    FEdited = false;
+    FKeepWanted = false;
+    FKeepTimer->stop();
+}
+
+void TNoteSaver::SetKeepAfter(std::chrono::milliseconds after)
+{
+    FKeepTimer->setInterval(after);
+}
+
+void TNoteSaver::KeepVersion(bool always)
+{
+    if (!FHasGroup || (!FEdited && !always))
+        return;
+    FEdited = false;
+    FKeepTimer->stop();
+    FKeepWanted = true;
+    FDue = true;
+    Submit(true);
 }
 
 void TNoteSaver::Settled()
@@ -150,6 +215,8 @@ void TNoteSaver::Changed()
     if (!FHasGroup)
         return;
     FDue = true;
+    FEdited = true;
+    FKeepTimer->start();
     if (FDueSince < 0)
         FDueSince = FClock();
     CheckOverdue();
@@ -222,22 +289,29 @@ void TNoteSaver::Submit(bool force)
     for (const QString& piece : pieces)
         size += piece.size();
     FLarge = size >= LargeNote;
+    // A version wanted goes with every save handed over until one of them is written: a save
+    // not yet begun is replaced by the next.
+    const bool keep = FKeepWanted;
+    if (keep)
+        FKeepTicket = FSubmitted;
+    const qint64 now = FHistoryClock();
     if (!FStored) {
-        writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId,
-                                   pieces = std::move(pieces)](TPrepared& db) {
-            return TNote::StoreNote(db, typeId, rowId, TNote::StoredUtf8(Joined(pieces)));
+        writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, pieces = std::move(pieces),
+                                   keep, now](TPrepared& db) {
+            return StoreWithHistory(db, typeId, rowId, TNote::StoredUtf8(Joined(pieces)), nullptr,
+                                    keep, false, now);
         });
         return;
     }
     writer.Submit(FSubmitted, [typeId = FTypeId, rowId = FRowId, pieces = std::move(pieces),
-                               stored = FStored](TPrepared& db) {
+                               stored = FStored, keep, check = FRemovalCheck, now](TPrepared& db) {
         const QByteArray utf8 = TNote::StoredUtf8(Joined(pieces));
         QByteArray expected;
         {
             const std::lock_guard lock(stored->Mutex);
             expected = stored->Utf8;
         }
-        const qint64 row = TNote::StoreNote(db, typeId, rowId, utf8, expected);
+        const qint64 row = StoreWithHistory(db, typeId, rowId, utf8, &expected, keep, check, now);
         if (row != TNote::ChangedElsewhere) {
             const std::lock_guard lock(stored->Mutex);
             stored->Utf8 = utf8;
@@ -295,8 +369,11 @@ void TNoteSaver::Take(const TDbWriter::TState& state)
                     },
                     Qt::QueuedConnection);
             }
-        } else if (FHasGroup && state.Written > FShownAt)
+        } else if (FHasGroup && state.Written > FShownAt) {
             FRowId = state.Result;
+            if (FKeepWanted && state.Written >= FKeepTicket)
+                FKeepWanted = false;
+        }
     }
     while (!FHanded.empty() && FHanded.front().Ticket <= FWritten)
         FHanded.pop_front();

@@ -46,6 +46,8 @@ public:
     static constexpr qsizetype LargeNote = 256 * 1024;
     static constexpr std::chrono::milliseconds BurstPause{25};
     static constexpr std::chrono::milliseconds BurstLongest{100};
+    // A changed note left alone this long gets a version in its history.
+    static constexpr std::chrono::milliseconds KeepAfter{5 * 60 * 1000};
 
     // text gives the editor's text as the editor holds it (see TNote::StoredUtf8); it is encoded
     // on the writer's thread. clock defaults to the steady clock.
@@ -82,6 +84,21 @@ public:
     void Forget();
     // The text changed.
     void Changed();
+    // The wall clock (ms since the epoch) the note's versions are dated by; the system's by
+    // default.
+    void SetHistoryClock(TClock clock) { FHistoryClock = std::move(clock); }
+    // The note's text goes into its history with the next save, which is handed to the writer
+    // now, when the user changed it since it was shown or last kept (always: whether or not).
+    // Whoever must know it is on disk waits as for any save (SaveNow, SaveOrAsk). A version
+    // equal to the note's newest is not kept again.
+    void KeepVersion(bool always = false);
+    // How long a changed note is left alone before it is kept (KeepAfter but in tests).
+    void SetKeepAfter(std::chrono::milliseconds after);
+    // Whether a save that takes away more than half of the note keeps it first (on unless a
+    // benchmark measures what that costs).
+    void SetRemovalCheck(bool on) { FRemovalCheck = on; }
+    // A version is wanted and not yet on disk.
+    bool KeepPending() const { return FKeepWanted; }
 
     // Hands what is due to the writer and waits at most that long for everything the editor
     // holds to be on disk. Returns why it is not, or an empty text when it is.
@@ -175,4 +192,12 @@ private:
     bool FElsewhere = false;
     bool FFollowQueued = false;
     std::function<void()> FFollower;
+    // The history: the user changed the shown note since it was shown or last kept; a version
+    // is wanted with the next save, which the writer has under FKeepTicket.
+    TClock FHistoryClock;
+    QTimer* FKeepTimer; // KeepAfter since the last change
+    bool FEdited = false;
+    bool FKeepWanted = false;
+    qint64 FKeepTicket = 0;
+    bool FRemovalCheck = true;
 };

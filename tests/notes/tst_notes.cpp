@@ -1,3 +1,4 @@
+#include "DialogChecks.h"
 #include "FileSizeLimit.h"
 #include "FixedDateStampClock.h"
 #include "ModalDriver.h"
@@ -11,11 +12,13 @@
 #include "data/DbAccess.h"
 #include "data/DbWriter.h"
 #include "data/DurableFiles.h"
+#include "data/NoteHistory.h"
 #include "data/Sqlite.h"
 #include "groups/CardTree.h"
 #include "groups/DateStamp.h"
 #include "groups/FormAddType.h"
 #include "groups/GroupCommands.h"
+#include "notes/FormNoteHistory.h"
 #include "notes/Note.h"
 #include "notes/NoteExport.h"
 #include "notes/NotePage.h"
@@ -272,6 +275,72 @@ private Q_SLOTS:
                      QStringList({QStringLiteral("1:x\ny\u00a0中—\u2026\nz"), QStringLiteral("3:o"),
                                   QStringLiteral("0:rs")}));
         QVERIFY(p.Dialogs.Boxes.isEmpty());
+    }
+
+    // Leaving a changed note keeps a version of it: for another group, the lock, the end.
+    void leavingKeepsAVersion_data()
+    {
+        QTest::addColumn<QString>("leave");
+        QTest::addColumn<QString>("typed");
+        for (const char* leave : {"another group", "lock", "close"})
+            QTest::newRow(leave) << QString::fromLatin1(leave) << QStringLiteral("draft ");
+        QTest::newRow("unchanged") << QStringLiteral("another group") << QString();
+    }
+
+    void leavingKeepsAVersion()
+    {
+        QFETCH(QString, leave);
+        QFETCH(QString, typed);
+        TPage p(QStringLiteral("insert into NoteBook values (1, '旧')"));
+        p.Click(QStringLiteral("工作"));
+        QTest::keyClicks(p.mmoNote, typed);
+        if (leave == QLatin1String("lock"))
+            p.Page->Clear();
+        else if (leave == QLatin1String("close"))
+            p.Page.reset();
+        else
+            p.Click(QStringLiteral("其他"));
+        Settle(p.Folder.Db());
+        TNoteHistory history(p.Folder.Db().Handle());
+        const std::vector<TNoteHistory::TVersion> versions = history.List(1);
+        QCOMPARE(versions.size(), size_t(typed.isEmpty() ? 0 : 1));
+        if (!typed.isEmpty())
+            QCOMPARE(history.Text(versions.front().VersionId), typed + QStringLiteral("旧"));
+    }
+
+    // Ctrl+H lists the note's versions newest first, the selected one with where it differs
+    // marked; restoring it makes it the note's text, the text it replaces kept first.
+    void historyRestoresAVersion()
+    {
+        TPage p(QStringLiteral("insert into NoteBook values (1, 'one\ntwo')"));
+        for (const char* key : {"!", "?"}) {
+            p.Click(QStringLiteral("工作"));
+            QTest::keyClicks(p.mmoNote, QString::fromLatin1(key));
+            p.Click(QStringLiteral("其他"));
+        }
+        p.Click(QStringLiteral("工作"));
+        QTest::keyClicks(p.mmoNote, QStringLiteral("x"));
+        QApplication::setActiveWindow(p.Page.get());
+        QVERIFY(QTest::qWaitForWindowActive(p.Page.get()));
+        TModalDriver driver;
+        driver.When<TFormNoteHistory>([](TFormNoteHistory* dialog) {
+            QTreeWidget* list = dialog->tvVersions;
+            QCOMPARE(list->topLevelItemCount(), 2);
+            QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("?!one"));
+            list->setCurrentItem(list->topLevelItem(1));
+            QCOMPARE(dialog->mmoVersion->toPlainText(), QStringLiteral("!one\ntwo"));
+            QCOMPARE(dialog->mmoVersion->extraSelections().size(), 1);
+            QCoreApplication::sendPostedEvents(); // the new line of marks laid out
+            VerifyControls(dialog, {list->parentWidget(), dialog->mmoVersion->parentWidget(),
+                                    dialog->btnRestore->parentWidget()});
+            dialog->btnRestore->click();
+        });
+        QTest::keyClick(p.mmoNote, Qt::Key_H, Qt::ControlModifier);
+        QCOMPARE(p.Memo(), QStringLiteral("!one\ntwo"));
+        Settle(p.Folder.Db());
+        QCOMPARE(StoredNote(p.Folder.Db(), 1), p.Memo());
+        TNoteHistory history(p.Folder.Db().Handle());
+        QCOMPARE(history.Text(history.List(1).front().VersionId), QStringLiteral("x?!one\ntwo"));
     }
 
     // Keys queued together are saved once, after them; keys that come one by one are saved

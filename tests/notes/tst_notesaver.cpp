@@ -1,7 +1,9 @@
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
 
+#include "data/DbAccess.h"
 #include "data/DbWriter.h"
+#include "data/NoteHistory.h"
 #include "data/Sqlite.h"
 #include "notes/Note.h"
 #include "notes/NoteSaver.h"
@@ -27,6 +29,7 @@ struct TRig
     std::condition_variable Released;
     bool Held = false;
     bool Failing = false;
+    int Commits = 0;
     qint64 Now = 0;
     QString Text;
     std::unique_ptr<TDbWriter> Writer;
@@ -67,6 +70,7 @@ struct TRig
         auto* rig = static_cast<TRig*>(self);
         std::unique_lock lock(rig->Mutex);
         rig->Released.wait(lock, [rig] { return !rig->Held; });
+        ++rig->Commits;
         return rig->Failing ? 1 : 0;
     }
 
@@ -83,6 +87,16 @@ struct TRig
         TNote note(Folder.Db());
         note.LoadNote(QStringLiteral("0"));
         return note.ReMark;
+    }
+
+    // The root note's versions, newest first.
+    QStringList Versions()
+    {
+        TNoteHistory history(Folder.Db().Handle());
+        QStringList texts;
+        for (const TNoteHistory::TVersion& version : history.List(0))
+            texts << history.Text(version.VersionId);
+        return texts;
     }
 };
 
@@ -135,6 +149,49 @@ private Q_SLOTS:
             QTest::qWait(5);
         }
         QCOMPARE_GT(rig.Saver->Saves(), saves);
+    }
+
+    // A changed note gets a version once left alone; a save that takes more than half of it
+    // away keeps the text before it first, in that save's own commit; an unchanged note none.
+    void versionsAtTheMoments_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("leftAlone");
+        QTest::addColumn<QStringList>("versions");
+        const QString note = QStringLiteral("第一段 of a long note");
+        QTest::newRow("typing, left alone") << note + u'!' << true << QStringList{note + u'!'};
+        QTest::newRow("typing") << note + u'!' << false << QStringList();
+        QTest::newRow("nothing typed, left alone") << note << true << QStringList();
+        QTest::newRow("select all, a key") << QStringLiteral("x") << false << QStringList{note};
+        QTest::newRow("a paste over all")
+            << QString(note.size(), u'p') << false << QStringList{note};
+        QTest::newRow("a cut, left alone")
+            << note.left(3) << true << QStringList{note.left(3), note};
+    }
+
+    void versionsAtTheMoments()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, leftAlone);
+        QFETCH(QStringList, versions);
+        TRig rig;
+        rig.Type(QStringLiteral("第一段 of a long note"));
+        QTRY_VERIFY(!rig.Saver->Due());
+        rig.Saver->Shown(0, 0, rig.Stored());
+        if (leftAlone)
+            rig.Saver->SetKeepAfter(std::chrono::milliseconds(20));
+        const int commits = rig.Commits;
+        if (typed != rig.Text) {
+            rig.Text = typed;
+            rig.Saver->Changed();
+        }
+        QTRY_VERIFY(!rig.Saver->Due());
+        if (leftAlone)
+            QTRY_VERIFY(!rig.Saver->KeepPending() && rig.Writer->Idle());
+        else
+            QCOMPARE(rig.Commits, commits + 1);
+        QCOMPARE(rig.Versions(), versions);
+        QCOMPARE(rig.Stored(), typed);
     }
 
     // The bar means trouble: a failing save at once; a slow one, or one kept out by a reader's
