@@ -25,6 +25,7 @@
 #include "notes/NoteSaver.h"
 
 #include <QAccessible>
+#include <QDeadlineTimer>
 #include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
@@ -417,8 +418,12 @@ private Q_SLOTS:
                     }
                 return std::pair(shown, paints);
             };
-            while (shownOfTyped().second < killAfter && !output.contains("typed") &&
-                   typist.state() == QProcess::Running) {
+            // The kill comes after the first save at the least: on a busy machine the keys may
+            // all be typed before it.
+            const QDeadlineTimer patience(std::chrono::seconds(30));
+            while (shownOfTyped().second < killAfter &&
+                   !(output.contains("typed") && shownOfTyped().second > 0) &&
+                   typist.state() == QProcess::Running && !patience.hasExpired()) {
                 typist.waitForReadyRead(50);
                 output += typist.readAllStandardOutput();
             }
