@@ -88,6 +88,8 @@ public:
     void ImportFromBrowserClick();
     // "合并另一个数据文件…": another data file's content brought in; the pages then show it.
     void MergeDataFileClick();
+    // "回收站…": what was deleted, to put back or erase; the pages show what comes back.
+    void RecycleBinClick();
 
     // Shows what another connection (a merge of another computer's copy, an import of a
     // conflict copy, the reopening of a replaced data file) changed in the data file, losing
@@ -180,6 +182,7 @@ private:
     QAction* actExportBookmarks = nullptr;
     QAction* actExportNotes = nullptr;
     QAction* actMergeDataFile = nullptr;
+    QAction* actRecycleBin = nullptr;
     QAction* actSync = nullptr;       // "多台电脑同步…"
     QAction* actShortcuts = nullptr;  // "键盘快捷键", F1
     QAction* actAbout = nullptr;      // "关于 Velmora"
