@@ -7,11 +7,12 @@
 
 #include <QDateTime>
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -44,6 +45,7 @@ TFormRecycleBin::TFormRecycleBin(TDbAccess& dbAccess, TUserDialogs& dialogs, QWi
     tvItems->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lblEmpty = new QLabel(tr("回收站是空的。"), this);
     lblEmpty->setObjectName(QStringLiteral("lblEmpty"));
+    lblEmpty->setAlignment(Qt::AlignCenter);
 
     btnRestore = new QPushButton(tr("还原"), this);
     btnRestore->setObjectName(QStringLiteral("btnRestore"));
@@ -71,8 +73,15 @@ TFormRecycleBin::TFormRecycleBin(TDbAccess& dbAccess, TUserDialogs& dialogs, QWi
     layout->addWidget(lblEmpty);
     layout->addWidget(buttons);
     ListItems();
-    tvItems->header()->resizeSections(QHeaderView::ResizeToContents);
-    resize(tvItems->fontMetrics().averageCharWidth() * 100, sizeHint().height() * 3 / 2);
+    // Room for a usual caption and place; longer ones widen their column.
+    const int letter = tvItems->fontMetrics().averageCharWidth();
+    const int least[] = {24, 10, 32, 16};
+    for (int column = 0; column < tvItems->columnCount(); ++column) {
+        tvItems->resizeColumnToContents(column);
+        tvItems->setColumnWidth(column,
+                                std::max(tvItems->columnWidth(column), least[column] * letter));
+    }
+    resize(letter * 100, sizeHint().height() * 3 / 2);
 }
 
 void TFormRecycleBin::ListItems(int row)
