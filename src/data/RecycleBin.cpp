@@ -36,6 +36,12 @@ bool IsGroupTable(const QString& table)
     return table == IEType || table == NoteType;
 }
 
+EDBException Damaged(const QString& what)
+{
+    return EDBException(QCoreApplication::translate("RecycleBin", "回收站中的一项已损坏。"),
+                        QString::fromUtf8(DbHint::Batch), what);
+}
+
 // The columns a kept row holds; a table the bin does not know is refused, whatever a damaged
 // bin row names.
 const QStringList& ColumnsOf(const QString& table)
@@ -50,8 +56,7 @@ const QStringList& ColumnsOf(const QString& table)
         return address;
     if (table == NoteBook)
         return note;
-    throw EDBException(QCoreApplication::translate("RecycleBin", "回收站中的一项已损坏。"),
-                       QString::fromUtf8(DbHint::Batch), table);
+    throw Damaged(table);
 }
 
 // Where the content of a group table's groups lives, and back.
@@ -360,7 +365,10 @@ TRecycleBin::TRestored TRecycleBin::Restore(qint64 itemId)
     while (select.Next()) {
         const QString rowTable = select.Text(0);
         ColumnsOf(rowTable); // refuses a table the bin does not know
-        rows.push_back({rowTable, QJsonDocument::fromJson(select.Text(1).toUtf8()).object()});
+        const QJsonDocument content = QJsonDocument::fromJson(select.Text(1).toUtf8());
+        if (!content.isObject())
+            throw Damaged(select.Text(1)); // puts nothing back rather than a row of blanks
+        rows.push_back({rowTable, content.object()});
     }
 
     const QString groupTable = GroupTableOf(table);
@@ -440,10 +448,10 @@ TRecycleBin::TRestored TRecycleBin::Restore(qint64 itemId)
             restored.Key = insert(row);
         }
     } else {
-        // A note back in its group when that stands without a note, else in a new group of its
-        // own at the top, so that no text is written over.
-        const bool homeFree =
-            Exists(NoteType, SelfIndex, parent) && !Exists(NoteBook, TypeID, parent) && parent != 0;
+        // A note back in its group (or the root) when that stands without a note, else in a new
+        // group of its own at the top, so that no text is written over.
+        const bool homeFree = (parent == 0 || Exists(NoteType, SelfIndex, parent)) &&
+                              !Exists(NoteBook, TypeID, parent);
         qint64 group = parent;
         if (!homeFree) {
             group = NewGroupNumber(NoteType);
