@@ -298,6 +298,7 @@ private Q_SLOTS:
         row("edtFolder", "数据文件夹");
         row("lblFolder", "数据文件夹：");
         row("btnOpenFolder", "打开文件夹");
+        row("tvItems", "回收站中的内容");
     }
     void accessibleNames()
     {
@@ -309,6 +310,7 @@ private Q_SLOTS:
         TFormMain form(folder.Db(), dialogs);
         form.ShortcutsClick();
         TFormAbout about(folder.Db(), dialogs, &form);
+        TFormRecycleBin bin(folder.Db(), dialogs, &form);
         QWidget* widget = form.findChild<QWidget*>(object);
         QVERIFY(widget);
         QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);
