@@ -885,10 +885,33 @@ void TFormMain::RecycleBinClick()
     // A restore may put a note back beside the one being typed: that one is stored first.
     NotePage->NoteSaver().SaveOrAsk();
     TFormRecycleBin dialog(FDbAccess, FDialogs, this);
-    dialog.Restored = [this](const TRecycleBin::TRestored&) {
-        FollowOutsideChange();
+    dialog.Restored = [this](const TRecycleBin::TRestored& restored) {
+        ShowRestored(restored);
     };
     dialog.exec();
+}
+
+void TFormMain::ShowRestored(const TRecycleBin::TRestored& restored)
+{
+    FollowOutsideChange();
+    FinishFollowing();
+    // What came back is shown where it went: its group selected, an address current.
+    const bool notes = restored.GroupTable == QLatin1String("NoteType");
+    TCardTree& tree = notes ? NotePage->NoteTree() : WebAddrPage->IETree();
+    QTreeWidgetItem* node = tree.RootNode();
+    for (QTreeWidgetItemIterator it(tree.TreeView()); *it && restored.Group != 0; ++it)
+        if (*it != tree.RootNode() && TCardTree::KeyOf(*it).SelfIndex == restored.Group)
+            node = *it;
+    PageTabs->setCurrentWidget(notes ? NotePageTab : WebAddrTab);
+    tree.Select(node);
+    tree.TreeView()->scrollToItem(node);
+    if (notes) {
+        NotePage->ShowSelectedNote();
+        return;
+    }
+    WebAddrPage->tvIEClick();
+    if (restored.AddressId != 0)
+        WebAddrPage->SelectAddress(QString::number(restored.AddressId));
 }
 
 void TFormMain::ShowImportedBookmarks()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/RecycleBin.h"
 #include "notes/Note.h"
 #include "settings/Config.h"
 #include "webaddr/IE.h"
@@ -128,6 +129,9 @@ private:
     void ShowSyncConflicts();
     // Stops the exchange with other computers around a replacement of the data file.
     bool PauseSync();
+    // After a restore from the recycle bin: the window reads the data again and shows what came
+    // back.
+    void ShowRestored(const TRecycleBin::TRestored& restored);
     // After an import: the address tree and the list read again.
     void ShowImportedBookmarks();
     void FitOuterSize();

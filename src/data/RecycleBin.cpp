@@ -396,7 +396,7 @@ TRecycleBin::TRestored TRecycleBin::Restore(qint64 itemId)
     // The old parent when it still stands, else the top.
     const qint64 home = parent != 0 && Exists(groupTable, SelfIndex, parent) ? parent : qint64(0);
 
-    TRestored restored{table, 0};
+    TRestored restored{groupTable, 0, 0};
     std::map<QString, std::unique_ptr<TStep>> inserts;
     const auto insert = [&](const TRow& row) {
         std::unique_ptr<TStep>& step = inserts[row.Table];
@@ -426,8 +426,8 @@ TRecycleBin::TRestored TRecycleBin::Restore(qint64 itemId)
                 row.Content[ParentIndex] =
                     numbers.contains(oldParent) && oldParent != old ? numberOf(oldParent) : home;
                 row.Content[TypeName] = FreeCaption(table, row.Content.value(TypeName).toString());
-                if (!restored.Key)
-                    restored.Key = numberOf(old);
+                if (!restored.Group)
+                    restored.Group = numberOf(old);
             } else {
                 row.Content[TypeID] = numberOf(Field(row, TypeID));
                 if (row.Table == IE && Exists(IE, ID, Field(row, ID)))
@@ -445,7 +445,8 @@ TRecycleBin::TRestored TRecycleBin::Restore(qint64 itemId)
             row.Content[TypeID] = home;
             if (Exists(IE, ID, Field(row, ID)))
                 row.Content[ID] = QJsonValue::Null;
-            restored.Key = insert(row);
+            restored.Group = home;
+            restored.AddressId = insert(row);
         }
     } else {
         // A note back in its group (or the root) when that stands without a note, else in a new
@@ -465,7 +466,7 @@ TRecycleBin::TRestored TRecycleBin::Restore(qint64 itemId)
             row.Content[TypeID] = group;
             insert(row);
         }
-        restored = {NoteType, group};
+        restored = {NoteType, group, 0};
     }
     Delete(itemId);
     return restored;

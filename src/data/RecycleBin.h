@@ -63,11 +63,12 @@ public:
     // Newest first.
     std::vector<TItem> List();
 
-    // What a restore put back: the table and the number of the group, or the address's ID.
+    // What a restore put back: the group's table and number, and the address's ID for an address.
     struct TRestored
     {
-        QString Table;
-        qint64 Key = 0;
+        QString GroupTable;
+        qint64 Group = 0;
+        qint64 AddressId = 0;
     };
     // Puts the item's rows back where they were: under their old parent group, or at the top
     // when that is gone. A group number or address ID taken meanwhile is given a new one, and

@@ -83,7 +83,7 @@ private Q_SLOTS:
             db.ExecuteBatch(meanwhile);
         const TRecycleBin::TRestored restored = bin.Restore(item);
         const QString number = group.section(QLatin1Char(','), 0, 0);
-        QCOMPARE(restored.Key, number.toLongLong());
+        QCOMPARE(restored.Group, number.toLongLong());
         QVERIFY(Rows(db, groups).contains(group));
         QVERIFY(Rows(db, groups).contains(QStringLiteral("3,%1,子").arg(number)));
         // The content follows its group's number.
@@ -111,7 +111,7 @@ private Q_SLOTS:
         QCOMPARE(bin.List().front().What, QStringLiteral("a.cn")); // no title: the address
         db.ExecuteBatch(QStringLiteral("delete from IEType; insert into IE values (7, 0, 'b', "
                                        "'', '')"));
-        QCOMPARE(bin.Restore(item).Key, 8);
+        QCOMPARE(bin.Restore(item).AddressId, 8);
         QCOMPARE(Rows(db, QStringLiteral("select * from IE order by ID")),
                  QStringList({QStringLiteral("7,0,b,,"), QStringLiteral("8,0,a.cn,,it's")}));
     }
