@@ -93,9 +93,9 @@ public:
         sqlite3_bind_int64(FStatement.get(), at, number);
         return *this;
     }
-    TStep& Bind(int at, const QString& text)
+    TStep& Bind(int at, const QString& text) { return BindUtf8(at, text.toUtf8()); }
+    TStep& BindUtf8(int at, const QByteArray& utf8)
     {
-        const QByteArray utf8 = text.toUtf8();
         sqlite3_bind_text64(FStatement.get(), at, utf8.constData(), sqlite3_uint64(utf8.size()),
                             SQLITE_TRANSIENT, SQLITE_UTF8);
         return *this;
@@ -325,7 +325,7 @@ qint64 TRecycleBin::Write(const QString& table, const QString& what, const QStri
     for (const TRow& row : rows) {
         insert.Bind(1, item)
             .Bind(2, row.Table)
-            .Bind(3, QString::fromUtf8(QJsonDocument(row.Content).toJson(QJsonDocument::Compact)))
+            .BindUtf8(3, QJsonDocument(row.Content).toJson(QJsonDocument::Compact))
             .Run();
         // The history of a note group goes with the group, out of every list.
         if (row.Table == NoteType)
