@@ -557,6 +557,21 @@ Export the notes to a folder with a shorter path, or reduce the number of group 
     </message>
 </context>
 <context>
+    <name>RecycleBin</name>
+    <message>
+        <source>回收站中的一项已损坏。</source>
+        <translation>An item in the recycle bin is damaged.</translation>
+    </message>
+    <message>
+        <source>删除的内容可在回收站中找回 30 天。</source>
+        <translation>What you delete can be recovered from the recycle bin for 30 days.</translation>
+    </message>
+    <message>
+        <source>回收站中已没有这一项。</source>
+        <translation>This item is no longer in the recycle bin.</translation>
+    </message>
+</context>
+<context>
     <name>Reencrypt</name>
     <message>
         <source>写出的行数与原文件不同（%1）</source>
@@ -1155,6 +1170,10 @@ Do you want to go back to the data from before the restore?</translation>
         <source>笔记所在的分组已在别处删除，尚未保存的内容已放回分组“%1”</source>
         <translation>The note&apos;s group was deleted elsewhere; what was not saved yet was put back in group “%1”</translation>
     </message>
+    <message>
+        <source>回收站…</source>
+        <translation>Recycle Bin…</translation>
+    </message>
 </context>
 <context>
     <name>TFormModIE</name>
@@ -1247,6 +1266,69 @@ Do you want to go back to the data from before the restore?</translation>
     <message>
         <source>密码输入错误!</source>
         <translation>Wrong password!</translation>
+    </message>
+</context>
+<context>
+    <name>TFormRecycleBin</name>
+    <message>
+        <source>笔记分组</source>
+        <translation>Note group</translation>
+    </message>
+    <message>
+        <source>网址分组</source>
+        <translation>Address group</translation>
+    </message>
+    <message>
+        <source>网址</source>
+        <translation>Web address</translation>
+    </message>
+    <message>
+        <source>笔记</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>回收站</source>
+        <translation>Recycle Bin</translation>
+    </message>
+    <message>
+        <source>回收站中的内容</source>
+        <translation>Contents of the recycle bin</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>原位置</source>
+        <translation>Original location</translation>
+    </message>
+    <message>
+        <source>删除时间</source>
+        <translation>Deleted on</translation>
+    </message>
+    <message>
+        <source>回收站是空的。</source>
+        <translation>The recycle bin is empty.</translation>
+    </message>
+    <message>
+        <source>还原</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>彻底删除</source>
+        <translation>Delete permanently</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>确定要彻底删除“%1”吗？删除后无法找回。</source>
+        <translation>Delete “%1” permanently? It cannot be recovered afterwards.</translation>
     </message>
 </context>
 <context>

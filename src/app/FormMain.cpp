@@ -6,6 +6,7 @@
 #include "app/DataFileFollow.h"
 #include "app/DataFileMerge.h"
 #include "app/FormAbout.h"
+#include "app/FormRecycleBin.h"
 #include "app/FormShortcuts.h"
 #include "app/IdleWatch.h"
 #include "app/MenuPlace.h"
@@ -155,6 +156,7 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
     actExportNotes = pmSystem->addAction(tr("导出笔记…"));
     actSync = pmSystem->addAction(tr("多台电脑同步…"));
     actMergeDataFile = pmSystem->addAction(tr("合并另一个数据文件…"));
+    actRecycleBin = pmSystem->addAction(tr("回收站…"));
     pmSystem->addSeparator();
     actShortcuts = pmSystem->addAction(tr("键盘快捷键"));
     actShortcuts->setShortcut(QKeySequence(Qt::Key_F1));
@@ -186,6 +188,7 @@ TFormMain::TFormMain(TDbAccess& dbAccess, TUserDialogs& dialogs, QWidget* parent
         ExportNotesCommand(FDbAccess, FDialogs);
     });
     ConnectGuarded(actMergeDataFile, &QAction::triggered, this, [this] { MergeDataFileClick(); });
+    ConnectGuarded(actRecycleBin, &QAction::triggered, this, [this] { RecycleBinClick(); });
     FConflictCopies = new TConflictCopies(FDbAccess, FDialogs, this);
     FConflictCopies->Busy = [this] {
         return FLocked || QApplication::activeModalWidget() || QApplication::activePopupWidget();
@@ -276,6 +279,7 @@ void TFormMain::NameActions()
         {actExportNotes, "actExportNotes"},
         {actSync, "actSync"},
         {actMergeDataFile, "actMergeDataFile"},
+        {actRecycleBin, "actRecycleBin"},
         {actShortcuts, "actShortcuts"},
         {actAbout, "actAbout"},
         {actSystemMenu, "actSystemMenu"},
@@ -332,6 +336,8 @@ bool TFormMain::FormShow()
         return false;
     ApplyLockSettings();
     DailyBackup(FDbAccess, QDate::currentDate());
+    // The day's backup still holds what the recycle bin lets go of now.
+    RunGuarded([this] { EraseExpiredBinItems(FDbAccess); });
     RunGuarded([this] { LoadPages(); });
     // Copies that sync programs left are offered once the window shows.
     QTimer::singleShot(0, this, [this] { RunGuarded([this] { FConflictCopies->Start(); }); });
@@ -873,6 +879,41 @@ void TFormMain::MergeDataFileClick()
     NotePage->NoteSaver().SaveOrAsk();
     if (MergeDataFileCommand(FDbAccess, FDialogs))
         FollowOutsideChange();
+}
+
+void TFormMain::RecycleBinClick()
+{
+    FinishLoading();
+    // A restore may put a note back beside the one being typed: that one is stored first.
+    NotePage->NoteSaver().SaveOrAsk();
+    TFormRecycleBin dialog(FDbAccess, FDialogs, this);
+    dialog.Restored = [this](const TRecycleBin::TRestored& restored) {
+        ShowRestored(restored);
+    };
+    dialog.exec();
+}
+
+void TFormMain::ShowRestored(const TRecycleBin::TRestored& restored)
+{
+    FollowOutsideChange();
+    FinishFollowing();
+    // What came back is shown where it went: its group selected, an address current.
+    const bool notes = restored.GroupTable == QLatin1String("NoteType");
+    TCardTree& tree = notes ? NotePage->NoteTree() : WebAddrPage->IETree();
+    QTreeWidgetItem* node = tree.RootNode();
+    for (QTreeWidgetItemIterator it(tree.TreeView()); *it && restored.Group != 0; ++it)
+        if (*it != tree.RootNode() && TCardTree::KeyOf(*it).SelfIndex == restored.Group)
+            node = *it;
+    PageTabs->setCurrentWidget(notes ? NotePageTab : WebAddrTab);
+    tree.Select(node);
+    tree.TreeView()->scrollToItem(node);
+    if (notes) {
+        NotePage->ShowSelectedNote();
+        return;
+    }
+    WebAddrPage->tvIEClick();
+    if (restored.AddressId != 0)
+        WebAddrPage->SelectAddress(QString::number(restored.AddressId));
 }
 
 void TFormMain::ShowImportedBookmarks()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/RecycleBin.h"
 #include "notes/Note.h"
 #include "settings/Config.h"
 #include "webaddr/IE.h"
@@ -88,6 +89,8 @@ public:
     void ImportFromBrowserClick();
     // "合并另一个数据文件…": another data file's content brought in; the pages then show it.
     void MergeDataFileClick();
+    // "回收站…": what was deleted, to put back or erase; the pages show what comes back.
+    void RecycleBinClick();
 
     // Shows what another connection (a merge of another computer's copy, an import of a
     // conflict copy, the reopening of a replaced data file) changed in the data file, losing
@@ -126,6 +129,9 @@ private:
     void ShowSyncConflicts();
     // Stops the exchange with other computers around a replacement of the data file.
     bool PauseSync();
+    // After a restore from the recycle bin: the window reads the data again and shows what came
+    // back.
+    void ShowRestored(const TRecycleBin::TRestored& restored);
     // After an import: the address tree and the list read again.
     void ShowImportedBookmarks();
     void FitOuterSize();
@@ -180,6 +186,7 @@ private:
     QAction* actExportBookmarks = nullptr;
     QAction* actExportNotes = nullptr;
     QAction* actMergeDataFile = nullptr;
+    QAction* actRecycleBin = nullptr;
     QAction* actSync = nullptr;       // "多台电脑同步…"
     QAction* actShortcuts = nullptr;  // "键盘快捷键", F1
     QAction* actAbout = nullptr;      // "关于 Velmora"

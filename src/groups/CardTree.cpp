@@ -3,7 +3,9 @@
 #include "common/Errors.h"
 #include "common/Messages.h"
 #include "data/DbAccess.h"
+#include "data/RecycleBin.h"
 #include "data/Sql.h"
+#include "data/WriteTransaction.h"
 #include "groups/GroupLoader.h"
 
 #include <QKeyEvent>
@@ -316,7 +318,7 @@ QTreeWidgetItem* TCardTree::AddGroup(const QString& name)
     return node;
 }
 
-void TCardTree::DeleteGroup(const QString& consequence)
+void TCardTree::DeleteGroup(const QString& consequence, const std::function<void()>& beforeDelete)
 {
     FinishLoading();
     QTreeWidgetItem* node = Selected();
@@ -329,14 +331,17 @@ void TCardTree::DeleteGroup(const QString& consequence)
     QString question = tr("确定要删除 %1 分组吗？").arg(node->text(0));
     if (!consequence.isEmpty())
         question += QLatin1Char('\n') + consequence;
+    question += QLatin1Char('\n') + TRecycleBin::DeletionNote();
     if (!AskYesNo(FDialogs, question))
         throw EAbort();
+    if (beforeDelete)
+        beforeDelete();
 
-    const QString n = QString::number(SelectedIndex());
-    FDbAccess.ExecuteBatch(
-        Sql::Format(SqlTemplate::DeleteGroupSelf, {Sql::Name(FTableName), Sql::Key(n)}) +
-        QString::fromUtf16(BatchDelimiter) +
-        Sql::Format(SqlTemplate::DeleteGroupChildren, {Sql::Name(FTableName), Sql::Key(n)}));
+    // The group's rows and its content go into the recycle bin in the transaction that deletes
+    // them: a failure leaves all of them where they were.
+    TWriteTransaction transaction(FDbAccess);
+    TRecycleBin(FDbAccess.Handle()).KeepGroup(FTableName, SelectedIndex());
+    transaction.Commit();
 
     // The neighbour is chosen before the node goes, so the view never passes through a state
     // without a selected node.

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -97,8 +98,11 @@ public:
     QTreeWidgetItem* AddGroup(const QString& name);
     // Deletes the selected leaf group after the user confirmed; No is the silent abort. The
     // next sibling, else the previous one, else the parent becomes the selected node. A
-    // non-empty consequence is the question's second line: what goes with the group.
-    void DeleteGroup(const QString& consequence = QString());
+    // non-empty consequence is the question's second line: what goes with the group. The group's
+    // rows and its content (note or addresses) go into the recycle bin in one transaction, after
+    // beforeDelete, run once the user said Yes.
+    void DeleteGroup(const QString& consequence = QString(),
+                     const std::function<void()>& beforeDelete = {});
     // Renames the selected group (never the root); refuses a caption already in the tree.
     bool RenameGroup(const QString& newName);
     // The same for a given group node: the end of an in-place edit names the node it edited,

@@ -157,9 +157,11 @@ void TGroupCommands::DeleteGroupClick()
         return;
     // Without a selection the tree's deletion refuses, saying what to select.
     const QString selfIndex = QString::number(FTree.SelectedIndex());
-    FTree.DeleteGroup(FTree.Selected() && DescribeContent ? DescribeContent(selfIndex) : QString());
-    if (DeleteContent)
-        DeleteContent(selfIndex);
+    FTree.DeleteGroup(FTree.Selected() && DescribeContent ? DescribeContent(selfIndex) : QString(),
+                      [&] {
+                          if (BeforeDelete)
+                              BeforeDelete(selfIndex);
+                      });
     if (FTree.Selected())
         Q_EMIT GroupDeleted();
 }

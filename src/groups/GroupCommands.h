@@ -41,7 +41,7 @@ public:
     void NewGroupClick();
     // Rename the selected group in place; waits, dispatching events, until the editor closes.
     void RenameGroupClick();
-    // Delete the selected leaf group, then its content, then show the newly selected node's.
+    // Delete the selected leaf group with its content, then show the newly selected node's.
     void DeleteGroupClick();
     // The end of an in-place edit with a text: an unchanged caption writes nothing, any other
     // text renames the group; a refusal leaves the caption as it was.
@@ -50,8 +50,9 @@ public:
     bool Renaming() const { return FRenaming; }
 
     // Page hooks, each optional; they may refuse by throwing, which stops the command.
-    // The group with this number (decimal) is gone: delete its content, as a batch of its own.
-    std::function<void(const QString& selfIndex)> DeleteContent;
+    // The user confirmed that the group with this number (decimal) goes with its content (the
+    // tree moves both into the recycle bin at once): finish what is still being written into it.
+    std::function<void(const QString& selfIndex)> BeforeDelete;
     // The group with this number is about to be deleted: what goes with it, as the second line
     // of the question, or an empty text when nothing does.
     std::function<QString(const QString& groupIndex)> DescribeContent;

@@ -133,9 +133,9 @@ TNotePage::TNotePage(TDbAccess& dbAccess, TUserDialogs& dialogs, TNote& note, QW
     FNoteCommands = new TGroupCommands(*FNoteTree, this);
     ConnectGuarded(FNoteCommands, &TGroupCommands::GroupAdded, this,
                    [this] { ShowText(QString()); });
-    FNoteCommands->DeleteContent = [this](const QString& selfIndex) {
+    // The note goes with its group into the recycle bin as it stands, typing included.
+    FNoteCommands->BeforeDelete = [this](const QString&) {
         FNoteSaver->SaveOrAsk();
-        FNote.DeleteNote(selfIndex);
     };
     // The question names the note that would go with the group: the editor's text for the
     // group it shows (typing may not be stored yet), the stored one for any other.

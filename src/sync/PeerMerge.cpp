@@ -1,6 +1,7 @@
 #include "sync/PeerMerge.h"
 
 #include "common/Errors.h"
+#include "data/RecycleBin.h"
 #include "data/Schema.h"
 #include "sync/ChangeScan.h"
 #include "sync/ConflictNames.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <future>
+#include <limits>
 #include <memory>
 
 using namespace RowStore;
@@ -75,6 +77,10 @@ public:
         for (const QString& table : {IEType, NoteType})
             BreakCycles(table);
         Deletions();
+        // What the peer's deletions took goes into this computer's recycle bin, so that a
+        // deletion made by mistake on another computer can be undone here.
+        if (!FRemoved.empty())
+            TRecycleBin(FLocal, [this] { return FSetup.Now; }).KeepRemoved(FRemoved);
         AdoptDataSet();
         return FReport;
     }
@@ -426,6 +432,8 @@ private:
                             : described.Kind == TKind::Note
                                 ? QStringLiteral("delete from NoteBook where TypeID=?1")
                                 : QStringLiteral("delete from IE where ID=?1");
+        const std::vector<TRecycleBin::TRow> kept = TRecycleBin(FLocal).ReadRows(table, row.Key);
+        FRemoved.insert(FRemoved.end(), kept.begin(), kept.end());
         Statement(sql).Bind(1, row.Key).Run();
         Statement(QStringLiteral("delete from SyncRow where TableName=?1 and LocalKey=?2"))
             .Bind(1, table)
@@ -490,11 +498,16 @@ private:
             if (candidate.Table == IEType || candidate.Table == NoteType)
                 if (const TRow* row = FMine.at(candidate.Table).Find(candidate.Id))
                     depth[candidate.Table][row->Id] = Depth(candidate.Table, *row);
-        std::stable_sort(candidates.begin(), candidates.end(),
-                         [&depth](const TCandidate& a, const TCandidate& b) {
-                             return depth.value(a.Table).value(a.Id) >
-                                    depth.value(b.Table).value(b.Id);
-                         });
+        // Notes and addresses before every group, so that a group deleted with its content
+        // has no user left when its turn comes.
+        const auto rank = [&depth](const TCandidate& candidate) {
+            return candidate.Table == IEType || candidate.Table == NoteType
+                       ? depth.value(candidate.Table).value(candidate.Id)
+                       : std::numeric_limits<int>::max();
+        };
+        std::stable_sort(
+            candidates.begin(), candidates.end(),
+            [&rank](const TCandidate& a, const TCandidate& b) { return rank(a) > rank(b); });
         for (const TCandidate& candidate : candidates) {
             const TRow* row = FMine.at(candidate.Table).Find(candidate.Id);
             if (!row)
@@ -624,6 +637,7 @@ private:
     std::map<QString, std::unique_ptr<TSyncStatement>> FStatements;
     TReport FReport;
     std::unique_ptr<TAgreedWriter> FAgreed;
+    std::vector<TRecycleBin::TRow> FRemoved; // the rows the peer's deletions took
 };
 
 } // namespace

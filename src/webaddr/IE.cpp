@@ -2,7 +2,9 @@
 
 #include "controls/CardDBGrid.h"
 #include "data/DbAccess.h"
+#include "data/RecycleBin.h"
 #include "data/Sql.h"
+#include "data/WriteTransaction.h"
 
 void TIE::InsertAddress()
 {
@@ -37,7 +39,11 @@ QString TIE::LookupTypeName(qint32 typeId)
 
 void TIE::DeleteAddress(const QString& id)
 {
-    FDbAccess.ExecuteBatch(Sql::Format(SqlTemplate::DeleteAddress, {Sql::Key(id)}));
+    // Into the recycle bin in the transaction that deletes it.
+    const qint64 key = Sql::Key(id).Text().toLongLong();
+    TWriteTransaction transaction(FDbAccess);
+    TRecycleBin(FDbAccess.Handle()).KeepAddress(key);
+    transaction.Commit();
     FDbAccess.RequeryGrid();
 }
 

@@ -6,6 +6,7 @@
 #include "controls/CardDBGrid.h"
 #include "data/DbAccess.h"
 #include "data/GridSet.h"
+#include "data/RecycleBin.h"
 #include "groups/CardTree.h"
 #include "groups/GroupCommands.h"
 #include "webaddr/AddressDialogs.h"
@@ -82,9 +83,6 @@ TWebAddrPage::TWebAddrPage(TIE& store, TUserDialogs& dialogs, QWidget* parent)
                                     tr(RootCaption), TTreePictures::WebPages);
     FIECommands = std::make_unique<TGroupCommands>(*FIETree);
     ConnectGuarded(FIECommands.get(), &TGroupCommands::GroupAdded, this, [this] { tvIEClick(); });
-    FIECommands->DeleteContent = [this](const QString& selfIndex) {
-        FStore.DeleteAddressesOfType(selfIndex);
-    };
     FIECommands->DescribeContent = [this](const QString& groupIndex) {
         const int count = FStore.CountAddressesOfType(groupIndex);
         return count > 0 ? tr("该分组中的 %n 个网址将一并删除。", nullptr, count) : QString();
@@ -394,7 +392,8 @@ void TWebAddrPage::DeleteAddressClick()
         return;
     const QString id = AddressGrid->CurrentValue(QStringLiteral("ID"));
     const QString title = AddressGrid->CurrentValue(QStringLiteral("标题"));
-    if (AskYesNo(FDialogs, tr("确实要删除：＂%1＂吗?").arg(title)))
+    if (AskYesNo(FDialogs, tr("确实要删除：＂%1＂吗?").arg(title) + QLatin1Char('\n') +
+                               TRecycleBin::DeletionNote()))
         FStore.DeleteAddress(id);
 }
 

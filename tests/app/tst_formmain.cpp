@@ -7,6 +7,7 @@
 #include "app/Autostart.h"
 #include "app/FormAbout.h"
 #include "app/FormMain.h"
+#include "app/FormRecycleBin.h"
 #include "app/FormShortcuts.h"
 #include "app/IdleWatch.h"
 #include "app/MenuPlace.h"
@@ -170,15 +171,16 @@ private Q_SLOTS:
         QCOMPARE(Captions(iconMenu), QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
                                                   QStringLiteral("显示窗口"),
                                                   QStringLiteral("锁定"), QStringLiteral("关闭")}));
-        QCOMPARE(Captions(Widget<QMenu>(&form, "pmSystem")),
-                 QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
-                              QStringLiteral("软件设置"), QStringLiteral("锁定"),
-                              QStringLiteral("-"), QStringLiteral("数据备份"),
-                              QStringLiteral("数据恢复"), QStringLiteral("导入书签…"),
-                              QStringLiteral("从浏览器导入书签…"), QStringLiteral("导出书签…"),
-                              QStringLiteral("导出笔记…"), QStringLiteral("多台电脑同步…"),
-                              QStringLiteral("合并另一个数据文件…"), QStringLiteral("-"),
-                              QStringLiteral("键盘快捷键"), QStringLiteral("关于 Velmora")}));
+        QCOMPARE(
+            Captions(Widget<QMenu>(&form, "pmSystem")),
+            QStringList({QStringLiteral("软件主页"), QStringLiteral("-"),
+                         QStringLiteral("软件设置"), QStringLiteral("锁定"), QStringLiteral("-"),
+                         QStringLiteral("数据备份"), QStringLiteral("数据恢复"),
+                         QStringLiteral("导入书签…"), QStringLiteral("从浏览器导入书签…"),
+                         QStringLiteral("导出书签…"), QStringLiteral("导出笔记…"),
+                         QStringLiteral("多台电脑同步…"), QStringLiteral("合并另一个数据文件…"),
+                         QStringLiteral("回收站…"), QStringLiteral("-"),
+                         QStringLiteral("键盘快捷键"), QStringLiteral("关于 Velmora")}));
 
         Widget<QAction>(&form, "actTrayHomePage")->trigger();
         QCOMPARE(dialogs.OpenedUrls.size(), 1);
@@ -296,6 +298,7 @@ private Q_SLOTS:
         row("edtFolder", "数据文件夹");
         row("lblFolder", "数据文件夹：");
         row("btnOpenFolder", "打开文件夹");
+        row("tvItems", "回收站中的内容");
     }
     void accessibleNames()
     {
@@ -307,6 +310,7 @@ private Q_SLOTS:
         TFormMain form(folder.Db(), dialogs);
         form.ShortcutsClick();
         TFormAbout about(folder.Db(), dialogs, &form);
+        TFormRecycleBin bin(folder.Db(), dialogs, &form);
         QWidget* widget = form.findChild<QWidget*>(object);
         QVERIFY(widget);
         QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);
@@ -695,6 +699,40 @@ private Q_SLOTS:
         dialogs.Answers << true;
         Widget<QAction>(&form, "actSettings")->trigger();
         QCOMPARE(grid->CurrentValue(QStringLiteral("标题")), QStringLiteral("B"));
+    }
+
+    // A deleted group with its note comes back through 回收站… and shows at once, selected;
+    // 彻底删除 asks first, and an emptied bin says so.
+    void recycleBinPutsBack()
+    {
+        TTestFolder folder;
+        folder.Connect().ExecuteBatch(QStringLiteral(
+            "insert into NoteType values (1, 0, '工作'); insert into NoteBook values (1, '要的')"));
+        TScriptedDialogs dialogs;
+        TFormMain form(folder.Db(), dialogs);
+        form.show();
+        QVERIFY(form.FormShow());
+        form.FinishLoading();
+        QTreeWidget* tree = Widget<QTreeWidget>(&form, "tvNote");
+        tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+        dialogs.Answers << true << false;
+        QTest::keyClick(tree, Qt::Key_Delete);
+        QCOMPARE(tree->topLevelItem(0)->childCount(), 0);
+
+        TModalDriver modals;
+        modals.When<TFormRecycleBin>([&dialogs](TFormRecycleBin* bin) {
+            QCOMPARE(bin->tvItems->topLevelItem(0)->text(0), QStringLiteral("工作"));
+            bin->btnErase->click();
+            QVERIFY(dialogs.Texts().last().contains(QStringLiteral("工作")));
+            bin->btnRestore->click();
+            QVERIFY(bin->lblEmpty->isVisibleTo(bin));
+            QTest::keyClick(bin, Qt::Key_Escape);
+        });
+        // The window shows what came back, selected.
+        Widget<QAction>(&form, "actRecycleBin")->trigger();
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("工作"));
+        QTRY_COMPARE(Widget<QPlainTextEdit>(&form, "mmoNote")->toPlainText(),
+                     QStringLiteral("要的"));
     }
 
     // An import shows its groups in the tree and its addresses in the list at once.

@@ -9,6 +9,7 @@
 #include "common/gui/Contrast.h"
 #include "controls/CardDBGrid.h"
 #include "data/DbAccess.h"
+#include "data/RecycleBin.h"
 #include "groups/CardTree.h"
 #include "notes/NotePage.h"
 #include "webaddr/WebAddrPage.h"
@@ -93,6 +94,9 @@ private Q_SLOTS:
                  QStringList(QStringLiteral("笔记 根目录->工作 第二行")));
         QCOMPARE(Search(folder.Db(), QStringLiteral("第二行")).front().Context,
                  QStringLiteral("第一行 第二行 two 含有 alpha 和 Ålpha"));
+        // What lies in the recycle bin is found no more.
+        TRecycleBin(folder.Db().Handle()).KeepGroup(QStringLiteral("IEType"), 1);
+        QCOMPARE(Lines(Search(folder.Db(), QStringLiteral("alpha"))).size(), 4);
     }
 
     // As many matches as the limit are all listed; one more, of any kind, is left out.

@@ -2,6 +2,7 @@
 #include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "TestText.h"
 
 #include "common/CardException.h"
 #include "common/Errors.h"
@@ -57,8 +58,8 @@ struct TFixture
         Commands = std::make_unique<TGroupCommands>(*Tree);
         QObject::connect(Commands.get(), &TGroupCommands::GroupAdded, &Window,
                          [this] { Log << QStringLiteral("added:") + Selected(); });
-        Commands->DeleteContent = [this](const QString& n) {
-            Log << QStringLiteral("content:") + n;
+        Commands->BeforeDelete = [this](const QString& n) {
+            Log << QStringLiteral("before:") + n;
         };
         QObject::connect(Commands.get(), &TGroupCommands::GroupDeleted, &Window,
                          [this] { Log << QStringLiteral("show:") + Selected(); });
@@ -165,28 +166,30 @@ private Q_SLOTS:
         f.Tree->Select(f.Node(QStringLiteral("项目")));
         f.Dialogs.Answers << false;
         f.Commands->actDeleteGroup->trigger();
-        QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("确定要删除 项目 分组吗？"));
+        QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("确定要删除 项目 分组吗？") + Bin());
         QVERIFY(f.Log.isEmpty());
         QCOMPARE(GroupRows(f.Folder.Db(), NoteType).size(), 3);
 
-        // Yes: the group, then its content, then the newly selected node's content.
+        // Yes: the page finishes its writes, the group goes, the newly selected node shows.
         f.Dialogs.Answers << true;
         f.Commands->actDeleteGroup->trigger();
-        QCOMPARE(f.Log, QStringList({QStringLiteral("content:2"), QStringLiteral("show:工作")}));
+        QCOMPARE(f.Log, QStringList({QStringLiteral("before:2"), QStringLiteral("show:工作")}));
         QCOMPARE(GroupRows(f.Folder.Db(), NoteType).size(), 2);
 
-        // A failing content deletion stops the command before the page is refreshed.
+        // A page that cannot finish its writes stops the command before anything is deleted.
         f.Log.clear();
-        f.Commands->DeleteContent = [](const QString&) {
+        f.Commands->BeforeDelete = [](const QString&) {
             throw ECardError(QStringLiteral("boom"));
         };
         f.Dialogs.Answers << true << true << true;
         f.Commands->actDeleteGroup->trigger();
         QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("boom"));
         QVERIFY(f.Log.isEmpty());
-        f.Commands->DeleteContent = nullptr;
+        QCOMPARE(GroupRows(f.Folder.Db(), NoteType).size(), 2);
+        f.Commands->BeforeDelete = nullptr;
+        f.Commands->actDeleteGroup->trigger();
         f.Commands->actDeleteGroup->trigger(); // now 其他
-        QCOMPARE(f.Log, QStringList{QStringLiteral("show:根目录")});
+        QCOMPARE(f.Log, QStringList({QStringLiteral("show:其他"), QStringLiteral("show:根目录")}));
         f.Commands->actDeleteGroup->trigger();
         QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("不能删除根分组！"));
         QVERIFY(GroupRows(f.Folder.Db(), NoteType).isEmpty());
@@ -223,7 +226,8 @@ private Q_SLOTS:
 
         f.Dialogs.Answers << true;
         QTest::keyClick(f.View, Qt::Key_Delete);
-        QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("确定要删除 改名 分组吗？")});
+        QCOMPARE(f.Dialogs.Texts(),
+                 QStringList{QStringLiteral("确定要删除 改名 分组吗？") + Bin()});
         QVERIFY(!f.Node(QStringLiteral("改名")));
         QCOMPARE(f.Selected(), QStringLiteral("其他"));
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/RecycleBin.h"
+
 #include <QStringList>
 
 #include <initializer_list>
@@ -11,4 +13,10 @@ inline QStringList Texts(std::initializer_list<const char*> texts)
     for (const char* text : texts)
         list << QString::fromUtf8(text);
     return list;
+}
+
+// The line a delete question ends with, the recycle bin's promise.
+inline QString Bin()
+{
+    return QLatin1Char('\n') + TRecycleBin::DeletionNote();
 }

@@ -330,6 +330,17 @@ private Q_SLOTS:
             << ""
             << "delete from IE where ID=3" << true << true << addresses
             << "1:a.example:A:|1:a.example:A:";
+        // What a deletion there takes lands in this computer's recycle bin: a group with what
+        // went with it, or an address or a note alone.
+        const QString bin = QStringLiteral("select TableName||':'||What||':'||Place||':'||(select "
+                                           "count(*) from RecycleBinRow r where r.ItemId="
+                                           "b.ItemId) from RecycleBin b order by ItemId");
+        QTest::newRow("deleted there, into the bin here")
+            << ""
+            << "delete from NoteType where SelfIndex in (1, 2); delete from NoteBook where "
+               "TypeID in (2, 3); delete from IE where ID=3"
+            << true << true << bin
+            << "NoteType:Work:根目录:3|IE:B:全部->News:1|NoteBook:Home:根目录->Home:1";
         QTest::newRow("a deletion declined keeps the rows")
             << ""
             << "delete from IE where ID=3" << true << false << addresses

@@ -209,7 +209,7 @@ private Q_SLOTS:
 
         f.Dialogs.Answers << true;
         QTest::keyClick(&f.Grid(), Qt::Key_Delete);
-        QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("确实要删除：＂T＂吗?")});
+        QCOMPARE(f.Dialogs.Texts(), QStringList{QStringLiteral("确实要删除：＂T＂吗?") + Bin()});
         QVERIFY(f.Grid().IsEmpty());
         QCOMPARE(Rows(f.Folder.Db()).size(), 5);
     }
@@ -320,7 +320,7 @@ private Q_SLOTS:
         f.MakeCurrent(QStringLiteral("W2"));
         f.Dialogs.Answers << false;
         f.Action("actDeleteAddress")->trigger();
-        QCOMPARE(f.Dialogs.Texts(), QStringList({QStringLiteral("确实要删除：＂W2＂吗?")}));
+        QCOMPARE(f.Dialogs.Texts(), QStringList({QStringLiteral("确实要删除：＂W2＂吗?") + Bin()}));
         QCOMPARE(Rows(f.Folder.Db()).size(), 7);
         QCOMPARE(f.Grid().model()->rowCount(), 2);
         f.Dialogs.Answers << true;
@@ -348,7 +348,7 @@ private Q_SLOTS:
         // An empty title asks with the two quotation marks side by side.
         f.MakeCurrent(QString());
         f.Action("actDeleteAddress")->trigger();
-        QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("确实要删除：＂＂吗?"));
+        QCOMPARE(f.Dialogs.Texts().last(), QStringLiteral("确实要删除：＂＂吗?") + Bin());
     }
 
     // Where the desktop has no browser, opening says so in an error box that shows the address.
