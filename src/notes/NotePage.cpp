@@ -133,8 +133,11 @@ TNotePage::TNotePage(TDbAccess& dbAccess, TUserDialogs& dialogs, TNote& note, QW
     FNoteCommands = new TGroupCommands(*FNoteTree, this);
     ConnectGuarded(FNoteCommands, &TGroupCommands::GroupAdded, this,
                    [this] { ShowText(QString()); });
-    // The note goes with its group into the recycle bin as it stands, typing included.
+    // The note goes with its group into the recycle bin as it stands, typing included, and its
+    // history with the last version kept: nothing is left to keep or save for the deleted group
+    // when another group is shown.
     FNoteCommands->BeforeDelete = [this](const QString&) {
+        FNoteSaver->KeepVersion();
         FNoteSaver->SaveOrAsk();
     };
     // The question names the note that would go with the group: the editor's text for the

@@ -283,7 +283,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("leave");
         QTest::addColumn<QString>("typed");
-        for (const char* leave : {"another group", "lock", "close"})
+        for (const char* leave : {"another group", "lock", "close", "group deleted"})
             QTest::newRow(leave) << QString::fromLatin1(leave) << QStringLiteral("draft ");
         QTest::newRow("unchanged") << QStringLiteral("another group") << QString();
     }
@@ -292,20 +292,33 @@ private Q_SLOTS:
     {
         QFETCH(QString, leave);
         QFETCH(QString, typed);
-        TPage p(QStringLiteral("insert into NoteBook values (1, '旧')"));
-        p.Click(QStringLiteral("工作"));
+        TPage p(QStringLiteral("insert into NoteBook values (3, '旧')"));
+        p.Click(QStringLiteral("其他"));
         QTest::keyClicks(p.mmoNote, typed);
-        if (leave == QLatin1String("lock"))
+        const bool deleted = leave == QLatin1String("group deleted");
+        if (leave == QLatin1String("lock")) {
             p.Page->Clear();
-        else if (leave == QLatin1String("close"))
+        } else if (leave == QLatin1String("close")) {
             p.Page.reset();
-        else
-            p.Click(QStringLiteral("其他"));
+        } else if (deleted) {
+            p.Dialogs.Answers << true;
+            p.Page->NoteCommands().actDeleteGroup->trigger();
+        } else {
+            p.Click(QStringLiteral("工作"));
+        }
         Settle(p.Folder.Db());
+        // A deleted group's versions went into the bin with it, the last one included, and
+        // nothing brought its note back.
+        QCOMPARE(p.Folder.Db().QueryInteger(
+                     QStringLiteral("select count(*) from NoteHistory where BinItem is not null")),
+                 deleted ? 1 : 0);
+        QCOMPARE(p.Folder.Db().QueryInteger(
+                     QStringLiteral("select count(*) from NoteBook where TypeID=3")),
+                 deleted ? 0 : 1);
         TNoteHistory history(p.Folder.Db().Handle());
-        const std::vector<TNoteHistory::TVersion> versions = history.List(1);
-        QCOMPARE(versions.size(), size_t(typed.isEmpty() ? 0 : 1));
-        if (!typed.isEmpty())
+        const std::vector<TNoteHistory::TVersion> versions = history.List(3);
+        QCOMPARE(versions.size(), size_t(typed.isEmpty() || deleted ? 0 : 1));
+        if (!versions.empty())
             QCOMPARE(history.Text(versions.front().VersionId), typed + QStringLiteral("旧"));
     }
 
