@@ -48,7 +48,9 @@ TFormNoteHistory::TFormNoteHistory(const std::vector<TNoteHistory::TVersion>& ve
     rows.reserve(qsizetype(versions.size()));
     for (const TNoteHistory::TVersion& version : versions) {
         auto* row = new QTreeWidgetItem(
-            {locale.toString(QDateTime::fromMSecsSinceEpoch(version.Saved), QLocale::ShortFormat),
+            // As the recycle bin dates its items, to the second: versions come minutes apart.
+            {QDateTime::fromMSecsSinceEpoch(version.Saved)
+                 .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
              tr("%1 字").arg(locale.toString(version.Length)), version.FirstLine});
         row->setData(0, Qt::UserRole, version.VersionId);
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
