@@ -1,8 +1,8 @@
 #include "data/NoteHistory.h"
 
 #include "common/Errors.h"
+#include "data/BoundStatement.h"
 #include "data/DbAccess.h"
-#include "data/Sqlite.h"
 
 #include <QDateTime>
 #include <QSet>
@@ -40,85 +40,15 @@ constexpr char OldestSql[] =
     "(select n.VersionId from NoteHistory n where n.TypeID=h.TypeID and n.BinItem is null "
     "order by n.Saved desc, n.VersionId desc limit 1) order by Saved, VersionId";
 
-// One statement, its values bound in order and its rows read.
-class TQuery
+TBoundStatement Query(sqlite3* connection, const char* sql)
 {
-public:
-    TQuery(sqlite3* connection, const char* sql) : FConnection(connection), FSql(sql)
-    {
-        sqlite3_stmt* raw = nullptr;
-        if (sqlite3_prepare_v2(connection, sql, -1, &raw, nullptr) != SQLITE_OK) {
-            sqlite3_finalize(raw);
-            Fail();
-        }
-        FStatement.reset(raw);
-    }
-    TQuery& Bind(qint64 value)
-    {
-        sqlite3_bind_int64(FStatement.get(), ++FBound, value);
-        return *this;
-    }
-    TQuery& Bind(const QString& text)
-    {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text64(FStatement.get(), ++FBound, utf8.constData(),
-                            sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
-        return *this;
-    }
-    TQuery& BindBlob(const QByteArray& bytes)
-    {
-        sqlite3_bind_blob64(FStatement.get(), ++FBound, bytes.constData(),
-                            sqlite3_uint64(bytes.size()), SQLITE_STATIC);
-        return *this;
-    }
-    // The next row; false after the last (and for a statement without rows, once run).
-    bool Next()
-    {
-        const int rc = sqlite3_step(FStatement.get());
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc != SQLITE_DONE)
-            Fail();
-        return false;
-    }
-    void Run()
-    {
-        Next();
-        sqlite3_reset(FStatement.get());
-        sqlite3_clear_bindings(FStatement.get());
-        FBound = 0;
-    }
-    qint64 Integer(int column) const { return sqlite3_column_int64(FStatement.get(), column); }
-    QString Text(int column) const
-    {
-        return QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(FStatement.get(), column)),
-            sqlite3_column_bytes(FStatement.get(), column));
-    }
-    QByteArray Blob(int column) const
-    {
-        const void* data = sqlite3_column_blob(FStatement.get(), column);
-        return QByteArray(static_cast<const char*>(data),
-                          sqlite3_column_bytes(FStatement.get(), column));
-    }
-
-private:
-    [[noreturn]] void Fail() const
-    {
-        throw EDBException(EngineMessage(FConnection), QString::fromUtf8(DbHint::Query),
-                           QString::fromUtf8(FSql));
-    }
-
-    sqlite3* FConnection;
-    const char* FSql;
-    TStatement FStatement;
-    int FBound = 0;
-};
+    return TBoundStatement(connection, QString::fromUtf8(sql), DbHint::Query);
+}
 
 qint64 Single(sqlite3* connection, const char* sql)
 {
-    TQuery query(connection, sql);
-    return query.Next() ? query.Integer(0) : 0;
+    TBoundStatement query = Query(connection, sql);
+    return query.Next() ? query.Number(0) : 0;
 }
 
 qint64 WallClock()
@@ -142,40 +72,38 @@ bool TNoteHistory::Keep(qint32 typeId, const QByteArray& utf8)
 {
     const QString text = QString::fromUtf8(utf8);
     {
-        TQuery newest(FConnection, NewestSql);
-        newest.Bind(typeId);
-        if (newest.Next() && newest.Integer(1) == text.size() &&
-            qUncompress(newest.Blob(2)) == utf8)
+        TBoundStatement newest = Query(FConnection, NewestSql);
+        newest.Bind(1, typeId);
+        if (newest.Next() && newest.Number(1) == text.size() && qUncompress(newest.Blob(2)) == utf8)
             return false;
     }
-    TQuery insert(FConnection, InsertSql);
-    insert.Bind(typeId).Bind(FClock()).Bind(text.size()).Bind(FirstLine(text));
-    const QByteArray packed = qCompress(utf8);
-    insert.BindBlob(packed).Run();
+    TBoundStatement insert = Query(FConnection, InsertSql);
+    insert.Bind(1, typeId).Bind(2, FClock()).Bind(3, qint64(text.size())).Bind(4, FirstLine(text));
+    insert.BindBlob(5, qCompress(utf8)).Run();
     return true;
 }
 
 std::vector<TNoteHistory::TVersion> TNoteHistory::List(qint32 typeId) const
 {
     std::vector<TVersion> versions;
-    TQuery list(FConnection, ListSql);
-    list.Bind(typeId);
+    TBoundStatement list = Query(FConnection, ListSql);
+    list.Bind(1, typeId);
     while (list.Next())
-        versions.push_back({list.Integer(0), list.Integer(1), list.Integer(2), list.Text(3)});
+        versions.push_back({list.Number(0), list.Number(1), list.Number(2), list.Text(3)});
     return versions;
 }
 
 QString TNoteHistory::Text(qint64 versionId) const
 {
-    TQuery text(FConnection, TextSql);
-    text.Bind(versionId);
+    TBoundStatement text = Query(FConnection, TextSql);
+    text.Bind(1, versionId);
     return text.Next() ? QString::fromUtf8(qUncompress(text.Blob(0))) : QString();
 }
 
 bool TNoteHistory::HasVersion(qint32 typeId) const
 {
-    TQuery newest(FConnection, NewestSql);
-    newest.Bind(typeId);
+    TBoundStatement newest = Query(FConnection, NewestSql);
+    newest.Bind(1, typeId);
     return newest.Next();
 }
 
@@ -185,11 +113,11 @@ void TNoteHistory::Thin(std::optional<qint32> typeId)
     if (typeId) {
         ThinNote(*typeId, now);
     } else {
-        TQuery(FConnection, OrphansSql).Run();
+        Query(FConnection, OrphansSql).Run();
         std::vector<qint32> notes;
-        TQuery all(FConnection, NotesSql);
+        TBoundStatement all = Query(FConnection, NotesSql);
         while (all.Next())
-            notes.push_back(qint32(all.Integer(0)));
+            notes.push_back(qint32(all.Number(0)));
         for (const qint32 note : notes)
             ThinNote(note, now);
     }
@@ -200,13 +128,13 @@ void TNoteHistory::ThinNote(qint32 typeId, qint64 now)
 {
     std::vector<qint64> doomed;
     {
-        TQuery list(FConnection, ListSql);
-        list.Bind(typeId);
+        TBoundStatement list = Query(FConnection, ListSql);
+        list.Bind(1, typeId);
         QSet<qint64> days;
         QSet<qint64> weeks;
         bool newest = true;
         while (list.Next()) {
-            const qint64 saved = list.Integer(1);
+            const qint64 saved = list.Number(1);
             const qint64 age = now - saved;
             bool keep = std::exchange(newest, false) || age <= DayMs;
             // The newest of a day (week) comes first; the later ones of it are older.
@@ -220,12 +148,12 @@ void TNoteHistory::ThinNote(qint32 typeId, qint64 now)
                 weeks.insert(week);
             }
             if (!keep)
-                doomed.push_back(list.Integer(0));
+                doomed.push_back(list.Number(0));
         }
     }
-    TQuery remove(FConnection, DeleteSql);
+    TBoundStatement remove = Query(FConnection, DeleteSql);
     for (const qint64 id : doomed)
-        remove.Bind(id).Run();
+        remove.Bind(1, id).Run();
 }
 
 void TNoteHistory::ThinToBudget()
@@ -236,15 +164,15 @@ void TNoteHistory::ThinToBudget()
         return;
     std::vector<qint64> doomed;
     {
-        TQuery oldest(FConnection, OldestSql);
+        TBoundStatement oldest = Query(FConnection, OldestSql);
         while (stored > budget && oldest.Next()) {
-            doomed.push_back(oldest.Integer(0));
-            stored -= oldest.Integer(1);
+            doomed.push_back(oldest.Number(0));
+            stored -= oldest.Number(1);
         }
     }
-    TQuery remove(FConnection, DeleteSql);
+    TBoundStatement remove = Query(FConnection, DeleteSql);
     for (const qint64 id : doomed)
-        remove.Bind(id).Run();
+        remove.Bind(1, id).Run();
 }
 
 qint64 TNoteHistory::StoredBytes() const

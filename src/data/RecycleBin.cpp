@@ -1,9 +1,9 @@
 #include "data/RecycleBin.h"
 
 #include "common/Errors.h"
+#include "data/BoundStatement.h"
 #include "data/DbAccess.h"
 #include "data/GroupNumber.h"
-#include "data/Sqlite.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -76,94 +76,41 @@ QString RootCaptionOf(const QString& groupTable)
     return groupTable == NoteType ? QStringLiteral("根目录") : QStringLiteral("全部");
 }
 
-// One statement, prepared once and run as often as needed, its values bound by position.
-class TStep final
+// A statement of the bin's work, whose kept rows' values go in and come out as JSON values.
+class TStep final : public TBoundStatement
 {
 public:
-    TStep(sqlite3* connection, QString sql) : FConnection(connection), FSql(std::move(sql))
-    {
-        QString error;
-        FStatement = Prepare(connection, FSql, &error);
-        if (!FStatement)
-            throw Failure(error);
-    }
+    TStep(sqlite3* connection, const QString& sql) : TBoundStatement(connection, sql, DbHint::Batch)
+    {}
 
-    TStep& Bind(int at, qint64 number)
-    {
-        sqlite3_bind_int64(FStatement.get(), at, number);
-        return *this;
-    }
-    TStep& Bind(int at, const QString& text) { return BindUtf8(at, text.toUtf8()); }
-    TStep& BindUtf8(int at, const QByteArray& utf8)
-    {
-        sqlite3_bind_text64(FStatement.get(), at, utf8.constData(), sqlite3_uint64(utf8.size()),
-                            SQLITE_TRANSIENT, SQLITE_UTF8);
-        return *this;
-    }
+    using TBoundStatement::Bind;
     // A value of a kept row, bound as the type it was read as.
     TStep& Bind(int at, const QJsonValue& value)
     {
-        if (value.isString())
-            return Bind(at, value.toString());
-        if (value.isDouble()) {
-            const double number = value.toDouble();
-            if (number == std::trunc(number) && std::abs(number) < 9.0e15)
-                return Bind(at, qint64(number));
-            sqlite3_bind_double(FStatement.get(), at, number);
-            return *this;
+        if (value.isString()) {
+            Bind(at, value.toString());
+        } else if (const double number = value.toDouble(); !value.isDouble()) {
+            sqlite3_bind_null(Handle(), at);
+        } else if (number == std::trunc(number) && std::abs(number) < 9.0e15) {
+            Bind(at, qint64(number));
+        } else {
+            sqlite3_bind_double(Handle(), at, number);
         }
-        sqlite3_bind_null(FStatement.get(), at);
         return *this;
-    }
-
-    // The next row; false after the last, when the statement is ready to run again.
-    bool Next()
-    {
-        const int rc = sqlite3_step(FStatement.get());
-        if (rc == SQLITE_ROW)
-            return true;
-        sqlite3_reset(FStatement.get());
-        if (rc != SQLITE_DONE)
-            throw Failure(EngineMessage(FConnection));
-        return false;
-    }
-    void Run()
-    {
-        while (Next()) {
-        }
-    }
-    // Ready to run again before the last row was reached.
-    void Reset() { sqlite3_reset(FStatement.get()); }
-    qint64 Number(int column) const { return sqlite3_column_int64(FStatement.get(), column); }
-    QString Text(int column) const
-    {
-        return QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(FStatement.get(), column)),
-            sqlite3_column_bytes(FStatement.get(), column));
     }
     QJsonValue Value(int column) const
     {
-        switch (sqlite3_column_type(FStatement.get(), column)) {
+        switch (sqlite3_column_type(Handle(), column)) {
         case SQLITE_INTEGER:
             return Number(column);
         case SQLITE_FLOAT:
-            return sqlite3_column_double(FStatement.get(), column);
+            return sqlite3_column_double(Handle(), column);
         case SQLITE_NULL:
             return QJsonValue::Null;
         default:
             return Text(column);
         }
     }
-
-private:
-    EDBException Failure(const QString& message) const
-    {
-        return EDBException(message, QString::fromUtf8(DbHint::Batch), FSql);
-    }
-
-    sqlite3* FConnection;
-    QString FSql;
-    TStatement FStatement;
 };
 
 std::vector<TRecycleBin::TRow> RowsWhere(sqlite3* connection, const QString& table,
