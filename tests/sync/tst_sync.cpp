@@ -393,9 +393,11 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("keptBytes"); // of the written file; -1 all
         QTest::addColumn<bool>("otherKey");
         QTest::addColumn<bool>("merged");
-        QTest::newRow("whole") << qint64(-1) << false << true;
-        QTest::newRow("torn") << qint64(3 * 4096) << false << false;
-        QTest::newRow("keyed with another password") << qint64(-1) << true << false;
+        QTest::addColumn<bool>("previousVersion"); // written by the program before the bin
+        QTest::newRow("whole") << qint64(-1) << false << true << false;
+        QTest::newRow("torn") << qint64(3 * 4096) << false << false << false;
+        QTest::newRow("keyed with another password") << qint64(-1) << true << false << false;
+        QTest::newRow("from the previous version") << qint64(-1) << false << true << true;
     }
 
     void peerFileMerged()
@@ -403,8 +405,12 @@ private Q_SLOTS:
         QFETCH(qint64, keptBytes);
         QFETCH(bool, otherKey);
         QFETCH(bool, merged);
+        QFETCH(bool, previousVersion);
         TTestFolder folder;
         const TConnection there = Copy(folder, QStringLiteral("there.dat"), Sample);
+        if (previousVersion)
+            Run(there.get(), QStringLiteral("drop table NoteHistory; drop table RecycleBin; "
+                                            "drop table RecycleBinRow; PRAGMA user_version = 1"));
         const TConnection here = Copy(folder, QStringLiteral("here.dat"), Sample);
         ChangeScan::Run(here.get(), QStringLiteral("here"), Now);
         ChangeScan::Run(there.get(), QStringLiteral("there"), Now);
