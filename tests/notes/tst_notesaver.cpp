@@ -186,10 +186,13 @@ private Q_SLOTS:
             rig.Saver->Changed();
         }
         QTRY_VERIFY(!rig.Saver->Due());
+        // Left alone, the version comes once the note has been let be, which may be after the
+        // save has long been written.
         if (leftAlone)
-            QTRY_VERIFY(!rig.Saver->KeepPending() && rig.Writer->Idle());
+            QTRY_COMPARE(rig.Versions(), versions);
         else
             QCOMPARE(rig.Commits, commits + 1);
+        QTRY_VERIFY(!rig.Saver->KeepPending() && rig.Writer->Idle());
         QCOMPARE(rig.Versions(), versions);
         QCOMPARE(rig.Stored(), typed);
     }
