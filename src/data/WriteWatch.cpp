@@ -42,6 +42,19 @@ public:
         GiveUp();
     }
 
+    // One of the program's connections to the file committed.
+    void Committed()
+    {
+        const std::lock_guard lock(FMutex);
+        ++FCommits;
+    }
+    // How many commits of the program's connections have been seen, ever.
+    qint64 Commits()
+    {
+        const std::lock_guard lock(FMutex);
+        return FCommits;
+    }
+
     TWritten Take()
     {
         const std::lock_guard lock(FMutex);
@@ -77,6 +90,7 @@ private:
     TWritten FWritten; // everything at first: nothing is known of the writes before
     std::size_t FCount = 0;
     bool FUnwatched = false;
+    qint64 FCommits = 0;
 };
 
 // One connection's watch. Apart from the file's writes it is used on the connection's thread
@@ -89,6 +103,10 @@ struct TConnectionWatch
     qint64 LastEverything = 0;     // when the last look at every row was
     std::optional<TWritten> Taken; // by a look whose transaction has not ended
     bool Committed = false;        // that transaction committed
+    // The commits of the file's watched connections, and of this one, at the last look.
+    qint64 SeenCommits = 0;
+    qint64 SeenOwnCommits = 0;
+    qint64 OwnCommits = 0;
 };
 
 std::mutex RegistryMutex;
@@ -111,7 +129,10 @@ void RowWritten(sqlite3_context* context, int, sqlite3_value** values)
 
 int Committing(void* data)
 {
-    static_cast<TConnectionWatch*>(data)->Committed = true;
+    auto* watch = static_cast<TConnectionWatch*>(data);
+    watch->Committed = true;
+    ++watch->OwnCommits;
+    watch->File->Committed();
     return 0;
 }
 
@@ -222,9 +243,15 @@ TWritten Take(sqlite3* connection, qint64 now)
     bool recorded = false;
     for (const std::set<qint64>& keys : written.Keys)
         recorded |= !keys.empty();
-    // The file changed under another connection with nothing recorded: a program that does not
-    // record its writes changed it.
-    const bool unrecorded = version != watch->SeenVersion && !recorded;
+    // The file changed under another connection with nothing recorded and none of the program's
+    // other connections committing (their writes to its own side tables, such as a note's
+    // history, record no rows): a program that does not record its writes changed it.
+    const qint64 commits = watch->File->Commits();
+    const bool othersCommitted =
+        commits - watch->SeenCommits > watch->OwnCommits - watch->SeenOwnCommits;
+    watch->SeenCommits = commits;
+    watch->SeenOwnCommits = watch->OwnCommits;
+    const bool unrecorded = version != watch->SeenVersion && !recorded && !othersCommitted;
     if (watch->SeenVersion < 0 || version < 0 || unrecorded || now < watch->LastEverything ||
         now - watch->LastEverything >= EverythingEveryMs)
         written = TWritten{};
