@@ -6,6 +6,9 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 data_folder=${VELMORA_HOME:-$HOME/Velmora}
+# Where ccache is installed, what it compiled in one clone serves any other clone of the same
+# sources: paths below the clone count from its root, and the folder compiled in does not count.
+export CCACHE_BASEDIR=$here CCACHE_NOHASHDIR=1
 
 # qt6-tools-dev and qt6-l10n-tools: the English translation is compiled into the program.
 # libqt6svg6: Qt's SVG icon engine, which draws the program's pictures (the program and its tests).
