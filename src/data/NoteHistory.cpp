@@ -100,13 +100,6 @@ QString TNoteHistory::Text(qint64 versionId) const
     return text.Next() ? QString::fromUtf8(qUncompress(text.Blob(0))) : QString();
 }
 
-bool TNoteHistory::HasVersion(qint32 typeId) const
-{
-    TBoundStatement newest = Query(FConnection, NewestSql);
-    newest.Bind(1, typeId);
-    return newest.Next();
-}
-
 void TNoteHistory::Thin(std::optional<qint32> typeId)
 {
     const qint64 now = FClock();

@@ -46,8 +46,6 @@ public:
     std::vector<TVersion> List(qint32 typeId) const;
     // A version's text as stored; empty when there is none.
     QString Text(qint64 versionId) const;
-    // Whether the note has a version.
-    bool HasVersion(qint32 typeId) const;
     // Applies the keep rules to the note of typeId (to every note without one, whose group
     // is gone as well: its versions go), then the budget to all.
     void Thin(std::optional<qint32> typeId = std::nullopt);
